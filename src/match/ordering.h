@@ -1,0 +1,21 @@
+// Ordering of the found directories and trimming to the best-ranked ones.
+#pragma once
+
+#include <vector>
+
+#include "match/candidate.h"
+
+namespace dirhop {
+
+// Negative when `a` goes first, positive when `b` does, 0 when equal: lower rank first, then the
+// upper-cased paths byte by byte as unsigned values, a path before any longer path it begins.
+int CompareCandidates(const Candidate& a, const Candidate& b);
+
+// Sorts `candidates` in place into CompareCandidates order.
+void SortCandidates(std::vector<Candidate>& candidates);
+
+// Keeps the leading run of candidates that share the first one's rank and drops the rest; a sorted
+// list thus keeps only its best-ranked candidates. An empty list stays empty.
+void KeepBestRank(std::vector<Candidate>& candidates);
+
+}  // namespace dirhop

@@ -1,0 +1,127 @@
+#include "match/pattern.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "match/upper_case.h"
+
+namespace dirhop {
+
+namespace {
+
+// Cells per edit-distance row: a row spans the shorter string plus the empty prefix.
+constexpr std::size_t kRowCells = 256;
+
+std::uint8_t CapDistance(std::size_t value) {
+  return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
+}
+
+}  // namespace
+
+ComponentSplit SplitFirstComponent(std::string_view spec, char separator) {
+  const std::size_t at = spec.find(separator);
+  if (at == std::string_view::npos) return {spec, std::string_view()};
+  return {spec.substr(0, at), spec.substr(at + 1)};
+}
+
+DotSplit SplitAtDot(std::string_view text) {
+  const std::size_t at = text.find('.');
+  if (at == std::string_view::npos) return {text, std::string_view()};
+  return {text.substr(0, at), text.substr(at + 1)};
+}
+
+bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part) {
+  for (std::size_t i = 0; i < pattern_part.size(); ++i) {
+    if (pattern_part[i] == '*') return true;
+    if (i >= name_part.size()) return false;
+    if (pattern_part[i] != '?' && pattern_part[i] != name_part[i]) return false;
+  }
+  return true;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  const DotSplit p = SplitAtDot(pattern);
+  const DotSplit n = SplitAtDot(name);
+  return MatchPatternPart(p.name, n.name) && MatchPatternPart(p.extension, n.extension);
+}
+
+bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name) {
+  return pattern.substr(0, name.size()) == name;
+}
+
+std::uint8_t EditDistance(std::string_view pattern, std::string_view name) {
+  std::string_view s = pattern;
+  std::string_view t = name;
+  // A common prefix or suffix never changes the distance. Setting them aside keeps long strings
+  // that differ in a few places within the fixed rows.
+  while (!s.empty() && !t.empty() && s.front() == t.front()) {
+    s.remove_prefix(1);
+    t.remove_prefix(1);
+  }
+  while (!s.empty() && !t.empty() && s.back() == t.back()) {
+    s.remove_suffix(1);
+    t.remove_suffix(1);
+  }
+  // The distance is symmetric, so the rows can run over whichever string is shorter.
+  if (s.size() < t.size()) std::swap(s, t);
+  // The distance is at least the difference of the lengths.
+  if (s.size() - t.size() >= kMaxEditDistance) return kMaxEditDistance;
+  if (t.size() >= kRowCells) return kMaxEditDistance;
+
+  // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
+  // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
+  std::uint8_t rows[2][kRowCells];
+  std::uint8_t* previous = rows[0];
+  std::uint8_t* current = rows[1];
+  for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
+  for (std::size_t i = 1; i <= s.size(); ++i) {
+    current[0] = CapDistance(i);
+    for (std::size_t j = 1; j <= t.size(); ++j) {
+      if (s[i - 1] == t[j - 1]) {
+        current[j] = previous[j - 1];
+      } else {
+        const std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
+        current[j] = CapDistance(nearest + 1);
+      }
+    }
+    std::swap(previous, current);
+  }
+  return previous[t.size()];
+}
+
+bool ContainsWildcard(std::string_view text) {
+  return text.find_first_of("?*") != std::string_view::npos;
+}
+
+LevelScore ScoreLevel(std::string_view component, const std::vector<std::string>& names) {
+  const std::string pattern = UpperCase(component);
+  std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
+  LevelScore level;
+  // The names are walked last-listed first, the order in which the search has always kept a
+  // level. It decides which of two names equal apart from case wins (possible on POSIX) and the
+  // order of the branches followed, hence of the creation candidates.
+  for (std::size_t k = names.size(); k-- > 0;) {
+    const std::string name = UpperCase(names[k]);
+    if (name == pattern) {
+      level.score = kExactScore;
+      level.followed.assign(1, k);
+      return level;
+    }
+    if (WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name)) {
+      scores[k] = kWildcardScore;
+      level.score = kWildcardScore;
+    } else if (level.score > kWildcardScore) {
+      // Distances only matter while no wildcard or prefix match has been seen; after one they
+      // are never followed, so they are not computed.
+      scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, name) + 1);
+      level.score = std::min(level.score, scores[k]);
+    }
+  }
+  if (level.score == kNoMatchScore) return level;
+  for (std::size_t k = names.size(); k-- > 0;) {
+    if (scores[k] == level.score) level.followed.push_back(k);
+  }
+  return level;
+}
+
+}  // namespace dirhop

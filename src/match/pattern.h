@@ -1,0 +1,80 @@
+// Matching one typed path component against directory names: the split of a spec into components,
+// the wildcard and prefix tests, the edit distance for typos, and the scoring of one directory
+// level. Nothing here touches the file system; the directory search calls these with the names it
+// has listed.
+//
+// Every typed component behaves as if a star ended both its name part and its extension part, so
+// "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA. Except for SplitFirstComponent and
+// ScoreLevel, the functions compare their arguments byte for byte: callers pass upper-cased text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dirhop {
+
+// Level score of a name equal to the component (ignoring case).
+inline constexpr std::uint8_t kExactScore = 0;
+// Level score of a wildcard or prefix match.
+inline constexpr std::uint8_t kWildcardScore = 1;
+// Largest edit distance reported; longer distances are held here so a typo score stays below 255.
+inline constexpr std::uint8_t kMaxEditDistance = 253;
+// Level score when nothing at the level can be followed (the level has no subdirectories).
+inline constexpr std::uint8_t kNoMatchScore = 255;
+
+// A spec cut after its first component: both are views into the text that was split.
+struct ComponentSplit {
+  std::string_view component;  // everything before the first separator (all of it if none)
+  std::string_view rest;       // everything after that separator (empty if none)
+};
+
+// Splits `spec` at its first `separator` ('\\' on Windows, '/' on POSIX).
+ComponentSplit SplitFirstComponent(std::string_view spec, char separator);
+
+// A name or pattern cut at its first dot: both are views into the text that was split.
+struct DotSplit {
+  std::string_view name;       // before the first dot (all of it if there is no dot)
+  std::string_view extension;  // after the first dot, later dots included (empty if no dot)
+};
+
+// Splits `text` at its first dot.
+DotSplit SplitAtDot(std::string_view text);
+
+// True when `name_part` matches `pattern_part`: `?` takes any one character, `*` matches whatever
+// follows (the rest of the pattern is ignored), and a pattern used up without a mismatch matches
+// whatever is left of the name, so every pattern part is a prefix.
+bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part);
+
+// True when the name and extension parts of `name` both match those of `pattern`
+// (MatchPatternPart).
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// True when `name` is a leading part of `pattern` (directory WINDOWS for component WINDOWSX).
+bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
+
+// Levenshtein distance between `pattern` and `name` (insert, delete, substitute cost 1 each, dots
+// included), held at kMaxEditDistance. Uses two fixed rows of 256 cells, no heap: exact for any
+// lengths as long as, after the common prefix and suffix are set aside, the shorter remainder has
+// at most 255 characters; when both remainders are longer the answer is kMaxEditDistance.
+std::uint8_t EditDistance(std::string_view pattern, std::string_view name);
+
+// True when `text` holds `?` or `*` (such a path is never offered for creation).
+bool ContainsWildcard(std::string_view text);
+
+// Outcome of scoring one directory level against one typed component.
+struct LevelScore {
+  std::uint8_t score = kNoMatchScore;  // score of every followed name, the level's best
+  std::vector<std::size_t> followed;   // indices into the names, in the order they were walked
+};
+
+// Scores the subdirectory `names` of one level (as listed, case preserved) against the typed
+// `component` (any case), walking them last-listed first. An exact name wins alone (score 0, the
+// first one walked); failing that every wildcard or prefix match is followed (score 1); failing
+// that every name at the smallest edit distance (score distance + 1, at most 254). With no names
+// the score is kNoMatchScore and nothing is followed.
+LevelScore ScoreLevel(std::string_view component, const std::vector<std::string>& names);
+
+}  // namespace dirhop

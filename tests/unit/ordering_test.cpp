@@ -1,0 +1,95 @@
+#include "match/ordering.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "match/candidate.h"
+
+namespace dirhop {
+namespace {
+
+std::vector<std::string> Paths(const std::vector<Candidate>& candidates) {
+  std::vector<std::string> paths;
+  for (const Candidate& c : candidates) paths.push_back(c.path);
+  return paths;
+}
+
+// The sign of CompareCandidates, checked both ways round so a one-sided answer is caught.
+void ExpectFirst(const Candidate& first, const Candidate& second) {
+  EXPECT_LT(CompareCandidates(first, second), 0) << first.path << " before " << second.path;
+  EXPECT_GT(CompareCandidates(second, first), 0) << first.path << " before " << second.path;
+}
+
+TEST(OrderingRankTest, AddRankSaturatesBelowTheCreationRank) {
+  EXPECT_EQ(AddRank(0, 0), 0);
+  EXPECT_EQ(AddRank(2, 1), 3);
+  EXPECT_EQ(AddRank(1, 253), 254);
+  EXPECT_EQ(AddRank(2, 253), kMaxMatchRank);
+  EXPECT_EQ(AddRank(200, 100), kMaxMatchRank);  // would wrap to 44 in 8 bits
+  EXPECT_EQ(AddRank(254, 254), kMaxMatchRank);  // would wrap to 252
+  EXPECT_LT(kMaxMatchRank, kCreateRank);
+}
+
+TEST(OrderingCompareTest, LowerRankGoesFirstWhateverThePath) {
+  ExpectFirst({"C:\\Z", 2}, {"C:\\A", 3});
+  ExpectFirst({"C:\\Programs\\Tools", 6}, {"C:\\Projects\\Music", 7});
+  ExpectFirst({"C:\\Z", 0}, {"C:\\A", 254});
+}
+
+TEST(OrderingCompareTest, EqualRanksGoByUpperCasedPath) {
+  ExpectFirst({"C:\\A\\Music", 2}, {"C:\\A\\music2", 2});
+  ExpectFirst({"C:\\A", 2}, {"C:\\A\\B", 2});
+  ExpectFirst({"c:\\a", 1}, {"C:\\B", 1});
+  // Upper-cased, 'a' becomes 'A' (65), which sorts before '_' (95); lower-case it would not.
+  ExpectFirst({"C:\\apple", 1}, {"C:\\_x", 1});
+  // Bytes are unsigned: e-acute (0xE9) sorts after 'Z', not before it as a signed char would.
+  ExpectFirst({"C:\\Z", 1}, {"C:\\\xE9t\xE9", 1});
+  ExpectFirst({"C:\\\xC9", 1}, {"C:\\\xE9", 1});
+}
+
+TEST(OrderingCompareTest, PathsEqualApartFromCaseCompareEqual) {
+  EXPECT_EQ(CompareCandidates({"C:\\Work\\Src", 3}, {"c:\\WORK\\src", 3}), 0);
+  EXPECT_EQ(CompareCandidates({"", 0}, {"", 0}), 0);
+  EXPECT_NE(CompareCandidates({"C:\\Work", 3}, {"C:\\Work", 4}), 0);
+}
+
+TEST(OrderingKeepBestTest, SortedListKeepsOnlyTheBestRank) {
+  std::vector<Candidate> list = {{"C:\\Programs\\Tools", 7},
+                                 {"C:\\Projects\\src", 2},
+                                 {"C:\\Prototype\\x", 3},
+                                 {"C:\\Projects\\Music", 2}};
+  SortCandidates(list);
+  EXPECT_EQ(Paths(list), (std::vector<std::string>{"C:\\Projects\\Music", "C:\\Projects\\src",
+                                                   "C:\\Prototype\\x", "C:\\Programs\\Tools"}));
+  KeepBestRank(list);
+  EXPECT_EQ(Paths(list), (std::vector<std::string>{"C:\\Projects\\Music", "C:\\Projects\\src"}));
+  for (const Candidate& c : list) EXPECT_EQ(c.rank, 2);
+}
+
+TEST(OrderingKeepBestTest, FirstCandidateAlwaysStays) {
+  std::vector<Candidate> single = {{"C:\\Far\\Away", 254}};
+  KeepBestRank(single);
+  ASSERT_EQ(single.size(), 1u);
+  EXPECT_EQ(single[0].path, "C:\\Far\\Away");
+  EXPECT_EQ(single[0].rank, 254);
+
+  // The start directory alone at the best rank survives; worse ranks are gone before any chooser.
+  std::vector<Candidate> start = {{"C:\\Work\\a", 5}, {"C:\\Work", 1}, {"C:\\Work\\b", 5}};
+  SortCandidates(start);
+  KeepBestRank(start);
+  EXPECT_EQ(Paths(start), std::vector<std::string>{"C:\\Work"});
+
+  std::vector<Candidate> same = {{"C:\\B", 3}, {"C:\\A", 3}, {"C:\\C", 3}};
+  SortCandidates(same);
+  KeepBestRank(same);
+  EXPECT_EQ(Paths(same), (std::vector<std::string>{"C:\\A", "C:\\B", "C:\\C"}));
+
+  std::vector<Candidate> empty;
+  KeepBestRank(empty);
+  EXPECT_TRUE(empty.empty());
+}
+
+}  // namespace
+}  // namespace dirhop

@@ -1,0 +1,329 @@
+#include "match/pattern.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "match/upper_case.h"
+
+namespace dirhop {
+namespace {
+
+using Indices = std::vector<std::size_t>;
+
+// Plain full-matrix Levenshtein distance, no cap: the oracle for EditDistance.
+std::size_t ReferenceDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> previous(b.size() + 1);
+  std::vector<std::size_t> current(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitute = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      current[j] = std::min({substitute, previous[j] + 1, current[j - 1] + 1});
+    }
+    std::swap(previous, current);
+  }
+  return previous[b.size()];
+}
+
+// Deterministic text of `length` bytes over a small alphabet, so that random pairs share letters.
+std::string GeneratedText(std::size_t length, std::uint32_t seed) {
+  static const char kAlphabet[] = "AB.C\xE9";
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    text += kAlphabet[(seed >> 16) % 5];
+  }
+  return text;
+}
+
+TEST(PatternUpperCaseTest, MapsOnlyAsciiLetters) {
+  EXPECT_EQ(UpperCase("abc-xyz_09 Az"), "ABC-XYZ_09 AZ");
+  // The bytes just outside a-z, and bytes above 127, are left alone.
+  EXPECT_EQ(UpperCase("`{@["), "`{@[");
+  EXPECT_EQ(UpperCase("caf\xE9 \x80\xFF"), "CAF\xE9 \x80\xFF");
+  EXPECT_EQ(UpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
+  EXPECT_EQ(UpperCase(""), "");
+}
+
+TEST(PatternUpperCaseTest, SameIgnoringCaseComparesUpperCasedBytes) {
+  EXPECT_TRUE(SameIgnoringCase("C:\\Windows", "c:\\WINDOWS"));
+  EXPECT_TRUE(SameIgnoringCase("", ""));
+  EXPECT_FALSE(SameIgnoringCase("C:\\A", "C:\\AB"));
+  EXPECT_FALSE(SameIgnoringCase("ab", "ac"));
+  // Only ASCII letters fold: e-acute and E-acute of Latin-1 stay different.
+  EXPECT_FALSE(SameIgnoringCase("\xE9", "\xC9"));
+}
+
+TEST(PatternSplitTest, FirstComponentUsesTheGivenSeparator) {
+  ComponentSplit s = SplitFirstComponent("pro\\sr\\x", '\\');
+  EXPECT_EQ(s.component, "pro");
+  EXPECT_EQ(s.rest, "sr\\x");
+  s = SplitFirstComponent("newdir", '\\');
+  EXPECT_EQ(s.component, "newdir");
+  EXPECT_EQ(s.rest, "");
+  s = SplitFirstComponent("a\\", '\\');
+  EXPECT_EQ(s.component, "a");
+  EXPECT_EQ(s.rest, "");
+  s = SplitFirstComponent("\\a", '\\');
+  EXPECT_EQ(s.component, "");
+  EXPECT_EQ(s.rest, "a");
+  s = SplitFirstComponent("", '\\');
+  EXPECT_EQ(s.component, "");
+  EXPECT_EQ(s.rest, "");
+  // On POSIX a backslash is an ordinary character of a name.
+  s = SplitFirstComponent("a\\b/c/d", '/');
+  EXPECT_EQ(s.component, "a\\b");
+  EXPECT_EQ(s.rest, "c/d");
+}
+
+TEST(PatternSplitTest, AtDotCutsAtTheFirstDotOnly) {
+  DotSplit s = SplitAtDot("ALPHA.BETA");
+  EXPECT_EQ(s.name, "ALPHA");
+  EXPECT_EQ(s.extension, "BETA");
+  s = SplitAtDot("A.B.C");
+  EXPECT_EQ(s.name, "A");
+  EXPECT_EQ(s.extension, "B.C");
+  s = SplitAtDot("NAME");
+  EXPECT_EQ(s.name, "NAME");
+  EXPECT_EQ(s.extension, "");
+  s = SplitAtDot(".GIT");
+  EXPECT_EQ(s.name, "");
+  EXPECT_EQ(s.extension, "GIT");
+  s = SplitAtDot("X.");
+  EXPECT_EQ(s.name, "X");
+  EXPECT_EQ(s.extension, "");
+}
+
+TEST(PatternWildcardTest, PatternPartIsAPrefixWithWildcards) {
+  // A pattern part matches every name that begins with it: the implied trailing star.
+  EXPECT_TRUE(MatchPatternPart("DOC", "DOC"));
+  EXPECT_TRUE(MatchPatternPart("DOC", "DOCS"));
+  EXPECT_TRUE(MatchPatternPart("DOC", "DOCUMENTS"));
+  EXPECT_FALSE(MatchPatternPart("DOC", "DO"));
+  EXPECT_FALSE(MatchPatternPart("DOCX", "DOCUMENTS"));
+  EXPECT_TRUE(MatchPatternPart("", "ANYTHING"));
+  EXPECT_TRUE(MatchPatternPart("", ""));
+  // Everything after a star is ignored.
+  EXPECT_TRUE(MatchPatternPart("A*Z", "ABC"));
+  EXPECT_TRUE(MatchPatternPart("*", ""));
+  EXPECT_FALSE(MatchPatternPart("B*", "ABC"));
+  // A question mark needs a character to be there.
+  EXPECT_TRUE(MatchPatternPart("AB?", "ABC"));
+  EXPECT_FALSE(MatchPatternPart("AB?", "AB"));
+  EXPECT_TRUE(MatchPatternPart("?B", "XBZ"));
+  EXPECT_FALSE(MatchPatternPart("?B", "XC"));
+}
+
+TEST(PatternWildcardTest, NameAndExtensionMatchSeparately) {
+  EXPECT_TRUE(WildcardMatch("A.B", "ALPHA.BETA"));
+  EXPECT_FALSE(WildcardMatch("A.B", "ALPHA"));  // no extension part to match B
+  EXPECT_FALSE(WildcardMatch("A.B", "ALPHA.GAMMA"));
+  // A component without a dot matches any extension.
+  EXPECT_TRUE(WildcardMatch("ALP", "ALPHA.BETA"));
+  // A second dot stays in the extension part.
+  EXPECT_TRUE(WildcardMatch("A.B.C", "AX.B.CD"));
+  EXPECT_FALSE(WildcardMatch("A.B.C", "AX.BX.CD"));
+  EXPECT_TRUE(WildcardMatch("PRO*", "PROJECTS"));
+  EXPECT_FALSE(WildcardMatch("PRO*", "MUSIC"));
+  EXPECT_TRUE(WildcardMatch("*.*", "ALPHA"));
+  EXPECT_TRUE(WildcardMatch("*.B", "ALPHA.BETA"));
+  EXPECT_FALSE(WildcardMatch("*.B", "ALPHA"));
+}
+
+TEST(PatternWildcardTest, ComponentsOfOnlyStarsOrQuestionMarks) {
+  for (const char* name : {"A", "ALPHA.BETA", ".GIT", "$RECYCLE.BIN", "A.B.C", "\xE9T\xE9"}) {
+    EXPECT_TRUE(WildcardMatch("*", name)) << name;
+    EXPECT_TRUE(WildcardMatch("**", name)) << name;
+  }
+  EXPECT_TRUE(WildcardMatch("?", "A"));
+  EXPECT_TRUE(WildcardMatch("?", "AB.C"));
+  EXPECT_TRUE(WildcardMatch("?", "\xE9"));
+  EXPECT_FALSE(WildcardMatch("?", ".GIT"));  // the name part before the dot is empty
+  EXPECT_TRUE(WildcardMatch("??", "AB"));
+  EXPECT_FALSE(WildcardMatch("??", "A"));
+  EXPECT_FALSE(WildcardMatch("?.?", "AB"));
+  EXPECT_TRUE(WildcardMatch("?.?", "A.B"));
+}
+
+TEST(PatternWildcardTest, NameIsPrefixOfPatternComparesTheNamesLength) {
+  EXPECT_TRUE(NameIsPrefixOfPattern("WINDOWSX", "WINDOWS"));
+  EXPECT_TRUE(NameIsPrefixOfPattern("WIN*", "WIN"));
+  EXPECT_TRUE(NameIsPrefixOfPattern("DOCX", "DOC"));
+  EXPECT_TRUE(NameIsPrefixOfPattern("AB?", "AB"));
+  EXPECT_FALSE(NameIsPrefixOfPattern("DOCX", "DOCUMENTS"));
+  EXPECT_FALSE(NameIsPrefixOfPattern("WINDOWS", "WINDOWSX"));
+  EXPECT_FALSE(NameIsPrefixOfPattern("WIN?", "WINX"));  // wildcards are literal here
+}
+
+TEST(PatternWildcardTest, ContainsWildcardFindsStarAndQuestionMark) {
+  EXPECT_TRUE(ContainsWildcard("C:\\pro*\\new"));
+  EXPECT_TRUE(ContainsWildcard("a?b"));
+  EXPECT_FALSE(ContainsWildcard("C:\\Work\\newdir\\"));
+  EXPECT_FALSE(ContainsWildcard(""));
+}
+
+TEST(PatternEditDistanceTest, KnownDistances) {
+  EXPECT_EQ(EditDistance("WNDOWS", "WINDOWS"), 1);
+  EXPECT_EQ(EditDistance("WNDOWS", "USERS"), 5);
+  EXPECT_EQ(EditDistance("MU", "TOOLS"), 5);
+  EXPECT_EQ(EditDistance("DOCX", "DOCUMENTS"), 6);
+  EXPECT_EQ(EditDistance("KITTEN", "SITTING"), 3);
+  EXPECT_EQ(EditDistance("FLAW", "LAWN"), 2);
+  EXPECT_EQ(EditDistance("PROJECTS", "PROJETCS"), 2);
+  EXPECT_EQ(EditDistance("A.B", "AXB"), 1);  // dots count like any character
+  EXPECT_EQ(EditDistance("", "ABC"), 3);
+  EXPECT_EQ(EditDistance("ABC", ""), 3);
+  EXPECT_EQ(EditDistance("", ""), 0);
+  EXPECT_EQ(EditDistance("SAME", "SAME"), 0);
+  EXPECT_EQ(EditDistance("\xE9T\xE9", "\xC9T\xC9"), 2);  // bytes above 127 do not fold
+}
+
+TEST(PatternEditDistanceTest, AgreesWithFullMatrixUpToTheCap) {
+  // Lengths around the row size (255, 256) and beyond; the shorter side fits in a row, so the
+  // answer must be exact up to the cap.
+  const std::size_t lengths[] = {0, 1, 7, 40, 200, 254, 255, 256, 300, 460, 600};
+  std::uint32_t seed = 1;
+  for (std::size_t a : lengths) {
+    for (std::size_t b : lengths) {
+      if (std::min(a, b) > 255) continue;
+      const std::string s = GeneratedText(a, seed++);
+      const std::string t = GeneratedText(b, seed++);
+      const std::size_t expected = std::min<std::size_t>(ReferenceDistance(s, t), 253);
+      EXPECT_EQ(EditDistance(s, t), expected) << "lengths " << a << " and " << b;
+    }
+  }
+  // Near-equal long texts: small distances far from both ends.
+  const std::string base = GeneratedText(240, 99);
+  std::string edited = base;
+  edited[100] = 'Z';
+  edited.erase(20, 3);
+  edited.insert(200, "QQ");
+  EXPECT_EQ(EditDistance(base, edited), ReferenceDistance(base, edited));
+}
+
+TEST(PatternEditDistanceTest, LongInputsSaturateWithoutCrashing) {
+  const std::string thousand(1000, 'X');
+  EXPECT_EQ(EditDistance(thousand, "A"), kMaxEditDistance);
+  EXPECT_EQ(EditDistance("A", thousand), kMaxEditDistance);
+  EXPECT_EQ(EditDistance(thousand, std::string(1000, 'Y')), kMaxEditDistance);
+  EXPECT_EQ(EditDistance(std::string(255, 'X'), std::string(255, 'Y')), kMaxEditDistance);
+  EXPECT_EQ(EditDistance(std::string(253, 'X'), ""), 253);
+  EXPECT_EQ(EditDistance(std::string(252, 'X'), ""), 252);
+  EXPECT_EQ(EditDistance(thousand, thousand), 0);
+  // Long texts that differ in one place in the middle keep their true, small distance.
+  std::string one_changed = thousand;
+  one_changed[500] = 'Q';
+  EXPECT_EQ(EditDistance(thousand, one_changed), 1);
+  std::string one_inserted = thousand;
+  one_inserted.insert(400, "Q");
+  EXPECT_EQ(EditDistance(one_inserted, thousand), 1);
+}
+
+TEST(PatternScoreLevelTest, ExactNameWinsAloneIgnoringCase) {
+  const std::vector<std::string> names = {"WinApps", "Windows", "Win", "Users"};
+  const LevelScore level = ScoreLevel("windows", names);
+  EXPECT_EQ(level.score, kExactScore);
+  EXPECT_EQ(level.followed, Indices{1});
+  // Two names equal apart from case (a case-sensitive file system): the last listed is taken.
+  const LevelScore twins = ScoreLevel("foo", {"foo", "Foo.bar", "FOO"});
+  EXPECT_EQ(twins.score, kExactScore);
+  EXPECT_EQ(twins.followed, Indices{2});
+}
+
+TEST(PatternScoreLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
+  const std::vector<std::string> names = {"Projects", "Users", "Programs", "Music"};
+  const LevelScore level = ScoreLevel("pro*", names);
+  EXPECT_EQ(level.score, kWildcardScore);
+  EXPECT_EQ(level.followed, (Indices{2, 0}));  // walked last-listed first
+  // A prefix of the typed component counts like a wildcard match.
+  const LevelScore prefix = ScoreLevel("windowsx", {"Windows", "Win.old", "Wind"});
+  EXPECT_EQ(prefix.score, kWildcardScore);
+  EXPECT_EQ(prefix.followed, (Indices{2, 0}));
+}
+
+TEST(PatternScoreLevelTest, DocxFollowsDocButNotDocuments) {
+  // DOC is a leading part of DOCX; DOCUMENTS fails at the fourth character and is not nearest
+  // once a prefix match exists, whichever of the two is listed first.
+  for (const auto& names : {std::vector<std::string>{"DOC", "DOCUMENTS"},
+                            std::vector<std::string>{"DOCUMENTS", "DOC"}}) {
+    const LevelScore level = ScoreLevel("docx", names);
+    EXPECT_EQ(level.score, kWildcardScore);
+    ASSERT_EQ(level.followed.size(), 1u);
+    EXPECT_EQ(names[level.followed[0]], "DOC");
+  }
+}
+
+TEST(PatternScoreLevelTest, DottedComponentNeedsAnExtension) {
+  const LevelScore level = ScoreLevel("a.b", {"ALPHA", "ALPHA.BETA", "Beta"});
+  EXPECT_EQ(level.score, kWildcardScore);
+  EXPECT_EQ(level.followed, Indices{1});
+}
+
+TEST(PatternScoreLevelTest, TyposFollowTheNearestNamesHoweverFar) {
+  const LevelScore wndows = ScoreLevel("wndows", {"Users", "Windows"});
+  EXPECT_EQ(wndows.score, 2);  // distance 1 plus 1; Users is at distance 5
+  EXPECT_EQ(wndows.followed, Indices{1});
+  // Ties at the smallest distance are all followed.
+  const LevelScore mu = ScoreLevel("mu", {"Tools", "Boots", "Bin"});
+  EXPECT_EQ(mu.score, 4);  // MU to BIN: 3
+  EXPECT_EQ(mu.followed, Indices{2});
+  const LevelScore tie = ScoreLevel("mu", {"Tools", "Boots"});
+  EXPECT_EQ(tie.score, 6);
+  EXPECT_EQ(tie.followed, (Indices{1, 0}));
+  const LevelScore far = ScoreLevel("zzzzzzzz", {"abc"});
+  EXPECT_EQ(far.score, 9);
+  EXPECT_EQ(far.followed, Indices{0});
+}
+
+TEST(PatternScoreLevelTest, StarAndQuestionMarkComponents) {
+  const std::vector<std::string> names = {"A", ".git", "$Recycle.Bin", "bc.d.e"};
+  const LevelScore star = ScoreLevel("*", names);
+  EXPECT_EQ(star.score, kWildcardScore);
+  EXPECT_EQ(star.followed, (Indices{3, 2, 1, 0}));
+  // `?` needs a character before the first dot, so .git is left out.
+  const LevelScore question = ScoreLevel("?", names);
+  EXPECT_EQ(question.score, kWildcardScore);
+  EXPECT_EQ(question.followed, (Indices{3, 2, 0}));
+}
+
+TEST(PatternScoreLevelTest, EmptyLevelFollowsNothing) {
+  const LevelScore level = ScoreLevel("newdir", {});
+  EXPECT_EQ(level.score, kNoMatchScore);
+  EXPECT_TRUE(level.followed.empty());
+}
+
+TEST(PatternScoreLevelTest, LongComponentSaturatesBelowTheNoMatchScore) {
+  // A 1,000-character component against ordinary names: an 8-bit score that wrapped would rank a
+  // far name as a near one, and 255 would drop the level. Both are held at 254 and followed.
+  const std::string component(1000, 'q');
+  const LevelScore level = ScoreLevel(component, {"a", "bb"});
+  EXPECT_EQ(level.score, 254);
+  EXPECT_EQ(level.followed, (Indices{1, 0}));
+  // Names of 255 characters that share nothing with a component of 255: still followed.
+  const LevelScore wide = ScoreLevel(std::string(255, 'x'), {std::string(255, 'y')});
+  EXPECT_EQ(wide.score, 254);
+  EXPECT_EQ(wide.followed, Indices{0});
+  // The long component equal to a listed name apart from case is an exact hit.
+  const LevelScore exact = ScoreLevel(component, {"a", std::string(1000, 'Q')});
+  EXPECT_EQ(exact.score, kExactScore);
+  EXPECT_EQ(exact.followed, Indices{1});
+}
+
+TEST(PatternScoreLevelTest, BytesAbove127AreNotFolded) {
+  // e-acute (0xE9) and E-acute (0xC9) are different names: only the byte-equal one matches. The
+  // other is listed last, so it is walked (and rejected) first.
+  const LevelScore exact = ScoreLevel("\xE9t\xE9", {"\xE9T\xE9", "\xC9T\xC9"});
+  EXPECT_EQ(exact.score, kExactScore);
+  EXPECT_EQ(exact.followed, Indices{0});
+  const LevelScore prefix = ScoreLevel("caf\xE9", {"Caf\xE9s", "CAF\xC9S"});
+  EXPECT_EQ(prefix.score, kWildcardScore);
+  EXPECT_EQ(prefix.followed, Indices{0});
+}
+
+}  // namespace
+}  // namespace dirhop
