@@ -1,0 +1,110 @@
+// The one boundary between Dirhop and the operating system. Everything above this header is
+// written once; win32/*.cpp and posix/*.cpp implement it, and CMake picks one of the two.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dirhop::platform {
+
+// Which system the program was built for; code above this layer branches on the value, never on
+// preprocessor symbols, so both flavours of the pure code are tested on every host.
+enum class HostKind { kWindows, kPosix };
+
+// The system this build runs on.
+HostKind Host();
+
+// ---- Directories -------------------------------------------------------------------------------
+
+// The process's current directory as the system reports it; empty text when it cannot be read.
+std::string CurrentDirectory();
+
+// Makes `dir` the process's current directory; false (and nothing changed) when the system refuses.
+bool ChangeDirectory(const std::string& dir);
+
+// The current directory of drive `letter` (Windows keeps one per drive): makes "X:" current, reads
+// the directory, restores the previous one. When the drive cannot be made current the answer is the
+// process's current directory. On POSIX there are no drives: always the process's current directory.
+std::string DriveCurrentDirectory(char letter);
+
+// The names of the subdirectories of `dir`, in the order the system lists them: hidden and system
+// directories (POSIX: dot-directories) included, links to directories included, files, "." and
+// ".." never. Empty when the directory cannot be listed.
+std::vector<std::string> ListSubdirectories(const std::string& dir);
+
+// Creates the single directory `path` and returns the outcome as a Windows error code: 0 success,
+// 183 already exists, 5 access denied, 3 path not found, ... (POSIX errno values are mapped).
+int CreateOneDirectory(const std::string& path);
+
+// ---- Process -----------------------------------------------------------------------------------
+
+// The value of environment variable `name`; nullopt when it is unset or empty.
+std::optional<std::string> GetEnv(const char* name);
+
+// The raw command line to be split into words by the program (Windows); nullopt where the system
+// hands over ready-split arguments (POSIX), which the caller then takes from argv.
+std::optional<std::string> RawCommandLine();
+
+// The full path of the running program's own file; empty when it cannot be found.
+std::string OwnFilePath();
+
+// Switches the file-system calls to the console's code page (Windows); nothing on POSIX.
+void UseOemFileApis();
+
+// ---- Files -------------------------------------------------------------------------------------
+
+// Creates or truncates the file at `path` and writes `bytes` to it. False when the file cannot be
+// created or opened for writing; errors of the write itself are not reported. On POSIX the file is
+// never reached through a symbolic link, and an existing file must be a regular file owned by the
+// user: a shared temporary folder cannot be used to make Dirhop overwrite someone else's file.
+bool WriteFileContents(const std::string& path, std::string_view bytes);
+
+// Where the shell hand-off goes on POSIX when DIRHOP_HANDOFF is not set:
+// $XDG_RUNTIME_DIR/dirhop2.sh, else ${TMPDIR:-/tmp}/dirhop2-<uid>.sh. Empty on Windows, where the
+// location comes from TEMP.
+std::string FallbackHandoffPath();
+
+// ---- Console -----------------------------------------------------------------------------------
+
+// One key press: `ch` is the character; `ext` the scan code, non-zero only when `ch` is 0.
+struct Key {
+  std::uint8_t ch = 0;
+  std::uint8_t ext = 0;
+  friend bool operator==(Key a, Key b) { return a.ch == b.ch && a.ext == b.ext; }
+};
+
+// What a failed key read gives callers that need a key all the same: the pager takes it as "go on".
+inline constexpr Key kKeyReadFailure{0, 79};
+
+// Columns and rows of the console's screen buffer (POSIX: the terminal's size).
+struct ScreenSize {
+  int columns = 0;
+  int rows = 0;
+};
+
+// The raw console: unbuffered text to standard output, colour attributes, single keys.
+class ConsoleDevice {
+ public:
+  virtual ~ConsoleDevice() = default;
+  // Writes `bytes` to standard output as they are ("\n" ends a line; Windows text mode adds CR).
+  virtual void Write(std::string_view bytes) = 0;
+  // Makes text written from now on appear in Windows attribute `attr` (7, 10, 12, 14 are used).
+  virtual void SetAttribute(std::uint16_t attr) = 0;
+  // Waits for one key press, without echo; nullopt when no key can be read (no console input).
+  virtual std::optional<Key> ReadKey() = 0;
+  // The screen buffer's size; nullopt when it cannot be read (output redirected).
+  virtual std::optional<ScreenSize> BufferSize() = 0;
+};
+
+// Which standard handle could not be obtained when the console was opened.
+enum class ConsoleFailure { kNone, kOutput, kError, kInput };
+
+// Opens the process's console: checks the standard handles in the order output, error, input and
+// puts the input into single-key mode. On failure returns null and names the handle in `failure`.
+std::unique_ptr<ConsoleDevice> OpenConsoleDevice(ConsoleFailure& failure);
+
+}  // namespace dirhop::platform

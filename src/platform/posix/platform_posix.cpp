@@ -1,0 +1,128 @@
+// The process, directory and file services of the platform layer on Linux and macOS.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
+
+#include "platform/platform.h"
+
+namespace dirhop::platform {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// `dir` without trailing slashes, so that a file name can follow one "/".
+std::string WithoutTrailingSlashes(std::string dir) {
+  while (!dir.empty() && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+}  // namespace
+
+HostKind Host() { return HostKind::kPosix; }
+
+std::string CurrentDirectory() {
+  // No fixed limit: the buffer grows until the whole path fits.
+  std::vector<char> buffer(256);
+  for (;;) {
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) return std::string(buffer.data());
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool ChangeDirectory(const std::string& dir) { return chdir(dir.c_str()) == 0; }
+
+std::string DriveCurrentDirectory(char /*letter*/) { return CurrentDirectory(); }
+
+std::optional<std::string> GetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::string(value);
+}
+
+std::optional<std::string> RawCommandLine() { return std::nullopt; }
+
+std::string OwnFilePath() {
+#ifdef __APPLE__
+  std::uint32_t size = 0;
+  _NSGetExecutablePath(nullptr, &size);  // reports the size needed
+  std::vector<char> buffer(size + 1);
+  if (_NSGetExecutablePath(buffer.data(), &size) != 0) return {};
+  return std::string(buffer.data());
+#else
+  // readlink does not say whether it cut the path short; a result that fills the buffer may have
+  // been cut, so the buffer grows until there is room to spare.
+  std::vector<char> buffer(256);
+  for (;;) {
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+#endif
+}
+
+void UseOemFileApis() {}
+
+bool WriteFileContents(const std::string& path, std::string_view bytes) {
+  // The hand-off file may live in a shared temporary folder where anyone can plant a file or a link
+  // under its name. O_NOFOLLOW refuses a link; O_NONBLOCK keeps a planted FIFO from blocking the
+  // open forever; nothing is truncated before the file is known to be a regular file of ours.
+  FileDescriptor fd(
+      open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+  if (fd.get() < 0) return false;
+  struct stat info {};
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+    return false;
+  }
+  // Errors after the file is open are not reported; a failed truncation still gets the new bytes
+  // written, which is better than leaving an old hand-off in place.
+  [[maybe_unused]] const int truncated = ftruncate(fd.get(), 0);
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t written = write(fd.get(), data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+std::string FallbackHandoffPath() {
+  if (std::optional<std::string> runtime_dir = GetEnv("XDG_RUNTIME_DIR")) {
+    return WithoutTrailingSlashes(*runtime_dir) + "/dirhop2.sh";
+  }
+  std::string temp_dir = GetEnv("TMPDIR").value_or("/tmp");
+  return WithoutTrailingSlashes(temp_dir) + "/dirhop2-" + std::to_string(geteuid()) + ".sh";
+}
+
+}  // namespace dirhop::platform

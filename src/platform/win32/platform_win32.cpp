@@ -1,0 +1,95 @@
+// The Win32 implementation of the platform layer (everything but the console).
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace dirhop::platform {
+
+HostKind Host() { return HostKind::kWindows; }
+
+std::string CurrentDirectory() {
+  // Asking with an empty buffer gives the size needed (terminating null included), so a directory
+  // of any length is read whole. The loop covers a directory that grows between the two calls.
+  for (;;) {
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return {};
+    std::string dir(needed, '\0');
+    DWORD length = GetCurrentDirectoryA(needed, dir.data());
+    if (length == 0) return {};
+    if (length < needed) {
+      dir.resize(length);
+      return dir;
+    }
+  }
+}
+
+bool ChangeDirectory(const std::string& dir) { return SetCurrentDirectoryA(dir.c_str()) != 0; }
+
+std::string DriveCurrentDirectory(char letter) {
+  // Windows remembers one directory per drive, and "X:" makes that one current; there is no call
+  // that reads it directly, so switch to it, read, and switch back.
+  const std::string saved = CurrentDirectory();
+  const char drive[3] = {letter, ':', '\0'};
+  if (!SetCurrentDirectoryA(drive)) return saved;
+  std::string dir = CurrentDirectory();
+  SetCurrentDirectoryA(saved.c_str());
+  return dir;
+}
+
+std::optional<std::string> GetEnv(const char* name) {
+  DWORD size = 256;
+  for (;;) {
+    std::string value(size, '\0');
+    // 0 means unset or empty; a result not below the buffer size is the size needed.
+    DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+    if (length == 0) return std::nullopt;
+    if (length < size) {
+      value.resize(length);
+      return value;
+    }
+    size = length;
+  }
+}
+
+std::optional<std::string> RawCommandLine() {
+  const char* line = GetCommandLineA();
+  return std::string(line != nullptr ? line : "");
+}
+
+std::string OwnFilePath() {
+  // The call reports a cut name only by filling the whole buffer, so grow until it does not.
+  for (DWORD size = MAX_PATH; size <= 65536; size *= 2) {
+    std::string path(size, '\0');
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+    if (length == 0) return {};
+    if (length < size) {
+      path.resize(length);
+      return path;
+    }
+  }
+  return {};
+}
+
+void UseOemFileApis() { SetFileApisToOEM(); }
+
+bool WriteFileContents(const std::string& path, std::string_view bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // WriteFile takes a 32-bit count; write in pieces so any size goes through. Write errors are
+  // not reported (the contract of this call), but they end the loop.
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) break;
+    bytes.remove_prefix(written);
+  }
+  CloseHandle(file);
+  return true;
+}
+
+std::string FallbackHandoffPath() { return {}; }
+
+}  // namespace dirhop::platform

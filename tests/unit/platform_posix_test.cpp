@@ -1,0 +1,227 @@
+// The POSIX platform services, on real directories and files. The cases are built on every host
+// and skipped where the program is built for Windows.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <list>
+#include <random>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace dirhop::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Sets environment variables for one test and puts the previous values back afterwards. putenv
+// keeps the string it is given, so every string is kept alive for the rest of the run.
+class ScopedEnv {
+ public:
+  ScopedEnv() = default;
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  ~ScopedEnv() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      // "NAME" without "=" removes the variable (glibc).
+      Put(it->second ? it->first + "=" + *it->second : it->first);
+    }
+  }
+
+  void Set(const std::string& name, const std::string& value) {
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    Put(name + "=" + value);
+  }
+
+ private:
+  static void Put(std::string entry) {
+    static std::list<std::string> kept;
+    kept.push_back(std::move(entry));
+    putenv(kept.back().data());
+  }
+
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+class PlatformPosixTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Host() != HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
+    std::random_device random;
+    root_ = fs::temp_directory_path() / ("dirhop_platform_test_" + std::to_string(random()));
+    fs::create_directories(root_);
+    root_ = fs::canonical(root_);  // the system reports the resolved path (macOS: /private/tmp)
+    start_dir_ = fs::current_path();
+  }
+
+  void TearDown() override {
+    if (root_.empty()) return;
+    fs::current_path(start_dir_);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  fs::path root_;
+  fs::path start_dir_;
+};
+
+TEST_F(PlatformPosixTest, ChangeDirectoryRoundTrip) {
+  fs::create_directories(root_ / "a" / "b c");
+  ASSERT_TRUE(ChangeDirectory((root_ / "a" / "b c").string()));
+  EXPECT_EQ(CurrentDirectory(), (root_ / "a" / "b c").string());
+  EXPECT_EQ(fs::current_path(), root_ / "a" / "b c");
+  // A relative directory is taken from the current one.
+  ASSERT_TRUE(ChangeDirectory(".."));
+  EXPECT_EQ(CurrentDirectory(), (root_ / "a").string());
+  // There are no drives: the "current directory of a drive" is the process's.
+  EXPECT_EQ(DriveCurrentDirectory('C'), (root_ / "a").string());
+  EXPECT_EQ(RawCommandLine(), std::nullopt);
+}
+
+TEST_F(PlatformPosixTest, FailedChangeLeavesTheCurrentDirectory) {
+  WriteFile(root_ / "file", "x");
+  ASSERT_TRUE(ChangeDirectory(root_.string()));
+  EXPECT_FALSE(ChangeDirectory((root_ / "missing").string()));
+  EXPECT_FALSE(ChangeDirectory((root_ / "file").string()));
+  EXPECT_FALSE(ChangeDirectory(""));
+  EXPECT_EQ(CurrentDirectory(), root_.string());
+}
+
+TEST_F(PlatformPosixTest, CurrentDirectoryOfAnyLength) {
+  fs::path deep = root_;
+  for (int level = 0; level < 20; ++level) deep /= std::string(60, static_cast<char>('a' + level));
+  fs::create_directories(deep);
+  ASSERT_GT(deep.string().size(), 1200u);
+  ASSERT_TRUE(ChangeDirectory(deep.string()));
+  EXPECT_EQ(CurrentDirectory(), deep.string());
+  EXPECT_EQ(DriveCurrentDirectory('D'), deep.string());
+}
+
+TEST_F(PlatformPosixTest, GetEnvTreatsEmptyAsUnset) {
+  ScopedEnv env;
+  env.Set("DIRHOP_PLATFORM_TEST_VALUE", "a=b c");
+  env.Set("DIRHOP_PLATFORM_TEST_EMPTY", "");
+  EXPECT_EQ(GetEnv("DIRHOP_PLATFORM_TEST_VALUE"), std::optional<std::string>("a=b c"));
+  EXPECT_EQ(GetEnv("DIRHOP_PLATFORM_TEST_EMPTY"), std::nullopt);
+  EXPECT_EQ(GetEnv("DIRHOP_PLATFORM_TEST_NEVER_SET"), std::nullopt);
+}
+
+TEST_F(PlatformPosixTest, OwnFilePathIsTheTestProgram) {
+  std::string own = OwnFilePath();
+  fs::path path(own);
+  EXPECT_TRUE(path.is_absolute()) << own;
+  EXPECT_EQ(path.filename(), "dirhop_unit_tests") << own;
+  EXPECT_TRUE(fs::is_regular_file(path)) << own;
+}
+
+TEST_F(PlatformPosixTest, WriteFileContentsCreatesAndReplaces) {
+  fs::path file = root_ / "handoff.sh";
+  ASSERT_TRUE(WriteFileContents(file.string(), "# rem\n"));
+  EXPECT_EQ(ReadFile(file), "# rem\n");
+  // A new file is private to the user.
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // A longer old content is cut away, not left behind the new bytes.
+  WriteFile(file, "cd -- '/a/much/longer/directory/than/the/next'\n");
+  ASSERT_TRUE(WriteFileContents(file.string(), "cd -- '/b'\n"));
+  EXPECT_EQ(ReadFile(file), "cd -- '/b'\n");
+
+  ASSERT_TRUE(WriteFileContents(file.string(), ""));
+  EXPECT_EQ(fs::file_size(file), 0u);
+
+  // Every byte arrives, NULs and all, however large.
+  std::string big(1 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+  ASSERT_TRUE(WriteFileContents(file.string(), big));
+  EXPECT_TRUE(ReadFile(file) == big);
+}
+
+TEST_F(PlatformPosixTest, WriteFileContentsNeverFollowsALink) {
+  fs::path victim = root_ / "victim";
+  WriteFile(victim, "precious");
+  fs::path link = root_ / "link.sh";
+  fs::create_symlink(victim, link);
+  EXPECT_FALSE(WriteFileContents(link.string(), "cd -- '/x'\n"));
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_TRUE(fs::is_symlink(link));
+
+  // A link to a file that does not exist yet must not create it.
+  fs::path planted = root_ / "planted";
+  fs::path dangling = root_ / "dangling.sh";
+  fs::create_symlink(planted, dangling);
+  EXPECT_FALSE(WriteFileContents(dangling.string(), "cd -- '/x'\n"));
+  EXPECT_FALSE(fs::exists(planted));
+}
+
+TEST_F(PlatformPosixTest, WriteFileContentsFailsWithoutARegularFile) {
+  fs::create_directory(root_ / "dir.sh");
+  EXPECT_FALSE(WriteFileContents((root_ / "dir.sh").string(), "x"));
+  EXPECT_TRUE(fs::is_directory(root_ / "dir.sh"));
+  EXPECT_FALSE(WriteFileContents((root_ / "missing" / "handoff.sh").string(), "x"));
+  EXPECT_FALSE(fs::exists(root_ / "missing"));
+  // A device opens for writing but is no file of the user's.
+  EXPECT_FALSE(WriteFileContents("/dev/null", "x"));
+}
+
+TEST_F(PlatformPosixTest, WriteFileContentsDoesNotWaitOnAPlantedFifo) {
+  fs::path fifo = root_ / "fifo.sh";
+  if (std::system(("mkfifo '" + fifo.string() + "'").c_str()) != 0 || !fs::is_fifo(fifo)) {
+    GTEST_SKIP() << "mkfifo not available";
+  }
+  // Nobody reads the FIFO: a blocking open would never return. Should it block, opening the
+  // reading end here releases it, so the case fails instead of hanging.
+  auto writing = std::async(std::launch::async,
+                            [&fifo] { return WriteFileContents(fifo.string(), "x"); });
+  if (writing.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "WriteFileContents waited for a reader of the FIFO";
+    std::ifstream reader(fifo, std::ios::binary);
+  }
+  EXPECT_FALSE(writing.get());
+  EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST_F(PlatformPosixTest, FallbackHandoffPathFollowsTheEnvironment) {
+  ScopedEnv env;
+  env.Set("XDG_RUNTIME_DIR", "/run/user/4242/");
+  EXPECT_EQ(FallbackHandoffPath(), "/run/user/4242/dirhop2.sh");
+
+  // An empty XDG_RUNTIME_DIR counts as unset; TMPDIR is used without its trailing slash.
+  env.Set("XDG_RUNTIME_DIR", "");
+  env.Set("TMPDIR", "/var/tmp/");
+  std::string in_tmpdir = FallbackHandoffPath();
+  std::smatch tmpdir_match;
+  ASSERT_TRUE(std::regex_match(in_tmpdir, tmpdir_match, std::regex("/var/tmp/dirhop2-([0-9]+)\\.sh")))
+      << in_tmpdir;
+
+  env.Set("TMPDIR", "");
+  std::string in_tmp = FallbackHandoffPath();
+  std::smatch tmp_match;
+  ASSERT_TRUE(std::regex_match(in_tmp, tmp_match, std::regex("/tmp/dirhop2-([0-9]+)\\.sh")))
+      << in_tmp;
+  // The user's number tells users apart; it is the same in both places.
+  EXPECT_EQ(tmpdir_match[1].str(), tmp_match[1].str());
+}
+
+}  // namespace
+}  // namespace dirhop::platform

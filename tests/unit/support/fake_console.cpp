@@ -1,0 +1,53 @@
+#include "support/fake_console.h"
+
+#include <utility>
+
+namespace dirhop::test {
+
+void FakeConsoleDevice::Write(std::string_view bytes) {
+  pieces.push_back(Piece{std::string(bytes), attribute_});
+}
+
+void FakeConsoleDevice::SetAttribute(std::uint16_t attr) {
+  attribute_ = attr;
+  attributes_set.push_back(attr);
+}
+
+std::optional<Key> FakeConsoleDevice::ReadKey() {
+  text_at_key_read.push_back(Text());
+  if (keys_.empty()) return std::nullopt;
+  Key key = keys_.front();
+  keys_.pop_front();
+  return key;
+}
+
+void FakeConsoleDevice::PushKeys(std::initializer_list<Key> keys) {
+  keys_.insert(keys_.end(), keys.begin(), keys.end());
+}
+
+std::string FakeConsoleDevice::Text() const {
+  std::string text;
+  for (const Piece& piece : pieces) text += piece.text;
+  return text;
+}
+
+std::string FakeConsoleDevice::TextIn(std::uint16_t colour) const {
+  std::string text;
+  for (const Piece& piece : pieces) {
+    if (piece.colour == colour) text += piece.text;
+  }
+  return text;
+}
+
+FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size,
+                            std::initializer_list<Key> keys) {
+  auto device = std::make_unique<FakeConsoleDevice>();
+  device->SetBufferSize(size);
+  device->PushKeys(keys);
+  FakeConsole fake;
+  fake.device = device.get();
+  fake.console = std::make_unique<Console>(std::move(device));
+  return fake;
+}
+
+}  // namespace dirhop::test
