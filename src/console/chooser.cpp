@@ -1,0 +1,159 @@
+#include "console/chooser.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "match/upper_case.h"
+
+namespace dirhop {
+
+namespace {
+
+bool IsPreviousPageKey(Key key) {
+  return (key.ch != 0 && std::strchr("<,-[{", key.ch) != nullptr) ||
+         (key.ch == 0 && (key.ext == kExtUp || key.ext == kExtPageUp));
+}
+
+bool IsNextPageKey(Key key) {
+  return (key.ch != 0 && std::strchr(">.=+]} ", key.ch) != nullptr) ||
+         (key.ch == 0 && (key.ext == kExtDown || key.ext == kExtPageDown));
+}
+
+// Position of `ch` among the selection keys (0-based), or -1.
+int SelectionIndex(std::uint8_t ch) {
+  if (ch == 0) return -1;
+  const char* found = std::strchr(kSelectionKeys, ch);
+  return found ? static_cast<int>(found - kSelectionKeys) : -1;
+}
+
+class Chooser {
+ public:
+  Chooser(Console& console, const std::vector<Candidate>& list, CreateMode mode, PathSyntax syntax)
+      : console_(console),
+        list_(list),
+        mode_(mode),
+        syntax_(syntax),
+        page_size_(ChooserPageSize(console.ScreenLastRow())),
+        field_width_(ChooserFieldWidth(console.ScreenHalfWidth())) {}
+
+  std::string Run() {
+    ShowChooserPage();
+    for (;;) {
+      const std::optional<Key> read = console_.TryReadKey();
+      // Without a console to read from, the menu cannot be answered: leave as with Escape.
+      const Key key = read.value_or(Key{kKeyEscape, 0});
+      MovePage(key);
+      const int index = SelectionIndex(key.ch);
+      if (index >= 0 && index < shown_count_) {
+        console_.Write(std::string(1, static_cast<char>(key.ch)));
+        console_.WriteLine();
+        console_.Flush();
+        return list_[page_first_ + index].path;
+      }
+      if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) {
+        console_.WriteLine("Exit");
+        console_.Flush();
+        return {};
+      }
+    }
+  }
+
+ private:
+  int Count() const { return static_cast<int>(list_.size()); }
+  int LastPageFirst() const { return (Count() - 1) / page_size_ * page_size_; }
+
+  void MovePage(Key key) {
+    int target = page_first_;
+    if (IsPreviousPageKey(key)) {
+      if (page_first_ > 0) target = page_first_ - page_size_;
+    } else if (IsNextPageKey(key)) {
+      if (page_first_ + page_size_ < Count()) target = page_first_ + page_size_;
+    } else if (key.ch == 0 && key.ext == kExtHome) {
+      target = 0;
+    } else if (key.ch == 0 && key.ext == kExtEnd) {
+      target = std::max(page_first_, LastPageFirst());
+    }
+    if (target == page_first_) return;
+    page_first_ = target;
+    console_.WriteLine();
+    ShowChooserPage();
+  }
+
+  void ShowChooserPage() {
+    shown_count_ = 0;
+    for (int k = 0; k < page_size_ && page_first_ + k < Count(); ++k) {
+      ++shown_count_;
+      console_.SetTextColour(kColourLabel);
+      console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
+      console_.SetTextColour(kColourNormal);
+      const auto width = static_cast<std::uint8_t>(field_width_);
+      console_.Write(PadToWidth(ShortenPath(width, list_[page_first_ + k].path, syntax_), width));
+      if (k % 2 == 1) console_.WriteLine();
+    }
+    if (shown_count_ % 2 == 1) console_.WriteLine();
+    console_.WriteLine();
+    console_.SetTextColour(kColourNormal);
+    const int pages = (Count() + page_size_ - 1) / page_size_;
+    if (pages > 1) {
+      console_.Write("Page ");
+      console_.WriteNumber(page_first_ / page_size_ + 1);
+      console_.Write(" of ");
+      console_.WriteNumber(pages);
+      console_.Write("  ");
+    }
+    console_.Write(mode_ == CreateMode::kOn ? "Create directory " : "Change directory to ");
+    console_.Write(std::string("(") + kSelectionKeys[0] + "-" + kSelectionKeys[shown_count_ - 1] +
+                   " or Escape to exit)? ");
+    console_.Flush();
+  }
+
+  Console& console_;
+  const std::vector<Candidate>& list_;
+  CreateMode mode_;
+  PathSyntax syntax_;
+  int page_size_;
+  int field_width_;
+  int page_first_ = 0;  // list index of the first entry on the page
+  int shown_count_ = 0;
+};
+
+}  // namespace
+
+int ChooserPageSize(int last_row) {
+  return std::clamp(2 * (last_row - 1), 2, kSelectionKeyCount);
+}
+
+int ChooserFieldWidth(int half_width) { return std::clamp(half_width - 5, 1, 255); }
+
+std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax) {
+  const char separator = syntax.separator;
+  bool shortened = false;
+  while (path.size() + 4 > width) {
+    shortened = true;
+    const auto first = path.find(separator);
+    if (first == std::string::npos) break;
+    const auto next = path.find(separator, first + 1);
+    if (next == std::string::npos) break;
+    path.erase(first, next - first);
+  }
+  if (!shortened) return path;
+  // The dots stand where the removed levels were: after "C:\" on Windows, after the root on POSIX,
+  // with the separator repeated on both sides of them.
+  const std::size_t cut = syntax.drives ? 2 : std::min(path.find(separator), path.size());
+  return path.substr(0, cut + 1) + "..." + path.substr(std::min(cut, path.size()));
+}
+
+std::string ChooseDirectory(Console& console, std::vector<Candidate>& list, CreateMode mode,
+                            const std::string& start_dir, PathSyntax syntax) {
+  if (list.size() == 1) return list.front().path;
+  const std::string upper_start = UpperCase(start_dir);
+  list.erase(std::remove_if(list.begin(), list.end(),
+                            [&](const Candidate& c) { return UpperCase(c.path) == upper_start; }),
+             list.end());
+  // Every entry was the start directory: staying there is the only choice there is.
+  if (list.empty()) return start_dir;
+  if (list.size() == 1) return list.front().path;
+  return Chooser(console, list, mode, syntax).Run();
+}
+
+}  // namespace dirhop

@@ -1,0 +1,40 @@
+// The chooser: candidates shown page by page, two to a row, each behind a one-key label; one key
+// picks an entry, paging keys turn pages, Escape leaves without a choice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "match/candidate.h"
+#include "match/path_syntax.h"
+
+namespace dirhop {
+
+// What the chosen entry will be used for; only the question in the footer differs.
+enum class CreateMode { kOff, kOn };
+
+// The 62 selection keys, in page order; case matters.
+inline constexpr char kSelectionKeys[] =
+    "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+inline constexpr int kSelectionKeyCount = 62;
+
+// Entries on a full page for a screen whose last row is `last_row`: two per row, 2 to 62.
+int ChooserPageSize(int last_row);
+
+// Width of the path field of a column for a screen of half width `half_width`: 1 to 255.
+int ChooserFieldWidth(int half_width);
+
+// The display form of `path` for a field of `width` characters: leading directories after the
+// drive (or root) replaced by "..." until it fits.
+std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax);
+
+// Lets the user pick one of `list` (at least one entry). A single entry is returned at once;
+// otherwise entries equal to `start_dir` (ignoring case) are removed from `list` first. Returns
+// the chosen path, or empty text when the user leaves with Escape or Ctrl+C (or no key can be
+// read). Should the removal leave nothing, `start_dir` itself is returned.
+std::string ChooseDirectory(Console& console, std::vector<Candidate>& list, CreateMode mode,
+                            const std::string& start_dir, PathSyntax syntax);
+
+}  // namespace dirhop

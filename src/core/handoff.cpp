@@ -1,0 +1,127 @@
+#include "core/handoff.h"
+
+#include "core/program_exit.h"
+#include "match/paths.h"
+#include "platform/platform.h"
+
+namespace dirhop {
+
+namespace {
+
+const char* LineEnd(HandoffFormat format) {
+  return format == HandoffFormat::kBatch ? "\r\n" : "\n";
+}
+
+// cmd expands %NAME% and drops a lone % even inside quotes; doubling keeps every % literal.
+std::string DoublePercents(const std::string& text) {
+  std::string doubled;
+  for (char c : text) {
+    doubled += c;
+    if (c == '%') doubled += '%';
+  }
+  return doubled;
+}
+
+// Single quotes for sh: nothing inside is special, and a quote is closed, escaped and reopened.
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+// Single quotes for fish, where \\ and \' are escapes even inside them.
+std::string FishQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\\' || c == '\'') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "'";
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+std::string HandOffText(const std::string& directory, HandoffFormat format) {
+  switch (format) {
+    case HandoffFormat::kBatch:
+      // The whole path is kept: a path cut short would send the shell somewhere else.
+      if (directory.size() >= 2 && directory[1] == ':') {
+        return directory.substr(0, 2) + "\r\nchdir \"" + DoublePercents(directory.substr(2)) +
+               "\"";
+      }
+      return "chdir \"" + DoublePercents(directory) + "\"";
+    case HandoffFormat::kPosixShell:
+      return "cd -- " + ShellQuote(directory);
+    case HandoffFormat::kFishShell:
+      return "cd -- " + FishQuote(directory);
+  }
+  return {};
+}
+
+HandoffFormat ChooseHandoffFormat(platform::HostKind host) {
+  if (host == platform::HostKind::kWindows) return HandoffFormat::kBatch;
+  // The fish function names its private hand-off file *.fish to get fish's quoting.
+  auto chosen = platform::GetEnv("DIRHOP_HANDOFF");
+  return chosen && EndsWith(*chosen, ".fish") ? HandoffFormat::kFishShell
+                                              : HandoffFormat::kPosixShell;
+}
+
+std::string HandoffPlaceholder(HandoffFormat format) {
+  return format == HandoffFormat::kBatch ? "rem" : "# rem";
+}
+
+std::string HandoffPath(Run& run) {
+  if (auto chosen = platform::GetEnv("DIRHOP_HANDOFF")) return *chosen;
+  if (run.handoff_format != HandoffFormat::kBatch) return platform::FallbackHandoffPath();
+  auto temp = platform::GetEnv("TEMP");
+  if (!temp) {
+    Console& console = run.console;
+    console.SetTextColour(kColourError);
+    console.WriteLine("Dirhop: Error - the environment variable TEMP is not defined");
+    console.WriteLine("You can define it with the following command in your autoexec.bat:");
+    console.WriteLine("  SET TEMP=c:\\temp");
+    console.EndColouredLine();
+    EndProgram(kExitError);
+  }
+  return AddTrailingBackslash(*temp, kWindowsPaths) + "dirhop2.bat";
+}
+
+void WriteHandoffBatch(Run& run, const std::string& text) {
+  const std::string path = HandoffPath(run);
+  if (!platform::WriteFileContents(path, text + LineEnd(run.handoff_format))) {
+    run.console.SetTextColour(kColourError);
+    run.console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
+    run.console.EndColouredLine();
+    EndProgram(kExitError);
+  }
+}
+
+void HandOffDirectory(Run& run, const std::string& directory) {
+  WriteHandoffBatch(run, HandOffText(directory, run.handoff_format));
+}
+
+void GoToDirectory(Run& run, const std::string& directory) {
+  if (!platform::ChangeDirectory(directory)) {
+    run.console.ColouredLine(kColourError,
+                             "Dirhop: Could not change directory to '" + directory + "'");
+    EndProgram(kExitError);
+  }
+  std::string entered = platform::CurrentDirectory();
+  if (entered.empty()) entered = directory;
+  if (run.record_history) run.record_history(entered);
+  HandOffDirectory(run, entered);
+  EndProgram(kExitOk);
+}
+
+}  // namespace dirhop

@@ -1,0 +1,37 @@
+// The hand-off: the only road by which a chosen directory reaches the calling shell. The program
+// enters the directory itself, then writes a small script that the shell wrapper runs afterwards.
+#pragma once
+
+#include <string>
+
+#include "core/run.h"
+#include "platform/platform.h"
+
+namespace dirhop {
+
+// The script text that makes the calling shell enter `directory` (without the final line end).
+std::string HandOffText(const std::string& directory, HandoffFormat format);
+
+// The hand-off format for this host: batch on Windows; on POSIX sh code, or fish code when the
+// DIRHOP_HANDOFF file name ends in ".fish".
+HandoffFormat ChooseHandoffFormat(platform::HostKind host);
+
+// The placeholder written at start-up: a line that changes nothing.
+std::string HandoffPlaceholder(HandoffFormat format);
+
+// Where the hand-off goes: DIRHOP_HANDOFF if set; else %TEMP%\dirhop2.bat (batch) or the POSIX
+// fallback location. A missing TEMP is reported and ends the program with exit code 243.
+std::string HandoffPath(Run& run);
+
+// Overwrites the hand-off file with `text` and a line end; on failure reports and ends the
+// program with exit code 243.
+void WriteHandoffBatch(Run& run, const std::string& text);
+
+// Writes the hand-off script for `directory` (a full path).
+void HandOffDirectory(Run& run, const std::string& directory);
+
+// Enters `directory`, records it in the history, writes the hand-off and ends with exit code 0;
+// when the directory cannot be entered, reports it and ends with exit code 243.
+[[noreturn]] void GoToDirectory(Run& run, const std::string& directory);
+
+}  // namespace dirhop

@@ -1,0 +1,130 @@
+#include "match/paths.h"
+
+#include <cstddef>
+
+namespace dirhop {
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// n-1 parent steps joined by separators: the meaning of a run of n dots.
+std::string ParentChain(std::size_t dots, char separator) {
+  std::string chain;
+  for (std::size_t i = 1; i < dots; ++i) {
+    if (!chain.empty()) chain += separator;
+    chain += "..";
+  }
+  return chain;
+}
+
+}  // namespace
+
+void SlashesToBackslashes(std::string& spec, PathSyntax syntax) {
+  if (syntax.separator != '\\') return;
+  for (char& c : spec) {
+    if (c == '/') c = '\\';
+  }
+}
+
+void ExpandDoubleBackslashes(std::string& spec, PathSyntax syntax) {
+  const char sep = syntax.separator;
+  std::string expanded;
+  expanded.reserve(spec.size() * 2);
+  for (std::size_t i = 0; i < spec.size(); ++i) {
+    expanded += spec[i];
+    if (spec[i] == sep && i + 1 < spec.size() && spec[i + 1] == sep) expanded += '*';
+  }
+  spec = std::move(expanded);
+}
+
+void ExpandDots(std::string& spec, PathSyntax syntax) {
+  const char sep = syntax.separator;
+  auto starts_component = [&](const std::string& s, std::size_t i, bool after_colon) {
+    return i == 0 || s[i - 1] == sep || (after_colon && syntax.drives && s[i - 1] == ':');
+  };
+
+  // Lone dots: a component that is exactly "." (at the start, after a drive colon or after a
+  // separator) means the parent directory.
+  std::string lone;
+  lone.reserve(spec.size() + 8);
+  for (std::size_t i = 0; i < spec.size(); ++i) {
+    lone += spec[i];
+    if (spec[i] == '.' && starts_component(spec, i, true) &&
+        (i + 1 == spec.size() || spec[i + 1] == sep)) {
+      lone += '.';
+    }
+  }
+
+  // Dot runs: three or more dots opening a component (never right after a drive colon) become a
+  // chain of parent steps. What follows the run is not examined.
+  std::string result;
+  result.reserve(lone.size() * 2);
+  std::size_t i = 0;
+  while (i < lone.size()) {
+    if (lone[i] == '.' && starts_component(lone, i, false)) {
+      std::size_t end = i;
+      while (end < lone.size() && lone[end] == '.') ++end;
+      const std::size_t dots = end - i;
+      result += dots >= 3 ? ParentChain(dots, sep) : lone.substr(i, dots);
+      i = end;
+    } else {
+      result += lone[i++];
+    }
+  }
+  spec = std::move(result);
+}
+
+std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
+                           const CurrentDirectories& current) {
+  const char sep = syntax.separator;
+  const std::string here = std::string(".") + sep;
+  const std::string up = std::string("..") + sep;
+  std::string rest = path;
+  std::string base;
+  if (syntax.drives) {
+    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return path;
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return path;
+    std::string prefix;
+    if (path.size() >= 2 && path[1] == ':') {
+      prefix = path.substr(0, 2);
+      rest = path.substr(2);
+    } else {
+      std::string process = current.process();
+      prefix = std::string(1, process.empty() ? 'C' : process[0]) + ":";
+    }
+    if (!rest.empty() && rest[0] == '\\') return prefix + rest;
+    char letter = prefix[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    base = current.of_drive(letter);
+  } else {
+    if (!rest.empty() && rest[0] == '/') return rest;
+    base = current.process();
+  }
+  if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
+  while (rest == ".." || StartsWith(rest, up)) {
+    rest.erase(0, 3);
+    base = ParentDir(base, syntax);
+  }
+  return AddTrailingBackslash(base, syntax) + rest;
+}
+
+std::string ParentDir(const std::string& path, PathSyntax syntax) {
+  // Positions count from 1 as in the walk-back rule: the last character is never examined, so a
+  // trailing separator is passed over; the walk never goes above the root ("C:\" or "/").
+  const std::size_t min_p = syntax.drives ? 4 : 2;
+  std::size_t p = path.size();
+  if (p > 0) --p;
+  while (p > 0 && path[p - 1] != syntax.separator) --p;
+  if (p < min_p) p = min_p;
+  return path.substr(0, p - 1);
+}
+
+std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
+  if (path.empty() || path.back() != syntax.separator) path += syntax.separator;
+  return path;
+}
+
+}  // namespace dirhop

@@ -1,0 +1,38 @@
+// The shorthand expansions of a typed path and small path utilities.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "match/path_syntax.h"
+
+namespace dirhop {
+
+// Every '/' becomes '\' (Windows); POSIX paths are left alone, '/' is already the separator.
+void SlashesToBackslashes(std::string& spec, PathSyntax syntax);
+
+// A '*' between every two adjacent separators: "a\\b" -> "a\*\b" ("a//b" -> "a/*/b" on POSIX).
+void ExpandDoubleBackslashes(std::string& spec, PathSyntax syntax);
+
+// A lone "." component becomes ".."; a run of n >= 3 dots at the start of a component becomes
+// n-1 parent steps ("..." -> "..\.."). Runs after a drive colon are left alone.
+void ExpandDots(std::string& spec, PathSyntax syntax);
+
+// Where ExpandFullPath gets current directories from: the process's own and a drive's.
+struct CurrentDirectories {
+  std::function<std::string()> process;
+  std::function<std::string(char letter)> of_drive;
+};
+
+// `path` made absolute: drive-qualified (Windows) or from '/' (POSIX); a UNC path is returned as
+// it is. Leading "." and ".." steps are resolved against the base directory.
+std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
+                           const CurrentDirectories& current);
+
+// The directory one level up from a non-empty absolute path; a root is its own parent.
+std::string ParentDir(const std::string& path, PathSyntax syntax);
+
+// `path` with a separator appended unless it already ends in one.
+std::string AddTrailingBackslash(std::string path, PathSyntax syntax);
+
+}  // namespace dirhop

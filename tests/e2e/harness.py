@@ -1,0 +1,219 @@
+"""Runs the built program the way a user does, natively or under Wine, and reads what it leaves.
+
+Every test works in its own temporary directory tree with a private hand-off file; the same test
+cases run against `dirhop` and `wine dirhop.exe`, with the expectations written once in terms of
+the directory that should be reached (see Target.handoff_for)."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ARGS = None  # filled by main()
+
+DAC_CAPS = (1 << 1) | (1 << 2)  # CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH
+
+
+def _effective_caps():
+    with open("/proc/self/status") as status:
+        for line in status:
+            if line.startswith("CapEff:"):
+                return int(line.split()[1], 16)
+    return 0
+
+
+def drop_dac_capabilities():
+    """As root, permissions do not stop anyone: re-run this script without the capabilities that
+    bypass them, so that a directory without access rights really cannot be entered."""
+    if os.geteuid() == 0 and _effective_caps() & DAC_CAPS and shutil.which("setpriv"):
+        os.execvp("setpriv", ["setpriv", "--inh-caps=-dac_override,-dac_read_search",
+                              "--bounding-set=-dac_override,-dac_read_search",
+                              sys.executable] + sys.argv)
+
+
+class Result:
+    def __init__(self, code, stdout, handoff):
+        self.code = code
+        self.stdout = stdout      # bytes as written; CR LF folded to LF for Wine
+        self.handoff = handoff    # bytes of the hand-off file, None when it does not exist
+
+    @property
+    def text(self):
+        return self.stdout.decode("latin-1")
+
+    def __repr__(self):
+        return f"Result(code={self.code}, stdout={self.stdout!r}, handoff={self.handoff!r})"
+
+
+class Target:
+    """How to run the program and what its results look like on one platform."""
+
+    name = None
+    windows = False
+
+    def __init__(self, program):
+        self.program = os.path.abspath(program)
+
+    def base_env(self):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith("DIRHOP") and k not in ("NO_COLOR",)}
+        return env
+
+    def run(self, args, cwd, handoff=None, env=None, stdin=subprocess.DEVNULL, timeout=60,
+            raw=False):
+        full_env = self.base_env()
+        if handoff is not None:
+            full_env["DIRHOP_HANDOFF"] = handoff
+        full_env.update(env or {})
+        command = (["wine"] + list(args)) if raw else self.command(args)
+        proc = subprocess.run(command, cwd=cwd, env=full_env, stdin=stdin,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        out = proc.stdout
+        if self.windows:
+            out = out.replace(b"\r\n", b"\n")
+        data = None
+        if handoff is not None and os.path.exists(self.unix_path(handoff)):
+            with open(self.unix_path(handoff), "rb") as f:
+                data = f.read()
+        return Result(proc.returncode, out, data)
+
+
+class NativeTarget(Target):
+    name = "native"
+
+    def command(self, args):
+        return [self.program] + list(args)
+
+    def unix_path(self, path):
+        return path
+
+    def host_path(self, unix_path):
+        return unix_path
+
+    def handoff_for(self, unix_dir):
+        quoted = "'" + unix_dir.replace("'", "'\\''") + "'"
+        return ("cd -- " + quoted + "\n").encode("latin-1")
+
+    placeholder = b"# rem\n"
+    root_spec = "/"
+
+
+class WineTarget(Target):
+    name = "wine"
+    windows = True
+
+    def __init__(self, program, prefix):
+        super().__init__(program)
+        self.prefix = prefix
+
+    def base_env(self):
+        env = super().base_env()
+        env["WINEDEBUG"] = "-all"
+        env["WINEPREFIX"] = self.prefix
+        return env
+
+    def start(self):
+        env = self.base_env()
+        os.makedirs(self.prefix, exist_ok=True)
+        # A server left from elsewhere may hold rights this run has dropped: start a fresh one.
+        subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+
+    def command(self, args):
+        return ["wine", self.program] + list(args)
+
+    def unix_path(self, path):
+        return path
+
+    def host_path(self, unix_path):
+        """The Windows name Wine gives a Unix path: drive Z: is the Unix root."""
+        return "Z:" + unix_path.replace("/", "\\")
+
+    def drive(self, letter, unix_dir):
+        link = os.path.join(self.prefix, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(unix_dir, link)
+
+    def drop_drive(self, letter):
+        link = os.path.join(self.prefix, "dosdevices", letter.lower() + ":")
+        if os.path.lexists(link):
+            os.remove(link)
+
+    def handoff_for_windows_dir(self, win_dir):
+        body = win_dir[2:].replace("%", "%%")
+        return (win_dir[:2] + "\r\nchdir \"" + body + "\"\r\n").encode("latin-1")
+
+    def handoff_for(self, unix_dir):
+        return self.handoff_for_windows_dir(self.host_path(unix_dir))
+
+    placeholder = b"rem\r\n"
+    root_spec = "\\"
+
+
+def make_target():
+    if ARGS.target == "native":
+        return NativeTarget(ARGS.program)
+    prefix = os.environ.get("DIRHOP_E2E_WINEPREFIX") or os.path.join(
+        os.path.dirname(os.path.abspath(ARGS.program)), "e2e-wineprefix")
+    target = WineTarget(ARGS.program, prefix)
+    target.start()
+    return target
+
+
+class E2ETestCase(unittest.TestCase):
+    """A temporary tree per test (`self.root`) and a private hand-off file (`self.handoff`)."""
+
+    target = None
+
+    def setUp(self):
+        self.root = os.path.realpath(tempfile.mkdtemp(prefix="dirhop-e2e-"))
+        self.handoff = os.path.join(self.root, "handoff.out")
+        self.tree = os.path.join(self.root, "tree")
+        os.makedirs(self.tree)
+
+    def tearDown(self):
+        for dirpath, dirnames, _ in os.walk(self.root):
+            for d in dirnames:
+                try:
+                    os.chmod(os.path.join(dirpath, d), 0o755)
+                except OSError:
+                    pass
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def mkdirs(self, *relative):
+        for rel in relative:
+            os.makedirs(os.path.join(self.tree, rel), exist_ok=True)
+
+    def path(self, *parts):
+        return os.path.join(self.tree, *parts)
+
+    def c(self, *args, cwd=None, **kwargs):
+        kwargs.setdefault("handoff", self.handoff)
+        return self.target.run(list(args), cwd or self.tree, **kwargs)
+
+    def assertWentTo(self, result, unix_dir):
+        self.assertEqual(result.code, 0, result)
+        self.assertEqual(result.handoff, self.target.handoff_for(unix_dir), result)
+
+    def assertStayed(self, result, code):
+        self.assertEqual(result.code, code, result)
+        self.assertEqual(result.handoff, self.target.placeholder, result)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--target", choices=["native", "wine"], required=True)
+    parser.add_argument("--program", required=True)
+    ARGS, rest = parser.parse_known_args()
+    drop_dac_capabilities()
+    E2ETestCase.target = make_target()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

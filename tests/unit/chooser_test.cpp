@@ -1,0 +1,161 @@
+#include "console/chooser.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_console.h"
+
+namespace dirhop {
+namespace {
+
+using test::FakeConsole;
+using test::MakeFakeConsole;
+
+std::vector<Candidate> Paths(int count, const std::string& prefix = "C:\\d") {
+  std::vector<Candidate> list;
+  for (int i = 1; i <= count; ++i) list.push_back({prefix + std::to_string(i), 2});
+  return list;
+}
+
+Key Ch(char c) { return Key{static_cast<std::uint8_t>(c), 0}; }
+Key Ext(std::uint8_t code) { return Key{0, code}; }
+
+std::string Choose(FakeConsole& fake, std::vector<Candidate>& list,
+                   CreateMode mode = CreateMode::kOff, const std::string& start = "C:\\Work") {
+  return ChooseDirectory(*fake.console, list, mode, start, kWindowsPaths);
+}
+
+TEST(ChooserTest, SingleEntryOrOneLeftAfterRemovingStartDirNeedsNoMenu) {
+  FakeConsole fake = MakeFakeConsole({{80, 25}});
+  std::vector<Candidate> one{{"C:\\Work", 0}};
+  EXPECT_EQ(Choose(fake, one), "C:\\Work");  // returned even though it is the start directory
+
+  std::vector<Candidate> two{{"c:\\WORK", 1}, {"C:\\Other", 1}};
+  EXPECT_EQ(Choose(fake, two), "C:\\Other");
+  EXPECT_EQ(two.size(), 1u);  // the removal works on the caller's list
+
+  // A trailing backslash makes a difference: nothing is removed, so the menu is shown.
+  std::vector<Candidate> trailing{{"C:\\Work\\", 1}, {"C:\\Other", 1}};
+  fake.device->PushKeys({Ch('a')});
+  EXPECT_EQ(Choose(fake, trailing), "C:\\Work\\");
+
+  std::vector<Candidate> all_start{{"C:\\Work", 1}, {"C:\\work", 1}};
+  EXPECT_EQ(Choose(fake, all_start), "C:\\Work");
+  EXPECT_EQ(fake.device->text_at_key_read.size(), 1u);  // only the one menu was shown
+}
+
+TEST(ChooserTest, DrawsAPageWithLabelsColumnsAndFooter) {
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('b')});
+  std::vector<Candidate> list{{"C:\\A\\one", 2}, {"C:\\A\\two", 2}, {"C:\\A\\three", 2}};
+  EXPECT_EQ(Choose(fake, list), "C:\\A\\two");
+  const std::string field = std::string(35 - 8, ' ');
+  EXPECT_EQ(fake.device->Text(),
+            "[a] C:\\A\\one" + field + "[b] C:\\A\\two" + field + "\n" +
+                "[c] C:\\A\\three" + std::string(35 - 10, ' ') + "\n\n" +
+                "Change directory to (a-c or Escape to exit)? b\n");
+  EXPECT_EQ(fake.device->TextIn(kColourLabel), "[a] [b] [c] ");
+  EXPECT_EQ(fake.device->attribute(), kColourNormal);
+}
+
+TEST(ChooserTest, PagesThroughAHundredEntries) {
+  // 25 rows: 46 entries a page, keys a-z, 0-9, A-J.
+  FakeConsole fake = MakeFakeConsole(
+      {{80, 25}}, {Ext(kExtUp), Ch(' '), Ext(kExtEnd), Ext(kExtEnd), Ext(kExtPageDown),
+                   Ch('i'), Ch('J'), Ext(kExtHome), Ch('J')});
+  std::vector<Candidate> list = Paths(100);
+  EXPECT_EQ(Choose(fake, list), "C:\\d46");
+  const auto& seen = fake.device->text_at_key_read;
+  ASSERT_EQ(seen.size(), 9u);
+  EXPECT_NE(seen[0].find("Page 1 of 3  Change directory to (a-J or Escape to exit)? "),
+            std::string::npos);
+  EXPECT_EQ(seen[1], seen[0]);  // Previous on the first page draws nothing
+  EXPECT_NE(seen[2].find("\nPage 2 of 3  "), std::string::npos);
+  EXPECT_NE(seen[2].find("[a] C:\\d47 "), std::string::npos);
+  EXPECT_NE(seen[3].find("[h] C:\\d100"), std::string::npos);
+  EXPECT_NE(seen[3].find("Page 3 of 3  Change directory to (a-h or Escape to exit)? "),
+            std::string::npos);
+  EXPECT_EQ(seen[4], seen[3]);  // End on the last page draws nothing
+  EXPECT_EQ(seen[5], seen[4]);  // nor does Next
+  EXPECT_EQ(seen[6], seen[5]);  // i is not on a page of 8
+  EXPECT_EQ(seen[7], seen[6]);  // nor is J
+  EXPECT_NE(seen[8].rfind("Page 1 of 3"), seen[7].rfind("Page 1 of 3"));  // Home redrew page 1
+}
+
+TEST(ChooserTest, PageBoundaries) {
+  // 46 entries: one page, no page numbers; 47: the second page holds entry 47 alone.
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
+  std::vector<Candidate> list = Paths(46);
+  Choose(fake, list);
+  EXPECT_EQ(fake.device->Text().find("Page"), std::string::npos);
+
+  FakeConsole fake2 = MakeFakeConsole({{80, 25}}, {Ext(kExtPageDown), Ch('a')});
+  std::vector<Candidate> list2 = Paths(47);
+  EXPECT_EQ(Choose(fake2, list2), "C:\\d47");
+  EXPECT_NE(fake2.device->Text().find("Page 2 of 2  Change directory to (a-a or Escape"),
+            std::string::npos);
+}
+
+TEST(ChooserTest, KeysThatDoNothingAndLeaving) {
+  for (Key leave : {Ch(27), Ch(3)}) {
+    FakeConsole fake = MakeFakeConsole(
+        {{80, 25}}, {Ch(13), Ch(9), Ch(8), Ext(75), Ext(77), Ch('f'), Ch('A'), leave});
+    std::vector<Candidate> list = Paths(5);
+    EXPECT_EQ(Choose(fake, list), "");
+    const std::string text = fake.device->Text();
+    const std::string tail = "\n\nChange directory to (a-e or Escape to exit)? Exit\n";
+    ASSERT_GE(text.size(), tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    EXPECT_EQ(fake.device->text_at_key_read.front(), text.substr(0, text.size() - 5));
+  }
+}
+
+TEST(ChooserTest, UpperCaseKeysSelectFromThe37thEntryOn) {
+  FakeConsole fake = MakeFakeConsole({{80, 40}}, {Ch('A')});
+  std::vector<Candidate> list = Paths(62);
+  EXPECT_EQ(Choose(fake, list), "C:\\d37");
+}
+
+TEST(ChooserTest, UnreadableKeysEndLikeEscapeAfterTheFirstPage) {
+  FakeConsole fake = MakeFakeConsole(std::nullopt);  // no keys scripted: reads fail
+  std::vector<Candidate> list = Paths(3);
+  EXPECT_EQ(Choose(fake, list), "");
+  EXPECT_NE(fake.device->Text().find("[c] C:\\d3"), std::string::npos);
+  EXPECT_NE(fake.device->Text().find("Exit\n"), std::string::npos);
+}
+
+TEST(ChooserTest, CreateModeAsksToCreate) {
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
+  std::vector<Candidate> list{{"C:\\x\\new\\", 255}, {"new", 255}};
+  EXPECT_EQ(Choose(fake, list, CreateMode::kOn), "C:\\x\\new\\");
+  EXPECT_NE(fake.device->Text().find("Create directory (a-b or Escape to exit)? a\n"),
+            std::string::npos);
+}
+
+TEST(ChooserTest, TinyAndHugeScreensStayUsable) {
+  EXPECT_EQ(ChooserPageSize(24), 46);
+  EXPECT_EQ(ChooserPageSize(32), 62);
+  EXPECT_EQ(ChooserPageSize(299), 62);
+  EXPECT_EQ(ChooserPageSize(1), 2);
+  EXPECT_EQ(ChooserPageSize(0), 2);
+  EXPECT_EQ(ChooserFieldWidth(40), 35);
+  EXPECT_EQ(ChooserFieldWidth(2), 1);
+  EXPECT_EQ(ChooserFieldWidth(1000), 255);
+
+  FakeConsole fake = MakeFakeConsole({{4, 2}}, {Ch(' '), Ch('a')});
+  std::vector<Candidate> list = Paths(3);
+  EXPECT_EQ(Choose(fake, list), "C:\\d3");
+}
+
+TEST(ShortenPathTest, DropsLeadingLevelsUntilThePathFits) {
+  EXPECT_EQ(ShortenPath(20, "C:\\Work\\Clients\\Archive\\Reports", kWindowsPaths),
+            "C:\\...\\Reports");
+  EXPECT_EQ(ShortenPath(35, "C:\\Work\\src", kWindowsPaths), "C:\\Work\\src");
+  // One long name after the drive cannot be shortened by levels; the field cuts it.
+  const std::string long_name = "C:\\" + std::string(40, 'n');
+  EXPECT_EQ(ShortenPath(20, long_name, kWindowsPaths), "C:\\...\\" + std::string(40, 'n'));
+  EXPECT_EQ(PadToWidth(ShortenPath(20, long_name, kWindowsPaths), 20),
+            "C:\\...\\" + std::string(13, 'n'));
+  EXPECT_EQ(ShortenPath(20, "/home/user/projects/reports", kPosixPaths), "/.../reports");
+}
+
+}  // namespace
+}  // namespace dirhop

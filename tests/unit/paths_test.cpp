@@ -1,0 +1,123 @@
+#include "match/paths.h"
+
+#include <gtest/gtest.h>
+
+namespace dirhop {
+namespace {
+
+std::string Expanded(std::string spec, PathSyntax syntax = kWindowsPaths) {
+  SlashesToBackslashes(spec, syntax);
+  ExpandDoubleBackslashes(spec, syntax);
+  ExpandDots(spec, syntax);
+  return spec;
+}
+
+TEST(ExpansionTest, SlashesAndDoubleSeparators) {
+  EXPECT_EQ(Expanded("/"), "\\");
+  EXPECT_EQ(Expanded("a//b"), "a\\*\\b");
+  EXPECT_EQ(Expanded("\\\\"), "\\*\\");
+  EXPECT_EQ(Expanded("\\\\\\"), "\\*\\*\\");
+  EXPECT_EQ(Expanded("a\\\\b"), "a\\*\\b");
+  EXPECT_EQ(Expanded("\\\\server\\share"), "\\*\\server\\share");  // never a UNC path
+  EXPECT_EQ(Expanded("\"a b\"?*"), "\"a b\"?*");                   // other characters pass
+}
+
+TEST(ExpansionTest, LoneDotsBecomeParentSteps) {
+  EXPECT_EQ(Expanded("."), "..");
+  EXPECT_EQ(Expanded("x\\."), "x\\..");
+  EXPECT_EQ(Expanded("C:."), "C:..");
+  EXPECT_EQ(Expanded(".\\x"), "..\\x");
+  EXPECT_EQ(Expanded(".."), "..");
+  EXPECT_EQ(Expanded(".x"), ".x");
+  EXPECT_EQ(Expanded("x."), "x.");
+  EXPECT_EQ(Expanded(".\\.\\."), "..\\..\\..");
+}
+
+TEST(ExpansionTest, DotRunsBecomeParentChains) {
+  EXPECT_EQ(Expanded("..."), "..\\..");
+  EXPECT_EQ(Expanded("...."), "..\\..\\..");
+  EXPECT_EQ(Expanded("....."), "..\\..\\..\\..");
+  EXPECT_EQ(Expanded("a\\...\\b"), "a\\..\\..\\b");
+  EXPECT_EQ(Expanded("...x"), "..\\..x");
+  EXPECT_EQ(Expanded("...\\x"), "..\\..\\x");
+  EXPECT_EQ(Expanded("C:..."), "C:...");  // never opened after a drive colon
+  EXPECT_EQ(Expanded("a...b"), "a...b");  // only at the start of a component
+  EXPECT_EQ(Expanded("//..."), "\\*\\..\\..");
+}
+
+TEST(ExpansionTest, PosixFlavour) {
+  EXPECT_EQ(Expanded("a\\b", kPosixPaths), "a\\b");  // a backslash is an ordinary character
+  EXPECT_EQ(Expanded("a//b", kPosixPaths), "a/*/b");
+  EXPECT_EQ(Expanded("//", kPosixPaths), "/*/");
+  EXPECT_EQ(Expanded(".", kPosixPaths), "..");
+  EXPECT_EQ(Expanded("x/.", kPosixPaths), "x/..");
+  EXPECT_EQ(Expanded("C:.", kPosixPaths), "C:.");  // no drives: the colon is just a character
+  EXPECT_EQ(Expanded(".../x", kPosixPaths), "../../x");
+  EXPECT_EQ(Expanded("a/..../b", kPosixPaths), "a/../../../b");
+}
+
+TEST(ExpansionTest, VeryLongSpecsExpandWithoutLimit) {
+  std::string spec;
+  for (int i = 0; i < 300; ++i) spec += "...\\";
+  std::string result = Expanded(spec);
+  EXPECT_EQ(result.size(), 300u * 6);
+  EXPECT_EQ(result.substr(0, 12), "..\\..\\..\\..\\");
+}
+
+TEST(ParentDirTest, WindowsPathsStopAtTheRoot) {
+  EXPECT_EQ(ParentDir("C:\\A\\B", kWindowsPaths), "C:\\A");
+  EXPECT_EQ(ParentDir("C:\\A\\B\\", kWindowsPaths), "C:\\A");
+  EXPECT_EQ(ParentDir("C:\\A", kWindowsPaths), "C:\\");
+  EXPECT_EQ(ParentDir("C:\\A\\", kWindowsPaths), "C:\\");
+  EXPECT_EQ(ParentDir("C:\\", kWindowsPaths), "C:\\");
+}
+
+TEST(ParentDirTest, PosixPathsStopAtSlash) {
+  EXPECT_EQ(ParentDir("/a/b", kPosixPaths), "/a");
+  EXPECT_EQ(ParentDir("/a/b/", kPosixPaths), "/a");
+  EXPECT_EQ(ParentDir("/a", kPosixPaths), "/");
+  EXPECT_EQ(ParentDir("/", kPosixPaths), "/");
+}
+
+TEST(AddTrailingBackslashTest, AppendsOnlyWhenMissing) {
+  EXPECT_EQ(AddTrailingBackslash("C:\\Temp", kWindowsPaths), "C:\\Temp\\");
+  EXPECT_EQ(AddTrailingBackslash("C:\\Temp\\", kWindowsPaths), "C:\\Temp\\");
+  EXPECT_EQ(AddTrailingBackslash("/tmp", kPosixPaths), "/tmp/");
+  EXPECT_EQ(AddTrailingBackslash("/", kPosixPaths), "/");
+}
+
+class ExpandFullPathTest : public ::testing::Test {
+ protected:
+  CurrentDirectories windows_{[] { return std::string("C:\\A\\B"); },
+                              [](char letter) {
+                                return letter == 'D' ? std::string("D:\\") : std::string("C:\\A\\B");
+                              }};
+  CurrentDirectories posix_{[] { return std::string("/a/b"); },
+                            [](char) { return std::string("/a/b"); }};
+};
+
+TEST_F(ExpandFullPathTest, WindowsPaths) {
+  EXPECT_EQ(ExpandFullPath("x", kWindowsPaths, windows_), "C:\\A\\B\\x");
+  EXPECT_EQ(ExpandFullPath("..\\x", kWindowsPaths, windows_), "C:\\A\\x");
+  EXPECT_EQ(ExpandFullPath("..", kWindowsPaths, windows_), "C:\\A\\");
+  EXPECT_EQ(ExpandFullPath("..\\..\\..\\..", kWindowsPaths, windows_), "C:\\");
+  EXPECT_EQ(ExpandFullPath(".", kWindowsPaths, windows_), "C:\\A\\B\\");
+  EXPECT_EQ(ExpandFullPath(".\\x", kWindowsPaths, windows_), "C:\\A\\B\\x");
+  EXPECT_EQ(ExpandFullPath("\\z", kWindowsPaths, windows_), "C:\\z");
+  EXPECT_EQ(ExpandFullPath("D:y", kWindowsPaths, windows_), "D:\\y");
+  EXPECT_EQ(ExpandFullPath("d:y", kWindowsPaths, windows_), "D:\\y");  // drive letter any case
+  EXPECT_EQ(ExpandFullPath("D:\\y", kWindowsPaths, windows_), "D:\\y");
+  EXPECT_EQ(ExpandFullPath("C:\\p", kWindowsPaths, windows_), "C:\\p");
+  EXPECT_EQ(ExpandFullPath("\\\\srv\\share", kWindowsPaths, windows_), "\\\\srv\\share");
+}
+
+TEST_F(ExpandFullPathTest, PosixPaths) {
+  EXPECT_EQ(ExpandFullPath("x", kPosixPaths, posix_), "/a/b/x");
+  EXPECT_EQ(ExpandFullPath("../x", kPosixPaths, posix_), "/a/x");
+  EXPECT_EQ(ExpandFullPath(".", kPosixPaths, posix_), "/a/b/");
+  EXPECT_EQ(ExpandFullPath("/abs", kPosixPaths, posix_), "/abs");
+  EXPECT_EQ(ExpandFullPath("../../../x", kPosixPaths, posix_), "/x");
+}
+
+}  // namespace
+}  // namespace dirhop
