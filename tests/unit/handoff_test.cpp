@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/main_flow.h"
+#include "core/options.h"
 
 namespace dirhop {
 namespace {
