@@ -5,11 +5,17 @@ cases run against `dirhop` and `wine dirhop.exe`, with the expectations written 
 the directory that should be reached (see Target.handoff_for)."""
 
 import argparse
+import fcntl
 import os
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
+import threading
+import time
 import unittest
 
 ARGS = None  # filled by main()
@@ -79,6 +85,81 @@ class Target:
             with open(self.unix_path(handoff), "rb") as f:
                 data = f.read()
         return Result(proc.returncode, out, data)
+
+
+    def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):
+        """Runs the program in a pseudo-terminal of `rows` x `cols`. `steps` is a list of
+        (marker, key bytes): each key is sent once the marker has appeared in the screen text
+        after the previous marker. Returns a Result whose stdout is the screen text with escape
+        sequences removed."""
+        full_env = self.base_env()
+        full_env["TERM"] = "xterm"
+        if handoff is not None:
+            full_env["DIRHOP_HANDOFF"] = handoff
+        full_env.update(env or {})
+        master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
+        proc = subprocess.Popen(self.command(args), cwd=cwd, env=full_env, stdin=slave,
+                                stdout=slave, stderr=slave, start_new_session=True)
+        os.close(slave)
+        screen = bytearray()
+        lock = threading.Lock()
+
+        def drain():
+            while True:
+                try:
+                    chunk = os.read(master, 4096)
+                except OSError:
+                    return
+                if not chunk:
+                    return
+                with lock:
+                    screen.extend(chunk)
+
+        reader = threading.Thread(target=drain, daemon=True)
+        reader.start()
+        deadline = time.monotonic() + timeout
+        seen = 0
+        try:
+            for marker, key in steps:
+                while True:
+                    with lock:
+                        text = screen_text(bytes(screen))
+                    found = text.find(marker, seen)
+                    if found >= 0:
+                        seen = found + len(marker)
+                        break
+                    if time.monotonic() > deadline or proc.poll() is not None:
+                        raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
+                    time.sleep(0.02)
+                time.sleep(0.15)  # each key in its own write, after the program waits for it
+                os.write(master, key)
+            code = proc.wait(timeout=max(1, deadline - time.monotonic()))
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        reader.join(timeout=2)
+        os.close(master)
+        with lock:
+            text = screen_text(bytes(screen))
+        data = None
+        if handoff is not None and os.path.exists(handoff):
+            with open(handoff, "rb") as f:
+                data = f.read()
+        return Result(code, text.encode("latin-1"), data)
+
+
+_CURSOR_FORWARD = re.compile(rb"\x1b\[(\d*)C")
+_ESCAPES = re.compile(rb"\x1b(\[[0-9;?]*[ -/]*[@-~]|\][^\x07]*\x07|[()][0-9A-Za-z]|[=>78])")
+
+
+def screen_text(raw):
+    """Terminal output as plain text: cursor-forward moves become spaces, other escape sequences
+    and carriage returns are dropped."""
+    raw = _CURSOR_FORWARD.sub(lambda m: b" " * int(m.group(1) or b"1"), raw)
+    raw = _ESCAPES.sub(b"", raw)
+    return raw.replace(b"\r", b"").decode("latin-1")
 
 
 class NativeTarget(Target):
