@@ -1,0 +1,117 @@
+#include "state/aliases.h"
+
+#include "core/program_exit.h"
+#include "match/upper_case.h"
+
+namespace dirhop {
+
+namespace {
+
+// The " = " and the target share one 255-character field on the screen.
+constexpr std::size_t kShownTargetLength = 252;
+constexpr int kNameColumn = 12;
+
+}  // namespace
+
+bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
+                 const AliasTarget& target) {
+  if (name.empty()) {
+    // A nameless alias would sit in a slot that counts as free and hide the ones after it.
+    console.ColouredLine(kColourError, "Dirhop: An alias needs a name");
+    return false;
+  }
+  if (target && target->size() > kPathFieldLength) {
+    // Stored cut, the alias would lead somewhere else than the user said.
+    console.ColouredLine(
+        kColourError,
+        "Dirhop: Alias target is longer than 255 characters; alias '" + name + "' not defined");
+    return false;
+  }
+  SettingsRecord& record = settings.record;
+  std::optional<std::string> old;
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    if (SameIgnoringCase(record.AliasName(slot), name)) {
+      old = record.AliasTarget(slot);
+      record.MoveAliases(slot + 1, slot, kAliasSlots - slot);
+      record.ClearAlias(kAliasSlots);
+      break;
+    }
+    if (record.AliasFree(slot)) break;
+  }
+
+  if (!target || !target->empty()) {
+    if (!record.AliasFree(kAliasSlots)) {
+      console.ColouredLine(kColourError, "Dirhop: Alias list is full. Removing alias " +
+                                             record.AliasName(kAliasSlots) + " = " +
+                                             record.AliasTarget(kAliasSlots));
+    }
+    record.MoveAliases(1, 2, kAliasSlots - 1);
+    const std::string stored_name = name.substr(0, kAliasNameLength);
+    if (!target) {
+      record.SetAlias(1, stored_name, old.value_or(std::string()));
+    } else {
+      record.SetAlias(1, stored_name, *target);
+      console.ColouredLine(kColourNotice, "Dirhop: Adding alias " + name + "=" + *target);
+    }
+  } else if (!old) {
+    console.ColouredLine(kColourError, "Dirhop: No alias to delete called '" + name + "'");
+  } else {
+    console.ColouredLine(kColourNotice, "Dirhop: Removing alias '" + name + "'");
+  }
+  SaveSettings(console, settings);
+  return true;
+}
+
+void ListAliases(Console& console, const Settings& settings) {
+  const SettingsRecord& record = settings.record;
+  int used = 0;
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    if (!record.AliasFree(slot)) ++used;
+  }
+  const int remaining = kAliasSlots - used;
+  std::string title = "  Dirhop  Directory Aliases (";
+  if (remaining == 0) {
+    title += "No entries";
+  } else if (remaining == 1) {
+    title += "1 entry";
+  } else {
+    title += std::to_string(remaining) + " entries";
+  }
+  console.ColouredLine(kColourNotice, title + " remaining)  ");
+  for (int slot = kAliasSlots; slot >= 1; --slot) {
+    if (record.AliasFree(slot)) continue;
+    const std::string name = record.AliasName(slot);
+    console.SetTextColour(kColourLabel);
+    console.Write(std::string(kNameColumn - static_cast<int>(name.size()), ' ') + name);
+    console.SetTextColour(kColourNormal);
+    console.Write((" = " + record.AliasTarget(slot)).substr(0, kShownTargetLength + 3));
+    console.EndColouredLine();
+  }
+}
+
+void AliasCommand(Console& console, Settings& settings, const std::vector<std::string>& arguments,
+                  const std::string& start_dir) {
+  if (arguments.empty()) {
+    ListAliases(console, settings);
+    EndProgram(kExitOk);
+  }
+  const std::string name = arguments[0].substr(0, kPathFieldLength).substr(0, kAliasNameLength);
+  std::string target = arguments.size() >= 2 ? arguments[1] : std::string();
+  if (target == ".") target = start_dir;
+  const bool done = UpdateAlias(console, settings, name, target);
+  EndProgram(done ? kExitOk : kExitError);
+}
+
+std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {
+  const SettingsRecord& record = settings.record;
+  for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
+    if (SameIgnoringCase(record.AliasName(slot), arg)) {
+      std::string dir = record.AliasTarget(slot);
+      UpdateAlias(console, settings, arg, kKeepTarget);
+      return dir;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace dirhop

@@ -1,0 +1,40 @@
+// The alias table: up to 20 short names for directories, most recently defined or used first,
+// kept in the settings record's alias slots.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "state/settings_store.h"
+
+namespace dirhop {
+
+// What UpdateAlias does with a name: a directory text defines it, the empty text removes it, and
+// kKeepTarget (nullopt) promotes it to slot 1 with the directory it has.
+using AliasTarget = std::optional<std::string>;
+inline constexpr std::nullopt_t kKeepTarget = std::nullopt;
+
+// Defines, redefines, removes or promotes the alias `name` (compared ignoring case), reports it,
+// and saves the store. An empty name, or a target longer than 255 characters, is refused with a
+// message and the table is left as it was; the result is false only then.
+bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
+                 const AliasTarget& target);
+
+// Writes the alias table, the alias used longest ago first, with the count of free slots.
+void ListAliases(Console& console, const Settings& settings);
+
+// The "-a" command; `arguments` are the words after "-a". None lists the table; a name alone
+// removes that alias; a name and a directory (or "." for `start_dir`) define it. Ends the
+// program: exit code 0, or 243 when a definition was refused.
+[[noreturn]] void AliasCommand(Console& console, Settings& settings,
+                               const std::vector<std::string>& arguments,
+                               const std::string& start_dir);
+
+// Looks `arg` up among the aliases (ignoring case, stopping at the first free slot). On a match
+// the alias is promoted to slot 1 under the spelling of `arg`, the store is saved, and the
+// target is returned for the caller to enter; nullopt when no alias has that name.
+std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg);
+
+}  // namespace dirhop

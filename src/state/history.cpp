@@ -1,0 +1,51 @@
+#include "state/history.h"
+
+#include "core/program_exit.h"
+#include "match/upper_case.h"
+
+namespace dirhop {
+
+void AddToHistory(Console& console, Settings& settings, const std::string& dir) {
+  if (dir.empty() || dir.size() > kPathFieldLength) return;
+  SettingsRecord& record = settings.record;
+  constexpr int kLast = kHistorySlots - 1;
+  for (int slot = 0; slot <= kLast; ++slot) {
+    if (SameIgnoringCase(record.History(slot), dir)) {
+      // Close the gap; the entry moved into this slot is not compared again.
+      record.MoveHistory(slot + 1, slot, kLast - slot);
+      record.ClearHistory(kLast);
+    } else if (record.HistoryEmpty(slot)) {
+      break;
+    }
+  }
+  record.MoveHistory(0, 1, kLast);
+  record.SetHistory(0, dir);
+  SaveSettings(console, settings);
+}
+
+void CheckHistoryStart(Console& console, Settings& settings, const std::string& start_dir) {
+  if (settings.record.HistoryEmpty(0) || settings.record.History(0) != start_dir) {
+    AddToHistory(console, settings, start_dir);
+  }
+}
+
+void ListHistory(Console& console, const Settings& settings) {
+  const SettingsRecord& record = settings.record;
+  if (record.HistoryEmpty(0)) {
+    console.ColouredLine(kColourError, "No directories in history.");
+    EndProgram(kExitOk);
+  }
+  console.ColouredLine(kColourNotice, "  Dirhop  Directory History  ");
+  for (int slot = kHistorySlots - 1; slot >= 0; --slot) {
+    if (record.HistoryEmpty(slot)) continue;
+    console.SetTextColour(kColourLabel);
+    console.Write(slot < 10 ? "   " : "  ");
+    console.WriteNumber(slot);
+    console.Write("  ");
+    console.SetTextColour(kColourNormal);
+    console.WriteLine(record.History(slot));
+  }
+  EndProgram(kExitOk);
+}
+
+}  // namespace dirhop

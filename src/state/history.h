@@ -1,0 +1,24 @@
+// The directory history: the last 21 directories started in or changed to, most recent first,
+// kept in the settings record's history slots.
+#pragma once
+
+#include <string>
+
+#include "console/console.h"
+#include "state/settings_store.h"
+
+namespace dirhop {
+
+// Puts `dir` in slot 0, removes an entry equal to it ignoring case, moves the entries before it
+// down one slot (the oldest of 21 falls off), and saves the store. A directory longer than a
+// slot holds is not added at all: a cut path would name another directory.
+void AddToHistory(Console& console, Settings& settings, const std::string& dir);
+
+// The start-up check: adds `start_dir` unless history slot 0 holds exactly that text (case
+// counts here, so a change of case is recorded).
+void CheckHistoryStart(Console& console, Settings& settings, const std::string& start_dir);
+
+// Lists the history, oldest first, numbered by slot, and ends the program with exit code 0.
+[[noreturn]] void ListHistory(Console& console, const Settings& settings);
+
+}  // namespace dirhop

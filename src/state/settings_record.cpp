@@ -1,0 +1,92 @@
+#include "state/settings_record.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dirhop {
+
+namespace {
+
+std::size_t HistoryOffset(int slot) { return static_cast<std::size_t>(slot) * kHistorySlotSize; }
+
+std::size_t AliasOffset(int slot) {
+  return kAliasTableOffset + static_cast<std::size_t>(slot - 1) * kAliasSlotSize;
+}
+
+std::size_t AliasTargetOffset(int slot) { return AliasOffset(slot) + 1 + kAliasNameLength; }
+
+}  // namespace
+
+SettingsRecord::SettingsRecord() {
+  SetAlias(1, "dos", "c:\\dos");
+  SetAlias(2, "win", "c:\\windows");
+  SetCanCreatePath(true);
+}
+
+std::string SettingsRecord::ReadField(std::size_t offset, std::size_t capacity) const {
+  // A length byte larger than the field (only an alias name can have one) reads as the field.
+  const std::size_t length = std::min<std::size_t>(bytes_[offset], capacity);
+  return std::string(reinterpret_cast<const char*>(&bytes_[offset + 1]), length);
+}
+
+void SettingsRecord::WriteField(std::size_t offset, std::size_t capacity, std::string_view text) {
+  const std::size_t length = std::min(text.size(), capacity);
+  bytes_[offset] = static_cast<std::uint8_t>(length);
+  std::memcpy(&bytes_[offset + 1], text.data(), length);
+  // Bytes past the text carry no meaning; zeros keep the image free of stale names.
+  std::memset(&bytes_[offset + 1 + length], 0, capacity - length);
+}
+
+std::string SettingsRecord::History(int slot) const {
+  return ReadField(HistoryOffset(slot), kPathFieldLength);
+}
+
+bool SettingsRecord::HistoryEmpty(int slot) const { return bytes_[HistoryOffset(slot)] == 0; }
+
+void SettingsRecord::SetHistory(int slot, std::string_view dir) {
+  WriteField(HistoryOffset(slot), kPathFieldLength, dir);
+}
+
+void SettingsRecord::ClearHistory(int slot) { SetHistory(slot, {}); }
+
+void SettingsRecord::MoveHistory(int from, int to, int count) {
+  std::memmove(&bytes_[HistoryOffset(to)], &bytes_[HistoryOffset(from)],
+               static_cast<std::size_t>(count) * kHistorySlotSize);
+}
+
+std::string SettingsRecord::AliasName(int slot) const {
+  return ReadField(AliasOffset(slot), kAliasNameLength);
+}
+
+std::string SettingsRecord::AliasTarget(int slot) const {
+  return ReadField(AliasTargetOffset(slot), kPathFieldLength);
+}
+
+bool SettingsRecord::AliasFree(int slot) const { return bytes_[AliasOffset(slot)] == 0; }
+
+void SettingsRecord::SetAlias(int slot, std::string_view name, std::string_view target) {
+  WriteField(AliasOffset(slot), kAliasNameLength, name);
+  WriteField(AliasTargetOffset(slot), kPathFieldLength, target);
+}
+
+void SettingsRecord::ClearAlias(int slot) { SetAlias(slot, {}, {}); }
+
+void SettingsRecord::MoveAliases(int from, int to, int count) {
+  std::memmove(&bytes_[AliasOffset(to)], &bytes_[AliasOffset(from)],
+               static_cast<std::size_t>(count) * kAliasSlotSize);
+}
+
+std::string SettingsRecord::Image() const {
+  std::string image(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
+  for (std::size_t offset : {kReserved1Offset, kReserved2Offset, kReserved3Offset}) {
+    std::memset(&image[offset], 0, 4);
+  }
+  image[kReserved4Offset] = 0;
+  return image;
+}
+
+void SettingsRecord::LoadImage(std::string_view bytes) {
+  std::memcpy(bytes_.data(), bytes.data(), std::min(bytes.size(), bytes_.size()));
+}
+
+}  // namespace dirhop

@@ -1,0 +1,57 @@
+// Moving the settings record between memory and its store: the data file named by DIRHOP, or
+// else the registry-style settings key (the registry on Windows, a text file on POSIX).
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "console/console.h"
+#include "match/path_syntax.h"
+#include "platform/store_platform.h"
+#include "state/settings_record.h"
+
+namespace dirhop {
+
+// Opens a settings key by location; the platform's OpenSettingsKey unless a test puts in its own.
+using SettingsKeyOpener = std::function<platform::OpenedSettingsKey(const std::string& location)>;
+
+// The record of this run and where it is kept.
+struct Settings {
+  SettingsRecord record;
+  // The data file; empty when the settings key is the store. Fixed once loaded.
+  std::string data_file;
+  // Where the settings key is (used when there is no data file).
+  std::string key_location = platform::DefaultSettingsKeyLocation();
+  // True when this run created the store (the key, or the data file): the program's first run.
+  bool first_run = false;
+  SettingsKeyOpener open_key = platform::OpenSettingsKey;
+};
+
+// The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; a relative
+// path is made absolute against the current directories now, so that saves after a change of
+// directory still reach the file that was loaded.
+std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop,
+                                        PathSyntax syntax);
+
+// Loads the record once at start-up: from the data file at `data_file` when given, otherwise
+// from the settings key. A data file that cannot be opened for reading and writing is reported
+// and created from the defaults. Never ends the run.
+void LoadSettings(Console& console, Settings& settings,
+                  const std::optional<std::string>& data_file);
+
+// Writes the whole record to the store; a data file that cannot be written is reported (and
+// never replaced). Returns whether the record was saved. A failed write of a settings value
+// throws std::runtime_error("Failed to set data for '<name>'").
+bool SaveSettings(Console& console, Settings& settings);
+
+// Reads the record from the settings key: every slot is overwritten (absent or wrongly typed
+// values read as empty, "canCreatePath" as true). Nothing happens when the key cannot be opened.
+void LoadFromRegistry(Settings& settings);
+
+// Writes the 61 string values of the record to the settings key ("canCreatePath" is only ever
+// read). Returns false without a word when the key cannot be opened; throws std::runtime_error
+// "Failed to set data for '<name>'" when a value cannot be written.
+bool SaveToRegistry(Settings& settings);
+
+}  // namespace dirhop

@@ -1,0 +1,454 @@
+"""End to end: what Dirhop remembers between runs. The history and the alias table in the
+settings key (the registry under Wine, the emulating text file natively) and in the data file
+named by DIRHOP; bad data files, concurrent runs and runs killed while saving.
+
+Every test has a store of its own: natively XDG_CONFIG_HOME points into the test's folder, under
+Wine the key is removed before each test. DIRHOP_OTHER_PROGRAM, when set, names the other build's
+program (dirhop.exe for the native run, dirhop for the Wine run) for the cross-build test."""
+
+import os
+import random
+import signal
+import subprocess
+import time
+import unittest
+
+import harness
+from harness import E2ETestCase
+
+RECORD_SIZE = 10736
+KEY = "HKCU\\Software\\Brantel Software\\Dirhop"
+
+
+def default_record():
+    image = bytearray(RECORD_SIZE)
+    image[5376:5380] = b"\x03dos"
+    image[5387:5394] = b"\x06c:\\dos"
+    image[5643:5647] = b"\x03win"
+    image[5654:5665] = b"\x0ac:\\windows"
+    image[10720] = 1
+    return bytes(image)
+
+
+def history_slot(image, slot):
+    offset = slot * 256
+    return image[offset + 1:offset + 1 + image[offset]].decode("latin-1")
+
+
+def alias_slot(image, slot):
+    offset = 5376 + (slot - 1) * 267
+    name = image[offset + 1:offset + 1 + min(image[offset], 10)].decode("latin-1")
+    target = image[offset + 12:offset + 12 + image[offset + 11]].decode("latin-1")
+    return name, target
+
+
+class StoreTestCase(E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        self.config = os.path.join(self.root, "config")
+        self.data = os.path.join(self.root, "dirhop.dat")
+        if self.target.windows:
+            # A key of its own, already there: runs are not first runs unless a test says so.
+            self.reg("delete", KEY, "/f")
+            self.target.ensure_store()
+
+    def remove_store(self):
+        if self.target.windows:
+            self.reg("delete", KEY, "/f")
+        else:
+            os.remove(os.path.join(self.config, "dirhop", "registry"))
+
+    def env(self, data_file=None):
+        env = {"XDG_CONFIG_HOME": self.config}
+        if data_file is not None:
+            env["DIRHOP"] = self.target.host_path(data_file)
+        return env
+
+    def c(self, *args, data_file=None, **kwargs):
+        kwargs.setdefault("env", self.env(data_file))
+        return super().c(*args, **kwargs)
+
+    def reg(self, *args):
+        return self.target.run(["reg"] + list(args), self.root, raw=True)
+
+    def key_value(self, name):
+        """A value of the settings key, None when missing: (type, data)."""
+        if self.target.windows:
+            r = self.reg("query", KEY, "/v", name)
+            if r.code != 0:
+                return None
+            for line in r.text.splitlines():
+                parts = line.strip().split(None, 2)
+                if parts and parts[0] == name:
+                    return parts[1], (parts[2] if len(parts) > 2 else "")
+            return None
+        path = os.path.join(self.config, "dirhop", "registry")
+        with open(path, "rb") as f:
+            for line in f.read().decode("latin-1").split("\n"):
+                fields = line.split("\t")
+                if len(fields) == 3 and fields[0] == name:
+                    return {"sz": "REG_SZ", "dword": "REG_DWORD"}.get(fields[1]), fields[2]
+        return None
+
+    def put_value(self, name, reg_type, data):
+        """Puts a value of any type into the settings key, as a user or an installer would."""
+        if self.target.windows:
+            r = self.reg("add", KEY, "/v", name, "/t", reg_type, "/d", data, "/f")
+            self.assertEqual(r.code, 0, r)
+            return
+        path = os.path.join(self.config, "dirhop", "registry")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        kind = {"REG_SZ": "sz", "REG_DWORD": "dword"}[reg_type]
+        with open(path, "a") as f:
+            f.write("%s\t%s\t%s\n" % (name, kind, data.replace("\\", "\\\\")))
+
+    def read_data(self):
+        with open(self.data, "rb") as f:
+            return f.read()
+
+    def host(self, *parts):
+        return self.target.host_path(self.path(*parts))
+
+
+class History(StoreTestCase):
+    def test_history_built_by_several_runs_is_listed_and_revisited(self):
+        self.mkdirs("one", "two/deep", "three")
+        self.assertWentTo(self.c("one"), self.path("one"))
+        self.assertWentTo(self.c("deep", cwd=self.path("two")), self.path("two", "deep"))
+        self.assertWentTo(self.c("three"), self.path("three"))
+        # Slot 0 is where this run started: the tree, recorded because it differs from slot 0.
+        r = self.c("-h")
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text,
+                         "  Dirhop  Directory History  \n"
+                         "   4  %s\n   3  %s\n   2  %s\n   1  %s\n   0  %s\n"
+                         % (self.host("one"), self.host("two"), self.host("two", "deep"),
+                            self.host("three"), self.host()))
+        self.assertEqual(self.c("-L").text, r.text)
+        self.assertEqual(self.key_value("history_1"), ("REG_SZ", self.host("three")))
+        # "-" and "-1" go to slot 1; a slot beyond the history is reported.
+        self.assertWentTo(self.c("-"), self.path("three"))
+        self.assertWentTo(self.c("-3", cwd=self.path("three")), self.path("two"))
+        r = self.c("-20")
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: History does not yet extend back 20 entries.\n")
+
+    def test_start_directory_is_recorded_with_its_case_once(self):
+        self.mkdirs("Mixed")
+        self.assertStayed(self.c("-h", cwd=self.path("Mixed")), 0)
+        r = self.c("-h", cwd=self.path("Mixed"))
+        self.assertEqual(r.text.count(self.host("Mixed")), 1, r.text)
+
+    def test_empty_history_listing(self):
+        # A store without history: listing from a data file whose slot 0 is empty still adds
+        # the start directory first, so use a directory that is too long to be recorded.
+        if self.target.windows:
+            self.skipTest("paths over 255 characters are not entered under Wine here")
+        deep = os.path.join(self.tree, *(["d" * 60] * 5))
+        os.makedirs(deep)
+        r = self.c("-h", cwd=deep)
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "No directories in history.\n")
+
+
+class Aliases(StoreTestCase):
+    def test_define_use_list_and_remove_twice(self):
+        self.mkdirs("projects/src")
+        target = self.host("projects", "src")
+        r = self.c("-a", "proj", target)
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Dirhop: Adding alias proj=%s\n" % target)
+        self.assertWentTo(self.c("PROJ", cwd=self.root), self.path("projects", "src"))
+        r = self.c("-a")
+        self.assertEqual(r.text,
+                         "  Dirhop  Directory Aliases (19 entries remaining)  \n"
+                         "        PROJ = %s\n" % target)
+        self.assertEqual(self.key_value("aliasname_1"), ("REG_SZ", "PROJ"))
+        r = self.c("-a", "proj")
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Dirhop: Removing alias 'proj'\n")
+        r = self.c("-a", "proj")
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Dirhop: No alias to delete called 'proj'\n")
+        self.assertIn("(20 entries remaining)", self.c("-a").text)
+
+    def test_dot_is_the_start_directory_and_a_directory_beats_an_alias(self):
+        self.mkdirs("here", "elsewhere/here")
+        self.assertStayed(self.c("-a", "here", ".", cwd=self.path("here")), 0)
+        self.assertEqual(self.key_value("aliasdir_1"), ("REG_SZ", self.host("here")))
+        self.assertWentTo(self.c("here", cwd=self.root), self.path("here"))
+        # A subdirectory with the alias's name is entered directly.
+        self.assertWentTo(self.c("here", cwd=self.path("elsewhere")),
+                          self.path("elsewhere", "here"))
+
+    def test_full_table_drops_the_oldest(self):
+        for n in range(1, 21):
+            self.assertStayed(self.c("-a", "a%d" % n, "C:\\d%d" % n), 0)
+        r = self.c("-a", "new", "C:\\new")
+        self.assertEqual(r.text, "Dirhop: Alias list is full. Removing alias a1 = C:\\d1\n"
+                                 "Dirhop: Adding alias new=C:\\new\n")
+        listing = self.c("-a").text.splitlines()
+        self.assertEqual(listing[0], "  Dirhop  Directory Aliases (No entries remaining)  ")
+        self.assertEqual(listing[1], "          a2 = C:\\d2")
+        self.assertEqual(listing[-1], "         new = C:\\new")
+
+    def test_long_names_and_targets(self):
+        r = self.c("-a", "abcdefghijklm", "C:\\x")
+        self.assertEqual(r.text, "Dirhop: Adding alias abcdefghij=C:\\x\n")
+        r = self.c("-a", "far", "C:\\" + "x" * 253)
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Alias target is longer than 255 characters; "
+                                 "alias 'far' not defined\n")
+        self.assertNotIn("far", self.c("-a").text)
+
+    def test_alias_to_a_missing_directory_is_promoted_then_reported(self):
+        self.assertStayed(self.c("-a", "gone", self.host("gone")), 0)
+        self.assertStayed(self.c("-a", "other", "C:\\x"), 0)
+        r = self.c("gone")
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Could not change directory to '%s'\n" % self.host("gone"))
+        self.assertEqual(self.key_value("aliasname_1"), ("REG_SZ", "gone"))
+
+
+class SettingsKeyValues(StoreTestCase):
+    def test_first_run_creates_an_empty_key_without_default_aliases(self):
+        self.remove_store()
+        r = self.c("-a")
+        # The run that creates the store shows the welcome and usage screens first.
+        self.assertTrue(r.text.startswith("Dirhop 3.1"), r.text)
+        self.assertIn("\nUsage:\n", r.text)
+        self.assertTrue(r.text.endswith(
+            "\n  Dirhop  Directory Aliases (20 entries remaining)  \n"), r.text)
+        r = self.c("-a")
+        self.assertEqual(r.text, "  Dirhop  Directory Aliases (20 entries remaining)  \n")
+        self.assertEqual(self.key_value("aliasname_1"), ("REG_SZ", ""))
+        self.assertIsNone(self.key_value("canCreatePath"))  # only ever read
+
+    def test_wrong_types_read_as_defaults(self):
+        self.put_value("canCreatePath", "REG_SZ", "0")       # a string: still true
+        self.put_value("history_1", "REG_DWORD", "5")        # a number: empty
+        self.put_value("history_0", "REG_SZ", self.host())
+        self.put_value("aliasname_1", "REG_SZ", "abcdefghijklmno")
+        self.put_value("aliasdir_1", "REG_SZ", "C:\\x")
+        r = self.c("-h")
+        self.assertEqual(r.text, "  Dirhop  Directory History  \n   0  %s\n" % self.host())
+        self.assertEqual(self.c("-a").text.splitlines()[1], "  abcdefghij = C:\\x")
+        r = self.c("nothing-here")
+        self.assertIn("Create a new directory?", r.text)
+
+    def test_can_create_path_off_stops_the_offer(self):
+        self.put_value("canCreatePath", "REG_DWORD", "0")
+        r = self.c("nothing-here")
+        self.assertStayed(r, 0)
+        self.assertIn("No directories found matching 'nothing-here'", r.text)
+        self.assertNotIn("Create", r.text)
+
+    def test_damaged_key_file_lines_are_ignored(self):
+        if self.target.windows:
+            self.skipTest("the key file exists only on POSIX")
+        path = os.path.join(self.config, "dirhop", "registry")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(b"history_0\tsz\t" + self.tree.encode() + b"\n\xff\xfe garbage\x01\n"
+                    b"history_1\tsz\t/with\\nnewline\\\\and\\tmore\n")
+        r = self.c("-h")
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "  Dirhop  Directory History  \n"
+                                 "   1  /with\nnewline\\and\tmore\n   0  %s\n" % self.tree)
+
+
+class DataFile(StoreTestCase):
+    def test_missing_file_is_created_with_the_defaults(self):
+        self.mkdirs("sub")
+        r = self.c("-a", data_file=self.data)
+        self.assertStayed(r, 0)
+        name = self.target.host_path(self.data)
+        # Creating the store makes this the first run: the welcome and usage screens come
+        # between the notice and the listing the command asked for.
+        self.assertTrue(r.text.startswith(
+            "Dirhop: Error - can't read settings from '%s'\n"
+            "        Creating new file\n\nDirhop 3.1" % name), r.text)
+        self.assertIn("\nUsage:\n", r.text)
+        self.assertTrue(r.text.endswith(
+            "  Dirhop  Directory Aliases (18 entries remaining)  \n"
+            "         win = c:\\windows\n"
+            "         dos = c:\\dos\n"), r.text)
+        self.assertEqual(self.c("-a", data_file=self.data).text,
+                         "  Dirhop  Directory Aliases (18 entries remaining)  \n"
+                         "         win = c:\\windows\n"
+                         "         dos = c:\\dos\n")
+        image = self.read_data()
+        self.assertEqual(len(image), RECORD_SIZE)
+        self.assertEqual(history_slot(image, 0), self.host())
+        self.assertEqual(image[256:5376], bytes(5376 - 256))
+        self.assertEqual(image[5376:], default_record()[5376:])
+        self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
+        self.assertEqual(history_slot(self.read_data(), 0), self.host("sub"))
+        self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
+                         ["dirhop.dat"])
+
+    def test_bad_files_are_read_as_far_as_they_go(self):
+        self.mkdirs("sub")
+        rng = random.Random(4)
+        cases = {
+            "empty": b"",
+            "one byte": b"\x05",
+            "history only": b"\x00" * 5376,
+            "one short": default_record()[:-1],
+            "one long": default_record() + b"x",
+            "one MiB": rng.randbytes(1 << 20),
+            "random": rng.randbytes(RECORD_SIZE),
+            "lengths over their fields": b"\xff" * RECORD_SIZE,
+        }
+        for label, content in cases.items():
+            with self.subTest(label):
+                with open(self.data, "wb") as f:
+                    f.write(content)
+                for args in (["-h"], ["-a"]):
+                    r = self.c(*args, data_file=self.data)
+                    self.assertEqual(r.code, 0, r)
+                    self.assertNotIn("Error", r.text)
+                self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
+                image = self.read_data()
+                self.assertEqual(len(image), RECORD_SIZE)
+                self.assertEqual(history_slot(image, 0), self.host("sub"))
+                self.assertEqual(image[10716:10720], b"\0\0\0\0")
+
+    def test_history_only_file_keeps_default_aliases(self):
+        with open(self.data, "wb") as f:
+            f.write(b"\x00" * 5376)
+        self.assertIn("         dos = c:\\dos", self.c("-a", data_file=self.data).text)
+
+    def test_file_in_a_missing_folder(self):
+        self.mkdirs("sub")
+        missing = os.path.join(self.root, "nowhere", "dirhop.dat")
+        name = self.target.host_path(missing)
+        r = self.c("sub", data_file=missing)
+        self.assertWentTo(r, self.path("sub"))
+        write_error = "Dirhop: Error - can't write to '%s'\n" % name
+        self.assertEqual(r.text,
+                         "Dirhop: Error - can't read settings from '%s'\n"
+                         "        Creating new file\n" % name + write_error + "\n"
+                         + write_error + write_error)  # start directory, then the new one
+        self.assertFalse(os.path.exists(os.path.dirname(missing)))
+
+    def test_read_only_file_is_never_replaced(self):
+        self.mkdirs("sub")
+        original = default_record()[:-1] + b"\x07"
+        with open(self.data, "wb") as f:
+            f.write(original)
+        os.chmod(self.data, 0o444)
+        try:
+            with open(self.data, "ab"):
+                self.skipTest("this user may write read-only files")
+        except PermissionError:
+            pass
+        name = self.target.host_path(self.data)
+        r = self.c("sub", data_file=self.data)
+        self.assertWentTo(r, self.path("sub"))
+        self.assertTrue(r.text.startswith(
+            "Dirhop: Error - can't read settings from '%s'\n        Creating new file\n"
+            "Dirhop: Error - can't write to '%s'\n\n" % (name, name)), r.text)
+        self.assertEqual(r.text.count("Dirhop: Error - can't write to"), 3, r.text)
+        self.assertEqual(self.read_data(), original)
+        self.assertEqual(os.listdir(self.root).count("dirhop.dat"), 1)
+        self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
+                         ["dirhop.dat"])
+
+    def test_eight_runs_at_once_leave_a_whole_record(self):
+        self.mkdirs(*("d%d" % n for n in range(8)))
+        self.assertStayed(self.c("-a", "x", "C:\\x", data_file=self.data), 0)
+        env = self.target.base_env()
+        env.update(self.env(self.data))
+        procs = []
+        for n in range(8):
+            env_n = dict(env, DIRHOP_HANDOFF=os.path.join(self.root, "h%d" % n))
+            procs.append(subprocess.Popen(self.target.command(["d%d" % n]), cwd=self.tree,
+                                          env=env_n, stdin=subprocess.DEVNULL,
+                                          stdout=subprocess.PIPE, stderr=subprocess.PIPE))
+        for proc in procs:
+            out, _ = proc.communicate(timeout=120)
+            self.assertEqual(proc.returncode, 0, out)
+            self.assertNotIn(b"Error", out)
+        image = self.read_data()
+        self.assertEqual(len(image), RECORD_SIZE)
+        self.assertEqual(alias_slot(image, 1), ("x", "C:\\x"))
+        self.assertIn(history_slot(image, 0), [self.host("d%d" % n) for n in range(8)])
+        self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
+                         ["dirhop.dat"])
+
+    def test_run_killed_while_saving_leaves_old_or_new_record(self):
+        self.mkdirs("a", "b")
+        self.assertStayed(self.c("-h", data_file=self.data), 0)
+        env = self.target.base_env()
+        env.update(self.env(self.data))
+        env["DIRHOP_HANDOFF"] = self.handoff
+        rng = random.Random(7)
+        for attempt in range(40 if not self.target.windows else 15):
+            proc = subprocess.Popen(self.target.command(["-a", "k%d" % attempt, "C:\\k"]),
+                                    cwd=self.path("ab"[attempt % 2]), env=env,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, start_new_session=True)
+            time.sleep(rng.uniform(0, 0.004 if not self.target.windows else 0.3))
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            proc.wait()
+            image = self.read_data()
+            self.assertEqual(len(image), RECORD_SIZE, "attempt %d" % attempt)
+            self.assertEqual(image[10720], 1)
+        # The next run reads a whole record and works.
+        self.assertStayed(self.c("-a", data_file=self.data), 0)
+
+
+class CrossBuild(StoreTestCase):
+    """A data file written by one build is read by the other, byte for byte."""
+
+    def other(self):
+        program = os.environ.get("DIRHOP_OTHER_PROGRAM")
+        if not program or not os.path.exists(program):
+            self.skipTest("DIRHOP_OTHER_PROGRAM does not name the other build's program")
+        if program.endswith(".exe"):
+            prefix = os.environ.get("DIRHOP_E2E_WINEPREFIX") or os.path.join(
+                os.path.dirname(os.path.abspath(program)), "e2e-wineprefix")
+            other = harness.WineTarget(program, prefix)
+            env = other.base_env()
+            for command in (["wineserver", "-p"], ["wine", "cmd", "/c", "exit"]):
+                subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        else:
+            other = harness.NativeTarget(program)
+        return other
+
+    def run_other(self, other, *args):
+        env = {"XDG_CONFIG_HOME": self.config, "DIRHOP": other.host_path(self.data)}
+        return other.run(list(args), self.tree, handoff=os.path.join(self.root, "other.out"),
+                         env=env)
+
+    def test_both_builds_share_one_data_file(self):
+        other = self.other()
+        self.assertStayed(self.c("-a", "mine", "C:\\mine", data_file=self.data), 0)
+        written = self.read_data()
+        # The other build reads exactly what this one wrote.
+        r = self.run_other(other, "-a")
+        self.assertIn("        mine = C:\\mine", r.text)
+        self.assertIn("   1  %s\n" % self.host(), self.run_other(other, "-h").text)
+        r = self.run_other(other, "-a", "theirs", "D:\\theirs")
+        self.assertEqual(r.code, 0, r)
+        image = self.read_data()
+        self.assertEqual(len(image), RECORD_SIZE)
+        self.assertEqual(image[5376 + 267:10716], written[5376:10716 - 267])  # moved down one slot
+        self.assertEqual(image[10716:], written[10716:])
+        self.assertEqual(alias_slot(image, 1), ("theirs", "D:\\theirs"))
+        # And this build reads what the other wrote.
+        r = self.c("-a", data_file=self.data)
+        self.assertTrue(r.text.endswith("        mine = C:\\mine\n      theirs = D:\\theirs\n"),
+                        r.text)
+        before = self.read_data()
+        self.assertStayed(self.c("-a", "theirs", "D:\\theirs", data_file=self.data), 0)
+        self.assertEqual(self.read_data(), before)
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -1,0 +1,183 @@
+#include "state/aliases.h"
+
+#include <gtest/gtest.h>
+
+#include "core/program_exit.h"
+#include "support/fake_console.h"
+#include "support/fake_settings_key.h"
+
+namespace dirhop {
+namespace {
+
+using test::FakeKeyStore;
+
+class AliasesTest : public ::testing::Test {
+ protected:
+  AliasesTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {}
+
+  std::string Text() {
+    fake_.console->Flush();
+    return fake_.device->Text();
+  }
+
+  // "name=target" for every slot up to the first free one.
+  std::vector<std::string> Table() const {
+    std::vector<std::string> table;
+    for (int slot = 1; slot <= kAliasSlots && !settings_.record.AliasFree(slot); ++slot) {
+      table.push_back(settings_.record.AliasName(slot) + "=" + settings_.record.AliasTarget(slot));
+    }
+    return table;
+  }
+
+  void FillTable() {
+    for (int slot = 1; slot <= kAliasSlots; ++slot) {
+      settings_.record.SetAlias(slot, "a" + std::to_string(slot), "C:\\d" + std::to_string(slot));
+    }
+  }
+
+  template <typename Body>
+  int ExitCodeOf(Body body) {
+    try {
+      body();
+    } catch (const ProgramExit& exit) {
+      return exit.code;
+    }
+    ADD_FAILURE() << "the program did not end";
+    return -1;
+  }
+
+  test::FakeConsole fake_;
+  FakeKeyStore store_;
+  Settings settings_;
+};
+
+TEST_F(AliasesTest, DefiningPutsTheAliasFirstAndSaves) {
+  EXPECT_TRUE(UpdateAlias(*fake_.console, settings_, "proj", std::string("c:\\src\\proj")));
+  EXPECT_EQ(Table(),
+            (std::vector<std::string>{"proj=c:\\src\\proj", "dos=c:\\dos", "win=c:\\windows"}));
+  EXPECT_EQ(Text(), "Dirhop: Adding alias proj=c:\\src\\proj\n");
+  EXPECT_EQ(fake_.device->TextIn(kColourNotice), "Dirhop: Adding alias proj=c:\\src\\proj");
+  EXPECT_EQ(store_.Text("aliasname_1"), "proj");
+  EXPECT_EQ(store_.Text("aliasdir_3"), "c:\\windows");
+}
+
+TEST_F(AliasesTest, RedefiningInAnyCaseReplacesTheOldEntry) {
+  FillTable();
+  settings_.record.SetAlias(5, "proj", "C:\\old");
+  UpdateAlias(*fake_.console, settings_, "PROJ", std::string("C:\\new"));
+  EXPECT_EQ(Text(), "Dirhop: Adding alias PROJ=C:\\new\n");  // no full-table message
+  std::vector<std::string> table = Table();
+  ASSERT_EQ(table.size(), 20u);
+  EXPECT_EQ(table[0], "PROJ=C:\\new");
+  EXPECT_EQ(table[4], "a4=C:\\d4");
+  EXPECT_EQ(table[5], "a6=C:\\d6");
+}
+
+TEST_F(AliasesTest, AFullTableDropsTheAliasUsedLongestAgo) {
+  FillTable();
+  UpdateAlias(*fake_.console, settings_, "new", std::string("C:\\n"));
+  EXPECT_EQ(Text(),
+            "Dirhop: Alias list is full. Removing alias a20 = C:\\d20\n"
+            "Dirhop: Adding alias new=C:\\n\n");
+  EXPECT_EQ(fake_.device->TextIn(kColourError),
+            "Dirhop: Alias list is full. Removing alias a20 = C:\\d20");
+  EXPECT_EQ(Table().front(), "new=C:\\n");
+  EXPECT_EQ(Table().back(), "a19=C:\\d19");
+}
+
+TEST_F(AliasesTest, RemovingTwiceReportsTheSecondTimeAndAlwaysSaves) {
+  UpdateAlias(*fake_.console, settings_, "DOS", std::string());
+  EXPECT_EQ(Table(), (std::vector<std::string>{"win=c:\\windows"}));
+  EXPECT_EQ(store_.closes, 1);
+  UpdateAlias(*fake_.console, settings_, "dos", std::string());
+  EXPECT_EQ(store_.closes, 2);
+  EXPECT_EQ(Text(),
+            "Dirhop: Removing alias 'DOS'\n"
+            "Dirhop: No alias to delete called 'dos'\n");
+  EXPECT_EQ(fake_.device->TextIn(kColourError), "Dirhop: No alias to delete called 'dos'");
+}
+
+TEST_F(AliasesTest, PromotingKeepsTheTargetAndSaysNothing) {
+  UpdateAlias(*fake_.console, settings_, "WIN", kKeepTarget);
+  EXPECT_EQ(Table(), (std::vector<std::string>{"WIN=c:\\windows", "dos=c:\\dos"}));
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(store_.closes, 1);
+}
+
+TEST_F(AliasesTest, OverLongTargetsAndEmptyNamesAreRefusedNotCut) {
+  const std::string target = "C:\\" + std::string(253, 'x');  // 256 characters
+  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "far", target));
+  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "", std::string("C:\\")));
+  EXPECT_EQ(Table(), (std::vector<std::string>{"dos=c:\\dos", "win=c:\\windows"}));
+  EXPECT_EQ(store_.opens, 0);
+  EXPECT_EQ(Text(),
+            "Dirhop: Alias target is longer than 255 characters; alias 'far' not defined\n"
+            "Dirhop: An alias needs a name\n");
+  EXPECT_TRUE(UpdateAlias(*fake_.console, settings_, "fits", target.substr(0, 255)));
+  EXPECT_EQ(settings_.record.AliasTarget(1).size(), 255u);
+}
+
+TEST_F(AliasesTest, ListingCountsFreeSlotsAndAlignsNames) {
+  settings_.record.SetAlias(3, "proj", "c:\\src\\proj");
+  settings_.record.SetAlias(5, "abcdefghij", std::string(255, 't'));  // after a gap: still listed
+  ListAliases(*fake_.console, settings_);
+  EXPECT_EQ(Text(),
+            "  Dirhop  Directory Aliases (16 entries remaining)  \n"
+            "  abcdefghij = " +
+                std::string(252, 't') +
+                "\n"
+                "        proj = c:\\src\\proj\n"
+                "         win = c:\\windows\n"
+                "         dos = c:\\dos\n");
+  EXPECT_EQ(fake_.device->TextIn(kColourLabel), "  abcdefghij        proj         win         dos");
+}
+
+TEST_F(AliasesTest, ListingTitlesForFullAlmostFullAndEmptyTables) {
+  FillTable();
+  ListAliases(*fake_.console, settings_);
+  settings_.record.ClearAlias(20);
+  ListAliases(*fake_.console, settings_);
+  for (int slot = 1; slot <= kAliasSlots; ++slot) settings_.record.ClearAlias(slot);
+  ListAliases(*fake_.console, settings_);
+  const std::string titles = fake_.device->TextIn(kColourNotice);
+  EXPECT_EQ(titles,
+            "  Dirhop  Directory Aliases (No entries remaining)  "
+            "  Dirhop  Directory Aliases (1 entry remaining)  "
+            "  Dirhop  Directory Aliases (20 entries remaining)  ");
+}
+
+TEST_F(AliasesTest, TheCommandListsRemovesAndDefines) {
+  EXPECT_EQ(ExitCodeOf([&] { AliasCommand(*fake_.console, settings_, {}, "C:\\Start"); }), 0);
+  EXPECT_NE(Text().find("(18 entries remaining)"), std::string::npos);
+  EXPECT_EQ(ExitCodeOf([&] {
+              AliasCommand(*fake_.console, settings_, {"abcdefghijklm", ".", "extra"}, "C:\\Start");
+            }),
+            0);
+  EXPECT_EQ(settings_.record.AliasName(1), "abcdefghij");
+  EXPECT_EQ(settings_.record.AliasTarget(1), "C:\\Start");  // "." is the start directory
+  EXPECT_EQ(ExitCodeOf([&] { AliasCommand(*fake_.console, settings_, {"nothere"}, "C:\\"); }), 0);
+  EXPECT_NE(Text().find("No alias to delete called 'nothere'"), std::string::npos);
+  EXPECT_EQ(ExitCodeOf([&] {
+              AliasCommand(*fake_.console, settings_, {"far", std::string(256, 'x')}, "C:\\");
+            }),
+            243);
+}
+
+TEST_F(AliasesTest, GoToAliasPromotesUnderTheTypedSpellingAndSavesFirst) {
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "WIN"), "c:\\windows");
+  EXPECT_EQ(Table(), (std::vector<std::string>{"WIN=c:\\windows", "dos=c:\\dos"}));
+  EXPECT_EQ(store_.Text("aliasname_1"), "WIN");
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "abcdefghijklm"), std::nullopt);
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "wi"), std::nullopt);
+}
+
+TEST_F(AliasesTest, GoToAliasStopsAtTheFirstFreeSlot) {
+  settings_.record.ClearAlias(1);
+  settings_.record.ClearAlias(2);
+  settings_.record.SetAlias(3, "gap", "C:\\gap");
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "gap"), std::nullopt);
+  EXPECT_EQ(store_.opens, 0);
+}
+
+}  // namespace
+}  // namespace dirhop

@@ -1,0 +1,70 @@
+#include "support/fake_settings_key.h"
+
+#include <utility>
+
+namespace dirhop::test {
+
+namespace {
+
+class FakeKey : public platform::SettingsKey {
+ public:
+  explicit FakeKey(FakeKeyStore& store) : store_(store) {}
+
+  std::optional<platform::StoreValue> Query(const std::string& name) override {
+    auto found = store_.values.find(name);
+    if (found == store_.values.end()) return std::nullopt;
+    return found->second;
+  }
+
+  bool Set(const std::string& name, const platform::StoreValue& value) override {
+    if (name == store_.refuse) return false;
+    ++store_.sets;
+    store_.values[name] = value;
+    return true;
+  }
+
+  bool Close() override {
+    if (store_.refuse_close) return false;
+    ++store_.closes;
+    return true;
+  }
+
+ private:
+  FakeKeyStore& store_;
+};
+
+}  // namespace
+
+std::optional<std::string> FakeKeyStore::Text(const std::string& name) const {
+  auto found = values.find(name);
+  if (found == values.end() || found->second.type != platform::StoreValueType::kString) {
+    return std::nullopt;
+  }
+  return found->second.text;
+}
+
+void FakeKeyStore::Put(const std::string& name, platform::StoreValueType type, std::string text,
+                       std::uint32_t number) {
+  values[name] = platform::StoreValue{type, std::move(text), number};
+}
+
+SettingsKeyOpener FakeKeyStore::Opener() {
+  return [this](const std::string&) {
+    platform::OpenedSettingsKey opened;
+    ++opens;
+    if (!openable) return opened;
+    opened.created = !exists;
+    exists = true;
+    opened.key = std::make_unique<FakeKey>(*this);
+    return opened;
+  };
+}
+
+Settings MakeSettingsOn(FakeKeyStore& store) {
+  Settings settings;
+  settings.key_location = "fake";
+  settings.open_key = store.Opener();
+  return settings;
+}
+
+}  // namespace dirhop::test

@@ -1,0 +1,38 @@
+// A settings key held in memory, for tests of the store that must not touch the registry or the
+// user's files: records what is set and closed, and can be told to refuse a value.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/store_platform.h"
+#include "state/settings_store.h"
+
+namespace dirhop::test {
+
+// The shared state behind every key FakeKeyStore opens.
+struct FakeKeyStore {
+  std::map<std::string, platform::StoreValue> values;
+  bool exists = true;         // false: the next open creates the key (and reports it)
+  bool openable = true;       // false: every open fails
+  std::string refuse;         // Set of this value name fails
+  bool refuse_close = false;  // Close fails
+  int opens = 0;
+  int closes = 0;  // successful Close calls
+  int sets = 0;
+
+  // A string value's text; nullopt when it is absent or not a string.
+  std::optional<std::string> Text(const std::string& name) const;
+  // Puts in a value of any type (as a user or an installer would).
+  void Put(const std::string& name, platform::StoreValueType type, std::string text,
+           std::uint32_t number = 0);
+  // An opener for Settings::open_key that works on this store.
+  SettingsKeyOpener Opener();
+};
+
+// Settings whose key is `store` and that have no data file.
+Settings MakeSettingsOn(FakeKeyStore& store);
+
+}  // namespace dirhop::test
