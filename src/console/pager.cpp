@@ -1,0 +1,51 @@
+#include "console/pager.h"
+
+#include <cstdint>
+#include <string>
+
+#include "core/program_exit.h"
+
+namespace dirhop {
+
+namespace {
+
+// The prompt is rubbed out in place: back over it, blank it, back again. 64 covers the
+// 56-character prompt with room to spare.
+constexpr std::uint8_t kEraseWidth = 64;
+constexpr char kBackspace = '\b';
+
+}  // namespace
+
+void Pager::PageLine(std::string_view text) {
+  // The caller's colour is for this line, not for the prompt; keep it across a pause.
+  const std::uint16_t line_colour = console_.CurrentTextColour();
+  ++line_count_;
+  if (line_count_ > console_.ScreenLastRow()) Pause();
+  console_.SetTextColour(line_colour);
+  console_.Write(text);
+  console_.Flush();
+  console_.EndColouredLine();
+}
+
+void Pager::Pause() {
+  console_.SetTextColour(kColourNotice);
+  console_.Write(kPagerPrompt);
+  console_.Flush();
+  console_.SetTextColour(kColourNormal);
+  const Key key = console_.ReadConsoleKey();
+
+  const std::string back = RepeatChar(kEraseWidth, kBackspace);
+  console_.Write(back);
+  console_.Flush();
+  console_.Write(RepeatChar(kEraseWidth, ' '));
+  console_.Flush();
+  console_.Write(back);
+  console_.Flush();
+
+  if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) EndProgram(kExitOk);
+  // Anything else continues, a failed read included: a console that gives no keys must not
+  // stop the text for good.
+  line_count_ = 0;
+}
+
+}  // namespace dirhop

@@ -1,0 +1,12 @@
+// Who the program is: the name and version that the banner line and the crash report show.
+// (The support and web addresses are build settings, read through core/launcher.h.)
+#pragma once
+
+namespace dirhop {
+
+// The product name, as messages and the banner line show it.
+inline constexpr char kProductName[] = "Dirhop";
+// The product version, as the banner line and the crash report show it.
+inline constexpr char kVersion[] = "3.1";
+
+}  // namespace dirhop

@@ -1,0 +1,124 @@
+#include "core/screens.h"
+
+#include <string_view>
+
+#include "core/identity.h"
+#include "core/launcher.h"
+
+namespace dirhop {
+
+namespace {
+
+// Where the POSIX text differs from the Windows text.
+enum class PosixText {
+  kSame,     // the Windows line is right on POSIX too
+  kReplace,  // use the POSIX line
+  kOmit,     // the line describes something POSIX does not have
+};
+
+struct UsageLine {
+  std::string_view windows;
+  PosixText posix_text = PosixText::kSame;
+  std::string_view posix = {};
+};
+
+// Options and their descriptions start in columns 3 and 20, so the descriptions line up.
+constexpr UsageLine kUsageLines[] = {
+    {"Usage:"},
+    {"  c [drive:][\\][pathspec1][\\pathspec2][\\pathspec3]...", PosixText::kReplace,
+     "  c [/][pathspec1][/pathspec2][/pathspec3]..."},
+    {"  c -?             displays this usage screen"},
+    {"  c -w             displays the welcome/contact screen"},
+    {"  c -[h|l]         displays the directory history list"},
+    {"  c -<num>         goes to history index <num> or blank for most recent"},
+    {"  c -a             displays the alias list"},
+    {"  c <alias>        uses an alias (aliases are case insensitive)"},
+    {"  c -a <alias>     removes an alias"},
+    {"  c -a <alias> .   defines an alias for the current directory (absolute)"},
+    {"  c -a <alias> <directory>"},
+    {"                   defines an alias (can be relative e.g. ..\\..)", PosixText::kReplace,
+     "                   defines an alias (can be relative e.g. ../..)"},
+    {"  c -x             starts Windows Explorer in current directory", PosixText::kReplace,
+     "  c -x             starts the file manager in current directory"},
+    {""},
+    {"  c -mail          send technical support email"},
+    {"  c -brantel       go to the Brantel Software web site"},
+    {"  c -home          go to the Dirhop home page"},
+    {"  c -manual        display the Dirhop user manual"},
+    {""},
+    {"The current directory is generally excluded from the list of choices. If the"},
+    {"specified directory does not exist it can be created. Long directory names"},
+    {"can be \"quoted\". Environment variable DIRHOP can be used to specify the"},
+    {"file for history and alias data to be written to."},
+    {""},
+    {"Abbreviations supported:"},
+    {"    . -> ..     Go to parent directory"},
+    {"  ... -> ..\\..  Go to parent's parent (works for ...., ..... etc)", PosixText::kReplace,
+     "  ... -> ../..  Go to parent's parent (works for ...., ..... etc)"},
+    // '/' is already the separator on POSIX and '\' is an ordinary character of a name there.
+    {"    / -> \\      Unix slash makes no difference", PosixText::kOmit},
+    {"   \\\\ -> \\*\\    Saves hitting [Shift+8] (use to choose all matches)", PosixText::kReplace,
+     "   // -> /*/    Saves hitting [Shift+8] (use to choose all matches)"},
+    {"    X -> X*.*   * is ALWAYS added"},
+    {""},
+    {"Examples:  (where D: is a drive letter)", PosixText::kReplace, "Examples:"},
+    {"  c \\   c D:..   c *   c \\T   c *\\*   c D:B*   c D:..\\*", PosixText::kReplace,
+     "  c /   c ..   c *   c /T   c */*   c B*   c ../*"},
+};
+
+bool WindowsTexts(PathSyntax syntax) { return syntax.drives; }
+
+void NoticeLine(Pager& pager, std::string_view text) {
+  pager.console().SetTextColour(kColourNotice);
+  pager.PageLine(text);
+}
+
+}  // namespace
+
+std::string BannerLine() {
+  return std::string(kProductName) + " " + kVersion + " - the change-directory command that " +
+         "finds what you meant";
+}
+
+void ShowUsageScreen(Pager& pager, PathSyntax syntax) {
+  const bool windows = WindowsTexts(syntax);
+  for (const UsageLine& line : kUsageLines) {
+    if (windows || line.posix_text == PosixText::kSame) {
+      pager.PageLine(line.windows);
+    } else if (line.posix_text == PosixText::kReplace) {
+      pager.PageLine(line.posix);
+    }
+  }
+}
+
+void ShowWelcomeScreen(Pager& pager, PathSyntax syntax) {
+  NoticeLine(pager, BannerLine());
+  pager.PageLine("");
+  // There is no DOS on POSIX; the command it stands in for there is the shell's cd.
+  pager.PageLine(WindowsTexts(syntax)
+                     ? "Dirhop is the ultimate replacement for DOS's CD command. You can abbreviate"
+                     : "Dirhop is the ultimate replacement for the cd command. You can abbreviate");
+  pager.PageLine("directories, save aliases for frequently-used directories, access a history");
+  pager.PageLine("of directories visited, automatically create a directory if it doesn't exist");
+  pager.PageLine("and much more. No index files required! It even matches typos!");
+  pager.PageLine("");
+  pager.PageLine("For updates, information, mailing lists and other products, see our web page -");
+  NoticeLine(pager, std::string("  ") + MakerSiteAddress());
+  pager.PageLine("");
+  pager.PageLine("Send us email with your comments, suggestions or bug reports at");
+  NoticeLine(pager, std::string("  ") + SupportEmailAddress());
+}
+
+void ShowUsageScreenWithBanner(Pager& pager, PathSyntax syntax) {
+  NoticeLine(pager, BannerLine());
+  pager.PageLine("");
+  ShowUsageScreen(pager, syntax);
+}
+
+void ShowFirstRunScreens(Pager& pager, PathSyntax syntax) {
+  ShowWelcomeScreen(pager, syntax);
+  pager.PageLine("");
+  ShowUsageScreen(pager, syntax);
+}
+
+}  // namespace dirhop
