@@ -1,0 +1,113 @@
+#include "core/launcher.h"
+
+#include "core/program_exit.h"
+
+// The addresses are build settings (cmake/addresses.cmake); these fallbacks, the same neutral
+// examples, keep a build that was configured without them working.
+#ifndef DIRHOP_SUPPORT_EMAIL
+#define DIRHOP_SUPPORT_EMAIL "support@dirhop.example"
+#endif
+#ifndef DIRHOP_HOME_PAGE
+#define DIRHOP_HOME_PAGE "https://dirhop.example/"
+#endif
+#ifndef DIRHOP_MAKER_SITE
+#define DIRHOP_MAKER_SITE "https://brantel.example/"
+#endif
+
+namespace dirhop {
+
+const char* SupportEmailAddress() { return DIRHOP_SUPPORT_EMAIL; }
+const char* HomePageAddress() { return DIRHOP_HOME_PAGE; }
+const char* MakerSiteAddress() { return DIRHOP_MAKER_SITE; }
+
+int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
+              int show, const ShellOpenFunction& shell) {
+  // Each text goes through a buffer of 256 characters: the first 255 and the terminator.
+  return shell(file.substr(0, kShellTextMax), parameters.substr(0, kShellTextMax),
+               directory.substr(0, kShellTextMax), show);
+}
+
+std::string LaunchErrorText(int code) {
+  switch (code) {
+    case 0:
+      return "The operating system is out of memory or resources.";
+    case 2:
+      return "The specified file was not found.";
+    case 3:
+      return "The specified path was not found.";
+    case 5:
+      return "The operating system denied access to the specified file.";
+    case 8:
+      return "There was not enough memory to complete the operation.";
+    case 11:
+      return "The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).";
+    case 26:
+      return "A sharing violation occurred.";
+    case 27:
+      return "The filename association is incomplete or invalid.";
+    case 28:
+      return "The DDE transaction could not be completed because the request timed out.";
+    case 29:
+      return "The DDE transaction failed.";
+    case 30:
+      return "The DDE transaction could not be completed because other DDE transactions were "
+             "being processed.";
+    case 31:
+      return "There is no application associated with the given filename extension.";
+    case 32:
+      return "The specified dynamic-link library was not found.";
+    default:
+      return {};
+  }
+}
+
+void LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& shell) {
+  // The announcement must be on the screen before the launcher may take its time.
+  run.console.Flush();
+  const int result = ShellOpen(target, "", "", kShowMode, shell);
+  if (result <= 32) run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+  EndProgram(kExitOk);
+}
+
+LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
+                      const std::string& own_file_path) {
+  const bool windows = host == platform::HostKind::kWindows;
+  switch (option) {
+    case LaunchOption::kMail:
+      return {"Starting mail program",
+              std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support",
+              "", true};
+    case LaunchOption::kManual: {
+      // The directory keeps its trailing separator; a path without one means no directory.
+      const std::size_t cut = own_file_path.find_last_of(windows ? "\\/" : "/");
+      const std::string directory =
+          cut == std::string::npos ? std::string() : own_file_path.substr(0, cut + 1);
+      return {"Starting program to display Dirhop help manual",
+              directory + (windows ? "dirhop.chm" : "dirhop.html"), "", true};
+    }
+    case LaunchOption::kExplorer:
+      // The current directory is the start directory: nothing has changed it yet.
+      if (windows) return {"Starting Explorer in current directory", "explorer.exe", "/e,.", false};
+      return {"Starting Explorer in current directory", ".", "", false};
+    case LaunchOption::kHome:
+      return {"Starting Web browser for Dirhop homepage", HomePageAddress(), "", true};
+    case LaunchOption::kBrantel:
+      return {"Starting Web browser to show Brantel Software home page.", MakerSiteAddress(), "",
+              true};
+  }
+  return {};
+}
+
+void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell) {
+  run.console.ColouredLine(kColourNormal, plan.announcement);
+  if (plan.report_failure) LaunchTarget(run, plan.file, shell);
+  run.console.Flush();
+  ShellOpen(plan.file, plan.parameters, "", kShowMode, shell);  // the result is not used
+  EndProgram(kExitOk);
+}
+
+void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
+  RunLaunchPlan(run, PlanLaunch(option, platform::Host(), platform::OwnFilePath()), shell);
+}
+
+}  // namespace dirhop

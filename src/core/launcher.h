@@ -1,0 +1,76 @@
+// Handing things to other programs: the mail client, the help viewer, the web browser and the
+// file manager, through the system's open-a-document service, with the shell's failure codes
+// turned into text. Every launch option ends the program with exit code 0, worked or not.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/run.h"
+#include "platform/platform.h"
+#include "platform/shell_platform.h"
+
+namespace dirhop {
+
+// The show mode of every launch (SW_SHOW).
+inline constexpr int kShowMode = 5;
+// Each text handed to the shell is cut to this many characters.
+inline constexpr std::size_t kShellTextMax = 255;
+
+// The system's open-a-document call (file, parameters, directory, show) -> result code, above 32
+// for success. platform::OpenWithShell in the program; tests pass a fake.
+using ShellOpenFunction =
+    std::function<int(const std::string&, const std::string&, const std::string&, int)>;
+
+// The support e-mail address chosen when the program was built.
+const char* SupportEmailAddress();
+// The product's home page address chosen when the program was built.
+const char* HomePageAddress();
+// The maker's web-site address chosen when the program was built.
+const char* MakerSiteAddress();
+
+// Calls `shell` with each of the three texts cut to its first 255 characters and `show`; returns
+// what the shell returned (above 32: success, otherwise a failure code).
+int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
+              int show, const ShellOpenFunction& shell = platform::OpenWithShell);
+
+// The text for a shell failure code (0, 2, 3, 5, 8, 11, 26 to 32); empty for any other code.
+std::string LaunchErrorText(int code);
+
+// Opens `target` (empty parameters and directory, show mode 5); on failure writes the line
+// "Error: <target> - <LaunchErrorText>" in the current colour. Ends the program with exit code 0.
+[[noreturn]] void LaunchTarget(Run& run, const std::string& target,
+                               const ShellOpenFunction& shell = platform::OpenWithShell);
+
+// The options that launch another program.
+enum class LaunchOption {
+  kMail,      // -mail: the mail client, addressed to support
+  kManual,    // -manual, -help: the manual beside the program's own file
+  kExplorer,  // -x: the file manager in the current directory
+  kHome,      // -home: the product's home page
+  kBrantel,   // -brantel: the maker's site
+};
+
+// What one launch option does.
+struct LaunchPlan {
+  std::string announcement;  // the line written before the launch
+  std::string file;          // handed to the shell
+  std::string parameters;    // handed to the shell
+  bool report_failure;       // true: LaunchTarget (with its "Error: " line); false: result ignored
+};
+
+// The plan of `option` on `host`. The manual is "dirhop.chm" on Windows and "dirhop.html" on
+// POSIX, in the directory of `own_file_path`; -x runs "explorer.exe /e,." on Windows and opens
+// "." with the desktop's opener on POSIX.
+LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
+                      const std::string& own_file_path);
+
+// Carries out `option` for this program: writes its announcement line in the normal colour,
+// launches, and ends the program with exit code 0.
+[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option,
+                                  const ShellOpenFunction& shell = platform::OpenWithShell);
+
+// RunLaunchOption with the plan given, for tests of the whole sequence.
+[[noreturn]] void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell);
+
+}  // namespace dirhop

@@ -1,0 +1,217 @@
+// Opening documents on a POSIX desktop: the desktop's opener (xdg-open on Linux and the other
+// free systems, open on macOS) is started with the document, and what goes wrong is reported with
+// the Windows shell's failure codes, so the launcher's texts fit both systems:
+//
+//   the document (a local path, not an address such as "mailto:" or "https:") is missing:
+//       2 when its directory exists, 3 when the directory is missing; 5 when it cannot be reached
+//   the working directory is missing or not a directory           3
+//   no opener installed (exec finds no such program)               31 no association
+//   a program run with parameters is not found                     2
+//   exec refused: permission 5, not an executable format 11, out of memory 8, anything else 0
+//   fork or pipe failed                                            0 out of resources
+//   the opener ends within its first second with a failure status:
+//       2 (xdg-open: file does not exist) -> 2, 4 (the associated program failed) -> 27,
+//       any other status (3: no tool found; macOS open: 1) -> 31, killed by a signal -> 27
+//
+// The opener is not waited for beyond that first second: some openers stay until the document is
+// closed. Its output goes to /dev/null (the launcher writes its own line), and it runs in its
+// own session so that it survives the terminal it was started from.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/shell_platform.h"
+
+namespace dirhop::platform {
+namespace {
+
+#ifdef __APPLE__
+constexpr const char* kOpener = "open";
+#else
+constexpr const char* kOpener = "xdg-open";
+#endif
+
+// What the child reports when it cannot enter the working directory (no errno is negative).
+constexpr int kChdirFailed = -1;
+
+// How long an opener may take to report an early failure before the launch counts as done.
+constexpr int kOpenerGraceMilliseconds = 1000;
+
+// "scheme:..." with a scheme of two or more letters, digits, '+', '-' or '.': an address that
+// the opener resolves, not a local file.
+bool IsAddress(const std::string& target) {
+  std::size_t i = 0;
+  while (i < target.size()) {
+    const char c = target[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool other = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!(letter || (i > 0 && other))) break;
+    ++i;
+  }
+  return i >= 2 && i < target.size() && target[i] == ':';
+}
+
+// The shell code for a local document that cannot be opened, or 0 when it exists.
+int MissingDocumentCode(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) return 0;
+  if (errno == EACCES) return 5;
+  if (errno != ENOENT) return 3;  // ENOTDIR, ENAMETOOLONG, ELOOP: the path itself is unusable
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return 2;
+  const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
+  return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 2 : 3;
+}
+
+int ExecFailureCode(int error, bool opener) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return opener ? 31 : 2;
+    case EACCES:
+    case EPERM:
+      return 5;
+    case ENOEXEC:
+      return 11;
+    case ENOMEM:
+    case E2BIG:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+int OpenerStatusCode(int status) {
+  if (WIFEXITED(status)) {
+    switch (WEXITSTATUS(status)) {
+      case 0:
+        return kShellOpenSucceeded;
+      case 2:
+        return 2;
+      case 4:
+        return 27;
+      default:
+        return 31;
+    }
+  }
+  return 27;
+}
+
+std::vector<std::string> SplitParameters(const std::string& parameters) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : parameters) {
+    if (c == ' ' || c == '\t') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  return words;
+}
+
+void SleepMilliseconds(long ms) {
+  timespec pause{ms / 1000, (ms % 1000) * 1000000L};
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+int OpenWithShell(const std::string& file, const std::string& parameters,
+                  const std::string& directory, int /*show*/) {
+  if (!directory.empty()) {
+    struct stat info {};
+    if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
+  }
+  const bool opener = parameters.empty();
+  if (opener && !IsAddress(file)) {
+    // The Windows shell reports a missing document before it looks for a program to open it;
+    // so does this, which also makes the answer independent of whether an opener is installed.
+    const std::string local =
+        directory.empty() || (!file.empty() && file[0] == '/') ? file : directory + "/" + file;
+    if (const int code = MissingDocumentCode(local); code != 0) return code;
+  }
+
+  // Everything the child needs is prepared here: after fork only async-signal-safe calls.
+  std::vector<std::string> words;
+  if (opener) {
+    words = {kOpener, file};
+  } else {
+    words = {file};
+    for (auto& word : SplitParameters(parameters)) words.push_back(std::move(word));
+  }
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  // The child reports a failed exec through this pipe; a successful exec closes it unread.
+  int report[2];
+  if (pipe(report) != 0) return 0;
+  fcntl(report[0], F_SETFD, FD_CLOEXEC);
+  fcntl(report[1], F_SETFD, FD_CLOEXEC);
+
+  const pid_t child = fork();
+  if (child < 0) {
+    close(report[0]);
+    close(report[1]);
+    return 0;
+  }
+  if (child == 0) {
+    close(report[0]);
+    setsid();
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+      dup2(null, STDIN_FILENO);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      if (null > STDERR_FILENO) close(null);
+    }
+    int error = kChdirFailed;
+    if (directory.empty() || chdir(directory.c_str()) == 0) {
+      execvp(argv[0], argv.data());
+      error = errno;
+    }
+    ssize_t ignored = write(report[1], &error, sizeof error);
+    (void)ignored;
+    _exit(127);
+  }
+
+  close(report[1]);
+  int error = 0;
+  ssize_t got;
+  do {
+    got = read(report[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof error)) {
+    waitpid(child, nullptr, 0);
+    if (error == kChdirFailed) return 3;
+    return ExecFailureCode(error, opener);
+  }
+
+  if (!opener) return kShellOpenSucceeded;  // a program started; its fate is its own
+  // The opener started. Most report a failure within moments; a running one counts as success.
+  for (int waited = 0; waited < kOpenerGraceMilliseconds; waited += 10) {
+    int status = 0;
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) return OpenerStatusCode(status);
+    if (done < 0 && errno != EINTR) return kShellOpenSucceeded;
+    SleepMilliseconds(10);
+  }
+  return kShellOpenSucceeded;
+}
+
+}  // namespace dirhop::platform

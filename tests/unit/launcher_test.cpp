@@ -1,0 +1,473 @@
+// The launcher: what reaches the shell, the "Error: " line and its texts, the launch options; and
+// the real open-a-document call on each system (missing documents, missing openers, and on POSIX
+// fake openers that fail in the ways a desktop opener does).
+#include "core/launcher.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <list>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/program_exit.h"
+#include "support/fake_console.h"
+
+namespace dirhop {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ShellCall {
+  std::string file, parameters, directory;
+  int show = 0;
+  std::string screen_at_call;  // what the user had seen when the shell was asked
+};
+
+// A shell that records its calls and answers `result`.
+class FakeShell {
+ public:
+  explicit FakeShell(int result, test::FakeConsoleDevice* device = nullptr)
+      : result_(result), device_(device) {}
+
+  ShellOpenFunction Function() {
+    return [this](const std::string& file, const std::string& parameters,
+                  const std::string& directory, int show) {
+      calls.push_back({file, parameters, directory, show, device_ ? device_->Text() : ""});
+      return result_;
+    };
+  }
+
+  std::vector<ShellCall> calls;
+
+ private:
+  int result_;
+  test::FakeConsoleDevice* device_;
+};
+
+Run MakeRun(Console& console) {
+  return Run{console, kWindowsPaths, HandoffFormat::kBatch, "C:\\Work", true, {}};
+}
+
+// Runs `body`, which must end the program; returns the exit code.
+template <typename Body>
+int ExitCodeOf(Body body) {
+  try {
+    body();
+  } catch (const ProgramExit& exit) {
+    return exit.code;
+  }
+  ADD_FAILURE() << "the program did not end";
+  return -1;
+}
+
+TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {
+  FakeShell shell(42);
+  const std::string exact(255, 'e'), longer(300, 'l');
+  EXPECT_EQ(ShellOpen(longer + "file", exact, "", 5, shell.Function()), 42);
+  EXPECT_EQ(ShellOpen("doc.chm", longer, longer + "x", 3, shell.Function()), 42);
+  ASSERT_EQ(shell.calls.size(), 2u);
+  EXPECT_EQ(shell.calls[0].file, longer.substr(0, 255));
+  EXPECT_EQ(shell.calls[0].parameters, exact);  // 255 characters fit whole
+  EXPECT_EQ(shell.calls[0].directory, "");      // empty stays empty, not missing
+  EXPECT_EQ(shell.calls[0].show, 5);
+  EXPECT_EQ(shell.calls[1].file, "doc.chm");
+  EXPECT_EQ(shell.calls[1].parameters, longer.substr(0, 255));
+  EXPECT_EQ(shell.calls[1].directory, longer.substr(0, 255));
+  EXPECT_EQ(shell.calls[1].show, 3);
+}
+
+TEST(ShellOpenTest, ReturnsWhateverTheShellAnswers) {
+  for (int answer : {0, 2, 31, 32, 33, 42, 1000}) {
+    FakeShell shell(answer);
+    EXPECT_EQ(ShellOpen("x", "", "", kShowMode, shell.Function()), answer);
+  }
+}
+
+TEST(LaunchErrorTextTest, TheThirteenFailureCodesHaveTheirTexts) {
+  const std::vector<std::pair<int, std::string>> table = {
+      {0, "The operating system is out of memory or resources."},
+      {2, "The specified file was not found."},
+      {3, "The specified path was not found."},
+      {5, "The operating system denied access to the specified file."},
+      {8, "There was not enough memory to complete the operation."},
+      {11, "The .EXE file is invalid (non-Win32 .EXE or error in .EXE image)."},
+      {26, "A sharing violation occurred."},
+      {27, "The filename association is incomplete or invalid."},
+      {28, "The DDE transaction could not be completed because the request timed out."},
+      {29, "The DDE transaction failed."},
+      {30,
+       "The DDE transaction could not be completed because other DDE transactions were being "
+       "processed."},
+      {31, "There is no application associated with the given filename extension."},
+      {32, "The specified dynamic-link library was not found."},
+  };
+  for (const auto& [code, text] : table) EXPECT_EQ(LaunchErrorText(code), text) << code;
+}
+
+TEST(LaunchErrorTextTest, EveryOtherCodeHasNoText) {
+  for (int code : {1, 4, 6, 7, 9, 10, 12, 13, 20, 24, 25, 33, 42, -1}) {
+    EXPECT_EQ(LaunchErrorText(code), "") << code;
+  }
+}
+
+TEST(LaunchTargetTest, ASuccessfulLaunchWritesNothingAndEndsWithZero) {
+  auto fake = test::MakeFakeConsole();
+  dirhop::Run run = MakeRun(*fake.console);
+  for (int success : {33, 42}) {
+    FakeShell shell(success);
+    EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "https://x.example/", shell.Function()); }), 0);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].file, "https://x.example/");
+    EXPECT_EQ(shell.calls[0].parameters, "");
+    EXPECT_EQ(shell.calls[0].directory, "");
+    EXPECT_EQ(shell.calls[0].show, 5);
+  }
+  fake.console->Flush();
+  EXPECT_EQ(fake.device->Text(), "");
+}
+
+TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
+  struct Case {
+    int code;
+    std::string line;
+  };
+  const std::vector<Case> cases = {
+      {2, "Error: C:\\Tools\\dirhop.chm - The specified file was not found.\n"},
+      {32, "Error: C:\\Tools\\dirhop.chm - The specified dynamic-link library was not found.\n"},
+      {0, "Error: C:\\Tools\\dirhop.chm - The operating system is out of memory or resources.\n"},
+      {4, "Error: C:\\Tools\\dirhop.chm - \n"},  // a code outside the table: nothing after " - "
+  };
+  for (const auto& c : cases) {
+    auto fake = test::MakeFakeConsole();
+    dirhop::Run run = MakeRun(*fake.console);
+    FakeShell shell(c.code);
+    EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "C:\\Tools\\dirhop.chm", shell.Function()); }), 0);
+    fake.console->Flush();
+    EXPECT_EQ(fake.device->Text(), c.line);
+    EXPECT_EQ(fake.device->TextIn(kColourNormal), c.line);
+  }
+}
+
+TEST(LaunchTargetTest, TheErrorLineNamesTheWholeTargetWhileTheShellGetsItCut) {
+  auto fake = test::MakeFakeConsole();
+  dirhop::Run run = MakeRun(*fake.console);
+  FakeShell shell(2);
+  const std::string target = "/" + std::string(299, 'd') + ".html";
+  EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, target, shell.Function()); }), 0);
+  EXPECT_EQ(shell.calls.at(0).file, target.substr(0, 255));
+  fake.console->Flush();
+  EXPECT_EQ(fake.device->Text(), "Error: " + target + " - The specified file was not found.\n");
+}
+
+TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
+  for (auto host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
+    LaunchPlan mail = PlanLaunch(LaunchOption::kMail, host, "C:\\x\\dirhop.exe");
+    EXPECT_EQ(mail.announcement, "Starting mail program");
+    EXPECT_EQ(mail.file,
+              std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support");
+    EXPECT_TRUE(mail.report_failure);
+
+    LaunchPlan home = PlanLaunch(LaunchOption::kHome, host, "");
+    EXPECT_EQ(home.announcement, "Starting Web browser for Dirhop homepage");
+    EXPECT_EQ(home.file, HomePageAddress());
+    EXPECT_TRUE(home.report_failure);
+
+    LaunchPlan maker = PlanLaunch(LaunchOption::kBrantel, host, "");
+    EXPECT_EQ(maker.announcement, "Starting Web browser to show Brantel Software home page.");
+    EXPECT_EQ(maker.file, MakerSiteAddress());
+    EXPECT_TRUE(maker.report_failure);
+    for (const LaunchPlan* plan : {&mail, &home, &maker}) EXPECT_EQ(plan->parameters, "");
+  }
+  // The addresses are handed to the shell as they are: no blank that would split them.
+  EXPECT_EQ(std::string(SupportEmailAddress()).find(' '), std::string::npos);
+  EXPECT_NE(std::string(SupportEmailAddress()).find('@'), std::string::npos);
+}
+
+TEST(PlanLaunchTest, TheManualLiesBesideTheProgram) {
+  using platform::HostKind;
+  const std::vector<std::tuple<HostKind, std::string, std::string>> cases = {
+      {HostKind::kWindows, "C:\\Program Files\\Dirhop\\dirhop.exe",
+       "C:\\Program Files\\Dirhop\\dirhop.chm"},
+      {HostKind::kWindows, "C:\\dirhop.exe", "C:\\dirhop.chm"},
+      {HostKind::kWindows, "Z:/tools/dirhop.exe", "Z:/tools/dirhop.chm"},
+      {HostKind::kWindows, "", "dirhop.chm"},
+      {HostKind::kPosix, "/usr/local/bin/dirhop", "/usr/local/bin/dirhop.html"},
+      {HostKind::kPosix, "/dirhop", "/dirhop.html"},
+      // A backslash is an ordinary character in a POSIX name.
+      {HostKind::kPosix, "/opt/a\\b/dirhop", "/opt/a\\b/dirhop.html"},
+  };
+  for (const auto& [host, own, manual] : cases) {
+    LaunchPlan plan = PlanLaunch(LaunchOption::kManual, host, own);
+    EXPECT_EQ(plan.announcement, "Starting program to display Dirhop help manual");
+    EXPECT_EQ(plan.file, manual) << own;
+    EXPECT_TRUE(plan.report_failure);
+  }
+}
+
+TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
+  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "");
+  EXPECT_EQ(windows.announcement, "Starting Explorer in current directory");
+  EXPECT_EQ(windows.file, "explorer.exe");
+  EXPECT_EQ(windows.parameters, "/e,.");
+  EXPECT_FALSE(windows.report_failure);
+  LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "");
+  EXPECT_EQ(posix.announcement, "Starting Explorer in current directory");
+  EXPECT_EQ(posix.file, ".");
+  EXPECT_EQ(posix.parameters, "");
+  EXPECT_FALSE(posix.report_failure);
+}
+
+TEST(RunLaunchOptionTest, TheAnnouncementIsOnScreenInTheNormalColourBeforeTheLaunch) {
+  auto fake = test::MakeFakeConsole();
+  dirhop::Run run = MakeRun(*fake.console);
+  fake.console->SetTextColour(kColourNotice);  // whatever came before, the line is normal
+  FakeShell shell(31, fake.device);
+  EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kHome, shell.Function()); }), 0);
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Web browser for Dirhop homepage\n");
+  EXPECT_EQ(shell.calls[0].file, HomePageAddress());
+  fake.console->Flush();
+  const std::string expected = std::string("Starting Web browser for Dirhop homepage\nError: ") +
+                               HomePageAddress() +
+                               " - There is no application associated with the given filename "
+                               "extension.\n";
+  EXPECT_EQ(fake.device->Text(), expected);
+  EXPECT_EQ(fake.device->TextIn(kColourNormal), expected);
+}
+
+TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
+  for (int answer : {2, 42}) {
+    auto fake = test::MakeFakeConsole();
+    dirhop::Run run = MakeRun(*fake.console);
+    FakeShell shell(answer, fake.device);
+    EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kExplorer, shell.Function()); }),
+              0);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
+    EXPECT_EQ(shell.calls[0].directory, "");
+    EXPECT_EQ(shell.calls[0].show, 5);
+    fake.console->Flush();
+    EXPECT_EQ(fake.device->Text(), "Starting Explorer in current directory\n");
+  }
+}
+
+TEST(RunLaunchOptionTest, TheManualOptionOpensTheFileBesideThisProgram) {
+  auto fake = test::MakeFakeConsole();
+  dirhop::Run run = MakeRun(*fake.console);
+  FakeShell shell(42);
+  EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kManual, shell.Function()); }), 0);
+  ASSERT_EQ(shell.calls.size(), 1u);
+  const fs::path own = platform::OwnFilePath();
+  const bool windows = platform::Host() == platform::HostKind::kWindows;
+  EXPECT_EQ(fs::path(shell.calls[0].file),
+            own.parent_path() / (windows ? "dirhop.chm" : "dirhop.html"));
+}
+
+// ---- The real open-a-document call -------------------------------------------------------------
+
+// Sets environment variables for one test and puts the old values back. putenv keeps the string
+// it is given, so each one stays alive for the rest of the run.
+class ScopedEnv {
+ public:
+  ScopedEnv() = default;
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  ~ScopedEnv() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      Put(it->first + "=" + it->second.value_or(""));
+    }
+  }
+  void Set(const std::string& name, const std::string& value) {
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    Put(name + "=" + value);
+  }
+
+ private:
+  static void Put(std::string entry) {
+    static std::list<std::string> kept;
+    kept.push_back(std::move(entry));
+    putenv(kept.back().data());
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+class RealShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    root_ = fs::temp_directory_path() / ("dirhop_launch_test_" + std::to_string(random()));
+    fs::create_directories(root_);
+    root_ = fs::canonical(root_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  bool Windows() const { return platform::Host() == platform::HostKind::kWindows; }
+  // The path as the system's own calls want it.
+  std::string Native(fs::path path) const { return path.make_preferred().string(); }
+  void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  fs::path root_;
+};
+
+TEST_F(RealShellTest, AMissingDocumentIsFileNotFoundAndAMissingFolderPathNotFound) {
+  EXPECT_EQ(ShellOpen(Native(root_ / "dirhop.chm"), "", "", kShowMode), 2);
+  // POSIX reports the missing folder as such; the Windows shell may call it either (Wine: 2).
+  const int missing_folder =
+      ShellOpen(Native(root_ / "no-such-folder" / "dirhop.chm"), "", "", kShowMode);
+  if (Windows()) {
+    EXPECT_TRUE(missing_folder == 2 || missing_folder == 3) << missing_folder;
+  } else {
+    EXPECT_EQ(missing_folder, 3);
+  }
+}
+
+TEST_F(RealShellTest, LaunchTargetReportsTheMissingManualWithItsFullPath) {
+  auto fake = test::MakeFakeConsole();
+  dirhop::Run run = MakeRun(*fake.console);
+  const std::string manual = Native(root_ / (Windows() ? "dirhop.chm" : "dirhop.html"));
+  EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, manual); }), 0);
+  fake.console->Flush();
+  EXPECT_EQ(fake.device->Text(), "Error: " + manual + " - The specified file was not found.\n");
+}
+
+TEST_F(RealShellTest, ADocumentNoProgramCanOpenHasNoAssociation) {
+  const fs::path document = root_ / "notes.dirhop-unknown-type";
+  WriteFile(document, "text");
+  ScopedEnv env;
+  if (!Windows()) env.Set("PATH", Native(root_));  // no opener to be found anywhere
+  EXPECT_EQ(ShellOpen(Native(document), "", "", kShowMode), 31);
+}
+
+// POSIX: the opener is a program found on PATH. These tests put a fake one there.
+class PosixOpenerTest : public RealShellTest {
+ protected:
+  void SetUp() override {
+    if (platform::Host() != platform::HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
+    RealShellTest::SetUp();
+    bin_ = root_ / "bin";
+    fs::create_directories(bin_);
+    log_ = root_ / "opener.log";
+    document_ = root_ / "manual.html";
+    WriteFile(document_, "<html></html>");
+    env_.Set("PATH", bin_.string() + ":/usr/bin:/bin");
+  }
+
+  // Installs an opener (under both names, xdg-open and macOS's open) that writes its working
+  // directory and arguments to the log, then runs `tail` (shell code).
+  void InstallOpener(const std::string& tail) {
+    for (const char* name : {"xdg-open", "open"}) {
+      const fs::path script = bin_ / name;
+      WriteFile(script, "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" +
+                            log_.string() + "'\n" + tail + "\n");
+      fs::permissions(script,
+                      fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    }
+  }
+
+  // The log once it is complete (the opener may still be running when the call returns).
+  std::string Log() {
+    for (int i = 0; i < 200; ++i) {
+      std::ifstream in(log_);
+      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (!text.empty() && text.back() == '\n' && text.find(']') != std::string::npos) return text;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return {};
+  }
+
+  ScopedEnv env_;
+  fs::path bin_, log_, document_;
+};
+
+TEST_F(PosixOpenerTest, TheOpenerGetsTheDocumentAndAWorkingDirectory) {
+  InstallOpener("exit 0");
+  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode), 32);
+  EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + document_.string() + "]\n");
+
+  // A relative document is taken from the working directory given.
+  InstallOpener("exit 0");
+  fs::remove(log_);
+  EXPECT_GT(ShellOpen("manual.html", "", root_.string(), kShowMode), 32);
+  EXPECT_EQ(Log(), root_.string() + "\n[manual.html]\n");
+}
+
+TEST_F(PosixOpenerTest, AnAddressIsHandedOverWithoutLookingForAFile) {
+  InstallOpener("exit 0");
+  const std::string mail = "mailto:help@x.example?Subject=Dirhop Technical Support";
+  EXPECT_GT(ShellOpen(mail, "", "", kShowMode), 32);
+  EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + mail + "]\n");
+}
+
+TEST_F(PosixOpenerTest, TheOpenersFailuresBecomeShellCodes) {
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"exit 2", 2},          // the file does not exist (after all)
+      {"exit 3", 31},         // no program for this kind of document
+      {"exit 1", 31},         // macOS open: no application can open it
+      {"exit 4", 27},         // the associated program failed
+      {"kill -KILL $$", 27},  // the opener died
+  };
+  for (const auto& [tail, code] : cases) {
+    InstallOpener(tail);
+    EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), code) << tail;
+  }
+}
+
+TEST_F(PosixOpenerTest, AnOpenerThatStaysIsNotWaitedForLong) {
+  InstallOpener("sleep 5");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode), 32);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + document_.string() + "]\n");
+}
+
+TEST_F(PosixOpenerTest, NoOpenerMeansNoAssociationButAMissingFileComesFirst) {
+  // bin_ is empty; /usr/bin may hold a real opener, so PATH is only the empty folder here.
+  ScopedEnv env;
+  env.Set("PATH", bin_.string());
+  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), 31);
+  EXPECT_EQ(ShellOpen("https://dirhop.example/", "", "", kShowMode), 31);
+  EXPECT_EQ(ShellOpen((root_ / "missing.html").string(), "", "", kShowMode), 2);
+}
+
+TEST_F(PosixOpenerTest, AnOpenerThatCannotBeRunIsAccessDenied) {
+  InstallOpener("exit 0");
+  for (const char* name : {"xdg-open", "open"}) fs::permissions(bin_ / name, fs::perms::owner_read);
+  // execvp skips a file it may not run and reports EACCES when nothing else is found.
+  ScopedEnv env;
+  env.Set("PATH", bin_.string());
+  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), 5);
+}
+
+TEST_F(PosixOpenerTest, AMissingWorkingDirectoryIsPathNotFound) {
+  InstallOpener("exit 0");
+  EXPECT_EQ(ShellOpen(document_.string(), "", (root_ / "gone").string(), kShowMode), 3);
+  EXPECT_EQ(ShellOpen(document_.string(), "", document_.string(), kShowMode), 3);  // a file
+  EXPECT_FALSE(fs::exists(log_));
+}
+
+TEST_F(PosixOpenerTest, WithParametersTheFileIsRunAsAProgram) {
+  const fs::path program = bin_ / "tool";
+  WriteFile(program, "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" +
+                         log_.string() + "'\n");
+  fs::permissions(program, fs::perms::owner_all);
+  EXPECT_GT(ShellOpen("tool", "/e,.  second", root_.string(), kShowMode), 32);
+  EXPECT_EQ(Log(), root_.string() + "\n[/e,.]\n[second]\n");
+  EXPECT_EQ(ShellOpen("no-such-tool", "x", "", kShowMode), 2);
+}
+
+}  // namespace
+}  // namespace dirhop
