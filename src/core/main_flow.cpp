@@ -5,8 +5,11 @@
 #include <memory>
 
 #include "console/chooser.h"
+#include "core/crash_report.h"
 #include "core/handoff.h"
+#include "core/identity.h"
 #include "core/options.h"
+#include "core/screens.h"
 #include "core/program_exit.h"
 #include "match/create.h"
 #include "match/ordering.h"
@@ -14,11 +17,16 @@
 #include "match/search.h"
 #include "match/upper_case.h"
 #include "platform/platform.h"
+#include "state/aliases.h"
+#include "state/history.h"
+#include "state/settings_store.h"
 
 namespace dirhop {
 
 void MainFlow(Run& run, const CommandWords& words) {
   const PathSyntax syntax = run.syntax;
+  // A directory reached by other means since the last run is recorded first.
+  if (run.settings != nullptr) CheckHistoryStart(run.console, *run.settings, run.start_dir);
   std::string spec = ParseCommandLine(run, words);
 
   SlashesToBackslashes(spec, syntax);
@@ -31,6 +39,13 @@ void MainFlow(Run& run, const CommandWords& words) {
   if (platform::ChangeDirectory(spec)) {
     std::string entered = platform::CurrentDirectory();
     GoToDirectory(run, entered.empty() ? spec : entered);
+  }
+
+  // An alias is tried only when the spec is not a directory as it stands.
+  if (run.settings != nullptr) {
+    if (std::optional<std::string> target = GoToAlias(run.console, *run.settings, spec)) {
+      GoToDirectory(run, *target);
+    }
   }
 
   std::string base;
@@ -91,6 +106,8 @@ int RunProgram(const std::vector<std::string>& arguments) {
   std::unique_ptr<Console> console;
   try {
     console = ConsoleInit();
+    InstallCrashReport();
+    SetCrashIdentity(kProductName, kVersion);
     platform::UseOemFileApis();
 
     const platform::HostKind host = platform::Host();
@@ -98,6 +115,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
     const CommandWords words =
         raw ? CommandWords::FromRawCommandLine(*raw, platform::OwnFilePath())
             : CommandWords::FromArguments(arguments, platform::OwnFilePath());
+    SetCrashCommandLine(words);
 
     Run run{*console,
             host == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths,
@@ -106,6 +124,17 @@ int RunProgram(const std::vector<std::string>& arguments) {
             /*can_create_path=*/true,
             /*record_history=*/{}};
     WriteHandoffBatch(run, HandoffPlaceholder(run.handoff_format));
+
+    Settings settings;
+    LoadSettings(*console, settings, DataFilePath(platform::GetEnv("DIRHOP"), run.syntax));
+    run.settings = &settings;
+    run.can_create_path = settings.record.CanCreatePath();
+    // Every directory entered through GoToDirectory is recorded before the hand-off is written.
+    run.record_history = [&console = *console, &settings](const std::string& directory) {
+      AddToHistory(console, settings, directory);
+    };
+    // The run that created the store is the first: the welcome and usage screens come first.
+    if (settings.first_run) ShowFirstRunScreens(run.pager, run.syntax);
     MainFlow(run, words);
     return kExitOk;
   } catch (const ProgramExit& exit) {
@@ -119,6 +148,15 @@ int RunProgram(const std::vector<std::string>& arguments) {
       console->Flush();
     } else {
       std::fprintf(stdout, "Dirhop: %s\n", failure.what());
+    }
+    return 1;
+  } catch (...) {
+    if (console) {
+      console->Flush();
+      console->ColouredLine(kColourNormal, "Dirhop: Unknown exception");
+      console->Flush();
+    } else {
+      std::fprintf(stdout, "Dirhop: Unknown exception\n");
     }
     return 1;
   }

@@ -1,9 +1,15 @@
 #include "core/options.h"
 
 #include <climits>
+#include <vector>
 
+#include "core/handoff.h"
+#include "core/launcher.h"
 #include "core/program_exit.h"
+#include "core/screens.h"
 #include "match/upper_case.h"
+#include "state/aliases.h"
+#include "state/history.h"
 
 namespace dirhop {
 
@@ -30,7 +36,10 @@ int HexDigit(char c) {
     run.console.EndColouredLine();
     EndProgram(kExitError);
   }
-  // No history is kept yet, so every valid index reaches back further than what is recorded.
+  const int slot = static_cast<int>(*index);
+  if (run.settings != nullptr && !run.settings->record.HistoryEmpty(slot)) {
+    GoToDirectory(run, run.settings->record.History(slot));
+  }
   run.console.SetTextColour(kColourError);
   run.console.Write("Dirhop: History does not yet extend back ");
   run.console.WriteNumber(*index);
@@ -73,6 +82,28 @@ std::string ParseCommandLine(Run& run, const CommandWords& words) {
   const std::string first = words.Word(1);
   const std::string key = UpperCase(first);
   if (key[0] != '-') return words.JoinWords();
+  // The options in the order they are tested; each one ends the run.
+  if (key == "-?") {
+    ShowUsageScreenWithBanner(run.pager, run.syntax);
+    EndProgram(kExitScreenShown);
+  }
+  if (key == "-A" && run.settings != nullptr) {
+    std::vector<std::string> arguments;
+    for (int n = 2; n <= words.WordCount(); ++n) arguments.push_back(words.Word(n));
+    AliasCommand(run.console, *run.settings, arguments, run.start_dir);
+  }
+  if (key == "-W") {
+    ShowWelcomeScreen(run.pager, run.syntax);
+    EndProgram(kExitScreenShown);
+  }
+  if ((key == "-L" || key == "-H") && run.settings != nullptr) {
+    ListHistory(run.console, *run.settings);
+  }
+  if (key == "-MAIL") RunLaunchOption(run, LaunchOption::kMail);
+  if (key == "-MANUAL" || key == "-HELP") RunLaunchOption(run, LaunchOption::kManual);
+  if (key == "-X") RunLaunchOption(run, LaunchOption::kExplorer);
+  if (key == "-HOME") RunLaunchOption(run, LaunchOption::kHome);
+  if (key == "-BRANTEL") RunLaunchOption(run, LaunchOption::kBrantel);
   GoToHistoryIndex(run, first.substr(1));
 }
 

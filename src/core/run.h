@@ -6,7 +6,9 @@
 #include <string>
 
 #include "console/console.h"
+#include "console/pager.h"
 #include "match/path_syntax.h"
+#include "state/settings_store.h"
 
 namespace dirhop {
 
@@ -27,6 +29,10 @@ struct Run {
   bool can_create_path = true;
   // Called by GoToDirectory with the directory just entered, before the hand-off is written.
   std::function<void(const std::string& directory)> record_history;
+  // The settings record and its store; null where a caller keeps no history or aliases.
+  Settings* settings = nullptr;
+  // Long screens go through the pager, whose line count runs across the whole run.
+  Pager pager{console};
 };
 
 }  // namespace dirhop

@@ -20,6 +20,8 @@ import unittest
 
 ARGS = None  # filled by main()
 
+STORE_KEY = "HKCU\\Software\\Brantel Software\\Dirhop"
+
 DAC_CAPS = (1 << 1) | (1 << 2)  # CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH
 
 
@@ -63,9 +65,12 @@ class Target:
     def __init__(self, program):
         self.program = os.path.abspath(program)
 
+    extra_env = {}  # set per test: a private store
+
     def base_env(self):
         env = {k: v for k, v in os.environ.items()
-               if not k.startswith("DIRHOP") and k not in ("NO_COLOR",)}
+               if not k.startswith("DIRHOP") and k not in ("NO_COLOR", "XDG_CONFIG_HOME")}
+        env.update(self.extra_env)
         return env
 
     def run(self, args, cwd, handoff=None, env=None, stdin=subprocess.DEVNULL, timeout=60,
@@ -206,6 +211,14 @@ class WineTarget(Target):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wine", "cmd", "/c", "exit"], env=env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        self.ensure_store()
+
+    def ensure_store(self):
+        """Creates the settings key, so that runs are not the first run (which shows the
+        welcome screens before doing anything)."""
+        subprocess.run(["wine", "reg", "add", STORE_KEY, "/f"], env=self.base_env(),
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
 
     def command(self, args):
         return ["wine", self.program] + list(args)
@@ -259,6 +272,12 @@ class E2ETestCase(unittest.TestCase):
         self.handoff = os.path.join(self.root, "handoff.out")
         self.tree = os.path.join(self.root, "tree")
         os.makedirs(self.tree)
+        # A store of its own that already exists (natively the file that stands for the
+        # registry key), so that the run is not a first run and the user's store is untouched.
+        self.config = os.path.join(self.root, "config")
+        os.makedirs(os.path.join(self.config, "dirhop"))
+        open(os.path.join(self.config, "dirhop", "registry"), "w").close()
+        self.target.extra_env = {"XDG_CONFIG_HOME": self.config}
 
     def tearDown(self):
         for dirpath, dirnames, _ in os.walk(self.root):
