@@ -95,8 +95,7 @@ void MainFlow(Run& run, const CommandWords& words) {
     OfferCreate(run, expanded_spec, search.CreateList(), platform::CreateOneDirectory);
     return;
   }
-  SortCandidates(matches);
-  KeepBestRank(matches);
+  SortAndKeepBestRank(matches);
   const std::string chosen =
       ChooseDirectory(run.console, matches, CreateMode::kOff, run.start_dir, syntax);
   if (!chosen.empty()) GoToDirectory(run, chosen);

@@ -33,4 +33,16 @@ void KeepBestRank(std::vector<Candidate>& candidates) {
   candidates.erase(first_worse, candidates.end());
 }
 
+void SortAndKeepBestRank(std::vector<Candidate>& candidates) {
+  if (candidates.empty()) return;
+  const auto best = std::min_element(candidates.begin(), candidates.end(),
+                                     [](const Candidate& a, const Candidate& b) {
+                                       return a.rank < b.rank;
+                                     })->rank;
+  candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                  [best](const Candidate& c) { return c.rank != best; }),
+                   candidates.end());
+  SortCandidates(candidates);
+}
+
 }  // namespace dirhop

@@ -18,4 +18,8 @@ void SortCandidates(std::vector<Candidate>& candidates);
 // list thus keeps only its best-ranked candidates. An empty list stays empty.
 void KeepBestRank(std::vector<Candidate>& candidates);
 
+// The same result as SortCandidates followed by KeepBestRank, but the candidates of worse rank
+// are dropped before the sort instead of after it: a wide search can find thousands of them.
+void SortAndKeepBestRank(std::vector<Candidate>& candidates);
+
 }  // namespace dirhop

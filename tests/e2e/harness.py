@@ -43,8 +43,9 @@ def drop_dac_capabilities():
 
 
 class Result:
-    def __init__(self, code, stdout, handoff):
+    def __init__(self, code, stdout, handoff, stderr=b""):
         self.code = code
+        self.stderr = stderr
         self.stdout = stdout      # bytes as written; CR LF folded to LF for Wine
         self.handoff = handoff    # bytes of the hand-off file, None when it does not exist
 
@@ -53,7 +54,8 @@ class Result:
         return self.stdout.decode("latin-1")
 
     def __repr__(self):
-        return f"Result(code={self.code}, stdout={self.stdout!r}, handoff={self.handoff!r})"
+        return (f"Result(code={self.code}, stdout={self.stdout!r}, handoff={self.handoff!r}, "
+                f"stderr={self.stderr[-2000:]!r})")
 
 
 class Target:
@@ -89,7 +91,7 @@ class Target:
         if handoff is not None and os.path.exists(self.unix_path(handoff)):
             with open(self.unix_path(handoff), "rb") as f:
                 data = f.read()
-        return Result(proc.returncode, out, data)
+        return Result(proc.returncode, out, data, proc.stderr)
 
 
     def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):

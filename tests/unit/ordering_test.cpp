@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,34 @@ TEST(OrderingKeepBestTest, FirstCandidateAlwaysStays) {
   std::vector<Candidate> empty;
   KeepBestRank(empty);
   EXPECT_TRUE(empty.empty());
+}
+
+}  // namespace
+}  // namespace dirhop
+
+namespace dirhop {
+namespace {
+
+TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<Candidate> list;
+    const int count = static_cast<int>(random() % 30);
+    for (int i = 0; i < count; ++i) {
+      std::string path = "C:\\";
+      for (int k = static_cast<int>(random() % 4); k >= 0; --k) path += "aAbB\\"[random() % 5];
+      list.push_back({path, static_cast<std::uint8_t>(random() % 4)});
+    }
+    std::vector<Candidate> expected = list;
+    SortCandidates(expected);
+    KeepBestRank(expected);
+    SortAndKeepBestRank(list);
+    ASSERT_EQ(list.size(), expected.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      EXPECT_EQ(list[i].rank, expected[i].rank);
+      EXPECT_EQ(CompareCandidates(list[i], expected[i]), 0) << list[i].path;
+    }
+  }
 }
 
 }  // namespace
