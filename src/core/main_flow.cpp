@@ -34,11 +34,12 @@ void MainFlow(Run& run, const CommandWords& words) {
   ExpandDots(spec, syntax);
   const std::string expanded_spec = spec;
 
-  // The direct attempt: a spec that already names a directory (relative, drive-relative or
+  // The direct attempt: a typed path that already names a directory (relative, drive-relative or
   // absolute) is taken as it is, before any alias or search.
   if (platform::ChangeDirectory(spec)) {
     std::string entered = platform::CurrentDirectory();
-    GoToDirectory(run, entered.empty() ? spec : entered);
+    if (entered.empty()) entered = spec;
+    GoToDirectory(run, entered);
   }
 
   // An alias is tried only when the spec is not a directory as it stands.

@@ -24,7 +24,7 @@ inline constexpr int kErrorAccessDenied = 5;
 // "<error text> creating directory '<level>'" and returns false.
 bool CreatePath(Run& run, const std::string& path, const CreateDirectoryFn& create);
 
-// Reports that nothing matched `spec`; then, when `create_list` is not empty, offers to create
+// Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to create
 // one of its paths (a y/N prompt for one, the chooser for several), creates it and goes there.
 // Returns when nothing was created; a refused prompt ends the program with exit code 255.
 void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list,

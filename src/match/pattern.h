@@ -1,4 +1,4 @@
-// Matching one typed path component against directory names: the split of a spec into components,
+// Matching one typed path component against directory names: the split of a path spec into components,
 // the wildcard and prefix tests, the edit distance for typos, and the scoring of one directory
 // level. Nothing here touches the file system; the directory search calls these with the names it
 // has listed.
@@ -25,13 +25,13 @@ inline constexpr std::uint8_t kMaxEditDistance = 253;
 // Level score when nothing at the level can be followed (the level has no subdirectories).
 inline constexpr std::uint8_t kNoMatchScore = 255;
 
-// A spec cut after its first component: both are views into the text that was split.
+// A path spec cut after its first component: both are views into the text that was split.
 struct ComponentSplit {
   std::string_view component;  // everything before the first separator (all of it if none)
   std::string_view rest;       // everything after that separator (empty if none)
 };
 
-// Splits `spec` at its first `separator` ('\\' on Windows, '/' on POSIX).
+// Splits the path spec at its first `separator` ('\\' on Windows, '/' on POSIX).
 ComponentSplit SplitFirstComponent(std::string_view spec, char separator);
 
 // A name or pattern cut at its first dot: both are views into the text that was split.

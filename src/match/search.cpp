@@ -30,7 +30,7 @@ void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::
   const LevelScore level = ScoreLevel(split.component, names);
 
   if (level.followed.empty()) {
-    // A directory without subdirectories: the rest of the spec could be created here.
+    // A directory without subdirectories: the rest of the path spec could be created here.
     AddCreateCandidate(base + std::string(split.component) + syntax_.separator +
                        std::string(split.rest));
     return;

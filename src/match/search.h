@@ -1,5 +1,5 @@
 // The directory search: walks the live tree one level per typed component, following the
-// best-scoring subdirectories, and collects every path that uses up the whole spec (with the sum of
+// best-scoring subdirectories, and collects every path that uses up the whole path spec (with the sum of
 // its level scores) and every dead end that could be created.
 #pragma once
 

@@ -98,27 +98,27 @@ class Create(E2ETestCase):
 
     def test_single_prompt_yes_and_no(self):
         self.mkdirs("proj")
-        spec = self.sep("p?oj/newdir")
+        typed = self.sep("p?oj/newdir")
         offered = self.target.host_path(self.path("proj", "newdir")) + ("\\" if self.target.windows else "/")
-        r = self.target.run_pty([spec], self.tree, [("[y/N] ? ", b"x"), ("", b"n")],
+        r = self.target.run_pty([typed], self.tree, [("[y/N] ? ", b"x"), ("", b"n")],
                                 handoff=self.handoff)
         self.assertStayed(r, 255)
         self.assertIn("Create '%s' [y/N] ? No" % offered, r.text)
         self.assertFalse(os.path.exists(self.path("proj", "newdir")))
-        r = self.target.run_pty([spec], self.tree, [("[y/N] ? ", b"Y")], handoff=self.handoff)
+        r = self.target.run_pty([typed], self.tree, [("[y/N] ? ", b"Y")], handoff=self.handoff)
         self.assertIn("[y/N] ? Yes", r.text)
         self.assertWentTo(r, self.path("proj", "newdir"))
         # Without a console to answer from, the answer is no.
         os.rmdir(self.path("proj", "newdir"))
-        r = self.c(spec)
+        r = self.c(typed)
         self.assertStayed(r, 255)
         self.assertTrue(r.text.endswith("[y/N] ? No\n"), r.text)
 
     def test_creation_failure_is_reported_in_words(self):
         with open(self.path("f.txt"), "w") as f:
             f.write("x")
-        spec = self.sep("f.txt/x")
-        r = self.target.run_pty([spec], self.tree, [(FOOTER, b"b")], handoff=self.handoff)
+        typed = self.sep("f.txt/x")
+        r = self.target.run_pty([typed], self.tree, [(FOOTER, b"b")], handoff=self.handoff)
         self.assertStayed(r, 0)
         self.assertIn("Path not found creating directory '%s'"
                       % self.target.host_path(self.path("f.txt", "x")), r.text)
