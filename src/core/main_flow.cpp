@@ -80,7 +80,7 @@ void MainFlow(Run& run, const CommandWords& words) {
       EndProgram(kExitError);
     }
     base = syntax.drives ? platform::DriveCurrentDirectory(drive) : platform::CurrentDirectory();
-    while (!spec.empty() && spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
+    while (spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
       spec.erase(0, 3);
       base = ParentDir(base, syntax);
     }
