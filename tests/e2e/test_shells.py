@@ -1,0 +1,784 @@
+"""End to end: the command `c` in real shells, and what is installed around the program.
+
+Natively: the functions of shell/dirhop.bash (in bash and zsh) and shell/dirhop.fish (in fish)
+change the calling shell's directory, for any directory name, in a pseudo-terminal with the
+chooser too, pass the program's exit code on, keep two shells apart and remove their temporary
+files. Under Wine: shell/c.bat changes the directory of Wine's cmd and passes the exit code on.
+PowerShell cannot be installed here: its hand-off parsing rules, read from shell/dirhop.ps1, are
+applied to the batch files that dirhop.exe really writes.
+
+The manual and install cases need the rules of cmake/install.cmake in the build being tested."""
+
+import fcntl
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import threading
+import time
+import unittest
+import zipfile
+
+import harness
+from harness import E2ETestCase
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
+SHELL_DIR = os.path.join(SOURCE, "shell")
+DOCS_DIR = os.path.join(SOURCE, "docs")
+
+FOOTER = "exit)? "
+
+# Directory names that break careless quoting somewhere: in sh, in fish, or in both.
+AWKWARD_NAMES = [
+    "my dir", " lead and trail ", "it's", "two''quotes", 'say "hi"', "$HOME", "${x:-y}",
+    "$(touch pwned)", "`touch pwned`", "semi;colon&amp", "back\\slash", "a\\", "x\\\\y",
+    "\\'", "new\nline", "trail\n", "tab\tname", "-dash", "--", "100%", "*star?[x]", "~tilde",
+    "#hash", "{a,b}", "\u00fcml\u00e4ut",
+]
+
+SHELLS = ("bash", "zsh", "fish")
+
+
+def posix_wrapper(shell):
+    return os.path.join(SHELL_DIR, "dirhop.fish" if shell == "fish" else "dirhop.bash")
+
+
+def shell_command(shell, script_path):
+    """The shell started without any user start-up file, running a script file."""
+    return {
+        "bash": ["bash", "--norc", "--noprofile", script_path],
+        "zsh": ["zsh", "-f", script_path],
+        "fish": ["fish", "--no-config", script_path],
+    }[shell]
+
+
+class ShellScript:
+    """A script for one shell that sources a wrapper and runs `c` steps. Arguments travel in
+    environment variables, so no test value needs quoting in any shell's syntax; after each step
+    the exit code and $PWD are appended, NUL-separated, to a results file."""
+
+    def __init__(self, shell, wrapper):
+        self.shell = shell
+        self.fish = shell == "fish"
+        self.lines = []
+        self.env = {}
+        self.steps = 0
+        if self.fish:
+            self.lines.append("function report; printf '%s\\0%s\\0' $argv[1] $PWD"
+                              " >>$DIRHOP_TEST_RESULTS; end")
+        else:
+            self.lines.append("report() { printf '%s\\0%s\\0' \"$1\" \"$PWD\""
+                              " >>\"$DIRHOP_TEST_RESULTS\"; }")
+        self.env["DIRHOP_TEST_WRAPPER"] = wrapper
+        self.raw("source $DIRHOP_TEST_WRAPPER" if self.fish else ". \"$DIRHOP_TEST_WRAPPER\"")
+
+    def raw(self, line):
+        self.lines.append(line)
+
+    def step(self, args, start):
+        """cd to `start`, run c with `args`, report."""
+        n = self.steps
+        self.steps += 1
+        self.env["DIRHOP_TEST_START%d" % n] = start
+        names = []
+        for i, arg in enumerate(args):
+            name = "DIRHOP_TEST_A%d_%d" % (n, i)
+            self.env[name] = arg
+            names.append(name)
+        if self.fish:
+            call = " ".join(["c"] + ["$" + name for name in names])
+            self.raw("builtin cd $DIRHOP_TEST_START%d; %s; report $status" % (n, call))
+        else:
+            call = " ".join(["c"] + ['"$%s"' % name for name in names])
+            self.raw('builtin cd -- "$DIRHOP_TEST_START%d"; %s; report $?' % (n, call))
+
+    def text(self):
+        return "\n".join(self.lines) + "\n"
+
+
+def read_results(path):
+    """[(exit code, directory)] from a results file."""
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as f:
+        fields = f.read().split(b"\0")[:-1]
+    return [(int(fields[i]), os.fsdecode(fields[i + 1])) for i in range(0, len(fields), 2)]
+
+
+def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
+    """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
+    each key is written once the marker has appeared on the screen after the previous one.
+    Returns (exit code, screen text)."""
+    master, slave = os.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
+    proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave, stderr=slave,
+                            start_new_session=True)
+    os.close(slave)
+    screen = bytearray()
+    lock = threading.Lock()
+
+    def drain():
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                return
+            if not chunk:
+                return
+            with lock:
+                screen.extend(chunk)
+
+    reader = threading.Thread(target=drain, daemon=True)
+    reader.start()
+    deadline = time.monotonic() + timeout
+    seen = 0
+    try:
+        for marker, key in steps:
+            while True:
+                with lock:
+                    text = harness.screen_text(bytes(screen))
+                found = text.find(marker, seen)
+                if found >= 0:
+                    seen = found + len(marker)
+                    break
+                if time.monotonic() > deadline or proc.poll() is not None:
+                    raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
+                time.sleep(0.02)
+            time.sleep(0.15)
+            os.write(master, key)
+        code = proc.wait(timeout=max(1, deadline - time.monotonic()))
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+    reader.join(timeout=2)
+    os.close(master)
+    with lock:
+        return code, harness.screen_text(bytes(screen))
+
+
+class PosixShellTestCase(E2ETestCase):
+    """Natively only: the shells run the wrappers against the built program."""
+
+    def setUp(self):
+        super().setUp()
+        if self.target.windows:
+            self.skipTest("bash, zsh and fish wrappers are for the POSIX program")
+        # A TMPDIR of its own shows whether the wrappers leave temporary files behind.
+        self.tmpdir = os.path.join(self.root, "tmp")
+        self.home = os.path.join(self.root, "home")
+        os.makedirs(self.tmpdir)
+        os.makedirs(self.home)
+        self.results = os.path.join(self.root, "results")
+
+    def need(self, shell):
+        if shutil.which(shell) is None:
+            self.skipTest(shell + " is not installed")
+
+    def shell_env(self, script, program=None):
+        env = self.target.base_env()
+        env.update({"HOME": self.home, "TMPDIR": self.tmpdir, "TERM": "xterm",
+                    "DIRHOP_PROGRAM": program or self.target.program,
+                    "DIRHOP_TEST_RESULTS": self.results})
+        env.update(script.env)
+        return env
+
+    def run_script(self, script, program=None, env=None, timeout=60):
+        """Runs the script; returns (shell exit code, [(c exit code, directory)], output)."""
+        if os.path.exists(self.results):
+            os.remove(self.results)
+        path = os.path.join(self.root, "script." + script.shell)
+        with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+            f.write(script.text())
+        full_env = self.shell_env(script, program)
+        full_env.update(env or {})
+        proc = subprocess.run(shell_command(script.shell, path), cwd=self.root, env=full_env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=timeout)
+        return proc.returncode, read_results(self.results), proc.stdout.decode("utf-8", "replace")
+
+    def assertNoTemporaryFiles(self):
+        self.assertEqual(os.listdir(self.tmpdir), [], "the wrapper left temporary files")
+
+    def fake_program(self, body):
+        """A stand-in for dirhop: a sh script of `body`."""
+        path = os.path.join(self.root, "fake-dirhop")
+        with open(path, "w") as f:
+            f.write("#!/bin/sh\n" + body)
+        os.chmod(path, 0o755)
+        return path
+
+
+class PosixShells(PosixShellTestCase):
+    def test_any_directory_name_is_reached(self):
+        parents = []
+        for i, name in enumerate(AWKWARD_NAMES):
+            os.makedirs(self.path("direct", name))
+            # The same name found by the search, without typing it: the only directory there.
+            os.makedirs(self.path("search%d" % i, name))
+            parents.append("search%d" % i)
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                for name in AWKWARD_NAMES:
+                    # A full path: "." would be read as the parent, "-" as an option.
+                    script.step([self.path("direct", name)], self.path("direct"))
+                for parent in parents:
+                    script.step([parent + "/*"], self.tree)
+                _, results, output = self.run_script(script)
+                expected = [(0, self.path("direct", name)) for name in AWKWARD_NAMES]
+                expected += [(0, self.path(parent, name))
+                             for parent, name in zip(parents, AWKWARD_NAMES)]
+                self.assertEqual(results, expected, output)
+                self.assertFalse(os.path.exists(self.path("direct", "pwned")))
+                self.assertFalse(os.path.exists(os.path.join(self.root, "pwned")))
+                self.assertNoTemporaryFiles()
+
+    def test_search_words_and_abbreviations_reach_the_shell(self):
+        self.mkdirs("projects/src", "Windows", "my dir/deep")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["pro/sr"], self.tree)
+                script.step(["wndows"], self.tree)
+                script.step(["my", "dir"], self.tree)          # words joined by one space
+                script.step(["..."], self.path("my dir", "deep"))
+                script.step(["-"], self.tree)                    # back through the history
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [
+                    (0, self.path("projects", "src")), (0, self.path("Windows")),
+                    (0, self.path("my dir")), (0, self.tree), (0, self.path("my dir", "deep")),
+                ], output)
+
+    def test_exit_codes_are_passed_on_and_nothing_else_moves(self):
+        stays = self.path("start")
+        os.makedirs(stays)
+        cd_fails = self.fake_program(
+            "printf \"cd -- '%s'\\n\" /nonexistent/dir >\"$DIRHOP_HANDOFF\"\nexit 0\n")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["-0"], stays)              # invalid history index
+                script.step(["nothing-here"], stays)    # nothing found, no console to answer
+                script.step(["-?"], stays)              # usage screen
+                script.step(["p?oj/new"], stays)        # single creation prompt declined
+                script.step([], stays)                  # prints the directory
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [(243, stays), (0, stays), (250, stays),
+                                           (0, stays), (0, stays)], output)
+                self.assertIn("Dirhop: Invalid history index '0'", output)
+                self.assertIn(stays + "\n", output)
+                # A program that cannot be run: the shell's 127, nothing changes.
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["x"], stays)
+                _, results, _ = self.run_script(script, program=os.path.join(self.root, "none"))
+                self.assertEqual(results, [(127, stays)])
+                # The program hands off a directory the shell cannot enter: c fails.
+                _, results, _ = self.run_script(script, program=cd_fails)
+                self.assertEqual(results, [(1, stays)])
+                self.assertNoTemporaryFiles()
+
+    def test_set_e_and_set_u_users(self):
+        self.mkdirs("sub")
+        for shell in ("bash", "zsh"):
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.lines.insert(0, "set -eu")
+                script.step([], self.tree)               # no arguments under set -u
+                script.step(["sub"], self.tree)
+                script.raw("if c -0; then report went; else report $?; fi")
+                script.raw("c -0")                        # ends the script, as cd would
+                script.raw("report never")
+                code, results, output = self.run_script(script)
+                self.assertEqual(code, 243, output)
+                self.assertEqual(results, [(0, self.tree), (0, self.path("sub")),
+                                           (243, self.path("sub"))], output)
+                self.assertNotIn("unbound", output)
+                self.assertNoTemporaryFiles()
+
+    def test_alias_named_c_and_redefined_cd_do_not_interfere(self):
+        self.mkdirs("sub")
+        for shell in ("bash", "zsh"):
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                # Sourced after these, as from a start-up file that defines them first.
+                script.lines.insert(0, "shopt -s expand_aliases" if shell == "bash" else ":")
+                script.lines.insert(1, "alias c='echo ALIAS'")
+                script.lines.insert(2, "cd() { echo CD-FUNCTION; return 1; }")
+                script.step(["sub"], self.tree)
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("sub"))], output)
+                self.assertNotIn("ALIAS", output)
+                self.assertNotIn("CD-FUNCTION", output)
+
+    def test_zsh_options_that_change_expansion(self):
+        self.need("zsh")
+        name = "it's a $dir with  spaces"
+        os.makedirs(self.path(name))
+        script = ShellScript("zsh", posix_wrapper("zsh"))
+        script.lines.insert(0, "setopt sh_word_split ksh_arrays rc_quotes no_unset "
+                               "glob_subst auto_pushd chase_links")
+        script.step([self.path(name)], self.tree)
+        # auto_pushd: the test's own cd and then c's cd each put a directory on the stack.
+        script.raw("report ${#dirstack[@]}")
+        _, results, output = self.run_script(script)
+        self.assertEqual(results, [(0, self.path(name)), (2, self.path(name))], output)
+
+    def test_program_found_beside_an_installed_wrapper(self):
+        # <prefix>/share/dirhop/dirhop.bash finds <prefix>/bin/dirhop when DIRHOP_PROGRAM is
+        # unset and no dirhop is on PATH.
+        prefix = os.path.join(self.root, "prefix")
+        os.makedirs(os.path.join(prefix, "bin"))
+        os.makedirs(os.path.join(prefix, "share", "dirhop"))
+        os.symlink(self.target.program, os.path.join(prefix, "bin", "dirhop"))
+        for name in ("dirhop.bash", "dirhop.fish"):
+            shutil.copy(os.path.join(SHELL_DIR, name), os.path.join(prefix, "share", "dirhop"))
+        self.mkdirs("sub")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                wrapper = os.path.join(prefix, "share", "dirhop",
+                                       "dirhop.fish" if shell == "fish" else "dirhop.bash")
+                script = ShellScript(shell, wrapper)
+                script.step(["sub"], self.tree)
+                script.step(["sub"], self.tree)
+                env = {"PATH": "/usr/bin:/bin"}
+                full = self.shell_env(script)
+                del full["DIRHOP_PROGRAM"]
+                full.update(env)
+                path = os.path.join(self.root, "script." + shell)
+                with open(path, "w") as f:
+                    f.write(script.text())
+                if os.path.exists(self.results):
+                    os.remove(self.results)
+                # Started from elsewhere, with the wrapper named by a relative path.
+                relative = os.path.relpath(wrapper, self.home)
+                full["DIRHOP_TEST_WRAPPER"] = relative
+                proc = subprocess.run(shell_command(shell, path), cwd=self.home, env=full,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=subprocess.STDOUT, timeout=60)
+                self.assertEqual(read_results(self.results),
+                                 [(0, self.path("sub")), (0, self.path("sub"))], proc.stdout)
+
+    def test_two_shells_at_once_keep_their_own_results(self):
+        self.mkdirs("alpha", "beta")
+        barrier = os.path.join(self.root, "barrier")
+        os.makedirs(barrier)
+        log = os.path.join(self.root, "handoffs")
+        # Each run waits after writing its result until the other has written its own, so both
+        # hand-off files exist at the same time before either shell reads.
+        slow = self.fake_program(
+            '"$DIRHOP_REAL" "$@"; rc=$?\n'
+            'echo "$DIRHOP_HANDOFF" >>"%s"\n'
+            'touch "%s/$$"\n'
+            'n=0; while [ "$(ls "%s" | wc -l)" -lt 2 ] && [ $n -lt 400 ]; do '
+            'sleep 0.05; n=$((n+1)); done\n'
+            'exit $rc\n' % (log, barrier, barrier))
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                for entry in os.listdir(barrier):
+                    os.remove(os.path.join(barrier, entry))
+                if os.path.exists(log):
+                    os.remove(log)
+                procs = []
+                for name in ("alpha", "beta"):
+                    script = ShellScript(shell, posix_wrapper(shell))
+                    script.step([name], self.tree)
+                    results = os.path.join(self.root, "results-" + name)
+                    path = os.path.join(self.root, "script-%s.%s" % (name, shell))
+                    with open(path, "w") as f:
+                        f.write(script.text())
+                    env = self.shell_env(script, program=slow)
+                    env.update({"DIRHOP_REAL": self.target.program,
+                                "DIRHOP_TEST_RESULTS": results})
+                    if os.path.exists(results):
+                        os.remove(results)
+                    procs.append((name, results, subprocess.Popen(
+                        shell_command(shell, path), cwd=self.root, env=env,
+                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                        stderr=subprocess.STDOUT)))
+                for name, results, proc in procs:
+                    output = proc.communicate(timeout=60)[0]
+                    self.assertEqual(read_results(results), [(0, self.path(name))], output)
+                self.assertEqual(len(os.listdir(barrier)), 2)
+                with open(log) as f:
+                    used = f.read().split()
+                self.assertEqual(len(set(used)), 2, used)
+                self.assertNoTemporaryFiles()
+
+    def test_chooser_and_creation_prompt_in_a_terminal(self):
+        self.mkdirs("Projects/src", "Prototype/src", "lone/proj")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                if os.path.isdir(self.path("lone", "proj", "newdir")):
+                    os.rmdir(self.path("lone", "proj", "newdir"))
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["pro/sr"], self.tree)
+                script.step(["p?oj/newdir"], self.path("lone"))
+                script.step(["p?oj/newdir"], self.path("lone"))
+                path = os.path.join(self.root, "script." + shell)
+                with open(path, "w") as f:
+                    f.write(script.text())
+                if os.path.exists(self.results):
+                    os.remove(self.results)
+                code, screen = run_in_pty(
+                    shell_command(shell, path), self.shell_env(script), self.root,
+                    [(FOOTER, b"b"), ("[y/N] ? ", b"n"), ("[y/N] ? ", b"y")])
+                self.assertEqual(code, 0, screen)
+                self.assertIn("Change directory to (a-b or Escape to exit)? b", screen)
+                self.assertEqual(read_results(self.results), [
+                    (0, self.path("Prototype", "src")),
+                    (255, self.path("lone")),
+                    (0, self.path("lone", "proj", "newdir")),
+                ], screen)
+                self.assertNoTemporaryFiles()
+
+
+class CmdBatch(E2ETestCase):
+    """c.bat in Wine's cmd. cmd commands go into a .bat file (Wine would quote a command line's
+    double quotes). Wine's cmd loses a called batch file's `exit /b` code (it reports 1), so the
+    exit codes are read from cmd's own exit code, with c.bat as the last command of the file."""
+
+    def setUp(self):
+        super().setUp()
+        if not self.target.windows:
+            self.skipTest("c.bat is for cmd on Windows")
+        # c.bat beside the program, and a second copy alone (it then takes dirhop.exe from PATH).
+        self.beside = os.path.join(self.root, "beside")
+        self.alone = os.path.join(self.root, "alone")
+        for folder in (self.beside, self.alone):
+            os.makedirs(folder)
+            shutil.copy(os.path.join(SHELL_DIR, "c.bat"), folder)
+        os.symlink(self.target.program, os.path.join(self.beside, "dirhop.exe"))
+
+    def win(self, unix_path):
+        return self.target.host_path(unix_path)
+
+    def cmd(self, lines):
+        """Runs the lines as a batch file in Wine's cmd: (exit code, output)."""
+        bat = os.path.join(self.root, "steps.bat")
+        with open(bat, "wb") as f:
+            f.write(("@echo off\r\n" + "\r\n".join(lines) + "\r\n").encode("latin-1"))
+        proc = subprocess.run(["wine", "cmd", "/c", self.win(bat)], env=self.target.base_env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=120)
+        return proc.returncode, proc.stdout.replace(b"\r\n", b"\n").decode("latin-1")
+
+    def directories_after(self, calls, folder=None):
+        """For each (arguments) of `calls`: start in the tree, `call c.bat arguments`, and read
+        cmd's directory afterwards."""
+        c_bat = self.win(os.path.join(folder or self.beside, "c.bat"))
+        lines = []
+        for args in calls:
+            lines += ["cd /d " + self.win(self.tree), 'call "%s" %s' % (c_bat, args),
+                      "echo @@dir", "cd"]
+        code, output = self.cmd(lines)
+        found = re.findall(r"^@@dir\n(.*)$", output, re.M)
+        self.assertEqual(len(found), len(calls), output)
+        return found
+
+    def test_file_is_a_batch_file_with_crlf_lines(self):
+        with open(os.path.join(SHELL_DIR, "c.bat"), "rb") as f:
+            data = f.read()
+        self.assertTrue(data.endswith(b"\r\n"))
+        self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), "line ends must all be CR LF")
+
+    def test_changes_cmds_directory_for_awkward_names(self):
+        names = ["sub", "100%", "a%PATH%b", "my dir", "x&y", "it's", "(paren)", "semi;colon",
+                 "caret^", "bang!", "50%%off"]
+        calls = []
+        for i, name in enumerate(names):
+            # Found by the search, so the name itself need not be typed at cmd's prompt.
+            os.makedirs(self.path("p%d" % i, name))
+            calls.append("p%d\\*" % i)
+        self.mkdirs("plain dir/deeper")
+        calls.append('"plain dir\\deeper"')
+        calls.append("..")
+        found = self.directories_after(calls)
+        expected = [self.win(self.path("p%d" % i, name)) for i, name in enumerate(names)]
+        expected += [self.win(self.path("plain dir", "deeper")), self.win(self.root)]
+        self.assertEqual(found, expected)
+
+    def test_program_taken_from_path_when_not_beside(self):
+        self.mkdirs("sub")
+        program_dir = self.win(os.path.dirname(self.target.program))
+        c_bat = self.win(os.path.join(self.alone, "c.bat"))
+        code, output = self.cmd([
+            "set PATH=%s;%%PATH%%" % program_dir,
+            "cd /d " + self.win(self.tree), 'call "%s" sub' % c_bat, "echo @@dir", "cd"])
+        self.assertIn("@@dir\n%s\n" % self.win(self.path("sub")), output)
+
+    def test_exit_codes_survive_the_hand_off(self):
+        self.mkdirs("sub")
+        c_bat = self.win(os.path.join(self.beside, "c.bat"))
+        start = "cd /d " + self.win(self.tree)
+        code, output = self.cmd([start, '"%s" sub' % c_bat])
+        self.assertEqual(code, 0, output)
+        code, output = self.cmd([start, '"%s" -0' % c_bat])
+        self.assertEqual(code, 243, output)
+        self.assertIn("Dirhop: Invalid history index '0'", output)
+        # Without TEMP the program fails before writing anything: its code, not the failed call's.
+        code, output = self.cmd([start, "set TEMP=", '"%s" sub' % c_bat])
+        self.assertEqual(code, 243, output)
+        self.assertIn("the environment variable TEMP is not defined", output)
+        # No program at all: cmd's 9009 ("not recognised"), seen modulo 256 through Wine.
+        c_alone = self.win(os.path.join(self.alone, "c.bat"))
+        code, output = self.cmd([start, "set PATH=C:\\windows\\system32", '"%s" sub' % c_alone])
+        self.assertEqual(code, 9009 % 256, output)
+
+    def test_result_of_an_earlier_run_is_not_taken_again(self):
+        self.mkdirs("sub")
+        c_alone = self.win(os.path.join(self.alone, "c.bat"))
+        # What a successful earlier run leaves: a change to "sub". (Two echo lines: Wine's cmd
+        # loses a redirected parenthesised block here.)
+        stale = ['echo Z:> "%TEMP%\\dirhop2.bat"',
+                 'echo chdir "%s">> "%%TEMP%%\\dirhop2.bat"' % self.win(self.path("sub"))[2:]]
+        start = "cd /d " + self.win(self.tree)
+        code, output = self.cmd(
+            [start] + stale + ['call "%TEMP%\\dirhop2.bat"', "echo @@control", "cd"] +
+            [start] + stale + ["set PATH=C:\\windows\\system32",
+                               'call "%s" sub' % c_alone, "echo @@dir", "cd"])
+        # The stale file does move cmd when called; c.bat without a program does not call it.
+        self.assertIn("@@control\n%s\n" % self.win(self.path("sub")), output)
+        self.assertIn("@@dir\n%s\n" % self.win(self.tree), output)
+
+    def test_hand_off_file_named_by_dirhop_handoff(self):
+        self.mkdirs("sub")
+        chosen = self.win(os.path.join(self.root, "chosen.bat"))
+        code, output = self.cmd([
+            "set DIRHOP_HANDOFF=" + chosen, "cd /d " + self.win(self.tree),
+            'call "%s" sub' % self.win(os.path.join(self.beside, "c.bat")), "echo @@dir", "cd"])
+        self.assertIn("@@dir\n%s\n" % self.win(self.path("sub")), output)
+        self.assertTrue(os.path.exists(os.path.join(self.root, "chosen.bat")))
+
+
+def powershell_rules():
+    """The line patterns that shell/dirhop.ps1 declares, and a Python rendering of its
+    ConvertFrom-DirhopHandoff: .NET and Python read these plain patterns (anchors, a character
+    class, numbered groups) the same way."""
+    with open(os.path.join(SHELL_DIR, "dirhop.ps1"), encoding="utf-8") as f:
+        text = f.read()
+    patterns = dict(re.findall(r"^\$(Dirhop\w+) = '([^']*)'$", text, re.M))
+    body = text[text.index("function ConvertFrom-DirhopHandoff"):text.index("function c ")]
+
+    def convert(lines):
+        lines = [line for line in lines if line != ""]
+        drive = re.search(patterns["DirhopDriveLine"], lines[0]) if len(lines) == 2 else None
+        if drive:
+            chdir = re.search(patterns["DirhopChdirLine"], lines[1])
+            if chdir:
+                return drive.group(1) + re.sub(patterns["DirhopDoubledPercent"], "%",
+                                               chdir.group(1))
+        elif len(lines) == 1:
+            chdir = re.search(patterns["DirhopChdirLine"], lines[0])
+            if chdir:
+                return re.sub(patterns["DirhopDoubledPercent"], "%", chdir.group(1))
+        return None
+
+    return patterns, body, convert
+
+
+def read_all_lines(data):
+    """What .NET's File.ReadAllLines returns for the bytes: lines split at CR LF, LF or CR."""
+    return re.split(r"\r\n|\n|\r", data.decode("latin-1"))[:-1] if data else []
+
+
+class PowerShellHandoff(E2ETestCase):
+    """PowerShell is not available here: the parsing rules of dirhop.ps1 are applied to the
+    hand-off files that dirhop.exe writes."""
+
+    def setUp(self):
+        super().setUp()
+        if not self.target.windows:
+            self.skipTest("the PowerShell function reads the batch files of dirhop.exe")
+        self.patterns, self.body, self.convert = powershell_rules()
+
+    def test_rules_are_the_ones_the_function_uses(self):
+        self.assertEqual(set(self.patterns),
+                         {"DirhopDriveLine", "DirhopChdirLine", "DirhopDoubledPercent"})
+        for name in self.patterns:
+            self.assertIn("$" + name, self.body)
+        with open(os.path.join(SHELL_DIR, "dirhop.ps1"), encoding="utf-8") as f:
+            script = f.read()
+        self.assertIn("Set-Location -LiteralPath $target", script)
+        self.assertIn("$env:DIRHOP_HANDOFF = $handoff", script)
+
+    def test_real_hand_off_files_give_the_directory_entered(self):
+        names = ["sub", "100%", "a%PATH%b", "50%%off", "my dir", "it's", "x&y", "(p)", "^c"]
+        self.mkdirs(*names)
+        handoff = os.path.join(self.root, "handoff.bat")
+        for name in names:
+            with self.subTest(name=name):
+                r = self.c(name, handoff=handoff)
+                self.assertEqual(r.code, 0, r)
+                self.assertEqual(self.convert(read_all_lines(r.handoff)),
+                                 self.target.host_path(self.path(name)))
+        # A drive root, through a drive of its own.
+        self.target.drive("d", self.tree)
+        try:
+            r = self.c("D:\\", handoff=handoff)
+            self.assertEqual(self.convert(read_all_lines(r.handoff)), "D:\\")
+            r = self.c("d:sub", handoff=handoff)
+            self.assertEqual(self.convert(read_all_lines(r.handoff)), "D:\\sub")
+        finally:
+            self.target.drop_drive("d")
+        # The placeholder of a run without a result means: stay.
+        r = self.c("-0", handoff=handoff)
+        self.assertEqual(r.handoff, b"rem\r\n")
+        self.assertIsNone(self.convert(read_all_lines(r.handoff)))
+
+    def test_unc_and_unexpected_contents(self):
+        # Wine cannot enter a UNC directory; this is the line dirhop.exe writes for one.
+        self.assertEqual(self.convert(read_all_lines(b'chdir "\\\\srv\\share\\100%%"\r\n')),
+                         "\\\\srv\\share\\100%")
+        for data in (b"", b"rem\r\n", b"C:\r\n", b"echo hi\r\n", b'C:\r\necho "x"\r\n',
+                     b'C:\r\nchdir "\\a"\r\nchdir "\\b"\r\n', b'chdir ""\r\n'):
+            with self.subTest(data=data):
+                self.assertIsNone(self.convert(read_all_lines(data)))
+
+
+class ManualAndInstall(E2ETestCase):
+    """What cmake/install.cmake adds: the manual beside the program, the install tree and the
+    Windows zip."""
+
+    def setUp(self):
+        super().setUp()
+        self.build = os.path.dirname(self.target.program)
+        if not os.path.exists(os.path.join(self.build, "docs", "dirhop.html")):
+            self.skipTest("this build does not include cmake/install.cmake")
+
+    def test_manual_covers_every_option_of_the_usage_screen(self):
+        with open(os.path.join(DOCS_DIR, "manual.html"), encoding="utf-8") as f:
+            manual = f.read()
+        text = re.sub(r"\s+", " ", re.sub(r"<[^>]+>", "", manual)).replace("&lt;", "<")
+        usage = self.c("-?").text
+        options = set(re.findall(r"^  c (-\w+|-\?)", usage, re.M))
+        options |= {"-h", "-l"} if "-[h|l]" in usage else set()
+        self.assertGreaterEqual(len(options), 9, usage)
+        for option in sorted(options):
+            self.assertRegex(text, r"c %s(?!\w)" % re.escape(option), option)
+
+    def test_chm_contents_name_every_section(self):
+        with open(os.path.join(DOCS_DIR, "manual.html"), encoding="utf-8") as f:
+            sections = re.findall(r'<h[23] id="([^"]+)">', f.read())
+        with open(os.path.join(DOCS_DIR, "dirhop.hhc"), encoding="latin-1") as f:
+            anchors = re.findall(r'value="dirhop\.html#([^"]+)"', f.read())
+        self.assertEqual(anchors, sections)
+
+    def test_manual_beside_the_built_program(self):
+        if self.target.windows:
+            chm = os.path.join(self.build, "dirhop.chm")
+            if not shutil.which("chmcmd"):
+                self.skipTest("chmcmd is not installed: no dirhop.chm")
+            with open(chm, "rb") as f:
+                self.assertEqual(f.read(4), b"ITSF")
+            if shutil.which("chmls"):
+                extracted = os.path.join(self.root, "extracted.html")
+                subprocess.run(["chmls", "extract", chm, "/dirhop.html", extracted],
+                               stdout=subprocess.DEVNULL, check=True, timeout=60)
+                with open(extracted, "rb") as a, \
+                        open(os.path.join(self.build, "docs", "dirhop.html"), "rb") as b:
+                    self.assertEqual(a.read(), b.read())
+        else:
+            self.assertManualOpens(self.target.program)
+
+    def assertManualOpens(self, program):
+        """-manual hands the desktop's opener dirhop.html beside `program`, and it is there."""
+        bin_dir = os.path.join(self.root, "fake-bin")
+        os.makedirs(bin_dir, exist_ok=True)
+        opened = os.path.join(self.root, "opened")
+        with open(os.path.join(bin_dir, "xdg-open"), "w") as f:
+            f.write('#!/bin/sh\nprintf "%%s" "$1" >"%s"\n[ -f "$1" ] || exit 2\n' % opened)
+        os.chmod(os.path.join(bin_dir, "xdg-open"), 0o755)
+        env = {"PATH": bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin")}
+        proc = subprocess.run([program, "-manual"], cwd=self.tree, env={**self.target.base_env(),
+                              **env}, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              timeout=60)
+        self.assertEqual(proc.returncode, 0)
+        with open(opened) as f:
+            target = f.read()
+        self.assertEqual(target, os.path.join(os.path.dirname(program), "dirhop.html"))
+        with open(target, encoding="utf-8") as f:
+            self.assertIn("<h2 id=\"aliases\">", f.read())
+        self.assertNotIn(b"Could not", proc.stdout)
+
+    def test_install_tree(self):
+        if self.target.windows:
+            self.skipTest("the Windows distribution is the zip (test_windows_zip)")
+        prefix = os.path.join(self.root, "prefix")
+        subprocess.run(["cmake", "--install", self.build, "--prefix", prefix], check=True,
+                       stdout=subprocess.DEVNULL, timeout=120)
+        for rel in ("bin/dirhop", "share/dirhop/dirhop.bash", "share/dirhop/dirhop.fish",
+                    "share/man/man1/dirhop.1", "share/doc/dirhop/dirhop.html",
+                    "share/doc/dirhop/README.md"):
+            self.assertTrue(os.path.isfile(os.path.join(prefix, rel)), rel)
+        self.assertManualOpens(os.path.join(prefix, "bin", "dirhop"))
+        if shutil.which("groff"):
+            proc = subprocess.run(["groff", "-man", "-ww", "-z",
+                                   os.path.join(prefix, "share/man/man1/dirhop.1")],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+            proc = subprocess.run(["groff", "-man", "-Tutf8",
+                                   os.path.join(prefix, "share/man/man1/dirhop.1")],
+                                  stdout=subprocess.PIPE, timeout=60,
+                                  env={**os.environ, "GROFF_NO_SGR": "1"})
+            page = re.sub(r".\x08", "", proc.stdout.decode("utf-8"))
+            for heading in ("NAME", "SYNOPSIS", "ALIASES", "EXIT CODES", "ENVIRONMENT"):
+                self.assertRegex(page, r"(?m)^%s$" % heading)
+        # The installed wrapper finds the installed program by itself.
+        if shutil.which("bash"):
+            self.mkdirs("sub")
+            script = ('. "%s/share/dirhop/dirhop.bash"; cd "$1"; c sub; printf "%%s" "$PWD"'
+                      % prefix)
+            env = {**self.target.base_env(), "PATH": "/usr/bin:/bin"}
+            proc = subprocess.run(["bash", "--norc", "-c", script, "bash", self.tree], env=env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=60)
+            self.assertEqual(proc.stdout.decode(), self.path("sub"))
+
+    def test_windows_zip(self):
+        if not self.target.windows:
+            self.skipTest("the zip is the Windows distribution")
+        if not shutil.which("cpack"):
+            self.skipTest("cpack is not installed")
+        out = os.path.join(self.root, "package")
+        subprocess.run(["cpack", "-G", "ZIP", "-B", out, "--config",
+                        os.path.join(self.build, "CPackConfig.cmake")], check=True,
+                       stdout=subprocess.DEVNULL, timeout=300)
+        zips = [n for n in os.listdir(out) if n.endswith(".zip")]
+        self.assertEqual(len(zips), 1, os.listdir(out))
+        unpacked = os.path.join(self.root, "unpacked")
+        with zipfile.ZipFile(os.path.join(out, zips[0])) as z:
+            names = sorted(os.path.basename(n) for n in z.namelist() if not n.endswith("/"))
+            z.extractall(unpacked)
+        expected = ["README.md", "c.bat", "dirhop.exe", "dirhop.ps1"]
+        expected.append("dirhop.chm" if shutil.which("chmcmd") else "dirhop.html")
+        self.assertEqual(names, sorted(expected))
+        # The unpacked folder works as it is: c.bat runs the dirhop.exe beside it.
+        folder = os.path.join(unpacked, os.listdir(unpacked)[0])
+        self.mkdirs("sub")
+        bat = os.path.join(self.root, "steps.bat")
+        with open(bat, "wb") as f:
+            f.write(("@echo off\r\ncd /d %s\r\ncall \"%s\" sub\r\necho @@dir\r\ncd\r\n" % (
+                self.target.host_path(self.tree),
+                self.target.host_path(os.path.join(folder, "c.bat")))).encode("latin-1"))
+        proc = subprocess.run(["wine", "cmd", "/c", self.target.host_path(bat)],
+                              env=self.target.base_env(), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        self.assertIn("@@dir\r\n%s\r\n" % self.target.host_path(self.path("sub")),
+                      proc.stdout.decode("latin-1"))
+
+
+if __name__ == "__main__":
+    harness.main()
