@@ -2,23 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include "core/program_exit.h"
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
+#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
+using test::ExitCodeOf;
 using test::FakeKeyStore;
 
 class AliasesTest : public ::testing::Test {
  protected:
   AliasesTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {}
 
-  std::string Text() {
-    fake_.console->Flush();
-    return fake_.device->Text();
-  }
+  std::string Text() { return test::Written(fake_); }
 
   // "name=target" for every slot up to the first free one.
   std::vector<std::string> Table() const {
@@ -33,17 +31,6 @@ class AliasesTest : public ::testing::Test {
     for (int slot = 1; slot <= kAliasSlots; ++slot) {
       settings_.record.SetAlias(slot, "a" + std::to_string(slot), "C:\\d" + std::to_string(slot));
     }
-  }
-
-  template <typename Body>
-  int ExitCodeOf(Body body) {
-    try {
-      body();
-    } catch (const ProgramExit& exit) {
-      return exit.code;
-    }
-    ADD_FAILURE() << "the program did not end";
-    return -1;
   }
 
   test::FakeConsole fake_;

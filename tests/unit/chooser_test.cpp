@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_console.h"
+#include "support/keys.h"
 
 namespace dirhop {
 namespace {
 
+using test::Ch;
+using test::Ext;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 
@@ -15,9 +18,6 @@ std::vector<Candidate> Paths(int count, const std::string& prefix = "C:\\d") {
   for (int i = 1; i <= count; ++i) list.push_back({prefix + std::to_string(i), 2});
   return list;
 }
-
-Key Ch(char c) { return Key{static_cast<std::uint8_t>(c), 0}; }
-Key Ext(std::uint8_t code) { return Key{0, code}; }
 
 std::string Choose(FakeConsole& fake, std::vector<Candidate>& list,
                    CreateMode mode = CreateMode::kOff, const std::string& start = "C:\\Work") {

@@ -4,12 +4,13 @@
 
 #include <map>
 
-#include "core/program_exit.h"
 #include "support/fake_console.h"
+#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
+using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 
@@ -28,15 +29,6 @@ struct FakeCreator {
 
 Run MakeRun(FakeConsole& fake, PathSyntax syntax) {
   return Run{*fake.console, syntax, HandoffFormat::kBatch, "C:\\Work", true, {}};
-}
-
-int ExitCodeOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ProgramExit& exit) {
-    return exit.code;
-  }
-  return -1;
 }
 
 TEST(CreatePathTest, WalksFromTheRootAndPassesExistingOrDeniedLevels) {
@@ -63,8 +55,7 @@ TEST(CreatePathTest, StopsAtTheFirstFailureWithItsTextAndLevel) {
   creator.codes = {{"C:\\a\\b", 3}};
   EXPECT_FALSE(CreatePath(run, "C:\\a\\b\\c", creator.Fn()));
   EXPECT_EQ(creator.calls.size(), 2u);  // nothing is tried after the failing level
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->TextIn(kColourError), "Path not found creating directory 'C:\\a\\b'");
+  EXPECT_EQ(test::WrittenIn(fake, kColourError), "Path not found creating directory 'C:\\a\\b'");
   EXPECT_EQ(fake.device->Text(), "Path not found creating directory 'C:\\a\\b'\n");
 
   // Codes are reduced to their low byte before the text is looked up: 267 reads as 11.
@@ -73,8 +64,7 @@ TEST(CreatePathTest, StopsAtTheFirstFailureWithItsTextAndLevel) {
   FakeCreator wide;
   wide.codes = {{"C:\\x", 267}};
   EXPECT_FALSE(CreatePath(run2, "C:\\x", wide.Fn()));
-  fake2.console->Flush();
-  EXPECT_EQ(fake2.device->Text(), "Unexpected error 11 creating directory 'C:\\x'\n");
+  EXPECT_EQ(test::Written(fake2), "Unexpected error 11 creating directory 'C:\\x'\n");
 }
 
 TEST(OfferCreateTest, NothingToOfferReportsOnlyTheMissingMatch) {
@@ -83,8 +73,7 @@ TEST(OfferCreateTest, NothingToOfferReportsOnlyTheMissingMatch) {
   std::vector<Candidate> none;
   FakeCreator creator;
   OfferCreate(run, "pro*\\x", none, creator.Fn());
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->Text(), "Dirhop: No directories found matching 'pro*\\x'\n");
+  EXPECT_EQ(test::Written(fake), "Dirhop: No directories found matching 'pro*\\x'\n");
   EXPECT_EQ(fake.device->TextIn(kColourError), "Dirhop: No directories found matching 'pro*\\x'");
   EXPECT_TRUE(creator.calls.empty());
 }

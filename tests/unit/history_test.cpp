@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "core/program_exit.h"
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
+#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
+using test::ExitCodeOf;
 using test::FakeKeyStore;
 
 class HistoryTest : public ::testing::Test {
@@ -25,19 +26,6 @@ class HistoryTest : public ::testing::Test {
     for (int slot = 0; slot < kHistorySlots; ++slot)
       slots.push_back(settings_.record.History(slot));
     return slots;
-  }
-
-  // Runs `body`, which must end the program, and returns the exit code.
-  template <typename Body>
-  int ExitCodeOf(Body body) {
-    try {
-      body();
-    } catch (const ProgramExit& exit) {
-      fake_.console->Flush();
-      return exit.code;
-    }
-    ADD_FAILURE() << "the program did not end";
-    return -1;
   }
 
   test::FakeConsole fake_;
@@ -116,7 +104,7 @@ TEST_F(HistoryTest, ListingShowsOldestFirstWithNumbersAndColours) {
   Fill({"C:\\Work", "C:\\", "D:\\Data"});
   settings_.record.SetHistory(10, "gap");  // slots after an empty one are still listed
   EXPECT_EQ(ExitCodeOf([&] { ListHistory(*fake_.console, settings_); }), 0);
-  EXPECT_EQ(fake_.device->Text(),
+  EXPECT_EQ(test::Written(fake_),
             "  Dirhop  Directory History  \n"
             "  10  gap\n"
             "   2  D:\\Data\n"
@@ -129,7 +117,7 @@ TEST_F(HistoryTest, ListingShowsOldestFirstWithNumbersAndColours) {
 
 TEST_F(HistoryTest, ListingAnEmptyHistorySaysSo) {
   EXPECT_EQ(ExitCodeOf([&] { ListHistory(*fake_.console, settings_); }), 0);
-  EXPECT_EQ(fake_.device->Text(), "No directories in history.\n");
+  EXPECT_EQ(test::Written(fake_), "No directories in history.\n");
   EXPECT_EQ(fake_.device->TextIn(kColourError), "No directories in history.");
 }
 

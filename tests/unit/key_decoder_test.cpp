@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/keys.h"
+
 namespace dirhop::platform {
 namespace {
 
@@ -60,8 +62,8 @@ std::vector<Key> DecodeAll(const std::vector<int>& script) {
 
 std::vector<Key> DecodeAll(const std::string& text) { return DecodeAll(Bytes(text)); }
 
-Key Ch(std::uint8_t ch) { return Key{ch, 0}; }
-Key Ext(std::uint8_t ext) { return Key{0, ext}; }
+using test::Ch;
+using test::Ext;
 
 // Prints keys readably in failure messages.
 std::string Describe(const std::vector<Key>& keys) {

@@ -6,26 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <list>
-#include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "core/program_exit.h"
 #include "support/fake_console.h"
+#include "support/program_exit_helpers.h"
+#include "support/scoped_env.h"
+#include "support/test_files.h"
 
 namespace dirhop {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ExitCodeOf;
+using test::ReadFile;
+using test::ScopedEnv;
+using test::WriteFile;
 
 struct ShellCall {
   std::string file, parameters, directory;
@@ -58,18 +58,6 @@ Run MakeRun(Console& console) {
   return Run{console, kWindowsPaths, HandoffFormat::kBatch, "C:\\Work", true, {}};
 }
 
-// Runs `body`, which must end the program; returns the exit code.
-template <typename Body>
-int ExitCodeOf(Body body) {
-  try {
-    body();
-  } catch (const ProgramExit& exit) {
-    return exit.code;
-  }
-  ADD_FAILURE() << "the program did not end";
-  return -1;
-}
-
 TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {
   FakeShell shell(42);
   const std::string exact(255, 'e'), longer(300, 'l');
@@ -89,7 +77,7 @@ TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {
 TEST(ShellOpenTest, ReturnsWhateverTheShellAnswers) {
   for (int answer : {0, 2, 31, 32, 33, 42, 1000}) {
     FakeShell shell(answer);
-    EXPECT_EQ(ShellOpen("x", "", "", kShowMode, shell.Function()), answer);
+    EXPECT_EQ(ShellOpen("x", "", "", kShowMode, shell.Function()), answer) << answer;
   }
 }
 
@@ -124,6 +112,7 @@ TEST(LaunchTargetTest, ASuccessfulLaunchWritesNothingAndEndsWithZero) {
   auto fake = test::MakeFakeConsole();
   dirhop::Run run = MakeRun(*fake.console);
   for (int success : {33, 42}) {
+    SCOPED_TRACE("the shell answers " + std::to_string(success));
     FakeShell shell(success);
     EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "https://x.example/", shell.Function()); }), 0);
     ASSERT_EQ(shell.calls.size(), 1u);
@@ -132,8 +121,7 @@ TEST(LaunchTargetTest, ASuccessfulLaunchWritesNothingAndEndsWithZero) {
     EXPECT_EQ(shell.calls[0].directory, "");
     EXPECT_EQ(shell.calls[0].show, 5);
   }
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->Text(), "");
+  EXPECT_EQ(test::Written(fake), "");
 }
 
 TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
@@ -148,12 +136,12 @@ TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
       {4, "Error: C:\\Tools\\dirhop.chm - \n"},  // a code outside the table: nothing after " - "
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("the shell answers " + std::to_string(c.code));
     auto fake = test::MakeFakeConsole();
     dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(c.code);
     EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "C:\\Tools\\dirhop.chm", shell.Function()); }), 0);
-    fake.console->Flush();
-    EXPECT_EQ(fake.device->Text(), c.line);
+    EXPECT_EQ(test::Written(fake), c.line);
     EXPECT_EQ(fake.device->TextIn(kColourNormal), c.line);
   }
 }
@@ -165,8 +153,7 @@ TEST(LaunchTargetTest, TheErrorLineNamesTheWholeTargetWhileTheShellGetsItCut) {
   const std::string target = "/" + std::string(299, 'd') + ".html";
   EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, target, shell.Function()); }), 0);
   EXPECT_EQ(shell.calls.at(0).file, target.substr(0, 255));
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->Text(), "Error: " + target + " - The specified file was not found.\n");
+  EXPECT_EQ(test::Written(fake), "Error: " + target + " - The specified file was not found.\n");
 }
 
 TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
@@ -247,6 +234,7 @@ TEST(RunLaunchOptionTest, TheAnnouncementIsOnScreenInTheNormalColourBeforeTheLau
 
 TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
   for (int answer : {2, 42}) {
+    SCOPED_TRACE("the shell answers " + std::to_string(answer));
     auto fake = test::MakeFakeConsole();
     dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(answer, fake.device);
@@ -256,8 +244,7 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
     EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
     EXPECT_EQ(shell.calls[0].directory, "");
     EXPECT_EQ(shell.calls[0].show, 5);
-    fake.console->Flush();
-    EXPECT_EQ(fake.device->Text(), "Starting Explorer in current directory\n");
+    EXPECT_EQ(test::Written(fake), "Starting Explorer in current directory\n");
   }
 }
 
@@ -275,52 +262,13 @@ TEST(RunLaunchOptionTest, TheManualOptionOpensTheFileBesideThisProgram) {
 
 // ---- The real open-a-document call -------------------------------------------------------------
 
-// Sets environment variables for one test and puts the old values back. putenv keeps the string
-// it is given, so each one stays alive for the rest of the run.
-class ScopedEnv {
- public:
-  ScopedEnv() = default;
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      Put(it->first + "=" + it->second.value_or(""));
-    }
-  }
-  void Set(const std::string& name, const std::string& value) {
-    const char* old = std::getenv(name.c_str());
-    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    Put(name + "=" + value);
-  }
-
- private:
-  static void Put(std::string entry) {
-    static std::list<std::string> kept;
-    kept.push_back(std::move(entry));
-    putenv(kept.back().data());
-  }
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 class RealShellTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    root_ = fs::temp_directory_path() / ("dirhop_launch_test_" + std::to_string(random()));
-    fs::create_directories(root_);
-    root_ = fs::canonical(root_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
   bool Windows() const { return platform::Host() == platform::HostKind::kWindows; }
   // The path as the system's own calls want it.
   std::string Native(fs::path path) const { return path.make_preferred().string(); }
-  void WriteFile(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  fs::path root_;
+  test::TempDir temp_{"dirhop_launch_test"};
+  const fs::path root_ = fs::canonical(temp_.path());
 };
 
 TEST_F(RealShellTest, AMissingDocumentIsFileNotFoundAndAMissingFolderPathNotFound) {
@@ -340,8 +288,7 @@ TEST_F(RealShellTest, LaunchTargetReportsTheMissingManualWithItsFullPath) {
   dirhop::Run run = MakeRun(*fake.console);
   const std::string manual = Native(root_ / (Windows() ? "dirhop.chm" : "dirhop.html"));
   EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, manual); }), 0);
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->Text(), "Error: " + manual + " - The specified file was not found.\n");
+  EXPECT_EQ(test::Written(fake), "Error: " + manual + " - The specified file was not found.\n");
 }
 
 TEST_F(RealShellTest, ADocumentNoProgramCanOpenHasNoAssociation) {
@@ -381,8 +328,7 @@ class PosixOpenerTest : public RealShellTest {
   // The log once it is complete (the opener may still be running when the call returns).
   std::string Log() {
     for (int i = 0; i < 200; ++i) {
-      std::ifstream in(log_);
-      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string text = ReadFile(log_);
       if (!text.empty() && text.back() == '\n' && text.find(']') != std::string::npos) return text;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -6,42 +6,24 @@
 #include <optional>
 #include <string>
 
-#include "core/program_exit.h"
 #include "support/fake_console.h"
+#include "support/keys.h"
+#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
+using test::Ch;
+using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
+using test::Written;
+using test::WrittenIn;
 
 const std::string kPrompt = " -- Press [Esc] to exit or any other key to continue -- ";
 const std::string kErase = std::string(64, '\b') + std::string(64, ' ') + std::string(64, '\b');
 
-// Everything written so far: the console's last line end is still in its buffer until flushed.
-std::string Written(FakeConsole& fake) {
-  fake.console->Flush();
-  return fake.device->Text();
-}
-
-std::string WrittenIn(FakeConsole& fake, std::uint16_t colour) {
-  fake.console->Flush();
-  return fake.device->TextIn(colour);
-}
-
-Key Ch(char c) { return Key{static_cast<std::uint8_t>(c), 0}; }
-
 std::string Line(int n) { return "line " + std::to_string(n); }
-
-// The exit code the call ended the program with, or nullopt when it returned.
-std::optional<int> ExitCodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ProgramExit& exit) {
-    return exit.code;
-  }
-  return std::nullopt;
-}
 
 int CountLines(const std::string& text) {
   int lines = 0;
@@ -151,7 +133,7 @@ TEST(PagerTest, EscapeOrCtrlCEndsWithExitCodeZeroAndWritesNothingMore) {
         written = n;
       }
     });
-    ASSERT_EQ(code, std::optional<int>(0));
+    ASSERT_EQ(code, 0);
     EXPECT_EQ(written, 4);  // the fifth line was due and never written
     EXPECT_EQ(fake.device->keys_left(), 1u);
     EXPECT_EQ(Written(fake), fake.device->text_at_key_read.at(0) + kErase);

@@ -60,43 +60,42 @@ TEST(PatternUpperCaseTest, SameIgnoringCaseComparesUpperCasedBytes) {
 }
 
 TEST(PatternSplitTest, FirstComponentUsesTheGivenSeparator) {
-  ComponentSplit s = SplitFirstComponent("pro\\sr\\x", '\\');
-  EXPECT_EQ(s.component, "pro");
-  EXPECT_EQ(s.rest, "sr\\x");
-  s = SplitFirstComponent("newdir", '\\');
-  EXPECT_EQ(s.component, "newdir");
-  EXPECT_EQ(s.rest, "");
-  s = SplitFirstComponent("a\\", '\\');
-  EXPECT_EQ(s.component, "a");
-  EXPECT_EQ(s.rest, "");
-  s = SplitFirstComponent("\\a", '\\');
-  EXPECT_EQ(s.component, "");
-  EXPECT_EQ(s.rest, "a");
-  s = SplitFirstComponent("", '\\');
-  EXPECT_EQ(s.component, "");
-  EXPECT_EQ(s.rest, "");
-  // On POSIX a backslash is an ordinary character of a name.
-  s = SplitFirstComponent("a\\b/c/d", '/');
-  EXPECT_EQ(s.component, "a\\b");
-  EXPECT_EQ(s.rest, "c/d");
+  struct Case {
+    std::string text;
+    char separator;
+    std::string component, rest;
+  };
+  const std::vector<Case> cases = {
+      {"pro\\sr\\x", '\\', "pro", "sr\\x"},
+      {"newdir", '\\', "newdir", ""},
+      {"a\\", '\\', "a", ""},
+      {"\\a", '\\', "", "a"},
+      {"", '\\', "", ""},
+      // On POSIX a backslash is an ordinary character of a name.
+      {"a\\b/c/d", '/', "a\\b", "c/d"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("splitting \"" + c.text + "\" at '" + c.separator + "'");
+    const ComponentSplit s = SplitFirstComponent(c.text, c.separator);
+    EXPECT_EQ(s.component, c.component);
+    EXPECT_EQ(s.rest, c.rest);
+  }
 }
 
 TEST(PatternSplitTest, AtDotCutsAtTheFirstDotOnly) {
-  DotSplit s = SplitAtDot("ALPHA.BETA");
-  EXPECT_EQ(s.name, "ALPHA");
-  EXPECT_EQ(s.extension, "BETA");
-  s = SplitAtDot("A.B.C");
-  EXPECT_EQ(s.name, "A");
-  EXPECT_EQ(s.extension, "B.C");
-  s = SplitAtDot("NAME");
-  EXPECT_EQ(s.name, "NAME");
-  EXPECT_EQ(s.extension, "");
-  s = SplitAtDot(".GIT");
-  EXPECT_EQ(s.name, "");
-  EXPECT_EQ(s.extension, "GIT");
-  s = SplitAtDot("X.");
-  EXPECT_EQ(s.name, "X");
-  EXPECT_EQ(s.extension, "");
+  struct Case {
+    std::string text, name, extension;
+  };
+  const std::vector<Case> cases = {
+      {"ALPHA.BETA", "ALPHA", "BETA"}, {"A.B.C", "A", "B.C"}, {"NAME", "NAME", ""},
+      {".GIT", "", "GIT"},             {"X.", "X", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("splitting \"" + c.text + "\"");
+    const DotSplit s = SplitAtDot(c.text);
+    EXPECT_EQ(s.name, c.name);
+    EXPECT_EQ(s.extension, c.extension);
+  }
 }
 
 TEST(PatternWildcardTest, PatternPartIsAPrefixWithWildcards) {

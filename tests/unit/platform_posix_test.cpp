@@ -8,79 +8,39 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <iterator>
-#include <list>
-#include <random>
+#include <optional>
 #include <regex>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/platform.h"
+#include "support/scoped_env.h"
+#include "support/test_files.h"
 
 namespace dirhop::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-// Sets environment variables for one test and puts the previous values back afterwards. putenv
-// keeps the string it is given, so every string is kept alive for the rest of the run.
-class ScopedEnv {
- public:
-  ScopedEnv() = default;
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      // "NAME" without "=" removes the variable (glibc).
-      Put(it->second ? it->first + "=" + *it->second : it->first);
-    }
-  }
-
-  void Set(const std::string& name, const std::string& value) {
-    const char* old = std::getenv(name.c_str());
-    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    Put(name + "=" + value);
-  }
-
- private:
-  static void Put(std::string entry) {
-    static std::list<std::string> kept;
-    kept.push_back(std::move(entry));
-    putenv(kept.back().data());
-  }
-
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
+using test::ReadFile;
+using test::ScopedEnv;
+using test::WriteFile;
 
 class PlatformPosixTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (Host() != HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
-    std::random_device random;
-    root_ = fs::temp_directory_path() / ("dirhop_platform_test_" + std::to_string(random()));
-    fs::create_directories(root_);
-    root_ = fs::canonical(root_);  // the system reports the resolved path (macOS: /private/tmp)
+    temp_.emplace("dirhop_platform_test");
+    // The system reports the resolved path (macOS: /private/tmp).
+    root_ = fs::canonical(temp_->path());
     start_dir_ = fs::current_path();
   }
 
+  // The folder is removed only after the process has left it.
   void TearDown() override {
-    if (root_.empty()) return;
-    fs::current_path(start_dir_);
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    if (temp_) fs::current_path(start_dir_);
   }
 
+  std::optional<test::TempDir> temp_;
   fs::path root_;
   fs::path start_dir_;
 };

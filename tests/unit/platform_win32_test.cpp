@@ -6,13 +6,12 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "platform/platform.h"
+#include "support/test_files.h"
 
 namespace dirhop::platform {
 namespace {
@@ -28,10 +27,7 @@ bool EndsWithIgnoringCase(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && Upper(text.substr(text.size() - tail.size())) == Upper(tail);
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::ReadFile;
 
 bool DriveExists(char letter) {
   std::error_code error;
@@ -46,19 +42,17 @@ class PlatformWin32Test : public ::testing::Test {
     if (Host() != HostKind::kWindows) GTEST_SKIP() << "Windows platform layer only";
     saved_ = CurrentDirectory();
     ASSERT_FALSE(saved_.empty());
-    const std::string test_name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    root_ = fs::temp_directory_path() /
-            ("dirhop_platform_" + test_name + "_" + std::to_string(std::random_device{}()));
-    fs::create_directories(root_);
+    temp_.emplace("dirhop_platform");
+    root_ = temp_->path();
   }
 
+  // The folder is removed only after the process has left it.
   void TearDown() override {
     if (!saved_.empty()) ChangeDirectory(saved_);
-    std::error_code error;
-    if (!root_.empty()) fs::remove_all(root_, error);
   }
 
   std::string saved_;
+  std::optional<test::TempDir> temp_;
   fs::path root_;
 };
 
@@ -78,7 +72,7 @@ TEST_F(PlatformWin32Test, ChangeDirectoryMakesTheDirectoryCurrent) {
 
 TEST_F(PlatformWin32Test, ChangeDirectoryToSomethingMissingFailsAndChangesNothing) {
   ASSERT_TRUE(ChangeDirectory(root_.string()));
-  std::ofstream(root_ / "file.txt") << "x";
+  test::WriteFile(root_ / "file.txt", "x");
 
   EXPECT_FALSE(ChangeDirectory((root_ / "missing").string()));
   EXPECT_FALSE(ChangeDirectory((root_ / "file.txt").string()));

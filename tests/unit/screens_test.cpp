@@ -10,14 +10,19 @@
 
 #include "core/identity.h"
 #include "core/launcher.h"
-#include "core/program_exit.h"
 #include "support/fake_console.h"
+#include "support/keys.h"
+#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
+using test::Ch;
+using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
+using test::Written;
+using test::WrittenIn;
 
 const std::string kPrompt = " -- Press [Esc] to exit or any other key to continue -- ";
 
@@ -118,28 +123,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
-
-std::optional<int> ExitCodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ProgramExit& exit) {
-    return exit.code;
-  }
-  return std::nullopt;
-}
-
-// Everything written so far: the console's last line end is still in its buffer until flushed.
-std::string Written(FakeConsole& fake) {
-  fake.console->Flush();
-  return fake.device->Text();
-}
-
-std::string WrittenIn(FakeConsole& fake, std::uint16_t colour) {
-  fake.console->Flush();
-  return fake.device->TextIn(colour);
-}
-
-Key Ch(char c) { return Key{static_cast<std::uint8_t>(c), 0}; }
 
 // A console tall enough that nothing pauses.
 FakeConsole Tall() { return MakeFakeConsole({{80, 300}}); }
@@ -248,7 +231,7 @@ TEST(ScreensTest, EscapeInASmallWindowEndsWithZeroAndSkipsTheRest) {
   FakeConsole fake = MakeFakeConsole({{80, 10}}, {Ch('\x1b')});
   Pager pager(*fake.console);
   const auto code = ExitCodeOf([&] { ShowUsageScreenWithBanner(pager, kWindowsPaths); });
-  EXPECT_EQ(code, std::optional<int>(0));
+  EXPECT_EQ(code, 0);
   const std::string text = Written(fake);
   // 9 lines, then the erased prompt.
   EXPECT_EQ(SplitLines(text).size(), 10u);

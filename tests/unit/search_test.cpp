@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
-#include <fstream>
+#include <filesystem>
 #include <map>
 
 #include "match/ordering.h"
 #include "platform/platform.h"
+#include "support/test_files.h"
 
 namespace dirhop {
 namespace {
@@ -157,17 +157,13 @@ TEST(SearchTest, EachLevelIsListedOncePerVisit) {
 class ListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("dirhop-list-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     fs::create_directories(root_ / "alpha");
     fs::create_directories(root_ / ".hidden");
     fs::create_directories(root_ / "with space");
-    std::ofstream(root_ / "file.txt") << "x";
+    test::WriteFile(root_ / "file.txt", "x");
   }
-  void TearDown() override { fs::remove_all(root_); }
-  fs::path root_;
+  test::TempDir temp_{"dirhop-list"};
+  const fs::path root_ = temp_.path();
 };
 
 TEST_F(ListingTest, ListsDirectoriesHiddenOnesIncludedButNoFilesOrDots) {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -12,6 +10,7 @@
 #include "platform/platform.h"
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
+#include "support/test_files.h"
 
 namespace dirhop {
 namespace {
@@ -20,30 +19,23 @@ namespace fs = std::filesystem;
 using platform::StoreValueType;
 using test::FakeKeyStore;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::ReadFile;
+using test::ReadOnlyIsEnforced;
+using test::WriteFile;
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-// True when a file without write permission really cannot be written (not so for root).
-bool ReadOnlyIsEnforced(const fs::path& path) {
-  std::ofstream probe(path, std::ios::binary | std::ios::app);
-  return !probe.is_open();
+// What a run says when the data file at `path` can be neither read nor created.
+std::string CannotReadNorWrite(const std::string& path) {
+  return "Dirhop: Error - can't read settings from '" + path +
+         "'\n"
+         "        Creating new file\n"
+         "Dirhop: Error - can't write to '" +
+         path + "'\n\n";
 }
 
 // The data file tests work on real files in a folder of their own, on both builds.
 class DataFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = fs::temp_directory_path() /
-           ("dirhop_store_" + name + "_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
     file_ = (dir_ / "dirhop.dat").string();
     settings_.open_key = [this](const std::string&) {
       ADD_FAILURE() << "the settings key must not be used when a data file is named";
@@ -51,18 +43,7 @@ class DataFileTest : public ::testing::Test {
     };
   }
 
-  void TearDown() override {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dir_, error)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    fs::remove_all(dir_, error);
-  }
-
-  std::string Text() {
-    fake_.console->Flush();
-    return fake_.device->Text();
-  }
+  std::string Text() { return test::Written(fake_); }
 
   std::vector<std::string> FilesInFolder() const {
     std::vector<std::string> names;
@@ -72,7 +53,8 @@ class DataFileTest : public ::testing::Test {
     return names;
   }
 
-  fs::path dir_;
+  test::TempDir temp_{"dirhop_store"};
+  const fs::path dir_ = temp_.path();
   std::string file_;
   test::FakeConsole fake_ = test::MakeFakeConsole();
   Settings settings_;
@@ -144,13 +126,7 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverReplacedAndEverySaveSaysSo) {
                   fs::perm_options::remove);
   if (!ReadOnlyIsEnforced(file_)) GTEST_SKIP() << "this user may write read-only files";
   LoadSettings(*fake_.console, settings_, file_);
-  EXPECT_EQ(Text(), "Dirhop: Error - can't read settings from '" + file_ +
-                        "'\n"
-                        "        Creating new file\n"
-                        "Dirhop: Error - can't write to '" +
-                        file_ +
-                        "'\n"
-                        "\n");
+  EXPECT_EQ(Text(), CannotReadNorWrite(file_));
   EXPECT_FALSE(settings_.first_run);
   EXPECT_EQ(settings_.record.Image(), SettingsRecord().Image());  // the run goes on with defaults
   EXPECT_FALSE(SaveSettings(*fake_.console, settings_));
@@ -164,13 +140,7 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverReplacedAndEverySaveSaysSo) {
 TEST_F(DataFileTest, AFileInAMissingFolderIsReportedAndTheRunGoesOn) {
   const std::string missing = (dir_ / "no" / "such" / "dirhop.dat").string();
   LoadSettings(*fake_.console, settings_, missing);
-  EXPECT_EQ(Text(), "Dirhop: Error - can't read settings from '" + missing +
-                        "'\n"
-                        "        Creating new file\n"
-                        "Dirhop: Error - can't write to '" +
-                        missing +
-                        "'\n"
-                        "\n");
+  EXPECT_EQ(Text(), CannotReadNorWrite(missing));
   EXPECT_FALSE(settings_.first_run);
   EXPECT_EQ(settings_.record.AliasName(1), "dos");
   EXPECT_FALSE(fs::exists(dir_ / "no"));
@@ -286,8 +256,7 @@ TEST(SettingsKeyStoreTest, AKeyThatCannotBeOpenedChangesNothingAndSaysNothing) {
   EXPECT_EQ(settings.record.Image(), SettingsRecord().Image());
   EXPECT_FALSE(settings.first_run);
   EXPECT_FALSE(SaveSettings(*fake.console, settings));
-  fake.console->Flush();
-  EXPECT_EQ(fake.device->Text(), "");
+  EXPECT_EQ(test::Written(fake), "");
 }
 
 TEST(SettingsKeyStoreTest, AValueThatCannotBeWrittenEndsTheRunWithItsName) {

@@ -5,26 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 
 #include "platform/platform.h"
+#include "support/scoped_env.h"
+#include "support/test_files.h"
 
 namespace dirhop::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 bool OnWindows() { return Host() == HostKind::kWindows; }
 
@@ -33,24 +25,15 @@ StoreValue String(const std::string& text) { return {StoreValueType::kString, te
 class StorePlatformTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const std::string unique = name + "_" + std::to_string(std::random_device{}());
-    dir_ = fs::temp_directory_path() / ("dirhop_storeplat_" + unique);
-    fs::create_directories(dir_);
-    key_ = OnWindows() ? "SOFTWARE\\Brantel Software\\DirhopTest_" + unique
+    // The folder's name is unique, so a registry key named after it is too.
+    key_ = OnWindows() ? "SOFTWARE\\Brantel Software\\DirhopTest_" + dir_.filename().string()
                        : (dir_ / "config" / "dirhop" / "registry").string();
   }
 
-  void TearDown() override {
-    DeleteSettingsKey(key_);
-    std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(dir_, error)) {
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    fs::remove_all(dir_, error);
-  }
+  void TearDown() override { DeleteSettingsKey(key_); }
 
-  fs::path dir_;
+  test::TempDir temp_{"dirhop_storeplat"};
+  const fs::path dir_ = temp_.path();
   std::string key_;
 };
 
@@ -148,20 +131,14 @@ TEST_F(StorePlatformTest, PosixDefaultLocationFollowsXdgConfigHome) {
     EXPECT_EQ(DefaultSettingsKeyLocation(), "SOFTWARE\\Brantel Software\\Dirhop");
     return;
   }
-  const char* saved_xdg = std::getenv("XDG_CONFIG_HOME");
-  const std::string saved = saved_xdg ? saved_xdg : "";
-  static char absolute[] = "XDG_CONFIG_HOME=/some/config/";
-  static char relative[] = "XDG_CONFIG_HOME=relative";
-  putenv(absolute);
+  test::ScopedEnv env;
+  env.Set("XDG_CONFIG_HOME", "/some/config/");
   EXPECT_EQ(DefaultSettingsKeyLocation(), "/some/config/dirhop/registry");
-  putenv(relative);  // not absolute: ignored, as the base-directory rules say
+  env.Set("XDG_CONFIG_HOME", "relative");  // not absolute: ignored, as the base-directory rules say
   const std::string home = GetEnv("HOME").value_or("");
   if (!home.empty()) {
     EXPECT_EQ(DefaultSettingsKeyLocation(), home + "/.config/dirhop/registry");
   }
-  static std::string restore;
-  restore = "XDG_CONFIG_HOME=" + saved;
-  putenv(restore.data());
 }
 
 TEST_F(StorePlatformTest, ReadingForUpdateTellsMissingFromUnreadable) {
@@ -180,7 +157,7 @@ TEST_F(StorePlatformTest, ReadingForUpdateTellsMissingFromUnreadable) {
   EXPECT_FALSE(IsFileWritable(dir_.string()));
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
-  if (std::ofstream(file, std::ios::app).is_open()) GTEST_SKIP() << "this user writes anything";
+  if (!test::ReadOnlyIsEnforced(file)) GTEST_SKIP() << "this user writes anything";
   EXPECT_FALSE(IsFileWritable(file.string()));
   EXPECT_EQ(ReadFileForUpdate(file.string(), 100).status, FileReadStatus::kUnreadable);
 }

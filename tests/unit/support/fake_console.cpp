@@ -50,4 +50,14 @@ FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size,
   return fake;
 }
 
+std::string Written(FakeConsole& fake) {
+  fake.console->Flush();
+  return fake.device->Text();
+}
+
+std::string WrittenIn(FakeConsole& fake, std::uint16_t colour) {
+  fake.console->Flush();
+  return fake.device->TextIn(colour);
+}
+
 }  // namespace dirhop::test

@@ -70,4 +70,9 @@ struct FakeConsole {
 FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size = std::nullopt,
                             std::initializer_list<Key> keys = {});
 
+// Everything written so far, after flushing the line end the console still holds back.
+std::string Written(FakeConsole& fake);
+// What was written while `colour` was in force, after flushing the console.
+std::string WrittenIn(FakeConsole& fake, std::uint16_t colour);
+
 }  // namespace dirhop::test
