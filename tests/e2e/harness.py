@@ -95,66 +95,72 @@ class Target:
 
 
     def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):
-        """Runs the program in a pseudo-terminal of `rows` x `cols`. `steps` is a list of
-        (marker, key bytes): each key is sent once the marker has appeared in the screen text
-        after the previous marker. Returns a Result whose stdout is the screen text with escape
-        sequences removed."""
+        """Runs the program in a pseudo-terminal of `rows` x `cols` (see run_in_pty). Returns a
+        Result whose stdout is the screen text with escape sequences removed."""
         full_env = self.base_env()
         full_env["TERM"] = "xterm"
         if handoff is not None:
             full_env["DIRHOP_HANDOFF"] = handoff
         full_env.update(env or {})
-        master, slave = os.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
-        proc = subprocess.Popen(self.command(args), cwd=cwd, env=full_env, stdin=slave,
-                                stdout=slave, stderr=slave, start_new_session=True)
-        os.close(slave)
-        screen = bytearray()
-        lock = threading.Lock()
-
-        def drain():
-            while True:
-                try:
-                    chunk = os.read(master, 4096)
-                except OSError:
-                    return
-                if not chunk:
-                    return
-                with lock:
-                    screen.extend(chunk)
-
-        reader = threading.Thread(target=drain, daemon=True)
-        reader.start()
-        deadline = time.monotonic() + timeout
-        seen = 0
-        try:
-            for marker, key in steps:
-                while True:
-                    with lock:
-                        text = screen_text(bytes(screen))
-                    found = text.find(marker, seen)
-                    if found >= 0:
-                        seen = found + len(marker)
-                        break
-                    if time.monotonic() > deadline or proc.poll() is not None:
-                        raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
-                    time.sleep(0.02)
-                time.sleep(0.15)  # each key in its own write, after the program waits for it
-                os.write(master, key)
-            code = proc.wait(timeout=max(1, deadline - time.monotonic()))
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-        reader.join(timeout=2)
-        os.close(master)
-        with lock:
-            text = screen_text(bytes(screen))
+        code, text = run_in_pty(self.command(args), full_env, cwd, steps, timeout=timeout,
+                                rows=rows, cols=cols)
         data = None
         if handoff is not None and os.path.exists(handoff):
             with open(handoff, "rb") as f:
                 data = f.read()
         return Result(code, text.encode("latin-1"), data)
+
+
+def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
+    """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
+    each key is written once the marker has appeared on the screen after the previous one.
+    Returns (exit code, screen text)."""
+    master, slave = os.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
+    proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave, stderr=slave,
+                            start_new_session=True)
+    os.close(slave)
+    screen = bytearray()
+    lock = threading.Lock()
+
+    def drain():
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                return
+            if not chunk:
+                return
+            with lock:
+                screen.extend(chunk)
+
+    reader = threading.Thread(target=drain, daemon=True)
+    reader.start()
+    deadline = time.monotonic() + timeout
+    seen = 0
+    try:
+        for marker, key in steps:
+            while True:
+                with lock:
+                    text = screen_text(bytes(screen))
+                found = text.find(marker, seen)
+                if found >= 0:
+                    seen = found + len(marker)
+                    break
+                if time.monotonic() > deadline or proc.poll() is not None:
+                    raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
+                time.sleep(0.02)
+            time.sleep(0.15)
+            os.write(master, key)
+        code = proc.wait(timeout=max(1, deadline - time.monotonic()))
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+    reader.join(timeout=2)
+    os.close(master)
+    with lock:
+        return code, screen_text(bytes(screen))
 
 
 _CURSOR_FORWARD = re.compile(rb"\x1b\[(\d*)C")

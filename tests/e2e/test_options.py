@@ -2,6 +2,7 @@
 history index, the launcher's announcements and the first run."""
 
 import os
+import shutil
 
 import harness
 from test_store import StoreTestCase
@@ -95,16 +96,24 @@ class Launcher(StoreTestCase):
         self.assertTrue(r.text.startswith("Starting Explorer in current directory\n"), r.text)
 
     def test_manual_missing_beside_the_program(self):
-        r = self.c("-manual")
-        self.assertStayed(r, 0)
-        manual = os.path.join(os.path.dirname(self.target.program),
-                              "dirhop.chm" if self.target.windows else "dirhop.html")
-        if os.path.exists(manual):
-            self.skipTest("a manual is built beside the program")
-        self.assertEqual(r.text, "Starting program to display Dirhop help manual\n"
-                                 "Error: %s - The specified file was not found.\n"
-                         % self.target.host_path(manual))
-        self.assertEqual(self.c("-HELP").text, r.text)
+        # A copy of the program in a folder of its own, with no manual beside it.
+        alone = os.path.join(self.root, "bin")
+        os.makedirs(alone)
+        copy = os.path.join(alone, os.path.basename(self.target.program))
+        shutil.copy2(self.target.program, copy)
+        target = self.target
+        self.target = type(target).__new__(type(target))
+        self.target.__dict__.update(target.__dict__, program=copy)
+        try:
+            r = self.c("-manual")
+            self.assertStayed(r, 0)
+            manual = os.path.join(alone, "dirhop.chm" if target.windows else "dirhop.html")
+            self.assertEqual(r.text, "Starting program to display Dirhop help manual\n"
+                                     "Error: %s - The specified file was not found.\n"
+                             % target.host_path(manual))
+            self.assertEqual(self.c("-HELP").text, r.text)
+        finally:
+            self.target = target
 
 
 if __name__ == "__main__":

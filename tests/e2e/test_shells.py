@@ -9,17 +9,10 @@ applied to the batch files that dirhop.exe really writes.
 
 The manual and install cases need the rules of cmake/install.cmake in the build being tested."""
 
-import fcntl
 import os
 import re
 import shutil
-import struct
 import subprocess
-import sys
-import tempfile
-import termios
-import threading
-import time
 import unittest
 import zipfile
 
@@ -108,58 +101,6 @@ def read_results(path):
     with open(path, "rb") as f:
         fields = f.read().split(b"\0")[:-1]
     return [(int(fields[i]), os.fsdecode(fields[i + 1])) for i in range(0, len(fields), 2)]
-
-
-def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
-    """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
-    each key is written once the marker has appeared on the screen after the previous one.
-    Returns (exit code, screen text)."""
-    master, slave = os.openpty()
-    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
-    proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave, stderr=slave,
-                            start_new_session=True)
-    os.close(slave)
-    screen = bytearray()
-    lock = threading.Lock()
-
-    def drain():
-        while True:
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:
-                return
-            if not chunk:
-                return
-            with lock:
-                screen.extend(chunk)
-
-    reader = threading.Thread(target=drain, daemon=True)
-    reader.start()
-    deadline = time.monotonic() + timeout
-    seen = 0
-    try:
-        for marker, key in steps:
-            while True:
-                with lock:
-                    text = harness.screen_text(bytes(screen))
-                found = text.find(marker, seen)
-                if found >= 0:
-                    seen = found + len(marker)
-                    break
-                if time.monotonic() > deadline or proc.poll() is not None:
-                    raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
-                time.sleep(0.02)
-            time.sleep(0.15)
-            os.write(master, key)
-        code = proc.wait(timeout=max(1, deadline - time.monotonic()))
-    finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-    reader.join(timeout=2)
-    os.close(master)
-    with lock:
-        return code, harness.screen_text(bytes(screen))
 
 
 class PosixShellTestCase(E2ETestCase):
@@ -433,7 +374,7 @@ class PosixShells(PosixShellTestCase):
                     f.write(script.text())
                 if os.path.exists(self.results):
                     os.remove(self.results)
-                code, screen = run_in_pty(
+                code, screen = harness.run_in_pty(
                     shell_command(shell, path), self.shell_env(script), self.root,
                     [(FOOTER, b"b"), ("[y/N] ? ", b"n"), ("[y/N] ? ", b"y")])
                 self.assertEqual(code, 0, screen)
