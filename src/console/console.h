@@ -24,12 +24,12 @@ inline constexpr std::uint16_t kColourNotice = 14;
 inline constexpr std::uint8_t kKeyEscape = 27;
 inline constexpr std::uint8_t kKeyCtrlC = 3;
 inline constexpr std::uint8_t kKeyEnter = 13;
-inline constexpr std::uint8_t kExtHome = 71;
-inline constexpr std::uint8_t kExtUp = 72;
-inline constexpr std::uint8_t kExtPageUp = 73;
-inline constexpr std::uint8_t kExtEnd = 79;
-inline constexpr std::uint8_t kExtDown = 80;
-inline constexpr std::uint8_t kExtPageDown = 81;
+inline constexpr std::uint8_t kExtHome = platform::kScanHome;
+inline constexpr std::uint8_t kExtUp = platform::kScanUp;
+inline constexpr std::uint8_t kExtPageUp = platform::kScanPageUp;
+inline constexpr std::uint8_t kExtEnd = platform::kScanEnd;
+inline constexpr std::uint8_t kExtDown = platform::kScanDown;
+inline constexpr std::uint8_t kExtPageDown = platform::kScanPageDown;
 
 class Console {
  public:

@@ -26,20 +26,6 @@ inline constexpr int kWaitForever = -1;
 // once, so an Escape followed by nothing within this time is the Escape key itself.
 inline constexpr int kEscapeSequenceGapMs = 50;
 
-// Scan codes (Key::ext) of the keys that terminals send as escape sequences.
-inline constexpr std::uint8_t kScanF1 = 59;  // F2..F10 follow as 60..68
-inline constexpr std::uint8_t kScanHome = 71;
-inline constexpr std::uint8_t kScanUp = 72;
-inline constexpr std::uint8_t kScanPageUp = 73;
-inline constexpr std::uint8_t kScanLeft = 75;
-inline constexpr std::uint8_t kScanRight = 77;
-inline constexpr std::uint8_t kScanEnd = 79;
-inline constexpr std::uint8_t kScanDown = 80;
-inline constexpr std::uint8_t kScanPageDown = 81;
-inline constexpr std::uint8_t kScanInsert = 82;
-inline constexpr std::uint8_t kScanDelete = 83;
-inline constexpr std::uint8_t kScanF11 = 87;
-inline constexpr std::uint8_t kScanF12 = 88;
 
 // Decodes terminal input into keys. Keeps at most one byte between calls: the start of the next
 // key when it arrived inside what looked like an escape sequence.

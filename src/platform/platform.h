@@ -77,8 +77,24 @@ struct Key {
   friend bool operator==(Key a, Key b) { return a.ch == b.ch && a.ext == b.ext; }
 };
 
+// Scan codes (Key::ext) of the keys without a character, as Windows reports them; the POSIX key
+// decoder gives terminal escape sequences the same codes.
+inline constexpr std::uint8_t kScanF1 = 59;  // F2..F10 follow as 60..68
+inline constexpr std::uint8_t kScanHome = 71;
+inline constexpr std::uint8_t kScanUp = 72;
+inline constexpr std::uint8_t kScanPageUp = 73;
+inline constexpr std::uint8_t kScanLeft = 75;
+inline constexpr std::uint8_t kScanRight = 77;
+inline constexpr std::uint8_t kScanEnd = 79;
+inline constexpr std::uint8_t kScanDown = 80;
+inline constexpr std::uint8_t kScanPageDown = 81;
+inline constexpr std::uint8_t kScanInsert = 82;
+inline constexpr std::uint8_t kScanDelete = 83;
+inline constexpr std::uint8_t kScanF11 = 87;
+inline constexpr std::uint8_t kScanF12 = 88;
+
 // What a failed key read gives callers that need a key all the same: the pager takes it as "go on".
-inline constexpr Key kKeyReadFailure{0, 79};
+inline constexpr Key kKeyReadFailure{0, kScanEnd};
 
 // Columns and rows of the console's screen buffer (POSIX: the terminal's size).
 struct ScreenSize {

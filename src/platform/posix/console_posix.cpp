@@ -14,6 +14,7 @@
 
 #include "platform/key_decoder.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_io.h"
 
 namespace dirhop::platform {
 namespace {
@@ -97,18 +98,6 @@ class StdinByteSource final : public ByteSource {
 // The ANSI colour number (0..7) of the Windows colour bits blue 1, green 2, red 4.
 int AnsiColour(unsigned bits) { return ((bits & 4) ? 1 : 0) | ((bits & 2) ? 2 : 0) | ((bits & 1) ? 4 : 0); }
 
-void WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;  // output errors are not reported, as on Windows
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-}
-
 class PosixConsoleDevice final : public ConsoleDevice {
  public:
   PosixConsoleDevice() {
@@ -116,13 +105,14 @@ class PosixConsoleDevice final : public ConsoleDevice {
     colours_ = isatty(STDOUT_FILENO) && (no_colour == nullptr || *no_colour == '\0');
   }
 
-  void Write(std::string_view bytes) override { WriteAll(STDOUT_FILENO, bytes.data(), bytes.size()); }
+  // Output errors are not reported, as on Windows.
+  void Write(std::string_view bytes) override { WriteAll(STDOUT_FILENO, bytes); }
 
   void SetAttribute(std::uint16_t attr) override {
     // Like a colour set on redirected Windows output, colours outside a terminal do nothing.
     if (!colours_) return;
     std::string sequence = ColourSequence(attr);
-    WriteAll(STDOUT_FILENO, sequence.data(), sequence.size());
+    WriteAll(STDOUT_FILENO, sequence);
   }
 
   std::optional<Key> ReadKey() override {

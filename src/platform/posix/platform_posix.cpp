@@ -14,24 +14,10 @@
 #endif
 
 #include "platform/platform.h"
+#include "platform/posix/posix_io.h"
 
 namespace dirhop::platform {
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // `dir` without trailing slashes, so that a file name can follow one "/".
 std::string WithoutTrailingSlashes(std::string dir) {
@@ -103,17 +89,7 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
   // Errors after the file is open are not reported; a failed truncation still gets the new bytes
   // written, which is better than leaving an old hand-off in place.
   [[maybe_unused]] const int truncated = ftruncate(fd.get(), 0);
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t written = write(fd.get(), data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    data += written;
-    left -= static_cast<std::size_t>(written);
-  }
+  WriteAll(fd.get(), bytes);
   return true;
 }
 

@@ -14,43 +14,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_io.h"
 #include "platform/registry_file.h"
 #include "platform/store_platform.h"
 
 namespace dirhop::platform {
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 // Reads from `fd` until end of file or `limit` bytes; false on a read error.
 bool ReadUpTo(int fd, std::size_t limit, std::string& bytes) {
@@ -183,7 +152,7 @@ bool DeleteSettingsKey(const std::string& location) {
 FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
   FileReadResult result;
   // O_NONBLOCK: a FIFO under the name must not hang the run; only a regular file is read.
-  Descriptor fd(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+  FileDescriptor fd(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) {
     result.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::kMissing
                                                           : FileReadStatus::kUnreadable;
@@ -200,7 +169,7 @@ FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
 }
 
 bool IsFileWritable(const std::string& path) {
-  Descriptor fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  FileDescriptor fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() >= 0) return true;
   return errno == ENOENT;
 }
@@ -218,7 +187,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     mode = 0666 & ~mask;
   }
   std::string temp = target + ".XXXXXX";
-  Descriptor fd(mkstemp(temp.data()));
+  FileDescriptor fd(mkstemp(temp.data()));
   if (fd.get() < 0) return false;
   bool ok = fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && fsync(fd.get()) == 0;
   ok = close(fd.release()) == 0 && ok;

@@ -1,0 +1,31 @@
+// Small POSIX file helpers shared by the platform's POSIX files.
+#pragma once
+
+#include <string_view>
+
+namespace dirhop::platform {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  // The descriptor (negative when the open failed).
+  int get() const { return fd_; }
+  // Hands the descriptor over to the caller, who then closes it.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Writes all of `bytes` to `fd`, retrying after interrupts and partial writes; false on an error.
+bool WriteAll(int fd, std::string_view bytes);
+
+}  // namespace dirhop::platform
