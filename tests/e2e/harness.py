@@ -5,6 +5,7 @@ cases run against `dirhop` and `wine dirhop.exe`, with the expectations written 
 the directory that should be reached (see Target.handoff_for)."""
 
 import argparse
+import ctypes
 import fcntl
 import os
 import re
@@ -40,6 +41,22 @@ def drop_dac_capabilities():
         os.execvp("setpriv", ["setpriv", "--inh-caps=-dac_override,-dac_read_search",
                               "--bounding-set=-dac_override,-dac_read_search",
                               sys.executable] + sys.argv)
+
+
+ADDR_NO_RANDOMIZE = 0x0040000
+
+
+def use_fixed_address_layout():
+    """Turns off address-space randomisation for this process and every process it starts.
+
+    Debian's wine64 has no preloader to reserve Wine's fixed addresses before the kernel lays out
+    a process, so with randomisation a wine process now and then finds one taken and dies at once
+    ("failed to map the shared user data"), printing nothing under WINEDEBUG=-all. With a fixed
+    layout every wine process starts the same way. cmake/wine-run does the same for unit tests."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    current = libc.personality(0xFFFFFFFF)
+    if current == -1 or libc.personality(current | ADDR_NO_RANDOMIZE) == -1:
+        raise OSError(ctypes.get_errno(), "personality(ADDR_NO_RANDOMIZE) failed")
 
 
 class Result:
@@ -202,11 +219,15 @@ class WineTarget(Target):
     def __init__(self, program, prefix):
         super().__init__(program)
         self.prefix = prefix
+        use_fixed_address_layout()
 
     def base_env(self):
         env = super().base_env()
-        env["WINEDEBUG"] = "-all"
+        # DIRHOP_E2E_WINEDEBUG=err+all shows Wine's own errors when a test needs them.
+        env["WINEDEBUG"] = os.environ.get("DIRHOP_E2E_WINEDEBUG", "-all")
         env["WINEPREFIX"] = self.prefix
+        # A new prefix must not stop to offer to install Mono or Gecko.
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
         return env
 
     def start(self):
@@ -224,9 +245,11 @@ class WineTarget(Target):
     def ensure_store(self):
         """Creates the settings key, so that runs are not the first run (which shows the
         welcome screens before doing anything)."""
-        subprocess.run(["wine", "reg", "add", STORE_KEY, "/f"], env=self.base_env(),
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        made = subprocess.run(["wine", "reg", "add", STORE_KEY, "/f"], env=self.base_env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        if made.returncode != 0:
+            raise AssertionError("could not create the settings key: %r" % (made,))
 
     def command(self, args):
         return ["wine", self.program] + list(args)
