@@ -141,6 +141,26 @@ class HandoffFailures(E2ETestCase):
         with open(victim) as f:
             self.assertEqual(f.read(), "keep")
 
+    def test_handoff_is_never_written_through_a_hard_link(self):
+        if self.target.windows:
+            self.skipTest("POSIX hand-off rule")
+        victim = os.path.join(self.root, "victim")
+        with open(victim, "w") as f:
+            f.write("keep")
+        # Named by DIRHOP_HANDOFF, and at the fallback place in TMPDIR when it is not set.
+        named = os.path.join(self.root, "named.sh")
+        fallback = os.path.join(self.root, "dirhop2-%d.sh" % os.geteuid())
+        os.link(victim, named)
+        os.link(victim, fallback)
+        for handoff, env in ((named, {}),
+                             (None, {"TMPDIR": self.root, "XDG_RUNTIME_DIR": ""})):
+            r = self.c("..", handoff=handoff, env=env)
+            self.assertEqual(r.code, 243, r)
+            self.assertEqual(r.text, "Dirhop: Error - can't write to batch file '%s'\n\n"
+                             % (handoff or fallback))
+            with open(victim) as f:
+                self.assertEqual(f.read(), "keep")
+
     def test_fish_handoff_quotes_for_fish(self):
         if self.target.windows:
             self.skipTest("POSIX hand-off rule")

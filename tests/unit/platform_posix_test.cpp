@@ -134,6 +134,24 @@ TEST_F(PlatformPosixTest, WriteFileContentsNeverFollowsALink) {
   EXPECT_FALSE(fs::exists(planted));
 }
 
+TEST_F(PlatformPosixTest, WriteFileContentsRefusesAHardLink) {
+  // A planted second name for another file of the user's: writing through it would replace that
+  // file's content. Neither name may be written, and nothing is truncated.
+  fs::path victim = root_ / "victim";
+  WriteFile(victim, "precious");
+  fs::path link = root_ / "handoff.sh";
+  fs::create_hard_link(victim, link);
+  EXPECT_FALSE(WriteFileContents(link.string(), "cd -- '/x'\n"));
+  EXPECT_FALSE(WriteFileContents(victim.string(), "cd -- '/x'\n"));
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_EQ(fs::hard_link_count(victim), 2u);
+
+  // Once the other name is gone the file is the hand-off file alone again.
+  fs::remove(victim);
+  ASSERT_TRUE(WriteFileContents(link.string(), "cd -- '/x'\n"));
+  EXPECT_EQ(ReadFile(link), "cd -- '/x'\n");
+}
+
 TEST_F(PlatformPosixTest, WriteFileContentsFailsWithoutARegularFile) {
   fs::create_directory(root_ / "dir.sh");
   EXPECT_FALSE(WriteFileContents((root_ / "dir.sh").string(), "x"));
