@@ -308,8 +308,11 @@ class WineTarget(Target):
             os.remove(link)
 
     def handoff_for_windows_dir(self, win_dir):
-        body = win_dir[2:].replace("%", "%%")
-        return (win_dir[:2] + "\r\nchdir \"" + body + "\"\r\n").encode("latin-1")
+        body = win_dir[:2] + "\r\nchdir \"" + win_dir[2:].replace("%", "%%") + "\""
+        if "!" in win_dir:
+            body = ("setlocal DisableDelayedExpansion\r\n" + body +
+                    "\r\npushd .\r\nendlocal\r\npopd")
+        return (body + "\r\n").encode("latin-1")
 
     def handoff_for(self, unix_dir):
         return self.handoff_for_windows_dir(self.host_path(unix_dir))
