@@ -113,7 +113,8 @@ class Suspend(TerminalCase):
                 self.assertEqual(session.wait(), 0, session.text())
                 self.assertEqual(session.mode(), session.initial_mode)
                 with open(self.handoff, "rb") as f:
-                    self.assertEqual(f.read(), self.target.handoff_for(self.path("Prototype", "src")))
+                    self.assertEqual(f.read(),
+                                     self.target.handoff_for(self.path("Prototype", "src")))
 
     def test_ctrl_z_and_fg_in_bash(self):
         bash = shutil.which("bash")

@@ -22,7 +22,8 @@ namespace {
 // suspends the program and is not passed on.
 class StdinByteSource final : public ByteSource {
  public:
-  explicit StdinByteSource(std::optional<std::uint8_t> suspend_byte) : suspend_byte_(suspend_byte) {}
+  explicit StdinByteSource(std::optional<std::uint8_t> suspend_byte)
+      : suspend_byte_(suspend_byte) {}
 
   std::optional<std::uint8_t> NextByte(int timeout_ms) override {
     for (;;) {

@@ -28,9 +28,9 @@ volatile sig_atomic_t g_stop_handled = 0;
 // Signals whose default action ends the process, except the hardware faults (SIGSEGV, SIGBUS,
 // SIGFPE, SIGILL: the crash report's) and SIGKILL, which cannot be caught.
 std::vector<int> EndingSignals() {
-  std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,   SIGUSR1, SIGUSR2,
-                              SIGALRM, SIGPIPE, SIGABRT, SIGTRAP,   SIGSYS,  SIGVTALRM,
-                              SIGPROF, SIGXCPU, SIGXFSZ};
+  std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGTERM, SIGUSR1,
+                              SIGUSR2, SIGALRM,   SIGPIPE, SIGABRT, SIGTRAP,
+                              SIGSYS,  SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
 #ifdef __linux__
   signals.push_back(SIGPOLL);
   signals.push_back(SIGPWR);
@@ -154,8 +154,8 @@ class HandledSignalsBlocked {
 // no CR translation (Enter arrives as CR), no flow control (Ctrl+S and Ctrl+Q arrive as keys).
 // Output processing is left alone: nothing is written while a key is read.
 termios RawInputMode(termios mode) {
-  mode.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                         IXON);
+  mode.c_iflag &=
+      ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
   mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
