@@ -6,7 +6,9 @@
 #   rem                          nothing to do
 #   X:  and  chdir "\dir"        a directory on drive X
 #   chdir "\\server\share\dir"   a UNC directory
-# with every % of the directory doubled, as cmd needs it. `c` reads those lines, undoes the %%,
+# with every % of the directory doubled, as cmd needs it; for a directory with a ! in its name
+# these lines come between "setlocal DisableDelayedExpansion" and "pushd .", "endlocal", "popd",
+# which are skipped here. `c` reads those lines, undoes the %%,
 # changes the location with Set-Location -LiteralPath, removes the file and leaves dirhop's exit
 # code in $LASTEXITCODE.
 #
@@ -19,11 +21,12 @@
 $DirhopDriveLine = '^([A-Za-z]:)$'
 $DirhopChdirLine = '^chdir "(.+)"$'
 $DirhopDoubledPercent = '%%'
+$DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd)$'
 
 # The directory that the lines of a hand-off file name, or $null for "rem" or anything else.
 function ConvertFrom-DirhopHandoff {
     param([string[]] $Lines)
-    $Lines = @($Lines | Where-Object { $_ -ne '' })
+    $Lines = @($Lines | Where-Object { $_ -ne '' -and $_ -notmatch $DirhopFrameLine })
     if ($Lines.Count -eq 2 -and $Lines[0] -match $DirhopDriveLine) {
         $drive = $Matches[1]
         if ($Lines[1] -match $DirhopChdirLine) {

@@ -45,6 +45,25 @@ std::string FishQuote(const std::string& text) {
   return quoted + "'";
 }
 
+// The batch lines that enter `directory`: the drive line if it has a drive letter, then chdir.
+std::string BatchChdirLines(const std::string& directory) {
+  // The whole path is kept: a path cut short would send the shell somewhere else.
+  if (directory.size() >= 2 && directory[1] == ':') {
+    return directory.substr(0, 2) + "\r\nchdir \"" + DoublePercents(directory.substr(2)) + "\"";
+  }
+  return "chdir \"" + DoublePercents(directory) + "\"";
+}
+
+// A cmd with delayed expansion (cmd /v:on) expands !NAME! and drops a lone ! even inside quotes,
+// and no escape of a ! means the same with and without it. So `lines` run with delayed expansion
+// off (setlocal). endlocal, which also comes at the end of the batch file when it is not written,
+// puts back the directory that setlocal saw, but not the directory stack: the directory entered
+// is pushed before endlocal and popped after it. popd has no argument that delayed expansion
+// could change, and leaves the stack as it was.
+std::string WithoutDelayedExpansion(const std::string& lines) {
+  return "setlocal DisableDelayedExpansion\r\n" + lines + "\r\npushd .\r\nendlocal\r\npopd";
+}
+
 bool EndsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() &&
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -55,12 +74,12 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 std::string HandOffText(const std::string& directory, HandoffFormat format) {
   switch (format) {
     case HandoffFormat::kBatch:
-      // The whole path is kept: a path cut short would send the shell somewhere else.
-      if (directory.size() >= 2 && directory[1] == ':') {
-        return directory.substr(0, 2) + "\r\nchdir \"" + DoublePercents(directory.substr(2)) +
-               "\"";
+      // Only a ! means something else to cmd with delayed expansion; every other name gets the
+      // plain lines.
+      if (directory.find('!') != std::string::npos) {
+        return WithoutDelayedExpansion(BatchChdirLines(directory));
       }
-      return "chdir \"" + DoublePercents(directory) + "\"";
+      return BatchChdirLines(directory);
     case HandoffFormat::kPosixShell:
       return "cd -- " + ShellQuote(directory);
     case HandoffFormat::kFishShell:

@@ -60,7 +60,8 @@ void UseOemFileApis();
 // Creates or truncates the file at `path` and writes `bytes` to it. False when the file cannot be
 // created or opened for writing; errors of the write itself are not reported. On POSIX the file is
 // never reached through a symbolic link, and an existing file must be a regular file owned by the
-// user: a shared temporary folder cannot be used to make Dirhop overwrite someone else's file.
+// user with a single link: a shared temporary folder cannot be used to make Dirhop overwrite
+// someone else's file, nor another file of the user's through a hard link.
 bool WriteFileContents(const std::string& path, std::string_view bytes);
 
 // Where the shell hand-off goes on POSIX when DIRHOP_HANDOFF is not set:

@@ -111,16 +111,20 @@ class Target:
         return Result(proc.returncode, out, data, proc.stderr)
 
 
-    def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):
-        """Runs the program in a pseudo-terminal of `rows` x `cols` (see run_in_pty). Returns a
-        Result whose stdout is the screen text with escape sequences removed."""
+    def pty_env(self, handoff=None, env=None):
+        """The environment of a run in a pseudo-terminal."""
         full_env = self.base_env()
         full_env["TERM"] = "xterm"
         if handoff is not None:
             full_env["DIRHOP_HANDOFF"] = handoff
         full_env.update(env or {})
-        code, text = run_in_pty(self.command(args), full_env, cwd, steps, timeout=timeout,
-                                rows=rows, cols=cols)
+        return full_env
+
+    def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):
+        """Runs the program in a pseudo-terminal of `rows` x `cols` (see run_in_pty). Returns a
+        Result whose stdout is the screen text with escape sequences removed."""
+        code, text = run_in_pty(self.command(args), self.pty_env(handoff, env), cwd, steps,
+                                timeout=timeout, rows=rows, cols=cols)
         data = None
         if handoff is not None and os.path.exists(handoff):
             with open(handoff, "rb") as f:
@@ -128,56 +132,110 @@ class Target:
         return Result(code, text.encode("latin-1"), data)
 
 
-def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
-    """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
-    each key is written once the marker has appeared on the screen after the previous one.
-    Returns (exit code, screen text)."""
-    master, slave = os.openpty()
-    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
-    proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave, stderr=slave,
-                            start_new_session=True)
-    os.close(slave)
-    screen = bytearray()
-    lock = threading.Lock()
+# Runs its arguments as a command once standard input has become the controlling terminal of the
+# session (which start_new_session has made the process lead). Python ignores SIGPIPE and SIGXFSZ,
+# and an ignored signal stays ignored across exec: the command gets their default actions back.
+_WITH_CONTROLLING_TERMINAL = (
+    "import fcntl, os, signal, sys, termios\n"
+    "signal.signal(signal.SIGPIPE, signal.SIG_DFL)\n"
+    "signal.signal(signal.SIGXFSZ, signal.SIG_DFL)\n"
+    "fcntl.ioctl(0, termios.TIOCSCTTY, 0)\n"
+    "os.execvp(sys.argv[1], sys.argv[1:])\n")
 
-    def drain():
+
+class PtySession:
+    """A program running with a pseudo-terminal of `rows` x `cols` as its terminal, in a session
+    of its own; what it writes is collected while the test waits for text, writes keys, sends
+    signals and reads the terminal's mode. With `controlling_terminal` the pseudo-terminal is the
+    session's controlling terminal, as a terminal window is for its shell (job control, signals
+    from keys); otherwise it is only the program's standard input and output."""
+
+    def __init__(self, command, env, cwd, timeout=60, rows=25, cols=80,
+                 controlling_terminal=False):
+        self.master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
+        self.initial_mode = termios.tcgetattr(slave)
+        if controlling_terminal:
+            command = [sys.executable, "-c", _WITH_CONTROLLING_TERMINAL] + list(command)
+        self.proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave,
+                                     stderr=slave, start_new_session=True)
+        os.close(slave)
+        self.deadline = time.monotonic() + timeout
+        self._screen = bytearray()
+        self._seen = 0
+        self._lock = threading.Lock()
+        self._reader = threading.Thread(target=self._drain, daemon=True)
+        self._reader.start()
+
+    def _drain(self):
         while True:
             try:
-                chunk = os.read(master, 4096)
+                chunk = os.read(self.master, 4096)
             except OSError:
                 return
             if not chunk:
                 return
-            with lock:
-                screen.extend(chunk)
+            with self._lock:
+                self._screen.extend(chunk)
 
-    reader = threading.Thread(target=drain, daemon=True)
-    reader.start()
-    deadline = time.monotonic() + timeout
-    seen = 0
+    def text(self):
+        """The screen so far, as plain text (see screen_text)."""
+        with self._lock:
+            return screen_text(bytes(self._screen))
+
+    def wait_for(self, marker):
+        """Waits until `marker` appears on the screen after the previous marker waited for."""
+        while True:
+            text = self.text()
+            found = text.find(marker, self._seen)
+            if found >= 0:
+                self._seen = found + len(marker)
+                return
+            if time.monotonic() > self.deadline or self.proc.poll() is not None:
+                raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
+            time.sleep(0.02)
+
+    def wait_until(self, condition, what):
+        """Waits until `condition()` is true; fails with `what` at the deadline."""
+        while not condition():
+            if time.monotonic() > self.deadline:
+                raise AssertionError("%s never happened; screen:\n%s" % (what, self.text()))
+            time.sleep(0.02)
+
+    def write(self, key):
+        """Writes one key's bytes in one write, after a pause that lets the program get ready."""
+        time.sleep(0.15)
+        os.write(self.master, key)
+
+    def mode(self):
+        """The terminal's mode as termios.tcgetattr gives it (the master reports the slave's)."""
+        return termios.tcgetattr(self.master)
+
+    def wait(self):
+        """The program's exit status (negative: the signal that ended it)."""
+        return self.proc.wait(timeout=max(1, self.deadline - time.monotonic()))
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self._reader.join(timeout=2)
+        os.close(self.master)
+
+
+def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
+    """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
+    each key is written once the marker has appeared on the screen after the previous one.
+    Returns (exit code, screen text)."""
+    session = PtySession(command, env, cwd, timeout=timeout, rows=rows, cols=cols)
     try:
         for marker, key in steps:
-            while True:
-                with lock:
-                    text = screen_text(bytes(screen))
-                found = text.find(marker, seen)
-                if found >= 0:
-                    seen = found + len(marker)
-                    break
-                if time.monotonic() > deadline or proc.poll() is not None:
-                    raise AssertionError("never saw %r on the screen:\n%s" % (marker, text))
-                time.sleep(0.02)
-            time.sleep(0.15)
-            os.write(master, key)
-        code = proc.wait(timeout=max(1, deadline - time.monotonic()))
+            session.wait_for(marker)
+            session.write(key)
+        code = session.wait()
     finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-    reader.join(timeout=2)
-    os.close(master)
-    with lock:
-        return code, screen_text(bytes(screen))
+        session.close()
+    return code, session.text()
 
 
 _CURSOR_FORWARD = re.compile(rb"\x1b\[(\d*)C")
@@ -273,8 +331,11 @@ class WineTarget(Target):
             os.remove(link)
 
     def handoff_for_windows_dir(self, win_dir):
-        body = win_dir[2:].replace("%", "%%")
-        return (win_dir[:2] + "\r\nchdir \"" + body + "\"\r\n").encode("latin-1")
+        body = win_dir[:2] + "\r\nchdir \"" + win_dir[2:].replace("%", "%%") + "\""
+        if "!" in win_dir:
+            body = ("setlocal DisableDelayedExpansion\r\n" + body +
+                    "\r\npushd .\r\nendlocal\r\npopd")
+        return (body + "\r\n").encode("latin-1")
 
     def handoff_for(self, unix_dir):
         return self.handoff_for_windows_dir(self.host_path(unix_dir))

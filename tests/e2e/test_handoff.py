@@ -134,12 +134,23 @@ class HandoffFailures(E2ETestCase):
         victim = os.path.join(self.root, "victim")
         with open(victim, "w") as f:
             f.write("keep")
-        link = os.path.join(self.root, "link.sh")
-        os.symlink(victim, link)
-        r = self.c("..", handoff=link)
-        self.assertEqual(r.code, 243, r)
-        with open(victim) as f:
-            self.assertEqual(f.read(), "keep")
+        # A symbolic link and a hard link (a second name of the victim) named by DIRHOP_HANDOFF,
+        # and a hard link at the fallback place in TMPDIR when DIRHOP_HANDOFF is not set.
+        symbolic = os.path.join(self.root, "link.sh")
+        hard = os.path.join(self.root, "hard.sh")
+        fallback = os.path.join(self.root, "dirhop2-%d.sh" % os.geteuid())
+        os.symlink(victim, symbolic)
+        os.link(victim, hard)
+        os.link(victim, fallback)
+        for handoff, env in ((symbolic, {}), (hard, {}),
+                             (None, {"TMPDIR": self.root, "XDG_RUNTIME_DIR": ""})):
+            with self.subTest(handoff=handoff):
+                r = self.c("..", handoff=handoff, env=env)
+                self.assertEqual(r.code, 243, r)
+                self.assertEqual(r.text, "Dirhop: Error - can't write to batch file '%s'\n\n"
+                                 % (handoff or fallback))
+                with open(victim) as f:
+                    self.assertEqual(f.read(), "keep")
 
     def test_fish_handoff_quotes_for_fish(self):
         if self.target.windows:

@@ -407,28 +407,33 @@ class CmdBatch(E2ETestCase):
     def win(self, unix_path):
         return self.target.host_path(unix_path)
 
-    def cmd(self, lines):
-        """Runs the lines as a batch file in Wine's cmd: (exit code, output)."""
+    def cmd(self, lines, options=()):
+        """Runs the lines as a batch file in Wine's cmd, started with `options`: (exit code,
+        output)."""
         bat = os.path.join(self.root, "steps.bat")
         with open(bat, "wb") as f:
             f.write(("@echo off\r\n" + "\r\n".join(lines) + "\r\n").encode("latin-1"))
-        proc = subprocess.run(["wine", "cmd", "/c", self.win(bat)], env=self.target.base_env(),
+        proc = subprocess.run(["wine", "cmd"] + list(options) + ["/c", self.win(bat)],
+                              env=self.target.base_env(),
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.STDOUT, timeout=120)
         return proc.returncode, proc.stdout.replace(b"\r\n", b"\n").decode("latin-1")
 
-    def directories_after(self, calls, folder=None):
+    def directories_after(self, calls, folder=None, options=()):
         """For each (arguments) of `calls`: start in the tree, `call c.bat arguments`, and read
-        cmd's directory afterwards."""
+        cmd's directory afterwards. Then the directory that `popd` goes back to: where the
+        batch file started, when the calls have left cmd's directory stack as it was."""
         c_bat = self.win(os.path.join(folder or self.beside, "c.bat"))
-        lines = []
+        lines = ["cd /d " + self.win(self.root), "pushd " + self.win(self.tree)]
         for args in calls:
             lines += ["cd /d " + self.win(self.tree), 'call "%s" %s' % (c_bat, args),
                       "echo @@dir", "cd"]
-        code, output = self.cmd(lines)
+        lines += ["popd", "echo @@dir", "cd"]
+        code, output = self.cmd(lines, options)
         found = re.findall(r"^@@dir\n(.*)$", output, re.M)
-        self.assertEqual(len(found), len(calls), output)
-        return found
+        self.assertEqual(len(found), len(calls) + 1, output)
+        self.assertEqual(found[-1], self.win(self.root), "the directory stack changed")
+        return found[:-1]
 
     def test_file_is_a_batch_file_with_crlf_lines(self):
         with open(os.path.join(SHELL_DIR, "c.bat"), "rb") as f:
@@ -451,6 +456,21 @@ class CmdBatch(E2ETestCase):
         expected = [self.win(self.path("p%d" % i, name)) for i, name in enumerate(names)]
         expected += [self.win(self.path("plain dir", "deeper")), self.win(self.root)]
         self.assertEqual(found, expected)
+
+    def test_delayed_expansion_changes_no_name(self):
+        # cmd /v:on expands !NAME! and drops a lone ! even inside quotes; the hand-off for a name
+        # with a ! turns it off. Names with %, ^ and & as well, with and without delayed
+        # expansion, and the directory stack is left as it was.
+        names = ["a!PATH!b", "bang!", "!", "!!", "e^!f", "^!^", "%!%", "a%PATH%!b", "x&y!",
+                 "(p!)", "a^^!b", "50%%off!", "!COMSPEC!", "100%", "a%PATH%b", "caret^", "x&y"]
+        calls = []
+        for i, name in enumerate(names):
+            os.makedirs(self.path("p%d" % i, name))
+            calls.append("p%d\\*" % i)
+        expected = [self.win(self.path("p%d" % i, name)) for i, name in enumerate(names)]
+        for options in ([], ["/v:on"], ["/v:off"]):
+            with self.subTest(options=options):
+                self.assertEqual(self.directories_after(calls, options=options), expected)
 
     def test_program_taken_from_path_when_not_beside(self):
         self.mkdirs("sub")
@@ -515,7 +535,8 @@ def powershell_rules():
     body = text[text.index("function ConvertFrom-DirhopHandoff"):text.index("function c ")]
 
     def convert(lines):
-        lines = [line for line in lines if line != ""]
+        lines = [line for line in lines
+                 if line != "" and not re.search(patterns["DirhopFrameLine"], line)]
         drive = re.search(patterns["DirhopDriveLine"], lines[0]) if len(lines) == 2 else None
         if drive:
             chdir = re.search(patterns["DirhopChdirLine"], lines[1])
@@ -547,8 +568,8 @@ class PowerShellHandoff(E2ETestCase):
         self.patterns, self.body, self.convert = powershell_rules()
 
     def test_rules_are_the_ones_the_function_uses(self):
-        self.assertEqual(set(self.patterns),
-                         {"DirhopDriveLine", "DirhopChdirLine", "DirhopDoubledPercent"})
+        self.assertEqual(set(self.patterns), {"DirhopDriveLine", "DirhopChdirLine",
+                                              "DirhopDoubledPercent", "DirhopFrameLine"})
         for name in self.patterns:
             self.assertIn("$" + name, self.body)
         with open(os.path.join(SHELL_DIR, "dirhop.ps1"), encoding="utf-8") as f:
@@ -557,7 +578,8 @@ class PowerShellHandoff(E2ETestCase):
         self.assertIn("$env:DIRHOP_HANDOFF = $handoff", script)
 
     def test_real_hand_off_files_give_the_directory_entered(self):
-        names = ["sub", "100%", "a%PATH%b", "50%%off", "my dir", "it's", "x&y", "(p)", "^c"]
+        names = ["sub", "100%", "a%PATH%b", "50%%off", "my dir", "it's", "x&y", "(p)", "^c",
+                 "a!PATH!b", "%!%", "popd"]
         self.mkdirs(*names)
         handoff = os.path.join(self.root, "handoff.bat")
         for name in names:
@@ -584,7 +606,11 @@ class PowerShellHandoff(E2ETestCase):
         # Wine cannot enter a UNC directory; this is the line dirhop.exe writes for one.
         self.assertEqual(self.convert(read_all_lines(b'chdir "\\\\srv\\share\\100%%"\r\n')),
                          "\\\\srv\\share\\100%")
+        self.assertEqual(self.convert(read_all_lines(
+            b'setlocal DisableDelayedExpansion\r\nchdir "\\\\srv\\s!"\r\npushd .\r\nendlocal\r\n'
+            b'popd\r\n')), "\\\\srv\\s!")
         for data in (b"", b"rem\r\n", b"C:\r\n", b"echo hi\r\n", b'C:\r\necho "x"\r\n',
+                     b"setlocal DisableDelayedExpansion\r\npushd .\r\nendlocal\r\npopd\r\n",
                      b'C:\r\nchdir "\\a"\r\nchdir "\\b"\r\n', b'chdir ""\r\n'):
             with self.subTest(data=data):
                 self.assertIsNone(self.convert(read_all_lines(data)))

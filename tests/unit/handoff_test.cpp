@@ -28,6 +28,21 @@ TEST(HandOffTextTest, BatchDoublesPercentSignsSoCmdKeepsThem) {
   EXPECT_EQ(HandOffText("\\\\s\\%x", HandoffFormat::kBatch), "chdir \"\\\\s\\%%x\"");
 }
 
+TEST(HandOffTextTest, BatchEntersNamesWithABangWithoutDelayedExpansion) {
+  // Inside setlocal, with the directory kept past endlocal by pushd . and popd.
+  EXPECT_EQ(HandOffText("C:\\x\\a!PATH!b", HandoffFormat::kBatch),
+            "setlocal DisableDelayedExpansion\r\nC:\r\nchdir \"\\x\\a!PATH!b\"\r\n"
+            "pushd .\r\nendlocal\r\npopd");
+  EXPECT_EQ(HandOffText("D:\\100%!^&", HandoffFormat::kBatch),
+            "setlocal DisableDelayedExpansion\r\nD:\r\nchdir \"\\100%%!^&\"\r\n"
+            "pushd .\r\nendlocal\r\npopd");
+  EXPECT_EQ(HandOffText("\\\\s\\bang!", HandoffFormat::kBatch),
+            "setlocal DisableDelayedExpansion\r\nchdir \"\\\\s\\bang!\"\r\n"
+            "pushd .\r\nendlocal\r\npopd");
+  // A caret without a ! means the same either way: the plain lines.
+  EXPECT_EQ(HandOffText("C:\\c^d", HandoffFormat::kBatch), "C:\r\nchdir \"\\c^d\"");
+}
+
 TEST(HandOffTextTest, BatchKeepsLongPathsWhole) {
   std::string dir = "C:\\" + std::string(400, 'a');
   EXPECT_EQ(HandOffText(dir, HandoffFormat::kBatch), "C:\r\nchdir \"\\" + std::string(400, 'a') + "\"");

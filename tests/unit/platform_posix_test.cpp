@@ -117,7 +117,7 @@ TEST_F(PlatformPosixTest, WriteFileContentsCreatesAndReplaces) {
   EXPECT_TRUE(ReadFile(file) == big);
 }
 
-TEST_F(PlatformPosixTest, WriteFileContentsNeverFollowsALink) {
+TEST_F(PlatformPosixTest, WriteFileContentsNeverWritesThroughALink) {
   fs::path victim = root_ / "victim";
   WriteFile(victim, "precious");
   fs::path link = root_ / "link.sh";
@@ -132,6 +132,19 @@ TEST_F(PlatformPosixTest, WriteFileContentsNeverFollowsALink) {
   fs::create_symlink(planted, dangling);
   EXPECT_FALSE(WriteFileContents(dangling.string(), "cd -- '/x'\n"));
   EXPECT_FALSE(fs::exists(planted));
+
+  // A hard link is a second name of another file of the user's: neither name may be written,
+  // and nothing is truncated.
+  fs::path hard = root_ / "hard.sh";
+  fs::create_hard_link(victim, hard);
+  EXPECT_FALSE(WriteFileContents(hard.string(), "cd -- '/x'\n"));
+  EXPECT_FALSE(WriteFileContents(victim.string(), "cd -- '/x'\n"));
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_EQ(fs::hard_link_count(victim), 2u);
+  // Once the other name is gone the file is the hand-off file alone again.
+  fs::remove(victim);
+  ASSERT_TRUE(WriteFileContents(hard.string(), "cd -- '/x'\n"));
+  EXPECT_EQ(ReadFile(hard), "cd -- '/x'\n");
 }
 
 TEST_F(PlatformPosixTest, WriteFileContentsFailsWithoutARegularFile) {

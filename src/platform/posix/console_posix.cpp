@@ -1,11 +1,9 @@
 // The console device on a POSIX terminal: text and ANSI colours to standard output, single keys
-// from standard input in raw mode, the size from TIOCGWINSZ.
+// from standard input in raw mode (raw_terminal_posix.h), the size from TIOCGWINSZ.
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,74 +13,42 @@
 #include "platform/key_decoder.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_io.h"
+#include "platform/posix/raw_terminal_posix.h"
 
 namespace dirhop::platform {
 namespace {
 
-// The terminal settings to put back if a signal ends the program in the middle of a key read.
-// Written before g_read_in_progress is raised, read only by the signal handler.
-termios g_saved_termios;
-volatile sig_atomic_t g_read_in_progress = 0;
-
-// Signals that end the program by default and can arrive while stdin is in raw mode. (With ISIG
-// off the terminal sends none of them, but another process can.)
-constexpr int kRestoringSignals[] = {SIGTERM, SIGHUP, SIGQUIT, SIGINT};
-
-void RestoreTerminalAndReraise(int sig) {
-  if (g_read_in_progress) tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_termios);
-  struct sigaction default_action {};
-  default_action.sa_handler = SIG_DFL;
-  sigemptyset(&default_action.sa_mask);
-  sigaction(sig, &default_action, nullptr);
-  // The signal is blocked while its handler runs; it is delivered with the default action, which
-  // ends the process, as soon as the handler returns.
-  raise(sig);
-}
-
-// Installs the restoring handlers once. A signal that the process inherited as ignored (nohup)
-// stays ignored.
-void InstallRestoringHandlers() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  for (int sig : kRestoringSignals) {
-    struct sigaction previous {};
-    if (sigaction(sig, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = RestoreTerminalAndReraise;
-    sigemptyset(&action.sa_mask);
-    for (int other : kRestoringSignals) sigaddset(&action.sa_mask, other);
-    sigaction(sig, &action, nullptr);
-  }
-}
-
-// Single bytes without line editing, echo or signal keys (Ctrl+C arrives as byte 3), 8 bits wide,
-// no CR translation (Enter arrives as CR), no flow control (Ctrl+S and Ctrl+Q arrive as keys).
-// Output processing is left alone: nothing is written while a key is read.
-termios RawInputMode(termios mode) {
-  mode.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                         IXON);
-  mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  mode.c_cc[VMIN] = 1;
-  mode.c_cc[VTIME] = 0;
-  return mode;
-}
-
-// Standard input as a ByteSource.
+// Standard input as a ByteSource. The suspend key's byte, which raw mode delivers as input,
+// suspends the program and is not passed on.
 class StdinByteSource final : public ByteSource {
  public:
+  explicit StdinByteSource(std::optional<std::uint8_t> suspend_byte)
+      : suspend_byte_(suspend_byte) {}
+
   std::optional<std::uint8_t> NextByte(int timeout_ms) override {
-    if (timeout_ms != kWaitForever && !WaitForInput(timeout_ms)) return std::nullopt;
+    for (;;) {
+      if (timeout_ms != kWaitForever && !WaitForInput(timeout_ms)) return std::nullopt;
+      std::optional<std::uint8_t> byte = ReadByte();
+      if (byte && byte == suspend_byte_) {
+        SuspendLikeTheTerminal();
+        continue;
+      }
+      return byte;
+    }
+  }
+
+ private:
+  // One byte; nullopt at the end of input or on a read error.
+  static std::optional<std::uint8_t> ReadByte() {
     for (;;) {
       unsigned char byte = 0;
       ssize_t count = read(STDIN_FILENO, &byte, 1);
       if (count == 1) return byte;
       if (count < 0 && errno == EINTR) continue;
-      return std::nullopt;  // end of input or a read error
+      return std::nullopt;
     }
   }
 
- private:
   // True when a byte (or end of input) can be read within `timeout_ms`.
   static bool WaitForInput(int timeout_ms) {
     pollfd fd{STDIN_FILENO, POLLIN, 0};
@@ -93,6 +59,8 @@ class StdinByteSource final : public ByteSource {
       return false;
     }
   }
+
+  std::optional<std::uint8_t> suspend_byte_;
 };
 
 // The ANSI colour number (0..7) of the Windows colour bits blue 1, green 2, red 4.
@@ -116,24 +84,12 @@ class PosixConsoleDevice final : public ConsoleDevice {
   }
 
   std::optional<Key> ReadKey() override {
-    if (!isatty(STDIN_FILENO)) return std::nullopt;
-    termios saved{};
-    if (tcgetattr(STDIN_FILENO, &saved) != 0) return std::nullopt;
-    InstallRestoringHandlers();
-    g_saved_termios = saved;
-    g_read_in_progress = 1;
-    // TCSANOW keeps keys typed ahead; raw mode lasts only for this read, so the terminal is back
-    // to normal whenever the program is not waiting for a key.
-    termios raw = RawInputMode(saved);
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
-      g_read_in_progress = 0;
-      return std::nullopt;
-    }
-    StdinByteSource source;
-    std::optional<Key> key = decoder_.ReadKey(source);
-    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    g_read_in_progress = 0;
-    return key;
+    // Raw mode lasts only for this read, so the terminal is in its own mode whenever the program
+    // is not waiting for a key.
+    RawInputSession raw;
+    if (!raw.active()) return std::nullopt;
+    StdinByteSource source(raw.suspend_byte());
+    return decoder_.ReadKey(source);
   }
 
   std::optional<ScreenSize> BufferSize() override {

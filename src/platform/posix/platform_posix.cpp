@@ -77,13 +77,16 @@ void UseOemFileApis() {}
 
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
   // The hand-off file may live in a shared temporary folder where anyone can plant a file or a link
-  // under its name. O_NOFOLLOW refuses a link; O_NONBLOCK keeps a planted FIFO from blocking the
-  // open forever; nothing is truncated before the file is known to be a regular file of ours.
+  // under its name. O_NOFOLLOW refuses a symbolic link; O_NONBLOCK keeps a planted FIFO from
+  // blocking the open forever; nothing is truncated before the file is known to be a regular file
+  // of ours with no other name. A second name is a hard link, which O_NOFOLLOW cannot see: through
+  // it the hand-off would overwrite another file of the user's (a script, a configuration file).
   FileDescriptor fd(
       open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
   if (fd.get() < 0) return false;
   struct stat info {};
-  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid() ||
+      info.st_nlink != 1) {
     return false;
   }
   // Errors after the file is open are not reported; a failed truncation still gets the new bytes
