@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
+#include "support/os_fixtures.h"
 #include "support/test_files.h"
 
 namespace dirhop {
@@ -120,6 +121,7 @@ TEST_F(DataFileTest, AFileOf5376BytesSetsTheHistoryAndKeepsTheDefaultAliases) {
 }
 
 TEST_F(DataFileTest, AReadOnlyFileIsNeverReplacedAndEverySaveSaysSo) {
+  if (test::RerunWithoutPermissionBypass()) return;
   const std::string original = std::string(10736, '\x07');
   WriteFile(file_, original);
   fs::permissions(file_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
