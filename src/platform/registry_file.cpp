@@ -1,10 +1,15 @@
 #include "platform/registry_file.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 namespace dirhop::platform {
 
 namespace {
+
+// The most values ParseRegistryFile makes room for before it reads them.
+constexpr std::size_t kReservedValues = std::size_t{1} << 18;
 
 constexpr char kHeader[] =
     "# Dirhop settings. This file stands in for the registry key\n"
@@ -140,6 +145,13 @@ std::optional<std::string> UnescapeRegistryText(std::string_view text) {
 
 std::vector<RegistryFileValue> ParseRegistryFile(std::string_view text) {
   std::vector<RegistryFileValue> values;
+  // Where each name sits in `values`: a file of many lines is read in linear time.
+  std::unordered_map<std::string, std::size_t> places;
+  // Room for one value a line saves growing step by step; capped, since a file of empty or
+  // damaged lines holds few values.
+  const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  values.reserve(std::min<std::size_t>(lines, kReservedValues));
+  places.reserve(std::min<std::size_t>(lines, kReservedValues));
   while (!text.empty()) {
     std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -150,15 +162,12 @@ std::vector<RegistryFileValue> ParseRegistryFile(std::string_view text) {
     if (line.empty() || line[0] == '#') continue;
     std::optional<RegistryFileValue> value = ParseLine(line);
     if (!value) continue;
-    bool replaced = false;
-    for (RegistryFileValue& known : values) {
-      if (known.name == value->name) {
-        known.value = value->value;
-        replaced = true;
-        break;
-      }
+    const auto [place, added] = places.try_emplace(value->name, values.size());
+    if (added) {
+      values.push_back(std::move(*value));
+    } else {
+      values[place->second].value = std::move(value->value);
     }
-    if (!replaced) values.push_back(std::move(*value));
   }
   return values;
 }
@@ -166,18 +175,16 @@ std::vector<RegistryFileValue> ParseRegistryFile(std::string_view text) {
 std::string FormatRegistryFile(const std::vector<RegistryFileValue>& values) {
   std::string text = kHeader;
   for (const RegistryFileValue& value : values) {
-    switch (value.value.type) {
-      case StoreValueType::kString:
-      case StoreValueType::kExpandString:
-        text += EscapeRegistryText(value.name);
-        text += value.value.type == StoreValueType::kString ? "\tsz\t" : "\texpand_sz\t";
-        text += EscapeRegistryText(value.value.text);
-        break;
-      case StoreValueType::kDword:
-        text += EscapeRegistryText(value.name) + "\tdword\t" + std::to_string(value.value.number);
-        break;
-      case StoreValueType::kOther:
-        continue;
+    if (value.value.type == StoreValueType::kOther) continue;
+    std::string name = EscapeRegistryText(value.name);
+    // A line that began with '#' would read as a comment.
+    if (!name.empty() && name[0] == '#') name.replace(0, 1, "\\x23");
+    text += name;
+    if (value.value.type == StoreValueType::kDword) {
+      text += "\tdword\t" + std::to_string(value.value.number);
+    } else {
+      text += value.value.type == StoreValueType::kString ? "\tsz\t" : "\texpand_sz\t";
+      text += EscapeRegistryText(value.value.text);
     }
     text += '\n';
   }

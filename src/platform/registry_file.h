@@ -7,8 +7,8 @@
 //   type: "sz" (string), "expand_sz" (string, taken as it is), "dword" (decimal, or 0x and hex)
 //   In names and data a backslash starts an escape: \\ backslash, \t tab, \n line feed,
 //   \r carriage return, \xHH the byte with hex value HH. Bytes below 0x20, 0x7F and the backslash
-//   are always written escaped; every other byte, UTF-8 included, is written as it is, so any
-//   path survives a round trip byte for byte.
+//   are always written escaped, and so is a '#' that begins a name; every other byte, UTF-8
+//   included, is written as it is, so any name and path survives a round trip byte for byte.
 //   Lines beginning with '#', empty lines and lines that do not read as a value are ignored.
 #pragma once
 
@@ -34,7 +34,8 @@ std::string EscapeRegistryText(std::string_view text);
 std::optional<std::string> UnescapeRegistryText(std::string_view text);
 
 // The values of a file's text, in file order, each name once (a later line replaces an earlier
-// one in its place). Damaged lines are skipped. kOther values never come out of a file.
+// one in its place), in time linear in the text. Damaged lines are skipped. kOther values never
+// come out of a file.
 std::vector<RegistryFileValue> ParseRegistryFile(std::string_view text);
 
 // The file text for `values`: the explanatory header, then one line per value; kOther values,

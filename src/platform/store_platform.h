@@ -12,6 +12,28 @@
 
 namespace dirhop::platform {
 
+// ---- Outcomes ----------------------------------------------------------------------------------
+
+// What came of an operation on a store file (or on the settings key), in the terms the store
+// reports to the user.
+enum class StoreFileStatus {
+  kOk,             // read, opened or replaced
+  kMissing,        // nothing at the path yet (a dangling link of the user's own counts as missing)
+  kUnreadable,     // there, but cannot be opened for reading and writing (read-only, for one)
+  kNotRegular,     // a folder, device, FIFO or socket, or a loop of links: never read nor replaced
+  kForeignLink,    // a link at the path belongs to another user (not root): it is not followed
+  kForeignTarget,  // a link leads to a file the user does not own: it is not followed
+  kTooLarge,       // longer than the store can hold: not loaded, and so never rewritten
+  kWriteFailed,    // the new content could not be written or put in place; the old one stays
+};
+
+// True for the outcomes that rule the store out for the whole run: a path that must never be
+// read nor replaced.
+inline bool IsStoreRefused(StoreFileStatus status) {
+  return status == StoreFileStatus::kNotRegular || status == StoreFileStatus::kForeignLink ||
+         status == StoreFileStatus::kForeignTarget || status == StoreFileStatus::kTooLarge;
+}
+
 // ---- Settings key ------------------------------------------------------------------------------
 
 // The types a value of the settings key can have, as far as Dirhop tells them apart.
@@ -33,15 +55,21 @@ class SettingsKey {
   // Sets `name` to `value`; false when the system refuses (values set before stay set).
   virtual bool Set(const std::string& name, const StoreValue& value) = 0;
   // Makes the values set so far permanent and closes the key (POSIX: replaces the emulating file
-  // atomically); false when that fails. A key not closed explicitly is closed without saving.
-  virtual bool Close() = 0;
+  // atomically, with the outcomes of ReplaceFileAtomically). A key not closed explicitly is
+  // closed without saving.
+  virtual StoreFileStatus Close() = 0;
 };
 
 // An opened key and whether this open created it.
 struct OpenedSettingsKey {
   std::unique_ptr<SettingsKey> key;  // null when the key could not be opened or created
   bool created = false;
+  // Why `key` is null: kUnreadable when the system gives no reason worth telling the user.
+  StoreFileStatus status = StoreFileStatus::kOk;
 };
+
+// The longest file that may stand in for the settings key on POSIX; a longer one is not loaded.
+inline constexpr std::size_t kSettingsKeyFileLimit = std::size_t{16} << 20;
 
 // Where Dirhop's own settings key lives: "SOFTWARE\Brantel Software\Dirhop" under
 // HKEY_CURRENT_USER (Windows), or ${XDG_CONFIG_HOME:-~/.config}/dirhop/registry (POSIX); empty
@@ -49,7 +77,9 @@ struct OpenedSettingsKey {
 std::string DefaultSettingsKeyLocation();
 
 // Opens the key at `location` for reading and writing, creating it when it is missing. A key
-// that exists but may not be written counts as one that cannot be opened.
+// that exists but may not be written counts as one that cannot be opened. On POSIX the file at
+// `location` is read under the rules of ReadFileForUpdate (limit kSettingsKeyFileLimit), and a
+// failed creation is kWriteFailed.
 OpenedSettingsKey OpenSettingsKey(const std::string& location);
 
 // Removes the key at `location` with its values; true when it is gone afterwards.
@@ -57,27 +87,27 @@ bool DeleteSettingsKey(const std::string& location);
 
 // ---- Whole files -------------------------------------------------------------------------------
 
-// How reading a file for update went.
-enum class FileReadStatus { kRead, kMissing, kUnreadable };
-
-// The result of ReadFileForUpdate: the status and, when read, the leading bytes.
+// The result of ReadFileForUpdate: the status and, when kOk, the file's bytes.
 struct FileReadResult {
-  FileReadStatus status = FileReadStatus::kUnreadable;
+  StoreFileStatus status = StoreFileStatus::kUnreadable;
   std::string bytes;
 };
 
 // Opens the existing file at `path` for reading and writing (shared with other processes) and
-// reads at most `limit` bytes from its start. A file that can be read but not written, or that is
-// not a regular file, is kUnreadable; a file that is not there is kMissing.
+// reads it whole: kOk, kMissing, kUnreadable (also a file that can be read but not written),
+// kNotRegular (nothing is opened to find that out, so a FIFO never blocks), kTooLarge (more than
+// `limit` bytes; nothing returned), and on POSIX kForeignLink and kForeignTarget: a link at the
+// path is followed only when it belongs to the user or root, and only to a file the user owns.
 FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit);
 
-// True when the process may write the existing file at `path`, or when there is no file there.
-bool IsFileWritable(const std::string& path);
-
-// Replaces the file at `path` with `bytes` atomically: the bytes go to a new file in the same
-// folder, which then takes the old one's place, so a reader or a crash sees the old content or
-// the new, never a part. A symbolic link at `path` is followed (POSIX), so the link stays. False
-// when the new content could not be put in place; the old file is then unchanged.
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+// Replaces the file at `path` with `bytes` atomically, or creates it: the bytes go to a new file
+// in the same folder, which then takes the old one's place, so a reader or a crash sees the old
+// content or the new, never a part. Only a regular file is replaced, and never one the process
+// may not write; a link is followed under the rules of ReadFileForUpdate and stays a link (the
+// file it leads to is replaced, in that file's folder; a dangling link of the user's own gets
+// its file created). Temporary files of earlier saves of this file that were killed before they
+// finished are removed. kOk, kNotRegular, kForeignLink, kForeignTarget, or kWriteFailed with the
+// old file unchanged.
+StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace dirhop::platform

@@ -9,6 +9,8 @@ namespace dirhop {
 
 namespace {
 
+using platform::StoreFileStatus;
+
 std::string HistoryValueName(int slot) { return "history_" + std::to_string(slot); }
 std::string AliasNameValueName(int slot) { return "aliasname_" + std::to_string(slot); }
 std::string AliasDirValueName(int slot) { return "aliasdir_" + std::to_string(slot); }
@@ -25,6 +27,51 @@ std::string ReadString(platform::SettingsKey& key, const std::string& name) {
 
 [[noreturn]] void FailedToSet(const std::string& name) {
   throw std::runtime_error("Failed to set data for '" + name + "'");
+}
+
+// The line that tells why the store at `path` is not used in this run; empty for any other
+// status.
+std::string RefusalText(StoreFileStatus status, const std::string& path, bool data_file) {
+  std::string reason;
+  switch (status) {
+    case StoreFileStatus::kNotRegular:
+      reason = "not a regular file";
+      break;
+    case StoreFileStatus::kForeignLink:
+      reason = "a link owned by another user";
+      break;
+    case StoreFileStatus::kForeignTarget:
+      reason = "a link to a file owned by another user";
+      break;
+    case StoreFileStatus::kTooLarge:
+      reason = "larger than " +
+               std::to_string(data_file ? kSettingsRecordSize : platform::kSettingsKeyFileLimit) +
+               " bytes";
+      break;
+    default:
+      return {};
+  }
+  return "Dirhop: Error - can't use '" + path + "' for settings: " + reason;
+}
+
+// Tells the user what a store operation on `path` came to, when it is worth telling: a refused
+// store once (and then no more saves), a failed write each time. True for kOk.
+bool ReportStoreStatus(Console& console, Settings& settings, StoreFileStatus status,
+                       const std::string& path) {
+  if (status == StoreFileStatus::kOk) return true;
+  std::string text;
+  if (IsStoreRefused(status)) {
+    text = RefusalText(status, path, !settings.data_file.empty());
+    settings.store_refused = true;
+  } else if (status == StoreFileStatus::kWriteFailed) {
+    text = "Dirhop: Error - can't write to '" + path + "'";
+  } else {
+    return false;  // a settings key that cannot be opened says nothing
+  }
+  console.SetTextColour(kColourError);
+  console.Write(text);
+  console.EndColouredLine();
+  return false;
 }
 
 bool IsAbsolute(const std::string& path, PathSyntax syntax) {
@@ -56,14 +103,20 @@ void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file) {
   settings.data_file = data_file.value_or(std::string());
   if (settings.data_file.empty()) {
-    LoadFromRegistry(settings);
+    // The settings key says nothing when it cannot be opened, but a file standing in for it
+    // that must not be used, or cannot be created, is the user's to hear about.
+    ReportStoreStatus(console, settings, LoadFromRegistry(settings), settings.key_location);
     return;
   }
   platform::FileReadResult read =
       platform::ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
-  if (read.status == platform::FileReadStatus::kRead) {
-    // A short file fills only the leading part; nothing past the record's size is read.
+  if (read.status == StoreFileStatus::kOk) {
+    // A short file fills only the leading part.
     settings.record.LoadImage(read.bytes);
+    return;
+  }
+  if (IsStoreRefused(read.status)) {
+    ReportStoreStatus(console, settings, read.status, settings.data_file);
     return;
   }
   console.SetTextColour(kColourError);
@@ -71,26 +124,24 @@ void LoadSettings(Console& console, Settings& settings,
   console.WriteLine("        Creating new file");
   const bool saved = SaveSettings(console, settings);
   console.EndColouredLine();
-  settings.first_run = saved && read.status == platform::FileReadStatus::kMissing;
+  settings.first_run = saved && read.status == StoreFileStatus::kMissing;
 }
 
 bool SaveSettings(Console& console, Settings& settings) {
-  if (settings.data_file.empty()) return SaveToRegistry(settings);
-  // A file the process may not write is left alone (a rename could still replace it), and the
-  // new record goes in whole or not at all.
-  if (!platform::IsFileWritable(settings.data_file) ||
-      !platform::ReplaceFileAtomically(settings.data_file, settings.record.Image())) {
-    console.SetTextColour(kColourError);
-    console.Write("Dirhop: Error - can't write to '" + settings.data_file + "'");
-    console.EndColouredLine();
-    return false;
+  if (settings.store_refused) return false;
+  if (settings.data_file.empty()) {
+    return ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location);
   }
-  return true;
+  // The new record goes in whole or not at all.
+  return ReportStoreStatus(
+      console, settings,
+      platform::ReplaceFileAtomically(settings.data_file, settings.record.Image()),
+      settings.data_file);
 }
 
-void LoadFromRegistry(Settings& settings) {
+StoreFileStatus LoadFromRegistry(Settings& settings) {
   platform::OpenedSettingsKey opened = settings.open_key(settings.key_location);
-  if (!opened.key) return;
+  if (!opened.key) return opened.status;
   settings.first_run = opened.created;
   platform::SettingsKey& key = *opened.key;
   SettingsRecord& record = settings.record;
@@ -104,12 +155,13 @@ void LoadFromRegistry(Settings& settings) {
     record.SetAlias(slot, ReadString(key, AliasNameValueName(slot)).substr(0, kAliasNameLength),
                     ReadString(key, AliasDirValueName(slot)));
   }
-  opened.key->Close();
+  opened.key->Close();  // nothing was set: nothing to write
+  return StoreFileStatus::kOk;
 }
 
-bool SaveToRegistry(Settings& settings) {
+StoreFileStatus SaveToRegistry(Settings& settings) {
   platform::OpenedSettingsKey opened = settings.open_key(settings.key_location);
-  if (!opened.key) return false;
+  if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
   const SettingsRecord& record = settings.record;
   auto set = [&key](const std::string& name, const std::string& text) {
@@ -125,8 +177,7 @@ bool SaveToRegistry(Settings& settings) {
     set(AliasDirValueName(slot), record.AliasTarget(slot));
   }
   // Where the values only become permanent on closing (the POSIX file), that is the write.
-  if (!key.Close()) FailedToSet(settings.key_location);
-  return true;
+  return key.Close();
 }
 
 }  // namespace dirhop

@@ -25,6 +25,9 @@ struct Settings {
   std::string key_location = platform::DefaultSettingsKeyLocation();
   // True when this run created the store (the key, or the data file): the program's first run.
   bool first_run = false;
+  // True once the store was refused for this run (not a regular file, a link that may not be
+  // followed, too long to load): it was reported once, and nothing is saved.
+  bool store_refused = false;
   SettingsKeyOpener open_key = platform::OpenSettingsKey;
 };
 
@@ -36,22 +39,26 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
 
 // Loads the record once at start-up: from the data file at `data_file` when given, otherwise
 // from the settings key. A data file that cannot be opened for reading and writing is reported
-// and created from the defaults. Never ends the run.
+// and created from the defaults; a store that must not be used (see
+// platform::IsStoreRefused) is reported once and left alone for the run. Never ends the run.
 void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file);
 
-// Writes the whole record to the store; a data file that cannot be written is reported (and
-// never replaced). Returns whether the record was saved. A failed write of a settings value
-// throws std::runtime_error("Failed to set data for '<name>'").
+// Writes the whole record to the store, unless the store was refused; a store that cannot be
+// written is reported (and a file that may not be written is never replaced). Returns whether
+// the record was saved. A failed write of a single settings value (the Windows registry) throws
+// std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
 
 // Reads the record from the settings key: every slot is overwritten (absent or wrongly typed
-// values read as empty, "canCreatePath" as true). Nothing happens when the key cannot be opened.
-void LoadFromRegistry(Settings& settings);
+// values read as empty, "canCreatePath" as true). When the key cannot be opened nothing happens
+// and the reason is returned; otherwise kOk.
+platform::StoreFileStatus LoadFromRegistry(Settings& settings);
 
 // Writes the 61 string values of the record to the settings key ("canCreatePath" is only ever
-// read). Returns false without a word when the key cannot be opened; throws std::runtime_error
-// "Failed to set data for '<name>'" when a value cannot be written.
-bool SaveToRegistry(Settings& settings);
+// read) and closes it: kOk, or why the key could not be opened or closed (the POSIX file is
+// written on closing). Throws std::runtime_error "Failed to set data for '<name>'" when a value
+// cannot be set.
+platform::StoreFileStatus SaveToRegistry(Settings& settings);
 
 }  // namespace dirhop

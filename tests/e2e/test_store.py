@@ -8,7 +8,9 @@ program (dirhop.exe for the native run, dirhop for the Wine run) for the cross-b
 
 import os
 import random
+import shutil
 import signal
+import stat
 import subprocess
 import time
 import unittest
@@ -295,8 +297,6 @@ class DataFile(StoreTestCase):
             "one byte": b"\x05",
             "history only": b"\x00" * 5376,
             "one short": default_record()[:-1],
-            "one long": default_record() + b"x",
-            "one MiB": rng.randbytes(1 << 20),
             "random": rng.randbytes(RECORD_SIZE),
             "lengths over their fields": b"\xff" * RECORD_SIZE,
         }
@@ -398,8 +398,296 @@ class DataFile(StoreTestCase):
             image = self.read_data()
             self.assertEqual(len(image), RECORD_SIZE, "attempt %d" % attempt)
             self.assertEqual(image[10720], 1)
-        # The next run reads a whole record and works.
-        self.assertStayed(self.c("-a", data_file=self.data), 0)
+        # The next run reads a whole record, and its save removes whatever a killed save left.
+        self.assertStayed(self.c("-a", "last", "C:\\last", data_file=self.data), 0)
+        self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
+                         ["dirhop.dat"])
+
+
+def refusal(name, reason):
+    """The line a run writes, once, about a store it does not use."""
+    return "Dirhop: Error - can't use '%s' for settings: %s\n" % (name, reason)
+
+
+def is_root():
+    return hasattr(os, "geteuid") and os.geteuid() == 0
+
+
+class StoreNodes(StoreTestCase):
+    """The store only ever replaces a regular file, or creates a missing one; anything else at
+    its path is reported once and the run goes on without saving."""
+
+    def nodes(self):
+        """(label, path, check that it is still what it was) for the nodes this user can make."""
+        made = []
+        place = os.path.join(self.root, "nodes")
+        os.mkdir(place)
+        folder = os.path.join(place, "folder")
+        os.mkdir(folder)
+        made.append(("folder", folder, lambda: stat.S_ISDIR(os.lstat(folder).st_mode)))
+        fifo = os.path.join(place, "fifo")
+        os.mkfifo(fifo)
+        # Held open by another process, as a reader or writer of the FIFO would.
+        held = os.open(fifo, os.O_RDWR | os.O_NONBLOCK)
+        self.addCleanup(os.close, held)
+        made.append(("FIFO", fifo, lambda: stat.S_ISFIFO(os.lstat(fifo).st_mode)))
+        if is_root():
+            # A null device of the test's own: a failure replaces it, never the system's.
+            null = os.path.join(place, "null")
+            os.mknod(null, 0o666 | stat.S_IFCHR, os.stat("/dev/null").st_rdev)
+            made.append(("null device", null, lambda: stat.S_ISCHR(os.lstat(null).st_mode)))
+        else:
+            made.append(("/dev/null", "/dev/null",
+                         lambda: stat.S_ISCHR(os.lstat("/dev/null").st_mode)))
+        return made
+
+    def test_a_node_that_is_not_a_regular_file_is_never_replaced(self):
+        self.mkdirs("sub")
+        for label, node, unchanged in self.nodes():
+            with self.subTest(label):
+                before = sorted(os.listdir(os.path.dirname(node)))
+                name = self.target.host_path(node)
+                r = self.c("sub", data_file=node, timeout=30)
+                self.assertWentTo(r, self.path("sub"))
+                self.assertEqual(r.text, refusal(name, "not a regular file"))
+                # The history lives for the run alone.
+                r = self.c("-h", data_file=node, timeout=30)
+                self.assertEqual(r.code, 0, r)
+                self.assertEqual(r.text, refusal(name, "not a regular file") +
+                                 "  Dirhop  Directory History  \n   0  %s\n" % self.host())
+                self.assertTrue(unchanged(), label)
+                self.assertEqual(sorted(os.listdir(os.path.dirname(node))), before)
+
+    def test_a_key_file_that_is_not_a_regular_file_is_never_replaced(self):
+        if self.target.windows:
+            self.skipTest("the key file exists only on POSIX")
+        self.mkdirs("sub")
+        registry = os.path.join(self.config, "dirhop", "registry")
+        os.remove(registry)
+        os.mkfifo(registry)
+        held = os.open(registry, os.O_RDWR | os.O_NONBLOCK)
+        self.addCleanup(os.close, held)
+        r = self.c("sub", timeout=30)
+        self.assertWentTo(r, self.path("sub"))
+        self.assertEqual(r.text, refusal(registry, "not a regular file"))
+        self.assertTrue(stat.S_ISFIFO(os.lstat(registry).st_mode))
+        self.assertEqual(os.listdir(os.path.dirname(registry)), ["registry"])
+
+
+class StoreLinks(StoreTestCase):
+    def test_a_link_planted_by_another_user_is_not_followed(self):
+        if self.target.windows:
+            self.skipTest("link owners are a POSIX matter")
+        if not is_root():
+            self.skipTest("only root can make a link of another user")
+        self.mkdirs("sub")
+        notes = os.path.join(self.root, "notes.txt")
+        with open(notes, "w") as f:
+            f.write("my notes\n")
+        shared = os.path.join(self.root, "shared")
+        os.mkdir(shared)
+        os.chmod(shared, 0o1777)
+        planted = os.path.join(shared, "dirhop.dat")
+        os.symlink(notes, planted)
+        os.lchown(planted, 12345, 12345)
+        r = self.c("sub", data_file=planted)
+        self.assertWentTo(r, self.path("sub"))
+        self.assertEqual(r.text, refusal(planted, "a link owned by another user"))
+        with open(notes) as f:
+            self.assertEqual(f.read(), "my notes\n")
+        self.assertTrue(os.path.islink(planted))
+        self.assertEqual(os.listdir(shared), ["dirhop.dat"])
+
+        # The user's own link that leads to someone else's file is not followed either.
+        theirs = os.path.join(self.root, "theirs.dat")
+        with open(theirs, "wb") as f:
+            f.write(default_record())
+        os.chown(theirs, 12345, 12345)
+        mine = os.path.join(self.root, "mine.dat")
+        os.symlink(theirs, mine)
+        r = self.c("sub", data_file=mine)
+        self.assertWentTo(r, self.path("sub"))
+        self.assertEqual(r.text, refusal(mine, "a link to a file owned by another user"))
+        with open(theirs, "rb") as f:
+            self.assertEqual(f.read(), default_record())
+
+    def test_the_users_own_link_is_followed_and_kept(self):
+        self.mkdirs("sub")
+        dotfiles = os.path.join(self.root, "dotfiles")
+        os.mkdir(dotfiles)
+        real = os.path.join(dotfiles, "dirhop.dat")
+        with open(real, "wb") as f:
+            f.write(default_record())
+        os.symlink("dotfiles/dirhop.dat", self.data)
+        self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
+        self.assertTrue(os.path.islink(self.data))
+        with open(real, "rb") as f:
+            self.assertEqual(history_slot(f.read(), 0), self.host("sub"))
+        self.assertEqual(os.listdir(dotfiles), ["dirhop.dat"])
+
+    def test_a_dangling_link_of_the_users_gets_its_file(self):
+        if self.target.windows:
+            self.skipTest("Wine shows a dangling link as no file at all")
+        self.mkdirs("sub")
+        kept = os.path.join(self.root, "kept")
+        os.mkdir(kept)
+        os.symlink(os.path.join(kept, "dirhop.dat"), self.data)
+        r = self.c("sub", data_file=self.data)
+        self.assertWentTo(r, self.path("sub"))
+        self.assertTrue(r.text.startswith("Dirhop: Error - can't read settings from '%s'\n"
+                                          "        Creating new file\n\n" % self.data), r.text)
+        self.assertTrue(os.path.islink(self.data))
+        with open(os.path.join(kept, "dirhop.dat"), "rb") as f:
+            self.assertEqual(history_slot(f.read(), 0), self.host("sub"))
+
+
+class StoreSize(StoreTestCase):
+    """Nothing is ever cut: a store file too long to be loaded whole is reported, not loaded and
+    never rewritten."""
+
+    def test_a_longer_data_file_is_reported_and_kept(self):
+        self.mkdirs("sub")
+        rng = random.Random(5)
+        for label, content in (("one long", default_record() + b"x"),
+                               ("one MiB", rng.randbytes(1 << 20))):
+            with self.subTest(label):
+                with open(self.data, "wb") as f:
+                    f.write(content)
+                name = self.target.host_path(self.data)
+                r = self.c("-a", data_file=self.data)
+                self.assertEqual(r.code, 0, r)
+                self.assertEqual(r.text, refusal(name, "larger than 10736 bytes") +
+                                 "  Dirhop  Directory Aliases (18 entries remaining)  \n"
+                                 "         win = c:\\windows\n"
+                                 "         dos = c:\\dos\n")
+                r = self.c("sub", data_file=self.data)
+                self.assertWentTo(r, self.path("sub"))
+                self.assertEqual(r.text, refusal(name, "larger than 10736 bytes"))
+                with open(self.data, "rb") as f:
+                    self.assertEqual(f.read(), content)
+
+    def test_a_key_file_over_16_mib_is_reported_and_kept(self):
+        if self.target.windows:
+            self.skipTest("the key file exists only on POSIX")
+        self.mkdirs("sub")
+        registry = os.path.join(self.config, "dirhop", "registry")
+        content = (b"#" + b"c" * (16 << 20) + b"\n"
+                   b"aliasdir_1\tsz\t/home/user/projects/important-client\n")
+        with open(registry, "wb") as f:
+            f.write(content)
+        r = self.c("-a")
+        self.assertEqual(r.code, 0, r)
+        self.assertTrue(r.text.startswith(refusal(registry, "larger than 16777216 bytes")), r.text)
+        self.assertNotIn("/home/user/proj", r.text)
+        r = self.c("sub")
+        self.assertWentTo(r, self.path("sub"))
+        self.assertEqual(r.text, refusal(registry, "larger than 16777216 bytes"))
+        self.assertEqual(os.path.getsize(registry), len(content))
+        with open(registry, "rb") as f:
+            self.assertEqual(f.read(), content)
+
+
+class StoreFaults(StoreTestCase):
+    def test_runs_killed_while_saving_the_key_file_leave_nothing_behind(self):
+        if self.target.windows:
+            self.skipTest("the key file exists only on POSIX")
+        self.mkdirs("a", "b")
+        folder = os.path.join(self.config, "dirhop")
+        env = self.target.base_env()
+        env.update(self.env())
+        env["DIRHOP_HANDOFF"] = self.handoff
+        rng = random.Random(8)
+        for attempt in range(40):
+            proc = subprocess.Popen(self.target.command(["-a", "k%d" % attempt, "/k"]),
+                                    cwd=self.path("ab"[attempt % 2]), env=env,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, start_new_session=True)
+            time.sleep(rng.uniform(0, 0.004))
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            proc.wait()
+        self.assertStayed(self.c("-a", "last", "/last"), 0)
+        self.assertEqual(os.listdir(folder), ["registry"])
+        self.assertEqual(self.key_value("aliasname_1"), ("REG_SZ", "last"))
+
+    def full_disk(self):
+        """A folder on a file system of 64 KiB; None where it cannot be mounted."""
+        if not is_root() or shutil.which("mount") is None:
+            return None
+        mount_point = os.path.join(self.root, "full")
+        os.mkdir(mount_point)
+        r = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k,nr_inodes=64", "none",
+                            mount_point], stdin=subprocess.DEVNULL, capture_output=True)
+        if r.returncode != 0:
+            os.rmdir(mount_point)
+            return None
+        self.mounted = mount_point
+        return mount_point
+
+    def fill(self, folder):
+        """Fills the file system of `folder` to the last byte with one file; returns its path."""
+        filler = os.path.join(folder, "filler")
+        fd = os.open(filler, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+        try:
+            while True:
+                os.write(fd, b"f" * 512)
+        except OSError:
+            pass
+        finally:
+            os.close(fd)
+        return filler
+
+    def tearDown(self):
+        if getattr(self, "mounted", None):
+            subprocess.run(["umount", "-l", self.mounted], stdin=subprocess.DEVNULL)
+        super().tearDown()
+
+    def test_a_full_disk_is_reported_and_the_directory_still_changes(self):
+        self.mkdirs("sub")
+        disk = self.full_disk()
+        if disk is None:
+            self.skipTest("a small file system can be mounted only by root")
+        data = os.path.join(disk, "dirhop.dat")
+        with open(data, "wb") as f:
+            f.write(default_record())
+        # (label, store file, its name in messages, how to run on it, what its folder holds)
+        stores = [("data file", data, self.target.host_path(data), {"data_file": data},
+                   ["dirhop.dat", "filler"])]
+        if not self.target.windows:
+            config = os.path.join(disk, "config")
+            os.makedirs(os.path.join(config, "dirhop"))
+            registry = os.path.join(config, "dirhop", "registry")
+            with open(registry, "w") as f:
+                f.write("history_0\tsz\t/elsewhere\n")
+            stores.append(("key file", registry, registry, {"env": {"XDG_CONFIG_HOME": config}},
+                           ["registry"]))
+            stores[0][4].append("config")
+        filler = self.fill(disk)
+        for label, path, name, how, entries in stores:
+            with self.subTest(label):
+                with open(path, "rb") as f:
+                    before = f.read()
+                r = self.c("sub", **how)
+                self.assertWentTo(r, self.path("sub"))
+                # The start directory is recorded first, then the one entered: two saves.
+                self.assertEqual(r.text, 2 * ("Dirhop: Error - can't write to '%s'\n" % name))
+                with open(path, "rb") as f:
+                    self.assertEqual(f.read(), before)
+                self.assertEqual(sorted(os.listdir(os.path.dirname(path))), sorted(entries))
+        os.remove(filler)
+        for label, path, name, how, entries in stores:
+            with self.subTest(label + " with room again"):
+                r = self.c("sub", **how)
+                self.assertWentTo(r, self.path("sub"))
+                self.assertEqual(r.text, "")
+                with open(path, "rb") as f:
+                    saved = f.read()
+                if path == data:
+                    self.assertEqual(history_slot(saved, 0), self.host("sub"))
+                else:
+                    self.assertIn(b"\nhistory_0\tsz\t%s\n" % self.path("sub").encode(), saved)
 
 
 class CrossBuild(StoreTestCase):

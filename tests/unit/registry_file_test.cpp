@@ -84,5 +84,37 @@ TEST(RegistryFileTest, GarbageGivesNoValuesAndNoCrash) {
   EXPECT_TRUE(ParseRegistryFile("\\").empty());
 }
 
+TEST(RegistryFileTest, ManyNamesWithRepeatsKeepTheFirstPlaceAndTheLastValue) {
+  // Every name twice, the repeats in reverse order after all the first lines.
+  constexpr int kNames = 50000;
+  std::string text;
+  for (int i = 0; i < kNames; ++i) text += "v" + std::to_string(i) + "\tsz\tfirst\n";
+  for (int i = kNames - 1; i >= 0; --i) {
+    text += "v" + std::to_string(i) + "\tsz\tlast" + std::to_string(i) + "\n";
+  }
+  std::vector<RegistryFileValue> values = ParseRegistryFile(text);
+  ASSERT_EQ(values.size(), static_cast<std::size_t>(kNames));
+  for (int i = 0; i < kNames; ++i) {
+    ASSERT_EQ(values[i].name, "v" + std::to_string(i));
+    ASSERT_EQ(values[i].value.text, "last" + std::to_string(i));
+  }
+  EXPECT_EQ(ParseRegistryFile(FormatRegistryFile(values)).size(), values.size());
+}
+
+TEST(RegistryFileTest, ANameThatBeginsLikeACommentSurvivesARoundTrip) {
+  const std::vector<RegistryFileValue> values = {
+      {"#hash", {StoreValueType::kString, "#text", 0}},
+      {"mid#dle", {StoreValueType::kDword, "", 7}},
+  };
+  const std::string text = FormatRegistryFile(values);
+  EXPECT_NE(text.find("\n\\x23hash\tsz\t#text\n"), std::string::npos) << text;
+  std::vector<RegistryFileValue> back = ParseRegistryFile(text);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].name, "#hash");
+  EXPECT_EQ(back[0].value.text, "#text");
+  EXPECT_EQ(back[1].name, "mid#dle");
+  EXPECT_EQ(back[1].value.number, 7u);
+}
+
 }  // namespace
 }  // namespace dirhop::platform

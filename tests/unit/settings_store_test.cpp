@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <random>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "match/paths.h"
 #include "platform/platform.h"
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
+#include "support/os_fixtures.h"
 #include "support/test_files.h"
 
 namespace dirhop {
@@ -32,6 +37,11 @@ std::string CannotReadNorWrite(const std::string& path) {
          path + "'\n\n";
 }
 
+// The line a run writes, once and in the error colour, about a store it does not use.
+std::string Refusal(const std::string& path, const std::string& reason) {
+  return "Dirhop: Error - can't use '" + path + "' for settings: " + reason;
+}
+
 // The data file tests work on real files in a folder of their own, on both builds.
 class DataFileTest : public ::testing::Test {
  protected:
@@ -44,6 +54,13 @@ class DataFileTest : public ::testing::Test {
   }
 
   std::string Text() { return test::Written(fake_); }
+
+  static std::string RandomBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::mt19937 random(static_cast<unsigned>(size));
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+  }
 
   std::vector<std::string> FilesInFolder() const {
     std::vector<std::string> names;
@@ -91,12 +108,10 @@ TEST_F(DataFileTest, SavingAndLoadingRoundTripsTheRecord) {
   EXPECT_EQ(ReadFile(file_), settings_.record.Image());
 }
 
-TEST_F(DataFileTest, ShortAndLongFilesLoadWithoutAWordAndSaveWhole) {
-  for (std::size_t size : {0u, 1u, 5376u, 10735u, 10737u, 1048576u}) {
+TEST_F(DataFileTest, ShortFilesLoadWithoutAWordAndSaveWhole) {
+  for (std::size_t size : {0u, 1u, 5376u, 10735u, 10736u}) {
     SCOPED_TRACE(size);
-    std::string bytes(size, '\0');
-    std::mt19937 random(static_cast<unsigned>(size));
-    for (char& c : bytes) c = static_cast<char>(random());
+    const std::string bytes = RandomBytes(size);
     WriteFile(file_, bytes);
     Settings settings;
     LoadSettings(*fake_.console, settings, file_);
@@ -106,6 +121,27 @@ TEST_F(DataFileTest, ShortAndLongFilesLoadWithoutAWordAndSaveWhole) {
     EXPECT_EQ(settings.record.Image(), expected.Image());
     ASSERT_TRUE(SaveSettings(*fake_.console, settings));
     EXPECT_EQ(fs::file_size(file_), 10736u);
+  }
+}
+
+TEST_F(DataFileTest, ALongerFileIsReportedOnceAndNeverLoadedNorRewritten) {
+  for (std::size_t size : {10737u, 1048576u}) {
+    SCOPED_TRACE(size);
+    const std::string bytes = RandomBytes(size);
+    WriteFile(file_, bytes);
+    test::FakeConsole fake = test::MakeFakeConsole();
+    Settings settings;
+    LoadSettings(*fake.console, settings, file_);
+    const std::string refusal = Refusal(file_, "larger than 10736 bytes");
+    EXPECT_EQ(fake.device->TextIn(kColourError), refusal);
+    EXPECT_EQ(test::Written(fake), refusal + "\n");
+    EXPECT_FALSE(settings.first_run);
+    EXPECT_EQ(settings.record.Image(), SettingsRecord().Image());  // the run goes on with defaults
+    settings.record.SetHistory(0, "C:\\changed");
+    EXPECT_FALSE(SaveSettings(*fake.console, settings));
+    EXPECT_FALSE(SaveSettings(*fake.console, settings));
+    EXPECT_EQ(test::Written(fake), refusal + "\n");  // said once
+    EXPECT_EQ(ReadFile(file_), bytes);
   }
 }
 
@@ -120,6 +156,7 @@ TEST_F(DataFileTest, AFileOf5376BytesSetsTheHistoryAndKeepsTheDefaultAliases) {
 }
 
 TEST_F(DataFileTest, AReadOnlyFileIsNeverReplacedAndEverySaveSaysSo) {
+  if (test::RerunWithoutPermissionBypass()) return;
   const std::string original = std::string(10736, '\x07');
   WriteFile(file_, original);
   fs::permissions(file_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -146,11 +183,147 @@ TEST_F(DataFileTest, AFileInAMissingFolderIsReportedAndTheRunGoesOn) {
   EXPECT_FALSE(fs::exists(dir_ / "no"));
 }
 
-TEST_F(DataFileTest, AFolderNamedAsTheDataFileIsLeftAlone) {
+TEST_F(DataFileTest, ANodeThatIsNotARegularFileIsReportedOnceAndLeftAlone) {
+  // A folder everywhere; the null device on Windows; a FIFO that another process holds open, and
+  // (as root) a null device node of its own on POSIX.
+  std::vector<std::string> nodes = {file_};
   fs::create_directories(file_);
-  LoadSettings(*fake_.console, settings_, file_);
-  EXPECT_NE(Text().find("Dirhop: Error - can't write to '" + file_ + "'"), std::string::npos);
+  if (platform::Host() == platform::HostKind::kWindows) nodes.push_back("NUL");
+  const fs::path fifo = dir_ / "fifo";
+  std::optional<std::ifstream> fifo_held;
+  if (test::MakeFifo(fifo)) {
+    nodes.push_back(fifo.string());
+    fifo_held.emplace(fifo, std::ios::in | std::ios::out);  // held open by "another" process
+  }
+  const fs::path null_device = dir_ / "null";
+  if (test::MakeNullDevice(null_device)) nodes.push_back(null_device.string());
+  for (const std::string& node : nodes) {
+    SCOPED_TRACE(node);
+    test::FakeConsole fake = test::MakeFakeConsole();
+    Settings settings;
+    LoadSettings(*fake.console, settings, node);
+    EXPECT_EQ(test::Written(fake), Refusal(node, "not a regular file") + "\n");
+    EXPECT_EQ(fake.device->TextIn(kColourError), Refusal(node, "not a regular file"));
+    EXPECT_EQ(settings.record.Image(), SettingsRecord().Image());
+    EXPECT_FALSE(settings.first_run);
+    EXPECT_FALSE(SaveSettings(*fake.console, settings));
+    EXPECT_EQ(test::Written(fake), Refusal(node, "not a regular file") + "\n");  // no second word
+  }
   EXPECT_TRUE(fs::is_directory(file_));
+  if (fifo_held) {
+    EXPECT_TRUE(fs::is_fifo(fifo));
+  }
+  if (fs::exists(null_device)) {
+    EXPECT_TRUE(fs::is_character_file(null_device));
+  }
+}
+
+TEST_F(DataFileTest, ANodeThatBecomesIrregularAfterLoadingIsReportedOnce) {
+  WriteFile(file_, SettingsRecord().Image());
+  LoadSettings(*fake_.console, settings_, file_);
+  fs::remove(file_);
+  fs::create_directories(file_);
+  EXPECT_FALSE(SaveSettings(*fake_.console, settings_));
+  EXPECT_FALSE(SaveSettings(*fake_.console, settings_));
+  EXPECT_EQ(Text(), Refusal(file_, "not a regular file") + "\n");
+  EXPECT_TRUE(fs::is_directory(file_));
+}
+
+TEST_F(DataFileTest, LinksOfAnotherUserAreNotFollowed) {
+  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
+  // Someone else's link in a shared folder, leading to the user's own file.
+  const fs::path notes = dir_ / "notes.txt";
+  WriteFile(notes, "my notes");
+  const fs::path shared = dir_ / "shared";
+  fs::create_directories(shared);
+  const fs::path planted = shared / "dirhop.dat";
+  fs::create_symlink(notes, planted);
+  if (!test::GiveToUser(planted, test::kOtherUser)) GTEST_SKIP() << "only root gives links away";
+  LoadSettings(*fake_.console, settings_, planted.string());
+  EXPECT_FALSE(SaveSettings(*fake_.console, settings_));
+  EXPECT_EQ(Text(), Refusal(planted.string(), "a link owned by another user") + "\n");
+  EXPECT_EQ(ReadFile(notes), "my notes");
+  EXPECT_TRUE(fs::is_symlink(planted));
+
+  // The user's own link to someone else's file.
+  const fs::path theirs = dir_ / "theirs.dat";
+  WriteFile(theirs, "their data");
+  ASSERT_TRUE(test::GiveToUser(theirs, test::kOtherUser));
+  const fs::path mine = dir_ / "mine.dat";
+  fs::create_symlink(theirs, mine);
+  test::FakeConsole fake = test::MakeFakeConsole();
+  Settings settings;
+  LoadSettings(*fake.console, settings, mine.string());
+  EXPECT_FALSE(SaveSettings(*fake.console, settings));
+  EXPECT_EQ(test::Written(fake),
+            Refusal(mine.string(), "a link to a file owned by another user") + "\n");
+  EXPECT_EQ(ReadFile(theirs), "their data");
+}
+
+TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
+  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  const fs::path dotfiles = dir_ / "dotfiles";
+  fs::create_directories(dotfiles);
+  const fs::path real = dotfiles / "dirhop.dat";
+  SettingsRecord stored;
+  stored.SetHistory(0, "/stored");
+  WriteFile(real, stored.Image());
+  fs::create_symlink("dotfiles/dirhop.dat", file_);  // relative, as dotfile managers make them
+  LoadSettings(*fake_.console, settings_, file_);
+  EXPECT_EQ(settings_.record.History(0), "/stored");
+  settings_.record.SetHistory(0, "/saved");
+  ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
+  EXPECT_EQ(Text(), "");
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(ReadFile(real), settings_.record.Image());
+  EXPECT_EQ(FilesInFolder().size(), 2u);  // the link and the folder: nothing left beside them
+}
+
+TEST_F(DataFileTest, ADanglingLinkOfTheUsersGetsItsFileCreated) {
+  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  const fs::path real = dir_ / "kept" / "dirhop.dat";
+  fs::create_directories(real.parent_path());
+  fs::create_symlink(real, file_);
+  LoadSettings(*fake_.console, settings_, file_);
+  EXPECT_EQ(Text(), "Dirhop: Error - can't read settings from '" + file_ +
+                        "'\n        Creating new file\n\n");
+  EXPECT_TRUE(settings_.first_run);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(ReadFile(real), SettingsRecord().Image());
+}
+
+TEST_F(DataFileTest, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
+  WriteFile(file_, SettingsRecord().Image());
+  // Left by killed saves: removed.
+  const std::vector<std::string> stale = {"dirhop.dat.~dirhop-abc123", "dirhop.dat.~dirhop-000000"};
+  // Not a temporary file of this store, or one a save in progress holds: kept.
+  const std::vector<std::string> kept = {"dirhop.dat.~dirhop-abc12",  "dirhop.dat.~dirhop-abc1234",
+                                         "dirhop.dat.~dirhop-abc_23", "other.dat.~dirhop-abc123",
+                                         "dirhop.dat.backup1",        "dirhop.dat.~dirhop-held00"};
+  for (const std::string& name : stale) WriteFile(dir_ / name, "stale");
+  for (const std::string& name : kept) WriteFile(dir_ / name, "kept");
+  fs::create_directories(dir_ / "dirhop.dat.~dirhop-folder");
+  test::HeldLikeASave held(dir_ / "dirhop.dat.~dirhop-held00");
+  ASSERT_TRUE(held.held());
+  settings_.data_file = file_;
+  ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
+  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(dir_ / name)) << name;
+  for (const std::string& name : kept) EXPECT_EQ(ReadFile(dir_ / name), "kept") << name;
+  EXPECT_TRUE(fs::is_directory(dir_ / "dirhop.dat.~dirhop-folder"));
+  EXPECT_EQ(ReadFile(file_), settings_.record.Image());
+}
+
+TEST_F(DataFileTest, TemporaryFilesOfAnotherUserAreKept) {
+  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
+  const fs::path theirs = dir_ / "dirhop.dat.~dirhop-theirs";
+  WriteFile(theirs, "theirs");
+  if (!test::GiveToUser(theirs, test::kOtherUser)) GTEST_SKIP() << "only root gives files away";
+  const fs::path link = dir_ / "dirhop.dat.~dirhop-link00";
+  fs::create_symlink(theirs, link);
+  settings_.data_file = file_;
+  ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
+  EXPECT_EQ(ReadFile(theirs), "theirs");
+  EXPECT_TRUE(fs::is_symlink(link));
 }
 
 TEST(DataFilePathTest, UnsetOrEmptyMeansTheSettingsKey) {
@@ -199,7 +372,7 @@ TEST(SettingsKeyStoreTest, SavingWritesAll61StringsAndNeverCanCreatePath) {
   Settings settings = test::MakeSettingsOn(store);
   settings.record.SetHistory(0, "C:\\Work");
   settings.record.SetCanCreatePath(false);
-  ASSERT_TRUE(SaveToRegistry(settings));
+  ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
   EXPECT_EQ(store.values.size(), 61u);
   EXPECT_EQ(store.values.count("canCreatePath"), 0u);
   EXPECT_EQ(store.Text("history_0"), "C:\\Work");
@@ -259,7 +432,7 @@ TEST(SettingsKeyStoreTest, AKeyThatCannotBeOpenedChangesNothingAndSaysNothing) {
   EXPECT_EQ(test::Written(fake), "");
 }
 
-TEST(SettingsKeyStoreTest, AValueThatCannotBeWrittenEndsTheRunWithItsName) {
+TEST(SettingsKeyStoreTest, AValueThatCannotBeSetEndsTheRunWithItsName) {
   FakeKeyStore store;
   store.refuse = "aliasname_2";
   Settings settings = test::MakeSettingsOn(store);
@@ -272,9 +445,62 @@ TEST(SettingsKeyStoreTest, AValueThatCannotBeWrittenEndsTheRunWithItsName) {
   }
   EXPECT_EQ(store.Text("aliasdir_1"), "c:\\dos");  // what was written before stays written
   EXPECT_EQ(store.values.count("aliasdir_2"), 0u);
-  store.refuse.clear();
+}
+
+TEST(SettingsKeyStoreTest, AKeyThatCannotBeWrittenOutIsReportedAtEverySaveAndTheRunGoesOn) {
+  // The POSIX file takes the values only when the key is closed: a full disk fails there.
+  FakeKeyStore store;
   store.refuse_close = true;
-  EXPECT_THROW(SaveSettings(*fake.console, settings), std::runtime_error);
+  Settings settings = test::MakeSettingsOn(store);
+  test::FakeConsole fake = test::MakeFakeConsole();
+  LoadSettings(*fake.console, settings, std::nullopt);
+  EXPECT_EQ(test::Written(fake), "");
+  EXPECT_FALSE(SaveSettings(*fake.console, settings));
+  EXPECT_FALSE(SaveSettings(*fake.console, settings));
+  const std::string line = "Dirhop: Error - can't write to 'fake'\n";
+  EXPECT_EQ(test::Written(fake), line + line);
+  EXPECT_EQ(fake.device->TextIn(kColourError),
+            "Dirhop: Error - can't write to 'fake'Dirhop: Error - can't write to 'fake'");
+  store.refuse_close = false;
+  EXPECT_TRUE(SaveSettings(*fake.console, settings));
+  EXPECT_EQ(test::Written(fake), line + line);
+}
+
+TEST(SettingsKeyStoreTest, AKeyThatCannotBeCreatedIsReportedAtLoadAndEverySave) {
+  FakeKeyStore store;
+  store.openable = false;
+  store.open_failure = platform::StoreFileStatus::kWriteFailed;
+  Settings settings = test::MakeSettingsOn(store);
+  test::FakeConsole fake = test::MakeFakeConsole();
+  LoadSettings(*fake.console, settings, std::nullopt);
+  EXPECT_FALSE(SaveSettings(*fake.console, settings));
+  const std::string line = "Dirhop: Error - can't write to 'fake'\n";
+  EXPECT_EQ(test::Written(fake), line + line);
+  EXPECT_EQ(store.opens, 2);
+}
+
+TEST(SettingsKeyStoreTest, ARefusedKeyIsReportedOnceAndNeverOpenedAgain) {
+  const std::vector<std::pair<platform::StoreFileStatus, std::string>> refusals = {
+      {platform::StoreFileStatus::kNotRegular, "not a regular file"},
+      {platform::StoreFileStatus::kForeignLink, "a link owned by another user"},
+      {platform::StoreFileStatus::kForeignTarget, "a link to a file owned by another user"},
+      {platform::StoreFileStatus::kTooLarge, "larger than 16777216 bytes"},
+  };
+  for (const auto& [status, reason] : refusals) {
+    SCOPED_TRACE(reason);
+    FakeKeyStore store;
+    store.openable = false;
+    store.open_failure = status;
+    Settings settings = test::MakeSettingsOn(store);
+    test::FakeConsole fake = test::MakeFakeConsole();
+    LoadSettings(*fake.console, settings, std::nullopt);
+    EXPECT_EQ(settings.record.Image(), SettingsRecord().Image());
+    EXPECT_FALSE(SaveSettings(*fake.console, settings));
+    EXPECT_FALSE(SaveSettings(*fake.console, settings));
+    EXPECT_EQ(test::Written(fake), Refusal("fake", reason) + "\n");
+    EXPECT_EQ(fake.device->TextIn(kColourError), Refusal("fake", reason));
+    EXPECT_EQ(store.opens, 1);
+  }
 }
 
 }  // namespace

@@ -4,9 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "support/os_fixtures.h"
 #include "support/scoped_env.h"
 #include "support/test_files.h"
 
@@ -32,6 +38,16 @@ class StorePlatformTest : public ::testing::Test {
 
   void TearDown() override { DeleteSettingsKey(key_); }
 
+  // The names in the test's folder, sorted.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   test::TempDir temp_{"dirhop_storeplat"};
   const fs::path dir_ = temp_.path();
   std::string key_;
@@ -47,7 +63,7 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   ASSERT_TRUE(first.key->Set("history_1", String("")));
   ASSERT_TRUE(first.key->Set("canCreatePath", StoreValue{StoreValueType::kDword, "", 0}));
   ASSERT_TRUE(first.key->Set("x", StoreValue{StoreValueType::kExpandString, "%TEMP%", 0}));
-  ASSERT_TRUE(first.key->Close());
+  ASSERT_EQ(first.key->Close(), StoreFileStatus::kOk);
 
   OpenedSettingsKey second = OpenSettingsKey(key_);
   ASSERT_TRUE(second.key);
@@ -66,7 +82,7 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   EXPECT_EQ(second.key->Query("x")->text, "%TEMP%");
   // Replacing a value keeps one value of that name.
   ASSERT_TRUE(second.key->Set("history_0", String("D:\\")));
-  ASSERT_TRUE(second.key->Close());
+  ASSERT_EQ(second.key->Close(), StoreFileStatus::kOk);
   EXPECT_EQ(OpenSettingsKey(key_).key->Query("history_0")->text, "D:\\");
 }
 
@@ -88,7 +104,7 @@ TEST_F(StorePlatformTest, WindowsRegistryOtherTypesAndFailedWrites) {
   // A key removed while it is open can no longer take values.
   ASSERT_TRUE(DeleteSettingsKey(key_));
   EXPECT_FALSE(opened.key->Set("history_0", String("C:\\")));
-  EXPECT_TRUE(opened.key->Close());
+  EXPECT_EQ(opened.key->Close(), StoreFileStatus::kOk);
 }
 
 TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
@@ -98,7 +114,7 @@ TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
   EXPECT_TRUE(fs::is_regular_file(key_));  // created on open, so the next run is not the first
   ASSERT_TRUE(opened.key->Set("history_0", String("/a\nb")));
   EXPECT_FALSE(opened.key->Set("bin", StoreValue{StoreValueType::kOther, "ab", 0}));
-  ASSERT_TRUE(opened.key->Close());
+  ASSERT_EQ(opened.key->Close(), StoreFileStatus::kOk);
   const std::string text = ReadFile(key_);
   EXPECT_NE(text.find("\nhistory_0\tsz\t/a\\nb\n"), std::string::npos) << text;
 
@@ -109,7 +125,7 @@ TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
   EXPECT_EQ(damaged.key->Query("history_0")->text, "/a\nb");
   EXPECT_EQ(damaged.key->Query("canCreatePath")->number, 0u);
   ASSERT_TRUE(damaged.key->Set("history_1", String("/c")));
-  ASSERT_TRUE(damaged.key->Close());
+  ASSERT_EQ(damaged.key->Close(), StoreFileStatus::kOk);
   EXPECT_EQ(ReadFile(key_).find("garbage"), std::string::npos);
   EXPECT_NE(ReadFile(key_).find("canCreatePath\tdword\t0"), std::string::npos);
 
@@ -121,7 +137,7 @@ TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
   ASSERT_TRUE(linked.key);
   EXPECT_FALSE(linked.created);
   ASSERT_TRUE(linked.key->Set("history_2", String("/d")));
-  ASSERT_TRUE(linked.key->Close());
+  ASSERT_EQ(linked.key->Close(), StoreFileStatus::kOk);
   EXPECT_TRUE(fs::is_symlink(key_));
   EXPECT_NE(ReadFile(real).find("history_2\tsz\t/d"), std::string::npos);
 }
@@ -142,39 +158,105 @@ TEST_F(StorePlatformTest, PosixDefaultLocationFollowsXdgConfigHome) {
 }
 
 TEST_F(StorePlatformTest, ReadingForUpdateTellsMissingFromUnreadable) {
+  if (test::RerunWithoutPermissionBypass()) return;
   const fs::path file = dir_ / "data";
-  EXPECT_EQ(ReadFileForUpdate(file.string(), 100).status, FileReadStatus::kMissing);
+  EXPECT_EQ(ReadFileForUpdate(file.string(), 100).status, StoreFileStatus::kMissing);
   EXPECT_EQ(ReadFileForUpdate((dir_ / "no" / "data").string(), 100).status,
-            FileReadStatus::kMissing);
+            StoreFileStatus::kMissing);
   WriteFile(file, std::string(300, 'x'));
-  FileReadResult read = ReadFileForUpdate(file.string(), 100);
-  EXPECT_EQ(read.status, FileReadStatus::kRead);
-  EXPECT_EQ(read.bytes, std::string(100, 'x'));  // never more than asked for
-  EXPECT_EQ(ReadFileForUpdate(file.string(), 1000).bytes.size(), 300u);
-  EXPECT_EQ(ReadFileForUpdate(dir_.string(), 100).status, FileReadStatus::kUnreadable);
-  EXPECT_TRUE(IsFileWritable(file.string()));
-  EXPECT_TRUE(IsFileWritable((dir_ / "not-yet").string()));
-  EXPECT_FALSE(IsFileWritable(dir_.string()));
+  FileReadResult read = ReadFileForUpdate(file.string(), 1000);
+  EXPECT_EQ(read.status, StoreFileStatus::kOk);
+  EXPECT_EQ(read.bytes, std::string(300, 'x'));
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   if (!test::ReadOnlyIsEnforced(file)) GTEST_SKIP() << "this user writes anything";
-  EXPECT_FALSE(IsFileWritable(file.string()));
-  EXPECT_EQ(ReadFileForUpdate(file.string(), 100).status, FileReadStatus::kUnreadable);
+  EXPECT_EQ(ReadFileForUpdate(file.string(), 1000).status, StoreFileStatus::kUnreadable);
+  // A file the process may not write is never replaced, though its folder would allow it.
+  EXPECT_EQ(ReplaceFileAtomically(file.string(), "new"), StoreFileStatus::kWriteFailed);
+  EXPECT_EQ(ReadFile(file), std::string(300, 'x'));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"data"});
+}
+
+TEST_F(StorePlatformTest, AFileLongerThanTheLimitIsNeverCut) {
+  const fs::path file = dir_ / "data";
+  for (std::size_t size : {0u, 99u, 100u}) {
+    WriteFile(file, std::string(size, 'x'));
+    FileReadResult read = ReadFileForUpdate(file.string(), 100);
+    EXPECT_EQ(read.status, StoreFileStatus::kOk) << size;
+    EXPECT_EQ(read.bytes.size(), size);
+  }
+  for (std::size_t size : {101u, 100000u}) {
+    WriteFile(file, std::string(size, 'x'));
+    FileReadResult read = ReadFileForUpdate(file.string(), 100);
+    EXPECT_EQ(read.status, StoreFileStatus::kTooLarge) << size;
+    EXPECT_EQ(read.bytes, "");
+  }
+}
+
+TEST_F(StorePlatformTest, OnlyRegularFilesAreReadOrReplaced) {
+  // A folder everywhere; the null device on Windows; on POSIX a FIFO that another process holds
+  // open (opening it to read would not block, but reading it would) and, as root, a null device.
+  std::vector<std::string> nodes = {(dir_ / "folder").string()};
+  fs::create_directories(nodes[0]);
+  if (OnWindows()) nodes.push_back("NUL");
+  const fs::path fifo = dir_ / "fifo";
+  std::optional<std::ifstream> fifo_held;
+  if (test::MakeFifo(fifo)) {
+    nodes.push_back(fifo.string());
+    fifo_held.emplace(fifo, std::ios::in | std::ios::out);
+  }
+  const fs::path null_device = dir_ / "null";
+  if (test::MakeNullDevice(null_device)) nodes.push_back(null_device.string());
+  for (const std::string& node : nodes) {
+    SCOPED_TRACE(node);
+    EXPECT_EQ(ReadFileForUpdate(node, 100).status, StoreFileStatus::kNotRegular);
+    EXPECT_EQ(ReplaceFileAtomically(node, "x"), StoreFileStatus::kNotRegular);
+  }
+  EXPECT_TRUE(fs::is_directory(nodes[0]));
+  if (fifo_held) {
+    EXPECT_TRUE(fs::is_fifo(fifo));
+  }
+  if (fs::exists(null_device)) {
+    EXPECT_TRUE(fs::is_character_file(null_device));
+  }
+  // Nothing was written beside them either.
+  std::vector<std::string> expected = {"folder"};
+  if (fifo_held) expected.push_back("fifo");
+  if (fs::exists(null_device)) expected.push_back("null");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Entries(), expected);
 }
 
 TEST_F(StorePlatformTest, AtomicReplacementLeavesNoTemporaryFiles) {
   const fs::path file = dir_ / "data";
-  ASSERT_TRUE(ReplaceFileAtomically(file.string(), "first"));
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), "first"), StoreFileStatus::kOk);
   EXPECT_EQ(ReadFile(file), "first");
-  ASSERT_TRUE(ReplaceFileAtomically(file.string(), std::string(20000, 'n')));
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), std::string(20000, 'n')), StoreFileStatus::kOk);
   EXPECT_EQ(ReadFile(file), std::string(20000, 'n'));
-  ASSERT_TRUE(ReplaceFileAtomically(file.string(), ""));
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), ""), StoreFileStatus::kOk);
   EXPECT_EQ(fs::file_size(file), 0u);
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_)) ++entries;
-  EXPECT_EQ(entries, 1);
-  EXPECT_FALSE(ReplaceFileAtomically((dir_ / "missing" / "data").string(), "x"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"data"});
+  EXPECT_EQ(ReplaceFileAtomically((dir_ / "missing" / "data").string(), "x"),
+            StoreFileStatus::kWriteFailed);
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(StorePlatformTest, AReplacementRemovesTheTemporaryFilesOfKilledSavesOnly) {
+  const fs::path file = dir_ / "data";
+  WriteFile(file, "old");
+  WriteFile(dir_ / "data.~dirhop-0a1b2c", "stale");
+  WriteFile(dir_ / "data.~dirhop-zzzzzz", "stale");
+  WriteFile(dir_ / "data.~dirhop-held00", "held");
+  WriteFile(dir_ / "data.~dirhop-0a1b2", "not ours");
+  WriteFile(dir_ / "data.~dirhop-0A1B2C!", "not ours");
+  WriteFile(dir_ / "datb.~dirhop-0a1b2c", "not ours");
+  test::HeldLikeASave held(dir_ / "data.~dirhop-held00");
+  ASSERT_TRUE(held.held());
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), "new"), StoreFileStatus::kOk);
+  EXPECT_EQ(ReadFile(file), "new");
+  EXPECT_EQ(Entries(),
+            (std::vector<std::string>{"data", "data.~dirhop-0A1B2C!", "data.~dirhop-0a1b2",
+                                      "data.~dirhop-held00", "datb.~dirhop-0a1b2c"}));
 }
 
 TEST_F(StorePlatformTest, PosixReplacementKeepsPermissionsAndLinks) {
@@ -184,11 +266,100 @@ TEST_F(StorePlatformTest, PosixReplacementKeepsPermissionsAndLinks) {
   fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   const fs::path link = dir_ / "link.dat";
   fs::create_symlink(real, link);
-  ASSERT_TRUE(ReplaceFileAtomically(link.string(), "new"));
+  const fs::path chain = dir_ / "chain.dat";
+  fs::create_symlink("link.dat", chain);
+  EXPECT_EQ(ReadFileForUpdate(chain.string(), 100).bytes, "old");
+  ASSERT_EQ(ReplaceFileAtomically(chain.string(), "new"), StoreFileStatus::kOk);
   EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(fs::is_symlink(chain));
   EXPECT_EQ(ReadFile(real), "new");
   EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A dangling link of the user's own: its file is created where it points, if that folder is
+  // there; a loop of links is no file at all.
+  const fs::path dangling = dir_ / "dangling.dat";
+  fs::create_symlink(dir_ / "sub" / "made.dat", dangling);
+  EXPECT_EQ(ReadFileForUpdate(dangling.string(), 100).status, StoreFileStatus::kMissing);
+  EXPECT_EQ(ReplaceFileAtomically(dangling.string(), "x"), StoreFileStatus::kWriteFailed);
+  fs::create_directories(dir_ / "sub");
+  ASSERT_EQ(ReplaceFileAtomically(dangling.string(), "made"), StoreFileStatus::kOk);
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(ReadFile(dir_ / "sub" / "made.dat"), "made");
+  fs::create_symlink("loop2", dir_ / "loop1");
+  fs::create_symlink("loop1", dir_ / "loop2");
+  EXPECT_EQ(ReadFileForUpdate((dir_ / "loop1").string(), 100).status, StoreFileStatus::kNotRegular);
+  EXPECT_EQ(ReplaceFileAtomically((dir_ / "loop1").string(), "x"), StoreFileStatus::kNotRegular);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "loop1"));
+}
+
+TEST_F(StorePlatformTest, PosixLinksAreFollowedOnlyFromTheUserOrRootToTheUsersFiles) {
+  if (OnWindows()) GTEST_SKIP() << "POSIX owners";
+  const fs::path notes = dir_ / "notes.txt";
+  WriteFile(notes, "notes");
+  const fs::path foreign = dir_ / "foreign.dat";
+  fs::create_symlink(notes, foreign);
+  if (!test::GiveToUser(foreign, test::kOtherUser)) GTEST_SKIP() << "only root gives links away";
+  EXPECT_EQ(ReadFileForUpdate(foreign.string(), 100).status, StoreFileStatus::kForeignLink);
+  EXPECT_EQ(ReplaceFileAtomically(foreign.string(), "x"), StoreFileStatus::kForeignLink);
+  // Further down a chain, too; and a dangling link of someone else's is no invitation either.
+  const fs::path chain = dir_ / "chain.dat";
+  fs::create_symlink(foreign, chain);
+  EXPECT_EQ(ReplaceFileAtomically(chain.string(), "x"), StoreFileStatus::kForeignLink);
+  const fs::path dangling = dir_ / "dangling.dat";
+  fs::create_symlink(dir_ / "planted.dat", dangling);
+  ASSERT_TRUE(test::GiveToUser(dangling, test::kOtherUser));
+  EXPECT_EQ(ReplaceFileAtomically(dangling.string(), "x"), StoreFileStatus::kForeignLink);
+  EXPECT_FALSE(fs::exists(dir_ / "planted.dat"));
+  EXPECT_EQ(ReadFile(notes), "notes");
+
+  // The user's own link (root's counts as the user's) to a file of someone else's.
+  const fs::path theirs = dir_ / "theirs.dat";
+  WriteFile(theirs, "theirs");
+  ASSERT_TRUE(test::GiveToUser(theirs, test::kOtherUser));
+  const fs::path mine = dir_ / "mine.dat";
+  fs::create_symlink(theirs, mine);
+  EXPECT_EQ(ReadFileForUpdate(mine.string(), 100).status, StoreFileStatus::kForeignTarget);
+  EXPECT_EQ(ReplaceFileAtomically(mine.string(), "x"), StoreFileStatus::kForeignTarget);
+  EXPECT_EQ(ReadFile(theirs), "theirs");
+  // A file of someone else's that is the store itself, not reached through a link, is for the
+  // permissions to decide.
+  EXPECT_EQ(ReadFileForUpdate(theirs.string(), 100).status, StoreFileStatus::kOk);
+}
+
+TEST_F(StorePlatformTest, PosixTemporaryFilesOfAnotherUserAreKept) {
+  if (OnWindows()) GTEST_SKIP() << "POSIX owners";
+  const fs::path theirs = dir_ / "data.~dirhop-theirs";
+  WriteFile(theirs, "theirs");
+  if (!test::GiveToUser(theirs, test::kOtherUser)) GTEST_SKIP() << "only root gives files away";
+  fs::create_symlink("data.~dirhop-theirs", dir_ / "data.~dirhop-link00");
+  ASSERT_EQ(ReplaceFileAtomically((dir_ / "data").string(), "new"), StoreFileStatus::kOk);
+  EXPECT_EQ(ReadFile(theirs), "theirs");
+  EXPECT_TRUE(fs::is_symlink(dir_ / "data.~dirhop-link00"));
+}
+
+TEST_F(StorePlatformTest, PosixKeyFileThatMayNotBeUsedIsNotOpened) {
+  if (OnWindows()) GTEST_SKIP() << "the key file exists only on POSIX";
+  fs::create_directories(fs::path(key_).parent_path());
+  // Longer than the limit, with a value whose line the limit would cut: not loaded, not rewritten.
+  const std::string big = "# " + std::string(kSettingsKeyFileLimit - 20, 'c') +
+                          "\naliasdir_1\tsz\t/home/user/projects/important-client\n";
+  WriteFile(key_, big);
+  OpenedSettingsKey opened = OpenSettingsKey(key_);
+  EXPECT_FALSE(opened.key);
+  EXPECT_EQ(opened.status, StoreFileStatus::kTooLarge);
+  EXPECT_EQ(fs::file_size(key_), big.size());
+  fs::remove(key_);
+  fs::create_directories(key_);
+  EXPECT_EQ(OpenSettingsKey(key_).status, StoreFileStatus::kNotRegular);
+  fs::remove(key_);
+  // A folder that cannot be made is a failed write.
+  WriteFile(fs::path(key_).parent_path().parent_path() / "blocked", "");
+  const std::string blocked =
+      (fs::path(key_).parent_path().parent_path() / "blocked" / "registry").string();
+  OpenedSettingsKey failed = OpenSettingsKey(blocked);
+  EXPECT_FALSE(failed.key);
+  EXPECT_EQ(failed.status, StoreFileStatus::kWriteFailed);
 }
 
 }  // namespace

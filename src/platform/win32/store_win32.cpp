@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/store_platform.h"
+#include "platform/store_temp_name.h"
 
 namespace dirhop::platform {
 namespace {
@@ -88,12 +91,11 @@ class RegistrySettingsKey : public SettingsKey {
     return status == ERROR_SUCCESS;
   }
 
-  bool Close() override {
-    if (key_ == nullptr) return true;
+  StoreFileStatus Close() override {
     // Values are in the registry as soon as they are set; closing only gives the handle back.
-    const bool ok = RegCloseKey(key_) == ERROR_SUCCESS;
+    if (key_ != nullptr) RegCloseKey(key_);
     key_ = nullptr;
-    return ok;
+    return StoreFileStatus::kOk;
   }
 
  private:
@@ -110,12 +112,176 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// How many fresh temporary names a save tries before it gives up.
+constexpr int kTemporaryNameAttempts = 16;
+
+bool IsNotFound(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// `path` without a leading "\\?\" (and "\\?\UNC\" as "\\"), as GetFullPathName writes it.
+std::string WithoutLongPathPrefix(const std::string& path) {
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+// The folder part of `path` with its separator ("" for a bare name, "C:" for "C:name").
+std::string FolderPart(const std::string& path) {
+  const std::size_t end = path.find_last_of("\\/:");
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+// The file the open handle `file` is, by its final path: links followed. When that names the
+// same file as `path` itself, `path` is kept as written.
+std::string FinalPath(HANDLE file, const std::string& path) {
+  std::string final_path(MAX_PATH, '\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length =
+        GetFinalPathNameByHandleA(file, final_path.data(), static_cast<DWORD>(final_path.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return path;
+    if (length < final_path.size()) {
+      final_path.resize(length);
+      break;
+    }
+    final_path.assign(length + 1, '\0');
+  }
+  std::string full(MAX_PATH, '\0');
+  const DWORD full_length =
+      GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (full_length > 0 && full_length < full.size()) {
+    full.resize(full_length);
+    if (lstrcmpiA(full.c_str(), WithoutLongPathPrefix(final_path).c_str()) == 0) return path;
+  }
+  // The short form where it leaves room for a temporary name beside it.
+  const std::string plain = WithoutLongPathPrefix(final_path);
+  return plain.size() + 32 < MAX_PATH ? plain : final_path;
+}
+
+// Where a store path leads: kOk with the disk file it names (links followed), kMissing with the
+// path itself, or why it may not be used.
+struct StoreTarget {
+  StoreFileStatus status = StoreFileStatus::kOk;
+  std::string path;
+};
+
+StoreTarget ResolveStorePath(const std::string& path) {
+  StoreTarget target{StoreFileStatus::kOk, path};
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    target.status = StoreFileStatus::kNotRegular;
+    return target;
+  }
+  // Opened without access rights, only to be looked at: a device or a pipe is not used.
+  HANDLE probe = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) {
+    target.status =
+        IsNotFound(GetLastError()) ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
+    return target;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(probe) != FILE_TYPE_DISK || !GetFileInformationByHandle(probe, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    target.status = StoreFileStatus::kNotRegular;
+  } else {
+    target.path = FinalPath(probe, path);
+  }
+  CloseHandle(probe);
+  return target;
+}
+
+std::uint64_t RandomNumber() {
+  static std::mt19937_64 generator = [] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), static_cast<unsigned>(GetCurrentProcessId()),
+                       static_cast<unsigned>(GetTickCount())};
+    return std::mt19937_64(seed);
+  }();
+  return generator();
+}
+
+// Removes the temporary files that saves of `path` left behind when they were killed: only
+// names of exactly that pattern, and only files no process holds open (a save in progress holds
+// its own without sharing the right to delete it).
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::string folder = FolderPart(path);
+  const std::string name = path.substr(folder.size());
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((path + ".~dirhop-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !IsTemporaryFileName(found.cFileName, name, NameCase::kIgnore)) {
+      continue;
+    }
+    DeleteFileA((folder + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// Gives the open file `file` the name `target`, replacing what is there.
+bool RenameOpenFile(HANDLE file, const std::string& target) {
+  const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+  const int length =
+      MultiByteToWideChar(code_page, 0, target.data(), static_cast<int>(target.size()), nullptr, 0);
+  if (length <= 0) return false;
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (length + 1) * sizeof(WCHAR), 0);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(length * sizeof(WCHAR));
+  MultiByteToWideChar(code_page, 0, target.data(), static_cast<int>(target.size()),
+                      rename->FileName, length);
+  // Another run may have the target open for a moment (swapping in its own copy); such a
+  // refusal passes quickly, so it is tried again a few times.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                   static_cast<DWORD>(buffer.size()))) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) return false;
+    Sleep(10);
+  }
+  return false;
+}
+
+// Puts `bytes` in place of the file `path` (or creates it) through a temporary file beside it.
+bool WriteBeside(const std::string& path, std::string_view bytes) {
+  RemoveStaleTemporaries(path);
+  // The temporary file stays open until it has taken the target's place, and its right to be
+  // deleted is not shared: no other run's clean-up can take it away meanwhile, while readers
+  // may open the target as soon as it is there.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kTemporaryNameAttempts && file == INVALID_HANDLE_VALUE;
+       ++attempt) {
+    const std::string temp =
+        FolderPart(path) + TemporaryFileName(path.substr(FolderPart(path).size()), RandomNumber());
+    file = CreateFileA(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = WriteAll(file, bytes) && FlushFileBuffers(file) && RenameOpenFile(file, path);
+  if (!ok) {
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
 }  // namespace
 
 std::string DefaultSettingsKeyLocation() { return kDirhopKey; }
 
 OpenedSettingsKey OpenSettingsKey(const std::string& location) {
   OpenedSettingsKey opened;
+  opened.status = StoreFileStatus::kUnreadable;  // the registry gives no reason to tell
   if (location.empty()) return opened;
   HKEY key = nullptr;
   DWORD disposition = 0;
@@ -123,6 +289,7 @@ OpenedSettingsKey OpenSettingsKey(const std::string& location) {
                       KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
     return opened;
   }
+  opened.status = StoreFileStatus::kOk;
   opened.key = std::make_unique<RegistrySettingsKey>(key);
   opened.created = disposition == REG_CREATED_NEW_KEY;
   return opened;
@@ -136,83 +303,61 @@ bool DeleteSettingsKey(const std::string& location) {
 
 FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
   FileReadResult result;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  const StoreTarget target = ResolveStorePath(path);
+  result.status = target.status;
+  if (target.status != StoreFileStatus::kOk) return result;
+  HANDLE file = CreateFileA(target.path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    result.status = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-                        ? FileReadStatus::kMissing
-                        : FileReadStatus::kUnreadable;
+    result.status =
+        IsNotFound(GetLastError()) ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
     return result;
   }
+  LARGE_INTEGER size{};
   if (GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    return result;
-  }
-  std::vector<char> buffer(65536);
-  bool ok = true;
-  while (result.bytes.size() < limit) {
-    const DWORD want = static_cast<DWORD>(std::min(buffer.size(), limit - result.bytes.size()));
-    DWORD got = 0;
-    if (!ReadFile(file, buffer.data(), want, &got, nullptr)) {
-      ok = false;
-      break;
+    result.status = StoreFileStatus::kNotRegular;
+  } else if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) > limit) {
+    result.status = StoreFileStatus::kTooLarge;
+  } else {
+    // One byte more than the limit tells a file that fits from one that would be cut.
+    std::vector<char> buffer(65536);
+    while (result.bytes.size() <= limit) {
+      const DWORD want =
+          static_cast<DWORD>(std::min(buffer.size(), limit + 1 - result.bytes.size()));
+      DWORD got = 0;
+      if (!ReadFile(file, buffer.data(), want, &got, nullptr)) {
+        result.status = StoreFileStatus::kUnreadable;
+        break;
+      }
+      if (got == 0) break;
+      result.bytes.append(buffer.data(), got);
     }
-    if (got == 0) break;
-    result.bytes.append(buffer.data(), got);
+    if (result.bytes.size() > limit) result.status = StoreFileStatus::kTooLarge;
   }
   CloseHandle(file);
-  if (!ok) {
-    result.bytes.clear();
-    return result;
-  }
-  result.status = FileReadStatus::kRead;
+  if (result.status != StoreFileStatus::kOk) result.bytes.clear();
   return result;
 }
 
-bool IsFileWritable(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return true;
-  }
-  const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND;
-}
-
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  // The new content goes to a file of its own beside the target, named after this process so two
-  // runs saving at once never share one; MoveFileEx then swaps it in as one step.
-  const std::string temp_base = path + ".~" + std::to_string(GetCurrentProcessId());
-  std::string temp;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int n = 0; n < 100 && file == INVALID_HANDLE_VALUE; ++n) {
-    temp = temp_base + "." + std::to_string(n);
-    file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  if (ok) {
-    // Another run may have the target open for a moment (reading it, or swapping in its own
-    // copy); such a refusal passes quickly, so it is tried again a few times.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      if (MoveFileExA(temp.c_str(), path.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-      }
-      const DWORD error = GetLastError();
-      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
-      Sleep(10);
+StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  const StoreTarget target = ResolveStorePath(path);
+  switch (target.status) {
+    case StoreFileStatus::kMissing:
+      break;
+    case StoreFileStatus::kOk: {
+      // A file the process may not write is left alone, though a rename could replace it.
+      HANDLE file = CreateFileA(target.path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return StoreFileStatus::kWriteFailed;
+      CloseHandle(file);
+      break;
     }
+    case StoreFileStatus::kUnreadable:
+      return StoreFileStatus::kWriteFailed;
+    default:
+      return target.status;
   }
-  DeleteFileA(temp.c_str());
-  return false;
+  return WriteBeside(target.path, bytes) ? StoreFileStatus::kOk : StoreFileStatus::kWriteFailed;
 }
 
 }  // namespace dirhop::platform

@@ -23,10 +23,10 @@ class FakeKey : public platform::SettingsKey {
     return true;
   }
 
-  bool Close() override {
-    if (store_.refuse_close) return false;
+  platform::StoreFileStatus Close() override {
+    if (store_.refuse_close) return platform::StoreFileStatus::kWriteFailed;
     ++store_.closes;
-    return true;
+    return platform::StoreFileStatus::kOk;
   }
 
  private:
@@ -52,7 +52,10 @@ SettingsKeyOpener FakeKeyStore::Opener() {
   return [this](const std::string&) {
     platform::OpenedSettingsKey opened;
     ++opens;
-    if (!openable) return opened;
+    if (!openable) {
+      opened.status = open_failure;
+      return opened;
+    }
     opened.created = !exists;
     exists = true;
     opened.key = std::make_unique<FakeKey>(*this);

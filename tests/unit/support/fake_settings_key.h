@@ -15,10 +15,11 @@ namespace dirhop::test {
 // The shared state behind every key FakeKeyStore opens.
 struct FakeKeyStore {
   std::map<std::string, platform::StoreValue> values;
-  bool exists = true;         // false: the next open creates the key (and reports it)
-  bool openable = true;       // false: every open fails
+  bool exists = true;    // false: the next open creates the key (and reports it)
+  bool openable = true;  // false: every open fails, for the reason `open_failure`
+  platform::StoreFileStatus open_failure = platform::StoreFileStatus::kUnreadable;
   std::string refuse;         // Set of this value name fails
-  bool refuse_close = false;  // Close fails
+  bool refuse_close = false;  // Close fails to write (kWriteFailed)
   int opens = 0;
   int closes = 0;  // successful Close calls
   int sets = 0;

@@ -1,0 +1,43 @@
+// What the store tests make or hold through the operating system directly, beyond what the
+// platform layer offers: special files, files of another user, a save in progress, and root's
+// power to pass permission checks set aside. Each tells when the system at hand cannot.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace dirhop::test {
+
+// A user id that is neither root nor, in this project's test runs, the user running them.
+inline constexpr unsigned kOtherUser = 12345;
+
+// Makes a FIFO at `path`; false where there are none (Windows) or on failure.
+bool MakeFifo(const std::filesystem::path& path);
+
+// Makes a character device like /dev/null at `path`; false unless the process may (root).
+bool MakeNullDevice(const std::filesystem::path& path);
+
+// Gives the node at `path` itself (a link, not what it leads to) to user `uid`; false when the
+// process may not (only root may) or the system has no such owners (Windows).
+bool GiveToUser(const std::filesystem::path& path, unsigned uid);
+
+// Holds the file at `path` open the way a save in progress holds its temporary file, so that no
+// clean-up may take it away, until the object goes.
+class HeldLikeASave {
+ public:
+  explicit HeldLikeASave(const std::filesystem::path& path);
+  // True when the file is held.
+  bool held() const { return holder_ != nullptr; }
+
+ private:
+  std::shared_ptr<void> holder_;
+};
+
+// Root passes every permission check, so a test of what a user may not do proves nothing as
+// root. When this process has that power (CAP_DAC_OVERRIDE or CAP_DAC_READ_SEARCH on Linux) and
+// setpriv is at hand, runs the current test again in a child process without it and returns
+// true: the caller then returns, and the child's failures (printed above) fail this test.
+// Otherwise returns false and the test goes on here.
+bool RerunWithoutPermissionBypass();
+
+}  // namespace dirhop::test

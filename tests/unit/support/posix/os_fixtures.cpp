@@ -1,0 +1,35 @@
+// The POSIX side of the store tests' fixtures.
+#include "support/os_fixtures.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dirhop::test {
+
+bool MakeFifo(const std::filesystem::path& path) { return mkfifo(path.c_str(), 0666) == 0; }
+
+bool MakeNullDevice(const std::filesystem::path& path) {
+  struct stat null {};
+  return stat("/dev/null", &null) == 0 && mknod(path.c_str(), S_IFCHR | 0666, null.st_rdev) == 0;
+}
+
+bool GiveToUser(const std::filesystem::path& path, unsigned uid) {
+  return lchown(path.c_str(), static_cast<uid_t>(uid), static_cast<gid_t>(-1)) == 0;
+}
+
+HeldLikeASave::HeldLikeASave(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return;
+  }
+  holder_ = std::shared_ptr<void>(new int(fd), [](void* held) {
+    close(*static_cast<int*>(held));
+    delete static_cast<int*>(held);
+  });
+}
+
+}  // namespace dirhop::test
