@@ -32,7 +32,8 @@ std::string SettingsRecord::ReadField(std::size_t offset, std::size_t capacity) 
 void SettingsRecord::WriteField(std::size_t offset, std::size_t capacity, std::string_view text) {
   const std::size_t length = std::min(text.size(), capacity);
   bytes_[offset] = static_cast<std::uint8_t>(length);
-  std::memcpy(&bytes_[offset + 1], text.data(), length);
+  // copy_n, unlike memcpy, is defined for the null data of an empty view.
+  std::copy_n(text.data(), length, &bytes_[offset + 1]);
   // Bytes past the text carry no meaning; zeros keep the image free of stale names.
   std::memset(&bytes_[offset + 1 + length], 0, capacity - length);
 }
@@ -86,7 +87,7 @@ std::string SettingsRecord::Image() const {
 }
 
 void SettingsRecord::LoadImage(std::string_view bytes) {
-  std::memcpy(bytes_.data(), bytes.data(), std::min(bytes.size(), bytes_.size()));
+  std::copy_n(bytes.data(), std::min(bytes.size(), bytes_.size()), bytes_.data());
 }
 
 }  // namespace dirhop

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace dirhop {
 namespace {
@@ -83,6 +84,9 @@ TEST(SettingsRecordTest, ShortImagesFillOnlyTheLeadingPart) {
   SettingsRecord empty;
   empty.LoadImage("");
   EXPECT_EQ(empty.Image(), SettingsRecord().Image());
+  SettingsRecord no_view;  // a default view has no data at all (the sanitizer build checks it)
+  no_view.LoadImage(std::string_view());
+  EXPECT_EQ(no_view.Image(), SettingsRecord().Image());
 }
 
 TEST(SettingsRecordTest, LongImagesAreReadUpToTheRecordSize) {

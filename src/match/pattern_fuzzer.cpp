@@ -1,0 +1,168 @@
+// Fuzz target: component matching. EditDistance is checked against a plain full-matrix
+// Levenshtein distance; ScoreLevel against the selection its contract describes, built from the
+// matching primitives; the splits and the wildcard tests against the properties they promise.
+//
+// Input: lines. The first is the typed component, the others are the names listed at one level
+// (at most kMaxNames of them).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "match/pattern.h"
+#include "match/upper_case.h"
+
+namespace {
+
+using namespace dirhop;
+
+constexpr std::size_t kMaxNames = 64;
+
+// The Levenshtein distance by the textbook recurrence over the full matrix (row by row in one
+// block: cell (i, j) is d[i * (b.size() + 1) + j]). Its comparisons guide no search, so they are
+// left out of the coverage feedback, which would otherwise cost most of the time.
+__attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(std::string_view a, std::string_view b) {
+  const std::size_t width = b.size() + 1;
+  std::vector<std::uint32_t> d((a.size() + 1) * width);
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i * width] = static_cast<std::uint32_t>(i);
+  for (std::size_t j = 0; j <= b.size(); ++j) d[j] = static_cast<std::uint32_t>(j);
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::uint32_t substitute = d[(i - 1) * width + j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      d[i * width + j] =
+          std::min({substitute, d[(i - 1) * width + j] + 1, d[i * width + j - 1] + 1});
+    }
+  }
+  return d[a.size() * width + b.size()];
+}
+
+// What EditDistance promises: the distance held at kMaxEditDistance, exact while the shorter of
+// the two strings, once their common prefix and suffix are set aside, has at most 255 characters.
+std::uint8_t ExpectedDistance(std::string_view a, std::string_view b) {
+  std::size_t prefix = 0;
+  while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+         a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  const std::size_t shorter = std::min(a.size(), b.size()) - prefix - suffix;
+  if (shorter > 255) return kMaxEditDistance;
+  return static_cast<std::uint8_t>(
+      std::min<std::size_t>(FullMatrixDistance(a, b), kMaxEditDistance));
+}
+
+void CheckDistance(std::string_view a, std::string_view b) {
+  const std::uint8_t distance = EditDistance(a, b);
+  const std::uint8_t expected = ExpectedDistance(a, b);
+  if (distance != expected) {
+    std::fprintf(stderr, "EditDistance gives %u, the full matrix %u\n", distance, expected);
+    std::abort();
+  }
+}
+
+void CheckSplits(std::string_view text) {
+  for (char separator : {'\\', '/'}) {
+    const ComponentSplit split = SplitFirstComponent(text, separator);
+    FUZZ_CHECK(split.component.find(separator) == std::string_view::npos,
+               "a component holds no separator");
+    if (split.component.size() < text.size()) {
+      FUZZ_CHECK(std::string(split.component) + separator + std::string(split.rest) == text,
+                 "component, separator and rest make the spec");
+    } else {
+      FUZZ_CHECK(split.component == text && split.rest.empty(), "no separator: all component");
+    }
+  }
+  const DotSplit dot = SplitAtDot(text);
+  FUZZ_CHECK(dot.name.find('.') == std::string_view::npos, "a name part holds no dot");
+  if (dot.name.size() < text.size()) {
+    FUZZ_CHECK(std::string(dot.name) + '.' + std::string(dot.extension) == text,
+               "name, dot and extension make the text");
+  } else {
+    FUZZ_CHECK(dot.extension.empty(), "no dot: no extension");
+  }
+}
+
+void CheckWildcards(std::string_view pattern, std::string_view name) {
+  FUZZ_CHECK(WildcardMatch(name, name), "a name matches itself");
+  FUZZ_CHECK(MatchPatternPart(name, name), "a name part matches itself");
+  FUZZ_CHECK(NameIsPrefixOfPattern(name, name), "a name is a leading part of itself");
+  const bool wild = ContainsWildcard(pattern);
+  FUZZ_CHECK(wild == (pattern.find_first_of("?*") != std::string_view::npos),
+             "wildcards are ? and *");
+  const bool part_match = MatchPatternPart(pattern, name);
+  if (!wild) {
+    FUZZ_CHECK(part_match == (name.substr(0, pattern.size()) == pattern),
+               "a part without wildcards matches the names it begins");
+  }
+  if (part_match) {
+    FUZZ_CHECK(MatchPatternPart(pattern, std::string(name) + "TAIL"),
+               "a part that matches a name matches it with anything after it");
+  }
+}
+
+// The selection ScoreLevel's contract describes, from the matching primitives.
+LevelScore ExpectedLevel(std::string_view component, const std::vector<std::string>& names) {
+  LevelScore level;
+  if (names.empty()) return level;
+  const std::string pattern = UpperCase(component);
+  for (std::size_t k = names.size(); k-- > 0;) {
+    if (UpperCase(names[k]) == pattern) {
+      level.score = kExactScore;
+      level.followed = {k};
+      return level;
+    }
+  }
+  std::vector<std::uint8_t> scores;
+  for (const auto& original : names) {
+    const std::string name = UpperCase(original);
+    const bool wild = WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name);
+    scores.push_back(wild ? kWildcardScore
+                          : static_cast<std::uint8_t>(EditDistance(pattern, name) + 1));
+  }
+  level.score = *std::min_element(scores.begin(), scores.end());
+  for (std::size_t k = names.size(); k-- > 0;) {
+    if (scores[k] == level.score) level.followed.push_back(k);
+  }
+  return level;
+}
+
+void CheckLevel(std::string_view component, const std::vector<std::string>& names) {
+  const LevelScore level = ScoreLevel(component, names);
+  const LevelScore expected = ExpectedLevel(component, names);
+  FUZZ_CHECK(level.score == expected.score, "the level's score");
+  FUZZ_CHECK(level.followed == expected.followed, "the names followed, last listed first");
+  if (!names.empty()) {
+    FUZZ_CHECK(level.score < kNoMatchScore, "a level with names always has a way on");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = input.find('\n', start);
+    lines.emplace_back(input.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos || lines.size() > kMaxNames) break;
+    start = end + 1;
+  }
+  const std::string component = lines.front();
+  const std::vector<std::string> names(lines.begin() + 1, lines.end());
+
+  CheckSplits(component);
+  for (const auto& name : names) {
+    CheckDistance(component, name);
+    CheckWildcards(component, name);
+  }
+  if (names.empty()) CheckDistance(component, "");
+  CheckLevel(component, names);
+  return 0;
+}
