@@ -88,7 +88,7 @@ void MainFlow(Run& run, const CommandWords& words) {
 
   if (spec.empty()) GoToDirectory(run, base);
 
-  DirectorySearch search(syntax, run.can_create_path, platform::ListSubdirectories);
+  DirectorySearch search(syntax, run.can_create_path, SystemDirectories());
   search.SearchLevel(spec, base, 0);
   std::vector<Candidate>& matches = search.MatchList();
   if (matches.empty()) {

@@ -82,6 +82,41 @@ class Search(E2ETestCase):
         self.assertWentTo(r, self.path("work2", "src"))
 
 
+class Links(E2ETestCase):
+    """Links and junctions (Wine sees a Unix symbolic link to a directory as a reparse point)."""
+
+    def sep(self, spec):
+        return spec.replace("/", "\\") if self.target.windows else spec
+
+    def test_links_up_the_tree_are_left_out_and_links_elsewhere_count(self):
+        self.mkdirs("a/b", "o/t")
+        os.symlink("..", self.path("a", "up"))
+        os.symlink(".", self.path("a", "self"))
+        os.symlink("../..", self.path("a", "b", "back"))
+        os.symlink(self.path("o", "t"), self.path("ln"))
+        os.symlink(self.path("o"), self.path("a", "b", "side"))
+        r = self.c(self.sep("*/*"))  # no console to answer: the menu is shown and left
+        self.assertStayed(r, 0)
+        self.assertTrue(r.text.endswith("(a-b or Escape to exit)? Exit\n"), r.text)
+        for tail in ("tree/a/b", "tree/o/t"):
+            self.assertRegex(r.text, re.escape(self.sep(tail)) + r"(\s|\[|$)")
+        # Below a/b, "back" leads to the start and is left out; "side" leads elsewhere. (POSIX
+        # names the directory entered by its path without links, Windows as it was entered.)
+        reached = self.path("a", "b", "side", "t") if self.target.windows else self.path("o", "t")
+        self.assertWentTo(self.c(self.sep("a/b/*/*")), reached)
+
+    def test_a_link_loop_ends_at_once(self):
+        loop = self.path("L")
+        os.makedirs(loop)
+        os.symlink(".", os.path.join(loop, "l1"))
+        os.symlink(".", os.path.join(loop, "l2"))
+        # 2^12 paths through the loop; none of them is a directory the search enters.
+        spec = self.sep("/".join(["l*"] * 12))
+        r = self.c(spec, cwd=loop)
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Dirhop: No directories found matching '%s'\n" % spec)
+
+
 class Create(E2ETestCase):
     def sep(self, spec):
         return spec.replace("/", "\\") if self.target.windows else spec

@@ -33,34 +33,45 @@ int WindowsErrorCode(int error) {
   }
 }
 
+DirectoryIdentity IdentityOf(const struct stat& info) {
+  return DirectoryIdentity{static_cast<std::uint64_t>(info.st_dev), 0,
+                           static_cast<std::uint64_t>(info.st_ino)};
+}
+
 }  // namespace
 
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-  std::vector<std::string> names;
+std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
+  std::vector<DirectoryEntry> entries;
   DIR* stream = opendir(dir.empty() ? "." : dir.c_str());
-  if (stream == nullptr) return names;
-  const std::string prefix = (dir.empty() || dir.back() == '/') ? dir : dir + "/";
+  if (stream == nullptr) return entries;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    bool is_directory = false;
 #ifdef DT_DIR
     if (entry->d_type == DT_DIR) {
-      is_directory = true;
-    } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-      // Only here is a stat needed: the file system did not say, or it is a link that may lead
-      // to a directory (followed like a junction on Windows).
-      struct stat info;
-      is_directory = stat((prefix + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      entries.push_back(DirectoryEntry{name, std::nullopt});
+      continue;
     }
-#else
-    struct stat info;
-    is_directory = stat((prefix + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    // Only here is a stat needed: the file system did not say, or it is a link that may lead to
+    // a directory (followed like a junction on Windows, and identified, since it may lead back
+    // up the tree).
+    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) continue;
 #endif
-    if (is_directory) names.emplace_back(name);
+    struct stat info;
+    if (fstatat(dirfd(stream), name, &info, 0) == 0 && S_ISDIR(info.st_mode)) {
+      entries.push_back(DirectoryEntry{name, IdentityOf(info)});
+    }
   }
   closedir(stream);
-  return names;
+  return entries;
+}
+
+std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
+  struct stat info;
+  if (stat(dir.empty() ? "." : dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return std::nullopt;
+  }
+  return IdentityOf(info);
 }
 
 int CreateOneDirectory(const std::string& path) {

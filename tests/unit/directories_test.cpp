@@ -1,0 +1,96 @@
+// The platform's directory services on real trees: identities and links. Built for every host; a
+// case that needs what a system cannot do (make directory links) skips itself there.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/test_files.h"
+
+namespace dirhop::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+const DirectoryEntry* Find(const std::vector<DirectoryEntry>& entries, const std::string& name) {
+  auto found = std::find_if(entries.begin(), entries.end(),
+                            [&name](const DirectoryEntry& entry) { return entry.name == name; });
+  return found == entries.end() ? nullptr : &*found;
+}
+
+class DirectoriesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = CurrentDirectory();
+    ASSERT_FALSE(saved_.empty());
+    temp_.emplace("dirhop_directories");
+    root_ = fs::canonical(temp_->path());
+  }
+
+  // The folder is removed only after the process has left it.
+  void TearDown() override { ChangeDirectory(saved_); }
+
+  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
+
+  std::string saved_;
+  std::optional<test::TempDir> temp_;
+  fs::path root_;
+};
+
+TEST_F(DirectoriesTest, IdentityTellsDirectoriesApartHoweverTheyAreNamed) {
+  fs::create_directories(root_ / "a" / "inner");
+  fs::create_directories(root_ / "b");
+  test::WriteFile(root_ / "file.txt", "x");
+  const std::optional<DirectoryIdentity> a = IdentifyDirectory(Path("a"));
+  ASSERT_TRUE(a.has_value());
+  const std::string separator = fs::path("/").make_preferred().string();
+  EXPECT_EQ(IdentifyDirectory(Path("a") + separator), a);
+  EXPECT_EQ(IdentifyDirectory(Path("a") + separator + "inner" + separator + ".."), a);
+  EXPECT_NE(IdentifyDirectory(Path("b")), a);
+  EXPECT_NE(IdentifyDirectory(Path("a") + separator + "inner"), a);
+  ASSERT_TRUE(ChangeDirectory(Path("a")));
+  EXPECT_EQ(IdentifyDirectory(""), a);  // the current directory
+  EXPECT_EQ(IdentifyDirectory("."), a);
+  EXPECT_EQ(IdentifyDirectory(Path("missing")), std::nullopt);
+  EXPECT_EQ(IdentifyDirectory(Path("file.txt")), std::nullopt);
+  // Plain subdirectories are listed without an identity: they cannot lead back up.
+  const std::vector<DirectoryEntry> entries = ListSubdirectories(root_.string());
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_FALSE(entries[0].identity.has_value());
+  EXPECT_FALSE(entries[1].identity.has_value());
+}
+
+TEST_F(DirectoriesTest, LinksAreListedWithTheIdentityOfTheirTarget) {
+  fs::create_directories(root_ / "tree" / "a");
+  fs::create_directories(root_ / "elsewhere");
+  test::WriteFile(root_ / "file.txt", "x");
+  std::error_code error;
+  fs::create_directory_symlink(root_ / "tree", root_ / "tree" / "up", error);
+  if (error || !fs::is_symlink(root_ / "tree" / "up")) {
+    GTEST_SKIP() << "this system makes no directory links here";
+  }
+  fs::create_directory_symlink(".", root_ / "tree" / "self");
+  fs::create_directory_symlink(root_ / "elsewhere", root_ / "tree" / "away");
+  fs::create_symlink(root_ / "file.txt", root_ / "tree" / "to-file");
+
+  const std::vector<DirectoryEntry> entries = ListSubdirectories(Path("tree"));
+  const DirectoryEntry* up = Find(entries, "up");
+  const DirectoryEntry* self = Find(entries, "self");
+  const DirectoryEntry* away = Find(entries, "away");
+  ASSERT_TRUE(up && self && away && Find(entries, "a"));
+  EXPECT_EQ(up->identity, IdentifyDirectory(Path("tree")));
+  EXPECT_EQ(self->identity, IdentifyDirectory(Path("tree")));
+  EXPECT_EQ(away->identity, IdentifyDirectory(Path("elsewhere")));
+  EXPECT_TRUE(up->identity.has_value());
+  EXPECT_NE(away->identity, up->identity);
+  EXPECT_EQ(Find(entries, "to-file"), nullptr);  // a link to a file is no directory
+}
+
+}  // namespace
+}  // namespace dirhop::platform
