@@ -64,6 +64,10 @@ std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir);
 // directory that can be opened.
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 
+// True when the process's current directory has been removed (by another process) since it was
+// entered: a relative path then leads nowhere.
+bool CurrentDirectoryRemoved();
+
 // Creates the single directory `path` and returns the outcome as a Windows error code: 0 success,
 // 183 already exists, 5 access denied, 3 path not found, ... (POSIX errno values are mapped).
 int CreateOneDirectory(const std::string& path);

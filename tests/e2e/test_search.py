@@ -3,6 +3,7 @@ missing directory."""
 
 import os
 import re
+import subprocess
 
 import harness
 from harness import E2ETestCase
@@ -115,6 +116,33 @@ class Links(E2ETestCase):
         r = self.c(spec, cwd=loop)
         self.assertStayed(r, 0)
         self.assertEqual(r.text, "Dirhop: No directories found matching '%s'\n" % spec)
+
+
+class OddCurrentDirectories(E2ETestCase):
+    def run_in_removed(self, args):
+        """Runs the program in a directory that is removed after the process entered it."""
+        gone = self.path("gone")
+        os.makedirs(gone)
+        env = self.target.base_env()
+        env["DIRHOP_HANDOFF"] = self.handoff
+        proc = subprocess.run(["sh", "-c", 'cd "$1" && rmdir "$1" && shift && exec "$@"', "sh",
+                               gone] + self.target.command(args),
+                              env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        with open(self.handoff, "rb") as f:
+            handoff = f.read()
+        return harness.Result(proc.returncode, proc.stdout.replace(b"\r\n", b"\n"), handoff,
+                              proc.stderr)
+
+    def test_a_removed_current_directory_is_reported_not_replaced_by_the_root(self):
+        r = self.run_in_removed(["x"])
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: The current directory no longer exists\n")
+        # A path from the root still works.
+        r = self.run_in_removed([self.target.host_path(self.tree)])
+        self.assertWentTo(r, self.tree)
+        if not self.target.windows:
+            self.assertWentTo(self.run_in_removed([".."]), self.tree)
 
 
 class Create(E2ETestCase):

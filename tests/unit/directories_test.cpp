@@ -1,5 +1,6 @@
-// The platform's directory services on real trees: identities and links. Built for every host; a
-// case that needs what a system cannot do (make directory links) skips itself there.
+// The platform's directory services on real trees: identities and links, a current directory
+// that has been removed. Built for every host; a case that needs what a system cannot do (make
+// directory links, remove the current directory) skips itself there.
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,20 @@ TEST_F(DirectoriesTest, LinksAreListedWithTheIdentityOfTheirTarget) {
   EXPECT_TRUE(up->identity.has_value());
   EXPECT_NE(away->identity, up->identity);
   EXPECT_EQ(Find(entries, "to-file"), nullptr);  // a link to a file is no directory
+}
+
+TEST_F(DirectoriesTest, ACurrentDirectoryRemovedByOthersIsToldApart) {
+  fs::create_directories(root_ / "gone");
+  ASSERT_TRUE(ChangeDirectory(Path("gone")));
+  EXPECT_FALSE(CurrentDirectoryRemoved());
+  std::error_code error;
+  fs::remove(root_ / "gone", error);
+  if (error || fs::exists(root_ / "gone")) {
+    GTEST_SKIP() << "this system does not remove a current directory";
+  }
+  EXPECT_TRUE(CurrentDirectoryRemoved());
+  ASSERT_TRUE(ChangeDirectory(root_.string()));
+  EXPECT_FALSE(CurrentDirectoryRemoved());
 }
 
 }  // namespace

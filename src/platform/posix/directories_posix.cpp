@@ -74,6 +74,13 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentityOf(info);
 }
 
+bool CurrentDirectoryRemoved() {
+  // A removed directory stays usable as the current one, but it has no links left.
+  struct stat info;
+  if (stat(".", &info) != 0) return errno == ENOENT;
+  return info.st_nlink == 0;
+}
+
 int CreateOneDirectory(const std::string& path) {
   return mkdir(path.c_str(), 0777) == 0 ? 0 : WindowsErrorCode(errno);
 }

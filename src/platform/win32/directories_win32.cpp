@@ -79,6 +79,15 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentifyPath(dir.empty() ? std::string(".") : dir);
 }
 
+bool CurrentDirectoryRemoved() {
+  // Windows keeps its current directory open, but a directory removed all the same (by a Unix
+  // process under Wine) leaves a current directory whose path no longer leads anywhere.
+  const std::string dir = CurrentDirectory();
+  if (dir.empty() || GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 int CreateOneDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? 0 : static_cast<int>(GetLastError());
 }
