@@ -2,6 +2,7 @@
 // written once; win32/*.cpp and posix/*.cpp implement it, and CMake picks one of the two.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@ HostKind Host();
 std::string CurrentDirectory();
 
 // Makes `dir` the process's current directory; false (and nothing changed) when the system refuses.
+// On POSIX a path longer than LongestWholePath() is entered too.
 bool ChangeDirectory(const std::string& dir);
 
 // The current directory of drive `letter` (Windows keeps one per drive): makes "X:" current, reads
@@ -57,16 +59,20 @@ struct DirectoryEntry {
 
 // The subdirectories of `dir`, in the order the system lists them: hidden and system directories
 // (POSIX: dot-directories) included, links to directories included, files, "." and ".." never.
-// Empty when the directory cannot be listed.
+// Empty when the directory cannot be listed. A path of any length is accepted.
 std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir);
 
 // The identity of the directory `dir` leads to, links followed; nullopt when it is not a
-// directory that can be opened.
+// directory that can be opened. A path of any length is accepted.
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 
 // True when the process's current directory has been removed (by another process) since it was
 // entered: a relative path then leads nowhere.
 bool CurrentDirectoryRemoved();
+
+// The longest directory path that a change of directory takes whole (POSIX: PATH_MAX - 1 bytes),
+// in the program and in the shells that enter a directory by its full path.
+std::size_t LongestWholePath();
 
 // Creates the single directory `path` and returns the outcome as a Windows error code: 0 success,
 // 183 already exists, 5 access denied, 3 path not found, ... (POSIX errno values are mapped).

@@ -3,12 +3,15 @@ missing directory."""
 
 import os
 import re
+import shutil
 import subprocess
 
 import harness
 from harness import E2ETestCase
 
 FOOTER = "exit)? "
+SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                          "shell"))
 
 
 class Search(E2ETestCase):
@@ -143,6 +146,64 @@ class OddCurrentDirectories(E2ETestCase):
         self.assertWentTo(r, self.tree)
         if not self.target.windows:
             self.assertWentTo(self.run_in_removed([".."]), self.tree)
+
+    def make_long_dir(self):
+        """A directory whose path is longer than PATH_MAX, holding "sub": its path, and a path
+        of /proc that leads to it and is short enough to start a program in."""
+        path_max = os.pathconf("/", "PC_PATH_MAX")
+        name = "n" * 200
+        fd = os.open(self.tree, os.O_RDONLY)
+        path = self.tree
+        while len(path) <= path_max + 300:  # its parent is too long as well
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY, dir_fd=fd)
+            os.close(fd)
+            fd = inner
+            path += "/" + name
+        os.mkdir("sub", dir_fd=fd)
+        self.addCleanup(os.close, fd)
+        self.long_fd = fd
+        return path, "/proc/%d/fd/%d" % (os.getpid(), fd)
+
+    def identity(self, name):
+        info = os.stat(name, dir_fd=self.long_fd)
+        return "%d:%d" % (info.st_dev, info.st_ino)
+
+    def skip_on_windows(self):
+        if self.target.windows:
+            self.skipTest("Windows keeps no current directory longer than MAX_PATH (Wine starts "
+                          "such a program in C:\\windows)")
+
+    def test_a_current_directory_longer_than_path_max(self):
+        self.skip_on_windows()
+        deep, here = self.make_long_dir()
+        # Entered directly and found by the search: the shell is sent there from where it is.
+        for spec in ("sub", "su", ".."):
+            r = self.c(spec, cwd=here)
+            expected = b"cd -- './..'\n" if spec == ".." else b"cd -- './sub'\n"
+            self.assertEqual((r.code, r.handoff), (0, expected), r)
+        # From a short directory no path the shell takes reaches it: that is what is said.
+        r = self.c(deep + "/sub")
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Could not change directory to '%s/sub' (the path is too "
+                         "long for the shell)\n" % deep)
+
+    def test_bash_goes_into_and_out_of_a_long_directory(self):
+        self.skip_on_windows()
+        if not shutil.which("bash"):
+            self.skipTest("bash is not installed")
+        deep, here = self.make_long_dir()
+        env = self.target.base_env()
+        env["DIRHOP_PROGRAM"] = self.target.program
+        script = ('. "$1" && c sub && stat -c %d:%i . && c .. && c .. && stat -c %d:%i . && '
+                  'pwd -P | wc -c')
+        proc = subprocess.run(["bash", "--norc", "--noprofile", "-c", script, "bash",
+                               os.path.join(SHELL_DIR, "dirhop.bash")],
+                              cwd=here, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 0, proc)
+        self.assertEqual(proc.stdout.decode().split(),
+                         [self.identity("sub"), self.identity(".."), str(len(deep) - 200)], proc)
 
 
 class Create(E2ETestCase):

@@ -88,6 +88,8 @@ bool CurrentDirectoryRemoved() {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+std::size_t LongestWholePath() { return MAX_PATH - 2; }
+
 int CreateOneDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? 0 : static_cast<int>(GetLastError());
 }
