@@ -188,6 +188,20 @@ class OddCurrentDirectories(E2ETestCase):
         self.assertEqual(r.text, "Dirhop: Could not change directory to '%s/sub' (the path is too "
                          "long for the shell)\n" % deep)
 
+    def test_a_current_directory_whose_path_cannot_be_read_is_reported(self):
+        self.skip_on_windows()
+        deep, here = self.make_long_dir()
+        # The system names a directory this long only by reading every directory above it.
+        os.chmod(self.path("n" * 200), 0o311)
+        try:
+            os.listdir(self.path("n" * 200))
+            self.skipTest("permissions are not enforced for this user")
+        except PermissionError:
+            pass
+        r = self.c("x", cwd=here)
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Could not read the current directory\n")
+
     def test_bash_goes_into_and_out_of_a_long_directory(self):
         self.skip_on_windows()
         if not shutil.which("bash"):
