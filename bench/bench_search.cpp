@@ -199,12 +199,14 @@ int main(int argc, char** argv) {
     // Which directories the search lists for this spec: the same search, with a recording lister.
     std::vector<std::string> listed;
     long entries = 0;
-    dirhop::DirectorySearch search(dirhop::kPosixPaths, true, [&](const std::string& dir) {
+    dirhop::DirectorySource source = dirhop::SystemDirectories();
+    source.list = [&](const std::string& dir) {
       listed.push_back(dir);
       auto names = dirhop::platform::ListSubdirectories(dir);
       entries += static_cast<long>(names.size());
       return names;
-    });
+    };
+    dirhop::DirectorySearch search(dirhop::kPosixPaths, true, source);
     const bool direct = fs::is_directory(root / test_case.spec);
     double search_ms = 0;
     if (!direct) {  // an existing path is entered directly: nothing is listed

@@ -130,6 +130,21 @@ void HandOffDirectory(Run& run, const std::string& directory) {
   WriteHandoffBatch(run, HandOffText(directory, run.handoff_format));
 }
 
+namespace {
+
+// The directory as the shell is to enter it: its full path, or, when that is longer than a change
+// of directory takes whole, the way there from the start directory, where the shell still is.
+// Empty when neither fits.
+std::string PathForShell(const Run& run, const std::string& entered) {
+  const std::size_t longest = platform::LongestWholePath();
+  if (entered.size() <= longest) return entered;
+  const std::string relative =
+      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.syntax);
+  return relative.size() <= longest ? relative : std::string();
+}
+
+}  // namespace
+
 void GoToDirectory(Run& run, const std::string& directory) {
   if (!platform::ChangeDirectory(directory)) {
     run.console.ColouredLine(kColourError,
@@ -138,8 +153,14 @@ void GoToDirectory(Run& run, const std::string& directory) {
   }
   std::string entered = platform::CurrentDirectory();
   if (entered.empty()) entered = directory;
+  const std::string for_shell = PathForShell(run, entered);
+  if (for_shell.empty()) {
+    run.console.ColouredLine(kColourError, "Dirhop: Could not change directory to '" + entered +
+                                               "' (the path is too long for the shell)");
+    EndProgram(kExitError);
+  }
   if (run.record_history) run.record_history(entered);
-  HandOffDirectory(run, entered);
+  HandOffDirectory(run, for_shell);
   EndProgram(kExitOk);
 }
 

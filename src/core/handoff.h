@@ -31,7 +31,8 @@ void WriteHandoffBatch(Run& run, const std::string& text);
 void HandOffDirectory(Run& run, const std::string& directory);
 
 // Enters `directory`, records it in the history, writes the hand-off and ends with exit code 0;
-// when the directory cannot be entered, reports it and ends with exit code 243.
+// when the directory cannot be entered, or the shell cannot be sent there (a path too long for
+// it, with no shorter way from the start directory), reports it and ends with exit code 243.
 [[noreturn]] void GoToDirectory(Run& run, const std::string& directory);
 
 }  // namespace dirhop

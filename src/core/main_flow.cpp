@@ -79,7 +79,17 @@ void MainFlow(Run& run, const CommandWords& words) {
                                "Dirhop: Could not change directory to '" + expanded_spec + "'");
       EndProgram(kExitError);
     }
+    // A relative spec is searched from the current directory; one that has been removed has
+    // no path, and the search must not start from the root instead.
+    if (!drive_given && platform::CurrentDirectoryRemoved()) {
+      run.console.ColouredLine(kColourError, "Dirhop: The current directory no longer exists");
+      EndProgram(kExitError);
+    }
     base = syntax.drives ? platform::DriveCurrentDirectory(drive) : platform::CurrentDirectory();
+    if (base.empty()) {
+      run.console.ColouredLine(kColourError, "Dirhop: Could not read the current directory");
+      EndProgram(kExitError);
+    }
     while (spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
       spec.erase(0, 3);
       base = ParentDir(base, syntax);
@@ -88,7 +98,7 @@ void MainFlow(Run& run, const CommandWords& words) {
 
   if (spec.empty()) GoToDirectory(run, base);
 
-  DirectorySearch search(syntax, run.can_create_path, platform::ListSubdirectories);
+  DirectorySearch search(syntax, run.can_create_path, SystemDirectories());
   search.SearchLevel(spec, base, 0);
   std::vector<Candidate>& matches = search.MatchList();
   if (matches.empty()) {

@@ -1,6 +1,9 @@
 #include "match/paths.h"
 
 #include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace dirhop {
 
@@ -18,6 +21,20 @@ std::string ParentChain(std::size_t dots, char separator) {
     chain += "..";
   }
   return chain;
+}
+
+// The names of `path` between its separators; the first is the root ("" for "/" or a UNC path,
+// "C:" for a drive).
+std::vector<std::string> PathNames(const std::string& path, char separator) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = path.find(separator, start);
+    std::string name = path.substr(start, end == std::string::npos ? end : end - start);
+    if (names.empty() || !name.empty()) names.push_back(std::move(name));
+    if (end == std::string::npos) return names;
+    start = end + 1;
+  }
 }
 
 }  // namespace
@@ -125,6 +142,24 @@ std::string ParentDir(const std::string& path, PathSyntax syntax) {
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
   if (path.empty() || path.back() != syntax.separator) path += syntax.separator;
   return path;
+}
+
+std::string RelativePath(const std::string& from, const std::string& to, PathSyntax syntax) {
+  const std::vector<std::string> up = PathNames(from, syntax.separator);
+  const std::vector<std::string> down = PathNames(to, syntax.separator);
+  if (up.front() != down.front()) return {};
+  std::size_t common = 1;
+  while (common < up.size() && common < down.size() && up[common] == down[common]) ++common;
+  std::string relative = ".";
+  for (std::size_t i = common; i < up.size(); ++i) {
+    relative += syntax.separator;
+    relative += "..";
+  }
+  for (std::size_t i = common; i < down.size(); ++i) {
+    relative += syntax.separator;
+    relative += down[i];
+  }
+  return relative;
 }
 
 }  // namespace dirhop

@@ -35,4 +35,10 @@ std::string ParentDir(const std::string& path, PathSyntax syntax);
 // `path` with a separator appended unless it already ends in one.
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax);
 
+// The way from directory `from` to directory `to` (both absolute) as a relative path that begins
+// with "." so that no shell searches for it elsewhere: "./sub/x", "./..", "./../y", or "." for the
+// same directory. Names are compared byte for byte. Empty when the two paths share no root
+// (another drive).
+std::string RelativePath(const std::string& from, const std::string& to, PathSyntax syntax);
+
 }  // namespace dirhop

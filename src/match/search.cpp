@@ -1,5 +1,6 @@
 #include "match/search.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "match/paths.h"
@@ -11,21 +12,35 @@ namespace {
 constexpr std::size_t kInitialListCapacity = 20;
 }
 
-DirectorySearch::DirectorySearch(PathSyntax syntax, bool can_create_path,
-                                 ListSubdirectoriesFn list)
-    : syntax_(syntax), can_create_path_(can_create_path), list_(std::move(list)) {
+DirectorySource SystemDirectories() {
+  return {platform::ListSubdirectories, platform::IdentifyDirectory};
+}
+
+DirectorySearch::DirectorySearch(PathSyntax syntax, bool can_create_path, DirectorySource source)
+    : syntax_(syntax), can_create_path_(can_create_path), source_(std::move(source)) {
   match_list_.reserve(kInitialListCapacity);
   create_list_.reserve(kInitialListCapacity);
 }
 
 void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::uint8_t rank) {
+  Search(rest, std::move(base), rank, std::nullopt);
+}
+
+void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8_t rank,
+                             std::optional<platform::DirectoryIdentity> identity) {
   if (rest.empty()) {
     match_list_.push_back(Candidate{std::move(base), rank});
     return;
   }
   base = AddTrailingBackslash(std::move(base), syntax_);
   // The listing is read completely (and closed) before the search goes a level deeper.
-  const std::vector<std::string> names = list_(base);
+  std::vector<platform::DirectoryEntry> entries = source_.list(base);
+  chain_.push_back(ChainLink{base, identity, identity.has_value()});
+  DropEntriesIntoChain(entries);
+  std::vector<std::string> names;
+  names.reserve(entries.size());
+  // The names move out; the identities stay for the branches followed.
+  for (platform::DirectoryEntry& entry : entries) names.push_back(std::move(entry.name));
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   const LevelScore level = ScoreLevel(split.component, names);
 
@@ -33,13 +48,33 @@ void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::
     // A directory without subdirectories: the rest of the path spec could be created here.
     AddCreateCandidate(base + std::string(split.component) + syntax_.separator +
                        std::string(split.rest));
-    return;
+  } else {
+    // An exact name adds nothing to the rank; everything else adds the level's score.
+    const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
+    for (std::size_t index : level.followed) {
+      Search(split.rest, base + names[index], next_rank, entries[index].identity);
+    }
   }
-  // An exact name adds nothing to the rank; everything else adds the level's score.
-  const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
-  for (std::size_t index : level.followed) {
-    SearchLevel(split.rest, base + names[index], next_rank);
+  chain_.pop_back();
+}
+
+void DirectorySearch::DropEntriesIntoChain(std::vector<platform::DirectoryEntry>& entries) {
+  const auto identified = [](const platform::DirectoryEntry& entry) {
+    return entry.identity.has_value();
+  };
+  if (std::none_of(entries.begin(), entries.end(), identified)) return;
+  for (ChainLink& link : chain_) {
+    if (!link.identified) {
+      link.identity = source_.identify(link.path);
+      link.identified = true;
+    }
   }
+  const auto into_chain = [this](const platform::DirectoryEntry& entry) {
+    return entry.identity &&
+           std::any_of(chain_.begin(), chain_.end(),
+                       [&entry](const ChainLink& link) { return link.identity == entry.identity; });
+  };
+  entries.erase(std::remove_if(entries.begin(), entries.end(), into_chain), entries.end());
 }
 
 void DirectorySearch::AddCreateCandidate(std::string path) {

@@ -1,27 +1,46 @@
 // The directory search: walks the live tree one level per typed component, following the
-// best-scoring subdirectories, and collects every path that uses up the whole path spec (with the sum of
-// its level scores) and every dead end that could be created.
+// best-scoring subdirectories, and collects every path that uses up the whole path spec (with the
+// sum of its level scores) and every dead end that could be created.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "match/candidate.h"
 #include "match/path_syntax.h"
+#include "platform/platform.h"
 
 namespace dirhop {
 
-// Lists the subdirectories of a directory (names as on disk, in listing order; hidden ones
-// included, "." and ".." never); an empty list when the directory cannot be listed.
-using ListSubdirectoriesFn = std::function<std::vector<std::string>(const std::string& dir)>;
+// What the search asks of the file system.
+struct DirectorySource {
+  // The subdirectories of a directory (names as on disk, in listing order; hidden ones included,
+  // "." and ".." never; links carry the identity of their target); empty when it cannot be listed.
+  std::function<std::vector<platform::DirectoryEntry>(const std::string& dir)> list;
+  // The identity of a directory, links followed; nullopt when it cannot be opened.
+  std::function<std::optional<platform::DirectoryIdentity>(const std::string& dir)> identify;
+};
 
+// The search of the real file system.
+DirectorySource SystemDirectories();
+
+// A branch of the search is the chain of directories from the base to the one being listed. A
+// branch never enters a directory it is already inside: a subdirectory that leads to one of its
+// chain (a link or junction back up the tree) is left out of the listing, as if it were not there.
+// Work bound: with k components a branch lists at most k directories (the base and k-1 levels
+// below it; names at the last level become candidates unlisted), all of them different. So the
+// listings are at most the paths from the base, at most k-1 levels deep, that never pass through
+// a directory twice: in a tree without links each directory followed is listed once, and a link
+// loop adds nothing, since its target is on the chain. Only separate ways to one directory (links
+// between branches) list it once per way; each way is a candidate of its own.
 class DirectorySearch {
  public:
   // `can_create_path` decides whether dead ends are collected as creation candidates.
-  DirectorySearch(PathSyntax syntax, bool can_create_path, ListSubdirectoriesFn list);
+  DirectorySearch(PathSyntax syntax, bool can_create_path, DirectorySource source);
 
   // Matches `rest` below `base`, one level per component, with `rank` the score so far. Every
   // path that uses up `rest` goes to MatchList; dead ends go to CreateList.
@@ -35,9 +54,25 @@ class DirectorySearch {
   std::vector<Candidate>& CreateList() { return create_list_; }
 
  private:
+  // One directory of the branch being searched; its identity is asked for only when a listing
+  // below it holds an entry that could lead back to it.
+  struct ChainLink {
+    std::string path;
+    std::optional<platform::DirectoryIdentity> identity;
+    bool identified = false;
+  };
+
+  // SearchLevel for a directory whose identity the listing above it may already know.
+  void Search(std::string_view rest, std::string base, std::uint8_t rank,
+              std::optional<platform::DirectoryIdentity> identity);
+
+  // Removes the entries that lead to a directory of the current chain (the listed one included).
+  void DropEntriesIntoChain(std::vector<platform::DirectoryEntry>& entries);
+
   PathSyntax syntax_;
   bool can_create_path_;
-  ListSubdirectoriesFn list_;
+  DirectorySource source_;
+  std::vector<ChainLink> chain_;
   std::vector<Candidate> match_list_;
   std::vector<Candidate> create_list_;
 };

@@ -2,6 +2,7 @@
 // written once; win32/*.cpp and posix/*.cpp implement it, and CMake picks one of the two.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@ HostKind Host();
 std::string CurrentDirectory();
 
 // Makes `dir` the process's current directory; false (and nothing changed) when the system refuses.
+// On POSIX a path longer than LongestWholePath() is entered too.
 bool ChangeDirectory(const std::string& dir);
 
 // The current directory of drive `letter` (Windows keeps one per drive): makes "X:" current, reads
@@ -31,10 +33,46 @@ bool ChangeDirectory(const std::string& dir);
 // process's current directory. On POSIX there are no drives: always the process's current directory.
 std::string DriveCurrentDirectory(char letter);
 
-// The names of the subdirectories of `dir`, in the order the system lists them: hidden and system
-// directories (POSIX: dot-directories) included, links to directories included, files, "." and
-// ".." never. Empty when the directory cannot be listed.
-std::vector<std::string> ListSubdirectories(const std::string& dir);
+// Which directory a path leads to once links are followed: two paths lead to the same directory
+// exactly when their identities are equal (POSIX: device and inode; Windows: volume serial number
+// and file id).
+struct DirectoryIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file_high = 0;
+  std::uint64_t file_low = 0;
+  friend bool operator==(const DirectoryIdentity& a, const DirectoryIdentity& b) {
+    return a.volume == b.volume && a.file_high == b.file_high && a.file_low == b.file_low;
+  }
+  friend bool operator!=(const DirectoryIdentity& a, const DirectoryIdentity& b) {
+    return !(a == b);
+  }
+};
+
+// One subdirectory as a listing gives it.
+struct DirectoryEntry {
+  std::string name;  // as on disk
+  // Where the entry leads, known for every link (POSIX symbolic link, Windows junction or other
+  // reparse point), the only kind of entry that can lead back to a directory above it; a plain
+  // subdirectory may have none.
+  std::optional<DirectoryIdentity> identity;
+};
+
+// The subdirectories of `dir`, in the order the system lists them: hidden and system directories
+// (POSIX: dot-directories) included, links to directories included, files, "." and ".." never.
+// Empty when the directory cannot be listed. A path of any length is accepted.
+std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir);
+
+// The identity of the directory `dir` leads to, links followed; nullopt when it is not a
+// directory that can be opened. A path of any length is accepted.
+std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
+
+// True when the process's current directory has been removed (by another process) since it was
+// entered: a relative path then leads nowhere.
+bool CurrentDirectoryRemoved();
+
+// The longest directory path that a change of directory takes whole (POSIX: PATH_MAX - 1 bytes),
+// in the program and in the shells that enter a directory by its full path.
+std::size_t LongestWholePath();
 
 // Creates the single directory `path` and returns the outcome as a Windows error code: 0 success,
 // 183 already exists, 5 access denied, 3 path not found, ... (POSIX errno values are mapped).

@@ -3,11 +3,15 @@ missing directory."""
 
 import os
 import re
+import shutil
+import subprocess
 
 import harness
 from harness import E2ETestCase
 
 FOOTER = "exit)? "
+SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                          "shell"))
 
 
 class Search(E2ETestCase):
@@ -80,6 +84,140 @@ class Search(E2ETestCase):
         # the other one is taken without a menu.
         r = self.c(self.sep("../../w*/src"), cwd=self.path("work", "src"))
         self.assertWentTo(r, self.path("work2", "src"))
+
+
+class Links(E2ETestCase):
+    """Links and junctions (Wine sees a Unix symbolic link to a directory as a reparse point)."""
+
+    def sep(self, spec):
+        return spec.replace("/", "\\") if self.target.windows else spec
+
+    def test_links_up_the_tree_are_left_out_and_links_elsewhere_count(self):
+        self.mkdirs("a/b", "o/t")
+        os.symlink("..", self.path("a", "up"))
+        os.symlink(".", self.path("a", "self"))
+        os.symlink("../..", self.path("a", "b", "back"))
+        os.symlink(self.path("o", "t"), self.path("ln"))
+        os.symlink(self.path("o"), self.path("a", "b", "side"))
+        r = self.c(self.sep("*/*"))  # no console to answer: the menu is shown and left
+        self.assertStayed(r, 0)
+        self.assertTrue(r.text.endswith("(a-b or Escape to exit)? Exit\n"), r.text)
+        for tail in ("tree/a/b", "tree/o/t"):
+            self.assertRegex(r.text, re.escape(self.sep(tail)) + r"(\s|\[|$)")
+        # Below a/b, "back" leads to the start and is left out; "side" leads elsewhere. (POSIX
+        # names the directory entered by its path without links, Windows as it was entered.)
+        reached = self.path("a", "b", "side", "t") if self.target.windows else self.path("o", "t")
+        self.assertWentTo(self.c(self.sep("a/b/*/*")), reached)
+
+    def test_a_link_loop_ends_at_once(self):
+        loop = self.path("L")
+        os.makedirs(loop)
+        os.symlink(".", os.path.join(loop, "l1"))
+        os.symlink(".", os.path.join(loop, "l2"))
+        # 2^12 paths through the loop; none of them is a directory the search enters.
+        spec = self.sep("/".join(["l*"] * 12))
+        r = self.c(spec, cwd=loop)
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Dirhop: No directories found matching '%s'\n" % spec)
+
+
+class OddCurrentDirectories(E2ETestCase):
+    def run_in_removed(self, args):
+        """Runs the program in a directory that is removed after the process entered it."""
+        gone = self.path("gone")
+        os.makedirs(gone)
+        env = self.target.base_env()
+        env["DIRHOP_HANDOFF"] = self.handoff
+        proc = subprocess.run(["sh", "-c", 'cd "$1" && rmdir "$1" && shift && exec "$@"', "sh",
+                               gone] + self.target.command(args),
+                              env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        with open(self.handoff, "rb") as f:
+            handoff = f.read()
+        return harness.Result(proc.returncode, proc.stdout.replace(b"\r\n", b"\n"), handoff,
+                              proc.stderr)
+
+    def test_a_removed_current_directory_is_reported_not_replaced_by_the_root(self):
+        r = self.run_in_removed(["x"])
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: The current directory no longer exists\n")
+        # A path from the root still works.
+        r = self.run_in_removed([self.target.host_path(self.tree)])
+        self.assertWentTo(r, self.tree)
+        if not self.target.windows:
+            self.assertWentTo(self.run_in_removed([".."]), self.tree)
+
+    def make_long_dir(self):
+        """A directory whose path is longer than PATH_MAX, holding "sub": its path, and a path
+        of /proc that leads to it and is short enough to start a program in."""
+        path_max = os.pathconf("/", "PC_PATH_MAX")
+        name = "n" * 200
+        fd = os.open(self.tree, os.O_RDONLY)
+        path = self.tree
+        while len(path) <= path_max + 300:  # its parent is too long as well
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY, dir_fd=fd)
+            os.close(fd)
+            fd = inner
+            path += "/" + name
+        os.mkdir("sub", dir_fd=fd)
+        self.addCleanup(os.close, fd)
+        self.long_fd = fd
+        return path, "/proc/%d/fd/%d" % (os.getpid(), fd)
+
+    def identity(self, name):
+        info = os.stat(name, dir_fd=self.long_fd)
+        return "%d:%d" % (info.st_dev, info.st_ino)
+
+    def skip_on_windows(self):
+        if self.target.windows:
+            self.skipTest("Windows keeps no current directory longer than MAX_PATH (Wine starts "
+                          "such a program in C:\\windows)")
+
+    def test_a_current_directory_longer_than_path_max(self):
+        self.skip_on_windows()
+        deep, here = self.make_long_dir()
+        # Entered directly and found by the search: the shell is sent there from where it is.
+        for spec in ("sub", "su", ".."):
+            r = self.c(spec, cwd=here)
+            expected = b"cd -- './..'\n" if spec == ".." else b"cd -- './sub'\n"
+            self.assertEqual((r.code, r.handoff), (0, expected), r)
+        # From a short directory no path the shell takes reaches it: that is what is said.
+        r = self.c(deep + "/sub")
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Could not change directory to '%s/sub' (the path is too "
+                         "long for the shell)\n" % deep)
+
+    def test_a_current_directory_whose_path_cannot_be_read_is_reported(self):
+        self.skip_on_windows()
+        deep, here = self.make_long_dir()
+        # The system names a directory this long only by reading every directory above it.
+        os.chmod(self.path("n" * 200), 0o311)
+        try:
+            os.listdir(self.path("n" * 200))
+            self.skipTest("permissions are not enforced for this user")
+        except PermissionError:
+            pass
+        r = self.c("x", cwd=here)
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: Could not read the current directory\n")
+
+    def test_bash_goes_into_and_out_of_a_long_directory(self):
+        self.skip_on_windows()
+        if not shutil.which("bash"):
+            self.skipTest("bash is not installed")
+        deep, here = self.make_long_dir()
+        env = self.target.base_env()
+        env["DIRHOP_PROGRAM"] = self.target.program
+        script = ('. "$1" && c sub && stat -c %d:%i . && c .. && c .. && stat -c %d:%i . && '
+                  'pwd -P | wc -c')
+        proc = subprocess.run(["bash", "--norc", "--noprofile", "-c", script, "bash",
+                               os.path.join(SHELL_DIR, "dirhop.bash")],
+                              cwd=here, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 0, proc)
+        self.assertEqual(proc.stdout.decode().split(),
+                         [self.identity("sub"), self.identity(".."), str(len(deep) - 200)], proc)
 
 
 class Create(E2ETestCase):

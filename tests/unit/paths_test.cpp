@@ -79,6 +79,24 @@ TEST(ParentDirTest, PosixPathsStopAtSlash) {
   EXPECT_EQ(ParentDir("/", kPosixPaths), "/");
 }
 
+TEST(RelativePathTest, TheWayFromOneDirectoryToAnother) {
+  EXPECT_EQ(RelativePath("/a/b", "/a/b/c/d", kPosixPaths), "./c/d");
+  EXPECT_EQ(RelativePath("/a/b", "/a", kPosixPaths), "./..");
+  EXPECT_EQ(RelativePath("/a/b/c", "/a/x/y", kPosixPaths), "./../../x/y");
+  EXPECT_EQ(RelativePath("/a/b", "/a/b", kPosixPaths), ".");
+  EXPECT_EQ(RelativePath("/", "/a", kPosixPaths), "./a");
+  EXPECT_EQ(RelativePath("/a", "/", kPosixPaths), "./..");
+  // A name that only begins like another is another name.
+  EXPECT_EQ(RelativePath("/a/bc", "/a/b/c", kPosixPaths), "./../b/c");
+  // Names are compared as bytes, spaces and quotes included.
+  EXPECT_EQ(RelativePath("/x y/'q'", "/x y/'q'/z z", kPosixPaths), "./z z");
+  EXPECT_EQ(RelativePath("C:\\Work", "C:\\Work\\src", kWindowsPaths), ".\\src");
+  EXPECT_EQ(RelativePath("C:\\", "C:\\A", kWindowsPaths), ".\\A");
+  EXPECT_EQ(RelativePath("C:\\Work\\a", "C:\\Temp", kWindowsPaths), ".\\..\\..\\Temp");
+  // Another drive cannot be reached from here.
+  EXPECT_EQ(RelativePath("C:\\Work", "D:\\Work", kWindowsPaths), "");
+}
+
 TEST(AddTrailingBackslashTest, AppendsOnlyWhenMissing) {
   EXPECT_EQ(AddTrailingBackslash("C:\\Temp", kWindowsPaths), "C:\\Temp\\");
   EXPECT_EQ(AddTrailingBackslash("C:\\Temp\\", kWindowsPaths), "C:\\Temp\\");

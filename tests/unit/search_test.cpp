@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "match/ordering.h"
 #include "platform/platform.h"
@@ -22,12 +23,16 @@ class FakeTree {
     dirs_[dir] = std::move(names);
     return *this;
   }
-  ListSubdirectoriesFn Lister() {
-    return [this](const std::string& dir) {
-      ++listings;
-      auto found = dirs_.find(dir);
-      return found == dirs_.end() ? std::vector<std::string>{} : found->second;
-    };
+  DirectorySource Lister() {
+    return {[this](const std::string& dir) {
+              ++listings;
+              std::vector<platform::DirectoryEntry> entries;
+              auto found = dirs_.find(dir);
+              if (found == dirs_.end()) return entries;
+              for (const std::string& name : found->second) entries.push_back({name, std::nullopt});
+              return entries;
+            },
+            [](const std::string&) { return std::optional<platform::DirectoryIdentity>(); }};
   }
   int listings = 0;
 
@@ -153,6 +158,177 @@ TEST(SearchTest, EachLevelIsListedOncePerVisit) {
   EXPECT_EQ(tree.listings, 3);
 }
 
+// A directory graph held in memory in which links may lead anywhere, loops included. Paths are
+// resolved name by name from the root "/r", as the system resolves them; links carry the
+// identity of their target, plain subdirectories none, as the real listings give them.
+class FakeGraph {
+ public:
+  static constexpr int kRoot = 0;
+  // A new plain directory `name` in `parent`; returns its number.
+  int Dir(int parent, const std::string& name) {
+    children_.emplace_back();
+    const int dir = static_cast<int>(children_.size()) - 1;
+    children_[parent].push_back({name, dir, false});
+    return dir;
+  }
+  // A link `name` in `parent` that leads to directory `target`.
+  void Link(int parent, const std::string& name, int target) {
+    children_[parent].push_back({name, target, true});
+  }
+  DirectorySource Source() {
+    return {[this](const std::string& dir) {
+              ++listings;
+              std::vector<platform::DirectoryEntry> entries;
+              if (std::optional<int> found = Resolve(dir)) {
+                for (const Child& child : children_[*found]) {
+                  entries.push_back(
+                      {child.name, child.link ? std::optional(Identity(child.dir)) : std::nullopt});
+                }
+              }
+              return entries;
+            },
+            [this](const std::string& dir) -> std::optional<platform::DirectoryIdentity> {
+              ++identified;
+              std::optional<int> found = Resolve(dir);
+              if (!found) return std::nullopt;
+              return Identity(*found);
+            }};
+  }
+  int listings = 0;
+  int identified = 0;
+
+ private:
+  struct Child {
+    std::string name;
+    int dir;
+    bool link;
+  };
+  static platform::DirectoryIdentity Identity(int dir) {
+    return {7, 0, static_cast<std::uint64_t>(dir)};
+  }
+  std::optional<int> Resolve(const std::string& path) const {
+    if (path.compare(0, 2, "/r") != 0) return std::nullopt;
+    int dir = kRoot;
+    std::size_t start = 2;
+    while (start < path.size()) {
+      std::size_t end = path.find('/', start);
+      if (end == std::string::npos) end = path.size();
+      const std::string name = path.substr(start, end - start);
+      start = end + 1;
+      if (name.empty()) continue;
+      const auto& children = children_[dir];
+      auto child = std::find_if(children.begin(), children.end(),
+                                [&name](const Child& c) { return c.name == name; });
+      if (child == children.end()) return std::nullopt;
+      dir = child->dir;
+    }
+    return dir;
+  }
+  std::vector<std::vector<Child>> children_{1};
+};
+
+std::string Repeated(const std::string& component, int times) {
+  std::string spec;
+  for (int i = 0; i < times; ++i) spec += (i ? "/" : "") + component;
+  return spec;
+}
+
+TEST(SearchLinkTest, ALinkLoopIsNeverEntered) {
+  // Two links to the directory itself: without the check, 20 levels of l* are 2^20 paths.
+  FakeGraph graph;
+  graph.Link(FakeGraph::kRoot, "l1", FakeGraph::kRoot);
+  graph.Link(FakeGraph::kRoot, "l2", FakeGraph::kRoot);
+  DirectorySearch search(kPosixPaths, true, graph.Source());
+  search.SearchLevel(Repeated("l*", 20), "/r", 0);
+  EXPECT_TRUE(search.MatchList().empty());
+  EXPECT_TRUE(search.CreateList().empty());
+  EXPECT_EQ(graph.listings, 1);
+
+  // Every directory of a chain holds links to the root, to itself and to its parent: each
+  // branch still lists each real directory once, however many levels are typed.
+  FakeGraph chain;
+  int dir = FakeGraph::kRoot;
+  int parent = FakeGraph::kRoot;
+  for (int level = 0; level < 5; ++level) {
+    parent = dir;
+    dir = chain.Dir(dir, "d");
+    chain.Link(dir, "root", FakeGraph::kRoot);
+    chain.Link(dir, "self", dir);
+    chain.Link(dir, "parent", parent);
+  }
+  DirectorySearch deep(kPosixPaths, true, chain.Source());
+  deep.SearchLevel(Repeated("*", 12), "/r", 0);
+  EXPECT_TRUE(deep.MatchList().empty());
+  EXPECT_EQ(chain.listings, 6);  // the root and the five real levels
+}
+
+TEST(SearchLinkTest, ALinkUpIsLeftOutAsIfItWereNotThere) {
+  FakeGraph graph;
+  const int a = graph.Dir(FakeGraph::kRoot, "a");
+  const int b = graph.Dir(a, "b");
+  const int c = graph.Dir(b, "c");
+  const int elsewhere = graph.Dir(FakeGraph::kRoot, "elsewhere");
+  graph.Dir(elsewhere, "e");
+  graph.Link(c, "up", a);
+  graph.Link(c, "self", c);
+  graph.Link(c, "side", elsewhere);  // a link to another place is a directory like any other
+  graph.Link(c, "x", a);
+  graph.Dir(c, "xylo");
+  DirectorySearch star(kPosixPaths, true, graph.Source());
+  star.SearchLevel("a/b/c/*", "/r", 0);
+  EXPECT_EQ(Sorted(star.MatchList()), (Found{{"/r/a/b/c/side", 1}, {"/r/a/b/c/xylo", 1}}));
+  DirectorySearch deeper(kPosixPaths, true, graph.Source());
+  deeper.SearchLevel("a/b/c/*/*", "/r", 0);
+  EXPECT_EQ(Sorted(deeper.MatchList()), (Found{{"/r/a/b/c/side/e", 2}}));
+  // The link "x" would be the exact name; left out, "xylo" matches as a prefix.
+  DirectorySearch exact(kPosixPaths, true, graph.Source());
+  exact.SearchLevel("a/b/c/x", "/r", 0);
+  EXPECT_EQ(Sorted(exact.MatchList()), (Found{{"/r/a/b/c/xylo", 1}}));
+}
+
+TEST(SearchLinkTest, TwoWaysToOneDirectoryAreTwoCandidates) {
+  FakeGraph graph;
+  const int p = graph.Dir(FakeGraph::kRoot, "p");
+  const int q = graph.Dir(FakeGraph::kRoot, "q");
+  const int target = graph.Dir(p, "t");
+  graph.Dir(target, "z");
+  graph.Link(q, "lt", target);
+  DirectorySearch search(kPosixPaths, true, graph.Source());
+  search.SearchLevel("*/*/z", "/r", 0);
+  EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/r/p/t/z", 2}, {"/r/q/lt/z", 2}}));
+}
+
+TEST(SearchLinkTest, IdentitiesAreAskedForOnlyWhenALinkIsListed) {
+  FakeGraph plain;
+  const int a = plain.Dir(FakeGraph::kRoot, "a");
+  const int b = plain.Dir(a, "b");
+  plain.Dir(b, "c");
+  DirectorySearch search(kPosixPaths, true, plain.Source());
+  search.SearchLevel("a/b/c", "/r", 0);
+  EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/r/a/b/c", 0}}));
+  EXPECT_EQ(plain.identified, 0);
+
+  // A link at the third level: the three directories of the chain are identified once each, the
+  // one reached through a link not at all (the listing above it knew it).
+  FakeGraph linked;
+  const int la = linked.Dir(FakeGraph::kRoot, "a");
+  const int lb = linked.Dir(la, "b");
+  const int lc = linked.Dir(lb, "c");
+  linked.Link(lb, "back", la);
+  linked.Link(lb, "to-c", lc);
+  linked.Link(lc, "home", FakeGraph::kRoot);
+  DirectorySearch with_links(kPosixPaths, true, linked.Source());
+  with_links.SearchLevel("a/b/to*/*", "/r", 0);
+  EXPECT_TRUE(with_links.MatchList().empty());
+  EXPECT_EQ(linked.identified, 3);
+}
+
+std::vector<std::string> Names(const std::vector<platform::DirectoryEntry>& entries) {
+  std::vector<std::string> names;
+  for (const auto& entry : entries) names.push_back(entry.name);
+  return names;
+}
+
 // The real directory listing of the platform, on a real tree.
 class ListingTest : public ::testing::Test {
  protected:
@@ -167,7 +343,7 @@ class ListingTest : public ::testing::Test {
 };
 
 TEST_F(ListingTest, ListsDirectoriesHiddenOnesIncludedButNoFilesOrDots) {
-  auto names = platform::ListSubdirectories(root_.string());
+  auto names = Names(platform::ListSubdirectories(root_.string()));
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".hidden", "alpha", "with space"}));
   // With a trailing separator as the search passes it.

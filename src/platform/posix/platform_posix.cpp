@@ -39,8 +39,6 @@ std::string CurrentDirectory() {
   }
 }
 
-bool ChangeDirectory(const std::string& dir) { return chdir(dir.c_str()) == 0; }
-
 std::string DriveCurrentDirectory(char /*letter*/) { return CurrentDirectory(); }
 
 std::optional<std::string> GetEnv(const char* name) {

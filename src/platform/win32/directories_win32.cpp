@@ -1,4 +1,4 @@
-// Directory listing and creation on Windows.
+// Directories on Windows: listing, identifying and creating them.
 
 #include <windows.h>
 
@@ -9,27 +9,86 @@
 
 namespace dirhop::platform {
 
-std::vector<std::string> ListSubdirectories(const std::string& dir) {
-  std::vector<std::string> names;
-  std::string pattern = dir;
-  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
-  pattern += "*.*";
+namespace {
+
+// The identity of the directory `path` leads to, links followed: the 128-bit file id where the
+// file system has one (ReFS needs all of it), else the volume serial number and the 64-bit file
+// index. Every identity comes from here, so two taken on one volume are always of one kind.
+std::optional<DirectoryIdentity> IdentifyPath(const std::string& path) {
+  // Backup semantics open a directory; without FILE_FLAG_OPEN_REPARSE_POINT a junction or
+  // symbolic link is followed to its target. No access rights are needed to read the identity.
+  HANDLE handle = CreateFileA(path.c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<DirectoryIdentity> identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    identity.emplace();
+    FILE_ID_INFO id;
+    if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+      static_assert(sizeof id.FileId.Identifier == 2 * sizeof(std::uint64_t), "128-bit file id");
+      identity->volume = id.VolumeSerialNumber;
+      CopyMemory(&identity->file_low, id.FileId.Identifier, sizeof identity->file_low);
+      CopyMemory(&identity->file_high, id.FileId.Identifier + sizeof identity->file_low,
+                 sizeof identity->file_high);
+    } else {
+      identity->volume = info.dwVolumeSerialNumber;
+      identity->file_low = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    }
+  }
+  CloseHandle(handle);
+  return identity;
+}
+
+}  // namespace
+
+std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
+  std::vector<DirectoryEntry> entries;
+  std::string prefix = dir;
+  if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
+  const std::string pattern = prefix + "*.*";
   WIN32_FIND_DATAA data;
   // Basic information (no short names) and large fetches keep big directories cheap; the
   // directory limit is only a hint, so the attribute is still checked below.
   HANDLE find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
                                  FindExSearchLimitToDirectories, nullptr,
                                  FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  std::vector<std::size_t> reparse_points;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     const char* name = data.cFileName;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    names.emplace_back(name);
+    // A junction or directory link may lead back up the tree; a plain directory cannot.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      reparse_points.push_back(entries.size());
+    }
+    entries.push_back(DirectoryEntry{name, std::nullopt});
   } while (FindNextFileA(find, &data));
   FindClose(find);
-  return names;
+  // Identified once the listing is closed: one directory open at a time.
+  for (std::size_t index : reparse_points) {
+    entries[index].identity = IdentifyPath(prefix + entries[index].name);
+  }
+  return entries;
 }
+
+std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
+  return IdentifyPath(dir.empty() ? std::string(".") : dir);
+}
+
+bool CurrentDirectoryRemoved() {
+  // Windows keeps its current directory open, but a directory removed all the same (by a Unix
+  // process under Wine) leaves a current directory whose path no longer leads anywhere.
+  const std::string dir = CurrentDirectory();
+  if (dir.empty() || GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::size_t LongestWholePath() { return MAX_PATH - 2; }
 
 int CreateOneDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? 0 : static_cast<int>(GetLastError());
