@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 
 namespace dirhop {
 

@@ -1,6 +1,6 @@
 #include "core/handoff.h"
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 #include "match/paths.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "core/launcher.h"
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 
 // The addresses are build settings (cmake/addresses.cmake); these fallbacks, the same neutral
 // examples, keep a build that was configured without them working.

@@ -5,7 +5,7 @@
 
 #include "core/handoff.h"
 #include "core/launcher.h"
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 #include "core/screens.h"
 #include "match/upper_case.h"
 #include "state/aliases.h"

@@ -1,12 +1,12 @@
-// Creating a directory that the search could not find: the offer after a search that found
-// nothing, and the level-by-level creation itself.
+// Creating a missing directory level by level, from the root down. Pure: nothing is printed and
+// the file system is reached only through the function given.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "core/run.h"
-#include "match/candidate.h"
+#include "match/path_syntax.h"
 
 namespace dirhop {
 
@@ -19,15 +19,16 @@ inline constexpr int kErrorAlreadyExists = 183;
 // Windows error code for access denied.
 inline constexpr int kErrorAccessDenied = 5;
 
-// Creates every missing level of `path` (made absolute first), from the root down. Levels that
-// exist, or that deny access (they may exist), are passed over. On failure reports
-// "<error text> creating directory '<level>'" and returns false.
-bool CreatePath(Run& run, const std::string& path, const CreateDirectoryFn& create);
+// The level at which a creation stopped, and the low byte of its error code.
+struct CreateFailure {
+  std::string level;
+  int code = 0;
+};
 
-// Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to create
-// one of its paths (a y/N prompt for one, the chooser for several), creates it and goes there.
-// Returns when nothing was created; a refused prompt ends the program with exit code 255.
-void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list,
-                 const CreateDirectoryFn& create);
+// Creates every missing level of the absolute path `full_path`, from the root down. Levels that
+// exist, or that deny access (they may exist), are passed over. Returns the first level that
+// failed with its code, or nullopt when every level exists now.
+std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax syntax,
+                                        const CreateDirectoryFn& create);
 
 }  // namespace dirhop

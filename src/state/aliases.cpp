@@ -1,6 +1,6 @@
 #include "state/aliases.h"
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 #include "match/upper_case.h"
 
 namespace dirhop {

@@ -1,6 +1,6 @@
 #include "state/history.h"
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 #include "match/upper_case.h"
 
 namespace dirhop {

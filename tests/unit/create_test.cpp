@@ -3,16 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
-
-#include "support/fake_console.h"
-#include "support/program_exit_helpers.h"
+#include <vector>
 
 namespace dirhop {
 namespace {
-
-using test::ExitCodeOf;
-using test::FakeConsole;
-using test::MakeFakeConsole;
 
 // Records every directory creation and answers with a scripted code (0 when not scripted).
 struct FakeCreator {
@@ -27,96 +21,33 @@ struct FakeCreator {
   }
 };
 
-Run MakeRun(FakeConsole& fake, PathSyntax syntax) {
-  return Run{*fake.console, syntax, HandoffFormat::kBatch, "C:\\Work", true, {}};
-}
-
 TEST(CreatePathTest, WalksFromTheRootAndPassesExistingOrDeniedLevels) {
-  FakeConsole fake = MakeFakeConsole();
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
   FakeCreator creator;
   creator.codes = {{"C:\\Work", 183}, {"C:\\Work\\locked", 5}};
-  EXPECT_TRUE(CreatePath(run, "C:\\Work\\locked\\new\\sub\\", creator.Fn()));
+  EXPECT_EQ(CreatePath("C:\\Work\\locked\\new\\sub\\", kWindowsPaths, creator.Fn()), std::nullopt);
   EXPECT_EQ(creator.calls, (std::vector<std::string>{"C:\\Work", "C:\\Work\\locked",
                                                      "C:\\Work\\locked\\new",
                                                      "C:\\Work\\locked\\new\\sub"}));
-  EXPECT_EQ(fake.device->Text(), "");
 
   FakeCreator posix;
-  dirhop::Run posix_run = MakeRun(fake, kPosixPaths);
-  EXPECT_TRUE(CreatePath(posix_run, "/home/u/new", posix.Fn()));
+  EXPECT_EQ(CreatePath("/home/u/new", kPosixPaths, posix.Fn()), std::nullopt);
   EXPECT_EQ(posix.calls, (std::vector<std::string>{"/home", "/home/u", "/home/u/new"}));
 }
 
-TEST(CreatePathTest, StopsAtTheFirstFailureWithItsTextAndLevel) {
-  FakeConsole fake = MakeFakeConsole();
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
+TEST(CreatePathTest, StopsAtTheFirstFailureWithItsLevelAndLowByte) {
   FakeCreator creator;
   creator.codes = {{"C:\\a\\b", 3}};
-  EXPECT_FALSE(CreatePath(run, "C:\\a\\b\\c", creator.Fn()));
+  const std::optional<CreateFailure> failure = CreatePath("C:\\a\\b\\c", kWindowsPaths, creator.Fn());
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->level, "C:\\a\\b");
+  EXPECT_EQ(failure->code, 3);
   EXPECT_EQ(creator.calls.size(), 2u);  // nothing is tried after the failing level
-  EXPECT_EQ(test::WrittenIn(fake, kColourError), "Path not found creating directory 'C:\\a\\b'");
-  EXPECT_EQ(fake.device->Text(), "Path not found creating directory 'C:\\a\\b'\n");
 
-  // Codes are reduced to their low byte before the text is looked up: 267 reads as 11.
-  FakeConsole fake2 = MakeFakeConsole();
-  dirhop::Run run2 = MakeRun(fake2, kWindowsPaths);
+  // Codes are reduced to their low byte: 267 reads as 11, and 183 + 256 still means "exists".
   FakeCreator wide;
-  wide.codes = {{"C:\\x", 267}};
-  EXPECT_FALSE(CreatePath(run2, "C:\\x", wide.Fn()));
-  EXPECT_EQ(test::Written(fake2), "Unexpected error 11 creating directory 'C:\\x'\n");
-}
-
-TEST(OfferCreateTest, NothingToOfferReportsOnlyTheMissingMatch) {
-  FakeConsole fake = MakeFakeConsole();
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
-  std::vector<Candidate> none;
-  FakeCreator creator;
-  OfferCreate(run, "pro*\\x", none, creator.Fn());
-  EXPECT_EQ(test::Written(fake), "Dirhop: No directories found matching 'pro*\\x'\n");
-  EXPECT_EQ(fake.device->TextIn(kColourError), "Dirhop: No directories found matching 'pro*\\x'");
-  EXPECT_TRUE(creator.calls.empty());
-}
-
-TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
-  for (Key decline : {Key{'n', 0}, Key{'N', 0}, Key{13, 0}, Key{27, 0}, Key{3, 0}}) {
-    FakeConsole fake = MakeFakeConsole(std::nullopt, {{'x', 0}, {0, 72}, {' ', 0}, decline});
-    dirhop::Run run = MakeRun(fake, kWindowsPaths);
-    std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
-    FakeCreator creator;
-    EXPECT_EQ(ExitCodeOf([&] { OfferCreate(run, "p?\\new", one, creator.Fn()); }), 255);
-    EXPECT_EQ(fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
-    EXPECT_TRUE(creator.calls.empty());
-    EXPECT_EQ(fake.device->attribute(), kColourNormal);
-  }
-}
-
-TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
-  FakeConsole fake = MakeFakeConsole(std::nullopt, {{'y', 0}});
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
-  std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
-  FakeCreator creator;
-  creator.codes = {{"C:\\Work\\p\\new", 112}};  // the disk is full: reported, nothing entered
-  OfferCreate(run, "p?\\new", one, creator.Fn());
-  EXPECT_EQ(creator.calls.back(), "C:\\Work\\p\\new");
-  EXPECT_EQ(fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? Yes");
-  EXPECT_NE(fake.device->Text().find("Unexpected error 112 creating directory 'C:\\Work\\p\\new'"),
-            std::string::npos);
-}
-
-TEST(OfferCreateTest, SeveralCandidatesGoThroughTheChooser) {
-  FakeConsole fake = MakeFakeConsole({{80, 25}}, {{27, 0}});
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
-  std::vector<Candidate> two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
-  FakeCreator creator;
-  OfferCreate(run, "pro\\new", two, creator.Fn());
-  const std::string text = fake.device->Text();
-  EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'pro\\new'\n"
-                       "** Create a new directory? **\n\n[a] C:\\Work\\proj\\new\\",
-                       0),
-            0u);
-  EXPECT_NE(text.find("Create directory (a-b or Escape to exit)? Exit\n"), std::string::npos);
-  EXPECT_TRUE(creator.calls.empty());
+  wide.codes = {{"C:\\x", 267}, {"C:\\y", 183 + 256}};
+  EXPECT_EQ(CreatePath("C:\\x", kWindowsPaths, wide.Fn())->code, 11);
+  EXPECT_EQ(CreatePath("C:\\y", kWindowsPaths, wide.Fn()), std::nullopt);
 }
 
 }  // namespace

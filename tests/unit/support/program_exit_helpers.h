@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "core/program_exit.h"
+#include "base/program_exit.h"
 
 namespace dirhop::test {
 
