@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "match/upper_case.h"
+
 namespace dirhop {
 
 namespace {
@@ -96,9 +98,7 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
       prefix = std::string(1, process.empty() ? 'C' : process[0]) + ":";
     }
     if (!rest.empty() && rest[0] == '\\') return prefix + rest;
-    char letter = prefix[0];
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    base = current.of_drive(letter);
+    base = current.of_drive(UpperChar(prefix[0]));
   } else {
     if (!rest.empty() && rest[0] == '/') return rest;
     base = current.process();
