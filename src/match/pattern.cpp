@@ -93,7 +93,7 @@ bool ContainsWildcard(std::string_view text) {
   return text.find_first_of("?*") != std::string_view::npos;
 }
 
-LevelScore ScoreLevel(std::string_view component, const std::vector<std::string>& names) {
+LevelScore MatchLevel(std::string_view component, const std::vector<std::string>& names) {
   const std::string pattern = UpperCase(component);
   std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
   LevelScore level;

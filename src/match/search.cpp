@@ -27,7 +27,7 @@ void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::
   // The listing is read completely (and closed) before the search goes a level deeper.
   const std::vector<std::string> names = list_(base);
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
-  const LevelScore level = ScoreLevel(split.component, names);
+  const LevelScore level = MatchLevel(split.component, names);
 
   if (level.followed.empty()) {
     // A directory without subdirectories: the rest of the path spec could be created here.
