@@ -10,11 +10,13 @@ from harness import E2ETestCase
 FOOTER = "exit)? "
 
 
-class Search(E2ETestCase):
+class TypedSpecTestCase(E2ETestCase):
     def sep(self, spec):
         """A spec typed with '/' as the user would on POSIX, with '\\' on Windows."""
         return spec.replace("/", "\\") if self.target.windows else spec
 
+
+class Search(TypedSpecTestCase):
     def tail(self, path):
         """A regular expression for the end of a shown path, in the target's separators."""
         return re.escape(self.sep(path))
@@ -82,10 +84,7 @@ class Search(E2ETestCase):
         self.assertWentTo(r, self.path("work2", "src"))
 
 
-class Create(E2ETestCase):
-    def sep(self, spec):
-        return spec.replace("/", "\\") if self.target.windows else spec
-
+class Create(TypedSpecTestCase):
     def test_chooser_of_creation_candidates_creates_and_goes(self):
         self.mkdirs("proj")
         r = self.target.run_pty([self.sep("pro/newdir")], self.tree, [(FOOTER, b"a")],
