@@ -1,7 +1,7 @@
-// Matching one typed path component against directory names: the split of a path spec into components,
-// the wildcard and prefix tests, the edit distance for typos, and the scoring of one directory
-// level. Nothing here touches the file system; the directory search calls these with the names it
-// has listed.
+// Matching one typed path component against directory names: the split of a path spec into
+// components, the wildcard and prefix tests, the edit distance for typos, and the scoring of one
+// directory level. Nothing here touches the file system; the directory search calls these with
+// the names it has listed.
 //
 // Every typed component behaves as if a star ended both its name part and its extension part, so
 // "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA. Except for SplitFirstComponent and
