@@ -12,6 +12,7 @@ namespace {
 // The prompt is rubbed out in place: back over it, blank it, back again. 64 covers the
 // 56-character prompt with room to spare.
 constexpr std::uint8_t kEraseWidth = 64;
+static_assert(kEraseWidth >= kPagerPrompt.size(), "the erase must cover the whole prompt");
 constexpr char kBackspace = '\b';
 
 }  // namespace

@@ -12,6 +12,7 @@ inline constexpr std::uint8_t kCreateRank = 255;
 
 // Highest rank a found directory can have; sums stop here so they never reach kCreateRank or wrap.
 inline constexpr std::uint8_t kMaxMatchRank = 254;
+static_assert(kMaxMatchRank < kCreateRank, "a found directory must rank before a creatable one");
 
 // One found or creatable directory: its full path and its rank.
 struct Candidate {

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "match/upper_case.h"
+
 namespace dirhop {
 
 namespace {
@@ -113,9 +115,7 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
       prefix = std::string(1, process.empty() ? 'C' : process[0]) + ":";
     }
     if (!rest.empty() && rest[0] == '\\') return prefix + rest;
-    char letter = prefix[0];
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    base = current.of_drive(letter);
+    base = current.of_drive(UpperChar(prefix[0]));
   } else {
     if (!rest.empty() && rest[0] == '/') return rest;
     base = current.process();

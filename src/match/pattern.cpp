@@ -93,13 +93,13 @@ bool ContainsWildcard(std::string_view text) {
   return text.find_first_of("?*") != std::string_view::npos;
 }
 
-LevelScore ScoreLevel(std::string_view component, const std::vector<std::string>& names) {
+LevelScore MatchLevel(std::string_view component, const std::vector<std::string>& names) {
   const std::string pattern = UpperCase(component);
   std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
   LevelScore level;
-  // The names are walked last-listed first, the order in which the search has always kept a
-  // level. It decides which of two names equal apart from case wins (possible on POSIX) and the
-  // order of the branches followed, hence of the creation candidates.
+  // The names are walked last-listed first, the order in which the search keeps a level. It
+  // decides which of two names equal apart from case wins (possible on POSIX) and the order of
+  // the branches followed, hence of the creation candidates.
   for (std::size_t k = names.size(); k-- > 0;) {
     const std::string name = UpperCase(names[k]);
     if (name == pattern) {

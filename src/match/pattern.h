@@ -1,11 +1,11 @@
-// Matching one typed path component against directory names: the split of a path spec into components,
-// the wildcard and prefix tests, the edit distance for typos, and the scoring of one directory
-// level. Nothing here touches the file system; the directory search calls these with the names it
-// has listed.
+// Matching one typed path component against directory names: the split of a path spec into
+// components, the wildcard and prefix tests, the edit distance for typos, and the scoring of one
+// directory level. Nothing here touches the file system; the directory search calls these with
+// the names it has listed.
 //
 // Every typed component behaves as if a star ended both its name part and its extension part, so
 // "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA. Except for SplitFirstComponent and
-// ScoreLevel, the functions compare their arguments byte for byte: callers pass upper-cased text.
+// MatchLevel, the functions compare their arguments byte for byte: callers pass upper-cased text.
 #pragma once
 
 #include <cstddef>
@@ -75,6 +75,6 @@ struct LevelScore {
 // first one walked); failing that every wildcard or prefix match is followed (score 1); failing
 // that every name at the smallest edit distance (score distance + 1, at most 254). With no names
 // the score is kNoMatchScore and nothing is followed.
-LevelScore ScoreLevel(std::string_view component, const std::vector<std::string>& names);
+LevelScore MatchLevel(std::string_view component, const std::vector<std::string>& names);
 
 }  // namespace dirhop

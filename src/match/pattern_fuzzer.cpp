@@ -1,5 +1,5 @@
 // Fuzz target: component matching. EditDistance is checked against a plain full-matrix
-// Levenshtein distance; ScoreLevel against the selection its contract describes, built from the
+// Levenshtein distance; MatchLevel against the selection its contract describes, built from the
 // matching primitives; the splits and the wildcard tests against the properties they promise.
 //
 // Input: lines. The first is the typed component, the others are the names listed at one level
@@ -106,7 +106,7 @@ void CheckWildcards(std::string_view pattern, std::string_view name) {
   }
 }
 
-// The selection ScoreLevel's contract describes, from the matching primitives.
+// The selection MatchLevel's contract describes, from the matching primitives.
 LevelScore ExpectedLevel(std::string_view component, const std::vector<std::string>& names) {
   LevelScore level;
   if (names.empty()) return level;
@@ -133,7 +133,7 @@ LevelScore ExpectedLevel(std::string_view component, const std::vector<std::stri
 }
 
 void CheckLevel(std::string_view component, const std::vector<std::string>& names) {
-  const LevelScore level = ScoreLevel(component, names);
+  const LevelScore level = MatchLevel(component, names);
   const LevelScore expected = ExpectedLevel(component, names);
   FUZZ_CHECK(level.score == expected.score, "the level's score");
   FUZZ_CHECK(level.followed == expected.followed, "the names followed, last listed first");

@@ -42,7 +42,7 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   // The names move out; the identities stay for the branches followed.
   for (platform::DirectoryEntry& entry : entries) names.push_back(std::move(entry.name));
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
-  const LevelScore level = ScoreLevel(split.component, names);
+  const LevelScore level = MatchLevel(split.component, names);
 
   if (level.followed.empty()) {
     // A directory without subdirectories: the rest of the path spec could be created here.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "base/hex_digit.h"
+
 namespace dirhop::platform {
 
 namespace {
@@ -19,13 +21,6 @@ constexpr char kHeader[] =
     "# \\xHH any byte. Set \"canCreatePath\tdword\t0\" to stop offers to create directories.\n"
     "# Lines that do not read as a value are ignored.\n";
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::optional<std::uint32_t> ParseDword(std::string_view text) {
   int base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -35,7 +30,7 @@ std::optional<std::uint32_t> ParseDword(std::string_view text) {
   if (text.empty() || text.size() > 10) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : text) {
-    const int digit = base == 16 ? HexValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+    const int digit = base == 16 ? HexDigit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
     if (digit < 0) return std::nullopt;
     value = value * base + static_cast<std::uint64_t>(digit);
   }
@@ -129,8 +124,8 @@ std::optional<std::string> UnescapeRegistryText(std::string_view text) {
         break;
       case 'x': {
         if (i + 2 >= text.size()) return std::nullopt;
-        const int high = HexValue(text[i + 1]);
-        const int low = HexValue(text[i + 2]);
+        const int high = HexDigit(text[i + 1]);
+        const int low = HexDigit(text[i + 2]);
         if (high < 0 || low < 0) return std::nullopt;
         plain += static_cast<char>(high * 16 + low);
         i += 2;

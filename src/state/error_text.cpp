@@ -100,7 +100,7 @@ std::string ErrorText(std::uint8_t code) {
   const char* text = kTable[code];
   if (text == nullptr) return "Unexpected error " + std::to_string(code);
   std::string message(text);
-  // The drive is not known here; the messages have always named drive C.
+  // The drive is not known here; the messages name drive C.
   const std::size_t at = message.find('%');
   if (at != std::string::npos) message[at] = 'C';
   return message;

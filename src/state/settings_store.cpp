@@ -88,12 +88,8 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
   if (!dirhop || dirhop->empty()) return std::nullopt;
   if (IsAbsolute(*dirhop, syntax)) return *dirhop;
   std::string path = *dirhop;
-  if (syntax.drives) {
-    // "\x" and "/x" are rooted on the current drive; ExpandFullPath knows only backslashes.
-    for (char& c : path) {
-      if (c == '/') c = '\\';
-    }
-  }
+  // "\x" and "/x" are rooted on the current drive; ExpandFullPath knows only backslashes.
+  SlashesToBackslashes(path, syntax);
   return ExpandFullPath(
       path, syntax,
       CurrentDirectories{platform::CurrentDirectory, platform::DriveCurrentDirectory});

@@ -5,7 +5,7 @@ import os
 import shutil
 
 import harness
-from test_store import StoreTestCase
+from store_case import StoreTestCase
 
 PROMPT = " -- Press [Esc] to exit or any other key to continue -- "
 

@@ -14,11 +14,13 @@ SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file
                                           "shell"))
 
 
-class Search(E2ETestCase):
+class TypedSpecTestCase(E2ETestCase):
     def sep(self, spec):
         """A spec typed with '/' as the user would on POSIX, with '\\' on Windows."""
         return spec.replace("/", "\\") if self.target.windows else spec
 
+
+class Search(TypedSpecTestCase):
     def tail(self, path):
         """A regular expression for the end of a shown path, in the target's separators."""
         return re.escape(self.sep(path))
@@ -86,11 +88,8 @@ class Search(E2ETestCase):
         self.assertWentTo(r, self.path("work2", "src"))
 
 
-class Links(E2ETestCase):
+class Links(TypedSpecTestCase):
     """Links and junctions (Wine sees a Unix symbolic link to a directory as a reparse point)."""
-
-    def sep(self, spec):
-        return spec.replace("/", "\\") if self.target.windows else spec
 
     def test_links_up_the_tree_are_left_out_and_links_elsewhere_count(self):
         self.mkdirs("a/b", "o/t")
@@ -220,10 +219,7 @@ class OddCurrentDirectories(E2ETestCase):
                          [self.identity("sub"), self.identity(".."), str(len(deep) - 200)], proc)
 
 
-class Create(E2ETestCase):
-    def sep(self, spec):
-        return spec.replace("/", "\\") if self.target.windows else spec
-
+class Create(TypedSpecTestCase):
     def test_chooser_of_creation_candidates_creates_and_goes(self):
         self.mkdirs("proj")
         r = self.target.run_pty([self.sep("pro/newdir")], self.tree, [(FOOTER, b"a")],

@@ -83,7 +83,6 @@ const std::map<int, std::string>& ExpectedTexts() {
 }
 
 TEST(ErrorTextTest, EveryNumberHasItsTextOrTheGenericOne) {
-  ASSERT_EQ(ExpectedTexts().size(), 66u);
   for (int code = 0; code <= 255; ++code) {
     const auto found = ExpectedTexts().find(code);
     const std::string expected =

@@ -30,13 +30,14 @@ TEST(OrderingRankTest, AddRankSaturatesBelowTheCreationRank) {
   EXPECT_EQ(AddRank(2, 253), kMaxMatchRank);
   EXPECT_EQ(AddRank(200, 100), kMaxMatchRank);  // would wrap to 44 in 8 bits
   EXPECT_EQ(AddRank(254, 254), kMaxMatchRank);  // would wrap to 252
-  EXPECT_LT(kMaxMatchRank, kCreateRank);
 }
 
 TEST(OrderingCompareTest, LowerRankGoesFirstWhateverThePath) {
   ExpectFirst({"C:\\Z", 2}, {"C:\\A", 3});
   ExpectFirst({"C:\\Programs\\Tools", 6}, {"C:\\Projects\\Music", 7});
   ExpectFirst({"C:\\Z", 0}, {"C:\\A", 254});
+  // The worst sum a found directory can reach still goes before every creation candidate.
+  ExpectFirst({"C:\\Z", AddRank(254, 254)}, {"C:\\A", kCreateRank});
 }
 
 TEST(OrderingCompareTest, EqualRanksGoByUpperCasedPath) {

@@ -102,7 +102,6 @@ TEST(PagerTest, PromptInNoticeColourThenErasedInNormalColour) {
   Pager pager(*fake.console);
   for (int n = 1; n <= 3; ++n) pager.PageLine(Line(n));
 
-  EXPECT_EQ(kPrompt.size(), 56u);
   EXPECT_EQ(fake.device->text_at_key_read.at(0), "line 1\nline 2\n" + kPrompt);
   EXPECT_EQ(Written(fake), "line 1\nline 2\n" + kPrompt + kErase + "line 3\n");
   EXPECT_EQ(WrittenIn(fake, kColourNotice), kPrompt);

@@ -223,103 +223,103 @@ TEST(PatternEditDistanceTest, LongInputsSaturateWithoutCrashing) {
   EXPECT_EQ(EditDistance(one_inserted, thousand), 1);
 }
 
-TEST(PatternScoreLevelTest, ExactNameWinsAloneIgnoringCase) {
+TEST(PatternMatchLevelTest, ExactNameWinsAloneIgnoringCase) {
   const std::vector<std::string> names = {"WinApps", "Windows", "Win", "Users"};
-  const LevelScore level = ScoreLevel("windows", names);
+  const LevelScore level = MatchLevel("windows", names);
   EXPECT_EQ(level.score, kExactScore);
   EXPECT_EQ(level.followed, Indices{1});
   // Two names equal apart from case (a case-sensitive file system): the last listed is taken.
-  const LevelScore twins = ScoreLevel("foo", {"foo", "Foo.bar", "FOO"});
+  const LevelScore twins = MatchLevel("foo", {"foo", "Foo.bar", "FOO"});
   EXPECT_EQ(twins.score, kExactScore);
   EXPECT_EQ(twins.followed, Indices{2});
 }
 
-TEST(PatternScoreLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
+TEST(PatternMatchLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
   const std::vector<std::string> names = {"Projects", "Users", "Programs", "Music"};
-  const LevelScore level = ScoreLevel("pro*", names);
+  const LevelScore level = MatchLevel("pro*", names);
   EXPECT_EQ(level.score, kWildcardScore);
   EXPECT_EQ(level.followed, (Indices{2, 0}));  // walked last-listed first
   // A prefix of the typed component counts like a wildcard match.
-  const LevelScore prefix = ScoreLevel("windowsx", {"Windows", "Win.old", "Wind"});
+  const LevelScore prefix = MatchLevel("windowsx", {"Windows", "Win.old", "Wind"});
   EXPECT_EQ(prefix.score, kWildcardScore);
   EXPECT_EQ(prefix.followed, (Indices{2, 0}));
 }
 
-TEST(PatternScoreLevelTest, DocxFollowsDocButNotDocuments) {
+TEST(PatternMatchLevelTest, DocxFollowsDocButNotDocuments) {
   // DOC is a leading part of DOCX; DOCUMENTS fails at the fourth character and is not nearest
   // once a prefix match exists, whichever of the two is listed first.
   for (const auto& names : {std::vector<std::string>{"DOC", "DOCUMENTS"},
                             std::vector<std::string>{"DOCUMENTS", "DOC"}}) {
-    const LevelScore level = ScoreLevel("docx", names);
+    const LevelScore level = MatchLevel("docx", names);
     EXPECT_EQ(level.score, kWildcardScore);
     ASSERT_EQ(level.followed.size(), 1u);
     EXPECT_EQ(names[level.followed[0]], "DOC");
   }
 }
 
-TEST(PatternScoreLevelTest, DottedComponentNeedsAnExtension) {
-  const LevelScore level = ScoreLevel("a.b", {"ALPHA", "ALPHA.BETA", "Beta"});
+TEST(PatternMatchLevelTest, DottedComponentNeedsAnExtension) {
+  const LevelScore level = MatchLevel("a.b", {"ALPHA", "ALPHA.BETA", "Beta"});
   EXPECT_EQ(level.score, kWildcardScore);
   EXPECT_EQ(level.followed, Indices{1});
 }
 
-TEST(PatternScoreLevelTest, TyposFollowTheNearestNamesHoweverFar) {
-  const LevelScore wndows = ScoreLevel("wndows", {"Users", "Windows"});
+TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesHoweverFar) {
+  const LevelScore wndows = MatchLevel("wndows", {"Users", "Windows"});
   EXPECT_EQ(wndows.score, 2);  // distance 1 plus 1; Users is at distance 5
   EXPECT_EQ(wndows.followed, Indices{1});
   // Ties at the smallest distance are all followed.
-  const LevelScore mu = ScoreLevel("mu", {"Tools", "Boots", "Bin"});
+  const LevelScore mu = MatchLevel("mu", {"Tools", "Boots", "Bin"});
   EXPECT_EQ(mu.score, 4);  // MU to BIN: 3
   EXPECT_EQ(mu.followed, Indices{2});
-  const LevelScore tie = ScoreLevel("mu", {"Tools", "Boots"});
+  const LevelScore tie = MatchLevel("mu", {"Tools", "Boots"});
   EXPECT_EQ(tie.score, 6);
   EXPECT_EQ(tie.followed, (Indices{1, 0}));
-  const LevelScore far = ScoreLevel("zzzzzzzz", {"abc"});
+  const LevelScore far = MatchLevel("zzzzzzzz", {"abc"});
   EXPECT_EQ(far.score, 9);
   EXPECT_EQ(far.followed, Indices{0});
 }
 
-TEST(PatternScoreLevelTest, StarAndQuestionMarkComponents) {
+TEST(PatternMatchLevelTest, StarAndQuestionMarkComponents) {
   const std::vector<std::string> names = {"A", ".git", "$Recycle.Bin", "bc.d.e"};
-  const LevelScore star = ScoreLevel("*", names);
+  const LevelScore star = MatchLevel("*", names);
   EXPECT_EQ(star.score, kWildcardScore);
   EXPECT_EQ(star.followed, (Indices{3, 2, 1, 0}));
   // `?` needs a character before the first dot, so .git is left out.
-  const LevelScore question = ScoreLevel("?", names);
+  const LevelScore question = MatchLevel("?", names);
   EXPECT_EQ(question.score, kWildcardScore);
   EXPECT_EQ(question.followed, (Indices{3, 2, 0}));
 }
 
-TEST(PatternScoreLevelTest, EmptyLevelFollowsNothing) {
-  const LevelScore level = ScoreLevel("newdir", {});
+TEST(PatternMatchLevelTest, EmptyLevelFollowsNothing) {
+  const LevelScore level = MatchLevel("newdir", {});
   EXPECT_EQ(level.score, kNoMatchScore);
   EXPECT_TRUE(level.followed.empty());
 }
 
-TEST(PatternScoreLevelTest, LongComponentSaturatesBelowTheNoMatchScore) {
+TEST(PatternMatchLevelTest, LongComponentSaturatesBelowTheNoMatchScore) {
   // A 1,000-character component against ordinary names: an 8-bit score that wrapped would rank a
   // far name as a near one, and 255 would drop the level. Both are held at 254 and followed.
   const std::string component(1000, 'q');
-  const LevelScore level = ScoreLevel(component, {"a", "bb"});
+  const LevelScore level = MatchLevel(component, {"a", "bb"});
   EXPECT_EQ(level.score, 254);
   EXPECT_EQ(level.followed, (Indices{1, 0}));
   // Names of 255 characters that share nothing with a component of 255: still followed.
-  const LevelScore wide = ScoreLevel(std::string(255, 'x'), {std::string(255, 'y')});
+  const LevelScore wide = MatchLevel(std::string(255, 'x'), {std::string(255, 'y')});
   EXPECT_EQ(wide.score, 254);
   EXPECT_EQ(wide.followed, Indices{0});
   // The long component equal to a listed name apart from case is an exact hit.
-  const LevelScore exact = ScoreLevel(component, {"a", std::string(1000, 'Q')});
+  const LevelScore exact = MatchLevel(component, {"a", std::string(1000, 'Q')});
   EXPECT_EQ(exact.score, kExactScore);
   EXPECT_EQ(exact.followed, Indices{1});
 }
 
-TEST(PatternScoreLevelTest, BytesAbove127AreNotFolded) {
+TEST(PatternMatchLevelTest, BytesAbove127AreNotFolded) {
   // e-acute (0xE9) and E-acute (0xC9) are different names: only the byte-equal one matches. The
   // other is listed last, so it is walked (and rejected) first.
-  const LevelScore exact = ScoreLevel("\xE9t\xE9", {"\xE9T\xE9", "\xC9T\xC9"});
+  const LevelScore exact = MatchLevel("\xE9t\xE9", {"\xE9T\xE9", "\xC9T\xC9"});
   EXPECT_EQ(exact.score, kExactScore);
   EXPECT_EQ(exact.followed, Indices{0});
-  const LevelScore prefix = ScoreLevel("caf\xE9", {"Caf\xE9s", "CAF\xC9S"});
+  const LevelScore prefix = MatchLevel("caf\xE9", {"Caf\xE9s", "CAF\xC9S"});
   EXPECT_EQ(prefix.score, kWildcardScore);
   EXPECT_EQ(prefix.followed, Indices{0});
 }

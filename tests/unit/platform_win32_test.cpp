@@ -1,5 +1,5 @@
-// Tests of the Windows platform layer. They are written against platform.h alone, so the file
-// builds everywhere; on other hosts every test skips itself at run time.
+// Tests of the Windows platform layer. They are written against platform.h, not windows.h, so the
+// file builds everywhere; on other hosts every test skips itself at run time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,9 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 
+#include "match/upper_case.h"
 #include "platform/platform.h"
 #include "support/test_files.h"
 
@@ -18,13 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool EndsWithIgnoringCase(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && Upper(text.substr(text.size() - tail.size())) == Upper(tail);
+  return text.size() >= tail.size() &&
+         SameIgnoringCase(std::string_view(text).substr(text.size() - tail.size()), tail);
 }
 
 using test::ReadFile;
@@ -88,7 +86,7 @@ TEST_F(PlatformWin32Test, DriveCurrentDirectoryOfTheCurrentDriveIsTheCurrentDire
   ASSERT_GE(cwd.size(), 3u);
   ASSERT_EQ(cwd[1], ':');
 
-  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(cwd[0])));
+  const char letter = UpperChar(cwd[0]);
   EXPECT_EQ(DriveCurrentDirectory(letter), cwd);
   EXPECT_EQ(DriveCurrentDirectory(static_cast<char>(std::tolower(letter))), cwd);
   EXPECT_EQ(CurrentDirectory(), cwd);
@@ -97,7 +95,7 @@ TEST_F(PlatformWin32Test, DriveCurrentDirectoryOfTheCurrentDriveIsTheCurrentDire
 TEST_F(PlatformWin32Test, DriveCurrentDirectoryOfAnotherDriveRestoresTheCurrentDirectory) {
   ASSERT_TRUE(ChangeDirectory(root_.string()));
   const std::string cwd = CurrentDirectory();
-  const char current = static_cast<char>(std::toupper(static_cast<unsigned char>(cwd[0])));
+  const char current = UpperChar(cwd[0]);
 
   char unused = 0;
   char other = 0;
@@ -118,7 +116,7 @@ TEST_F(PlatformWin32Test, DriveCurrentDirectoryOfAnotherDriveRestoresTheCurrentD
   if (other != 0) {
     const std::string dir = DriveCurrentDirectory(other);
     ASSERT_GE(dir.size(), 3u) << dir;
-    EXPECT_EQ(Upper(dir.substr(0, 3)), std::string(1, other) + ":\\");
+    EXPECT_EQ(UpperCase(dir.substr(0, 3)), std::string(1, other) + ":\\");
     EXPECT_EQ(CurrentDirectory(), cwd);
   }
 }
@@ -156,7 +154,7 @@ TEST_F(PlatformWin32Test, GetEnvReadsTheProcessEnvironment) {
     ++compared;
     EXPECT_EQ(GetEnv(name), std::optional<std::string>(expected)) << name;
     // Names are not case-sensitive on Windows.
-    EXPECT_EQ(GetEnv(Upper(name).c_str()), std::optional<std::string>(expected)) << name;
+    EXPECT_EQ(GetEnv(UpperCase(name).c_str()), std::optional<std::string>(expected)) << name;
   }
   EXPECT_GT(compared, 0);
 }
@@ -169,7 +167,7 @@ TEST_F(PlatformWin32Test, OwnFilePathAndCommandLineNameThisProgram) {
 
   const std::optional<std::string> line = RawCommandLine();
   ASSERT_TRUE(line.has_value());
-  EXPECT_NE(Upper(*line).find("DIRHOP_UNIT_TESTS"), std::string::npos) << *line;
+  EXPECT_NE(UpperCase(*line).find("DIRHOP_UNIT_TESTS"), std::string::npos) << *line;
   EXPECT_EQ(FallbackHandoffPath(), "");
 }
 

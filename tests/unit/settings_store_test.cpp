@@ -347,6 +347,15 @@ TEST(DataFilePathTest, RelativePathsAreFixedToTheStartDirectory) {
       platform::Host() == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths;
   const std::string expected = AddTrailingBackslash(here, syntax) + "d.dat";
   EXPECT_EQ(DataFilePath(std::string("d.dat"), syntax), expected);
+  // On Windows every "/" in the name reads as "\\".
+  const std::string sub = AddTrailingBackslash(here, syntax) + "sub" + syntax.separator + "d.dat";
+  EXPECT_EQ(DataFilePath(std::string("sub/d.dat"), syntax), sub);
+  EXPECT_EQ(DataFilePath(std::string("./sub/d.dat"), syntax), sub);
+  if (syntax.drives) {
+    // Rooted on the current drive, whichever slash begins it.
+    EXPECT_EQ(DataFilePath(std::string("/d.dat"), syntax), here.substr(0, 2) + "\\d.dat");
+    EXPECT_EQ(DataFilePath(std::string("\\d.dat"), syntax), here.substr(0, 2) + "\\d.dat");
+  }
 }
 
 // ---- The settings key (a fake here; the real registry and file are tested with the platform) --

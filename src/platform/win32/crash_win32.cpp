@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "platform/crash_platform.h"
+#include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
 namespace {
@@ -98,24 +99,14 @@ void WriteFaultText(const char* text, std::size_t length) {
   // text mode would turn "\n" into CR LF; so does this, a line at a time.
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (output == nullptr || output == INVALID_HANDLE_VALUE) return;
-  auto write_all = [output](const char* bytes, std::size_t count) {
-    while (count > 0) {
-      DWORD written = 0;
-      if (!WriteFile(output, bytes, static_cast<DWORD>(count), &written, nullptr) || written == 0) {
-        return;
-      }
-      bytes += written;
-      count -= written;
-    }
-  };
   std::size_t start = 0;
   for (std::size_t i = 0; i < length; ++i) {
     if (text[i] != '\n') continue;
-    write_all(text + start, i - start);
-    write_all("\r\n", 2);
+    WriteAll(output, std::string_view(text + start, i - start));
+    WriteAll(output, "\r\n");
     start = i + 1;
   }
-  write_all(text + start, length - start);
+  WriteAll(output, std::string_view(text + start, length - start));
 }
 
 }  // namespace dirhop::platform

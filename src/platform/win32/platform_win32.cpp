@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
 
@@ -78,14 +79,8 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  // WriteFile takes a 32-bit count; write in pieces so any size goes through. Write errors are
-  // not reported (the contract of this call), but they end the loop.
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) break;
-    bytes.remove_prefix(written);
-  }
+  // Write errors are not reported (the contract of this call).
+  WriteAll(file, bytes);
   CloseHandle(file);
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/store_platform.h"
 #include "platform/store_temp_name.h"
+#include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
 namespace {
@@ -101,16 +102,6 @@ class RegistrySettingsKey : public SettingsKey {
  private:
   HKEY key_;
 };
-
-bool WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(bytes.size() < (1u << 30) ? bytes.size() : (1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
