@@ -37,6 +37,9 @@ struct FakeRun {
         fs(FakeHost(kind).syntax, start_dir),
         settings(MakeSettingsOn(store)),
         run{*fake.console, fs, FakeHost(kind), start_dir, settings} {}
+  // `run` refers to the members beside it: a copy would refer to the original's.
+  FakeRun(const FakeRun&) = delete;
+  FakeRun& operator=(const FakeRun&) = delete;
 
   FakeConsole fake;
   FakeFileSystem fs;
