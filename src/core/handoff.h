@@ -34,9 +34,9 @@ void WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
 // Writes the hand-off script for `directory` (a full path).
 void HandOffDirectory(Run& run, const std::string& directory);
 
-// Enters `directory` through run.fs, records it in the history, writes the hand-off and ends with exit code 0;
-// when the directory cannot be entered, or the shell cannot be sent there (a path too long for
-// it, with no shorter way from the start directory), reports it and ends with exit code 243.
+// Enters `directory` (through run.fs), records it in the history, writes the hand-off and ends
+// with exit code 0; when the directory cannot be entered, or the shell cannot be sent there (a
+// path too long for it, no shorter way from the start directory), reports it and ends with 243.
 [[noreturn]] void GoToDirectory(Run& run, const std::string& directory);
 
 }  // namespace dirhop

@@ -4,14 +4,14 @@
 #include <exception>
 #include <memory>
 
+#include "base/program_exit.h"
 #include "console/chooser.h"
 #include "core/crash_report.h"
+#include "core/create_offer.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/options.h"
 #include "core/screens.h"
-#include "base/program_exit.h"
-#include "core/create_offer.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/program_exit.h"
 #include "core/handoff.h"
 #include "core/launcher.h"
-#include "base/program_exit.h"
 #include "core/screens.h"
 #include "match/upper_case.h"
 #include "state/aliases.h"

@@ -51,8 +51,7 @@ TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
                   {{'x', 0}, {0, 72}, {' ', 0}, decline});
     std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
     EXPECT_EQ(ExitCodeOf([&] { OfferCreate(faked.run, "p?\\new", one); }), 255);
-    EXPECT_EQ(faked.fake.device->TextIn(kColourNotice),
-              "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
+    EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
     EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
     EXPECT_EQ(faked.fake.device->attribute(), kColourNormal);
   }
@@ -64,11 +63,10 @@ TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
   faked.fs.create_codes = {{"C:\\Work\\p\\new", 112}};  // the disk is full: nothing entered
   OfferCreate(faked.run, "p?\\new", one);
   EXPECT_EQ(faked.fs.Calls("CreateOneDirectory").back(), "CreateOneDirectory C:\\Work\\p\\new");
-  EXPECT_EQ(faked.fake.device->TextIn(kColourNotice),
-            "Create 'C:\\Work\\p\\new\\' [y/N] ? Yes");
-  EXPECT_NE(faked.fake.device->Text().find(
-                "Unexpected error 112 creating directory 'C:\\Work\\p\\new'"),
-            std::string::npos);
+  EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? Yes");
+  EXPECT_NE(
+      faked.fake.device->Text().find("Unexpected error 112 creating directory 'C:\\Work\\p\\new'"),
+      std::string::npos);
   EXPECT_TRUE(faked.fs.Calls("ChangeDirectory").empty());
 }
 

@@ -227,9 +227,9 @@ TEST(MainFlowTest, TheStartDirectoryIsRecordedFirstAndPrintedForNoWords) {
 TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
   WorkTree faked;
   EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "c:\\work\\PROJ"); }), kExitOk);
-  EXPECT_EQ(faked.fs.log, (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory",
-                               "LongestWholePath",
-                               std::string("WriteFileContents ") + kWindowsHandoffPath}));
+  EXPECT_EQ(faked.fs.log,
+            (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
+                 std::string("WriteFileContents ") + kWindowsHandoffPath}));
   // The directory as the system names it once entered.
   EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));
   EXPECT_EQ(faked.settings.record.History(0), "C:\\Work\\proj");
@@ -254,8 +254,7 @@ TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
   FakeRun too_long(HostKind::kWindows, "C:\\Work");
   too_long.fs.AddDirectory("C:\\Elsewhere\\very-long-name");
   too_long.fs.longest_whole_path = 16;
-  EXPECT_EQ(test::ExitCodeOf(
-                [&] { GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"); }),
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"); }),
             kExitError);
   EXPECT_EQ(test::Written(too_long.fake),
             "Dirhop: Could not change directory to 'C:\\Elsewhere\\very-long-name' (the path is "
@@ -268,9 +267,8 @@ TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
   WorkTree faked;
   faked.fs.unwritable.insert(kWindowsHandoffPath);
   EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "C:\\Other"); }), kExitError);
-  EXPECT_EQ(test::Written(faked.fake),
-            std::string("Dirhop: Error - can't write to batch file '") + kWindowsHandoffPath +
-                "'\n\n");
+  EXPECT_EQ(test::Written(faked.fake), std::string("Dirhop: Error - can't write to batch file '") +
+                                           kWindowsHandoffPath + "'\n\n");
 }
 
 // The host facts come from the environment once; a Windows host without TEMP cannot hand off.
@@ -297,9 +295,8 @@ TEST(HostFactsTest, TheHandoffPathAndFormatComeFromTheEnvironment) {
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kPosixShell);
 
   test::FakeFileSystem no_temp(kWindowsPaths, "C:\\Work");
-  EXPECT_EQ(test::ExitCodeOf([&] {
-              ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe");
-            }),
+  EXPECT_EQ(test::ExitCodeOf(
+                [&] { ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe"); }),
             kExitError);
   EXPECT_EQ(test::Written(console),
             "Dirhop: Error - the environment variable TEMP is not defined\n"

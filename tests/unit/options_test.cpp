@@ -138,7 +138,8 @@ TEST(RunOptionTest, AHistoryIndexGoesToThatEntry) {
     faked.settings.record.SetHistory(0, "C:\\Work");
     faked.settings.record.SetHistory(1, "C:\\Old");
     EXPECT_EQ(RunWords(faked, {word}), kExitOk);
-    EXPECT_EQ(faked.fs.Calls("ChangeDirectory"), std::vector<std::string>{"ChangeDirectory C:\\Old"});
+    EXPECT_EQ(faked.fs.Calls("ChangeDirectory"),
+              std::vector<std::string>{"ChangeDirectory C:\\Old"});
     EXPECT_EQ(faked.fs.files[test::kWindowsHandoffPath], "C:\r\nchdir \"\\Old\"\r\n");
   }
 }
@@ -148,12 +149,12 @@ TEST(RunOptionTest, AHistoryIndexOutOfRangeOrBeyondTheHistoryIsReported) {
     SCOPED_TRACE(text);
     FakeRun faked(HostKind::kWindows, "C:\\Work");
     EXPECT_EQ(RunWords(faked, {std::string("-") + text}), kExitError);
-    EXPECT_EQ(test::WrittenIn(faked.fake, kColourError),
-              std::string("Dirhop: Invalid history index '") + text +
-                  "' (valid values are 1 to 20).");
+    EXPECT_EQ(
+        test::WrittenIn(faked.fake, kColourError),
+        std::string("Dirhop: Invalid history index '") + text + "' (valid values are 1 to 20).");
   }
-  for (const auto& [word, number] : std::vector<std::pair<std::string, std::string>>{
-           {"-", "1"}, {"-20", "20"}, {"-$a", "10"}}) {
+  for (const auto& [word, number] :
+       std::vector<std::pair<std::string, std::string>>{{"-", "1"}, {"-20", "20"}, {"-$a", "10"}}) {
     SCOPED_TRACE(word);
     FakeRun faked(HostKind::kWindows, "C:\\Work");
     faked.settings.record.SetHistory(0, "C:\\Work");

@@ -172,7 +172,8 @@ TEST(ScreensTest, WelcomeScreenWithBannerAndAddressesInTheNoticeColour) {
     FakeConsole fake = Tall();
     Pager pager(*fake.console);
     ShowWelcomeScreen(pager, host);
-    EXPECT_EQ(Written(fake), host == platform::HostKind::kWindows ? kWindowsWelcome : kPosixWelcome);
+    EXPECT_EQ(Written(fake),
+              host == platform::HostKind::kWindows ? kWindowsWelcome : kPosixWelcome);
     ASSERT_STRNE(MakerSiteAddress(), "");
     ASSERT_STRNE(SupportEmailAddress(), "");
     // Exactly the banner and the two address lines are yellow; their line ends are not.
@@ -230,7 +231,8 @@ TEST(ScreensTest, EscapeInASmallWindowEndsWithZeroAndSkipsTheRest) {
   // 10 rows: -? pauses before its 10th line; Escape there ends the run instead of exit 250.
   FakeConsole fake = MakeFakeConsole({{80, 10}}, {Ch('\x1b')});
   Pager pager(*fake.console);
-  const auto code = ExitCodeOf([&] { ShowUsageScreenWithBanner(pager, platform::HostKind::kWindows); });
+  const auto code =
+      ExitCodeOf([&] { ShowUsageScreenWithBanner(pager, platform::HostKind::kWindows); });
   EXPECT_EQ(code, 0);
   const std::string text = Written(fake);
   // 9 lines, then the erased prompt.
