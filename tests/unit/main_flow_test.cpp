@@ -110,34 +110,35 @@ TEST(MainFlowTest, ADriveAloneIsEnteredOrReported) {
   EXPECT_TRUE(missing.fs.Calls("ListSubdirectories").empty());
 }
 
-TEST(MainFlowTest, ALeadingSeparatorSearchesFromTheRootOfTheDrive) {
-  WorkTree faked;
-  EXPECT_EQ(Flow(faked, {"\\prog"}), kExitOk);
-  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Programs"));
-  EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(), "ListSubdirectories C:\\");
-  EXPECT_TRUE(faked.fs.Calls("DriveCurrentDirectory").empty());
-
-  WorkTree other;
-  other.fs.SetDriveDirectory("E:\\Deep\\Down");
-  other.fs.AddDirectory("E:\\Music");
-  EXPECT_EQ(Flow(other, {"e:\\mus"}), kExitOk);
-  EXPECT_EQ(Handoff(other), BatchFor("E:\\Music"));
-  EXPECT_EQ(other.fs.Calls("ListSubdirectories").front(), "ListSubdirectories E:\\");
-}
-
-TEST(MainFlowTest, ParentStepsClimbFromTheBaseThreeCharactersAtATime) {
-  FakeRun faked(HostKind::kWindows, "C:\\Work\\a\\b");
-  faked.fs.AddDirectory("C:\\Work\\other");
-  EXPECT_EQ(Flow(faked, {"..\\..\\oth"}), kExitOk);
-  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\other"));
-  EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(), "ListSubdirectories C:\\Work\\");
-
-  // "..abc" is one step up ("..a" is taken as "..\"), then "bc" below it.
-  FakeRun odd(HostKind::kWindows, "C:\\Work\\a");
-  odd.fs.AddDirectory("C:\\Work\\bcd");
-  EXPECT_EQ(Flow(odd, {"..abc"}), kExitOk);
-  EXPECT_EQ(Handoff(odd), BatchFor("C:\\Work\\bcd"));
-  EXPECT_EQ(odd.fs.Calls("ListSubdirectories").front(), "ListSubdirectories C:\\Work\\");
+// The base each spec is searched from: the root of the drive for a leading separator, the base
+// climbed one level for each parent step (three characters taken at a time, so "..abc" is one
+// step, then "bc").
+TEST(MainFlowTest, RootsAndParentStepsChooseTheBase) {
+  struct Row {
+    const char* start;
+    const char* other_drive;  // a current directory on another drive, or null
+    const char* tree;         // the one directory to be found
+    const char* spec;
+    const char* first_listing;
+  };
+  const Row rows[] = {
+      {"C:\\Work", nullptr, "C:\\Programs", "\\prog", "C:\\"},
+      {"C:\\Work", "E:\\Deep\\Down", "E:\\Music", "e:\\mus", "E:\\"},
+      {"C:\\Work\\a\\b", nullptr, "C:\\Work\\other", "..\\..\\oth", "C:\\Work\\"},
+      {"C:\\Work\\a", nullptr, "C:\\Work\\bcd", "..abc", "C:\\Work\\"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.spec);
+    FakeRun faked(HostKind::kWindows, row.start);
+    if (row.other_drive != nullptr) faked.fs.SetDriveDirectory(row.other_drive);
+    faked.fs.AddDirectory(row.tree);
+    EXPECT_EQ(Flow(faked, {row.spec}), kExitOk);
+    EXPECT_EQ(Handoff(faked), BatchFor(row.tree));
+    EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(),
+              std::string("ListSubdirectories ") + row.first_listing);
+    EXPECT_TRUE(faked.fs.Calls("DriveCurrentDirectory").empty() ==
+                (row.spec[0] == '\\' || row.spec[1] == ':'));
+  }
 }
 
 TEST(MainFlowTest, AnEmptySpecAfterTheStepsGoesToTheBase) {
