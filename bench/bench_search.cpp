@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
       entries += static_cast<long>(names.size());
       return names;
     };
-    dirhop::DirectorySearch search(dirhop::kPosixPaths, true, source);
+    dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOn, source);
     const bool direct = fs::is_directory(root / test_case.spec);
     double search_ms = 0;
     if (!direct) {  // an existing path is entered directly: nothing is listed

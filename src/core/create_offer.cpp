@@ -5,20 +5,19 @@
 #include "core/handoff.h"
 #include "match/paths.h"
 #include "match/upper_case.h"
-#include "platform/platform.h"
 #include "state/error_text.h"
 
 namespace dirhop {
 
-namespace {
-
-CurrentDirectories PlatformDirectories() {
-  return {[] { return platform::CurrentDirectory(); },
-          [](char letter) { return platform::DriveCurrentDirectory(letter); }};
+CurrentDirectories CurrentDirectoriesOf(FileSystem& fs) {
+  return {[&fs] { return fs.CurrentDirectory(); },
+          [&fs](char letter) { return fs.DriveCurrentDirectory(letter); }};
 }
 
+namespace {
+
 std::string FullPath(Run& run, const std::string& path) {
-  return ExpandFullPath(path, run.syntax, PlatformDirectories());
+  return ExpandFullPath(path, run.host.syntax, CurrentDirectoriesOf(run.fs));
 }
 
 // Asks "Create '<path>' [y/N] ? " and waits for y, n, Enter, Escape or Ctrl+C.
@@ -45,8 +44,10 @@ bool ConfirmCreate(Run& run, const std::string& path) {
 
 }  // namespace
 
-bool CreatePathReporting(Run& run, const std::string& path, const CreateDirectoryFn& create) {
-  const std::optional<CreateFailure> failure = CreatePath(FullPath(run, path), run.syntax, create);
+bool CreatePathReporting(Run& run, const std::string& path) {
+  const std::optional<CreateFailure> failure =
+      CreatePath(FullPath(run, path), run.host.syntax,
+                 [&fs = run.fs](const std::string& level) { return fs.CreateOneDirectory(level); });
   if (!failure) return true;
   run.console.SetTextColour(kColourError);
   run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) +
@@ -55,8 +56,7 @@ bool CreatePathReporting(Run& run, const std::string& path, const CreateDirector
   return false;
 }
 
-void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list,
-                 const CreateDirectoryFn& create) {
+void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list) {
   run.console.ColouredLine(kColourError, "Dirhop: No directories found matching '" + spec + "'");
   if (create_list.empty()) return;
   std::string chosen;
@@ -67,10 +67,11 @@ void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& crea
   } else {
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
-    chosen = ChooseDirectory(run.console, create_list, CreateMode::kOn, run.start_dir, run.syntax);
+    chosen =
+        ChooseDirectory(run.console, create_list, CreateMode::kOn, run.start_dir, run.host.syntax);
     if (chosen.empty()) return;
   }
-  if (CreatePathReporting(run, chosen, create)) GoToDirectory(run, FullPath(run, chosen));
+  if (CreatePathReporting(run, chosen)) GoToDirectory(run, FullPath(run, chosen));
 }
 
 }  // namespace dirhop

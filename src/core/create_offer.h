@@ -8,17 +8,21 @@
 #include "core/run.h"
 #include "match/candidate.h"
 #include "match/create.h"
+#include "match/paths.h"
+#include "platform/file_system.h"
 
 namespace dirhop {
 
-// Creates every missing level of `path` (made absolute first). On failure reports
+// The current directories of the run's file system, for making paths absolute.
+CurrentDirectories CurrentDirectoriesOf(FileSystem& fs);
+
+// Creates every missing level of `path` (made absolute first) through run.fs. On failure reports
 // "<error text> creating directory '<level>'" and returns false.
-bool CreatePathReporting(Run& run, const std::string& path, const CreateDirectoryFn& create);
+bool CreatePathReporting(Run& run, const std::string& path);
 
 // Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to create
 // one of its paths (a y/N prompt for one, the chooser for several), creates it and goes there.
 // Returns when nothing was created; a refused prompt ends the program with exit code 255.
-void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list,
-                 const CreateDirectoryFn& create);
+void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list);
 
 }  // namespace dirhop

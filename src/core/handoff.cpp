@@ -2,7 +2,7 @@
 
 #include "base/program_exit.h"
 #include "match/paths.h"
-#include "platform/platform.h"
+#include "state/history.h"
 
 namespace dirhop {
 
@@ -88,10 +88,10 @@ std::string HandOffText(const std::string& directory, HandoffFormat format) {
   return {};
 }
 
-HandoffFormat ChooseHandoffFormat(platform::HostKind host) {
+HandoffFormat ChooseHandoffFormat(platform::HostKind host, FileSystem& fs) {
   if (host == platform::HostKind::kWindows) return HandoffFormat::kBatch;
   // The fish function names its private hand-off file *.fish to get fish's quoting.
-  auto chosen = platform::GetEnv("DIRHOP_HANDOFF");
+  auto chosen = fs.GetEnv("DIRHOP_HANDOFF");
   return chosen && EndsWith(*chosen, ".fish") ? HandoffFormat::kFishShell
                                               : HandoffFormat::kPosixShell;
 }
@@ -100,12 +100,11 @@ std::string HandoffPlaceholder(HandoffFormat format) {
   return format == HandoffFormat::kBatch ? "rem" : "# rem";
 }
 
-std::string HandoffPath(Run& run) {
-  if (auto chosen = platform::GetEnv("DIRHOP_HANDOFF")) return *chosen;
-  if (run.handoff_format != HandoffFormat::kBatch) return platform::FallbackHandoffPath();
-  auto temp = platform::GetEnv("TEMP");
+std::string HandoffPath(Console& console, FileSystem& fs, HandoffFormat format) {
+  if (auto chosen = fs.GetEnv("DIRHOP_HANDOFF")) return *chosen;
+  if (format != HandoffFormat::kBatch) return fs.FallbackHandoffPath();
+  auto temp = fs.GetEnv("TEMP");
   if (!temp) {
-    Console& console = run.console;
     console.SetTextColour(kColourError);
     console.WriteLine("Dirhop: Error - the environment variable TEMP is not defined");
     console.WriteLine("You can define it with the following command in your autoexec.bat:");
@@ -116,18 +115,19 @@ std::string HandoffPath(Run& run) {
   return AddTrailingBackslash(*temp, kWindowsPaths) + "dirhop2.bat";
 }
 
-void WriteHandoffBatch(Run& run, const std::string& text) {
-  const std::string path = HandoffPath(run);
-  if (!platform::WriteFileContents(path, text + LineEnd(run.handoff_format))) {
-    run.console.SetTextColour(kColourError);
-    run.console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
-    run.console.EndColouredLine();
+void WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+                       const std::string& text) {
+  const std::string& path = host.handoff_path;
+  if (!fs.WriteFileContents(path, text + LineEnd(host.handoff_format))) {
+    console.SetTextColour(kColourError);
+    console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
+    console.EndColouredLine();
     EndProgram(kExitError);
   }
 }
 
 void HandOffDirectory(Run& run, const std::string& directory) {
-  WriteHandoffBatch(run, HandOffText(directory, run.handoff_format));
+  WriteHandoffBatch(run.console, run.fs, run.host, HandOffText(directory, run.host.handoff_format));
 }
 
 namespace {
@@ -135,23 +135,23 @@ namespace {
 // The directory as the shell is to enter it: its full path, or, when that is longer than a change
 // of directory takes whole, the way there from the start directory, where the shell still is.
 // Empty when neither fits.
-std::string PathForShell(const Run& run, const std::string& entered) {
-  const std::size_t longest = platform::LongestWholePath();
+std::string PathForShell(Run& run, const std::string& entered) {
+  const std::size_t longest = run.fs.LongestWholePath();
   if (entered.size() <= longest) return entered;
   const std::string relative =
-      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.syntax);
+      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.host.syntax);
   return relative.size() <= longest ? relative : std::string();
 }
 
 }  // namespace
 
 void GoToDirectory(Run& run, const std::string& directory) {
-  if (!platform::ChangeDirectory(directory)) {
+  if (!run.fs.ChangeDirectory(directory)) {
     run.console.ColouredLine(kColourError,
                              "Dirhop: Could not change directory to '" + directory + "'");
     EndProgram(kExitError);
   }
-  std::string entered = platform::CurrentDirectory();
+  std::string entered = run.fs.CurrentDirectory();
   if (entered.empty()) entered = directory;
   const std::string for_shell = PathForShell(run, entered);
   if (for_shell.empty()) {
@@ -159,7 +159,7 @@ void GoToDirectory(Run& run, const std::string& directory) {
                                                "' (the path is too long for the shell)");
     EndProgram(kExitError);
   }
-  if (run.record_history) run.record_history(entered);
+  AddToHistory(run.console, run.settings, entered);
   HandOffDirectory(run, for_shell);
   EndProgram(kExitOk);
 }

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "console/console.h"
+#include "core/host_facts.h"
 #include "core/run.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -14,25 +17,26 @@ std::string HandOffText(const std::string& directory, HandoffFormat format);
 
 // The hand-off format for this host: batch on Windows; on POSIX sh code, or fish code when the
 // DIRHOP_HANDOFF file name ends in ".fish".
-HandoffFormat ChooseHandoffFormat(platform::HostKind host);
+HandoffFormat ChooseHandoffFormat(platform::HostKind host, FileSystem& fs);
 
 // The placeholder written at start-up: a line that changes nothing.
 std::string HandoffPlaceholder(HandoffFormat format);
 
 // Where the hand-off goes: DIRHOP_HANDOFF if set; else %TEMP%\dirhop2.bat (batch) or the POSIX
 // fallback location. A missing TEMP is reported and ends the program with exit code 243.
-std::string HandoffPath(Run& run);
+std::string HandoffPath(Console& console, FileSystem& fs, HandoffFormat format);
 
-// Overwrites the hand-off file with `text` and a line end; on failure reports and ends the
-// program with exit code 243.
-void WriteHandoffBatch(Run& run, const std::string& text);
+// Overwrites the hand-off file of `host` with `text` and a line end; on failure reports and ends
+// the program with exit code 243.
+void WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+                       const std::string& text);
 
 // Writes the hand-off script for `directory` (a full path).
 void HandOffDirectory(Run& run, const std::string& directory);
 
-// Enters `directory`, records it in the history, writes the hand-off and ends with exit code 0;
-// when the directory cannot be entered, or the shell cannot be sent there (a path too long for
-// it, with no shorter way from the start directory), reports it and ends with exit code 243.
+// Enters `directory` (through run.fs), records it in the history, writes the hand-off and ends
+// with exit code 0; when the directory cannot be entered, or the shell cannot be sent there (a
+// path too long for it, no shorter way from the start directory), reports it and ends with 243.
 [[noreturn]] void GoToDirectory(Run& run, const std::string& directory);
 
 }  // namespace dirhop

@@ -107,7 +107,15 @@ void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& sh
 }
 
 void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
-  RunLaunchPlan(run, PlanLaunch(option, platform::Host(), platform::OwnFilePath()), shell);
+  RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path), shell);
+}
+
+void RunLaunchOption(Run& run, LaunchOption option) {
+  RunLaunchOption(run, option,
+                  [&fs = run.fs](const std::string& file, const std::string& parameters,
+                                 const std::string& directory, int show) {
+                    return fs.OpenWithShell(file, parameters, directory, show);
+                  });
 }
 
 }  // namespace dirhop

@@ -66,9 +66,11 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
                       const std::string& own_file_path);
 
 // Carries out `option` for this program: writes its announcement line in the normal colour,
-// launches, and ends the program with exit code 0.
-[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option,
-                                  const ShellOpenFunction& shell = platform::OpenWithShell);
+// launches through `shell`, and ends the program with exit code 0.
+[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell);
+
+// RunLaunchOption through the run's file system (FileSystem::OpenWithShell).
+[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option);
 
 // RunLaunchOption with the plan given, for tests of the whole sequence.
 [[noreturn]] void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell);

@@ -4,18 +4,19 @@
 #include <exception>
 #include <memory>
 
+#include "base/program_exit.h"
 #include "console/chooser.h"
 #include "core/crash_report.h"
+#include "core/create_offer.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/options.h"
 #include "core/screens.h"
-#include "base/program_exit.h"
-#include "core/create_offer.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
 #include "match/upper_case.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 #include "state/aliases.h"
 #include "state/history.h"
@@ -23,11 +24,36 @@
 
 namespace dirhop {
 
+namespace {
+
+// The search's view of the run's file system.
+DirectorySource DirectoriesOf(FileSystem& fs) {
+  return {[&fs](const std::string& dir) { return fs.ListSubdirectories(dir); },
+          [&fs](const std::string& dir) { return fs.IdentifyDirectory(dir); }};
+}
+
+// An unexpected failure: "Dirhop: " and its description, and exit code 1.
+int ReportUnexpectedFailure(Console* console, const std::string& description) {
+  const std::string line = "Dirhop: " + description;
+  if (console) {
+    console->Flush();
+    console->ColouredLine(kColourNormal, line);
+    console->Flush();
+  } else {
+    std::fprintf(stdout, "%s\n", line.c_str());
+  }
+  return 1;
+}
+
+}  // namespace
+
 void MainFlow(Run& run, const CommandWords& words) {
-  const PathSyntax syntax = run.syntax;
+  const PathSyntax syntax = run.host.syntax;
   // A directory reached by other means since the last run is recorded first.
-  if (run.settings != nullptr) CheckHistoryStart(run.console, *run.settings, run.start_dir);
-  std::string spec = ParseCommandLine(run, words);
+  CheckHistoryStart(run.console, run.settings, run.start_dir);
+  const ParsedCommandLine parsed = ParseCommandLine(words);
+  if (parsed.option != OptionId::kPathSpec) RunOption(run, parsed);
+  std::string spec = parsed.words.front();
 
   SlashesToBackslashes(spec, syntax);
   ExpandDoubleBackslashes(spec, syntax);
@@ -36,17 +62,15 @@ void MainFlow(Run& run, const CommandWords& words) {
 
   // The direct attempt: a typed path that already names a directory (relative, drive-relative or
   // absolute) is taken as it is, before any alias or search.
-  if (platform::ChangeDirectory(spec)) {
-    std::string entered = platform::CurrentDirectory();
+  if (run.fs.ChangeDirectory(spec)) {
+    std::string entered = run.fs.CurrentDirectory();
     if (entered.empty()) entered = spec;
     GoToDirectory(run, entered);
   }
 
   // An alias is tried only when the spec is not a directory as it stands.
-  if (run.settings != nullptr) {
-    if (std::optional<std::string> target = GoToAlias(run.console, *run.settings, spec)) {
-      GoToDirectory(run, *target);
-    }
+  if (std::optional<std::string> target = GoToAlias(run.console, run.settings, spec)) {
+    GoToDirectory(run, *target);
   }
 
   std::string base;
@@ -81,11 +105,11 @@ void MainFlow(Run& run, const CommandWords& words) {
     }
     // A relative spec is searched from the current directory; one that has been removed has
     // no path, and the search must not start from the root instead.
-    if (!drive_given && platform::CurrentDirectoryRemoved()) {
+    if (!drive_given && run.fs.CurrentDirectoryRemoved()) {
       run.console.ColouredLine(kColourError, "Dirhop: The current directory no longer exists");
       EndProgram(kExitError);
     }
-    base = syntax.drives ? platform::DriveCurrentDirectory(drive) : platform::CurrentDirectory();
+    base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
     if (base.empty()) {
       run.console.ColouredLine(kColourError, "Dirhop: Could not read the current directory");
       EndProgram(kExitError);
@@ -98,12 +122,14 @@ void MainFlow(Run& run, const CommandWords& words) {
 
   if (spec.empty()) GoToDirectory(run, base);
 
-  DirectorySearch search(syntax, run.can_create_path, SystemDirectories());
+  const CreateOffer create_offer =
+      run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
+  DirectorySearch search(syntax, create_offer, DirectoriesOf(run.fs));
   search.SearchLevel(spec, base, 0);
   std::vector<Candidate>& matches = search.MatchList();
   if (matches.empty()) {
     search.AddCreateCandidate(expanded_spec);
-    OfferCreate(run, expanded_spec, search.CreateList(), platform::CreateOneDirectory);
+    OfferCreate(run, expanded_spec, search.CreateList());
     return;
   }
   SortAndKeepBestRank(matches);
@@ -120,55 +146,31 @@ int RunProgram(const std::vector<std::string>& arguments) {
     SetCrashIdentity(kProductName, kVersion);
     platform::UseOemFileApis();
 
-    const platform::HostKind host = platform::Host();
+    SystemFileSystem fs;
+    const std::string own_file_path = platform::OwnFilePath();
     const auto raw = platform::RawCommandLine();
-    const CommandWords words =
-        raw ? CommandWords::FromRawCommandLine(*raw, platform::OwnFilePath())
-            : CommandWords::FromArguments(arguments, platform::OwnFilePath());
+    const CommandWords words = raw ? CommandWords::FromRawCommandLine(*raw, own_file_path)
+                                   : CommandWords::FromArguments(arguments, own_file_path);
     SetCrashCommandLine(words);
 
-    Run run{*console,
-            host == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths,
-            ChooseHandoffFormat(host),
-            platform::CurrentDirectory(),
-            /*can_create_path=*/true,
-            /*record_history=*/{}};
-    WriteHandoffBatch(run, HandoffPlaceholder(run.handoff_format));
+    const std::string start_dir = fs.CurrentDirectory();
+    const HostFacts host = ReadHostFacts(platform::Host(), *console, fs, own_file_path);
+    WriteHandoffBatch(*console, fs, host, HandoffPlaceholder(host.handoff_format));
 
     Settings settings;
-    LoadSettings(*console, settings, DataFilePath(platform::GetEnv("DIRHOP"), run.syntax));
-    run.settings = &settings;
-    run.can_create_path = settings.record.CanCreatePath();
-    // Every directory entered through GoToDirectory is recorded before the hand-off is written.
-    run.record_history = [&console = *console, &settings](const std::string& directory) {
-      AddToHistory(console, settings, directory);
-    };
+    LoadSettings(*console, settings, DataFilePath(fs.GetEnv("DIRHOP"), host.syntax));
+    Run run{*console, fs, host, start_dir, settings};
     // The run that created the store is the first: the welcome and usage screens come first.
-    if (settings.first_run) ShowFirstRunScreens(run.pager, run.syntax);
+    if (settings.first_run) ShowFirstRunScreens(run.pager, host.kind);
     MainFlow(run, words);
     return kExitOk;
   } catch (const ProgramExit& exit) {
     if (console) console->Flush();
     return exit.code;
   } catch (const std::exception& failure) {
-    // An unexpected failure: its description, and exit code 1.
-    if (console) {
-      console->Flush();
-      console->ColouredLine(kColourNormal, std::string("Dirhop: ") + failure.what());
-      console->Flush();
-    } else {
-      std::fprintf(stdout, "Dirhop: %s\n", failure.what());
-    }
-    return 1;
+    return ReportUnexpectedFailure(console.get(), failure.what());
   } catch (...) {
-    if (console) {
-      console->Flush();
-      console->ColouredLine(kColourNormal, "Dirhop: Unknown exception");
-      console->Flush();
-    } else {
-      std::fprintf(stdout, "Dirhop: Unknown exception\n");
-    }
-    return 1;
+    return ReportUnexpectedFailure(console.get(), "Unknown exception");
   }
 }
 

@@ -1,11 +1,12 @@
 #include "core/options.h"
 
 #include <climits>
+#include <stdexcept>
 #include <vector>
 
+#include "base/program_exit.h"
 #include "core/handoff.h"
 #include "core/launcher.h"
-#include "base/program_exit.h"
 #include "core/screens.h"
 #include "match/upper_case.h"
 #include "state/aliases.h"
@@ -25,7 +26,8 @@ int HexDigit(char c) {
 }
 
 // A history index: "-" alone is 1, otherwise the rest of the word read as a number.
-[[noreturn]] void GoToHistoryIndex(Run& run, const std::string& text) {
+[[noreturn]] void GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
+  const std::string& text = words.front();
   std::optional<long> index = 1;
   if (!text.empty()) index = ReadRuntimeInteger(text);
   if (!index || *index < 1 || *index > kHistoryIndexMax) {
@@ -37,8 +39,8 @@ int HexDigit(char c) {
     EndProgram(kExitError);
   }
   const int slot = static_cast<int>(*index);
-  if (run.settings != nullptr && !run.settings->record.HistoryEmpty(slot)) {
-    GoToDirectory(run, run.settings->record.History(slot));
+  if (!run.settings.record.HistoryEmpty(slot)) {
+    GoToDirectory(run, run.settings.record.History(slot));
   }
   run.console.SetTextColour(kColourError);
   run.console.Write("Dirhop: History does not yet extend back ");
@@ -47,6 +49,61 @@ int HexDigit(char c) {
   run.console.EndColouredLine();
   EndProgram(kExitError);
 }
+
+[[noreturn]] void PrintStartDir(Run& run, const std::vector<std::string>&) {
+  run.console.WriteLine(run.start_dir);
+  EndProgram(kExitOk);
+}
+
+[[noreturn]] void Usage(Run& run, const std::vector<std::string>&) {
+  ShowUsageScreenWithBanner(run.pager, run.host.kind);
+  EndProgram(kExitScreenShown);
+}
+
+[[noreturn]] void Alias(Run& run, const std::vector<std::string>& words) {
+  AliasCommand(run.console, run.settings, words, run.start_dir);
+}
+
+[[noreturn]] void Welcome(Run& run, const std::vector<std::string>&) {
+  ShowWelcomeScreen(run.pager, run.host.kind);
+  EndProgram(kExitScreenShown);
+}
+
+[[noreturn]] void History(Run& run, const std::vector<std::string>&) {
+  ListHistory(run.console, run.settings);
+}
+
+template <LaunchOption kOption>
+[[noreturn]] void Launch(Run& run, const std::vector<std::string>&) {
+  RunLaunchOption(run, kOption);
+}
+
+// One option: the upper-cased words that name it (the second may be null) and what it does.
+struct OptionRow {
+  OptionId id;
+  const char* name;
+  const char* other_name;
+  void (*run)(Run& run, const std::vector<std::string>& words);  // ends the program
+};
+
+// The named options, in the order they are tested.
+constexpr OptionRow kOptions[] = {
+    {OptionId::kUsage, "-?", nullptr, Usage},
+    {OptionId::kAlias, "-A", nullptr, Alias},
+    {OptionId::kWelcome, "-W", nullptr, Welcome},
+    {OptionId::kHistoryList, "-L", "-H", History},
+    {OptionId::kMail, "-MAIL", nullptr, Launch<LaunchOption::kMail>},
+    {OptionId::kManual, "-MANUAL", "-HELP", Launch<LaunchOption::kManual>},
+    {OptionId::kExplorer, "-X", nullptr, Launch<LaunchOption::kExplorer>},
+    {OptionId::kHome, "-HOME", nullptr, Launch<LaunchOption::kHome>},
+    {OptionId::kBrantel, "-BRANTEL", nullptr, Launch<LaunchOption::kBrantel>},
+};
+
+// The options that no word names.
+constexpr OptionRow kUnnamedOptions[] = {
+    {OptionId::kStartDir, nullptr, nullptr, PrintStartDir},
+    {OptionId::kHistoryIndex, nullptr, nullptr, GoToHistoryIndex},
+};
 
 }  // namespace
 
@@ -74,37 +131,30 @@ std::optional<long> ReadRuntimeInteger(std::string_view text) {
   return static_cast<long>(value);
 }
 
-std::string ParseCommandLine(Run& run, const CommandWords& words) {
-  if (words.WordCount() == 0) {
-    run.console.WriteLine(run.start_dir);
-    EndProgram(kExitOk);
-  }
+ParsedCommandLine ParseCommandLine(const CommandWords& words) {
+  if (words.WordCount() == 0) return {OptionId::kStartDir, {}};
   const std::string first = words.Word(1);
   const std::string key = UpperCase(first);
-  if (key[0] != '-') return words.JoinWords();
-  // The options in the order they are tested; each one ends the run.
-  if (key == "-?") {
-    ShowUsageScreenWithBanner(run.pager, run.syntax);
-    EndProgram(kExitScreenShown);
+  if (key[0] != '-') return {OptionId::kPathSpec, {words.JoinWords()}};
+  for (const OptionRow& row : kOptions) {
+    if (key == row.name || (row.other_name != nullptr && key == row.other_name)) {
+      std::vector<std::string> rest;
+      for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
+      return {row.id, row.id == OptionId::kAlias ? rest : std::vector<std::string>{}};
+    }
   }
-  if (key == "-A" && run.settings != nullptr) {
-    std::vector<std::string> arguments;
-    for (int n = 2; n <= words.WordCount(); ++n) arguments.push_back(words.Word(n));
-    AliasCommand(run.console, *run.settings, arguments, run.start_dir);
+  return {OptionId::kHistoryIndex, {first.substr(1)}};
+}
+
+void RunOption(Run& run, const ParsedCommandLine& parsed) {
+  for (const OptionRow& row : kOptions) {
+    if (row.id == parsed.option) row.run(run, parsed.words);
   }
-  if (key == "-W") {
-    ShowWelcomeScreen(run.pager, run.syntax);
-    EndProgram(kExitScreenShown);
+  for (const OptionRow& row : kUnnamedOptions) {
+    if (row.id == parsed.option) row.run(run, parsed.words);
   }
-  if ((key == "-L" || key == "-H") && run.settings != nullptr) {
-    ListHistory(run.console, *run.settings);
-  }
-  if (key == "-MAIL") RunLaunchOption(run, LaunchOption::kMail);
-  if (key == "-MANUAL" || key == "-HELP") RunLaunchOption(run, LaunchOption::kManual);
-  if (key == "-X") RunLaunchOption(run, LaunchOption::kExplorer);
-  if (key == "-HOME") RunLaunchOption(run, LaunchOption::kHome);
-  if (key == "-BRANTEL") RunLaunchOption(run, LaunchOption::kBrantel);
-  GoToHistoryIndex(run, first.substr(1));
+  // A path spec is not an option: the caller searches for it.
+  throw std::logic_error("RunOption called for a path spec");
 }
 
 }  // namespace dirhop

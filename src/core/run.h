@@ -1,36 +1,26 @@
-// What one run of the program carries from operation to operation: the console, the path
-// flavour of the host, the start directory and the hooks later stages fill in.
+// What one run of the program carries from operation to operation, fixed when the run is built:
+// the console, the file system, the host facts, the start directory and the settings.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "console/console.h"
 #include "console/pager.h"
-#include "match/path_syntax.h"
+#include "core/host_facts.h"
+#include "platform/file_system.h"
 #include "state/settings_store.h"
 
 namespace dirhop {
 
-// How the hand-off file tells the calling shell where to go.
-enum class HandoffFormat {
-  kBatch,       // cmd batch file: "rem", or "X:" and chdir "\dir" with CR LF line ends
-  kPosixShell,  // sh code for bash and zsh: "# rem", or cd -- 'dir'
-  kFishShell,   // fish code: like kPosixShell with fish's quoting inside single quotes
-};
-
 struct Run {
   Console& console;
-  PathSyntax syntax;
-  HandoffFormat handoff_format;
-  // The process's current directory at start-up; never changed.
-  std::string start_dir;
-  // Whether a search that finds nothing may offer to create the missing directory.
-  bool can_create_path = true;
-  // Called by GoToDirectory with the directory just entered, before the hand-off is written.
-  std::function<void(const std::string& directory)> record_history;
-  // The settings record and its store; null where a caller keeps no history or aliases.
-  Settings* settings = nullptr;
+  // Every question the run asks of the file system and the process goes here.
+  FileSystem& fs;
+  const HostFacts host;
+  // The process's current directory at start-up.
+  const std::string start_dir;
+  // The settings record and its store, loaded before the run is built.
+  Settings& settings;
   // Long screens go through the pager, whose line count runs across the whole run.
   Pager pager{console};
 };

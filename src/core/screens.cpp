@@ -66,7 +66,7 @@ constexpr UsageLine kUsageLines[] = {
      "  c /   c ..   c *   c /T   c */*   c B*   c ../*"},
 };
 
-bool WindowsTexts(PathSyntax syntax) { return syntax.drives; }
+bool WindowsTexts(platform::HostKind host) { return host == platform::HostKind::kWindows; }
 
 void NoticeLine(Pager& pager, std::string_view text) {
   pager.console().SetTextColour(kColourNotice);
@@ -80,8 +80,8 @@ std::string BannerLine() {
          "finds what you meant";
 }
 
-void ShowUsageScreen(Pager& pager, PathSyntax syntax) {
-  const bool windows = WindowsTexts(syntax);
+void ShowUsageScreen(Pager& pager, platform::HostKind host) {
+  const bool windows = WindowsTexts(host);
   for (const UsageLine& line : kUsageLines) {
     if (windows || line.posix_text == PosixText::kSame) {
       pager.PageLine(line.windows);
@@ -91,11 +91,11 @@ void ShowUsageScreen(Pager& pager, PathSyntax syntax) {
   }
 }
 
-void ShowWelcomeScreen(Pager& pager, PathSyntax syntax) {
+void ShowWelcomeScreen(Pager& pager, platform::HostKind host) {
   NoticeLine(pager, BannerLine());
   pager.PageLine("");
   // There is no DOS on POSIX; the command it stands in for there is the shell's cd.
-  pager.PageLine(WindowsTexts(syntax)
+  pager.PageLine(WindowsTexts(host)
                      ? "Dirhop is the ultimate replacement for DOS's CD command. You can abbreviate"
                      : "Dirhop is the ultimate replacement for the cd command. You can abbreviate");
   pager.PageLine("directories, save aliases for frequently-used directories, access a history");
@@ -109,16 +109,16 @@ void ShowWelcomeScreen(Pager& pager, PathSyntax syntax) {
   NoticeLine(pager, std::string("  ") + SupportEmailAddress());
 }
 
-void ShowUsageScreenWithBanner(Pager& pager, PathSyntax syntax) {
+void ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host) {
   NoticeLine(pager, BannerLine());
   pager.PageLine("");
-  ShowUsageScreen(pager, syntax);
+  ShowUsageScreen(pager, host);
 }
 
-void ShowFirstRunScreens(Pager& pager, PathSyntax syntax) {
-  ShowWelcomeScreen(pager, syntax);
+void ShowFirstRunScreens(Pager& pager, platform::HostKind host) {
+  ShowWelcomeScreen(pager, host);
   pager.PageLine("");
-  ShowUsageScreen(pager, syntax);
+  ShowUsageScreen(pager, host);
 }
 
 }  // namespace dirhop

@@ -1,13 +1,13 @@
 // The two fixed screens: the usage screen (the command line) and the welcome screen (what the
 // program is, where to get updates and support), both written line by line through the pager.
 // Windows builds show the Windows texts; POSIX builds show a few lines adapted to '/' paths, no
-// drive letters and the desktop's file manager (chosen by the run's PathSyntax).
+// drive letters and the desktop's file manager (chosen by the host's kind).
 #pragma once
 
 #include <string>
 
 #include "console/pager.h"
-#include "match/path_syntax.h"
+#include "platform/platform.h"
 
 namespace dirhop {
 
@@ -16,19 +16,19 @@ std::string BannerLine();
 
 // Pages out the usage screen in the normal colour. Returns, unless the user leaves at the
 // pager's prompt (exit code 0).
-void ShowUsageScreen(Pager& pager, PathSyntax syntax);
+void ShowUsageScreen(Pager& pager, platform::HostKind host);
 
 // Pages out the welcome screen: banner and addresses in the notice colour, the rest normal.
 // Option "-w" calls this and then ends the program with exit code 250. Returns, unless the user
 // leaves at the pager's prompt (exit code 0).
-void ShowWelcomeScreen(Pager& pager, PathSyntax syntax);
+void ShowWelcomeScreen(Pager& pager, platform::HostKind host);
 
 // Option "-?": the banner in the notice colour, an empty line, then the usage screen. The caller
 // then ends the program with exit code 250. Returns, unless the user leaves at the prompt.
-void ShowUsageScreenWithBanner(Pager& pager, PathSyntax syntax);
+void ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host);
 
 // The first run's start-up screens: the welcome screen, an empty line, the usage screen, paged as
 // one text; the run then goes on. Returns, unless the user leaves at the prompt (exit code 0).
-void ShowFirstRunScreens(Pager& pager, PathSyntax syntax);
+void ShowFirstRunScreens(Pager& pager, platform::HostKind host);
 
 }  // namespace dirhop

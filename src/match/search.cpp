@@ -16,8 +16,9 @@ DirectorySource SystemDirectories() {
   return {platform::ListSubdirectories, platform::IdentifyDirectory};
 }
 
-DirectorySearch::DirectorySearch(PathSyntax syntax, bool can_create_path, DirectorySource source)
-    : syntax_(syntax), can_create_path_(can_create_path), source_(std::move(source)) {
+DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer,
+                                 DirectorySource source)
+    : syntax_(syntax), create_offer_(create_offer), source_(std::move(source)) {
   match_list_.reserve(kInitialListCapacity);
   create_list_.reserve(kInitialListCapacity);
 }
@@ -78,7 +79,7 @@ void DirectorySearch::DropEntriesIntoChain(std::vector<platform::DirectoryEntry>
 }
 
 void DirectorySearch::AddCreateCandidate(std::string path) {
-  if (!can_create_path_ || ContainsWildcard(path)) return;
+  if (create_offer_ == CreateOffer::kOff || ContainsWildcard(path)) return;
   create_list_.push_back(Candidate{std::move(path), kCreateRank});
 }
 

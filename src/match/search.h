@@ -25,6 +25,9 @@ struct DirectorySource {
   std::function<std::optional<platform::DirectoryIdentity>(const std::string& dir)> identify;
 };
 
+// Whether a search collects the dead ends it meets as directories it may offer to create.
+enum class CreateOffer { kOn, kOff };
+
 // The search of the real file system.
 DirectorySource SystemDirectories();
 
@@ -39,8 +42,8 @@ DirectorySource SystemDirectories();
 // between branches) list it once per way; each way is a candidate of its own.
 class DirectorySearch {
  public:
-  // `can_create_path` decides whether dead ends are collected as creation candidates.
-  DirectorySearch(PathSyntax syntax, bool can_create_path, DirectorySource source);
+  // `create_offer` decides whether dead ends are collected as creation candidates.
+  DirectorySearch(PathSyntax syntax, CreateOffer create_offer, DirectorySource source);
 
   // Matches `rest` below `base`, one level per component, with `rank` the score so far. Every
   // path that uses up `rest` goes to MatchList; dead ends go to CreateList.
@@ -70,7 +73,7 @@ class DirectorySearch {
   void DropEntriesIntoChain(std::vector<platform::DirectoryEntry>& entries);
 
   PathSyntax syntax_;
-  bool can_create_path_;
+  CreateOffer create_offer_;
   DirectorySource source_;
   std::vector<ChainLink> chain_;
   std::vector<Candidate> match_list_;

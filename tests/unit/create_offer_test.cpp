@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <string>
+#include <vector>
 
 #include "support/fake_console.h"
+#include "support/fake_run.h"
 #include "support/program_exit_helpers.h"
 
 namespace dirhop {
@@ -14,89 +16,71 @@ using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 
-// Records every directory creation and answers with a scripted code (0 when not scripted).
-struct FakeCreator {
-  std::map<std::string, int> codes;
-  std::vector<std::string> calls;
-  CreateDirectoryFn Fn() {
-    return [this](const std::string& path) {
-      calls.push_back(path);
-      auto found = codes.find(path);
-      return found == codes.end() ? 0 : found->second;
-    };
-  }
-};
-
-Run MakeRun(FakeConsole& fake, PathSyntax syntax) {
-  return Run{*fake.console, syntax, HandoffFormat::kBatch, "C:\\Work", true, {}};
-}
+using platform::HostKind;
+using test::FakeRun;
 
 TEST(CreatePathReportingTest, ReportsTheFailingLevelInWords) {
-  FakeConsole fake = MakeFakeConsole();
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
-  FakeCreator creator;
-  creator.codes = {{"C:\\a\\b", 3}};
-  EXPECT_FALSE(CreatePathReporting(run, "C:\\a\\b\\c", creator.Fn()));
-  EXPECT_EQ(test::WrittenIn(fake, kColourError), "Path not found creating directory 'C:\\a\\b'");
-  EXPECT_EQ(fake.device->Text(), "Path not found creating directory 'C:\\a\\b'\n");
+  FakeRun windows(HostKind::kWindows, "C:\\Work");
+  windows.fs.create_codes = {{"C:\\a\\b", 3}};
+  EXPECT_FALSE(CreatePathReporting(windows.run, "C:\\a\\b\\c"));
+  EXPECT_EQ(test::WrittenIn(windows.fake, kColourError),
+            "Path not found creating directory 'C:\\a\\b'");
+  EXPECT_EQ(windows.fake.device->Text(), "Path not found creating directory 'C:\\a\\b'\n");
+  EXPECT_EQ(windows.fs.Calls("CreateOneDirectory"),
+            (std::vector<std::string>{"CreateOneDirectory C:\\a", "CreateOneDirectory C:\\a\\b"}));
 
-  FakeConsole quiet = MakeFakeConsole();
-  dirhop::Run quiet_run = MakeRun(quiet, kPosixPaths);
-  FakeCreator posix;
-  EXPECT_TRUE(CreatePathReporting(quiet_run, "/home/u/new", posix.Fn()));
-  EXPECT_EQ(quiet.device->Text(), "");
+  FakeRun quiet(HostKind::kPosix, "/home/u");
+  EXPECT_TRUE(CreatePathReporting(quiet.run, "new/deeper"));
+  EXPECT_EQ(quiet.fake.device->Text(), "");
+  EXPECT_TRUE(quiet.fs.Exists("/home/u/new/deeper"));
 }
 
 TEST(OfferCreateTest, NothingToOfferReportsOnlyTheMissingMatch) {
-  FakeConsole fake = MakeFakeConsole();
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
+  FakeRun faked(HostKind::kWindows, "C:\\Work");
   std::vector<Candidate> none;
-  FakeCreator creator;
-  OfferCreate(run, "pro*\\x", none, creator.Fn());
-  EXPECT_EQ(test::Written(fake), "Dirhop: No directories found matching 'pro*\\x'\n");
-  EXPECT_EQ(fake.device->TextIn(kColourError), "Dirhop: No directories found matching 'pro*\\x'");
-  EXPECT_TRUE(creator.calls.empty());
+  OfferCreate(faked.run, "pro*\\x", none);
+  EXPECT_EQ(test::Written(faked.fake), "Dirhop: No directories found matching 'pro*\\x'\n");
+  EXPECT_EQ(faked.fake.device->TextIn(kColourError),
+            "Dirhop: No directories found matching 'pro*\\x'");
+  EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
 }
 
 TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
   for (Key decline : {Key{'n', 0}, Key{'N', 0}, Key{13, 0}, Key{27, 0}, Key{3, 0}}) {
-    FakeConsole fake = MakeFakeConsole(std::nullopt, {{'x', 0}, {0, 72}, {' ', 0}, decline});
-    dirhop::Run run = MakeRun(fake, kWindowsPaths);
+    FakeRun faked(HostKind::kWindows, "C:\\Work", std::nullopt,
+                  {{'x', 0}, {0, 72}, {' ', 0}, decline});
     std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
-    FakeCreator creator;
-    EXPECT_EQ(ExitCodeOf([&] { OfferCreate(run, "p?\\new", one, creator.Fn()); }), 255);
-    EXPECT_EQ(fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
-    EXPECT_TRUE(creator.calls.empty());
-    EXPECT_EQ(fake.device->attribute(), kColourNormal);
+    EXPECT_EQ(ExitCodeOf([&] { OfferCreate(faked.run, "p?\\new", one); }), 255);
+    EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
+    EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
+    EXPECT_EQ(faked.fake.device->attribute(), kColourNormal);
   }
 }
 
 TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
-  FakeConsole fake = MakeFakeConsole(std::nullopt, {{'y', 0}});
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
+  FakeRun faked(HostKind::kWindows, "C:\\Work", std::nullopt, {{'y', 0}});
   std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
-  FakeCreator creator;
-  creator.codes = {{"C:\\Work\\p\\new", 112}};  // the disk is full: reported, nothing entered
-  OfferCreate(run, "p?\\new", one, creator.Fn());
-  EXPECT_EQ(creator.calls.back(), "C:\\Work\\p\\new");
-  EXPECT_EQ(fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? Yes");
-  EXPECT_NE(fake.device->Text().find("Unexpected error 112 creating directory 'C:\\Work\\p\\new'"),
-            std::string::npos);
+  faked.fs.create_codes = {{"C:\\Work\\p\\new", 112}};  // the disk is full: nothing entered
+  OfferCreate(faked.run, "p?\\new", one);
+  EXPECT_EQ(faked.fs.Calls("CreateOneDirectory").back(), "CreateOneDirectory C:\\Work\\p\\new");
+  EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? Yes");
+  EXPECT_NE(
+      faked.fake.device->Text().find("Unexpected error 112 creating directory 'C:\\Work\\p\\new'"),
+      std::string::npos);
+  EXPECT_TRUE(faked.fs.Calls("ChangeDirectory").empty());
 }
 
 TEST(OfferCreateTest, SeveralCandidatesGoThroughTheChooser) {
-  FakeConsole fake = MakeFakeConsole({{80, 25}}, {{27, 0}});
-  dirhop::Run run = MakeRun(fake, kWindowsPaths);
+  FakeRun faked(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
   std::vector<Candidate> two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
-  FakeCreator creator;
-  OfferCreate(run, "pro\\new", two, creator.Fn());
-  const std::string text = fake.device->Text();
+  OfferCreate(faked.run, "pro\\new", two);
+  const std::string text = faked.fake.device->Text();
   EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'pro\\new'\n"
                        "** Create a new directory? **\n\n[a] C:\\Work\\proj\\new\\",
                        0),
             0u);
   EXPECT_NE(text.find("Create directory (a-b or Escape to exit)? Exit\n"), std::string::npos);
-  EXPECT_TRUE(creator.calls.empty());
+  EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/fake_console.h"
+#include "support/fake_settings_key.h"
 #include "support/program_exit_helpers.h"
 #include "support/scoped_env.h"
 #include "support/test_files.h"
@@ -54,8 +55,19 @@ class FakeShell {
   test::FakeConsoleDevice* device_;
 };
 
+// A run on this host with its own file path, as the program builds it; the launches of these
+// tests go to the shell each test passes, so the file system and settings are never used.
 Run MakeRun(Console& console) {
-  return Run{console, kWindowsPaths, HandoffFormat::kBatch, "C:\\Work", true, {}};
+  static SystemFileSystem file_system;
+  static test::FakeKeyStore store;
+  static Settings settings = test::MakeSettingsOn(store);
+  const platform::HostKind host = platform::Host();
+  return Run{console,
+             file_system,
+             {host, host == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths,
+              HandoffFormat::kBatch, "", platform::OwnFilePath()},
+             "C:\\Work",
+             settings};
 }
 
 TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {

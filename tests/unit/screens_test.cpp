@@ -128,12 +128,12 @@ std::vector<std::string> SplitLines(const std::string& text) {
 FakeConsole Tall() { return MakeFakeConsole({{80, 300}}); }
 
 TEST(ScreensTest, UsageScreenIsWrittenByteForByteInTheNormalColour) {
-  for (PathSyntax syntax : {kWindowsPaths, kPosixPaths}) {
-    const bool windows = syntax.drives;
+  for (platform::HostKind host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
+    const bool windows = host == platform::HostKind::kWindows;
     SCOPED_TRACE(windows ? "windows" : "posix");
     FakeConsole fake = Tall();
     Pager pager(*fake.console);
-    ShowUsageScreen(pager, syntax);
+    ShowUsageScreen(pager, host);
     const std::string& expected = windows ? kWindowsUsage : kPosixUsage;
     EXPECT_EQ(Written(fake), expected);
     EXPECT_EQ(WrittenIn(fake, kColourNormal), expected);
@@ -143,11 +143,11 @@ TEST(ScreensTest, UsageScreenIsWrittenByteForByteInTheNormalColour) {
 }
 
 TEST(ScreensTest, UsageDescriptionsStartInColumnTwenty) {
-  for (PathSyntax syntax : {kWindowsPaths, kPosixPaths}) {
-    SCOPED_TRACE(syntax.drives ? "windows" : "posix");
+  for (platform::HostKind host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
+    SCOPED_TRACE(host == platform::HostKind::kWindows ? "windows" : "posix");
     FakeConsole fake = Tall();
     Pager pager(*fake.console);
-    ShowUsageScreen(pager, syntax);
+    ShowUsageScreen(pager, host);
     const std::vector<std::string> lines = SplitLines(Written(fake));
     ASSERT_GE(lines.size(), 18u);
     // Lines 3 to 13 and 15 to 18; line 11 holds only the command, its description is line 12.
@@ -167,12 +167,13 @@ TEST(ScreensTest, UsageDescriptionsStartInColumnTwenty) {
 }
 
 TEST(ScreensTest, WelcomeScreenWithBannerAndAddressesInTheNoticeColour) {
-  for (PathSyntax syntax : {kWindowsPaths, kPosixPaths}) {
-    SCOPED_TRACE(syntax.drives ? "windows" : "posix");
+  for (platform::HostKind host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
+    SCOPED_TRACE(host == platform::HostKind::kWindows ? "windows" : "posix");
     FakeConsole fake = Tall();
     Pager pager(*fake.console);
-    ShowWelcomeScreen(pager, syntax);
-    EXPECT_EQ(Written(fake), syntax.drives ? kWindowsWelcome : kPosixWelcome);
+    ShowWelcomeScreen(pager, host);
+    EXPECT_EQ(Written(fake),
+              host == platform::HostKind::kWindows ? kWindowsWelcome : kPosixWelcome);
     ASSERT_STRNE(MakerSiteAddress(), "");
     ASSERT_STRNE(SupportEmailAddress(), "");
     // Exactly the banner and the two address lines are yellow; their line ends are not.
@@ -199,7 +200,7 @@ TEST(ScreensTest, BannerNamesTheProductAndItsVersion) {
 TEST(ScreensTest, UsageWithBannerIsBannerEmptyLineThenUsage) {
   FakeConsole fake = Tall();
   Pager pager(*fake.console);
-  ShowUsageScreenWithBanner(pager, kWindowsPaths);
+  ShowUsageScreenWithBanner(pager, platform::HostKind::kWindows);
   EXPECT_EQ(Written(fake), BannerLine() + "\n\n" + kWindowsUsage);
   EXPECT_EQ(WrittenIn(fake, kColourNotice), BannerLine());
   EXPECT_EQ(pager.PagerLineCount(), 35);
@@ -210,7 +211,7 @@ TEST(ScreensTest, FirstRunScreensPageAsOneText) {
   // usage line 12, is the first one after a pause.
   FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch(' ')});
   Pager pager(*fake.console);
-  ShowFirstRunScreens(pager, kWindowsPaths);
+  ShowFirstRunScreens(pager, platform::HostKind::kWindows);
   ASSERT_EQ(fake.device->text_at_key_read.size(), 1u);
   const std::string before = fake.device->text_at_key_read[0];
   EXPECT_EQ(SplitLines(before).size(), 25u);  // 24 lines and the prompt
@@ -230,7 +231,8 @@ TEST(ScreensTest, EscapeInASmallWindowEndsWithZeroAndSkipsTheRest) {
   // 10 rows: -? pauses before its 10th line; Escape there ends the run instead of exit 250.
   FakeConsole fake = MakeFakeConsole({{80, 10}}, {Ch('\x1b')});
   Pager pager(*fake.console);
-  const auto code = ExitCodeOf([&] { ShowUsageScreenWithBanner(pager, kWindowsPaths); });
+  const auto code =
+      ExitCodeOf([&] { ShowUsageScreenWithBanner(pager, platform::HostKind::kWindows); });
   EXPECT_EQ(code, 0);
   const std::string text = Written(fake);
   // 9 lines, then the erased prompt.

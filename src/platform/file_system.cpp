@@ -1,0 +1,49 @@
+#include "platform/file_system.h"
+
+#include "platform/shell_platform.h"
+
+namespace dirhop {
+
+std::string SystemFileSystem::CurrentDirectory() { return platform::CurrentDirectory(); }
+
+std::string SystemFileSystem::DriveCurrentDirectory(char letter) {
+  return platform::DriveCurrentDirectory(letter);
+}
+
+bool SystemFileSystem::ChangeDirectory(const std::string& dir) {
+  return platform::ChangeDirectory(dir);
+}
+
+bool SystemFileSystem::CurrentDirectoryRemoved() { return platform::CurrentDirectoryRemoved(); }
+
+std::vector<platform::DirectoryEntry> SystemFileSystem::ListSubdirectories(const std::string& dir) {
+  return platform::ListSubdirectories(dir);
+}
+
+std::optional<platform::DirectoryIdentity> SystemFileSystem::IdentifyDirectory(
+    const std::string& dir) {
+  return platform::IdentifyDirectory(dir);
+}
+
+int SystemFileSystem::CreateOneDirectory(const std::string& path) {
+  return platform::CreateOneDirectory(path);
+}
+
+std::size_t SystemFileSystem::LongestWholePath() { return platform::LongestWholePath(); }
+
+bool SystemFileSystem::WriteFileContents(const std::string& path, std::string_view bytes) {
+  return platform::WriteFileContents(path, bytes);
+}
+
+std::optional<std::string> SystemFileSystem::GetEnv(const char* name) {
+  return platform::GetEnv(name);
+}
+
+std::string SystemFileSystem::FallbackHandoffPath() { return platform::FallbackHandoffPath(); }
+
+int SystemFileSystem::OpenWithShell(const std::string& file, const std::string& parameters,
+                                    const std::string& directory, int show) {
+  return platform::OpenWithShell(file, parameters, directory, show);
+}
+
+}  // namespace dirhop

@@ -1,0 +1,309 @@
+// The main flow on an in-memory file system: the order of its steps (direct attempt, alias, drive
+// letter, root, drive-relative base, parent steps, empty spec, search, creation offer, chooser)
+// and the hand-off GoToDirectory writes, told by exit code, console text and the calls made.
+#include "core/main_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/handoff.h"
+#include "support/fake_run.h"
+#include "support/program_exit_helpers.h"
+
+namespace dirhop {
+namespace {
+
+using platform::HostKind;
+using test::FakeRun;
+using test::kWindowsHandoffPath;
+using Log = std::vector<std::string>;
+
+// What MainFlow gives when it returns instead of ending the program.
+constexpr int kReturned = -1;
+
+int Flow(FakeRun& faked, const std::vector<std::string>& words) {
+  try {
+    MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
+  } catch (const ProgramExit& exit) {
+    return exit.code;
+  }
+  return kReturned;
+}
+
+// The hand-off written for the Windows host; empty when none was written.
+std::string Handoff(FakeRun& faked) { return faked.fs.files[kWindowsHandoffPath]; }
+
+// The batch hand-off that enters `directory` (with a drive letter, no '!').
+std::string BatchFor(const std::string& directory) {
+  return HandOffText(directory, HandoffFormat::kBatch) + "\r\n";
+}
+
+// A Windows run in C:\Work with C:\Work\proj, C:\Programs and C:\Other.
+struct WorkTree : FakeRun {
+  WorkTree() : FakeRun(HostKind::kWindows, "C:\\Work") {
+    fs.AddDirectory("C:\\Work\\proj");
+    fs.AddDirectory("C:\\Programs");
+    fs.AddDirectory("C:\\Other");
+  }
+};
+
+TEST(MainFlowTest, TheDirectAttemptComesBeforeTheAlias) {
+  WorkTree faked;
+  faked.settings.record.SetAlias(1, "proj", "C:\\Other");
+  EXPECT_EQ(Flow(faked, {"proj"}), kExitOk);
+  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));
+  EXPECT_EQ(faked.fs.Calls("ChangeDirectory"),
+            (Log{"ChangeDirectory proj", "ChangeDirectory C:\\Work\\proj"}));
+  EXPECT_EQ(faked.settings.record.History(0), "C:\\Work\\proj");
+  EXPECT_EQ(test::Written(faked.fake), "");
+}
+
+TEST(MainFlowTest, AnAliasIsTriedWhenTheSpecIsNoDirectory) {
+  WorkTree faked;
+  faked.settings.record.SetAlias(1, "oth", "C:\\Other");
+  EXPECT_EQ(Flow(faked, {"OTH"}), kExitOk);
+  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Other"));
+  EXPECT_EQ(faked.fs.Calls("ChangeDirectory"),
+            (Log{"ChangeDirectory OTH", "ChangeDirectory C:\\Other"}));
+  EXPECT_TRUE(faked.fs.Calls("ListSubdirectories").empty());
+  EXPECT_EQ(faked.settings.record.AliasName(1), "OTH");  // promoted under the spelling typed
+}
+
+TEST(MainFlowTest, AnInvalidDriveLetterIsReportedBeforeAnythingIsRead) {
+  for (const char* spec : {"1:x", "1:", "[:..\\a"}) {
+    SCOPED_TRACE(spec);
+    WorkTree faked;
+    EXPECT_EQ(Flow(faked, {spec}), kExitError);
+    const std::string drive(1, spec[0]);
+    EXPECT_EQ(test::WrittenIn(faked.fake, kColourError),
+              "Dirhop: Invalid drive letter '" + drive + "' (valid drives are A: through Z:)");
+    EXPECT_TRUE(faked.fs.Calls("DriveCurrentDirectory").empty());
+    EXPECT_TRUE(faked.fs.Calls("CurrentDirectoryRemoved").empty());
+    EXPECT_TRUE(faked.fs.Calls("ListSubdirectories").empty());
+    EXPECT_EQ(faked.fs.Calls("WriteFileContents"), Log{});
+  }
+}
+
+TEST(MainFlowTest, ADriveLetterSearchesFromThatDrivesCurrentDirectory) {
+  WorkTree faked;
+  faked.fs.SetDriveDirectory("D:\\Data");
+  faked.fs.AddDirectory("D:\\Data\\project");
+  EXPECT_EQ(Flow(faked, {"d:proj"}), kExitOk);
+  EXPECT_EQ(Handoff(faked), BatchFor("D:\\Data\\project"));
+  EXPECT_EQ(faked.fs.Calls("DriveCurrentDirectory"), Log{"DriveCurrentDirectory D"});
+  EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(), "ListSubdirectories D:\\Data\\");
+  // A drive given is not the process's directory: whether that was removed does not matter.
+  EXPECT_TRUE(faked.fs.Calls("CurrentDirectoryRemoved").empty());
+}
+
+TEST(MainFlowTest, ADriveAloneIsEnteredOrReported) {
+  WorkTree present;
+  present.fs.SetDriveDirectory("D:\\Data");
+  EXPECT_EQ(Flow(present, {"D:"}), kExitOk);
+  EXPECT_EQ(Handoff(present), BatchFor("D:\\Data"));
+
+  WorkTree missing;
+  EXPECT_EQ(Flow(missing, {"q:"}), kExitError);
+  EXPECT_EQ(test::Written(missing.fake), "Dirhop: Could not change directory to 'q:'\n");
+  EXPECT_TRUE(missing.fs.Calls("ListSubdirectories").empty());
+}
+
+// The base each spec is searched from: the root of the drive for a leading separator, the base
+// climbed one level for each parent step (three characters taken at a time, so "..abc" is one
+// step, then "bc").
+TEST(MainFlowTest, RootsAndParentStepsChooseTheBase) {
+  struct Row {
+    const char* start;
+    const char* other_drive;  // a current directory on another drive, or null
+    const char* tree;         // the one directory to be found
+    const char* spec;
+    const char* first_listing;
+  };
+  const Row rows[] = {
+      {"C:\\Work", nullptr, "C:\\Programs", "\\prog", "C:\\"},
+      {"C:\\Work", "E:\\Deep\\Down", "E:\\Music", "e:\\mus", "E:\\"},
+      {"C:\\Work\\a\\b", nullptr, "C:\\Work\\other", "..\\..\\oth", "C:\\Work\\"},
+      {"C:\\Work\\a", nullptr, "C:\\Work\\bcd", "..abc", "C:\\Work\\"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.spec);
+    FakeRun faked(HostKind::kWindows, row.start);
+    if (row.other_drive != nullptr) faked.fs.SetDriveDirectory(row.other_drive);
+    faked.fs.AddDirectory(row.tree);
+    EXPECT_EQ(Flow(faked, {row.spec}), kExitOk);
+    EXPECT_EQ(Handoff(faked), BatchFor(row.tree));
+    EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(),
+              std::string("ListSubdirectories ") + row.first_listing);
+    EXPECT_TRUE(faked.fs.Calls("DriveCurrentDirectory").empty() ==
+                (row.spec[0] == '\\' || row.spec[1] == ':'));
+  }
+}
+
+TEST(MainFlowTest, AnEmptySpecAfterTheStepsGoesToTheBase) {
+  FakeRun faked(HostKind::kWindows, "C:\\Work\\a");
+  EXPECT_EQ(Flow(faked, {"..x"}), kExitOk);
+  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work"));
+  EXPECT_TRUE(faked.fs.Calls("ListSubdirectories").empty());
+}
+
+TEST(MainFlowTest, ARemovedCurrentDirectoryStopsARelativeSearch) {
+  WorkTree faked;
+  faked.fs.current_removed = true;
+  EXPECT_EQ(Flow(faked, {"zz"}), kExitError);
+  EXPECT_EQ(test::Written(faked.fake), "Dirhop: The current directory no longer exists\n");
+  EXPECT_TRUE(faked.fs.Calls("ListSubdirectories").empty());
+}
+
+TEST(MainFlowTest, NoMatchGoesToTheCreationOffer) {
+  // An empty directory: nothing below it matches, not even as a typo. The offer holds the dead
+  // end below the base and the spec as typed.
+  FakeRun declined(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
+  EXPECT_EQ(Flow(declined, {"newdir"}), kReturned);
+  const std::string text = test::Written(declined.fake);
+  EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'newdir'\n"
+                       "** Create a new directory? **\n\n[a] C:\\Work\\newdir\\ ",
+                       0),
+            0u);
+  EXPECT_NE(text.find("[b] newdir "), std::string::npos);
+  EXPECT_TRUE(declined.fs.Calls("CreateOneDirectory").empty());
+  EXPECT_EQ(declined.fs.Calls("WriteFileContents"), Log{});
+
+  FakeRun accepted(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'a', 0}});
+  EXPECT_EQ(Flow(accepted, {"newdir"}), kExitOk);
+  EXPECT_EQ(accepted.fs.Calls("CreateOneDirectory").back(), "CreateOneDirectory C:\\Work\\newdir");
+  EXPECT_TRUE(accepted.fs.Exists("C:\\Work\\newdir"));
+  EXPECT_EQ(Handoff(accepted), BatchFor("C:\\Work\\newdir"));
+
+  FakeRun off(HostKind::kWindows, "C:\\Work");
+  off.settings.record.SetCanCreatePath(false);
+  EXPECT_EQ(Flow(off, {"newdir"}), kReturned);
+  EXPECT_EQ(test::Written(off.fake), "Dirhop: No directories found matching 'newdir'\n");
+  EXPECT_EQ(off.fs.Calls("WriteFileContents"), Log{});
+}
+
+TEST(MainFlowTest, SeveralMatchesGoThroughTheChooser) {
+  FakeRun chosen(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'b', 0}});
+  chosen.fs.AddDirectory("C:\\Work\\pro1");
+  chosen.fs.AddDirectory("C:\\Work\\pro2");
+  EXPECT_EQ(Flow(chosen, {"pro"}), kExitOk);
+  EXPECT_NE(test::Written(chosen.fake).find("Change directory to (a-b or Escape to exit)? b"),
+            std::string::npos);
+  EXPECT_EQ(Handoff(chosen), BatchFor("C:\\Work\\pro2"));
+
+  FakeRun left(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
+  left.fs.AddDirectory("C:\\Work\\pro1");
+  left.fs.AddDirectory("C:\\Work\\pro2");
+  EXPECT_EQ(Flow(left, {"pro"}), kReturned);
+  EXPECT_EQ(left.fs.Calls("ChangeDirectory"), Log{"ChangeDirectory pro"});
+  EXPECT_EQ(left.fs.Calls("WriteFileContents"), Log{});
+}
+
+TEST(MainFlowTest, PosixSpecsSearchFromTheCurrentDirectoryOrTheRoot) {
+  FakeRun faked(HostKind::kPosix, "/home/u");
+  faked.fs.AddDirectory("/home/u/src/dirhop");
+  faked.fs.AddDirectory("/srv");
+  EXPECT_EQ(Flow(faked, {"sr/dir"}), kExitOk);
+  EXPECT_EQ(faked.fs.files[test::kPosixHandoffPath], "cd -- '/home/u/src/dirhop'\n");
+  EXPECT_EQ(faked.fs.Calls("ListSubdirectories").front(), "ListSubdirectories /home/u/");
+  EXPECT_EQ(faked.fs.Calls("DriveCurrentDirectory"), Log{});
+
+  FakeRun rooted(HostKind::kPosix, "/home/u");
+  rooted.fs.AddDirectory("/srv");
+  EXPECT_EQ(Flow(rooted, {"/sr"}), kExitOk);
+  EXPECT_EQ(rooted.fs.files[test::kPosixHandoffPath], "cd -- '/srv'\n");
+  EXPECT_EQ(rooted.fs.Calls("ListSubdirectories").front(), "ListSubdirectories /");
+}
+
+TEST(MainFlowTest, TheStartDirectoryIsRecordedFirstAndPrintedForNoWords) {
+  WorkTree faked;
+  EXPECT_EQ(Flow(faked, {}), kExitOk);
+  EXPECT_EQ(test::Written(faked.fake), "C:\\Work\n");
+  EXPECT_EQ(faked.settings.record.History(0), "C:\\Work");
+  EXPECT_EQ(faked.fs.log, Log{});
+}
+
+// GoToDirectory's outcomes: entered and handed off, or one of its three failures.
+TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
+  WorkTree faked;
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "c:\\work\\PROJ"); }), kExitOk);
+  EXPECT_EQ(faked.fs.log,
+            (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
+                 std::string("WriteFileContents ") + kWindowsHandoffPath}));
+  // The directory as the system names it once entered.
+  EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));
+  EXPECT_EQ(faked.settings.record.History(0), "C:\\Work\\proj");
+}
+
+TEST(GoToDirectoryTest, ADirectoryThatCannotBeEnteredIsReported) {
+  WorkTree faked;
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "C:\\Gone"); }), kExitError);
+  EXPECT_EQ(test::Written(faked.fake), "Dirhop: Could not change directory to 'C:\\Gone'\n");
+  EXPECT_EQ(faked.fs.Calls("WriteFileContents"), Log{});
+  EXPECT_TRUE(faked.settings.record.HistoryEmpty(0));
+}
+
+TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
+  FakeRun relative(HostKind::kWindows, "C:\\Work");
+  relative.fs.AddDirectory("C:\\Work\\very-long-name");
+  relative.fs.longest_whole_path = 16;
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(relative.run, "C:\\Work\\very-long-name"); }),
+            kExitOk);
+  EXPECT_EQ(Handoff(relative), BatchFor(".\\very-long-name"));
+
+  FakeRun too_long(HostKind::kWindows, "C:\\Work");
+  too_long.fs.AddDirectory("C:\\Elsewhere\\very-long-name");
+  too_long.fs.longest_whole_path = 16;
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"); }),
+            kExitError);
+  EXPECT_EQ(test::Written(too_long.fake),
+            "Dirhop: Could not change directory to 'C:\\Elsewhere\\very-long-name' (the path is "
+            "too long for the shell)\n");
+  EXPECT_EQ(too_long.fs.Calls("WriteFileContents"), Log{});
+  EXPECT_TRUE(too_long.settings.record.HistoryEmpty(0));
+}
+
+TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
+  WorkTree faked;
+  faked.fs.unwritable.insert(kWindowsHandoffPath);
+  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "C:\\Other"); }), kExitError);
+  EXPECT_EQ(test::Written(faked.fake), std::string("Dirhop: Error - can't write to batch file '") +
+                                           kWindowsHandoffPath + "'\n\n");
+}
+
+// The host facts come from the environment once; a Windows host without TEMP cannot hand off.
+TEST(HostFactsTest, TheHandoffPathAndFormatComeFromTheEnvironment) {
+  test::FakeConsole console = test::MakeFakeConsole();
+  test::FakeFileSystem windows(kWindowsPaths, "C:\\Work");
+  windows.SetEnv("TEMP", "C:\\Users\\u\\Temp");
+  HostFacts facts = ReadHostFacts(HostKind::kWindows, *console.console, windows, "C:\\d.exe");
+  EXPECT_EQ(facts.handoff_path, "C:\\Users\\u\\Temp\\dirhop2.bat");
+  EXPECT_EQ(facts.handoff_format, HandoffFormat::kBatch);
+  EXPECT_TRUE(IsWindows(facts));
+  EXPECT_EQ(facts.syntax.separator, '\\');
+
+  test::FakeFileSystem fish(kPosixPaths, "/home/u");
+  fish.SetEnv("DIRHOP_HANDOFF", "/tmp/h.fish");
+  facts = ReadHostFacts(HostKind::kPosix, *console.console, fish, "/bin/dirhop");
+  EXPECT_EQ(facts.handoff_path, "/tmp/h.fish");
+  EXPECT_EQ(facts.handoff_format, HandoffFormat::kFishShell);
+  EXPECT_FALSE(IsWindows(facts));
+
+  test::FakeFileSystem posix(kPosixPaths, "/home/u");
+  facts = ReadHostFacts(HostKind::kPosix, *console.console, posix, "/bin/dirhop");
+  EXPECT_EQ(facts.handoff_path, posix.fallback_handoff_path);
+  EXPECT_EQ(facts.handoff_format, HandoffFormat::kPosixShell);
+
+  test::FakeFileSystem no_temp(kWindowsPaths, "C:\\Work");
+  EXPECT_EQ(test::ExitCodeOf(
+                [&] { ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe"); }),
+            kExitError);
+  EXPECT_EQ(test::Written(console),
+            "Dirhop: Error - the environment variable TEMP is not defined\n"
+            "You can define it with the following command in your autoexec.bat:\n"
+            "  SET TEMP=c:\\temp\n\n");
+}
+
+}  // namespace
+}  // namespace dirhop

@@ -1,0 +1,212 @@
+#include "support/fake_file_system.h"
+
+#include <cctype>
+
+namespace dirhop::test {
+
+namespace {
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem(PathSyntax syntax, const std::string& current) : syntax_(syntax) {
+  AddDirectory(current);
+  current_ = Find(*Resolve(current))->path;
+  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+}
+
+std::string FakeFileSystem::Key(const std::string& path) const {
+  if (!syntax_.drives) return path;
+  std::string key;
+  for (char c : path) key += Upper(c);
+  return key;
+}
+
+std::string FakeFileSystem::RootOf(const std::string& path) const {
+  return syntax_.drives ? std::string(1, Upper(path[0])) + ":\\" : std::string("/");
+}
+
+std::string FakeFileSystem::Apply(std::string base, const std::string& rest) const {
+  const std::string root = RootOf(base);
+  std::size_t i = 0;
+  while (i <= rest.size()) {
+    std::size_t end = i;
+    while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+    const std::string part = rest.substr(i, end - i);
+    if (part == "..") {
+      if (base.size() > root.size()) {
+        const std::size_t cut = base.find_last_of(syntax_.separator);
+        base = cut < root.size() ? root : base.substr(0, cut);
+      }
+    } else if (!part.empty() && part != ".") {
+      if (base.size() > root.size()) base += syntax_.separator;
+      base += part;
+    }
+    i = end + 1;
+  }
+  return base;
+}
+
+std::optional<std::string> FakeFileSystem::Resolve(const std::string& path) const {
+  if (!syntax_.drives) {
+    if (!path.empty() && path[0] == '/') return Apply("/", path);
+    return Apply(current_, path);
+  }
+  if (path.size() >= 2 && path[1] == ':') {
+    const char drive = Upper(path[0]);
+    if (drive < 'A' || drive > 'Z' || nodes_.count(std::string(1, drive) + ":\\") == 0) {
+      return std::nullopt;
+    }
+    const std::string rest = path.substr(2);
+    if (!rest.empty() && IsSeparator(rest[0])) return Apply(std::string(1, drive) + ":\\", rest);
+    auto known = drive_dirs_.find(drive);
+    return Apply(known == drive_dirs_.end() ? std::string(1, drive) + ":\\" : known->second, rest);
+  }
+  if (!path.empty() && IsSeparator(path[0])) return Apply(RootOf(current_), path);
+  return Apply(current_, path);
+}
+
+const FakeFileSystem::Node* FakeFileSystem::Find(const std::string& absolute) const {
+  auto found = nodes_.find(Key(absolute));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+void FakeFileSystem::AddDirectory(const std::string& path) {
+  const std::string full = Apply(RootOf(path), path.substr(syntax_.drives ? 2 : 0));
+  if (Find(full) != nullptr) return;
+  const std::string root = RootOf(full);
+  if (full != root) {
+    const std::size_t cut = full.find_last_of(syntax_.separator);
+    const std::string parent = cut < root.size() ? root : full.substr(0, cut);
+    AddDirectory(parent);
+    nodes_[Key(parent)].children.push_back(full.substr(cut + 1));
+  }
+  nodes_[Key(full)] = Node{full, {}, next_id_++};
+}
+
+bool FakeFileSystem::Exists(const std::string& path) const {
+  return Find(Apply(RootOf(path), path.substr(syntax_.drives ? 2 : 0))) != nullptr;
+}
+
+void FakeFileSystem::SetDriveDirectory(const std::string& path) {
+  AddDirectory(path);
+  drive_dirs_[Upper(path[0])] = Find(*Resolve(path))->path;
+}
+
+std::vector<std::string> FakeFileSystem::Calls(const std::string& name) const {
+  std::vector<std::string> calls;
+  for (const std::string& call : log) {
+    if (call == name || call.rfind(name + " ", 0) == 0) calls.push_back(call);
+  }
+  return calls;
+}
+
+std::string FakeFileSystem::CurrentDirectory() {
+  log.push_back("CurrentDirectory");
+  return current_;
+}
+
+std::string FakeFileSystem::DriveCurrentDirectory(char letter) {
+  log.push_back(std::string("DriveCurrentDirectory ") + letter);
+  if (!syntax_.drives) return current_;
+  const char drive = Upper(letter);
+  auto known = drive_dirs_.find(drive);
+  if (known != drive_dirs_.end()) return known->second;
+  // A drive that cannot be made current answers with the process's directory.
+  if (nodes_.count(std::string(1, drive) + ":\\") == 0) return current_;
+  return std::string(1, drive) + ":\\";
+}
+
+bool FakeFileSystem::ChangeDirectory(const std::string& dir) {
+  log.push_back("ChangeDirectory " + dir);
+  if (dir.empty()) return false;  // as the systems refuse it
+  const std::optional<std::string> full = Resolve(dir);
+  if (!full) return false;
+  const Node* node = Find(*full);
+  if (node == nullptr) return false;
+  current_ = node->path;
+  current_removed = false;
+  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+  return true;
+}
+
+bool FakeFileSystem::CurrentDirectoryRemoved() {
+  log.push_back("CurrentDirectoryRemoved");
+  return current_removed;
+}
+
+std::vector<platform::DirectoryEntry> FakeFileSystem::ListSubdirectories(const std::string& dir) {
+  log.push_back("ListSubdirectories " + dir);
+  std::vector<platform::DirectoryEntry> entries;
+  const std::optional<std::string> full = Resolve(dir);
+  const Node* node = full ? Find(*full) : nullptr;
+  if (node == nullptr) return entries;
+  for (const std::string& name : node->children) entries.push_back({name, std::nullopt});
+  return entries;
+}
+
+std::optional<platform::DirectoryIdentity> FakeFileSystem::IdentifyDirectory(
+    const std::string& dir) {
+  log.push_back("IdentifyDirectory " + dir);
+  const std::optional<std::string> full = Resolve(dir);
+  if (!full) return std::nullopt;
+  const Node* node = Find(*full);
+  if (node == nullptr) return std::nullopt;
+  platform::DirectoryIdentity identity;
+  identity.file_low = node->id;
+  return identity;
+}
+
+int FakeFileSystem::CreateOneDirectory(const std::string& path) {
+  log.push_back("CreateOneDirectory " + path);
+  auto scripted = create_codes.find(path);
+  const std::optional<std::string> full = Resolve(path);
+  if (scripted != create_codes.end()) {
+    if (scripted->second == 0 && full) AddDirectory(*full);
+    return scripted->second;
+  }
+  if (!full) return 3;
+  if (Find(*full) != nullptr) return 183;
+  const std::string root = RootOf(*full);
+  const std::size_t cut = full->find_last_of(syntax_.separator);
+  if (Find(cut < root.size() ? root : full->substr(0, cut)) == nullptr) return 3;
+  AddDirectory(*full);
+  return 0;
+}
+
+std::size_t FakeFileSystem::LongestWholePath() {
+  log.push_back("LongestWholePath");
+  return longest_whole_path;
+}
+
+bool FakeFileSystem::WriteFileContents(const std::string& path, std::string_view bytes) {
+  log.push_back("WriteFileContents " + path);
+  if (unwritable.count(path) != 0) return false;
+  files[path] = std::string(bytes);
+  return true;
+}
+
+std::optional<std::string> FakeFileSystem::GetEnv(const char* name) {
+  log.push_back(std::string("GetEnv ") + name);
+  auto found = env_.find(name);
+  if (found == env_.end() || found->second.empty()) return std::nullopt;
+  return found->second;
+}
+
+std::string FakeFileSystem::FallbackHandoffPath() {
+  log.push_back("FallbackHandoffPath");
+  return fallback_handoff_path;
+}
+
+int FakeFileSystem::OpenWithShell(const std::string& file, const std::string& parameters,
+                                  const std::string& directory, int show) {
+  (void)directory;
+  (void)show;
+  log.push_back("OpenWithShell " + file + (parameters.empty() ? "" : " " + parameters));
+  return shell_result;
+}
+
+}  // namespace dirhop::test

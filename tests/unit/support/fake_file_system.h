@@ -1,0 +1,93 @@
+// A file system held in memory, for tests of the top of the program: a tree of directories in
+// either path syntax, a current directory, one current directory per drive, an environment and
+// the files written, with every call logged in order ("ChangeDirectory C:\x").
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "match/path_syntax.h"
+#include "platform/file_system.h"
+
+namespace dirhop::test {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  // An empty tree in `syntax` whose current directory is the absolute `current` (added to it).
+  FakeFileSystem(PathSyntax syntax, const std::string& current);
+
+  // Adds the absolute directory `path` and every directory above it, listed in the order added.
+  void AddDirectory(const std::string& path);
+  // Whether `path` (absolute, either separator, any case on Windows) is a directory of the tree.
+  bool Exists(const std::string& path) const;
+  // Makes the absolute `path` (added if missing) the current directory of its drive.
+  void SetDriveDirectory(const std::string& path);
+  // Sets environment variable `name`; an empty value counts as unset.
+  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+  // The current directory, without logging a call.
+  const std::string& current() const { return current_; }
+  // The logged calls whose name is `name`, each with its argument ("ChangeDirectory x").
+  std::vector<std::string> Calls(const std::string& name) const;
+
+  std::string CurrentDirectory() override;
+  std::string DriveCurrentDirectory(char letter) override;
+  bool ChangeDirectory(const std::string& dir) override;
+  bool CurrentDirectoryRemoved() override;
+  std::vector<platform::DirectoryEntry> ListSubdirectories(const std::string& dir) override;
+  std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
+  // The scripted code of `path` if any (a directory is made only for 0); otherwise 183 for an
+  // existing directory, 3 when the parent is missing, else the directory is made and 0.
+  int CreateOneDirectory(const std::string& path) override;
+  std::size_t LongestWholePath() override;
+  // Records `bytes` in `files`, unless `path` is in `unwritable`.
+  bool WriteFileContents(const std::string& path, std::string_view bytes) override;
+  std::optional<std::string> GetEnv(const char* name) override;
+  std::string FallbackHandoffPath() override;
+  // Logs "OpenWithShell <file> <parameters>" and answers `shell_result`.
+  int OpenWithShell(const std::string& file, const std::string& parameters,
+                    const std::string& directory, int show) override;
+
+  // Every call, in order: its name, then a space and its argument when it has one.
+  std::vector<std::string> log;
+  // The files written, by path as given.
+  std::map<std::string, std::string> files;
+  std::set<std::string> unwritable;
+  std::map<std::string, int> create_codes;
+  bool current_removed = false;
+  std::size_t longest_whole_path = 4096;
+  int shell_result = 42;
+  std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
+
+ private:
+  struct Node {
+    std::string path;                   // the spelling it was added with
+    std::vector<std::string> children;  // names, in the order added
+    std::uint64_t id = 0;               // its identity, unique in the tree
+  };
+
+  // `path` made absolute against the current directories and normalised ("." and ".." steps
+  // applied); nullopt on Windows for a drive letter that is not one or has no directory.
+  std::optional<std::string> Resolve(const std::string& path) const;
+  // The tree's key for an absolute normalised path (upper-cased on Windows).
+  std::string Key(const std::string& path) const;
+  // The root of the absolute `path` ("C:\" or "/").
+  std::string RootOf(const std::string& path) const;
+  // `base` with the components of `rest` applied.
+  std::string Apply(std::string base, const std::string& rest) const;
+  const Node* Find(const std::string& absolute) const;
+
+  PathSyntax syntax_;
+  std::map<std::string, Node> nodes_;
+  std::map<char, std::string> drive_dirs_;
+  std::map<std::string, std::string> env_;
+  std::string current_;
+  std::uint64_t next_id_ = 1;
+};
+
+}  // namespace dirhop::test
