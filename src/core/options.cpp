@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/hex_digit.h"
 #include "base/program_exit.h"
 #include "core/handoff.h"
 #include "core/launcher.h"
@@ -17,13 +18,6 @@ namespace dirhop {
 namespace {
 
 constexpr int kHistoryIndexMax = 20;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // A history index: "-" alone is 1, otherwise the rest of the word read as a number.
 [[noreturn]] void GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
