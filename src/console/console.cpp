@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "base/program_exit.h"
 
 namespace dirhop {
 
@@ -71,7 +70,7 @@ std::unique_ptr<Console> ConsoleInit() {
     std::string line = std::string("Cannot get console ") + which + " handle.\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
-    EndProgram(kExitOk);
+    return nullptr;
   }
   return std::make_unique<Console>(std::move(device));
 }

@@ -77,7 +77,8 @@ class Console {
 };
 
 // Opens the process's console. When a standard handle is missing, writes the matching
-// "Cannot get console ... handle." line and ends the program with exit code 0.
+// "Cannot get console ... handle." line to standard output and returns null; the caller ends
+// the run with exit code 0.
 std::unique_ptr<Console> ConsoleInit();
 
 // `count` copies of `ch`.

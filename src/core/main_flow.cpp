@@ -142,6 +142,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
   std::unique_ptr<Console> console;
   try {
     console = ConsoleInit();
+    if (!console) return kExitOk;
     InstallCrashReport();
     SetCrashIdentity(kProductName, kVersion);
     platform::UseOemFileApis();

@@ -55,7 +55,8 @@ constexpr int kHistoryIndexMax = 20;
 }
 
 [[noreturn]] void Alias(Run& run, const std::vector<std::string>& words) {
-  AliasCommand(run.console, run.settings, words, run.start_dir);
+  const bool done = AliasCommand(run.console, run.settings, words, run.start_dir);
+  EndProgram(done ? kExitOk : kExitError);
 }
 
 [[noreturn]] void Welcome(Run& run, const std::vector<std::string>&) {
@@ -65,6 +66,7 @@ constexpr int kHistoryIndexMax = 20;
 
 [[noreturn]] void History(Run& run, const std::vector<std::string>&) {
   ListHistory(run.console, run.settings);
+  EndProgram(kExitOk);
 }
 
 template <LaunchOption kOption>

@@ -1,6 +1,5 @@
 #include "state/aliases.h"
 
-#include "base/program_exit.h"
 #include "match/upper_case.h"
 
 namespace dirhop {
@@ -89,17 +88,16 @@ void ListAliases(Console& console, const Settings& settings) {
   }
 }
 
-void AliasCommand(Console& console, Settings& settings, const std::vector<std::string>& arguments,
+bool AliasCommand(Console& console, Settings& settings, const std::vector<std::string>& arguments,
                   const std::string& start_dir) {
   if (arguments.empty()) {
     ListAliases(console, settings);
-    EndProgram(kExitOk);
+    return true;
   }
   const std::string name = arguments[0].substr(0, kPathFieldLength).substr(0, kAliasNameLength);
   std::string target = arguments.size() >= 2 ? arguments[1] : std::string();
   if (target == ".") target = start_dir;
-  const bool done = UpdateAlias(console, settings, name, target);
-  EndProgram(done ? kExitOk : kExitError);
+  return UpdateAlias(console, settings, name, target);
 }
 
 std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {

@@ -26,11 +26,10 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
 void ListAliases(Console& console, const Settings& settings);
 
 // The "-a" command; `arguments` are the words after "-a". None lists the table; a name alone
-// removes that alias; a name and a directory (or "." for `start_dir`) define it. Ends the
-// program: exit code 0, or 243 when a definition was refused.
-[[noreturn]] void AliasCommand(Console& console, Settings& settings,
-                               const std::vector<std::string>& arguments,
-                               const std::string& start_dir);
+// removes that alias; a name and a directory (or "." for `start_dir`) define it. False only
+// when a definition was refused (the message is written); the caller ends the run.
+bool AliasCommand(Console& console, Settings& settings, const std::vector<std::string>& arguments,
+                  const std::string& start_dir);
 
 // Looks `arg` up among the aliases (ignoring case, stopping at the first free slot). On a match
 // the alias is promoted to slot 1 under the spelling of `arg`, the store is saved, and the

@@ -1,6 +1,5 @@
 #include "state/history.h"
 
-#include "base/program_exit.h"
 #include "match/upper_case.h"
 
 namespace dirhop {
@@ -33,7 +32,7 @@ void ListHistory(Console& console, const Settings& settings) {
   const SettingsRecord& record = settings.record;
   if (record.HistoryEmpty(0)) {
     console.ColouredLine(kColourError, "No directories in history.");
-    EndProgram(kExitOk);
+    return;
   }
   console.ColouredLine(kColourNotice, "  Dirhop  Directory History  ");
   for (int slot = kHistorySlots - 1; slot >= 0; --slot) {
@@ -45,7 +44,6 @@ void ListHistory(Console& console, const Settings& settings) {
     console.SetTextColour(kColourNormal);
     console.WriteLine(record.History(slot));
   }
-  EndProgram(kExitOk);
 }
 
 }  // namespace dirhop

@@ -18,7 +18,7 @@ void AddToHistory(Console& console, Settings& settings, const std::string& dir);
 // counts here, so a change of case is recorded).
 void CheckHistoryStart(Console& console, Settings& settings, const std::string& start_dir);
 
-// Lists the history, oldest first, numbered by slot, and ends the program with exit code 0.
-[[noreturn]] void ListHistory(Console& console, const Settings& settings);
+// Lists the history, oldest first, numbered by slot, or says that it is empty.
+void ListHistory(Console& console, const Settings& settings);
 
 }  // namespace dirhop

@@ -91,6 +91,9 @@ TEST(RunOptionTest, AliasAndHistoryRowsWorkOnTheRunsSettings) {
   EXPECT_EQ(RunWords(define, {"-a", "w", "."}), kExitOk);
   EXPECT_EQ(define.settings.record.AliasName(1), "w");
   EXPECT_EQ(define.settings.record.AliasTarget(1), "C:\\Work");
+  FakeRun refuse(HostKind::kWindows, "C:\\Work");
+  EXPECT_EQ(RunWords(refuse, {"-a", "far", std::string(256, 'x')}), kExitError);
+  EXPECT_NE(refuse.settings.record.AliasName(1), "far");
 
   FakeRun list(HostKind::kWindows, "C:\\Work");
   list.settings.record.SetHistory(0, "C:\\Work");
