@@ -14,6 +14,8 @@ struct ProgramExit {
 
 // Exit codes shared by several modules.
 inline constexpr int kExitOk = 0;
+// A query that found nothing to print (--list).
+inline constexpr int kExitNotFound = 1;
 inline constexpr int kExitError = 243;
 inline constexpr int kExitScreenShown = 250;
 inline constexpr int kExitCreateDeclined = 255;

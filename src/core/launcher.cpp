@@ -110,7 +110,20 @@ void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& she
   RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path), shell);
 }
 
+void ShowManualPage(Run& run, const LaunchPlan& plan) {
+  run.console.ColouredLine(kColourNormal, plan.announcement);
+  run.console.Flush();
+  if (run.fs.RunInTerminal({"man", "dirhop"}) < 0) {
+    run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(2));
+  }
+  EndProgram(kExitOk);
+}
+
 void RunLaunchOption(Run& run, LaunchOption option) {
+  // Without a desktop to show the manual on, POSIX has it as a manual page.
+  if (option == LaunchOption::kManual && !IsWindows(run.host) && !run.fs.DesktopOpenerAvailable()) {
+    ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path));
+  }
   RunLaunchOption(run, option,
                   [&fs = run.fs](const std::string& file, const std::string& parameters,
                                  const std::string& directory, int show) {

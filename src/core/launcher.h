@@ -69,7 +69,12 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
 // launches through `shell`, and ends the program with exit code 0.
 [[noreturn]] void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell);
 
-// RunLaunchOption through the run's file system (FileSystem::OpenWithShell).
+// Writes `plan`'s announcement, shows the manual page "dirhop" with `man` in this terminal and
+// ends the program with exit code 0; when man cannot be started, says so first.
+[[noreturn]] void ShowManualPage(Run& run, const LaunchPlan& plan);
+
+// RunLaunchOption through the run's file system (FileSystem::OpenWithShell). On POSIX without a
+// desktop opener, -manual is ShowManualPage instead.
 [[noreturn]] void RunLaunchOption(Run& run, LaunchOption option);
 
 // RunLaunchOption with the plan given, for tests of the whole sequence.

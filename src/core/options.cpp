@@ -7,8 +7,11 @@
 #include "base/hex_digit.h"
 #include "base/program_exit.h"
 #include "core/handoff.h"
+#include "core/identity.h"
 #include "core/launcher.h"
+#include "core/resolve.h"
 #include "core/screens.h"
+#include "core/shell_scripts.h"
 #include "match/upper_case.h"
 #include "state/aliases.h"
 #include "state/history.h"
@@ -44,9 +47,19 @@ constexpr int kHistoryIndexMax = 20;
   EndProgram(kExitError);
 }
 
-[[noreturn]] void PrintStartDir(Run& run, const std::vector<std::string>&) {
-  run.console.WriteLine(run.start_dir);
-  EndProgram(kExitOk);
+// No words: what the shell's own cd does without arguments. cmd's prints the current
+// directory; a POSIX shell's goes home.
+[[noreturn]] void NoWords(Run& run, const std::vector<std::string>&) {
+  if (IsWindows(run.host)) {
+    run.console.WriteLine(run.start_dir);
+    EndProgram(kExitOk);
+  }
+  const std::optional<std::string> home = run.fs.GetEnv("HOME");
+  if (!home || home->empty()) {
+    run.console.ColouredLine(kColourError, "Dirhop: HOME is not set");
+    EndProgram(kExitError);
+  }
+  GoToDirectory(run, *home);
 }
 
 [[noreturn]] void Usage(Run& run, const std::vector<std::string>&) {
@@ -66,6 +79,61 @@ constexpr int kHistoryIndexMax = 20;
 
 [[noreturn]] void History(Run& run, const std::vector<std::string>&) {
   ListHistory(run.console, run.settings);
+  EndProgram(kExitOk);
+}
+
+[[noreturn]] void Help(Run& run, const std::vector<std::string>&) {
+  ShowUsageScreenWithBanner(run.pager, run.host.kind);
+  EndProgram(kExitOk);
+}
+
+[[noreturn]] void Version(Run& run, const std::vector<std::string>&) {
+  run.console.WriteLine(std::string("dirhop ") + kVersion);
+  EndProgram(kExitOk);
+}
+
+// The script for the shell named by the first word (ignoring case).
+[[noreturn]] void Init(Run& run, const std::vector<std::string>& words) {
+  const std::string shell = words.empty() ? std::string() : UpperCase(words.front());
+  std::string_view script;
+  if (shell == "BASH" || shell == "ZSH") script = kBashIntegration;
+  if (shell == "FISH") script = kFishIntegration;
+  if (shell == "POWERSHELL" || shell == "PWSH") script = kPowerShellIntegration;
+  if (script.empty()) {
+    run.console.ColouredLine(kColourError, "Dirhop: Unknown shell '" +
+                                               (words.empty() ? std::string() : words.front()) +
+                                               "' for --init (use bash, zsh, fish or powershell)");
+    EndProgram(kExitError);
+  }
+  run.console.Write(script);
+  EndProgram(kExitOk);
+}
+
+// One line per directory: the one the spec names, or the search's best candidates. A spec that
+// leads nowhere prints nothing, so that completion never offers an error message.
+[[noreturn]] void List(Run& run, const std::vector<std::string>& words) {
+  const Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());
+  switch (resolution.kind) {
+    case Resolution::Kind::kDirectory:
+      run.console.WriteLine(resolution.directory);
+      EndProgram(kExitOk);
+    case Resolution::Kind::kMatches:
+      for (const Candidate& candidate : resolution.candidates) {
+        run.console.WriteLine(candidate.path);
+      }
+      EndProgram(kExitOk);
+    case Resolution::Kind::kNoMatch:
+    case Resolution::Kind::kFailure:
+      break;
+  }
+  EndProgram(kExitNotFound);
+}
+
+[[noreturn]] void AliasNames(Run& run, const std::vector<std::string>&) {
+  const SettingsRecord& record = run.settings.record;
+  for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
+    run.console.WriteLine(record.AliasName(slot));
+  }
   EndProgram(kExitOk);
 }
 
@@ -93,15 +161,25 @@ constexpr OptionRow kOptions[] = {
     {OptionId::kExplorer, "-X", nullptr, Launch<LaunchOption::kExplorer>},
     {OptionId::kHome, "-HOME", nullptr, Launch<LaunchOption::kHome>},
     {OptionId::kBrantel, "-BRANTEL", nullptr, Launch<LaunchOption::kBrantel>},
+    {OptionId::kHelp, "--HELP", nullptr, Help},
+    {OptionId::kVersion, "--VERSION", nullptr, Version},
+    {OptionId::kInit, "--INIT", nullptr, Init},
+    {OptionId::kList, "--LIST", nullptr, List},
+    {OptionId::kAliasNames, "--ALIASES", nullptr, AliasNames},
 };
 
 // The options that no word names.
 constexpr OptionRow kUnnamedOptions[] = {
-    {OptionId::kStartDir, nullptr, nullptr, PrintStartDir},
+    {OptionId::kStartDir, nullptr, nullptr, NoWords},
     {OptionId::kHistoryIndex, nullptr, nullptr, GoToHistoryIndex},
 };
 
 }  // namespace
+
+bool IsQuery(OptionId option) {
+  return option == OptionId::kHelp || option == OptionId::kVersion || option == OptionId::kInit ||
+         option == OptionId::kList || option == OptionId::kAliasNames;
+}
 
 std::optional<long> ReadRuntimeInteger(std::string_view text) {
   std::size_t i = 0;
@@ -136,7 +214,13 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
     if (key == row.name || (row.other_name != nullptr && key == row.other_name)) {
       std::vector<std::string> rest;
       for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
-      return {row.id, row.id == OptionId::kAlias ? rest : std::vector<std::string>{}};
+      if (row.id == OptionId::kAlias || row.id == OptionId::kInit) return {row.id, rest};
+      if (row.id == OptionId::kList) {
+        std::string spec;
+        for (std::size_t n = 0; n < rest.size(); ++n) spec += (n == 0 ? "" : " ") + rest[n];
+        return {row.id, {spec}};
+      }
+      return {row.id, {}};
     }
   }
   return {OptionId::kHistoryIndex, {first.substr(1)}};

@@ -19,7 +19,7 @@ std::optional<long> ReadRuntimeInteger(std::string_view text);
 // What the command line asks for.
 enum class OptionId {
   kPathSpec,      // a first word without '-': the words are a path spec
-  kStartDir,      // no words: print the start directory
+  kStartDir,      // no words: print the start directory (Windows) or go home (POSIX)
   kUsage,         // -?
   kAlias,         // -a
   kWelcome,       // -w
@@ -29,14 +29,24 @@ enum class OptionId {
   kExplorer,      // -x
   kHome,          // -home
   kBrantel,       // -brantel
+  kHelp,          // --help: the usage screen, as a query
+  kVersion,       // --version
+  kInit,          // --init SHELL: the shell's integration script
+  kList,          // --list SPEC...: where a jump with SPEC would go
+  kAliasNames,    // --aliases: the alias names
   kHistoryIndex,  // any other first word beginning with '-'
 };
+
+// True for the options that only answer a question: they read the settings but never change
+// them, never write the hand-off, and show no first-run screens.
+bool IsQuery(OptionId option);
 
 // The command line read, nothing done yet.
 struct ParsedCommandLine {
   OptionId option = OptionId::kStartDir;
-  // kPathSpec: the words joined with one space; kAlias: the words after "-a"; kHistoryIndex: the
-  // first word without its '-'; empty for the others.
+  // kPathSpec: the words joined with one space; kAlias, kInit: the words after the option;
+  // kList: the words after it joined with one space; kHistoryIndex: the first word without its
+  // '-'; empty for the others.
   std::vector<std::string> words;
 };
 
@@ -44,8 +54,10 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(const CommandWords& words);
 
 // Carries out `parsed`, which is not kPathSpec, and ends the program: kStartDir prints the start
-// directory (exit 0); the screens end with 250; a history index goes to that history entry, or
-// reports an invalid or too-old index (exit 243); the others end as their operations do.
+// directory (exit 0) on Windows and goes to $HOME on POSIX (243 when HOME is unset); the screens end with 250 (--help with 0); a history index goes to that
+// history entry, or reports an invalid or too-old index (exit 243); --list ends with 0 when it
+// printed a directory and 1 when there is none (and then prints nothing at all); --init ends
+// with 243 for a shell it has no script for; the others end as their operations do.
 [[noreturn]] void RunOption(Run& run, const ParsedCommandLine& parsed);
 
 }  // namespace dirhop

@@ -46,4 +46,10 @@ int SystemFileSystem::OpenWithShell(const std::string& file, const std::string& 
   return platform::OpenWithShell(file, parameters, directory, show);
 }
 
+bool SystemFileSystem::DesktopOpenerAvailable() { return platform::DesktopOpenerAvailable(); }
+
+int SystemFileSystem::RunInTerminal(const std::vector<std::string>& words) {
+  return platform::RunInTerminal(words);
+}
+
 }  // namespace dirhop

@@ -43,6 +43,10 @@ class FileSystem {
   // Opens `file` with the desktop (see platform::OpenWithShell); above 32 on success.
   virtual int OpenWithShell(const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) = 0;
+  // Whether OpenWithShell has a desktop opener (see platform::DesktopOpenerAvailable).
+  virtual bool DesktopOpenerAvailable() = 0;
+  // Runs a program in this console and waits (see platform::RunInTerminal): its exit code or -1.
+  virtual int RunInTerminal(const std::vector<std::string>& words) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -61,6 +65,8 @@ class SystemFileSystem : public FileSystem {
   std::string FallbackHandoffPath() override;
   int OpenWithShell(const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  bool DesktopOpenerAvailable() override;
+  int RunInTerminal(const std::vector<std::string>& words) override;
 };
 
 }  // namespace dirhop

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dirhop::platform {
 
@@ -17,5 +18,13 @@ inline constexpr int kShellOpenSucceeded = 42;
 // Does not wait for the launched program to finish.
 int OpenWithShell(const std::string& file, const std::string& parameters,
                   const std::string& directory, int show);
+
+// True when OpenWithShell has a desktop opener to hand documents to: always on Windows; on POSIX
+// when the opener (xdg-open, or open on macOS) is an executable file on PATH.
+bool DesktopOpenerAvailable();
+
+// Runs `words` (a program found on PATH, then its arguments) in this console with the same
+// standard handles, and waits for it to end. Its exit code, or -1 when it could not be started.
+int RunInTerminal(const std::vector<std::string>& words);
 
 }  // namespace dirhop::platform

@@ -76,11 +76,17 @@ inline constexpr std::size_t kSettingsKeyFileLimit = std::size_t{16} << 20;
 // when no place can be named (POSIX without a home directory).
 std::string DefaultSettingsKeyLocation();
 
-// Opens the key at `location` for reading and writing, creating it when it is missing. A key
-// that exists but may not be written counts as one that cannot be opened. On POSIX the file at
-// `location` is read under the rules of ReadFileForUpdate (limit kSettingsKeyFileLimit), and a
-// failed creation is kWriteFailed.
-OpenedSettingsKey OpenSettingsKey(const std::string& location);
+// Whether opening a settings key may create it.
+enum class KeyOpening {
+  kCreateMissing,  // a missing key is created (and the open says so)
+  kExistingOnly,   // a missing key is not created: no key, status kMissing
+};
+
+// Opens the key at `location` for reading and writing; a missing key is created or reported as
+// `opening` says. A key that exists but may not be written counts as one that cannot be opened.
+// On POSIX the file at `location` is read under the rules of ReadFileForUpdate (limit
+// kSettingsKeyFileLimit), and a failed creation is kWriteFailed.
+OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening opening);
 
 // Removes the key at `location` with its values; true when it is gone afterwards.
 bool DeleteSettingsKey(const std::string& location);

@@ -100,16 +100,18 @@ bool AliasCommand(Console& console, Settings& settings, const std::vector<std::s
   return UpdateAlias(console, settings, name, target);
 }
 
-std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {
+std::optional<std::string> FindAlias(const Settings& settings, const std::string& name) {
   const SettingsRecord& record = settings.record;
   for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
-    if (SameIgnoringCase(record.AliasName(slot), arg)) {
-      std::string dir = record.AliasTarget(slot);
-      UpdateAlias(console, settings, arg, kKeepTarget);
-      return dir;
-    }
+    if (SameIgnoringCase(record.AliasName(slot), name)) return record.AliasTarget(slot);
   }
   return std::nullopt;
+}
+
+std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {
+  std::optional<std::string> dir = FindAlias(settings, arg);
+  if (dir) UpdateAlias(console, settings, arg, kKeepTarget);
+  return dir;
 }
 
 }  // namespace dirhop

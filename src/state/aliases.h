@@ -31,6 +31,10 @@ void ListAliases(Console& console, const Settings& settings);
 bool AliasCommand(Console& console, Settings& settings, const std::vector<std::string>& arguments,
                   const std::string& start_dir);
 
+// The target of the alias called `name` (ignoring case, stopping at the first free slot); nullopt
+// when there is none.
+std::optional<std::string> FindAlias(const Settings& settings, const std::string& name);
+
 // Looks `arg` up among the aliases (ignoring case, stopping at the first free slot). On a match
 // the alias is promoted to slot 1 under the spelling of `arg`, the store is saved, and the
 // target is returned for the caller to enter; nullopt when no alias has that name.

@@ -123,8 +123,20 @@ void LoadSettings(Console& console, Settings& settings,
   settings.first_run = saved && read.status == StoreFileStatus::kMissing;
 }
 
+void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file) {
+  settings.read_only = true;
+  settings.data_file = data_file.value_or(std::string());
+  if (settings.data_file.empty()) {
+    LoadFromKey(settings, platform::KeyOpening::kExistingOnly);
+    return;
+  }
+  const platform::FileReadResult read =
+      platform::ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+  if (read.status == StoreFileStatus::kOk) settings.record.LoadImage(read.bytes);
+}
+
 bool SaveSettings(Console& console, Settings& settings) {
-  if (settings.store_refused) return false;
+  if (settings.store_refused || settings.read_only) return false;
   if (settings.data_file.empty()) {
     return ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location);
   }
@@ -136,7 +148,11 @@ bool SaveSettings(Console& console, Settings& settings) {
 }
 
 StoreFileStatus LoadFromRegistry(Settings& settings) {
-  platform::OpenedSettingsKey opened = settings.open_key(settings.key_location);
+  return LoadFromKey(settings, platform::KeyOpening::kCreateMissing);
+}
+
+StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
+  platform::OpenedSettingsKey opened = settings.open_key(settings.key_location, opening);
   if (!opened.key) return opened.status;
   settings.first_run = opened.created;
   platform::SettingsKey& key = *opened.key;
@@ -156,7 +172,8 @@ StoreFileStatus LoadFromRegistry(Settings& settings) {
 }
 
 StoreFileStatus SaveToRegistry(Settings& settings) {
-  platform::OpenedSettingsKey opened = settings.open_key(settings.key_location);
+  platform::OpenedSettingsKey opened =
+      settings.open_key(settings.key_location, platform::KeyOpening::kCreateMissing);
   if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
   const SettingsRecord& record = settings.record;

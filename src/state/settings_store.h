@@ -14,7 +14,8 @@
 namespace dirhop {
 
 // Opens a settings key by location; the platform's OpenSettingsKey unless a test puts in its own.
-using SettingsKeyOpener = std::function<platform::OpenedSettingsKey(const std::string& location)>;
+using SettingsKeyOpener = std::function<platform::OpenedSettingsKey(
+    const std::string& location, platform::KeyOpening opening)>;
 
 // The record of this run and where it is kept.
 struct Settings {
@@ -28,6 +29,8 @@ struct Settings {
   // True once the store was refused for this run (not a regular file, a link that may not be
   // followed, too long to load): it was reported once, and nothing is saved.
   bool store_refused = false;
+  // True for a run that only reads the record (a query): nothing is created or saved.
+  bool read_only = false;
   SettingsKeyOpener open_key = platform::OpenSettingsKey;
 };
 
@@ -44,7 +47,12 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
 void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file);
 
-// Writes the whole record to the store, unless the store was refused; a store that cannot be
+// Loads the record for a run that only reads it: what the data file or the settings key holds
+// when they exist and may be used, the defaults otherwise. Nothing is created, reported or ever
+// saved for this run (read_only is set), and first_run stays false.
+void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file);
+
+// Writes the whole record to the store, unless the store was refused or the run is read-only; a store that cannot be
 // written is reported (and a file that may not be written is never replaced). Returns whether
 // the record was saved. A failed write of a single settings value (the Windows registry) throws
 // std::runtime_error("Failed to set data for '<name>'").
@@ -54,6 +62,9 @@ bool SaveSettings(Console& console, Settings& settings);
 // values read as empty, "canCreatePath" as true). When the key cannot be opened nothing happens
 // and the reason is returned; otherwise kOk.
 platform::StoreFileStatus LoadFromRegistry(Settings& settings);
+
+// LoadFromRegistry with the key opened as `opening` says (a key it does not create is kMissing).
+platform::StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening);
 
 // Writes the 61 string values of the record to the settings key ("canCreatePath" is only ever
 // read) and closes it: kOk, or why the key could not be opened or closed (the POSIX file is

@@ -9,10 +9,18 @@ from harness import E2ETestCase
 
 
 class StartAndDirectChange(E2ETestCase):
-    def test_no_arguments_prints_start_directory(self):
-        r = self.c()
-        self.assertStayed(r, 0)
-        self.assertEqual(r.text, self.target.host_path(self.tree) + "\n")
+    def test_no_arguments_print_the_start_directory_on_windows_and_go_home_on_posix(self):
+        if self.target.windows:
+            r = self.c()
+            self.assertStayed(r, 0)
+            self.assertEqual(r.text, self.target.host_path(self.tree) + "\n")
+            return
+        self.mkdirs("home dir")
+        home = self.path("home dir")
+        self.assertWentTo(self.c(env={"HOME": home}), home)
+        r = self.c(env={"HOME": ""})
+        self.assertStayed(r, 243)
+        self.assertEqual(r.text, "Dirhop: HOME is not set\n")
 
     def test_subdirectory_parent_and_dots(self):
         self.mkdirs("sub/deeper")

@@ -95,6 +95,31 @@ class Launcher(StoreTestCase):
         self.assertStayed(r, 0)
         self.assertTrue(r.text.startswith("Starting Explorer in current directory\n"), r.text)
 
+    def fake_tool(self, name, body):
+        """A sh script `name` in a folder of its own; the folder is returned."""
+        folder = os.path.join(self.root, "tools")
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name)
+        with open(path, "w") as f:
+            f.write("#!/bin/sh\n" + body)
+        os.chmod(path, 0o755)
+        return folder
+
+    def test_manual_page_when_posix_has_no_desktop_opener(self):
+        if self.target.windows:
+            self.skipTest("Windows always has its shell to open the manual")
+        log = os.path.join(self.root, "man.log")
+        tools = self.fake_tool("man", 'echo "$@" > "%s"\nexit 16\n' % log)
+        r = self.c("-manual", env=dict(self.env(), PATH=tools))  # no xdg-open on this PATH
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Starting program to display Dirhop help manual\n")
+        with open(log) as f:
+            self.assertEqual(f.read(), "dirhop\n")
+        r = self.c("-manual", env=dict(self.env(), PATH="/nonexistent"))
+        self.assertStayed(r, 0)
+        self.assertEqual(r.text, "Starting program to display Dirhop help manual\n"
+                                 "Error: man dirhop - The specified file was not found.\n")
+
     def test_manual_missing_beside_the_program(self):
         # A copy of the program in a folder of its own, with no manual beside it.
         alone = os.path.join(self.root, "bin")
@@ -104,17 +129,80 @@ class Launcher(StoreTestCase):
         target = self.target
         self.target = type(target).__new__(type(target))
         self.target.__dict__.update(target.__dict__, program=copy)
+        env = self.env()
+        if not target.windows:
+            # A desktop opener is there, so the missing document is what is reported.
+            env["PATH"] = self.fake_tool("xdg-open", "exit 0\n") + ":" + os.environ["PATH"]
         try:
-            r = self.c("-manual")
+            r = self.c("-manual", env=env)
             self.assertStayed(r, 0)
             manual = os.path.join(alone, "dirhop.chm" if target.windows else "dirhop.html")
             self.assertEqual(r.text, "Starting program to display Dirhop help manual\n"
                                      "Error: %s - The specified file was not found.\n"
                              % target.host_path(manual))
-            self.assertEqual(self.c("-HELP").text, r.text)
+            self.assertEqual(self.c("-HELP", env=env).text, r.text)
         finally:
             self.target = target
 
 
 if __name__ == "__main__":
     harness.main()
+
+
+class Queries(StoreTestCase):
+    """--list, --aliases, --init, --version and --help are run by scripts and completion: they
+    answer on standard output and leave no trace (no store, no history, no hand-off)."""
+
+    def store_exists(self):
+        if self.target.windows:
+            return self.reg("query", harness.STORE_KEY).code == 0
+        return os.path.exists(os.path.join(self.config, "dirhop", "registry"))
+
+    def test_queries_on_a_first_run_create_nothing_and_show_no_screens(self):
+        self.mkdirs("proj/src", "prod")
+        self.remove_store()
+        with open(self.handoff, "wb") as f:
+            f.write(b"earlier\n")
+        cases = [
+            (["--list", "prj/sr"], 0, self.host("proj", "src") + "\n"),
+            (["--list", "pro"], 0, self.host("prod") + "\n" + self.host("proj") + "\n"),
+            (["--list", "proj/src/x"], 1, ""),
+            (["--aliases"], 0, "dos\nwin\n"),
+            (["--version"], 0, "dirhop 3.1\n"),
+        ]
+        for args, code, text in cases:
+            with self.subTest(args=args):
+                r = self.c(*args)
+                self.assertEqual((r.code, r.text), (code, text), r)
+                self.assertEqual(r.handoff, b"earlier\n")
+                self.assertFalse(self.store_exists())
+        r = self.c("--help")
+        self.assertEqual(r.code, 0, r)
+        self.assertTrue(r.text.startswith("Dirhop 3.1"), r.text)
+        self.assertEqual(r.text.count("\nUsage:\n"), 1)  # no first-run screens before it
+        self.assertFalse(self.store_exists())
+
+    def test_list_reads_aliases_from_the_data_file_and_leaves_it_unchanged(self):
+        self.mkdirs("target dir")
+        self.assertEqual(self.c("-a", "t", self.host("target dir"), data_file=self.data).code, 0)
+        before = self.read_data()
+        r = self.c("--list", "T", data_file=self.data)
+        self.assertEqual((r.code, r.text), (0, self.host("target dir") + "\n"), r)
+        r = self.c("--aliases", data_file=self.data)
+        self.assertEqual(r.text.split("\n")[0], "t", r)
+        self.assertEqual(self.read_data(), before)
+
+    def test_init_prints_the_shell_files_byte_for_byte(self):
+        shell_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell")
+        for name, file in [("bash", "dirhop.bash"), ("zsh", "dirhop.bash"),
+                           ("FISH", "dirhop.fish"), ("powershell", "dirhop.ps1")]:
+            with self.subTest(shell=name):
+                r = self.c("--init", name)
+                self.assertEqual(r.code, 0, r)
+                with open(os.path.join(shell_dir, file), "rb") as f:
+                    self.assertEqual(r.stdout, f.read())
+        r = self.c("--init", "tcsh")
+        self.assertEqual(r.code, 243, r)
+        self.assertEqual(
+            r.text, "Dirhop: Unknown shell 'tcsh' for --init (use bash, zsh, fish or powershell)\n")
+        self.assertFalse(os.path.exists(self.handoff))

@@ -206,12 +206,13 @@ class PosixShells(PosixShellTestCase):
                 script.step(["nothing-here"], stays)    # nothing found, no console to answer
                 script.step(["-?"], stays)              # usage screen
                 script.step(["p?oj/new"], stays)        # single creation prompt declined
-                script.step([], stays)                  # prints the directory
+                script.step(["--version"], stays)       # prints the version
+                script.step([], stays)                  # goes home, as cd does
                 _, results, output = self.run_script(script)
                 self.assertEqual(results, [(243, stays), (0, stays), (250, stays),
-                                           (0, stays), (0, stays)], output)
+                                           (0, stays), (0, stays), (0, self.home)], output)
                 self.assertIn("Dirhop: Invalid history index '0'", output)
-                self.assertIn(stays + "\n", output)
+                self.assertIn("dirhop 3.1\n", output)
                 # A program that cannot be run: the shell's 127, nothing changes.
                 script = ShellScript(shell, posix_wrapper(shell))
                 script.step(["x"], stays)
@@ -229,14 +230,14 @@ class PosixShells(PosixShellTestCase):
                 self.need(shell)
                 script = ShellScript(shell, posix_wrapper(shell))
                 script.lines.insert(0, "set -eu")
-                script.step([], self.tree)               # no arguments under set -u
+                script.step([], self.tree)               # no arguments under set -u: home
                 script.step(["sub"], self.tree)
                 script.raw("if c -0; then report went; else report $?; fi")
                 script.raw("c -0")                        # ends the script, as cd would
                 script.raw("report never")
                 code, results, output = self.run_script(script)
                 self.assertEqual(code, 243, output)
-                self.assertEqual(results, [(0, self.tree), (0, self.path("sub")),
+                self.assertEqual(results, [(0, self.home), (0, self.path("sub")),
                                            (243, self.path("sub"))], output)
                 self.assertNotIn("unbound", output)
                 self.assertNoTemporaryFiles()

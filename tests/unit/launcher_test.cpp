@@ -272,6 +272,26 @@ TEST(RunLaunchOptionTest, TheManualOptionOpensTheFileBesideThisProgram) {
             own.parent_path() / (windows ? "dirhop.chm" : "dirhop.html"));
 }
 
+// ---- Running a program in this console ---------------------------------------------------------
+
+TEST(RunInTerminalTest, WaitsAndGivesTheExitCodeOrMinusOneWhenNothingStarts) {
+  const bool windows = platform::Host() == platform::HostKind::kWindows;
+  const std::vector<std::string> exit3 =
+      windows ? std::vector<std::string>{"cmd", "/c", "exit 3"}
+              : std::vector<std::string>{"sh", "-c", "exit 3"};
+  EXPECT_EQ(platform::RunInTerminal(exit3), 3);
+  EXPECT_EQ(platform::RunInTerminal({"dirhop-no-such-program"}), -1);
+  EXPECT_EQ(platform::RunInTerminal({}), -1);
+  if (!windows) {
+    // It has ended when the call returns: what it wrote is there.
+    test::TempDir temp{"dirhop_terminal"};
+    const fs::path mark = temp.path() / "mark";
+    EXPECT_EQ(platform::RunInTerminal({"sh", "-c", "sleep 0.1; echo done > '" + mark.string() + "'"}),
+              0);
+    EXPECT_EQ(ReadFile(mark), "done\n");
+  }
+}
+
 // ---- The real open-a-document call -------------------------------------------------------------
 
 class RealShellTest : public ::testing::Test {
@@ -350,6 +370,15 @@ class PosixOpenerTest : public RealShellTest {
   ScopedEnv env_;
   fs::path bin_, log_, document_;
 };
+
+TEST_F(PosixOpenerTest, TheDesktopOpenerIsAvailableOnlyAsAnExecutableOnPath) {
+  env_.Set("PATH", bin_.string());
+  EXPECT_FALSE(platform::DesktopOpenerAvailable());
+  InstallOpener("exit 0");
+  EXPECT_TRUE(platform::DesktopOpenerAvailable());
+  for (const char* name : {"xdg-open", "open"}) fs::permissions(bin_ / name, fs::perms::owner_read);
+  EXPECT_FALSE(platform::DesktopOpenerAvailable());
+}
 
 TEST_F(PosixOpenerTest, TheOpenerGetsTheDocumentAndAWorkingDirectory) {
   InstallOpener("exit 0");

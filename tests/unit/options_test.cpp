@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/launcher.h"
+#include "core/shell_scripts.h"
 #include "support/fake_run.h"
 #include "support/program_exit_helpers.h"
 
@@ -52,7 +53,13 @@ TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
       {{"-"}, OptionId::kHistoryIndex, {""}},
       {{"-3", "more"}, OptionId::kHistoryIndex, {"3"}},
       {{"-la"}, OptionId::kHistoryIndex, {"la"}},
-      {{"--help"}, OptionId::kHistoryIndex, {"-help"}},
+      {{"--Help"}, OptionId::kHelp, {}},
+      {{"--version", "x"}, OptionId::kVersion, {}},
+      {{"--INIT", "fish", "x"}, OptionId::kInit, {"fish", "x"}},
+      {{"--list", "-a", "pro"}, OptionId::kList, {"-a pro"}},
+      {{"--list"}, OptionId::kList, {""}},
+      {{"--aliases"}, OptionId::kAliasNames, {}},
+      {{"--x"}, OptionId::kHistoryIndex, {"-x"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.words.empty() ? "(no words)" : row.words.front());
@@ -62,10 +69,121 @@ TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
   }
 }
 
-TEST(RunOptionTest, NoWordsPrintTheStartDirectory) {
-  FakeRun faked(HostKind::kWindows, "C:\\Work");
-  EXPECT_EQ(RunWords(faked, {}), kExitOk);
-  EXPECT_EQ(test::Written(faked.fake), "C:\\Work\n");
+TEST(RunOptionTest, NoWordsPrintTheStartDirectoryOnWindowsAndGoHomeOnPosix) {
+  FakeRun windows(HostKind::kWindows, "C:\\Work");
+  windows.fs.SetEnv("HOME", "C:\\Users\\u");
+  EXPECT_EQ(RunWords(windows, {}), kExitOk);
+  EXPECT_EQ(test::Written(windows.fake), "C:\\Work\n");
+  EXPECT_TRUE(windows.fs.files.empty());
+
+  FakeRun posix(HostKind::kPosix, "/work");
+  posix.fs.AddDirectory("/home/u");
+  posix.fs.SetEnv("HOME", "/home/u");
+  EXPECT_EQ(RunWords(posix, {}), kExitOk);
+  EXPECT_EQ(posix.fs.current(), "/home/u");
+  EXPECT_EQ(posix.fs.files[test::kPosixHandoffPath], "cd -- '/home/u'\n");
+  EXPECT_EQ(posix.settings.record.History(0), "/home/u");
+
+  FakeRun homeless(HostKind::kPosix, "/work");
+  EXPECT_EQ(RunWords(homeless, {}), kExitError);
+  EXPECT_EQ(test::Written(homeless.fake), "Dirhop: HOME is not set\n");
+  EXPECT_TRUE(homeless.fs.files.empty());
+}
+
+TEST(RunOptionTest, QueriesAreExactlyTheOptionsThatLeaveNoTrace) {
+  for (OptionId id : {OptionId::kHelp, OptionId::kVersion, OptionId::kInit, OptionId::kList,
+                      OptionId::kAliasNames}) {
+    EXPECT_TRUE(IsQuery(id));
+  }
+  for (OptionId id : {OptionId::kPathSpec, OptionId::kStartDir, OptionId::kUsage,
+                      OptionId::kAlias, OptionId::kHistoryList, OptionId::kHistoryIndex}) {
+    EXPECT_FALSE(IsQuery(id));
+  }
+}
+
+TEST(RunOptionTest, HelpVersionAndInitPrintWhatTheyNameAndEndWithZero) {
+  FakeRun help(HostKind::kPosix, "/work", {{80, 300}});
+  EXPECT_EQ(RunWords(help, {"--help"}), kExitOk);
+  EXPECT_EQ(test::Written(help.fake).find("Dirhop "), 0u);
+
+  FakeRun version(HostKind::kWindows, "C:\\Work");
+  EXPECT_EQ(RunWords(version, {"--version"}), kExitOk);
+  EXPECT_EQ(test::Written(version.fake), "dirhop 3.1\n");
+
+  struct Row {
+    const char* shell;
+    std::string_view script;
+  };
+  EXPECT_NE(kBashIntegration, kFishIntegration);
+  EXPECT_NE(kBashIntegration, kPowerShellIntegration);
+  for (const Row& row : {Row{"bash", kBashIntegration}, Row{"ZSH", kBashIntegration},
+                         Row{"fish", kFishIntegration}, Row{"powershell", kPowerShellIntegration},
+                         Row{"pwsh", kPowerShellIntegration}}) {
+    SCOPED_TRACE(row.shell);
+    EXPECT_GT(row.script.size(), 100u);
+    FakeRun init(HostKind::kPosix, "/work");
+    EXPECT_EQ(RunWords(init, {"--init", row.shell}), kExitOk);
+    EXPECT_EQ(test::Written(init.fake), row.script);
+  }
+
+  for (const Words& words : {Words{"--init", "tcsh"}, Words{"--init"}}) {
+    FakeRun unknown(HostKind::kPosix, "/work");
+    EXPECT_EQ(RunWords(unknown, words), kExitError);
+    EXPECT_EQ(test::Written(unknown.fake),
+              "Dirhop: Unknown shell '" + (words.size() > 1 ? words[1] : std::string()) +
+                  "' for --init (use bash, zsh, fish or powershell)\n");
+  }
+}
+
+TEST(RunOptionTest, ListPrintsWhereAJumpWouldGoAndChangesNothing) {
+  struct Row {
+    Words words;
+    int code;
+    std::string printed;
+  };
+  const std::vector<Row> rows = {
+      {{"--list", "proj"}, kExitOk, "/work/proj\n"},            // names a directory
+      {{"--list", "pr"}, kExitOk, "/work/prod\n/work/proj\n"},  // the search's best, sorted
+      {{"--list", "prj/sr"}, kExitOk, "/work/proj/src\n"},      // typo and abbreviation
+      {{"--list", "w"}, kExitOk, "/srv/www\n"},                 // an alias
+      {{"--list", "proj/src/x"}, kExitNotFound, ""},           // no match: no creation offer
+      {{"--list"}, kExitOk, "/work\n"},                         // the empty spec is the base
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.words.size() > 1 ? row.words[1] : "(none)");
+    FakeRun faked(HostKind::kPosix, "/work");
+    faked.fs.AddDirectory("/work/proj/src");
+    faked.fs.AddDirectory("/work/prod");
+    faked.fs.AddDirectory("/srv/www");
+    faked.settings.record.SetAlias(1, "w", "/srv/www");
+    const SettingsRecord before = faked.settings.record;
+    EXPECT_EQ(RunWords(faked, row.words), row.code);
+    EXPECT_EQ(test::Written(faked.fake), row.printed);
+    EXPECT_TRUE(faked.fs.files.empty());  // no hand-off
+    EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
+    EXPECT_EQ(faked.settings.record.Image(), before.Image());
+    EXPECT_EQ(faked.store.opens, 0);
+  }
+}
+
+TEST(RunOptionTest, ListIsSilentWhenTheSpecCannotBeSearched) {
+  FakeRun removed(HostKind::kPosix, "/work");
+  removed.fs.current_removed = true;
+  EXPECT_EQ(RunWords(removed, {"--list", "x"}), kExitNotFound);
+  FakeRun drive(HostKind::kWindows, "C:\\Work");
+  EXPECT_EQ(RunWords(drive, {"--list", "1:x"}), kExitNotFound);
+  EXPECT_EQ(test::Written(removed.fake) + test::Written(drive.fake), "");
+}
+
+TEST(RunOptionTest, AliasNamesAreListedMostRecentFirst) {
+  FakeRun faked(HostKind::kPosix, "/work");
+  for (int slot = 1; slot <= kAliasSlots; ++slot) faked.settings.record.ClearAlias(slot);
+  EXPECT_EQ(RunWords(faked, {"--aliases"}), kExitOk);
+  EXPECT_EQ(test::Written(faked.fake), "");
+  faked.settings.record.SetAlias(1, "web", "/srv/www");
+  faked.settings.record.SetAlias(2, "src", "/work/src");
+  EXPECT_EQ(RunWords(faked, {"--aliases"}), kExitOk);
+  EXPECT_EQ(test::Written(faked.fake), "web\nsrc\n");
 }
 
 TEST(RunOptionTest, TheScreensFollowTheHostAndEndWith250) {
@@ -128,8 +246,38 @@ TEST(RunOptionTest, LaunchRowsOpenTheirTargetThroughTheFileSystem) {
     SCOPED_TRACE(row.word);
     FakeRun faked(row.host, row.host == HostKind::kWindows ? "C:\\Work" : "/home/u");
     EXPECT_EQ(RunWords(faked, {row.word}), kExitOk);
-    EXPECT_EQ(faked.fs.log, std::vector<std::string>{row.call});
+    EXPECT_EQ(faked.fs.Calls("OpenWithShell"), std::vector<std::string>{row.call});
     EXPECT_EQ(test::Written(faked.fake).find("Starting "), 0u);
+  }
+}
+
+TEST(RunOptionTest, WithoutADesktopOpenerPosixShowsTheManualPage) {
+  struct Row {
+    HostKind host;
+    bool opener;
+    int man_result;
+    const char* call;  // the launch made
+    std::string text;
+  };
+  const std::string announcement = "Starting program to display Dirhop help manual\n";
+  const std::vector<Row> rows = {
+      {HostKind::kPosix, false, 16, "RunInTerminal man dirhop", announcement},
+      {HostKind::kPosix, false, -1, "RunInTerminal man dirhop",
+       announcement + "Error: man dirhop - The specified file was not found.\n"},
+      {HostKind::kPosix, true, 0, "OpenWithShell /opt/dirhop/bin/dirhop.html", announcement},
+      {HostKind::kWindows, false, 0,
+       "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm", announcement},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.call);
+    FakeRun faked(row.host, row.host == HostKind::kWindows ? "C:\\Work" : "/work");
+    faked.fs.desktop_opener = row.opener;
+    faked.fs.terminal_result = row.man_result;
+    EXPECT_EQ(RunWords(faked, {"-manual"}), kExitOk);
+    std::vector<std::string> launches = faked.fs.Calls("RunInTerminal");
+    for (const std::string& call : faked.fs.Calls("OpenWithShell")) launches.push_back(call);
+    EXPECT_EQ(launches, std::vector<std::string>{row.call});
+    EXPECT_EQ(test::Written(faked.fake), row.text);
   }
 }
 

@@ -47,7 +47,7 @@ class DataFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = (dir_ / "dirhop.dat").string();
-    settings_.open_key = [this](const std::string&) {
+    settings_.open_key = [this](const std::string&, platform::KeyOpening) {
       ADD_FAILURE() << "the settings key must not be used when a data file is named";
       return platform::OpenedSettingsKey{};
     };
@@ -89,6 +89,26 @@ TEST_F(DataFileTest, AMissingFileIsReportedAndCreatedWithTheDefaults) {
   EXPECT_TRUE(settings_.first_run);
   EXPECT_EQ(settings_.data_file, file_);
   EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"dirhop.dat"});  // no temporary file left
+}
+
+TEST_F(DataFileTest, ReadingForAQueryNeverCreatesNorSavesTheFile) {
+  LoadSettingsToRead(settings_, file_);
+  EXPECT_TRUE(settings_.read_only);
+  EXPECT_FALSE(settings_.first_run);
+  EXPECT_EQ(settings_.record.Image(), SettingsRecord().Image());
+  EXPECT_FALSE(SaveSettings(*fake_.console, settings_));
+  EXPECT_TRUE(FilesInFolder().empty());
+  EXPECT_EQ(Text(), "");
+
+  SettingsRecord stored;
+  stored.SetAlias(1, "w", "C:\\Web");
+  test::WriteFile(file_, stored.Image());
+  Settings reading;
+  LoadSettingsToRead(reading, file_);
+  EXPECT_EQ(reading.record.AliasTarget(1), "C:\\Web");
+  reading.record.SetAlias(1, "x", "C:\\Other");
+  EXPECT_FALSE(SaveSettings(*fake_.console, reading));
+  EXPECT_EQ(ReadFile(file_), stored.Image());
 }
 
 TEST_F(DataFileTest, SavingAndLoadingRoundTripsTheRecord) {
@@ -374,6 +394,24 @@ TEST(SettingsKeyStoreTest, AFreshKeyLoadsEmptyAndIsTheFirstRun) {
   Settings again = test::MakeSettingsOn(store);
   LoadSettings(*fake.console, again, std::nullopt);
   EXPECT_FALSE(again.first_run);
+}
+
+TEST(SettingsKeyStoreTest, ReadingForAQueryOpensOnlyAnExistingKeyAndNeverWrites) {
+  FakeKeyStore store;
+  store.exists = false;
+  Settings missing = test::MakeSettingsOn(store);
+  LoadSettingsToRead(missing, std::nullopt);
+  EXPECT_FALSE(store.exists);
+  EXPECT_FALSE(missing.first_run);
+  store.exists = true;
+  store.Put("aliasname_1", platform::StoreValueType::kString, "w");
+  Settings reading = test::MakeSettingsOn(store);
+  LoadSettingsToRead(reading, std::nullopt);
+  EXPECT_EQ(reading.record.AliasName(1), "w");
+  test::FakeConsole fake = test::MakeFakeConsole();
+  EXPECT_FALSE(SaveSettings(*fake.console, reading));
+  EXPECT_EQ(store.sets, 0);
+  EXPECT_EQ(store.closes, 1);  // the read closes the key; nothing was set
 }
 
 TEST(SettingsKeyStoreTest, SavingWritesAll61StringsAndNeverCanCreatePath) {

@@ -54,7 +54,7 @@ class StorePlatformTest : public ::testing::Test {
 };
 
 TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
-  OpenedSettingsKey first = OpenSettingsKey(key_);
+  OpenedSettingsKey first = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(first.key);
   EXPECT_TRUE(first.created);
   EXPECT_EQ(first.key->Query("history_0"), std::nullopt);
@@ -65,7 +65,7 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   ASSERT_TRUE(first.key->Set("x", StoreValue{StoreValueType::kExpandString, "%TEMP%", 0}));
   ASSERT_EQ(first.key->Close(), StoreFileStatus::kOk);
 
-  OpenedSettingsKey second = OpenSettingsKey(key_);
+  OpenedSettingsKey second = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(second.key);
   EXPECT_FALSE(second.created);
   std::optional<StoreValue> history = second.key->Query("history_0");
@@ -83,21 +83,38 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   // Replacing a value keeps one value of that name.
   ASSERT_TRUE(second.key->Set("history_0", String("D:\\")));
   ASSERT_EQ(second.key->Close(), StoreFileStatus::kOk);
-  EXPECT_EQ(OpenSettingsKey(key_).key->Query("history_0")->text, "D:\\");
+  EXPECT_EQ(OpenSettingsKey(key_, KeyOpening::kCreateMissing).key->Query("history_0")->text, "D:\\");
+}
+
+TEST_F(StorePlatformTest, OpeningAnExistingKeyOnlyNeverCreatesOne) {
+  ASSERT_TRUE(DeleteSettingsKey(key_));
+  OpenedSettingsKey missing = OpenSettingsKey(key_, KeyOpening::kExistingOnly);
+  EXPECT_FALSE(missing.key);
+  EXPECT_EQ(missing.status, StoreFileStatus::kMissing);
+  // Still missing: the create-on-open that follows reports the creation.
+  OpenedSettingsKey created = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
+  ASSERT_TRUE(created.key);
+  EXPECT_TRUE(created.created);
+  ASSERT_TRUE(created.key->Set("history_0", String("C:\\x")));
+  ASSERT_EQ(created.key->Close(), StoreFileStatus::kOk);
+  OpenedSettingsKey existing = OpenSettingsKey(key_, KeyOpening::kExistingOnly);
+  ASSERT_TRUE(existing.key);
+  EXPECT_FALSE(existing.created);
+  EXPECT_EQ(existing.key->Query("history_0")->text, "C:\\x");
 }
 
 TEST_F(StorePlatformTest, AKeyIsGoneAfterDeletion) {
-  ASSERT_TRUE(OpenSettingsKey(key_).key);
+  ASSERT_TRUE(OpenSettingsKey(key_, KeyOpening::kCreateMissing).key);
   EXPECT_TRUE(DeleteSettingsKey(key_));
   EXPECT_TRUE(DeleteSettingsKey(key_));  // already gone
-  OpenedSettingsKey again = OpenSettingsKey(key_);
+  OpenedSettingsKey again = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(again.key);
   EXPECT_TRUE(again.created);
 }
 
 TEST_F(StorePlatformTest, WindowsRegistryOtherTypesAndFailedWrites) {
   if (!OnWindows()) GTEST_SKIP() << "the real registry is on Windows";
-  OpenedSettingsKey opened = OpenSettingsKey(key_);
+  OpenedSettingsKey opened = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(opened.key);
   ASSERT_TRUE(opened.key->Set("bin", StoreValue{StoreValueType::kOther, "ab", 0}));
   EXPECT_EQ(opened.key->Query("bin")->type, StoreValueType::kOther);
@@ -109,7 +126,7 @@ TEST_F(StorePlatformTest, WindowsRegistryOtherTypesAndFailedWrites) {
 
 TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
   if (OnWindows()) GTEST_SKIP() << "the key file exists only on POSIX";
-  OpenedSettingsKey opened = OpenSettingsKey(key_);
+  OpenedSettingsKey opened = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(opened.key);
   EXPECT_TRUE(fs::is_regular_file(key_));  // created on open, so the next run is not the first
   ASSERT_TRUE(opened.key->Set("history_0", String("/a\nb")));
@@ -120,7 +137,7 @@ TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
 
   // A damaged line is skipped; the values around it still read, and the rewrite drops it.
   WriteFile(key_, text + "garbage\xff\x01line\ncanCreatePath\tdword\t0\n");
-  OpenedSettingsKey damaged = OpenSettingsKey(key_);
+  OpenedSettingsKey damaged = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(damaged.key);
   EXPECT_EQ(damaged.key->Query("history_0")->text, "/a\nb");
   EXPECT_EQ(damaged.key->Query("canCreatePath")->number, 0u);
@@ -133,7 +150,7 @@ TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {
   const fs::path real = dir_ / "real-registry";
   fs::rename(key_, real);
   fs::create_symlink(real, key_);
-  OpenedSettingsKey linked = OpenSettingsKey(key_);
+  OpenedSettingsKey linked = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   ASSERT_TRUE(linked.key);
   EXPECT_FALSE(linked.created);
   ASSERT_TRUE(linked.key->Set("history_2", String("/d")));
@@ -345,19 +362,19 @@ TEST_F(StorePlatformTest, PosixKeyFileThatMayNotBeUsedIsNotOpened) {
   const std::string big = "# " + std::string(kSettingsKeyFileLimit - 20, 'c') +
                           "\naliasdir_1\tsz\t/home/user/projects/important-client\n";
   WriteFile(key_, big);
-  OpenedSettingsKey opened = OpenSettingsKey(key_);
+  OpenedSettingsKey opened = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
   EXPECT_FALSE(opened.key);
   EXPECT_EQ(opened.status, StoreFileStatus::kTooLarge);
   EXPECT_EQ(fs::file_size(key_), big.size());
   fs::remove(key_);
   fs::create_directories(key_);
-  EXPECT_EQ(OpenSettingsKey(key_).status, StoreFileStatus::kNotRegular);
+  EXPECT_EQ(OpenSettingsKey(key_, KeyOpening::kCreateMissing).status, StoreFileStatus::kNotRegular);
   fs::remove(key_);
   // A folder that cannot be made is a failed write.
   WriteFile(fs::path(key_).parent_path().parent_path() / "blocked", "");
   const std::string blocked =
       (fs::path(key_).parent_path().parent_path() / "blocked" / "registry").string();
-  OpenedSettingsKey failed = OpenSettingsKey(blocked);
+  OpenedSettingsKey failed = OpenSettingsKey(blocked, KeyOpening::kCreateMissing);
   EXPECT_FALSE(failed.key);
   EXPECT_EQ(failed.status, StoreFileStatus::kWriteFailed);
 }

@@ -19,18 +19,22 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "platform/shell_platform.h"
+
+extern char** environ;
 
 namespace dirhop::platform {
 namespace {
@@ -212,6 +216,44 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
     SleepMilliseconds(10);
   }
   return kShellOpenSucceeded;
+}
+
+bool DesktopOpenerAvailable() {
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    // An empty entry is the current directory, as execvp reads it.
+    std::string folder = folders.substr(start, end - start);
+    if (folder.empty()) folder = ".";
+    const std::string candidate = folder + "/" + kOpener;
+    struct stat info {};
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+int RunInTerminal(const std::vector<std::string>& words) {
+  if (words.empty()) return -1;
+  std::vector<std::string> copies = words;
+  std::vector<char*> argv;
+  for (std::string& word : copies) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  // posix_spawnp reports a program that cannot be started as its own failure.
+  if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
 }  // namespace dirhop::platform

@@ -337,11 +337,15 @@ std::string DefaultSettingsKeyLocation() {
   return base + "/dirhop/registry";
 }
 
-OpenedSettingsKey OpenSettingsKey(const std::string& location) {
+OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening opening) {
   OpenedSettingsKey opened;
   opened.status = StoreFileStatus::kUnreadable;
   if (location.empty()) return opened;
   FileReadResult read = ReadFileForUpdate(location, kSettingsKeyFileLimit);
+  if (read.status == StoreFileStatus::kMissing && opening == KeyOpening::kExistingOnly) {
+    opened.status = StoreFileStatus::kMissing;
+    return opened;
+  }
   if (read.status == StoreFileStatus::kMissing) {
     // Like the registry, opening creates the key: an empty file, so that the next run knows the
     // store exists.

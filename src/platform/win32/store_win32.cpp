@@ -270,12 +270,22 @@ bool WriteBeside(const std::string& path, std::string_view bytes) {
 
 std::string DefaultSettingsKeyLocation() { return kDirhopKey; }
 
-OpenedSettingsKey OpenSettingsKey(const std::string& location) {
+OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening opening) {
   OpenedSettingsKey opened;
   opened.status = StoreFileStatus::kUnreadable;  // the registry gives no reason to tell
   if (location.empty()) return opened;
   HKEY key = nullptr;
   DWORD disposition = 0;
+  if (opening == KeyOpening::kExistingOnly) {
+    const LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, location.c_str(), 0, KEY_ALL_ACCESS, &key);
+    if (status != ERROR_SUCCESS) {
+      if (status == ERROR_FILE_NOT_FOUND) opened.status = StoreFileStatus::kMissing;
+      return opened;
+    }
+    opened.status = StoreFileStatus::kOk;
+    opened.key = std::make_unique<RegistrySettingsKey>(key);
+    return opened;
+  }
   if (RegCreateKeyExA(HKEY_CURRENT_USER, location.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
     return opened;

@@ -209,4 +209,16 @@ int FakeFileSystem::OpenWithShell(const std::string& file, const std::string& pa
   return shell_result;
 }
 
+bool FakeFileSystem::DesktopOpenerAvailable() {
+  log.push_back("DesktopOpenerAvailable");
+  return desktop_opener;
+}
+
+int FakeFileSystem::RunInTerminal(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+  log.push_back("RunInTerminal " + joined);
+  return terminal_result;
+}
+
 }  // namespace dirhop::test

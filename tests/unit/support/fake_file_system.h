@@ -52,6 +52,10 @@ class FakeFileSystem : public FileSystem {
   // Logs "OpenWithShell <file> <parameters>" and answers `shell_result`.
   int OpenWithShell(const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  // Logs "DesktopOpenerAvailable" and answers `desktop_opener`.
+  bool DesktopOpenerAvailable() override;
+  // Logs "RunInTerminal <words joined by blanks>" and answers `terminal_result`.
+  int RunInTerminal(const std::vector<std::string>& words) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -62,6 +66,8 @@ class FakeFileSystem : public FileSystem {
   bool current_removed = false;
   std::size_t longest_whole_path = 4096;
   int shell_result = 42;
+  bool desktop_opener = true;
+  int terminal_result = 0;
   std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
 
  private:

@@ -49,11 +49,15 @@ void FakeKeyStore::Put(const std::string& name, platform::StoreValueType type, s
 }
 
 SettingsKeyOpener FakeKeyStore::Opener() {
-  return [this](const std::string&) {
+  return [this](const std::string&, platform::KeyOpening opening) {
     platform::OpenedSettingsKey opened;
     ++opens;
     if (!openable) {
       opened.status = open_failure;
+      return opened;
+    }
+    if (!exists && opening == platform::KeyOpening::kExistingOnly) {
+      opened.status = platform::StoreFileStatus::kMissing;
       return opened;
     }
     opened.created = !exists;

@@ -1,0 +1,116 @@
+#include "core/resolve.h"
+
+#include "match/ordering.h"
+#include "match/paths.h"
+#include "match/search.h"
+#include "match/upper_case.h"
+#include "state/aliases.h"
+
+namespace dirhop {
+
+namespace {
+
+// The search's view of the run's file system.
+DirectorySource DirectoriesOf(FileSystem& fs) {
+  return {[&fs](const std::string& dir) { return fs.ListSubdirectories(dir); },
+          [&fs](const std::string& dir) { return fs.IdentifyDirectory(dir); }};
+}
+
+Resolution Directory(std::string directory) {
+  Resolution result;
+  result.kind = Resolution::Kind::kDirectory;
+  result.directory = std::move(directory);
+  return result;
+}
+
+Resolution Failure(std::string message) {
+  Resolution result;
+  result.kind = Resolution::Kind::kFailure;
+  result.message = std::move(message);
+  return result;
+}
+
+}  // namespace
+
+Resolution ResolveSpec(Run& run, std::string spec) {
+  const PathSyntax syntax = run.host.syntax;
+  SlashesToBackslashes(spec, syntax);
+  ExpandDoubleBackslashes(spec, syntax);
+  ExpandDots(spec, syntax);
+  const std::string expanded_spec = spec;
+
+  // The direct attempt: a typed path that already names a directory (relative, drive-relative or
+  // absolute) is taken as it is, before any alias or search.
+  if (run.fs.ChangeDirectory(spec)) {
+    std::string entered = run.fs.CurrentDirectory();
+    return Directory(entered.empty() ? spec : entered);
+  }
+
+  // An alias is tried only when the spec is not a directory as it stands.
+  if (std::optional<std::string> target = FindAlias(run.settings, spec)) {
+    Resolution result = Directory(*target);
+    result.alias = spec;
+    return result;
+  }
+
+  std::string base;
+  char drive = 0;
+  bool drive_given = false;
+  if (syntax.drives) {
+    if (spec.size() >= 2 && spec[1] == ':') {
+      drive = UpperChar(spec[0]);
+      spec.erase(0, 2);
+      drive_given = true;
+    } else {
+      drive = UpperChar(run.start_dir.empty() ? 'C' : run.start_dir[0]);
+    }
+  }
+  const bool valid_drive = drive >= 'A' && drive <= 'Z';
+
+  if (!spec.empty() && spec[0] == syntax.separator) {
+    base = syntax.drives ? std::string(1, drive) + ":\\" : std::string("/");
+    spec.erase(0, 1);
+  } else {
+    if (syntax.drives && !valid_drive) {
+      return Failure(std::string("Dirhop: Invalid drive letter '") + drive +
+                     "' (valid drives are A: through Z:)");
+    }
+    if (drive_given && spec.empty()) {
+      // A drive prefix alone that the direct attempt could not enter names no usable drive;
+      // going to the process's own directory instead would hide that.
+      return Failure("Dirhop: Could not change directory to '" + expanded_spec + "'");
+    }
+    // A relative spec is searched from the current directory; one that has been removed has
+    // no path, and the search must not start from the root instead.
+    if (!drive_given && run.fs.CurrentDirectoryRemoved()) {
+      return Failure("Dirhop: The current directory no longer exists");
+    }
+    base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
+    if (base.empty()) return Failure("Dirhop: Could not read the current directory");
+    while (spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
+      spec.erase(0, 3);
+      base = ParentDir(base, syntax);
+    }
+  }
+
+  if (spec.empty()) return Directory(base);
+
+  const CreateOffer create_offer =
+      run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
+  DirectorySearch search(syntax, create_offer, DirectoriesOf(run.fs));
+  search.SearchLevel(spec, base, 0);
+  Resolution result;
+  result.expanded_spec = expanded_spec;
+  if (search.MatchList().empty()) {
+    search.AddCreateCandidate(expanded_spec);
+    result.kind = Resolution::Kind::kNoMatch;
+    result.candidates = std::move(search.CreateList());
+    return result;
+  }
+  result.kind = Resolution::Kind::kMatches;
+  result.candidates = std::move(search.MatchList());
+  SortAndKeepBestRank(result.candidates);
+  return result;
+}
+
+}  // namespace dirhop

@@ -1,0 +1,37 @@
+// Where a path spec leads, worked out before anything is done about it: the main flow acts on
+// the result (enters, offers a menu or a creation, reports), and the listing query prints it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/run.h"
+#include "match/candidate.h"
+
+namespace dirhop {
+
+// What a path spec resolves to.
+struct Resolution {
+  enum class Kind {
+    kDirectory,  // one directory to enter: the spec as typed, an alias's target, or the base
+    kMatches,    // the search's candidates of the best rank, sorted for the menu
+    kNoMatch,    // nothing found; `candidates` holds the paths that could be created
+    kFailure,    // the spec cannot be searched: `message` says why
+  };
+  Kind kind = Kind::kFailure;
+  std::string directory;
+  // kDirectory through an alias: the alias name as typed (it is promoted when used).
+  std::optional<std::string> alias;
+  std::vector<Candidate> candidates;
+  // The spec after slash, double-backslash and dot expansion (for the no-match report).
+  std::string expanded_spec;
+  std::string message;
+};
+
+// Resolves `spec` in the order the main flow tries things: the direct attempt (which changes
+// run.fs's current directory when it names a directory), then an alias, then the drive, root,
+// parent steps and the search. Prints nothing and changes no setting.
+Resolution ResolveSpec(Run& run, std::string spec);
+
+}  // namespace dirhop

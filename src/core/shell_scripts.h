@@ -1,0 +1,16 @@
+// The shell integration files of shell/, built into the program so that `--init` can print them
+// wherever the program is installed. Defined in a file generated at build time.
+#pragma once
+
+#include <string_view>
+
+namespace dirhop {
+
+// shell/dirhop.bash: the `c` function and its completion for bash and zsh.
+extern const std::string_view kBashIntegration;
+// shell/dirhop.fish: the `c` function and its completion for fish.
+extern const std::string_view kFishIntegration;
+// shell/dirhop.ps1: the `c` function and its completion for PowerShell.
+extern const std::string_view kPowerShellIntegration;
+
+}  // namespace dirhop
