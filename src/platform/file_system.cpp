@@ -46,4 +46,8 @@ int SystemFileSystem::OpenWithShell(const std::string& file, const std::string& 
   return platform::OpenWithShell(file, parameters, directory, show);
 }
 
+bool SystemFileSystem::IsRegularFile(const std::string& path) {
+  return platform::IsRegularFile(path);
+}
+
 }  // namespace dirhop

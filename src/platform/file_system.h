@@ -43,6 +43,8 @@ class FileSystem {
   // Opens `file` with the desktop (see platform::OpenWithShell); above 32 on success.
   virtual int OpenWithShell(const std::string& file, const std::string& parameters,
                             const std::string& directory, int show) = 0;
+  // True when `path` names a regular file.
+  virtual bool IsRegularFile(const std::string& path) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -61,6 +63,7 @@ class SystemFileSystem : public FileSystem {
   std::string FallbackHandoffPath() override;
   int OpenWithShell(const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  bool IsRegularFile(const std::string& path) override;
 };
 
 }  // namespace dirhop

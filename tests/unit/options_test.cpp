@@ -118,7 +118,7 @@ TEST(RunOptionTest, LaunchRowsOpenTheirTargetThroughTheFileSystem) {
        std::string("OpenWithShell mailto:") + SupportEmailAddress() +
            "?Subject=Dirhop Technical Support"},
       {HostKind::kWindows, "-manual", "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm"},
-      {HostKind::kPosix, "-help", "OpenWithShell /opt/dirhop/bin/dirhop.html"},
+      {HostKind::kPosix, "-help", "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"},
       {HostKind::kWindows, "-x", "OpenWithShell explorer.exe /e,."},
       {HostKind::kPosix, "-x", "OpenWithShell ."},
       {HostKind::kWindows, "-home", std::string("OpenWithShell ") + HomePageAddress()},
@@ -128,7 +128,7 @@ TEST(RunOptionTest, LaunchRowsOpenTheirTargetThroughTheFileSystem) {
     SCOPED_TRACE(row.word);
     FakeRun faked(row.host, row.host == HostKind::kWindows ? "C:\\Work" : "/home/u");
     EXPECT_EQ(RunWords(faked, {row.word}), kExitOk);
-    EXPECT_EQ(faked.fs.log, std::vector<std::string>{row.call});
+    EXPECT_EQ(faked.fs.Calls("OpenWithShell"), std::vector<std::string>{row.call});
     EXPECT_EQ(test::Written(faked.fake).find("Starting "), 0u);
   }
 }

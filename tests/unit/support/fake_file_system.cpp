@@ -209,4 +209,9 @@ int FakeFileSystem::OpenWithShell(const std::string& file, const std::string& pa
   return shell_result;
 }
 
+bool FakeFileSystem::IsRegularFile(const std::string& path) {
+  log.push_back("IsRegularFile " + path);
+  return files.count(path) > 0;
+}
+
 }  // namespace dirhop::test

@@ -52,6 +52,8 @@ class FakeFileSystem : public FileSystem {
   // Logs "OpenWithShell <file> <parameters>" and answers `shell_result`.
   int OpenWithShell(const std::string& file, const std::string& parameters,
                     const std::string& directory, int show) override;
+  // Logs "IsRegularFile <path>"; true when `path` is one of `files`.
+  bool IsRegularFile(const std::string& path) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
