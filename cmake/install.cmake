@@ -1,4 +1,4 @@
-# The manual, the install rules and the packages.
+# The manual, the install rules, the uninstall target and the packages.
 #
 # Include once from the top-level CMakeLists.txt, anywhere after project(). The rules are added
 # when the top-level directory has been read (a deferred call), because they need the dirhop
@@ -9,11 +9,17 @@
 # dirhop.exe, dirhop.html next to the POSIX dirhop. docs/html2man.py makes the man page.
 #
 # Install layout:
-#   Windows (and the CPack zip): one folder with dirhop.exe, c.bat, dirhop.ps1, dirhop.chm and
-#     README.md; c.bat and dirhop.ps1 find dirhop.exe beside them, -manual finds dirhop.chm.
-#   POSIX: bin/dirhop, share/dirhop/dirhop.bash and dirhop.fish, share/man/man1/dirhop.1,
-#     share/doc/dirhop/dirhop.html and README.md, and bin/dirhop.html, a link to the manual,
-#     because -manual looks beside the program.
+#   Windows (and the CPack zip, whose files sit at its top level): one folder with dirhop.exe,
+#     c.bat, dirhop.ps1, dirhop.chm, README.md and LICENSE; c.bat and dirhop.ps1 find dirhop.exe
+#     beside them, -manual finds dirhop.chm.
+#   POSIX (and the Debian package, prefix /usr): bin/dirhop alone in bin/,
+#     share/dirhop/dirhop.bash and dirhop.fish, share/man/man1/dirhop.1 and c.1 (a .so link to
+#     it), share/doc/dirhop/ with dirhop.html, README.md, LICENSE and copyright (the licence in
+#     Debian's format). -manual finds share/doc/dirhop/dirhop.html from bin/ by the relative
+#     path between the two, built into the program.
+#
+# `cmake --build <build> --target uninstall` removes what `cmake --install` put in place
+# (cmake/uninstall.cmake reads install_manifest.txt).
 include_guard(GLOBAL)
 
 get_filename_component(DIRHOP_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
@@ -67,37 +73,76 @@ function(dirhop_add_manual_and_install_rules)
   # Copied on every build, so -manual works from the build directory too.
   add_custom_target(dirhop_manual ALL
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${beside_program} $<TARGET_FILE_DIR:dirhop>
-    DEPENDS ${beside_program} ${man_page}
+    DEPENDS ${beside_program}
     VERBATIM)
+  if(man_page)
+    add_custom_target(dirhop_man_page ALL DEPENDS ${man_page})
+  endif()
+
+  # The licence in Debian's machine-readable format, for the package's copyright file.
+  file(READ ${source}/LICENSE licence)
+  string(REGEX REPLACE "^MIT License\n\n[^\n]*\n\n" "" licence "${licence}")
+  string(REGEX REPLACE "\n+$" "" licence "${licence}")
+  string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REGEX REPLACE "\n" "\n " licence "${licence}")
+  file(WRITE ${docs}/copyright
+       "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+       "Upstream-Name: dirhop\n\n"
+       "Files: *\n"
+       "Copyright: 2026 The Dirhop authors\n"
+       "License: Expat\n ${licence}\n")
 
   set(readme ${source}/README.md)
+  set(licence_file ${source}/LICENSE)
   if(WIN32)
     install(TARGETS dirhop RUNTIME DESTINATION .)
     install(FILES ${source}/shell/c.bat ${source}/shell/dirhop.ps1 ${beside_program} ${readme}
+                  ${licence_file}
             DESTINATION .)
   else()
     install(TARGETS dirhop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${source}/shell/dirhop.bash ${source}/shell/dirhop.fish
             DESTINATION ${CMAKE_INSTALL_DATADIR}/dirhop)
-    install(FILES ${docs}/dirhop.html ${readme} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(FILES ${docs}/dirhop.html ${readme} ${licence_file} ${docs}/copyright
+            DESTINATION ${CMAKE_INSTALL_DOCDIR})
     if(man_page)
-      install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+      # `man c` shows the same page.
+      file(WRITE ${docs}/c.1 ".so man1/dirhop.1\n")
+      install(FILES ${man_page} ${docs}/c.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endif()
-    # -manual opens dirhop.html beside the program: a relative link to the installed manual.
-    file(RELATIVE_PATH link_target /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_DOCDIR}/dirhop.html)
-    install(CODE "
-      set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/dirhop.html\")
-      message(STATUS \"Installing: \${link}\")
-      file(REMOVE \"\${link}\")
-      file(CREATE_LINK \"${link_target}\" \"\${link}\" SYMBOLIC)")
+    # -manual goes from the program's directory to the installed manual by this relative path.
+    file(RELATIVE_PATH manual_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DOCDIR})
+    set_property(SOURCE ${source}/src/core/launcher.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+                 "DIRHOP_MANUAL_FROM_PROGRAM=\"${manual_from_program}/\"")
   endif()
 
-  # Packages: `cpack` in the build directory; the zip is the Windows distribution.
+  add_custom_target(uninstall
+    COMMAND ${CMAKE_COMMAND} -DDIRHOP_INSTALL_MANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
+            -P ${source}/cmake/uninstall.cmake
+    COMMENT "Removing the files of install_manifest.txt"
+    VERBATIM)
+
+  # Packages: `cpack` in the build directory; the zip is the Windows distribution, the .deb
+  # (`cpack -G DEB`, or the deb preset: scripts/package-deb) the Debian one.
   set(CPACK_PACKAGE_NAME dirhop)
-  set(CPACK_PACKAGE_VENDOR "Dirhop")
+  set(CPACK_PACKAGE_VENDOR "The Dirhop authors")
+  set(CPACK_PACKAGE_CONTACT "The Dirhop authors <${DIRHOP_SUPPORT_EMAIL}>")
   set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
       "Change directory by abbreviation, wildcard or misspelt name")
+  set(CPACK_RESOURCE_FILE_LICENSE ${licence_file})
+  # The files at the top of the archive: unpacked into a folder, that folder is the install.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DIRHOP_HOME_PAGE})
+  string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+         "Dirhop gives bash, zsh and fish the command c, a cd that takes abbreviations,\n"
+         "wildcards and names with typos, searching the directories level by level.")
+  set(CPACK_STRIP_FILES ON)
+  # The library dependencies (libc6, libstdc++6, libgcc-s1) come from dpkg-shlibdeps.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-utils")
   if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME dirhop-${PROJECT_VERSION}-windows)

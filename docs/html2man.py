@@ -5,9 +5,10 @@ the CHM and the man page.
 Usage: html2man.py manual.html dirhop.1 VERSION
 
 Only the elements the manual uses are known: h2 (.SH),
-h3 (.SS), p (.PP), pre (.nf/.fi), ul/ol/li (.IP), dl/dt/dd (.TP), table rows (.TP: the first cell
-is the tag, the other cells the text; header rows are dropped), and the inline code, kbd, strong
-(bold), var, em (italic), a and br. An element with class "no-man" is left out with everything in
+h3 (.SS), p (.PP), pre (.nf/.fi), ul/ol/li (.IP), dl/dt/dd (.TP), tables (see below), and the inline code, kbd, strong
+(bold), var, em (italic), a and br. Tables of two columns become .TP lists (the first cell is the
+tag, header rows are dropped); wider tables become tbl tables with their header row, and the page
+then starts with the '\" t line that tells man to run tbl. An element with class "no-man" is left out with everything in
 it, and so is h1. The NAME section comes from <meta name="man-name"> and <meta name="man-summary">.
 """
 
@@ -18,6 +19,9 @@ import sys
 # Characters that groff would not print as the same character, and common typography.
 _CHARACTERS = {"\u2014": "\\(em", "\u2013": "\\(en", "\u2018": "\\(oq", "\u2019": "\\(cq",
                "\u201c": "\\(lq", "\u201d": "\\(rq", "\u00a0": "\\ "}
+
+# The width of a table on an 80-column page, in ens: the line less the section indent.
+_TABLE_WIDTH = 72
 
 _VOID = {"meta", "br", "link", "img", "hr", "input"}
 
@@ -42,8 +46,8 @@ class ManWriter(html.parser.HTMLParser):
         self.meta = {}
         self.in_title = False
         self.in_head = False
-        self.cell = 0          # index of the current table cell in its row
-        self.header_row = False
+        self.rows = None       # the table being read: [(header row?, [cell text])]
+        self.uses_tbl = False
         self.list_kinds = []   # "ul" / "ol" with a counter
 
     # Output helpers -------------------------------------------------------------------------
@@ -110,20 +114,15 @@ class ManWriter(html.parser.HTMLParser):
             self.request(".TP")
         elif tag == "dd":
             self.flush()
-        elif tag == "tr":
-            self.cell = 0
-            self.header_row = False
-        elif tag in ("td", "th"):
+        elif tag == "table":
+            self.flush()
+            self.rows = []
+        elif tag == "tr" and self.rows is not None:
+            self.rows.append((False, []))
+        elif tag in ("td", "th") and self.rows:
+            self.line = ""
             if tag == "th":
-                self.header_row = True
-            if not self.header_row:
-                if self.cell == 0:
-                    self.request(".TP")
-                elif self.cell >= 2:
-                    self.request(".br")
-                else:
-                    self.flush()
-            self.cell += 1
+                self.rows[-1] = (True, self.rows[-1][1])
         elif tag in ("code", "kbd", "strong", "b"):
             self.open_font("B")
         elif tag in ("var", "em", "i"):
@@ -171,21 +170,61 @@ class ManWriter(html.parser.HTMLParser):
             if self.list_kinds:
                 self.list_kinds.pop()
             self.out.append(".PP")
-        elif tag == "table":
-            self.flush()
+        elif tag == "table" and self.rows is not None:
+            rows, self.rows = self.rows, None
+            self.write_table(rows)
             self.out.append(".PP")
-        elif tag in ("td", "th"):
-            self.flush()
+        elif tag in ("td", "th") and self.rows:
+            self.rows[-1][1].append(self.line.strip())
+            self.line = ""
         elif tag in ("code", "kbd", "strong", "b", "var", "em", "i"):
             self.close_font()
+
+    def write_table(self, rows):
+        """Two columns: a .TP item per row, header rows dropped. More: a tbl table whose cells are
+        text blocks, so that long cells wrap within their column."""
+        columns = max((len(cells) for _, cells in rows), default=0)
+        if columns <= 2:
+            for header, cells in rows:
+                if header or not cells:
+                    continue
+                self.out.append(".TP")
+                for i, cell in enumerate(cells):
+                    if i >= 2:
+                        self.out.append(".br")
+                    self.out.append(self.text_line(cell))
+            return
+        self.uses_tbl = True
+        rows = [(header, cells + [""] * (columns - len(cells))) for header, cells in rows]
+        # The widths in ens: each column's longest cell when all fit on a line of the page, else
+        # shares of the line in proportion to them, with long cells wrapped in text blocks.
+        longest = [max(len(re.sub(r"\\f[BIR]|\\", "", cells[i])) for _, cells in rows)
+                   for i in range(columns)]
+        room = _TABLE_WIDTH - 3 * (columns - 1)
+        widths = longest if sum(longest) <= room else \
+            [max(8, room * n // sum(longest)) for n in longest]
+        self.out += [".PP", ".na", ".nh", ".TS", "tab(\t);"]
+        formats = []
+        for header, _ in rows:
+            formats.append(" ".join("%sw(%dn)" % ("lb" if header else "l", w) for w in widths))
+        formats[-1] += "."
+        self.out += formats
+        for _, cells in rows:
+            self.out.append("\t".join(
+                "T{\n%s\nT}" % self.text_line(c) if len(c) > w else self.text_line(c)
+                for c, w in zip(cells, widths)))
+        self.out += [".TE", ".ad", ".hy 4"]  # the man macros' own hyphenation mode
+
+    @staticmethod
+    def text_line(text):
+        """`text` as a text line: one that starts with a period or quote would be a request."""
+        return "\\&" + text if text[:1] in (".", "'") else text
 
     def handle_data(self, data):
         if self.skip or self.in_head or self.in_title:
             return
         if self.fonts and self.fonts[-1] == "UPPER":
             data = data.upper()
-        if self.header_row:
-            return
         if self.pre:
             parts = data.split("\n")
             for i, part in enumerate(parts):
@@ -223,7 +262,8 @@ def convert(source, version):
         result.append(line)
     name = escape(writer.meta.get("man-name", "dirhop"))
     summary = escape(writer.meta.get("man-summary", ""))
-    head = ['.\\" Generated from docs/manual.html by docs/html2man.py; edit the HTML instead.',
+    head = ["'\\\" t"] if writer.uses_tbl else []
+    head += ['.\\" Generated from docs/manual.html by docs/html2man.py; edit the HTML instead.',
             '.TH DIRHOP 1 "" "Dirhop %s" "User Commands"' % escape(version),
             ".SH NAME",
             "%s \\- %s" % (name, summary)]

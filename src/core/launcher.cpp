@@ -13,6 +13,11 @@
 #ifndef DIRHOP_MAKER_SITE
 #define DIRHOP_MAKER_SITE "https://brantel.example/"
 #endif
+// The installed manual's directory relative to the installed program's, with a trailing "/"
+// (cmake/install.cmake sets it from the install layout).
+#ifndef DIRHOP_MANUAL_FROM_PROGRAM
+#define DIRHOP_MANUAL_FROM_PROGRAM "../share/doc/dirhop/"
+#endif
 
 namespace dirhop {
 
@@ -69,22 +74,39 @@ void LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& 
   EndProgram(kExitOk);
 }
 
+std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
+                       const FileTest& is_file) {
+  const bool windows = host == platform::HostKind::kWindows;
+  // The directory keeps its trailing separator; a path without one means no directory.
+  const std::size_t cut = own_file_path.find_last_of(windows ? "\\/" : "/");
+  std::string directory =
+      cut == std::string::npos ? std::string() : own_file_path.substr(0, cut + 1);
+  if (windows) return directory + "dirhop.chm";
+  const std::string beside = directory + "dirhop.html";
+  if (is_file(beside)) return beside;
+  // Each leading "../" of the relative path takes one directory off the program's directory.
+  std::string relative = DIRHOP_MANUAL_FROM_PROGRAM;
+  // At the root "../" stays at the root.
+  while (!directory.empty() && relative.compare(0, 3, "../") == 0) {
+    relative.erase(0, 3);
+    if (directory.size() == 1) continue;
+    const std::size_t parent = directory.find_last_of('/', directory.size() - 2);
+    directory.erase(parent == std::string::npos ? 0 : parent + 1);
+  }
+  return directory + relative + "dirhop.html";
+}
+
 LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
-                      const std::string& own_file_path) {
+                      const std::string& own_file_path, const FileTest& is_file) {
   const bool windows = host == platform::HostKind::kWindows;
   switch (option) {
     case LaunchOption::kMail:
       return {"Starting mail program",
               std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support",
               "", true};
-    case LaunchOption::kManual: {
-      // The directory keeps its trailing separator; a path without one means no directory.
-      const std::size_t cut = own_file_path.find_last_of(windows ? "\\/" : "/");
-      const std::string directory =
-          cut == std::string::npos ? std::string() : own_file_path.substr(0, cut + 1);
+    case LaunchOption::kManual:
       return {"Starting program to display Dirhop help manual",
-              directory + (windows ? "dirhop.chm" : "dirhop.html"), "", true};
-    }
+              ManualPath(host, own_file_path, is_file), "", true};
     case LaunchOption::kExplorer:
       // The current directory is the start directory: nothing has changed it yet.
       if (windows) return {"Starting Explorer in current directory", "explorer.exe", "/e,.", false};
@@ -107,7 +129,10 @@ void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& sh
 }
 
 void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
-  RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path), shell);
+  const FileTest is_file = [&fs = run.fs](const std::string& path) {
+    return fs.IsRegularFile(path);
+  };
+  RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path, is_file), shell);
 }
 
 void ShowManualPage(Run& run, const LaunchPlan& plan) {
@@ -122,7 +147,8 @@ void ShowManualPage(Run& run, const LaunchPlan& plan) {
 void RunLaunchOption(Run& run, LaunchOption option) {
   // Without a desktop to show the manual on, POSIX has it as a manual page.
   if (option == LaunchOption::kManual && !IsWindows(run.host) && !run.fs.DesktopOpenerAvailable()) {
-    ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path));
+    ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path,
+                                   [](const std::string&) { return false; }));
   }
   RunLaunchOption(run, option,
                   [&fs = run.fs](const std::string& file, const std::string& parameters,

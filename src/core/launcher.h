@@ -59,11 +59,20 @@ struct LaunchPlan {
   bool report_failure;       // true: LaunchTarget (with its "Error: " line); false: result ignored
 };
 
-// The plan of `option` on `host`. The manual is "dirhop.chm" on Windows and "dirhop.html" on
-// POSIX, in the directory of `own_file_path`; -x runs "explorer.exe /e,." on Windows and opens
-// "." with the desktop's opener on POSIX.
+// Answers whether a path names a regular file; FileSystem::IsRegularFile in the program.
+using FileTest = std::function<bool(const std::string&)>;
+
+// Where the manual of the program whose own file is `own_file_path` is. Windows: "dirhop.chm" in
+// the program's directory. POSIX: "dirhop.html" in the program's directory when `is_file` says it
+// is there (a build tree), else "dirhop.html" in the installed documentation directory, found
+// from the program's directory by the install layout's relative path (../share/doc/dirhop/).
+std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
+                       const FileTest& is_file);
+
+// The plan of `option` on `host`. The manual is ManualPath's; -x runs "explorer.exe /e,." on
+// Windows and opens "." with the desktop's opener on POSIX.
 LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
-                      const std::string& own_file_path);
+                      const std::string& own_file_path, const FileTest& is_file);
 
 // Carries out `option` for this program: writes its announcement line in the normal colour,
 // launches through `shell`, and ends the program with exit code 0.

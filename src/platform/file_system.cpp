@@ -52,4 +52,8 @@ int SystemFileSystem::RunInTerminal(const std::vector<std::string>& words) {
   return platform::RunInTerminal(words);
 }
 
+bool SystemFileSystem::IsRegularFile(const std::string& path) {
+  return platform::IsRegularFile(path);
+}
+
 }  // namespace dirhop

@@ -47,6 +47,8 @@ class FileSystem {
   virtual bool DesktopOpenerAvailable() = 0;
   // Runs a program in this console and waits (see platform::RunInTerminal): its exit code or -1.
   virtual int RunInTerminal(const std::vector<std::string>& words) = 0;
+  // True when `path` names a regular file.
+  virtual bool IsRegularFile(const std::string& path) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -67,6 +69,7 @@ class SystemFileSystem : public FileSystem {
                     const std::string& directory, int show) override;
   bool DesktopOpenerAvailable() override;
   int RunInTerminal(const std::vector<std::string>& words) override;
+  bool IsRegularFile(const std::string& path) override;
 };
 
 }  // namespace dirhop

@@ -107,6 +107,9 @@ bool WriteFileContents(const std::string& path, std::string_view bytes);
 // location comes from TEMP.
 std::string FallbackHandoffPath();
 
+// True when `path` names a regular file (links followed).
+bool IsRegularFile(const std::string& path);
+
 // ---- Console -----------------------------------------------------------------------------------
 
 // One key press: `ch` is the character; `ext` the scan code, non-zero only when `ch` is 0.

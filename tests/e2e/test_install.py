@@ -1,7 +1,9 @@
 """End to end: what cmake/install.cmake adds around the program. The manual beside the built
 program (dirhop.html, and dirhop.chm for Windows) covering every option of the usage screen; the
-POSIX install tree with its man page and a wrapper that finds the installed program; the Windows
-zip, whose unpacked folder works as it is.
+POSIX install tree (only the program in bin/, the manual that -manual finds under share/, man
+pages that read well, `man c`, a wrapper that finds the installed program) and the uninstall
+target that takes all of it away again; the Windows zip, whose files unpack straight into the
+folder the README puts on PATH.
 
 These cases need the rules of cmake/install.cmake in the build being tested."""
 
@@ -63,8 +65,9 @@ class ManualAndInstall(E2ETestCase):
         else:
             self.assertManualOpens(self.target.program)
 
-    def assertManualOpens(self, program):
-        """-manual hands the desktop's opener dirhop.html beside `program`, and it is there."""
+    def assertManualOpens(self, program, manual=None):
+        """-manual hands the desktop's opener `manual` (default: dirhop.html beside `program`),
+        and it is there."""
         bin_dir = os.path.join(self.root, "fake-bin")
         os.makedirs(bin_dir, exist_ok=True)
         opened = os.path.join(self.root, "opened")
@@ -78,34 +81,53 @@ class ManualAndInstall(E2ETestCase):
         self.assertEqual(proc.returncode, 0)
         with open(opened) as f:
             target = f.read()
-        self.assertEqual(target, os.path.join(os.path.dirname(program), "dirhop.html"))
+        self.assertEqual(target, manual or os.path.join(os.path.dirname(program), "dirhop.html"))
         with open(target, encoding="utf-8") as f:
             self.assertIn("<h2 id=\"aliases\">", f.read())
         self.assertNotIn(b"Could not", proc.stdout)
 
-    def test_install_tree(self):
+    def test_install_tree_and_uninstall(self):
         if self.target.windows:
             self.skipTest("the Windows distribution is the zip (test_windows_zip)")
         prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cmake", "--install", self.build, "--prefix", prefix], check=True,
                        stdout=subprocess.DEVNULL, timeout=120)
-        for rel in ("bin/dirhop", "share/dirhop/dirhop.bash", "share/dirhop/dirhop.fish",
-                    "share/man/man1/dirhop.1", "share/doc/dirhop/dirhop.html",
-                    "share/doc/dirhop/README.md"):
-            self.assertTrue(os.path.isfile(os.path.join(prefix, rel)), rel)
-        self.assertManualOpens(os.path.join(prefix, "bin", "dirhop"))
+        self.assertEqual(sorted(tree_files(prefix)), [
+            "bin/dirhop", "share/dirhop/dirhop.bash", "share/dirhop/dirhop.fish",
+            "share/doc/dirhop/LICENSE", "share/doc/dirhop/README.md",
+            "share/doc/dirhop/copyright", "share/doc/dirhop/dirhop.html",
+            "share/man/man1/c.1", "share/man/man1/dirhop.1"])
+        with open(os.path.join(prefix, "share/doc/dirhop/LICENSE")) as f:
+            self.assertIn("Copyright (c) 2026 The Dirhop authors", f.read())
+        with open(os.path.join(prefix, "share/doc/dirhop/copyright")) as f:
+            copyright = f.read()
+        self.assertRegex(copyright, r"(?m)^Copyright: 2026 The Dirhop authors\nLicense: Expat\n")
+        self.assertNotRegex(copyright, r"(?m)^$\n(?!Files:)")  # blank lines only between stanzas
+        self.assertManualOpens(os.path.join(prefix, "bin", "dirhop"),
+                               os.path.join(prefix, "share", "doc", "dirhop", "dirhop.html"))
+        man_dir = os.path.join(prefix, "share", "man")
         if shutil.which("groff"):
-            proc = subprocess.run(["groff", "-man", "-ww", "-z",
-                                   os.path.join(prefix, "share/man/man1/dirhop.1")],
+            proc = subprocess.run(["groff", "-t", "-man", "-ww", "-z",
+                                   os.path.join(man_dir, "man1", "dirhop.1")],
                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
             self.assertEqual((proc.returncode, proc.stderr), (0, b""))
-            proc = subprocess.run(["groff", "-man", "-Tutf8",
-                                   os.path.join(prefix, "share/man/man1/dirhop.1")],
-                                  stdout=subprocess.PIPE, timeout=60,
-                                  env={**os.environ, "GROFF_NO_SGR": "1"})
-            page = re.sub(r".\x08", "", proc.stdout.decode("utf-8"))
+        if shutil.which("man"):
+            env = {**os.environ, "MANWIDTH": "80", "MANPAGER": "cat", "PAGER": "cat",
+                   "LANG": "C.UTF-8"}
+            page = subprocess.run(["man", "-l", os.path.join(man_dir, "man1", "dirhop.1")],
+                                  stdout=subprocess.PIPE, env=env, check=True,
+                                  timeout=60).stdout.decode("utf-8")
+            page = re.sub(r".\x08", "", page)
             for heading in ("NAME", "SYNOPSIS", "ALIASES", "EXIT CODES", "ENVIRONMENT"):
                 self.assertRegex(page, r"(?m)^%s$" % heading)
+            # The scoring table keeps its rows: header, then each part with its cost beside it.
+            self.assertRegex(page, r"(?m)^ +the typed part +cost +example$")
+            self.assertRegex(page, r"(?m)^ +is the directory's whole name +0 +src for src$")
+            self.assertRegex(page, r"(?m)^ +matches as a wildcard.* 1 +pro or p\*s")
+            # `man c` finds the same page.
+            found = subprocess.run(["man", "-M", man_dir, "c"], stdout=subprocess.PIPE, env=env,
+                                   timeout=60).stdout.decode("utf-8")
+            self.assertEqual(re.sub(r".\x08", "", found), page)
         # The installed wrapper finds the installed program by itself.
         if shutil.which("bash"):
             self.mkdirs("sub")
@@ -115,6 +137,14 @@ class ManualAndInstall(E2ETestCase):
             proc = subprocess.run(["bash", "--norc", "-c", script, "bash", self.tree], env=env,
                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=60)
             self.assertEqual(proc.stdout.decode(), self.path("sub"))
+        # The uninstall target takes away every file and Dirhop's own directories; the shared
+        # directories (bin, share/man/man1, share/doc) stay, empty.
+        subprocess.run(["cmake", "--build", self.build, "--target", "uninstall"], check=True,
+                       stdout=subprocess.DEVNULL, timeout=120)
+        self.assertEqual(tree_files(prefix), [])
+        left = sorted(os.path.relpath(os.path.join(d, n), prefix)
+                      for d, dirs, _ in os.walk(prefix) for n in dirs)
+        self.assertEqual(left, ["bin", "share", "share/doc", "share/man", "share/man/man1"])
 
     def test_windows_zip(self):
         if not self.target.windows:
@@ -129,13 +159,14 @@ class ManualAndInstall(E2ETestCase):
         self.assertEqual(len(zips), 1, os.listdir(out))
         unpacked = os.path.join(self.root, "unpacked")
         with zipfile.ZipFile(os.path.join(out, zips[0])) as z:
-            names = sorted(os.path.basename(n) for n in z.namelist() if not n.endswith("/"))
             z.extractall(unpacked)
-        expected = ["README.md", "c.bat", "dirhop.exe", "dirhop.ps1"]
+        # The files sit at the top of the zip: unzipped into C:\Tools\Dirhop, that folder holds
+        # c.bat and dirhop.exe, as the README's PATH advice needs.
+        expected = ["LICENSE", "README.md", "c.bat", "dirhop.exe", "dirhop.ps1"]
         expected.append("dirhop.chm" if shutil.which("chmcmd") else "dirhop.html")
-        self.assertEqual(names, sorted(expected))
+        self.assertEqual(sorted(tree_files(unpacked)), sorted(expected))
         # The unpacked folder works as it is: c.bat runs the dirhop.exe beside it.
-        folder = os.path.join(unpacked, os.listdir(unpacked)[0])
+        folder = unpacked
         self.mkdirs("sub")
         bat = os.path.join(self.root, "steps.bat")
         with open(bat, "wb") as f:
@@ -147,6 +178,13 @@ class ManualAndInstall(E2ETestCase):
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
         self.assertIn("@@dir\r\n%s\r\n" % self.target.host_path(self.path("sub")),
                       proc.stdout.decode("latin-1"))
+
+
+def tree_files(top):
+    """The files and links below `top`, as paths relative to it with "/" between levels."""
+    return [os.path.relpath(os.path.join(d, n), top).replace(os.sep, "/")
+            for d, dirs, files in os.walk(top) for n in files + [x for x in dirs if
+                                                                 os.path.islink(os.path.join(d, x))]]
 
 
 if __name__ == "__main__":

@@ -136,17 +136,19 @@ class Launcher(StoreTestCase):
         try:
             r = self.c("-manual", env=env)
             self.assertStayed(r, 0)
-            manual = os.path.join(alone, "dirhop.chm" if target.windows else "dirhop.html")
+            if target.windows:
+                manual, missing = os.path.join(alone, "dirhop.chm"), "file"
+            else:
+                # Not beside the program: the installed place, share/doc/dirhop, is tried.
+                manual = os.path.join(self.root, "share", "doc", "dirhop", "dirhop.html")
+                missing = "path"
             self.assertEqual(r.text, "Starting program to display Dirhop help manual\n"
-                                     "Error: %s - The specified file was not found.\n"
-                             % target.host_path(manual))
+                                     "Error: %s - The specified %s was not found.\n"
+                             % (target.host_path(manual), missing))
             self.assertEqual(self.c("-HELP", env=env).text, r.text)
         finally:
             self.target = target
 
-
-if __name__ == "__main__":
-    harness.main()
 
 
 class Queries(StoreTestCase):
@@ -206,3 +208,7 @@ class Queries(StoreTestCase):
         self.assertEqual(
             r.text, "Dirhop: Unknown shell 'tcsh' for --init (use bash, zsh, fish or powershell)\n")
         self.assertFalse(os.path.exists(self.handoff))
+
+
+if __name__ == "__main__":
+    harness.main()

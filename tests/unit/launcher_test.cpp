@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "support/fake_console.h"
+#include "support/fake_run.h"
 #include "support/fake_settings_key.h"
 #include "support/program_exit_helpers.h"
 #include "support/scoped_env.h"
@@ -168,20 +170,23 @@ TEST(LaunchTargetTest, TheErrorLineNamesTheWholeTargetWhileTheShellGetsItCut) {
   EXPECT_EQ(test::Written(fake), "Error: " + target + " - The specified file was not found.\n");
 }
 
+// A file test for plans that look at no file.
+bool NoFiles(const std::string&) { return false; }
+
 TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
   for (auto host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
-    LaunchPlan mail = PlanLaunch(LaunchOption::kMail, host, "C:\\x\\dirhop.exe");
+    LaunchPlan mail = PlanLaunch(LaunchOption::kMail, host, "C:\\x\\dirhop.exe", NoFiles);
     EXPECT_EQ(mail.announcement, "Starting mail program");
     EXPECT_EQ(mail.file,
               std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support");
     EXPECT_TRUE(mail.report_failure);
 
-    LaunchPlan home = PlanLaunch(LaunchOption::kHome, host, "");
+    LaunchPlan home = PlanLaunch(LaunchOption::kHome, host, "", NoFiles);
     EXPECT_EQ(home.announcement, "Starting Web browser for Dirhop homepage");
     EXPECT_EQ(home.file, HomePageAddress());
     EXPECT_TRUE(home.report_failure);
 
-    LaunchPlan maker = PlanLaunch(LaunchOption::kBrantel, host, "");
+    LaunchPlan maker = PlanLaunch(LaunchOption::kBrantel, host, "", NoFiles);
     EXPECT_EQ(maker.announcement, "Starting Web browser to show Brantel Software home page.");
     EXPECT_EQ(maker.file, MakerSiteAddress());
     EXPECT_TRUE(maker.report_failure);
@@ -192,34 +197,72 @@ TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
   EXPECT_NE(std::string(SupportEmailAddress()).find('@'), std::string::npos);
 }
 
-TEST(PlanLaunchTest, TheManualLiesBesideTheProgram) {
+TEST(PlanLaunchTest, TheManualIsBesideTheProgramOrInTheInstalledDocumentation) {
   using platform::HostKind;
-  const std::vector<std::tuple<HostKind, std::string, std::string>> cases = {
-      {HostKind::kWindows, "C:\\Program Files\\Dirhop\\dirhop.exe",
-       "C:\\Program Files\\Dirhop\\dirhop.chm"},
-      {HostKind::kWindows, "C:\\dirhop.exe", "C:\\dirhop.chm"},
-      {HostKind::kWindows, "Z:/tools/dirhop.exe", "Z:/tools/dirhop.chm"},
-      {HostKind::kWindows, "", "dirhop.chm"},
-      {HostKind::kPosix, "/usr/local/bin/dirhop", "/usr/local/bin/dirhop.html"},
-      {HostKind::kPosix, "/dirhop", "/dirhop.html"},
-      // A backslash is an ordinary character in a POSIX name.
-      {HostKind::kPosix, "/opt/a\\b/dirhop", "/opt/a\\b/dirhop.html"},
-  };
-  for (const auto& [host, own, manual] : cases) {
-    LaunchPlan plan = PlanLaunch(LaunchOption::kManual, host, own);
+  // (host, the program's own file, the files that exist, the manual opened)
+  const std::vector<std::tuple<HostKind, std::string, std::set<std::string>, std::string>> cases =
+      {
+          // Windows: always beside the program, whatever exists.
+          {HostKind::kWindows, "C:\\Program Files\\Dirhop\\dirhop.exe", {},
+           "C:\\Program Files\\Dirhop\\dirhop.chm"},
+          {HostKind::kWindows, "C:\\dirhop.exe", {}, "C:\\dirhop.chm"},
+          {HostKind::kWindows, "Z:/tools/dirhop.exe", {}, "Z:/tools/dirhop.chm"},
+          {HostKind::kWindows, "", {}, "dirhop.chm"},
+          // POSIX build tree: the manual the build put beside the program.
+          {HostKind::kPosix, "/src/build/native/dirhop", {"/src/build/native/dirhop.html"},
+           "/src/build/native/dirhop.html"},
+          // POSIX install: bin/ holds only programs, the manual is in share/doc/dirhop/.
+          {HostKind::kPosix, "/usr/local/bin/dirhop", {"/usr/local/share/doc/dirhop/dirhop.html"},
+           "/usr/local/share/doc/dirhop/dirhop.html"},
+          {HostKind::kPosix, "/usr/bin/dirhop", {}, "/usr/share/doc/dirhop/dirhop.html"},
+          {HostKind::kPosix, "/opt/dirhop/bin/dirhop", {}, "/opt/dirhop/share/doc/dirhop/dirhop.html"},
+          // At the root there is no directory to go up to.
+          {HostKind::kPosix, "/dirhop", {}, "/share/doc/dirhop/dirhop.html"},
+          // A backslash is an ordinary character in a POSIX name.
+          {HostKind::kPosix, "/opt/a\\b/dirhop", {"/opt/a\\b/dirhop.html"}, "/opt/a\\b/dirhop.html"},
+          {HostKind::kPosix, "/opt/a\\b/bin/dirhop", {}, "/opt/a\\b/share/doc/dirhop/dirhop.html"},
+      };
+  for (const auto& [host, own, existing, manual] : cases) {
+    std::vector<std::string> asked;
+    const FileTest is_file = [&, &existing = existing](const std::string& path) {
+      asked.push_back(path);
+      return existing.count(path) > 0;
+    };
+    LaunchPlan plan = PlanLaunch(LaunchOption::kManual, host, own, is_file);
     EXPECT_EQ(plan.announcement, "Starting program to display Dirhop help manual");
     EXPECT_EQ(plan.file, manual) << own;
     EXPECT_TRUE(plan.report_failure);
+    // Windows asks nothing; POSIX asks only about the file beside the program.
+    if (host == HostKind::kPosix) {
+      EXPECT_EQ(asked, std::vector<std::string>{own.substr(0, own.rfind('/') + 1) + "dirhop.html"});
+    } else {
+      EXPECT_TRUE(asked.empty()) << own;
+    }
+  }
+}
+
+TEST(RunLaunchOptionTest, TheManualIsLookedForThroughTheRunsFileSystem) {
+  for (bool built : {true, false}) {
+    SCOPED_TRACE(built ? "a manual beside the program" : "an installed program");
+    test::FakeRun faked(platform::HostKind::kPosix, "/work");
+    if (built) faked.fs.files["/opt/dirhop/bin/dirhop.html"] = "<html>";
+    faked.fs.shell_result = 42;
+    EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(faked.run, LaunchOption::kManual); }), 0);
+    EXPECT_EQ(faked.fs.Calls("IsRegularFile"),
+              std::vector<std::string>{"IsRegularFile /opt/dirhop/bin/dirhop.html"});
+    EXPECT_EQ(faked.fs.Calls("OpenWithShell"),
+              std::vector<std::string>{built ? "OpenWithShell /opt/dirhop/bin/dirhop.html"
+                                             : "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"});
   }
 }
 
 TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
-  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "");
+  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "", NoFiles);
   EXPECT_EQ(windows.announcement, "Starting Explorer in current directory");
   EXPECT_EQ(windows.file, "explorer.exe");
   EXPECT_EQ(windows.parameters, "/e,.");
   EXPECT_FALSE(windows.report_failure);
-  LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "");
+  LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "", NoFiles);
   EXPECT_EQ(posix.announcement, "Starting Explorer in current directory");
   EXPECT_EQ(posix.file, ".");
   EXPECT_EQ(posix.parameters, "");
@@ -260,16 +303,21 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
   }
 }
 
-TEST(RunLaunchOptionTest, TheManualOptionOpensTheFileBesideThisProgram) {
+TEST(RunLaunchOptionTest, TheManualOptionStartsFromThisProgramsOwnFile) {
   auto fake = test::MakeFakeConsole();
   dirhop::Run run = MakeRun(*fake.console);
   FakeShell shell(42);
   EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kManual, shell.Function()); }), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
   const fs::path own = platform::OwnFilePath();
-  const bool windows = platform::Host() == platform::HostKind::kWindows;
-  EXPECT_EQ(fs::path(shell.calls[0].file),
-            own.parent_path() / (windows ? "dirhop.chm" : "dirhop.html"));
+  if (platform::Host() == platform::HostKind::kWindows) {
+    EXPECT_EQ(fs::path(shell.calls[0].file), own.parent_path() / "dirhop.chm");
+  } else {
+    // No manual lies beside the test program: the installed layout's place is taken.
+    ASSERT_FALSE(fs::exists(own.parent_path() / "dirhop.html"));
+    EXPECT_EQ(fs::path(shell.calls[0].file),
+              own.parent_path().parent_path() / "share" / "doc" / "dirhop" / "dirhop.html");
+  }
 }
 
 // ---- Running a program in this console ---------------------------------------------------------

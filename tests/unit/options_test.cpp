@@ -236,7 +236,7 @@ TEST(RunOptionTest, LaunchRowsOpenTheirTargetThroughTheFileSystem) {
        std::string("OpenWithShell mailto:") + SupportEmailAddress() +
            "?Subject=Dirhop Technical Support"},
       {HostKind::kWindows, "-manual", "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm"},
-      {HostKind::kPosix, "-help", "OpenWithShell /opt/dirhop/bin/dirhop.html"},
+      {HostKind::kPosix, "-help", "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"},
       {HostKind::kWindows, "-x", "OpenWithShell explorer.exe /e,."},
       {HostKind::kPosix, "-x", "OpenWithShell ."},
       {HostKind::kWindows, "-home", std::string("OpenWithShell ") + HomePageAddress()},
@@ -264,7 +264,8 @@ TEST(RunOptionTest, WithoutADesktopOpenerPosixShowsTheManualPage) {
       {HostKind::kPosix, false, 16, "RunInTerminal man dirhop", announcement},
       {HostKind::kPosix, false, -1, "RunInTerminal man dirhop",
        announcement + "Error: man dirhop - The specified file was not found.\n"},
-      {HostKind::kPosix, true, 0, "OpenWithShell /opt/dirhop/bin/dirhop.html", announcement},
+      {HostKind::kPosix, true, 0, "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html",
+       announcement},
       {HostKind::kWindows, false, 0,
        "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm", announcement},
   };

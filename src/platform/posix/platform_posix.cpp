@@ -94,6 +94,11 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
   return true;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::string FallbackHandoffPath() {
   if (std::optional<std::string> runtime_dir = GetEnv("XDG_RUNTIME_DIR")) {
     return WithoutTrailingSlashes(*runtime_dir) + "/dirhop2.sh";

@@ -87,4 +87,10 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
 
 std::string FallbackHandoffPath() { return {}; }
 
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 }  // namespace dirhop::platform

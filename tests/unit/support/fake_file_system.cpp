@@ -221,4 +221,9 @@ int FakeFileSystem::RunInTerminal(const std::vector<std::string>& words) {
   return terminal_result;
 }
 
+bool FakeFileSystem::IsRegularFile(const std::string& path) {
+  log.push_back("IsRegularFile " + path);
+  return files.count(path) > 0;
+}
+
 }  // namespace dirhop::test

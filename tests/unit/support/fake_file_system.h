@@ -56,6 +56,8 @@ class FakeFileSystem : public FileSystem {
   bool DesktopOpenerAvailable() override;
   // Logs "RunInTerminal <words joined by blanks>" and answers `terminal_result`.
   int RunInTerminal(const std::vector<std::string>& words) override;
+  // Logs "IsRegularFile <path>"; true when `path` is one of `files`.
+  bool IsRegularFile(const std::string& path) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
