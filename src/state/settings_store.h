@@ -28,6 +28,9 @@ struct Settings {
   // True once the store was refused for this run (not a regular file, a link that may not be
   // followed, too long to load): it was reported once, and nothing is saved.
   bool store_refused = false;
+  // True while the record holds a change that is to be saved with the next save (see
+  // SaveSettingsLater); every save clears it.
+  bool save_pending = false;
   SettingsKeyOpener open_key = platform::OpenSettingsKey;
 };
 
@@ -49,6 +52,14 @@ void LoadSettings(Console& console, Settings& settings,
 // the record was saved. A failed write of a single settings value (the Windows registry) throws
 // std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
+
+// Leaves the change just made to the record for the next save to write: one durable write then
+// stands for two. The caller makes sure a save follows (SavePendingSettings, or RunWithPendingSave
+// of state/pending_save.h).
+void SaveSettingsLater(Settings& settings);
+
+// Saves the record when a change waits for a save (as SaveSettings); does nothing otherwise.
+void SavePendingSettings(Console& console, Settings& settings);
 
 // Reads the record from the settings key: every slot is overwritten (absent or wrongly typed
 // values read as empty, "canCreatePath" as true). When the key cannot be opened nothing happens
