@@ -1,32 +1,38 @@
-// Benchmark: whole-process time of `dirhop` for a few specs on a large generated tree, against the
-// cost of merely listing the directories that the search has to list (a minimal lister process
-// that opens, reads and closes the same directories). Prints figures; asserts nothing.
+// Benchmark: whole-process times of `dirhop` runs against two C programs, a process that does
+// nothing (bench_nothing) and one that lists exactly the directories the search lists
+// (bench_lister), all interleaved in one run, on a generated tree and on /usr. Prints figures
+// and ratios; asserts nothing. `zoxide query` is timed beside them when zoxide is installed.
 //
-//   bench_search <path-to-dirhop> [tree-dir] [runs]
+//   bench_search <path-to-dirhop> [runs] [tree-dir] [store-dir]
 //
-// The tree (about 102,000 directories in three levels, names of 5 to 14 letters) is generated
-// once under tree-dir (default /tmp/dirhop-bench-tree) and reused by later runs.
+// store-dir (default /var/tmp) holds the data file and the hand-off file of the runs: it decides
+// what a durable save (fsync) costs.
+// The trees (default under /tmp/dirhop-bench-tree) are generated once and reused: a deep one of
+// about 102,000 directories in three levels, and a flat one with a directory of 20,000 entries and
+// directories of 10, 100, 1,000 and 10,000 entries whose names all tie for the spec.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "match/ordering.h"
 #include "match/search.h"
 #include "platform/platform.h"
+#include "state/settings_record.h"
 
 extern char** environ;
 
@@ -37,12 +43,14 @@ namespace {
 constexpr int kLevel1 = 50;
 constexpr int kLevel2 = 40;
 constexpr int kLevel3 = 50;
+constexpr int kWide = 20000;
+constexpr int kTieCounts[] = {10, 100, 1000, 10000};
 
 // Pronounceable names of 5 to 14 letters, like real folder names.
 std::string MakeName(std::mt19937& random) {
   static const char* kSyllables[] = {"ar", "be", "con", "da", "el", "fi", "gro", "ha", "in",
-                                     "jo",  "ka", "lo",  "ma", "ne", "or", "pro", "qu", "ri",
-                                     "sa",  "te", "ul",  "ve", "wo", "xe", "yo",  "zu"};
+                                     "jo", "ka", "lo",  "ma", "ne", "or", "pro", "qu", "ri",
+                                     "sa", "te", "ul",  "ve", "wo", "xe", "yo",  "zu"};
   std::uniform_int_distribution<int> length(5, 14);
   std::uniform_int_distribution<int> pick(0, 25);
   const int want = length(random);
@@ -62,58 +70,65 @@ std::vector<std::string> MakeNames(std::mt19937& random, int count) {
   return result;
 }
 
-void BuildTree(const fs::path& root) {
-  if (fs::exists(root / ".complete")) return;
-  std::printf("Generating the tree under %s ...\n", root.c_str());
+// deep/: 50 x 40 x 50 directories; flat/wide: 20,000 names; flat/tiesN: N names "Tie" + 5 digits,
+// which all score alike for the spec "tie".
+void BuildTrees(const fs::path& root) {
+  if (fs::exists(root / ".trees-complete")) return;
+  std::printf("Generating the trees under %s ...\n", root.c_str());
   std::fflush(stdout);
   fs::remove_all(root);
   std::mt19937 random(20261207);
-  long count = 0;
   for (const auto& a : MakeNames(random, kLevel1)) {
     for (const auto& b : MakeNames(random, kLevel2)) {
-      for (const auto& c : MakeNames(random, kLevel3)) {
-        fs::create_directories(root / a / b / c);
-        ++count;
-      }
-      ++count;
+      for (const auto& c : MakeNames(random, kLevel3))
+        fs::create_directories(root / "deep" / a / b / c);
     }
-    ++count;
   }
-  std::ofstream(root / ".complete") << count << "\n";
-  std::printf("  %ld directories\n", count);
+  for (const auto& name : MakeNames(random, kWide))
+    fs::create_directories(root / "flat/wide" / name);
+  for (const int count : kTieCounts) {
+    const fs::path dir = root / "flat" / ("ties" + std::to_string(count));
+    for (int n = 0; n < count; ++n) {
+      char name[16];
+      std::snprintf(name, sizeof name, "Tie%05d", n);
+      fs::create_directories(dir / name);
+    }
+  }
+  std::ofstream(root / ".trees-complete") << "complete\n";
 }
 
-// The first name (in sorted order) of a directory's subdirectories.
+// The first name (in sorted order) of a directory's subdirectories; empty when it has none.
 std::string FirstSubdirectory(const fs::path& dir) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(dir, error)) {
+    if (entry.is_directory() && !entry.is_symlink())
+      names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
-  return names.front();
+  return names.empty() ? std::string() : names.front();
 }
 
+// `name` with its middle letter replaced.
 std::string Typo(std::string name) {
   name[name.size() / 2] = name[name.size() / 2] == 'q' ? 'x' : 'q';
   return name;
 }
 
 double RunProcess(const std::vector<std::string>& argv, const fs::path& cwd,
-                  const std::vector<std::string>& extra_env) {
+                  const std::vector<std::string>& env_strings) {
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  std::vector<std::string> env_strings(extra_env);
-  for (char** e = environ; *e; ++e) env_strings.emplace_back(*e);
   std::vector<char*> env;
-  for (auto& e : env_strings) env.push_back(e.data());
+  for (const auto& e : env_strings) env.push_back(const_cast<char*>(e.c_str()));
   env.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const std::string old_cwd = fs::current_path().string();
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   fs::current_path(cwd);
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
@@ -124,7 +139,6 @@ double RunProcess(const std::vector<std::string>& argv, const fs::path& cwd,
   int status = 0;
   waitpid(pid, &status, 0);
   const auto stop = std::chrono::steady_clock::now();
-  fs::current_path(old_cwd);
   posix_spawn_file_actions_destroy(&actions);
   return std::chrono::duration<double, std::milli>(stop - start).count();
 }
@@ -134,107 +148,259 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// The lister: opens, reads and closes each directory named on its command line, keeping the
-// subdirectory names as the search does (d_type, "." and ".." skipped).
-int ListDirectories(int argc, char** argv) {
-  long kept = 0;
-  for (int i = 2; i < argc; ++i) {
-    DIR* dir = opendir(argv[i]);
-    if (!dir) continue;
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir)) {
-      if (entry->d_type == DT_DIR && std::strcmp(entry->d_name, ".") != 0 &&
-          std::strcmp(entry->d_name, "..") != 0) {
-        names.emplace_back(entry->d_name);
+// What a goal compares dirhop with.
+enum class Goal { kNothing, kLister, kTies, kNone };
+
+struct Case {
+  std::string tree;
+  std::string label;
+  fs::path cwd;
+  std::vector<std::string> words;  // dirhop's arguments
+  Goal goal = Goal::kNothing;
+  std::vector<std::string> zoxide;  // keywords for `zoxide query`; empty: not compared
+  // Filled in before timing.
+  std::vector<std::string> listed;
+  long entries = 0;
+  std::size_t candidates = 0;
+  std::vector<double> dirhop_ms, nothing_ms, lister_ms, zoxide_ms;
+};
+
+Case MakeCase(std::string tree, std::string label, fs::path cwd, std::vector<std::string> words,
+              Goal goal, std::vector<std::string> zoxide) {
+  Case c;
+  c.tree = std::move(tree);
+  c.label = std::move(label);
+  c.cwd = std::move(cwd);
+  c.words = std::move(words);
+  c.goal = goal;
+  c.zoxide = std::move(zoxide);
+  return c;
+}
+
+// The components of a relative spec, for `zoxide query`.
+std::vector<std::string> Keywords(const std::string& spec) {
+  std::vector<std::string> words;
+  std::size_t from = 0;
+  while (from <= spec.size()) {
+    const std::size_t cut = std::min(spec.find('/', from), spec.size());
+    words.push_back(spec.substr(from, cut - from));
+    from = cut + 1;
+  }
+  return words;
+}
+
+// The small specs on a tree whose first three levels from `cwd` are a/b/c.
+void AddSmallCases(std::vector<Case>& cases, const std::string& tree, const fs::path& cwd,
+                   const std::string& a, const std::string& b, const std::string& c) {
+  const std::string exact = a + "/" + b + "/" + c;
+  const std::string abbreviated = a.substr(0, 3) + "/" + b.substr(0, 4) + "/" + c.substr(0, 3);
+  const std::string typo = Typo(a) + "/" + Typo(b) + "/" + Typo(c);
+  // Only a level without subdirectories matches nothing (failing all else the nearest name is
+  // followed): c has none.
+  const std::string nothing = exact + "/zz";
+  cases.push_back(
+      MakeCase(tree, "exact 3-level path", cwd, {exact}, Goal::kNothing, Keywords(exact)));
+  cases.push_back(MakeCase(tree, "abbreviated 3-level", cwd, {abbreviated}, Goal::kNothing,
+                           Keywords(abbreviated)));
+  cases.push_back(
+      MakeCase(tree, "typo at each level", cwd, {typo}, Goal::kNothing, Keywords(typo)));
+  cases.push_back(MakeCase(tree, "no match", cwd, {nothing}, Goal::kNothing, Keywords(nothing)));
+  cases.push_back(MakeCase(tree, "-h (history list)", cwd, {"-h"}, Goal::kNothing, {}));
+}
+
+// Which directories a run lists, and how many candidates it keeps: the same search as the main
+// flow (an existing path is entered directly and lists nothing), with a recording lister.
+void FindListings(Case& test_case) {
+  const std::string& spec = test_case.words.front();
+  if (spec[0] == '-' || fs::is_directory(test_case.cwd / spec)) return;
+  dirhop::DirectorySource source = dirhop::SystemDirectories();
+  source.list = [&test_case](const std::string& dir) {
+    test_case.listed.push_back(dir);
+    auto names = dirhop::platform::ListSubdirectories(dir);
+    test_case.entries += static_cast<long>(names.size());
+    return names;
+  };
+  dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOff, source);
+  search.SearchLevel(spec, test_case.cwd.string(), 0);
+  dirhop::SortAndKeepBestRank(search.MatchList());
+  test_case.candidates = search.MatchList().size();
+}
+
+// A z database (path|rank|time) of the directories in the first two levels of each tree and the
+// exact targets, for `zoxide import`: an index that holds every answer.
+void WriteZDatabase(const fs::path& file, const std::vector<fs::path>& tops,
+                    const std::vector<Case>& cases) {
+  std::ofstream out(file);
+  auto put = [&out](const fs::path& dir) { out << dir.string() << "|10|1796601600\n"; };
+  for (const fs::path& top : tops) {
+    std::error_code error;
+    for (const auto& one : fs::directory_iterator(top, error)) {
+      if (!one.is_directory()) continue;
+      put(one.path());
+      for (const auto& two : fs::directory_iterator(one.path(), error)) {
+        if (two.is_directory()) put(two.path());
       }
     }
-    closedir(dir);
-    kept += static_cast<long>(names.size());
   }
-  return kept > 0 ? 0 : 1;
+  for (const Case& c : cases) {
+    if (c.goal == Goal::kNothing && c.label == "exact 3-level path") put(c.cwd / c.words.front());
+  }
 }
+
+bool HaveZoxide() { return std::system("command -v zoxide >/dev/null 2>&1") == 0; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) return ListDirectories(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <path-to-dirhop> [tree-dir] [runs]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <path-to-dirhop> [runs] [tree-dir] [store-dir]\n", argv[0]);
     return 2;
   }
   const std::string dirhop = fs::absolute(argv[1]).string();
-  const fs::path root = argc >= 3 ? fs::path(argv[2]) : fs::path("/tmp/dirhop-bench-tree");
-  const int runs = argc >= 4 ? std::max(3, std::atoi(argv[3])) : 21;
-  BuildTree(root);
-  const std::string self = fs::canonical("/proc/self/exe").string();
+  const int runs = argc >= 3 ? std::max(3, std::atoi(argv[2])) : 31;
+  const fs::path root = argc >= 4 ? fs::path(argv[3]) : fs::path("/tmp/dirhop-bench-tree");
+  BuildTrees(root);
+  const fs::path here = fs::canonical("/proc/self/exe").parent_path();
+  const std::string nothing = (here / "bench_nothing").string();
+  const std::string lister = (here / "bench_lister").string();
 
-  const std::string a = FirstSubdirectory(root);
-  const std::string b = FirstSubdirectory(root / a);
-  const std::string c = FirstSubdirectory(root / a / b);
-  struct Case {
-    std::string label;
-    std::string spec;
-  };
-  const std::vector<Case> cases = {
-      {"exact 3-level path", a + "/" + b + "/" + c},
-      {"abbreviated 3-level", a.substr(0, 3) + "/" + b.substr(0, 3) + "/" + c.substr(0, 3)},
-      {"typo at each level", Typo(a) + "/" + Typo(b) + "/" + Typo(c)},
-      {"*/*/x", "*/*/x"},
-  };
+  std::vector<Case> cases;
+  const fs::path deep = root / "deep";
+  {
+    const std::string a = FirstSubdirectory(deep);
+    const std::string b = FirstSubdirectory(deep / a);
+    AddSmallCases(cases, "gen", deep, a, b, FirstSubdirectory(deep / a / b));
+  }
+  cases.push_back(MakeCase("gen", "*/*/x", deep, {"*/*/x"}, Goal::kLister, {}));
+  const fs::path flat = root / "flat";
+  cases.push_back(MakeCase("gen", "20,000 entries, prefix", flat, {"wide/pro"}, Goal::kLister, {}));
+  cases.push_back(MakeCase("gen", "20,000 entries, *", flat, {"wide/*"}, Goal::kLister, {}));
+  for (const int count : kTieCounts) {
+    cases.push_back(MakeCase("gen", std::to_string(count) + " ties", flat,
+                             {"ties" + std::to_string(count) + "/tie"},
+                             count == 10000 ? Goal::kTies : Goal::kNone, {}));
+  }
+  const fs::path usr = "/usr";
+  {
+    const std::string a = "share";
+    const std::string b =
+        fs::is_directory(usr / a / "zoneinfo") ? "zoneinfo" : FirstSubdirectory(usr / a);
+    AddSmallCases(cases, "/usr", usr, a, b, FirstSubdirectory(usr / a / b));
+  }
+  cases.push_back(MakeCase("/usr", "*/*/x", usr, {"*/*/x"}, Goal::kLister, {}));
 
-  const fs::path scratch = fs::temp_directory_path() / "dirhop-bench-scratch";
-  fs::create_directories(scratch);
-  const std::vector<std::string> env = {"DIRHOP_HANDOFF=" + (scratch / "handoff").string(),
-                                        "XDG_CONFIG_HOME=" + scratch.string(),
-                                        "DIRHOP=" + (scratch / "dirhop.dat").string()};
+  // Every run shares one scratch directory, by default on the same file system as a user's home:
+  // the hand-off file and the data file, whose creation flag is off (byte kCanCreatePathOffset 0),
+  // so that a spec that matches nothing ends with the no-match line, without a prompt.
+  const fs::path scratch =
+      (argc >= 5 ? fs::path(argv[4]) : fs::path("/var/tmp")) / "dirhop-bench-scratch";
+  fs::remove_all(scratch);
+  fs::create_directories(scratch / "zoxide");
+  {
+    std::ofstream data(scratch / "dirhop.dat", std::ios::binary);
+    const std::string zeros(dirhop::kSettingsRecordSize, '\0');
+    data.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+  }
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  env.push_back("DIRHOP_HANDOFF=" + (scratch / "handoff").string());
+  env.push_back("DIRHOP=" + (scratch / "dirhop.dat").string());
+  env.push_back("_ZO_DATA_DIR=" + (scratch / "zoxide").string());
 
-  // What starting a process costs on this machine: the lister with nothing to list.
-  std::vector<double> start_times;
-  for (int i = 0; i < runs; ++i) start_times.push_back(RunProcess({self, "--list"}, root, env));
-  const double start_cost = Median(start_times);
-  std::printf("\nprocess start alone (lister with nothing to list): %.2f ms\n", start_cost);
-  std::printf("\n%-22s %7s %8s %10s %10s %6s %11s %11s %10s\n", "spec", "listed", "entries",
-              "dirhop ms", "lister ms", "ratio", "dirhop net", "lister net", "search ms");
-  for (const auto& test_case : cases) {
-    // Which directories the search lists for this spec: the same search, with a recording lister.
-    std::vector<std::string> listed;
-    long entries = 0;
-    dirhop::DirectorySource source = dirhop::SystemDirectories();
-    source.list = [&](const std::string& dir) {
-      listed.push_back(dir);
-      auto names = dirhop::platform::ListSubdirectories(dir);
-      entries += static_cast<long>(names.size());
-      return names;
-    };
-    dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOn, source);
-    const bool direct = fs::is_directory(root / test_case.spec);
-    double search_ms = 0;
-    if (!direct) {  // an existing path is entered directly: nothing is listed
-      const auto start = std::chrono::steady_clock::now();
-      search.SearchLevel(test_case.spec, root.string(), 0);
-      search_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                            start).count();
+  const bool zoxide = HaveZoxide();
+  if (zoxide) {
+    WriteZDatabase(scratch / "z", {deep, usr}, cases);
+    const std::string import = "_ZO_DATA_DIR='" + (scratch / "zoxide").string() +
+                               "' zoxide import '" + (scratch / "z").string() + "' >/dev/null";
+    if (std::system(import.c_str()) != 0) std::fprintf(stderr, "zoxide import failed\n");
+  }
+  const std::string zoxide_path = zoxide ? "/usr/bin/zoxide" : "";
+
+  for (Case& c : cases) FindListings(c);
+
+  // The programs of one case, in one round: dirhop, the do-nothing process, the lister, zoxide.
+  auto round = [&](Case& c, int turn, bool keep) {
+    std::vector<std::string> dirhop_argv = {dirhop};
+    dirhop_argv.insert(dirhop_argv.end(), c.words.begin(), c.words.end());
+    std::vector<std::string> lister_argv = {lister};
+    lister_argv.insert(lister_argv.end(), c.listed.begin(), c.listed.end());
+    std::vector<std::string> zoxide_argv = {zoxide_path, "query"};
+    zoxide_argv.insert(zoxide_argv.end(), c.zoxide.begin(), c.zoxide.end());
+    const int programs = zoxide && !c.zoxide.empty() ? 4 : 3;
+    for (int k = 0; k < programs; ++k) {
+      // The order turns from round to round, so that no program always follows another.
+      switch ((k + turn) % programs) {
+        case 0: {
+          const double t = RunProcess(dirhop_argv, c.cwd, env);
+          if (keep) c.dirhop_ms.push_back(t);
+          break;
+        }
+        case 1: {
+          const double t = RunProcess({nothing}, c.cwd, env);
+          if (keep) c.nothing_ms.push_back(t);
+          break;
+        }
+        case 2: {
+          const double t = RunProcess(lister_argv, c.cwd, env);
+          if (keep) c.lister_ms.push_back(t);
+          break;
+        }
+        default: {
+          const double t = RunProcess(zoxide_argv, c.cwd, env);
+          if (keep) c.zoxide_ms.push_back(t);
+        }
+      }
     }
-    std::vector<std::string> lister_argv = {self, "--list"};
-    lister_argv.insert(lister_argv.end(), listed.begin(), listed.end());
+  };
+  for (Case& c : cases) round(c, 0, false);  // warm the caches
+  for (int turn = 0; turn < runs; ++turn) {
+    for (Case& c : cases) round(c, turn, true);
+  }
 
-    std::vector<double> dirhop_times;
-    std::vector<double> lister_times;
-    RunProcess({dirhop, test_case.spec}, root, env);  // warm the cache
-    RunProcess(lister_argv, root, env);
-    for (int i = 0; i < runs; ++i) {
-      dirhop_times.push_back(RunProcess({dirhop, test_case.spec}, root, env));
-      lister_times.push_back(RunProcess(lister_argv, root, env));
+  std::printf("\n%-5s %-23s %6s %7s %6s %8s %8s %8s %7s %7s %8s %8s  %s\n", "tree", "case",
+              "listed", "entries", "cands", "dirhop", "nothing", "lister", "÷nothing", "÷lister",
+              "zoxide", "zox÷dh", "goal");
+  for (const Case& c : cases) {
+    const double d = Median(c.dirhop_ms);
+    const double n = Median(c.nothing_ms);
+    const double l = Median(c.lister_ms);
+    std::string goal;
+    if (c.goal == Goal::kNothing) {
+      goal = std::string(d / n <= 1.3 ? "met" : "MISSED") + " (<= 1.3x nothing)";
+    } else if (c.goal == Goal::kLister) {
+      goal = std::string(d / l <= 1.1 ? "met" : "MISSED") + " (<= 1.1x lister)";
+    } else if (c.goal == Goal::kTies) {
+      goal = std::string(d / l <= 1.5 ? "met" : "MISSED") + " (<= 1.5x lister)";
     }
-    const double d = Median(dirhop_times);
-    const double l = Median(lister_times);
-    std::printf("%-22s %7zu %8ld %10.2f %10.2f %6.2f %11.2f %11.2f %10.3f\n",
-                test_case.label.c_str(), listed.size(), entries, d, l, d / l, d - start_cost,
-                l - start_cost, search_ms);
+    char zox[32] = "-";
+    char zox_ratio[32] = "-";
+    if (!c.zoxide_ms.empty()) {
+      const double z = Median(c.zoxide_ms);
+      std::snprintf(zox, sizeof zox, "%.2f", z);
+      std::snprintf(zox_ratio, sizeof zox_ratio, "%.2f", z / d);
+    }
+    std::printf("%-5s %-23s %6zu %7ld %6zu %8.2f %8.2f %8.2f %8.2f %7.2f %8s %8s  %s\n",
+                c.tree.c_str(), c.label.c_str(), c.listed.size(), c.entries, c.candidates, d, n, l,
+                d / n, d / l, zox, zox_ratio, goal.c_str());
+  }
+  // What each further tied candidate costs dirhop beyond the lister, between one tie count and
+  // the next: it must not grow with their number.
+  std::printf("\nties, added cost per further candidate (dirhop - lister):");
+  const Case* previous = nullptr;
+  for (const Case& c : cases) {
+    if (c.label.find(" ties") == std::string::npos) continue;
+    if (previous) {
+      const double before = Median(previous->dirhop_ms) - Median(previous->lister_ms);
+      const double after = Median(c.dirhop_ms) - Median(c.lister_ms);
+      std::printf(
+          "  %zu->%zu: %.2f us", previous->candidates, c.candidates,
+          1000.0 * (after - before) / static_cast<double>(c.candidates - previous->candidates));
+    }
+    previous = &c;
   }
   std::printf(
-      "\nmedians of %d runs, warm cache. dirhop/lister ms: whole-process times; net: minus the\n"
-      "process start; search ms: the search alone, in this process, with the real listing.\n",
+      "\n\nms: whole-process medians of %d interleaved rounds, warm cache. nothing: a C process\n"
+      "that returns at once; lister: a C process that lists the directories dirhop lists.\n",
       runs);
   fs::remove_all(scratch);
   return 0;

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-
 namespace dirhop {
 
 Console::Console(std::unique_ptr<platform::ConsoleDevice> device) : device_(std::move(device)) {
@@ -19,11 +18,25 @@ Console::Console(std::unique_ptr<platform::ConsoleDevice> device) : device_(std:
 // Whatever is still buffered reaches the console even when the run ends by an exception.
 Console::~Console() { Flush(); }
 
-void Console::Write(std::string_view text) { buffer_.append(text); }
+void Console::BeforeOutput() {
+  if (!before_output_) return;
+  const std::function<void()> hook = std::move(before_output_);
+  before_output_ = nullptr;
+  hook();
+}
 
-void Console::WriteNumber(long long number) { buffer_ += std::to_string(number); }
+void Console::Write(std::string_view text) {
+  BeforeOutput();
+  buffer_.append(text);
+}
+
+void Console::WriteNumber(long long number) {
+  BeforeOutput();
+  buffer_ += std::to_string(number);
+}
 
 void Console::WriteLine(std::string_view text) {
+  BeforeOutput();
   buffer_.append(text);
   buffer_ += '\n';
 }
@@ -35,6 +48,7 @@ void Console::Flush() {
 }
 
 void Console::SetTextColour(std::uint16_t attr) {
+  BeforeOutput();
   // A colour applies to what reaches the console after it is set, so pending text goes first.
   Flush();
   device_->SetAttribute(attr);
@@ -55,6 +69,7 @@ void Console::ColouredLine(std::uint16_t attr, std::string_view text) {
 Key Console::ReadConsoleKey() { return TryReadKey().value_or(platform::kKeyReadFailure); }
 
 std::optional<Key> Console::TryReadKey() {
+  BeforeOutput();
   Flush();
   return device_->ReadKey();
 }

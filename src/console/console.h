@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,12 +64,20 @@ class Console {
   // for ever on a console that gives no keys.
   std::optional<Key> TryReadKey();
 
+  // Calls `hook` once, just before the first text, colour or key read that follows; an empty hook
+  // clears it. The hook may write: it is cleared before it runs.
+  void SetBeforeOutput(std::function<void()> hook) { before_output_ = std::move(hook); }
+
   int ScreenWidth() const { return width_; }
   int ScreenHalfWidth() const { return half_width_; }
   int ScreenLastRow() const { return last_row_; }
 
  private:
+  // Runs and clears the before-output hook, if one is set.
+  void BeforeOutput();
+
   std::unique_ptr<platform::ConsoleDevice> device_;
+  std::function<void()> before_output_;
   std::string buffer_;
   std::uint16_t colour_ = kColourNormal;
   int width_ = 80;

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "state/aliases.h"
 #include "state/history.h"
+#include "state/pending_save.h"
 #include "state/settings_store.h"
 
 namespace dirhop {
@@ -96,7 +97,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
     Run run{*console, fs, host, start_dir, settings};
     // The run that created the store is the first: the welcome and usage screens come first.
     if (settings.first_run) ShowFirstRunScreens(run.pager, host.kind);
-    MainFlow(run, words);
+    RunWithPendingSave(*console, settings, [&] { MainFlow(run, words); });
     return kExitOk;
   } catch (const ProgramExit& exit) {
     if (console) console->Flush();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "match/upper_case.h"
 
@@ -21,8 +24,44 @@ int CompareCandidates(const Candidate& a, const Candidate& b) {
 }
 
 void SortCandidates(std::vector<Candidate>& candidates) {
-  std::sort(candidates.begin(), candidates.end(),
-            [](const Candidate& a, const Candidate& b) { return CompareCandidates(a, b) < 0; });
+  if (candidates.size() < 2) return;
+  // The bytes every path begins with (the base of the search, mostly) decide nothing.
+  const std::string& first = candidates.front().path;
+  std::size_t shared = first.size();
+  for (const Candidate& c : candidates) {
+    shared = std::min(shared, c.path.size());
+    shared = static_cast<std::size_t>(
+        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shared),
+                      c.path.begin())
+            .first -
+        first.begin());
+  }
+  // Each path is upper-cased once, not on every comparison (a wide search can sort thousands of
+  // candidates that tie on rank), into one buffer; the sort moves small views of it. Views
+  // compare as unsigned bytes, a prefix first, as CompareCandidates does.
+  std::string keys;
+  for (const Candidate& c : candidates) keys += UpperCase(std::string_view(c.path).substr(shared));
+  struct Keyed {
+    std::string_view key;
+    std::size_t index;
+    std::uint8_t rank;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(candidates.size());
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const std::size_t length = candidates[i].path.size() - shared;
+    keyed.push_back({std::string_view(keys).substr(offset, length), i, candidates[i].rank});
+    offset += length;
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
+    return a.key < b.key;
+  });
+  std::vector<Candidate> sorted;
+  sorted.reserve(candidates.size());
+  for (const Keyed& k : keyed) sorted.push_back(std::move(candidates[k.index]));
+  candidates = std::move(sorted);
 }
 
 void KeepBestRank(std::vector<Candidate>& candidates) {
@@ -35,10 +74,10 @@ void KeepBestRank(std::vector<Candidate>& candidates) {
 
 void SortAndKeepBestRank(std::vector<Candidate>& candidates) {
   if (candidates.empty()) return;
-  const auto best = std::min_element(candidates.begin(), candidates.end(),
-                                     [](const Candidate& a, const Candidate& b) {
-                                       return a.rank < b.rank;
-                                     })->rank;
+  const auto best =
+      std::min_element(candidates.begin(), candidates.end(),
+                       [](const Candidate& a, const Candidate& b) { return a.rank < b.rank; })
+          ->rank;
   candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
                                   [best](const Candidate& c) { return c.rank != best; }),
                    candidates.end());

@@ -4,7 +4,7 @@
 
 namespace dirhop {
 
-void AddToHistory(Console& console, Settings& settings, const std::string& dir) {
+void AddToHistory(Console& console, Settings& settings, const std::string& dir, HistorySave save) {
   if (dir.empty() || dir.size() > kPathFieldLength) return;
   SettingsRecord& record = settings.record;
   constexpr int kLast = kHistorySlots - 1;
@@ -19,12 +19,16 @@ void AddToHistory(Console& console, Settings& settings, const std::string& dir) 
   }
   record.MoveHistory(0, 1, kLast);
   record.SetHistory(0, dir);
-  SaveSettings(console, settings);
+  if (save == HistorySave::kNow) {
+    SaveSettings(console, settings);
+  } else {
+    SaveSettingsLater(settings);
+  }
 }
 
 void CheckHistoryStart(Console& console, Settings& settings, const std::string& start_dir) {
   if (settings.record.HistoryEmpty(0) || settings.record.History(0) != start_dir) {
-    AddToHistory(console, settings, start_dir);
+    AddToHistory(console, settings, start_dir, HistorySave::kWithNextSave);
   }
 }
 

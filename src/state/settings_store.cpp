@@ -136,6 +136,7 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
 }
 
 bool SaveSettings(Console& console, Settings& settings) {
+  settings.save_pending = false;
   if (settings.store_refused || settings.read_only) return false;
   if (settings.data_file.empty()) {
     return ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location);
@@ -145,6 +146,12 @@ bool SaveSettings(Console& console, Settings& settings) {
       console, settings,
       platform::ReplaceFileAtomically(settings.data_file, settings.record.Image()),
       settings.data_file);
+}
+
+void SaveSettingsLater(Settings& settings) { settings.save_pending = true; }
+
+void SavePendingSettings(Console& console, Settings& settings) {
+  if (settings.save_pending) SaveSettings(console, settings);
 }
 
 StoreFileStatus LoadFromRegistry(Settings& settings) {

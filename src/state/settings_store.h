@@ -31,6 +31,9 @@ struct Settings {
   bool store_refused = false;
   // True for a run that only reads the record (a query): nothing is created or saved.
   bool read_only = false;
+  // True while the record holds a change that is to be saved with the next save (see
+  // SaveSettingsLater); every save clears it.
+  bool save_pending = false;
   SettingsKeyOpener open_key = platform::OpenSettingsKey;
 };
 
@@ -57,6 +60,14 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
 // the record was saved. A failed write of a single settings value (the Windows registry) throws
 // std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
+
+// Leaves the change just made to the record for the next save to write: one durable write then
+// stands for two. The caller makes sure a save follows (SavePendingSettings, or RunWithPendingSave
+// of state/pending_save.h).
+void SaveSettingsLater(Settings& settings);
+
+// Saves the record when a change waits for a save (as SaveSettings); does nothing otherwise.
+void SavePendingSettings(Console& console, Settings& settings);
 
 // Reads the record from the settings key: every slot is overwritten (absent or wrongly typed
 // values read as empty, "canCreatePath" as true). When the key cannot be opened nothing happens

@@ -111,6 +111,35 @@ TEST(ConsoleTest, ReadConsoleKeyShowsPendingTextBeforeWaiting) {
             (std::vector<std::string>{"Choose: ", "Choose: a", "Choose: a"}));
 }
 
+TEST(ConsoleTest, TheBeforeOutputHookRunsOnceBeforeTheFirstTextColourOrKeyRead) {
+  // Each way of showing something calls the hook first; what the hook writes comes before it.
+  const std::vector<void (*)(Console&)> firsts = {
+      [](Console& c) { c.Write("x"); },     [](Console& c) { c.WriteNumber(7); },
+      [](Console& c) { c.WriteLine("x"); }, [](Console& c) { c.SetTextColour(kColourError); },
+      [](Console& c) { c.TryReadKey(); },
+  };
+  for (auto first : firsts) {
+    FakeConsole fake = MakeFakeConsole();
+    int calls = 0;
+    fake.console->SetBeforeOutput([&] {
+      ++calls;
+      fake.console->Write("hook;");
+    });
+    fake.console->Flush();  // nothing to show: not yet
+    EXPECT_EQ(calls, 0);
+    first(*fake.console);
+    fake.console->Write("more");
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(test::Written(fake).rfind("hook;", 0), 0u);
+  }
+  FakeConsole cleared = MakeFakeConsole();
+  int calls = 0;
+  cleared.console->SetBeforeOutput([&] { ++calls; });
+  cleared.console->SetBeforeOutput(nullptr);
+  cleared.console->Write("x");
+  EXPECT_EQ(calls, 0);
+}
+
 TEST(ConsoleTest, RepeatCharAndPadToWidthBuildFixedWidthText) {
   EXPECT_EQ(RepeatChar(0, '-'), "");
   EXPECT_EQ(RepeatChar(3, '-'), "---");

@@ -93,7 +93,12 @@ TEST_F(HistoryTest, TheStartCheckComparesWithCase) {
   EXPECT_EQ(settings_.record.History(0), "C:\\WORK");
   EXPECT_EQ(settings_.record.History(1), "D:\\");
   EXPECT_TRUE(settings_.record.HistoryEmpty(2));
-  EXPECT_EQ(store_.opens, 1);
+  // The change waits for the next save.
+  EXPECT_EQ(store_.opens, 0);
+  EXPECT_TRUE(settings_.save_pending);
+  SavePendingSettings(*fake_.console, settings_);
+  EXPECT_EQ(store_.Text("history_0"), "C:\\WORK");
+  EXPECT_FALSE(settings_.save_pending);
   Settings empty = test::MakeSettingsOn(store_);
   CheckHistoryStart(*fake_.console, empty, "C:\\");
   EXPECT_EQ(empty.record.History(0), "C:\\");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/handoff.h"
+#include "state/pending_save.h"
 #include "support/fake_run.h"
 #include "support/program_exit_helpers.h"
 
@@ -23,9 +24,12 @@ using Log = std::vector<std::string>;
 // What MainFlow gives when it returns instead of ending the program.
 constexpr int kReturned = -1;
 
+// MainFlow as RunProgram runs it, with the saves it leaves pending made.
 int Flow(FakeRun& faked, const std::vector<std::string>& words) {
   try {
-    MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
+    RunWithPendingSave(faked.run.console, faked.settings, [&] {
+      MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
+    });
   } catch (const ProgramExit& exit) {
     return exit.code;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,34 @@ TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
       EXPECT_EQ(list[i].rank, expected[i].rank);
       EXPECT_EQ(CompareCandidates(list[i], expected[i]), 0) << list[i].path;
     }
+  }
+}
+
+TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
+  // Mixed case, bytes above 127 and paths that begin others: every neighbour pair in order, and
+  // the same candidates as before.
+  std::mt19937 random(11);
+  const std::string bytes = "aAzZ_\\\x7f\x80\xc3\xff";
+  for (int round = 0; round < 200; ++round) {
+    std::vector<Candidate> list;
+    const int count = static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) {
+      // Half the lists share a base, as the candidates of one search do.
+      std::string path = round % 2 ? "C:\\Base\\" : "";
+      for (int k = static_cast<int>(random() % 5); k > 0; --k)
+        path += bytes[random() % bytes.size()];
+      list.push_back({path, static_cast<std::uint8_t>(random() % 3)});
+    }
+    std::vector<Candidate> sorted = list;
+    SortCandidates(sorted);
+    for (std::size_t i = 1; i < sorted.size(); ++i) {
+      EXPECT_LE(CompareCandidates(sorted[i - 1], sorted[i]), 0)
+          << sorted[i - 1].path << " / " << sorted[i].path;
+    }
+    std::multiset<std::pair<std::string, int>> before, after;
+    for (const Candidate& c : list) before.insert({c.path, c.rank});
+    for (const Candidate& c : sorted) after.insert({c.path, c.rank});
+    EXPECT_EQ(before, after);
   }
 }
 

@@ -87,10 +87,13 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
       info.st_nlink != 1) {
     return false;
   }
-  // Errors after the file is open are not reported; a failed truncation still gets the new bytes
-  // written, which is better than leaving an old hand-off in place.
-  [[maybe_unused]] const int truncated = ftruncate(fd.get(), 0);
+  // Errors after the file is open are not reported; the new bytes are written even when the
+  // truncation fails, which is better than leaving an old hand-off in place. The old bytes are
+  // overwritten and only a longer old tail is cut: a file truncated to nothing makes ext4 write
+  // its blocks out when it is closed (its guard for files replaced by truncation), and the second
+  // write of a run would wait for that.
   WriteAll(fd.get(), bytes);
+  [[maybe_unused]] const int truncated = ftruncate(fd.get(), static_cast<off_t>(bytes.size()));
   return true;
 }
 
