@@ -109,7 +109,7 @@ constexpr int kHistoryIndexMax = 20;
   EndProgram(kExitOk);
 }
 
-// One line per directory: the one the spec names, or the search's best candidates. A spec that
+// One line per directory: the one the path spec names, or the search's best candidates. One that
 // leads nowhere prints nothing, so that completion never offers an error message.
 [[noreturn]] void List(Run& run, const std::vector<std::string>& words) {
   const Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());

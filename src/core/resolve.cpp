@@ -80,7 +80,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
       // going to the process's own directory instead would hide that.
       return Failure("Dirhop: Could not change directory to '" + expanded_spec + "'");
     }
-    // A relative spec is searched from the current directory; one that has been removed has
+    // A relative path spec is searched from the current directory; one that has been removed has
     // no path, and the search must not start from the root instead.
     if (!drive_given && run.fs.CurrentDirectoryRemoved()) {
       return Failure("Dirhop: The current directory no longer exists");

@@ -17,7 +17,7 @@ struct Resolution {
     kDirectory,  // one directory to enter: the spec as typed, an alias's target, or the base
     kMatches,    // the search's candidates of the best rank, sorted for the menu
     kNoMatch,    // nothing found; `candidates` holds the paths that could be created
-    kFailure,    // the spec cannot be searched: `message` says why
+    kFailure,    // the path spec cannot be searched: `message` says why
   };
   Kind kind = Kind::kFailure;
   std::string directory;
