@@ -1,15 +1,29 @@
-# Dirhop for bash and zsh: source this file (". /path/to/dirhop.bash") to get the command `c`.
+# Dirhop for bash and zsh: source this file (". /path/to/dirhop.bash"), or put
+#   eval "$(dirhop --init bash)"    in ~/.bashrc
+#   eval "$(dirhop --init zsh)"     in ~/.zshrc
+# to get the command `c`.
 #
 # A program cannot change the directory of the shell that started it. `c` runs dirhop with
-# DIRHOP_HANDOFF naming a private temporary file; dirhop writes one line there, "# rem" (stay) or
-# cd -- '<directory>' (with every ' written as '\''), and `c` then changes this shell's directory.
+# DIRHOP_HANDOFF naming this session's private hand-off file; dirhop writes one line there,
+# "# rem" (stay) or cd -- '<directory>' (with every ' written as '\''), and `c` then changes this
+# shell's directory.
+#
+# The hand-off file is made once per shell session, in $XDG_RUNTIME_DIR when that is a directory,
+# else in ${TMPDIR:-/tmp} with mode 0600; it is created exclusively (never an existing file or a
+# link) and removed when the shell exits. A jump starts one process: dirhop itself.
+#
+# Wildcards reach dirhop as typed: in zsh `c` is an alias for `noglob c`; in bash the alias turns
+# globbing off before the words are expanded and `c` restores the user's own setting at once.
+# (Aliases act only where a command starts: after `!`, or in scripts without
+# `shopt -s expand_aliases`, bash expands an unquoted wildcard before c sees it: quote it there.)
 #
 # The program is $DIRHOP_PROGRAM when set, else `dirhop` on PATH, else the dirhop installed beside
 # this file (<prefix>/bin/dirhop for <prefix>/share/dirhop/dirhop.bash).
 #
 # Written for users' own shell settings: no word splitting or globbing of names (zsh and bash),
-# nothing unset is read (set -u), a failing dirhop ends no script that uses set -e before the
-# temporary file is removed, and `c` returns dirhop's exit code.
+# nothing unset is read (set -u), a failing dirhop ends no script that uses set -e, and `c`
+# returns dirhop's exit code. Tab completion offers the options, alias names and the directories
+# that dirhop's own search finds for a partly typed (even misspelt) path.
 
 # An alias named c would shadow the function (and, in bash, rename its definition).
 unalias c 2>/dev/null || true
@@ -38,16 +52,81 @@ if [ -z "${DIRHOP_PROGRAM-}" ] && ! command -v dirhop >/dev/null 2>&1; then
   unset _dirhop_here
 fi
 
-function c {
-  local _dirhop_file _dirhop_rc _dirhop_line _dirhop_dir
-  # Not "status": that name is read-only in zsh.
-  _dirhop_file=$(mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
-  # In an && || list a failure does not trigger set -e, so the file is always removed.
+# The process that owns the session's hand-off file: a subshell has another one.
+_dirhop_pid() {
+  if [ -n "${BASH_VERSION-}" ]; then
+    _dirhop_current_pid=$BASHPID
+  elif [ -n "${ZSH_VERSION-}" ] && zmodload zsh/system 2>/dev/null; then
+    _dirhop_current_pid=${sysparams[pid]}
+  else
+    _dirhop_current_pid=$$
+  fi
+}
+
+# Creates the file named $1 exclusively, empty; fails when anything at all is there already.
+# In a directory of the user's own (the runtime directory) no process is started; elsewhere a
+# subshell sets umask 077 for it.
+_dirhop_create() {
+  if [ "${2-}" = private ]; then
+    if [ -n "${ZSH_VERSION-}" ]; then
+      setopt localoptions noclobber
+    else
+      local -
+      set -C
+    fi
+    : >"$1" || return 1
+  else
+    (umask 077 && set -C && : >"$1") || return 1
+  fi
+  # zsh's noclobber opens an existing device or fifo: accept only the plain file just made.
+  [ -f "$1" ] && [ ! -L "$1" ] && [ -O "$1" ]
+} 2>/dev/null
+
+# Makes this session's hand-off file and records it in _dirhop_handoff (empty on failure).
+_dirhop_make_handoff() {
+  local dir kind n name
+  if [ -n "${XDG_RUNTIME_DIR-}" ] && [ -d "$XDG_RUNTIME_DIR" ] && [ -O "$XDG_RUNTIME_DIR" ] &&
+     [ -w "$XDG_RUNTIME_DIR" ]; then
+    dir=$XDG_RUNTIME_DIR kind=private
+  else
+    dir=${TMPDIR:-/tmp} kind=shared
+  fi
+  dir=${dir%/}
+  _dirhop_pid
+  _dirhop_handoff=
+  for n in 1 2 3 4 5 6 7 8; do
+    name=$dir/dirhop.$_dirhop_current_pid.$RANDOM$RANDOM.sh
+    if _dirhop_create "$name" "$kind"; then
+      _dirhop_handoff=$name _dirhop_owner=$_dirhop_current_pid
+      return 0
+    fi
+  done
+}
+
+# Removes the session's hand-off file; run when the shell exits.
+_dirhop_remove_handoff() {
+  _dirhop_pid
+  if [ -n "${_dirhop_handoff-}" ] && [ "$_dirhop_current_pid" = "${_dirhop_owner-}" ]; then
+    command rm -f -- "$_dirhop_handoff"
+    _dirhop_handoff=
+  fi
+}
+
+# Runs dirhop with hand-off file $1 (emptied first), then enters the directory it names.
+_dirhop_run() {
+  local _dirhop_file=$1 _dirhop_rc _dirhop_line= _dirhop_dir
+  shift
+  # >| empties the file even under the user's noclobber; a run that writes no hand-off (a query,
+  # a failure) then leaves nothing to replay.
+  : >|"$_dirhop_file" || return 1
+  # In an && || list a failure does not trigger set -e.
   DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
     _dirhop_rc=0 || _dirhop_rc=$?
-  # $(<file) drops the final line feed only; a line feed inside the quotes stays.
-  _dirhop_line=$(<"$_dirhop_file")
-  rm -f -- "$_dirhop_file"
+  if [ "$_dirhop_rc" -eq 0 ]; then
+    # The whole file, line feeds in names included; read is a builtin, so no process starts.
+    IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
+  fi
+  _dirhop_line=${_dirhop_line%$'\n'}
   case $_dirhop_line in
     "cd -- '"*"'")
       # The quoted part is the program's own sh quoting: evaluate it as an assignment only,
@@ -58,3 +137,136 @@ function c {
   esac
   return "$_dirhop_rc"
 }
+
+function c {
+  # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
+  if [ -n "${_dirhop_glob_was_on-}" ]; then
+    set +f
+  fi
+  _dirhop_glob_was_on=
+  local _dirhop_tmp _dirhop_rc
+  _dirhop_pid
+  if [ "$_dirhop_current_pid" = "${_dirhop_owner-}" ]; then
+    if [ -z "${_dirhop_handoff-}" ] || [ ! -f "$_dirhop_handoff" ] || [ -L "$_dirhop_handoff" ]
+    then
+      _dirhop_make_handoff
+    fi
+    if [ -n "$_dirhop_handoff" ]; then
+      _dirhop_run "$_dirhop_handoff" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+      # zsh runs no exit hook when errexit ends the shell: the file goes now, and the next c
+      # makes another.
+      if [ "$_dirhop_rc" -ne 0 ] && [ -n "${ZSH_VERSION-}" ] && [[ -o errexit ]]; then
+        _dirhop_remove_handoff
+      fi
+      return "$_dirhop_rc"
+    fi
+  fi
+  # A subshell takes a file of its own for this one run.
+  _dirhop_tmp=$(command mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
+  _dirhop_run "$_dirhop_tmp" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  command rm -f -- "$_dirhop_tmp"
+  return "$_dirhop_rc"
+}
+
+if [ -n "${ZSH_VERSION-}" ]; then
+  alias c='noglob c'
+else
+  # Records whether globbing is on and turns it off; always succeeds.
+  _dirhop_noglob() {
+    case $- in
+      *f*) _dirhop_glob_was_on= ;;
+      *) _dirhop_glob_was_on=1; set -f ;;
+    esac
+    return 0
+  }
+  alias c='_dirhop_noglob && c'
+fi
+
+# The session's hand-off file, removed at exit.
+if [ -z "${_dirhop_handoff-}" ] || [ "${_dirhop_owner-}" != "$$" ]; then
+  _dirhop_make_handoff
+  if [ -n "${ZSH_VERSION-}" ]; then
+    # zsh runs these hooks when the shell exits, never in subshells; a trap would belong to the
+    # function that sources this file.
+    typeset -ga zshexit_functions
+    zshexit_functions+=(_dirhop_remove_handoff)
+  else
+    # Chains to the EXIT trap already set, which runs after the file is removed.
+    _dirhop_take_trap() { _dirhop_user_exit_trap=${2-}; }
+    _dirhop_user_exit_trap=$(trap -p EXIT)
+    eval "_dirhop_take_trap ${_dirhop_user_exit_trap#trap }"
+    _dirhop_exit_trap() {
+      _dirhop_remove_handoff
+      eval "$_dirhop_user_exit_trap"
+    }
+    trap _dirhop_exit_trap EXIT
+  fi
+fi
+
+# The options that Tab offers after `c -`.
+_dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --version)
+
+# The completions of word $1 (after `c -a` when $2 is "alias"), one per line: options, alias
+# names, or the directories dirhop's search finds, relative to $PWD below it. Changes nothing:
+# the queries write no hand-off, history or store.
+_dirhop_completions() {
+  local word=$1 line
+  if [ "${2-}" = alias ]; then
+    command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null
+    return 0
+  fi
+  case $word in
+    -*)
+      printf '%s\n' "${_dirhop_options[@]}"
+      return 0
+      ;;
+  esac
+  command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" 2>/dev/null </dev/null |
+    while IFS= read -r line; do
+      case $line in
+        "$PWD"/?*) line=${line#"$PWD"/} ;;
+      esac
+      [ "$line" = / ] || line=$line/
+      printf '%s\n' "$line"
+    done
+}
+
+if [ -n "${ZSH_VERSION-}" ]; then
+  _dirhop_zsh_complete() {
+    local -a found
+    if [ "${words[CURRENT-1]}" = -a ] && [ "$CURRENT" -eq 3 ]; then
+      found=("${(@f)$(_dirhop_completions "$PREFIX$SUFFIX" alias)}")
+      compadd -U -- "${found[@]}"
+    else
+      found=("${(@f)$(_dirhop_completions "$PREFIX$SUFFIX")}")
+      case $PREFIX in
+        -*) compadd -- "${found[@]}" ;;
+        # -U: a misspelt or abbreviated word is replaced by what the search found.
+        *) compadd -U -S '' -- "${found[@]}" ;;
+      esac
+    fi
+  }
+  if (( ${+functions[compdef]} )); then
+    compdef _dirhop_zsh_complete c
+  fi
+elif [ -n "${BASH_VERSION-}" ]; then
+  _dirhop_bash_complete() {
+    local word=${COMP_WORDS[COMP_CWORD]} kind=
+    if [ "$COMP_CWORD" -eq 2 ] && [ "${COMP_WORDS[1]}" = -a ]; then
+      kind=alias
+    fi
+    local -
+    set -f
+    COMPREPLY=()
+    local line
+    while IFS= read -r line; do
+      case $line in
+        -*) [ "${line#"$word"}" != "$line" ] || continue ;;
+      esac
+      COMPREPLY+=("$line")
+    done < <(_dirhop_completions "$word" "$kind")
+    # Directory names are quoted as the shell needs them, and no space follows a directory.
+    compopt -o filenames -o nospace 2>/dev/null
+  }
+  complete -F _dirhop_bash_complete c
+fi
