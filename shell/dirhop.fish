@@ -91,5 +91,8 @@ function __dirhop_complete
     end
 end
 
+# Made now, so that a jump starts no process but dirhop.
+__dirhop_make_dir
+
 complete -c c -e
 complete -c c -f -a '(__dirhop_complete)'

@@ -1,0 +1,257 @@
+"""End to end, natively: what a shell session that loads Dirhop's bash, zsh or fish integration
+sees. Wildcards reach dirhop as typed in interactive bash and zsh; each session has one private
+hand-off file, made once, reused by every jump without starting another process and removed when
+the shell exits; a run that writes no hand-off never replays an earlier jump; subshells and child
+shells keep out of the session's file; Tab completion offers what dirhop's search finds."""
+
+import os
+import stat
+
+import harness
+from harness import PtySession
+from test_shells import PosixShellTestCase, SHELLS, ShellScript, posix_wrapper, read_results
+
+PROMPT = "READY> "
+
+INTERACTIVE = {
+    "bash": ["bash", "--norc", "--noprofile", "-i"],
+    "zsh": ["zsh", "-f", "-i"],
+}
+
+
+class ShellSession(PosixShellTestCase):
+    def interactive(self, shell, setup=()):
+        """An interactive shell in a pseudo-terminal with the wrapper loaded, in the tree."""
+        self.need(shell)
+        env = self.shell_env(ShellScript(shell, posix_wrapper(shell)))
+        env["PS1"] = PROMPT
+        env["PROMPT"] = PROMPT
+        session = PtySession(INTERACTIVE[shell], env, self.tree, rows=60, cols=100,
+                             controlling_terminal=True)
+        self.addCleanup(session.close)
+        for line in (". \"$DIRHOP_TEST_WRAPPER\"",) + tuple(setup):
+            session.write(line.encode() + b"\r")
+        session.write(b"echo loaded\r")
+        session.wait_for("\nloaded")
+        return session
+
+    def command(self, session, line):
+        """Types `line` and Enter."""
+        session.write(line.encode() + b"\r")
+
+    def last_report(self, session):
+        """The exit code, directory and globbing of the shell after the last command, as
+        "rc=N pwd=DIR glob=on" (or off)."""
+        session.write(b"echo \"rc=$? pwd=$PWD glob=$( [[ -o noglob ]] && echo off || echo on)"
+                      b".\"\r")
+        session.wait_for("rc=")
+        session.wait_for(".")
+        text = session.text()
+        start = text.rfind("rc=")
+        return text[start:text.index(".", start)]
+
+    def test_wildcards_and_usage_reach_dirhop_in_interactive_shells(self):
+        self.mkdirs(*["dir%03d" % i for i in range(1, 31)])
+        for shell in INTERACTIVE:
+            with self.subTest(shell=shell):
+                session = self.interactive(shell)
+                self.command(session, "c d*")
+                # Thirty matches, the last of them dir030: the shell expanded nothing.
+                session.wait_for("[3] %s" % self.path("dir030"))
+                session.wait_for("Change directory to (a-3 or Escape to exit)? ")
+                session.write(b"\x1b")
+                # Escape leaves the shell where it was, with globbing on again.
+                self.assertEqual(self.last_report(session),
+                                 "rc=0 pwd=%s glob=on" % self.tree)
+                self.command(session, "c -?")
+                session.wait_for("Usage:")        # the whole screen fits: no pager
+                session.wait_for("Examples:")
+                self.assertEqual(self.last_report(session),
+                                 "rc=250 pwd=%s glob=on" % self.tree)
+                self.assertNotIn("no matches found", session.text())
+                self.command(session, "echo dir00*")     # the user's globbing is untouched
+                session.wait_for("dir001 dir002 dir003")
+                if shell == "bash":
+                    # The user's own set -f stays on after c.
+                    self.command(session, "set -f; c 'dir0[1]*'")
+                    session.wait_for("Change directory to (a-")
+                    session.write(b"\x1b")
+                    self.assertEqual(self.last_report(session),
+                                     "rc=0 pwd=%s glob=off" % self.tree)
+
+    def session_script(self, shell, jumps):
+        """A script that jumps, listing the temporary directory before and after the jumps with
+        PATH emptied for the jumps, so that any program c starts besides dirhop fails."""
+        listing = os.path.join(self.root, "listing")
+        script = ShellScript(shell, posix_wrapper(shell))
+        for args, start in jumps:
+            script.step(args, start)
+        lines = script.lines[2:]
+        del script.lines[2:]
+        if script.fish:
+            script.raw("set -l saved $PATH; set PATH %s" % os.path.join(self.root, "nothing"))
+        else:
+            script.raw("saved=$PATH; PATH=%s" % os.path.join(self.root, "nothing"))
+        script.lines.extend(lines)
+        script.raw("set PATH $saved" if script.fish else "PATH=$saved")
+        script.raw("command ls -lnA \"$TMPDIR\" ${XDG_RUNTIME_DIR:-} >%s 2>&1" % listing
+                   if not script.fish else
+                   "command ls -lnA $TMPDIR $XDG_RUNTIME_DIR >%s 2>&1" % listing)
+        return script, listing
+
+    def test_one_private_file_per_session_removed_at_exit(self):
+        self.mkdirs("one", "two")
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        for shell in SHELLS:
+            for xdg in (None, runtime):
+                with self.subTest(shell=shell, runtime=bool(xdg)):
+                    self.need(shell)
+                    script, listing = self.session_script(
+                        shell, [(["one"], self.tree), (["two"], self.tree), (["one"], self.tree)])
+                    env = {"XDG_RUNTIME_DIR": xdg} if xdg else {}
+                    code, results, output = self.run_script(script, env=env)
+                    self.assertEqual(results, [(0, self.path("one")), (0, self.path("two")),
+                                               (0, self.path("one"))], output)
+                    with open(listing) as f:
+                        lines = [line for line in f.read().splitlines()
+                                 if line[:1] and line[0] in "-dl"]
+                    # One entry in all: a file (bash, zsh) or a directory (fish, whose file
+                    # dirhop creates inside it), in the runtime directory when there is one;
+                    # in the shared one only the user may read or enter it.
+                    self.assertEqual(len(lines), 1, "\n".join(lines))
+                    private = ("-rw-------", "drwx------")
+                    self.assertIn(lines[0][:10], private + (("-rw-r--r--",) if xdg else ()),
+                                  lines[0])
+                    self.assertEqual(os.listdir(self.tmpdir) if xdg else [], [])
+                    self.assertEqual(os.listdir(runtime), [], "left behind at exit")
+                    self.assertNoTemporaryFiles()
+
+    def test_users_exit_trap_still_runs(self):
+        self.mkdirs("one")
+        marker = os.path.join(self.root, "marker")
+        for shell in ("bash", "zsh"):
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.lines.insert(0, "trap 'echo user-trap >>%s' EXIT" % marker)
+                script.step(["one"], self.tree)
+                code, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("one"))], output)
+                with open(marker) as f:
+                    self.assertEqual(f.read(), "user-trap\n")
+                os.remove(marker)
+                self.assertNoTemporaryFiles()
+
+    def test_a_run_that_writes_no_hand_off_replays_nothing(self):
+        self.mkdirs("one")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["one"], self.tree)
+                script.step(["--version"], self.tree)
+                script.step(["--list", "one"], self.tree)
+                script.step(["-h"], self.tree)
+                script.step(["-99"], self.tree)       # an invalid history index fails
+                code, results, output = self.run_script(script)
+                self.assertEqual([r[1] for r in results], [self.path("one")] + [self.tree] * 4,
+                                 output)
+                self.assertEqual([r[0] for r in results][:3], [0, 0, 0], output)
+                self.assertNotEqual(results[4][0], 0, output)
+                self.assertIn("dirhop 3.1", output)
+
+    def test_subshells_and_child_shells_keep_out_of_the_sessions_file(self):
+        self.mkdirs("one", "two", "three")
+        for shell in ("bash", "zsh"):
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.step(["one"], self.tree)
+                script.raw("(builtin cd -- \"$DIRHOP_TEST_START0\"; c two; report $?)")
+                # A child shell loading the wrapper makes its own file and removes it.
+                script.raw("%s -c '. \"$DIRHOP_TEST_WRAPPER\"; builtin cd -- \"$DIRHOP_TEST_START0\";"
+                           " c three; printf \"%%s\\0%%s\\0\" $? \"$PWD\" >>\"$DIRHOP_TEST_RESULTS\"'"
+                           % ("bash --norc" if shell == "bash" else "zsh -f"))
+                script.step(["two"], self.tree)
+                code, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("one")), (0, self.path("two")),
+                                           (0, self.path("three")),
+                                           (0, self.path("two"))], output)
+                self.assertNoTemporaryFiles()
+
+
+class Completion(PosixShellTestCase):
+    """Tab completion of c: the shells' completion functions are called the way the shells call
+    them, with the words typed so far."""
+
+    def bash_completions(self, words):
+        script = ShellScript("bash", posix_wrapper("bash"))
+        out = os.path.join(self.root, "completions")
+        for i, word in enumerate(words):
+            script.env["DIRHOP_TEST_W%d" % i] = word
+        script.env["DIRHOP_TEST_START"] = self.tree
+        script.raw('builtin cd -- "$DIRHOP_TEST_START"')
+        script.raw("COMP_WORDS=(%s); COMP_CWORD=%d; _dirhop_bash_complete"
+                   % (" ".join('"$DIRHOP_TEST_W%d"' % i for i in range(len(words))),
+                      len(words) - 1))
+        script.raw("for x in \"${COMPREPLY[@]}\"; do printf '%%s\\0' \"$x\"; done >%s" % out)
+        self.run_script(script)
+        with open(out, "rb") as f:
+            return [os.fsdecode(item) for item in f.read().split(b"\0")[:-1]]
+
+    def fish_completions(self, line):
+        script = ShellScript("fish", posix_wrapper("fish"))
+        out = os.path.join(self.root, "completions")
+        script.env["DIRHOP_TEST_LINE"] = line
+        script.raw("builtin cd $DIRHOP_TEST_START; complete -C $DIRHOP_TEST_LINE >%s" % out)
+        script.env["DIRHOP_TEST_START"] = self.tree
+        self.run_script(script)
+        with open(out) as f:
+            return [entry.split("\t")[0] for entry in f.read().splitlines()]
+
+    def setUp(self):
+        super().setUp()
+        self.mkdirs("Windows/System32", "Projects/src", "Prototype/src", "my dir")
+
+    def test_bash_offers_search_results_options_and_aliases(self):
+        self.need("bash")
+        self.c("-a", "proj", self.path("Projects"))
+        self.assertEqual(self.bash_completions(["c", "wndows"]), ["Windows/"])
+        self.assertEqual(sorted(self.bash_completions(["c", "pro/sr"])),
+                         ["Projects/src/", "Prototype/src/"])
+        self.assertEqual(self.bash_completions(["c", "my"]), ["my dir/"])
+        self.assertEqual(self.bash_completions(["c", "-ma"]), ["-mail", "-manual"])
+        self.assertEqual(self.bash_completions(["c", "-a", ""]), ["proj"])
+        self.assertEqual(self.bash_completions(["c", "Windows/System32/x"]), [])
+
+    def test_fish_offers_search_results_options_and_aliases(self):
+        self.need("fish")
+        self.c("-a", "proj", self.path("Projects"))
+        self.assertEqual(self.fish_completions("c Win"), ["Windows/"])
+        self.assertEqual(sorted(self.fish_completions("c Pro/sr")),
+                         ["Projects/src/", "Prototype/src/"])
+        self.assertEqual(self.fish_completions("c -ma"), ["-mail", "-manual"])
+        self.assertEqual(self.fish_completions("c -a "), ["proj"])
+
+    def test_zsh_completes_a_misspelt_word_at_the_prompt(self):
+        self.need("zsh")
+        env = self.shell_env(ShellScript("zsh", posix_wrapper("zsh")))
+        env["PS1"] = PROMPT
+        session = PtySession(["zsh", "-f", "-i"], env, self.tree, rows=40, cols=100,
+                             controlling_terminal=True)
+        self.addCleanup(session.close)
+        session.write(b"autoload -Uz compinit; compinit -u; . \"$DIRHOP_TEST_WRAPPER\"\r")
+        session.write(b"echo loaded\r")
+        session.wait_for("\nloaded")
+        session.write(b"c wndows\t")
+        session.wait_for("Windows/")
+        session.write(b"\x15c -ma\t")
+        session.wait_for("-ma")
+        session.wait_until(lambda: "-mail" in session.text() and "-manual" in session.text(),
+                           "the options offered")
+        self.assertEqual(read_results(self.results), [])
+
+
+if __name__ == "__main__":
+    harness.main()
