@@ -52,15 +52,15 @@ if [ -z "${DIRHOP_PROGRAM-}" ] && ! command -v dirhop >/dev/null 2>&1; then
   unset _dirhop_here
 fi
 
-# The process that owns the session's hand-off file: a subshell has another one.
+# zsh gives the process's own pid (a subshell's differs from $$) in sysparams.
+if [ -n "${ZSH_VERSION-}" ]; then
+  zmodload zsh/system 2>/dev/null || true
+fi
+
+# Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
+# owns the session's hand-off file.
 _dirhop_pid() {
-  if [ -n "${BASH_VERSION-}" ]; then
-    _dirhop_current_pid=$BASHPID
-  elif [ -n "${ZSH_VERSION-}" ] && zmodload zsh/system 2>/dev/null; then
-    _dirhop_current_pid=${sysparams[pid]}
-  else
-    _dirhop_current_pid=$$
-  fi
+  _dirhop_current_pid=${BASHPID-${sysparams[pid]-$$}}
 }
 
 # Creates the file named $1 exclusively, empty; fails when anything at all is there already.
@@ -112,19 +112,39 @@ _dirhop_remove_handoff() {
   fi
 }
 
-# Runs dirhop with hand-off file $1 (emptied first), then enters the directory it names.
-_dirhop_run() {
-  local _dirhop_file=$1 _dirhop_rc _dirhop_line= _dirhop_dir
-  shift
+function c {
+  # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
+  [[ -z ${_dirhop_glob_was_on-} ]] || set +f
+  _dirhop_glob_was_on=
+  local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
+  if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
+    # The session's file; made again if it went (a cleaner, or zsh's errexit below).
+    if [[ -z ${_dirhop_handoff-} || ! -f $_dirhop_handoff || -L $_dirhop_handoff ]]; then
+      _dirhop_make_handoff
+    fi
+    _dirhop_file=$_dirhop_handoff
+  fi
+  if [[ -z $_dirhop_file ]]; then
+    # A subshell takes a file of its own for this one run.
+    _dirhop_tmp=$(command mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
+    _dirhop_file=$_dirhop_tmp
+  fi
   # >| empties the file even under the user's noclobber; a run that writes no hand-off (a query,
   # a failure) then leaves nothing to replay.
   : >|"$_dirhop_file" || return 1
   # In an && || list a failure does not trigger set -e.
   DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
     _dirhop_rc=0 || _dirhop_rc=$?
-  if [ "$_dirhop_rc" -eq 0 ]; then
+  if [[ $_dirhop_rc == 0 ]]; then
     # The whole file, line feeds in names included; read is a builtin, so no process starts.
     IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
+  fi
+  if [[ -n $_dirhop_tmp ]]; then
+    command rm -f -- "$_dirhop_tmp"
+  elif [[ $_dirhop_rc != 0 && -n ${ZSH_VERSION-} && -o errexit ]]; then
+    # zsh runs no exit hook when errexit ends the shell: the file goes now, and the next c
+    # makes another.
+    _dirhop_remove_handoff
   fi
   _dirhop_line=${_dirhop_line%$'\n'}
   case $_dirhop_line in
@@ -135,36 +155,6 @@ _dirhop_run() {
       builtin cd -- "$_dirhop_dir" || return 1
       ;;
   esac
-  return "$_dirhop_rc"
-}
-
-function c {
-  # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
-  if [ -n "${_dirhop_glob_was_on-}" ]; then
-    set +f
-  fi
-  _dirhop_glob_was_on=
-  local _dirhop_tmp _dirhop_rc
-  _dirhop_pid
-  if [ "$_dirhop_current_pid" = "${_dirhop_owner-}" ]; then
-    if [ -z "${_dirhop_handoff-}" ] || [ ! -f "$_dirhop_handoff" ] || [ -L "$_dirhop_handoff" ]
-    then
-      _dirhop_make_handoff
-    fi
-    if [ -n "$_dirhop_handoff" ]; then
-      _dirhop_run "$_dirhop_handoff" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
-      # zsh runs no exit hook when errexit ends the shell: the file goes now, and the next c
-      # makes another.
-      if [ "$_dirhop_rc" -ne 0 ] && [ -n "${ZSH_VERSION-}" ] && [[ -o errexit ]]; then
-        _dirhop_remove_handoff
-      fi
-      return "$_dirhop_rc"
-    fi
-  fi
-  # A subshell takes a file of its own for this one run.
-  _dirhop_tmp=$(command mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
-  _dirhop_run "$_dirhop_tmp" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
-  command rm -f -- "$_dirhop_tmp"
   return "$_dirhop_rc"
 }
 
