@@ -45,9 +45,9 @@ function __dirhop_remove_dir --on-event fish_exit
 end
 
 function c --description 'Change directory with Dirhop (abbreviations, wildcards, typos)'
-    set -l program dirhop
-    set -q DIRHOP_PROGRAM[1]; and test -n "$DIRHOP_PROGRAM[1]"; and set program $DIRHOP_PROGRAM[1]
-    if not set -q __dirhop_dir[1]; or not test -d "$__dirhop_dir" -a -O "$__dirhop_dir"
+    set -l program $DIRHOP_PROGRAM[1]
+    test -n "$program"; or set program dirhop
+    if not test -d "$__dirhop_dir" -a -O "$__dirhop_dir"
         __dirhop_make_dir
         test -n "$__dirhop_dir"; or return 1
     end
@@ -62,8 +62,16 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
         read -z line <$handoff
     end
     if string match -q "cd -- '*" -- $line
-        # Fish's own cd function, so that prevd/nextd and dirh know the new directory.
-        eval $line; or return 1
+        # The line is dirhop's own fish quoting: the builtin enters the directory, and dirprev and
+        # dirnext change as fish's cd function changes them, so that prevd/nextd and dirh know it.
+        set -l previous $PWD
+        eval builtin $line; or return 1
+        if test "$PWD" != "$previous"
+            set -q dirprev[25]; and set -e dirprev[1]
+            set -g -a dirprev $previous
+            set -e dirnext
+            set -g __fish_cd_direction prev
+        end
     end
     return $rc
 end

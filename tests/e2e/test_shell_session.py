@@ -161,6 +161,16 @@ class ShellSession(PosixShellTestCase):
                 self.assertNotEqual(results[4][0], 0, output)
                 self.assertIn("dirhop 3.1", output)
 
+    def test_fish_directory_history_follows_c(self):
+        self.need("fish")
+        self.mkdirs("one", "two")
+        script = ShellScript("fish", posix_wrapper("fish"))
+        script.step(["one"], self.tree)
+        script.raw("c ../two; report $status; prevd; report $status; nextd; report $status")
+        code, results, output = self.run_script(script)
+        self.assertEqual(results, [(0, self.path("one")), (0, self.path("two")),
+                                   (0, self.path("one")), (0, self.path("two"))], output)
+
     def test_subshells_and_child_shells_keep_out_of_the_sessions_file(self):
         self.mkdirs("one", "two", "three")
         for shell in ("bash", "zsh"):
