@@ -9,6 +9,12 @@ per jump leaves the empty script's time out:  ratio = (c - empty) / (direct - em
 
     bench/bench_jump.py <dirhop> [jumps] [rounds] [store-dir] [shell,shell...]
 
+With --complete it times Tab completion instead: `dirhop --list SPEC` run directly against each
+shell's completion of `c SPEC` (bash's and zsh's _dirhop_complete_word, fish's complete -C), in the
+directory TREE, medians of `rounds` runs:
+
+    bench/bench_jump.py <dirhop> --complete TREE SPEC [rounds]
+
 The store (DIRHOP) lives in store-dir (default /dev/shm, where a save costs no disk flush, so
 that the shell's own share is not hidden behind the disk's).
 """
@@ -63,9 +69,51 @@ def scripts(shell, jumps, one, two, handoff):
     return command, {"c": load + jump, "direct": load + direct, "empty": load}
 
 
+def timed(command, env, cwd, rounds):
+    """Median wall time of `command` in ms, and the lines it printed the first time."""
+    times, lines = [], None
+    for _ in range(rounds):
+        start = time.perf_counter()
+        out = subprocess.run(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+        times.append((time.perf_counter() - start) * 1000)
+        if lines is None:
+            lines = len(out.splitlines())
+    return statistics.median(times), lines
+
+
+def complete(program, tree, spec, rounds):
+    env = dict(os.environ, DIRHOP_PROGRAM=program, DIRHOP_SPEC=spec)
+    bash_file = os.path.join(SHELL_DIR, "dirhop.bash")
+    commands = [("dirhop --list", [program, "--list", spec])]
+    if shutil.which("bash"):
+        commands.append(("bash", ["bash", "--norc", "-c",
+                                  '. "%s"; _dirhop_complete_word "$DIRHOP_SPEC";'
+                                  ' printf "%%s\\n" "${_dirhop_found[@]}"' % bash_file]))
+    if shutil.which("zsh"):
+        commands.append(("zsh", ["zsh", "-f", "-c",
+                                 '. "%s"; _dirhop_complete_word "$DIRHOP_SPEC";'
+                                 ' printf "%%s\\n" "${_dirhop_found[@]}"' % bash_file]))
+    if shutil.which("fish"):
+        commands.append(("fish", ["fish", "--no-config", "-c",
+                                  "source %s; complete -C \"c $DIRHOP_SPEC\""
+                                  % os.path.join(SHELL_DIR, "dirhop.fish")]))
+    print("completing c %s in %s: medians of %d runs (the shells include their start-up)"
+          % (spec, tree, rounds))
+    for name, command in commands:
+        ms, lines = timed(command, env, tree, rounds)
+        print("%-14s %9.1f ms %7d candidates" % (name, ms, lines))
+
+
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    if len(sys.argv) > 2 and sys.argv[2] == "--complete":
+        if len(sys.argv) < 5:
+            sys.exit(__doc__)
+        complete(os.path.abspath(sys.argv[1]), sys.argv[3], sys.argv[4],
+                 int(sys.argv[5]) if len(sys.argv) > 5 else 11)
+        return
     program = os.path.abspath(sys.argv[1])
     jumps = int(sys.argv[2]) if len(sys.argv) > 2 else 100
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 11

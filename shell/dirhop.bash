@@ -196,43 +196,61 @@ fi
 # The options that Tab offers after `c -`.
 _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --version)
 
-# The completions of word $1 (after `c -a` when $2 is "alias"), one per line: options, alias
-# names, or the directories dirhop's search finds, relative to $PWD below it. Changes nothing:
-# the queries write no hand-off, history or store.
-_dirhop_completions() {
-  local word=$1 line
-  if [ "${2-}" = alias ]; then
-    command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null
+# Sets the array _dirhop_found to the completions of word $1 (after `c -a` when $2 is "alias"):
+# options, alias names, or the directories dirhop's search finds, relative to $PWD below it and
+# ending in /. Changes nothing: the queries write no hand-off, history or store.
+_dirhop_complete_word() {
+  local word=$1 option
+  _dirhop_found=()
+  if [[ ${2-} == alias ]]; then
+    word=--aliases
+  elif [[ $word == -* ]]; then
+    for option in "${_dirhop_options[@]}"; do
+      [[ $option != "$word"* ]] || _dirhop_found+=("$option")
+    done
     return 0
   fi
-  case $word in
-    -*)
-      printf '%s\n' "${_dirhop_options[@]}"
-      return 0
-      ;;
-  esac
-  command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" 2>/dev/null </dev/null |
-    while IFS= read -r line; do
-      case $line in
-        "$PWD"/?*) line=${line#"$PWD"/} ;;
-      esac
-      [ "$line" = / ] || line=$line/
-      printf '%s\n' "$line"
-    done
+  if [[ -n ${ZSH_VERSION-} ]]; then
+    if [[ $word == --aliases ]]; then
+      _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null)}")
+    else
+      _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" \
+                                2>/dev/null </dev/null)}")
+    fi
+  else
+    # Split on line feeds only, with globbing off (local - restores it); mapfile would read a
+    # pipe one byte at a time.
+    local - IFS=$'\n'
+    set -f
+    if [[ $word == --aliases ]]; then
+      _dirhop_found=($(command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null))
+    else
+      _dirhop_found=($(command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" 2>/dev/null \
+                         </dev/null))
+    fi
+  fi
+  # An empty output leaves one empty element in zsh.
+  [[ ${#_dirhop_found[@]} != 1 || -n ${_dirhop_found[*]} ]] || _dirhop_found=()
+  if [[ $word != --aliases && ${#_dirhop_found[@]} != 0 ]]; then
+    # Whole-array expansions: a big tree gives thousands of lines.
+    [[ $PWD == / ]] || _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
+    _dirhop_found=("${_dirhop_found[@]/%//}")
+    _dirhop_found=("${_dirhop_found[@]/#\/\//\/}")
+  fi
 }
 
 if [ -n "${ZSH_VERSION-}" ]; then
   _dirhop_zsh_complete() {
-    local -a found
-    if [ "${words[CURRENT-1]}" = -a ] && [ "$CURRENT" -eq 3 ]; then
-      found=("${(@f)$(_dirhop_completions "$PREFIX$SUFFIX" alias)}")
-      compadd -U -- "${found[@]}"
+    local -a _dirhop_found
+    if [[ ${words[CURRENT-1]} == -a && $CURRENT == 3 ]]; then
+      _dirhop_complete_word "$PREFIX$SUFFIX" alias
+      compadd -U -- "${_dirhop_found[@]}"
     else
-      found=("${(@f)$(_dirhop_completions "$PREFIX$SUFFIX")}")
+      _dirhop_complete_word "$PREFIX$SUFFIX"
       case $PREFIX in
-        -*) compadd -- "${found[@]}" ;;
+        -*) compadd -- "${_dirhop_found[@]}" ;;
         # -U: a misspelt or abbreviated word is replaced by what the search found.
-        *) compadd -U -S '' -- "${found[@]}" ;;
+        *) compadd -U -S '' -- "${_dirhop_found[@]}" ;;
       esac
     fi
   }
@@ -241,20 +259,13 @@ if [ -n "${ZSH_VERSION-}" ]; then
   fi
 elif [ -n "${BASH_VERSION-}" ]; then
   _dirhop_bash_complete() {
-    local word=${COMP_WORDS[COMP_CWORD]} kind=
-    if [ "$COMP_CWORD" -eq 2 ] && [ "${COMP_WORDS[1]}" = -a ]; then
+    local -a _dirhop_found
+    local kind=
+    if [[ $COMP_CWORD == 2 && ${COMP_WORDS[1]} == -a ]]; then
       kind=alias
     fi
-    local -
-    set -f
-    COMPREPLY=()
-    local line
-    while IFS= read -r line; do
-      case $line in
-        -*) [ "${line#"$word"}" != "$line" ] || continue ;;
-      esac
-      COMPREPLY+=("$line")
-    done < <(_dirhop_completions "$word" "$kind")
+    _dirhop_complete_word "${COMP_WORDS[COMP_CWORD]}" "$kind"
+    COMPREPLY=("${_dirhop_found[@]}")
     # Directory names are quoted as the shell needs them, and no space follows a directory.
     compopt -o filenames -o nospace 2>/dev/null
   }

@@ -92,11 +92,12 @@ function __dirhop_complete
         return 0
     end
     test -n "$word"; or set word '*'
-    for line in (command $program --list $word 2>/dev/null </dev/null)
-        string match -q -- "$PWD/?*" $line; and set line (string sub -s (math (string length -- $PWD) + 2) -- $line)
-        test "$line" = /; or set line $line/
-        printf '%s\n' $line
+    set -l found (command $program --list $word 2>/dev/null </dev/null)
+    # Whole-list string operations: a big tree gives thousands of lines.
+    if test "$PWD" != /
+        set found (string replace -r -- '^'(string escape --style=regex -- $PWD/) '' $found)
     end
+    string replace -r -- '/?$' / $found
 end
 
 # Made now, so that a jump starts no process but dirhop.

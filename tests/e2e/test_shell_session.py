@@ -41,14 +41,15 @@ class ShellSession(PosixShellTestCase):
 
     def last_report(self, session):
         """The exit code, directory and globbing of the shell after the last command, as
-        "rc=N pwd=DIR glob=on" (or off)."""
-        session.write(b"echo \"rc=$? pwd=$PWD glob=$( [[ -o noglob ]] && echo off || echo on)"
-                      b".\"\r")
-        session.wait_for("rc=")
-        session.wait_for(".")
+        "rc=N pwd=DIR glob=on" (or off). The markers are split by quotes in the typed line, so
+        that only the shell's output can match them, never the echo of what was typed."""
+        session.write(b"echo \"RE\"\"PORT rc=$? pwd=$PWD glob=$( [[ -o noglob ]] && echo off ||"
+                      b" echo on) E\"\"ND\"\r")
+        session.wait_for("REPORT ")
+        session.wait_for(" END")
         text = session.text()
-        start = text.rfind("rc=")
-        return text[start:text.index(".", start)]
+        start = text.rfind("REPORT ") + len("REPORT ")
+        return text[start:text.index(" END", start)]
 
     def test_wildcards_and_usage_reach_dirhop_in_interactive_shells(self):
         self.mkdirs(*["dir%03d" % i for i in range(1, 31)])
