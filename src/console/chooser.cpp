@@ -146,9 +146,9 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 std::string ChooseDirectory(Console& console, std::vector<Candidate>& list, CreateMode mode,
                             const std::string& start_dir, PathSyntax syntax) {
   if (list.size() == 1) return list.front().path;
-  const std::string upper_start = UpperCase(start_dir);
+  // Compared in place: a wide search can offer thousands of candidates.
   list.erase(std::remove_if(list.begin(), list.end(),
-                            [&](const Candidate& c) { return UpperCase(c.path) == upper_start; }),
+                            [&](const Candidate& c) { return SameIgnoringCase(c.path, start_dir); }),
              list.end());
   // Every entry was the start directory: staying there is the only choice there is.
   if (list.empty()) return start_dir;
