@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,21 +42,29 @@ void SortCandidates(std::vector<Candidate>& candidates) {
   // compare as unsigned bytes, a prefix first, as CompareCandidates does.
   std::string keys;
   for (const Candidate& c : candidates) keys += UpperCase(std::string_view(c.path).substr(shared));
+  // The rank and the first seven key bytes, packed into one integer, decide most comparisons
+  // without a call to compare bytes; only keys whose heads are equal compare in full. A key shorter
+  // than seven bytes is padded with zero bytes, which no path holds, so it still sorts first.
   struct Keyed {
+    std::uint64_t head;
     std::string_view key;
     std::size_t index;
-    std::uint8_t rank;
   };
   std::vector<Keyed> keyed;
   keyed.reserve(candidates.size());
   std::size_t offset = 0;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const std::size_t length = candidates[i].path.size() - shared;
-    keyed.push_back({std::string_view(keys).substr(offset, length), i, candidates[i].rank});
+    const std::string_view key = std::string_view(keys).substr(offset, length);
+    std::uint64_t head = candidates[i].rank;
+    for (std::size_t b = 0; b < 7; ++b) {
+      head = head << 8 | (b < key.size() ? static_cast<unsigned char>(key[b]) : 0U);
+    }
+    keyed.push_back({head, key, i});
     offset += length;
   }
   std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    if (a.rank != b.rank) return a.rank < b.rank;
+    if (a.head != b.head) return a.head < b.head;
     return a.key < b.key;
   });
   std::vector<Candidate> sorted;

@@ -123,8 +123,8 @@ TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
 }
 
 TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
-  // Mixed case, bytes above 127 and paths that begin others: every neighbour pair in order, and
-  // the same candidates as before.
+  // Mixed case, bytes above 127, paths that begin others and paths that share their first bytes:
+  // every neighbour pair in order, and the same candidates as before.
   std::mt19937 random(11);
   const std::string bytes = "aAzZ_\\\x7f\x80\xc3\xff";
   for (int round = 0; round < 200; ++round) {
@@ -133,7 +133,8 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
     for (int i = 0; i < count; ++i) {
       // Half the lists share a base, as the candidates of one search do.
       std::string path = round % 2 ? "C:\\Base\\" : "";
-      for (int k = static_cast<int>(random() % 5); k > 0; --k)
+      // Up to 11 bytes after the base: keys whose first seven bytes tie compare in full.
+      for (int k = static_cast<int>(random() % 12); k > 0; --k)
         path += bytes[random() % bytes.size()];
       list.push_back({path, static_cast<std::uint8_t>(random() % 3)});
     }
