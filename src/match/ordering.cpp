@@ -41,7 +41,12 @@ void SortCandidates(std::vector<Candidate>& candidates) {
   // candidates that tie on rank), into one buffer; the sort moves small views of it. Views
   // compare as unsigned bytes, a prefix first, as CompareCandidates does.
   std::string keys;
-  for (const Candidate& c : candidates) keys += UpperCase(std::string_view(c.path).substr(shared));
+  std::size_t total = 0;
+  for (const Candidate& c : candidates) total += c.path.size() - shared;
+  keys.reserve(total);
+  for (const Candidate& c : candidates) {
+    for (std::size_t i = shared; i < c.path.size(); ++i) keys += UpperChar(c.path[i]);
+  }
   // The rank and the first seven key bytes, packed into one integer, decide most comparisons
   // without a call to compare bytes; only keys whose heads are equal compare in full. A key shorter
   // than seven bytes is padded with zero bytes, which no path holds, so it still sorts first.
