@@ -100,8 +100,10 @@ LevelScore MatchLevel(std::string_view component, const std::vector<std::string>
   // The names are walked last-listed first, the order in which the search keeps a level. It
   // decides which of two names equal apart from case wins (possible on POSIX) and the order of
   // the branches followed, hence of the creation candidates.
+  std::string name;  // one buffer for every upper-cased name
   for (std::size_t k = names.size(); k-- > 0;) {
-    const std::string name = UpperCase(names[k]);
+    name.assign(names[k]);
+    for (char& ch : name) ch = UpperChar(ch);
     if (name == pattern) {
       level.score = kExactScore;
       level.followed.assign(1, k);
