@@ -145,7 +145,7 @@ function New-DirhopHandoffFile {
 # this file again keeps the file made the first time.
 if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore) -or
     -not $global:DirhopHandoff -or -not [IO.File]::Exists($global:DirhopHandoff)) {
-    $savedExitCode = $global:LASTEXITCODE
+    $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
     $global:DirhopHandoff = New-DirhopHandoffFile
     $global:LASTEXITCODE = $savedExitCode
     Remove-Variable -Name savedExitCode -ErrorAction Ignore
@@ -201,8 +201,9 @@ function c {
             # The words as typed (a number keeps its digits), a leading ~ the home directory.
             $w = [string[]] $args
             for ($i = 0; $i -lt $w.Count; $i++) {
-                if ($w[$i].StartsWith('~') -and ($w[$i].Length -eq 1 -or $w[$i][1] -eq '/')) {
-                    $w[$i] = $HOME + $w[$i].Substring(1)
+                $v = $w[$i]
+                if ($v -and $v.StartsWith('~') -and ($v.Length -eq 1 -or $v[1] -eq '/')) {
+                    $w[$i] = $HOME + $v.Substring(1)
                 }
             }
             $n = $w.Count
@@ -282,7 +283,7 @@ Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
     param($wordToComplete, $commandAst, $cursorPosition)
     $program = $env:DIRHOP_PROGRAM
     if (-not $program) { $program = $global:DirhopProgram }
-    $savedExitCode = $global:LASTEXITCODE
+    $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
     $before = @($commandAst.CommandElements | Where-Object { $_.Extent.EndOffset -lt $cursorPosition })
     $word = ConvertFrom-DirhopTypedWord $wordToComplete
     try {

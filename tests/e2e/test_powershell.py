@@ -254,6 +254,21 @@ class Jumps(PowerShellTestCase):
                 self.assertEqual(results, [("0", expected)], output)
         self.assertFalse(os.path.exists(os.path.join(stays, "pwned")))
 
+    def test_strict_mode_users(self):
+        # A profile that turns strict mode on before loading the file.
+        self.mkdirs("sub", "start")
+        stays = self.path("start")
+        strict = "Set-StrictMode -Version Latest\n" + DOT_SOURCE
+        code, results, output = self.run_ps(
+            step(["sub"], self.tree) + step(["--version"], stays) + step(["-0"], stays) +
+            "Set-Location -LiteralPath %s\n" % ps_quote(self.tree) +
+            "$r = TabExpansion2 -inputScript 'c su' -cursorColumn 4\n"
+            "Report (($r.CompletionMatches | ForEach-Object { $_.CompletionText }) -join ',')\n",
+            load=strict)
+        self.assertEqual((code, results), (0, [
+            ("0", self.path("sub")), ("0", stays), ("243", stays), ("sub/", self.tree)]), output)
+        self.assertNotIn("cannot be retrieved", output)
+
     def test_usage_screen_for_question_mark_and_help(self):
         self.mkdirs("start")
         stays = self.path("start")
