@@ -269,6 +269,33 @@ class Jumps(PowerShellTestCase):
             ("0", self.path("sub")), ("0", stays), ("243", stays), ("sub/", self.tree)]), output)
         self.assertNotIn("cannot be retrieved", output)
 
+    def test_windows_hand_off_read_the_same_way(self):
+        # The Windows branch of `c` in real pwsh: a stand-in program writes the batch form that
+        # dirhop.exe writes (here the one-line form, which names a directory without a drive).
+        names = ["100%", "a!b", "x"]
+        self.mkdirs("start", *names)
+        stays = self.path("start")
+        content = os.path.join(self.root, "content")
+        fake = self.fake_program('cat "%s" >"$DIRHOP_HANDOFF"\nexit ${DIRHOP_TEST_CODE:-0}\n'
+                                 % content)
+        cases = [
+            ('chdir "%s"\r\n' % self.path("100%").replace("%", "%%"), "0", self.path("100%")),
+            ('setlocal DisableDelayedExpansion\r\nchdir "%s"\r\npushd .\r\nendlocal\r\n'
+             'popd\r\n' % self.path("a!b"), "0", self.path("a!b")),
+            ("rem\r\n", "0", stays),
+            ('chdir "%s"\r\necho x\r\n' % self.path("x"), "0", stays),
+            ('chdir "%s"\r\n' % self.path("x"), "3", stays),    # not read after a failure
+        ]
+        load = DOT_SOURCE + "$global:DirhopOnWindows = $true\n"
+        for data, code, expected in cases:
+            with self.subTest(data=data):
+                with open(content, "w") as f:
+                    f.write(data)
+                _, results, output = self.run_ps(
+                    step(["x"], stays), load=load,
+                    env=self.pwsh_env(program=fake, DIRHOP_TEST_CODE=code))
+                self.assertEqual(results, [(code, expected)], output)
+
     def test_usage_screen_for_question_mark_and_help(self):
         self.mkdirs("start")
         stays = self.path("start")
