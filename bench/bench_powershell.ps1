@@ -10,7 +10,8 @@ param([Parameter(Mandatory)] [string] $Program, [int] $Runs = 200)
 $ErrorActionPreference = 'Stop'
 $Program = (Resolve-Path -LiteralPath $Program).ProviderPath
 $work = Join-Path ([IO.Path]::GetTempPath()) ('dirhop-bench-ps-' + [Guid]::NewGuid().ToString('N'))
-$null = New-Item -ItemType Directory -Path (Join-Path $work 'tree/x'), (Join-Path $work 'config/dirhop')
+$null = New-Item -ItemType Directory -Path (Join-Path $work 'tree/x'),
+    (Join-Path $work 'config/dirhop')
 $null = New-Item -ItemType File -Path (Join-Path $work 'config/dirhop/registry')
 $env:XDG_CONFIG_HOME = Join-Path $work 'config'
 $env:DIRHOP_PROGRAM = $Program
@@ -20,7 +21,9 @@ $handoff = Join-Path $work 'direct.sh'
 $null = New-Item -ItemType File -Path $handoff
 
 $cases = [ordered] @{
-    'direct & dirhop x' = { $env:DIRHOP_HANDOFF = $handoff; & $Program x; $env:DIRHOP_HANDOFF = $null }
+    'direct & dirhop x' = {
+        $env:DIRHOP_HANDOFF = $handoff; & $Program x; $env:DIRHOP_HANDOFF = $null
+    }
     'c x'               = { c x }
     'Set-Location x'    = { Set-Location -LiteralPath (Join-Path $tree 'x') }
     'direct --version'  = { & $Program --version > $null }
@@ -41,7 +44,8 @@ try {
             $watch.Stop()
             if ($round -ge 5) { $times[$name].Add($watch.Elapsed.TotalMilliseconds) }
         }
-        if ((Get-Location).ProviderPath -ne $tree -and (Get-Location).ProviderPath -ne (Join-Path $tree 'x')) {
+        $here = (Get-Location).ProviderPath
+        if ($here -ne $tree -and $here -ne (Join-Path $tree 'x')) {
             throw "unexpected location $(Get-Location)"
         }
     }

@@ -69,30 +69,31 @@ $global:DirhopShellLine = [regex] "\Acd -- '((?:[^']|'\\'')*)'\n?\z"
 # Windows PowerShell 5.1 has no $IsWindows; PowerShell 6 and later have it on every system.
 $global:DirhopOnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $IsWindows
 
-# The program, unless $env:DIRHOP_PROGRAM names one when `c` runs.
+# The program, unless $env:DIRHOP_PROGRAM names one when `c` runs. (Loaded into the global scope:
+# the helper variables have names of their own and are removed again.)
 if ($global:DirhopOnWindows) {
     $global:DirhopProgram = 'dirhop.exe'
-    $besideScript = @('dirhop.exe')
+    $dirhopBeside = @('dirhop.exe')
 } else {
     $global:DirhopProgram = 'dirhop'
-    $besideScript = @('dirhop', '../../bin/dirhop')
+    $dirhopBeside = @('dirhop', '../../bin/dirhop')
 }
 if ($PSScriptRoot) {
-    foreach ($candidate in $besideScript) {
-        $candidate = Join-Path $PSScriptRoot $candidate
-        if (Test-Path -LiteralPath $candidate -PathType Leaf) {
-            $global:DirhopProgram = [IO.Path]::GetFullPath($candidate)
+    foreach ($dirhopCandidate in $dirhopBeside) {
+        $dirhopCandidate = Join-Path $PSScriptRoot $dirhopCandidate
+        if (Test-Path -LiteralPath $dirhopCandidate -PathType Leaf) {
+            $global:DirhopProgram = [IO.Path]::GetFullPath($dirhopCandidate)
             break
         }
     }
 }
-Remove-Variable -Name besideScript, candidate -ErrorAction Ignore
+Remove-Variable -Name dirhopBeside, dirhopCandidate -ErrorAction Ignore
 if ($global:DirhopProgram -notmatch '[\\/]') {
     # Looked up once here rather than on every jump.
-    $found = Get-Command -Name $global:DirhopProgram -CommandType Application -ErrorAction Ignore |
-        Select-Object -First 1
-    if ($found) { $global:DirhopProgram = $found.Source }
-    Remove-Variable -Name found -ErrorAction Ignore
+    $dirhopFound = Get-Command -Name $global:DirhopProgram -CommandType Application `
+        -ErrorAction Ignore | Select-Object -First 1
+    if ($dirhopFound) { $global:DirhopProgram = $dirhopFound.Source }
+    Remove-Variable -Name dirhopFound -ErrorAction Ignore
 }
 
 # Creates this session's hand-off file and returns its name, or $null when none can be made.
@@ -113,10 +114,12 @@ function New-DirhopHandoffFile {
         $null -ne ([IO.FileStreamOptions].GetProperty('UnixCreateMode'))
     foreach ($directory in $directories) {
         for ($try = 0; $try -lt 4; $try++) {
-            $name = Join-Path $directory ('dirhop.' + $PID + '.' + [Guid]::NewGuid().ToString('N') + $suffix)
+            $random = [Guid]::NewGuid().ToString('N')
+            $name = Join-Path $directory ('dirhop.' + $PID + '.' + $random + $suffix)
             try {
                 if ($global:DirhopOnWindows) {
-                    [IO.File]::Open($name, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write).Dispose()
+                    $mode = [IO.FileMode]::CreateNew
+                    [IO.File]::Open($name, $mode, [IO.FileAccess]::Write).Dispose()
                 } elseif ($withMode) {
                     $options = [IO.FileStreamOptions]::new()
                     $options.Mode = [IO.FileMode]::CreateNew
@@ -145,12 +148,13 @@ function New-DirhopHandoffFile {
 # this file again keeps the file made the first time.
 if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore) -or
     -not $global:DirhopHandoff -or -not [IO.File]::Exists($global:DirhopHandoff)) {
-    $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
+    $dirhopExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
     $global:DirhopHandoff = New-DirhopHandoffFile
-    $global:LASTEXITCODE = $savedExitCode
-    Remove-Variable -Name savedExitCode -ErrorAction Ignore
+    $global:LASTEXITCODE = $dirhopExitCode
+    Remove-Variable -Name dirhopExitCode -ErrorAction Ignore
     if (-not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
-        $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting -SupportEvent -Action {
+        $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting `
+                -SupportEvent -Action {
             if ($global:DirhopHandoff) {
                 Remove-Item -LiteralPath $global:DirhopHandoff -Force -ErrorAction Ignore
             }
@@ -228,7 +232,8 @@ function c {
         if ($global:DirhopOnWindows) {
             # dirhop.exe writes paths in the OEM code page, as the console shows them.
             try {
-                $oem = [Text.Encoding]::GetEncoding([Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage)
+                $page = [Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage
+                $oem = [Text.Encoding]::GetEncoding($page)
             } catch {
                 $oem = [Console]::OutputEncoding
             }
@@ -238,7 +243,8 @@ function c {
                 if (-not $?) { $code = 1 }
             }
         } else {
-            $found = $global:DirhopShellLine.Match([IO.File]::ReadAllText($handoff, [Text.Encoding]::UTF8))
+            $text = [IO.File]::ReadAllText($handoff, [Text.Encoding]::UTF8)
+            $found = $global:DirhopShellLine.Match($text)
             if ($found.Success) {
                 Set-Location -LiteralPath $found.Groups[1].Value.Replace("'\''", "'")
                 # A directory that cannot be entered: 1, as cd gives in other shells.
@@ -259,7 +265,8 @@ function ConvertTo-DirhopCompletionText {
     if ($Text -match '\A[\w./\\:+=%^!~-]+\z' -and $Text -notmatch '\A[-~]') {
         return $Text
     }
-    return "'" + [Management.Automation.Language.CodeGeneration]::EscapeSingleQuotedStringContent($Text) + "'"
+    $generator = [Management.Automation.Language.CodeGeneration]
+    return "'" + $generator::EscapeSingleQuotedStringContent($Text) + "'"
 }
 
 # The word being completed as dirhop should see it: without the quotes it was typed in.
@@ -284,7 +291,8 @@ Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
     $program = $env:DIRHOP_PROGRAM
     if (-not $program) { $program = $global:DirhopProgram }
     $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
-    $before = @($commandAst.CommandElements | Where-Object { $_.Extent.EndOffset -lt $cursorPosition })
+    $before = @($commandAst.CommandElements |
+        Where-Object { $_.Extent.EndOffset -lt $cursorPosition })
     $word = ConvertFrom-DirhopTypedWord $wordToComplete
     try {
         if ($before.Count -eq 2 -and $before[1].Extent.Text -eq '-a') {
