@@ -13,9 +13,9 @@
 #     c.bat, dirhop.ps1, dirhop.chm, README.md and LICENSE; c.bat and dirhop.ps1 find dirhop.exe
 #     beside them, -manual finds dirhop.chm.
 #   POSIX (and the Debian package, prefix /usr): bin/dirhop alone in bin/,
-#     share/dirhop/dirhop.bash and dirhop.fish, share/man/man1/dirhop.1 and c.1 (a .so link to
-#     it), share/doc/dirhop/ with dirhop.html, README.md, LICENSE and copyright (the licence in
-#     Debian's format). -manual finds share/doc/dirhop/dirhop.html from bin/ by the relative
+#     share/dirhop/dirhop.bash, dirhop.fish and dirhop.ps1, share/man/man1/dirhop.1 and c.1 (a
+#     .so link to it), share/doc/dirhop/ with dirhop.html, README.md, LICENSE and copyright (the
+#     licence in Debian's format). -manual finds share/doc/dirhop/dirhop.html from bin/ by the relative
 #     path between the two, built into the program.
 #
 # `cmake --build <build> --target uninstall` removes what `cmake --install` put in place
@@ -102,6 +102,7 @@ function(dirhop_add_manual_and_install_rules)
   else()
     install(TARGETS dirhop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${source}/shell/dirhop.bash ${source}/shell/dirhop.fish
+                  ${source}/shell/dirhop.ps1
             DESTINATION ${CMAKE_INSTALL_DATADIR}/dirhop)
     install(FILES ${docs}/dirhop.html ${readme} ${licence_file} ${docs}/copyright
             DESTINATION ${CMAKE_INSTALL_DOCDIR})

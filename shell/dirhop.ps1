@@ -1,21 +1,44 @@
-# Dirhop for PowerShell: dot-source this file in your profile (. "C:\Tools\Dirhop\dirhop.ps1")
-# to get the command `c`.
+# Dirhop for PowerShell 7 (Windows, Linux, macOS) and Windows PowerShell 5.1: dot-source this
+# file in your profile (. "C:\Tools\Dirhop\dirhop.ps1"), or put
+#   Invoke-Expression (& dirhop --init powershell | Out-String)
+# there, to get the command `c`.
 #
-# A program cannot change the directory of the shell that started it. `c` runs dirhop.exe with
-# DIRHOP_HANDOFF naming a private temporary file; dirhop.exe writes a small batch file there:
-#   rem                          nothing to do
-#   X:  and  chdir "\dir"        a directory on drive X
-#   chdir "\\server\share\dir"   a UNC directory
-# with every % of the directory doubled, as cmd needs it; for a directory with a ! in its name
-# these lines come between "setlocal DisableDelayedExpansion" and "pushd .", "endlocal", "popd",
-# which are skipped here. `c` reads those lines, undoes the %%,
-# changes the location with Set-Location -LiteralPath, removes the file and leaves dirhop's exit
-# code in $LASTEXITCODE.
+# A program cannot change the directory of the shell that started it. `c` runs dirhop with
+# DIRHOP_HANDOFF naming this session's private hand-off file; dirhop writes what to do there and
+# `c` changes the location with Set-Location -LiteralPath, leaving dirhop's exit code in
+# $LASTEXITCODE (1 when the directory cannot be entered, 127 when there is no program, 9009 on
+# Windows). The file is read only after exit code 0 and emptied before every run, so a run
+# that writes nothing (a query, a failure) never repeats an earlier jump. The file's content is
+# matched against fixed patterns, never run as code:
+#   POSIX: one line, "# rem" (stay) or cd -- '<directory>' with every ' written as '\''.
+#   Windows: a small batch file in the OEM code page:
+#     rem                          nothing to do
+#     X:  and  chdir "\dir"        a directory on drive X
+#     chdir "\\server\share\dir"   a UNC directory
+#   with every % of the directory doubled, as cmd needs it; for a directory with a ! in its name
+#   these lines come between "setlocal DisableDelayedExpansion" and "pushd .", "endlocal", "popd",
+#   which are skipped here.
 #
-# The program is $env:DIRHOP_PROGRAM when set, else dirhop.exe beside this file, else dirhop.exe
-# on PATH.
+# The hand-off file is made once per session with a random name, created exclusively (never an
+# existing file or a link): on POSIX in $env:XDG_RUNTIME_DIR when that is a directory, else in the
+# temporary directory, with mode 0600; on Windows in the user's TEMP. It is removed when the
+# session exits.
+#
+# On POSIX PowerShell expands wildcards and ~ in the unquoted arguments of a program; `c` passes
+# its arguments to dirhop as typed, so that dirhop's own search sees the wildcards, and turns a
+# leading ~ into the home directory as Set-Location does.
+#
+# `c -?` and `c --help` show dirhop's usage screen: `c` declares no parameters, so PowerShell 7
+# passes -? on instead of showing help for the function.
+#
+# The program is $env:DIRHOP_PROGRAM when set, else the dirhop beside this file (dirhop.exe in the
+# same folder on Windows; on POSIX dirhop in the same directory or <prefix>/bin/dirhop for
+# <prefix>/share/dirhop/dirhop.ps1), else dirhop.exe (Windows) or dirhop (POSIX) on PATH.
+#
+# Tab completion offers the options after `c -`, the alias names after `c -a `, and otherwise the
+# directories that dirhop's own search finds for the partly typed (even misspelt) path.
 
-# The line patterns of the hand-off file. (The test suite reads these three lines and applies the
+# The line patterns of the Windows hand-off file. (The test suite reads these lines and applies the
 # same rules to the batch files dirhop.exe writes; keep them plain single-quoted regexes with
 # numbered groups only.)
 $DirhopDriveLine = '^([A-Za-z]:)$'
@@ -23,7 +46,8 @@ $DirhopChdirLine = '^chdir "(.+)"$'
 $DirhopDoubledPercent = '%%'
 $DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd)$'
 
-# The directory that the lines of a hand-off file name, or $null for "rem" or anything else.
+# The directory that the lines of a Windows hand-off file name, or $null for "rem" or anything
+# else.
 function ConvertFrom-DirhopHandoff {
     param([string[]] $Lines)
     $Lines = @($Lines | Where-Object { $_ -ne '' -and $_ -notmatch $DirhopFrameLine })
@@ -38,37 +62,274 @@ function ConvertFrom-DirhopHandoff {
     return $null
 }
 
-$DirhopHome = $PSScriptRoot
+# The whole content of a POSIX hand-off file that names a directory: cd -- '...' and at most one
+# line feed, the quoted part made of characters other than ' and of '\'' (one ').
+$global:DirhopShellLine = [regex] "\Acd -- '((?:[^']|'\\'')*)'\n?\z"
 
+# Windows PowerShell 5.1 has no $IsWindows; PowerShell 6 and later have it on every system.
+$global:DirhopOnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $IsWindows
+
+# The program, unless $env:DIRHOP_PROGRAM names one when `c` runs. (Loaded into the global scope:
+# the helper variables have names of their own and are removed again.)
+if ($global:DirhopOnWindows) {
+    $global:DirhopProgram = 'dirhop.exe'
+    $dirhopBeside = @('dirhop.exe')
+} else {
+    $global:DirhopProgram = 'dirhop'
+    $dirhopBeside = @('dirhop', '../../bin/dirhop')
+}
+if ($PSScriptRoot) {
+    foreach ($dirhopCandidate in $dirhopBeside) {
+        $dirhopCandidate = Join-Path $PSScriptRoot $dirhopCandidate
+        if (Test-Path -LiteralPath $dirhopCandidate -PathType Leaf) {
+            $global:DirhopProgram = [IO.Path]::GetFullPath($dirhopCandidate)
+            break
+        }
+    }
+}
+Remove-Variable -Name dirhopBeside, dirhopCandidate -ErrorAction Ignore
+if ($global:DirhopProgram -notmatch '[\\/]') {
+    # Looked up once here rather than on every jump.
+    $dirhopFound = Get-Command -Name $global:DirhopProgram -CommandType Application `
+        -ErrorAction Ignore | Select-Object -First 1
+    if ($dirhopFound) { $global:DirhopProgram = $dirhopFound.Source }
+    Remove-Variable -Name dirhopFound -ErrorAction Ignore
+}
+
+# Creates this session's hand-off file and returns its name, or $null when none can be made.
+function New-DirhopHandoffFile {
+    $directories = @()
+    if ($global:DirhopOnWindows) {
+        $suffix = '.bat'
+    } else {
+        $suffix = '.sh'
+        if ($env:XDG_RUNTIME_DIR -and [IO.Directory]::Exists($env:XDG_RUNTIME_DIR)) {
+            $directories += $env:XDG_RUNTIME_DIR
+        }
+    }
+    $directories += [IO.Path]::GetTempPath()
+    # Mode 0600 from the start where .NET can create a file with a mode (.NET 7 and later).
+    $withMode = -not $global:DirhopOnWindows -and
+        $null -ne ('System.IO.FileStreamOptions' -as [type]) -and
+        $null -ne ([IO.FileStreamOptions].GetProperty('UnixCreateMode'))
+    foreach ($directory in $directories) {
+        for ($try = 0; $try -lt 4; $try++) {
+            $random = [Guid]::NewGuid().ToString('N')
+            $name = Join-Path $directory ('dirhop.' + $PID + '.' + $random + $suffix)
+            try {
+                if ($global:DirhopOnWindows) {
+                    $mode = [IO.FileMode]::CreateNew
+                    [IO.File]::Open($name, $mode, [IO.FileAccess]::Write).Dispose()
+                } elseif ($withMode) {
+                    $options = [IO.FileStreamOptions]::new()
+                    $options.Mode = [IO.FileMode]::CreateNew
+                    $options.Access = [IO.FileAccess]::Write
+                    $options.UnixCreateMode = [IO.UnixFileMode] 'UserRead, UserWrite'
+                    [IO.FileStream]::new($name, $options).Dispose()
+                } else {
+                    # Older .NET: mktemp creates the file exclusively with mode 0600.
+                    $name = & mktemp (Join-Path $directory 'dirhop.XXXXXXXXXX') 2>$null
+                    if ($LASTEXITCODE -ne 0 -or -not $name) { continue }
+                }
+                return $name
+            } catch [IO.DirectoryNotFoundException] {
+                break
+            } catch [UnauthorizedAccessException] {
+                break
+            } catch [IO.IOException] {
+                # A name taken already: another one. (No directory, no access: the next one.)
+            }
+        }
+    }
+    return $null
+}
+
+# This session's hand-off file: one per PowerShell process, made once, removed at exit. Loading
+# this file again keeps the file made the first time.
+if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore) -or
+    -not $global:DirhopHandoff -or -not [IO.File]::Exists($global:DirhopHandoff)) {
+    $dirhopExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
+    $global:DirhopHandoff = New-DirhopHandoffFile
+    $global:LASTEXITCODE = $dirhopExitCode
+    Remove-Variable -Name dirhopExitCode -ErrorAction Ignore
+    if (-not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
+        $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting `
+                -SupportEvent -Action {
+            if ($global:DirhopHandoff) {
+                Remove-Item -LiteralPath $global:DirhopHandoff -Force -ErrorAction Ignore
+            }
+        }
+    }
+}
+
+# On POSIX each argument goes to the program as a quoted string, which PowerShell neither globs nor
+# tilde-expands: the calls for up to four arguments are written out in `c`, longer ones use a
+# script block made once per count, from the count alone (the arguments are never part of code).
+$global:DirhopCallers = @{}
+function Get-DirhopCaller {
+    param([int] $Count)
+    $caller = $global:DirhopCallers[$Count]
+    if (-not $caller) {
+        $words = foreach ($i in 0..($Count - 1)) { '"$($a[' + $i + '])"' }
+        $caller = [scriptblock]::Create('param($p, $a) & $p ' + ($words -join ' '))
+        $global:DirhopCallers[$Count] = $caller
+    }
+    return $caller
+}
+
+# No parameters declared: every word, -? included, goes to dirhop. Everything a jump needs is
+# written out here: each further function call would add to the cost of every jump.
 function c {
     $program = $env:DIRHOP_PROGRAM
-    if (-not $program) {
-        $program = Join-Path $DirhopHome 'dirhop.exe'
-        if (-not (Test-Path -LiteralPath $program)) { $program = 'dirhop.exe' }
+    if (-not $program) { $program = $global:DirhopProgram }
+    $handoff = $global:DirhopHandoff
+    # Emptied, so that a run that writes nothing leaves nothing to take; made again when it has
+    # gone (a cleaner of the temporary directory).
+    try {
+        [IO.File]::Open($handoff, [IO.FileMode]::Truncate, [IO.FileAccess]::Write).Dispose()
+    } catch {
+        $handoff = $global:DirhopHandoff = New-DirhopHandoffFile
+        if (-not $handoff) {
+            Write-Error 'Dirhop: cannot create a hand-off file in the temporary directory'
+            $global:LASTEXITCODE = 1
+            return
+        }
     }
-    # A file of this call's own: two sessions never read each other's result.
-    $handoff = Join-Path ([IO.Path]::GetTempPath()) ('dirhop-' + [Guid]::NewGuid().ToString('N') + '.bat')
     $saved = $env:DIRHOP_HANDOFF
     $env:DIRHOP_HANDOFF = $handoff
+    $code = $null
     try {
-        & $program @args
-        $code = $LASTEXITCODE
+        if ($global:DirhopOnWindows) {
+            & $program @args
+        } else {
+            # The words as typed (a number keeps its digits), a leading ~ the home directory.
+            $w = [string[]] $args
+            for ($i = 0; $i -lt $w.Count; $i++) {
+                $v = $w[$i]
+                if ($v -and $v.StartsWith('~') -and ($v.Length -eq 1 -or $v[1] -eq '/')) {
+                    $w[$i] = $HOME + $v.Substring(1)
+                }
+            }
+            $n = $w.Count
+            if ($n -eq 0) { & $program }
+            elseif ($n -eq 1) { & $program "$($w[0])" }
+            elseif ($n -eq 2) { & $program "$($w[0])" "$($w[1])" }
+            elseif ($n -eq 3) { & $program "$($w[0])" "$($w[1])" "$($w[2])" }
+            elseif ($n -eq 4) { & $program "$($w[0])" "$($w[1])" "$($w[2])" "$($w[3])" }
+            else { & (Get-DirhopCaller $n) $program $w }
+        }
+        $code = $global:LASTEXITCODE
+    } catch [Management.Automation.CommandNotFoundException] {
+        # No program: the code a shell gives for a command not found (cmd's on Windows).
+        Write-Error -ErrorRecord $_
+        if ($global:DirhopOnWindows) { $code = 9009 } else { $code = 127 }
+        $global:LASTEXITCODE = $code
+        return
     } finally {
         $env:DIRHOP_HANDOFF = $saved
     }
-    try {
-        if (Test-Path -LiteralPath $handoff) {
+    if ($code -eq 0) {
+        if ($global:DirhopOnWindows) {
             # dirhop.exe writes paths in the OEM code page, as the console shows them.
             try {
-                $oem = [Text.Encoding]::GetEncoding([Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage)
+                $page = [Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage
+                $oem = [Text.Encoding]::GetEncoding($page)
             } catch {
                 $oem = [Console]::OutputEncoding
             }
             $target = ConvertFrom-DirhopHandoff ([IO.File]::ReadAllLines($handoff, $oem))
-            if ($null -ne $target) { Set-Location -LiteralPath $target }
+            if ($null -ne $target) {
+                Set-Location -LiteralPath $target
+                if (-not $?) { $code = 1 }
+            }
+        } else {
+            $text = [IO.File]::ReadAllText($handoff, [Text.Encoding]::UTF8)
+            $found = $global:DirhopShellLine.Match($text)
+            if ($found.Success) {
+                Set-Location -LiteralPath $found.Groups[1].Value.Replace("'\''", "'")
+                # A directory that cannot be entered: 1, as cd gives in other shells.
+                if (-not $?) { $code = 1 }
+            }
         }
-    } finally {
-        Remove-Item -LiteralPath $handoff -Force -ErrorAction SilentlyContinue
     }
     $global:LASTEXITCODE = $code
+}
+
+# The options that Tab offers after `c -`.
+$global:DirhopOptions = @('-?', '-w', '-h', '-l', '-a', '-x', '-mail', '-brantel', '-home',
+                          '-manual', '--help', '--version')
+
+# A completion as PowerShell needs it typed: in single quotes unless every character is plain.
+function ConvertTo-DirhopCompletionText {
+    param([string] $Text)
+    if ($Text -match '\A[\w./\\:+=%^!~-]+\z' -and $Text -notmatch '\A[-~]') {
+        return $Text
+    }
+    $generator = [Management.Automation.Language.CodeGeneration]
+    return "'" + $generator::EscapeSingleQuotedStringContent($Text) + "'"
+}
+
+# The word being completed as dirhop should see it: without the quotes it was typed in.
+function ConvertFrom-DirhopTypedWord {
+    param([string] $Word)
+    if ($Word.Length -ge 1 -and $Word[0] -eq "'") {
+        $Word = $Word.Substring(1)
+        if ($Word.EndsWith("'")) { $Word = $Word.Substring(0, $Word.Length - 1) }
+        return $Word.Replace("''", "'")
+    }
+    if ($Word.Length -ge 1 -and $Word[0] -eq '"') {
+        $Word = $Word.Substring(1)
+        if ($Word.EndsWith('"')) { $Word = $Word.Substring(0, $Word.Length - 1) }
+    }
+    return $Word
+}
+
+# Tab completion: options, alias names or directories. Changes nothing: the queries write no
+# hand-off, history or store, and $LASTEXITCODE keeps its value.
+Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
+    param($wordToComplete, $commandAst, $cursorPosition)
+    $program = $env:DIRHOP_PROGRAM
+    if (-not $program) { $program = $global:DirhopProgram }
+    $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
+    $before = @($commandAst.CommandElements |
+        Where-Object { $_.Extent.EndOffset -lt $cursorPosition })
+    $word = ConvertFrom-DirhopTypedWord $wordToComplete
+    try {
+        if ($before.Count -eq 2 -and $before[1].Extent.Text -eq '-a') {
+            foreach ($name in @(& $program --aliases 2>$null)) {
+                if ($name -and $name.StartsWith($word, [StringComparison]::OrdinalIgnoreCase)) {
+                    [Management.Automation.CompletionResult]::new(
+                        (ConvertTo-DirhopCompletionText $name), $name, 'ParameterValue', $name)
+                }
+            }
+        } elseif ($word.StartsWith('-')) {
+            foreach ($option in $global:DirhopOptions) {
+                if ($option.StartsWith($word, [StringComparison]::OrdinalIgnoreCase)) {
+                    [Management.Automation.CompletionResult]::new(
+                        $option, $option, 'ParameterName', $option)
+                }
+            }
+        } else {
+            $spec = $word
+            if (-not $spec) { $spec = '*' }
+            $separator = [IO.Path]::DirectorySeparatorChar
+            $here = $PWD.ProviderPath
+            if ($here -and -not $here.EndsWith($separator)) { $here += $separator }
+            foreach ($line in @(& $program --list "$spec" 2>$null)) {
+                if (-not $line) { continue }
+                $shown = $line
+                if ($here -and $line.Length -gt $here.Length -and
+                    $line.StartsWith($here, [StringComparison]::Ordinal)) {
+                    $shown = $line.Substring($here.Length)
+                    # A name that starts like an option or like ~ would mean something else.
+                    if ($shown -match '\A[-~]') { $shown = '.' + $separator + $shown }
+                }
+                if (-not $shown.EndsWith($separator)) { $shown += $separator }
+                [Management.Automation.CompletionResult]::new(
+                    (ConvertTo-DirhopCompletionText $shown), $shown, 'ProviderContainer', $line)
+            }
+        }
+    } finally {
+        $global:LASTEXITCODE = $savedExitCode
+    }
 }

@@ -94,7 +94,7 @@ class ManualAndInstall(E2ETestCase):
                        stdout=subprocess.DEVNULL, timeout=120)
         self.assertEqual(sorted(tree_files(prefix)), [
             "bin/dirhop", "share/dirhop/dirhop.bash", "share/dirhop/dirhop.fish",
-            "share/doc/dirhop/LICENSE", "share/doc/dirhop/README.md",
+            "share/dirhop/dirhop.ps1", "share/doc/dirhop/LICENSE", "share/doc/dirhop/README.md",
             "share/doc/dirhop/copyright", "share/doc/dirhop/dirhop.html",
             "share/man/man1/c.1", "share/man/man1/dirhop.1"])
         with open(os.path.join(prefix, "share/doc/dirhop/LICENSE")) as f:
