@@ -3,9 +3,9 @@
 Natively: the functions of shell/dirhop.bash (in bash and zsh) and shell/dirhop.fish (in fish)
 change the calling shell's directory, for any directory name, in a pseudo-terminal with the
 chooser too, pass the program's exit code on, keep two shells apart and remove their temporary
-files. Under Wine: shell/c.bat changes the directory of Wine's cmd and passes the exit code on.
-PowerShell cannot be installed here: its hand-off parsing rules, read from shell/dirhop.ps1, are
-applied to the batch files that dirhop.exe really writes."""
+files. Under Wine: shell/c.bat changes the directory of Wine's cmd and passes the exit code on,
+and the rules by which shell/dirhop.ps1 reads a Windows hand-off are applied to the batch files
+that dirhop.exe really writes (test_powershell.py runs the function itself in real pwsh)."""
 
 import os
 import re
