@@ -170,6 +170,20 @@ else
     return 0
   }
   alias c='_dirhop_noglob && c'
+  # In a pipeline (`c --list x | less`) c runs in a subshell and puts globbing back there only:
+  # the next prompt puts it back here. $? passes through for the user's own prompt commands.
+  _dirhop_restore_glob() {
+    local rc=$?
+    if [[ -n ${_dirhop_glob_was_on-} ]]; then
+      set +f
+      _dirhop_glob_was_on=
+    fi
+    return "$rc"
+  }
+  case ";${PROMPT_COMMAND-};" in
+    *";_dirhop_restore_glob;"*) ;;
+    *) PROMPT_COMMAND="_dirhop_restore_glob${PROMPT_COMMAND:+;$PROMPT_COMMAND}" ;;
+  esac
 fi
 
 # The session's hand-off file, removed at exit.

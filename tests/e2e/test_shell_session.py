@@ -73,6 +73,11 @@ class ShellSession(PosixShellTestCase):
                 self.command(session, "echo dir00*")     # the user's globbing is untouched
                 session.wait_for("dir001 dir002 dir003")
                 if shell == "bash":
+                    # c in a pipeline runs in a subshell: globbing is back by the next prompt.
+                    self.command(session, "c --version | cat")
+                    session.wait_for("dirhop 3.1")
+                    self.assertEqual(self.last_report(session),
+                                     "rc=0 pwd=%s glob=on" % self.tree)
                     # The user's own set -f stays on after c.
                     self.command(session, "set -f; c 'dir0[1]*'")
                     session.wait_for("Change directory to (a-")
