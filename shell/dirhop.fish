@@ -100,8 +100,10 @@ function __dirhop_complete
     string replace -r -- '/?$' / $found
 end
 
-# Made now, so that a jump starts no process but dirhop.
-__dirhop_make_dir
+# Made now, so that a jump starts no process but dirhop; loading this file again keeps it.
+if not test -d "$__dirhop_dir" -a -O "$__dirhop_dir"; or test "$__dirhop_owner" != $fish_pid
+    __dirhop_make_dir
+end
 
 complete -c c -e
 complete -c c -f -a '(__dirhop_complete)'

@@ -86,10 +86,12 @@ class ShellSession(PosixShellTestCase):
                                      "rc=0 pwd=%s glob=off" % self.tree)
 
     def session_script(self, shell, jumps):
-        """A script that jumps, listing the temporary directory before and after the jumps with
-        PATH emptied for the jumps, so that any program c starts besides dirhop fails."""
+        """A script that loads the wrapper twice and jumps with PATH emptied, so that any program
+        c starts besides dirhop fails, then lists the temporary and runtime directories."""
         listing = os.path.join(self.root, "listing")
         script = ShellScript(shell, posix_wrapper(shell))
+        # Loading the wrapper again (a start-up file read twice) makes no second file.
+        script.raw(script.lines[-1])
         for args, start in jumps:
             script.step(args, start)
         lines = script.lines[2:]
