@@ -117,6 +117,7 @@ function c {
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
   local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
+  # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
   if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
     # The session's file; made again if it went (a cleaner, or zsh's errexit below).
     if [[ -z ${_dirhop_handoff-} || ! -f $_dirhop_handoff || -L $_dirhop_handoff ]]; then
@@ -215,37 +216,31 @@ _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --versi
 # ending in /. Changes nothing: the queries write no hand-off, history or store.
 _dirhop_complete_word() {
   local word=$1 option
+  local -a query
   _dirhop_found=()
   if [[ ${2-} == alias ]]; then
-    word=--aliases
+    query=(--aliases)
   elif [[ $word == -* ]]; then
     for option in "${_dirhop_options[@]}"; do
       [[ $option != "$word"* ]] || _dirhop_found+=("$option")
     done
     return 0
+  else
+    query=(--list "${word:-*}")
   fi
   if [[ -n ${ZSH_VERSION-} ]]; then
-    if [[ $word == --aliases ]]; then
-      _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null)}")
-    else
-      _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" \
-                                2>/dev/null </dev/null)}")
-    fi
+    _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" "${query[@]}" 2>/dev/null \
+                              </dev/null)}")
+    # An empty output leaves one empty element.
+    [[ ${#_dirhop_found[@]} != 1 || -n ${_dirhop_found[*]} ]] || _dirhop_found=()
   else
     # Split on line feeds only, with globbing off (local - restores it); mapfile would read a
     # pipe one byte at a time.
     local - IFS=$'\n'
     set -f
-    if [[ $word == --aliases ]]; then
-      _dirhop_found=($(command "${DIRHOP_PROGRAM:-dirhop}" --aliases 2>/dev/null))
-    else
-      _dirhop_found=($(command "${DIRHOP_PROGRAM:-dirhop}" --list "${word:-*}" 2>/dev/null \
-                         </dev/null))
-    fi
+    _dirhop_found=($(command "${DIRHOP_PROGRAM:-dirhop}" "${query[@]}" 2>/dev/null </dev/null))
   fi
-  # An empty output leaves one empty element in zsh.
-  [[ ${#_dirhop_found[@]} != 1 || -n ${_dirhop_found[*]} ]] || _dirhop_found=()
-  if [[ $word != --aliases && ${#_dirhop_found[@]} != 0 ]]; then
+  if [[ ${query[*]} == --list* && ${#_dirhop_found[@]} != 0 ]]; then
     # Whole-array expansions: a big tree gives thousands of lines.
     [[ $PWD == / ]] || _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
     _dirhop_found=("${_dirhop_found[@]/%//}")

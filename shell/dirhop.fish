@@ -79,8 +79,8 @@ end
 # The completions of the word being typed: options, alias names after `c -a`, or the
 # directories that dirhop's search finds for it (typos too), relative to $PWD below it.
 function __dirhop_complete
-    set -l program dirhop
-    set -q DIRHOP_PROGRAM[1]; and test -n "$DIRHOP_PROGRAM[1]"; and set program $DIRHOP_PROGRAM[1]
+    set -l program $DIRHOP_PROGRAM[1]
+    test -n "$program"; or set program dirhop
     set -l words (commandline -opc)
     set -l word (commandline -ct)
     if test (count $words) -eq 2; and test "$words[2]" = -a

@@ -14,6 +14,7 @@ import subprocess
 
 import harness
 from harness import E2ETestCase
+from test_shells import write_barrier_program, write_fake_program
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
@@ -116,11 +117,7 @@ class PowerShellTestCase(E2ETestCase):
 
     def fake_program(self, body, name="fake-dirhop"):
         """A stand-in for dirhop: a sh script of `body`."""
-        path = os.path.join(self.root, name)
-        with open(path, "w") as f:
-            f.write("#!/bin/sh\n" + body)
-        os.chmod(path, 0o755)
-        return path
+        return write_fake_program(self.root, body, name)
 
     def assertNoTemporaryFiles(self):
         self.assertEqual(os.listdir(self.tmpdir), [], "the session left files behind")
@@ -352,18 +349,7 @@ class Sessions(PowerShellTestCase):
 
     def test_two_sessions_at_once_keep_their_own_results(self):
         self.mkdirs("alpha", "beta")
-        barrier = os.path.join(self.root, "barrier")
-        os.makedirs(barrier)
-        log = os.path.join(self.root, "handoffs")
-        # Each run waits after writing its result until the other has written its own, so both
-        # hand-off files hold a result at the same time before either session reads.
-        slow = self.fake_program(
-            '"$DIRHOP_REAL" "$@"; rc=$?\n'
-            'echo "$DIRHOP_HANDOFF" >>"%s"\n'
-            'touch "%s/$$"\n'
-            'n=0; while [ "$(ls "%s" | wc -l)" -lt 2 ] && [ $n -lt 600 ]; do '
-            'sleep 0.05; n=$((n+1)); done\n'
-            'exit $rc\n' % (log, barrier, barrier))
+        slow, barrier, log = write_barrier_program(self.root)
         procs = []
         for name in ("alpha", "beta"):
             results = os.path.join(self.root, "results-" + name)

@@ -98,6 +98,33 @@ def read_results(path):
     return [(int(fields[i]), os.fsdecode(fields[i + 1])) for i in range(0, len(fields), 2)]
 
 
+def write_fake_program(root, body, name="fake-dirhop"):
+    """A stand-in for dirhop in `root`: a sh script of `body`; returns its path."""
+    path = os.path.join(root, name)
+    with open(path, "w") as f:
+        f.write("#!/bin/sh\n" + body)
+    os.chmod(path, 0o755)
+    return path
+
+
+def write_barrier_program(root):
+    """A stand-in that runs $DIRHOP_REAL, appends its hand-off file's name to root/handoffs and
+    then waits (up to 30 s) until a second run has written its result too, so that both hand-off
+    files hold a result at the same time before either shell reads. Returns (program, barrier
+    directory with one entry per run, log file)."""
+    barrier = os.path.join(root, "barrier")
+    os.makedirs(barrier)
+    log = os.path.join(root, "handoffs")
+    program = write_fake_program(root,
+        '"$DIRHOP_REAL" "$@"; rc=$?\n'
+        'echo "$DIRHOP_HANDOFF" >>"%s"\n'
+        'touch "%s/$$"\n'
+        'n=0; while [ "$(ls "%s" | wc -l)" -lt 2 ] && [ $n -lt 600 ]; do '
+        'sleep 0.05; n=$((n+1)); done\n'
+        'exit $rc\n' % (log, barrier, barrier))
+    return program, barrier, log
+
+
 class PosixShellTestCase(E2ETestCase):
     """Natively only: the shells run the wrappers against the built program."""
 
@@ -143,11 +170,7 @@ class PosixShellTestCase(E2ETestCase):
 
     def fake_program(self, body):
         """A stand-in for dirhop: a sh script of `body`."""
-        path = os.path.join(self.root, "fake-dirhop")
-        with open(path, "w") as f:
-            f.write("#!/bin/sh\n" + body)
-        os.chmod(path, 0o755)
-        return path
+        return write_fake_program(self.root, body)
 
 
 class PosixShells(PosixShellTestCase):
@@ -309,18 +332,7 @@ class PosixShells(PosixShellTestCase):
 
     def test_two_shells_at_once_keep_their_own_results(self):
         self.mkdirs("alpha", "beta")
-        barrier = os.path.join(self.root, "barrier")
-        os.makedirs(barrier)
-        log = os.path.join(self.root, "handoffs")
-        # Each run waits after writing its result until the other has written its own, so both
-        # hand-off files exist at the same time before either shell reads.
-        slow = self.fake_program(
-            '"$DIRHOP_REAL" "$@"; rc=$?\n'
-            'echo "$DIRHOP_HANDOFF" >>"%s"\n'
-            'touch "%s/$$"\n'
-            'n=0; while [ "$(ls "%s" | wc -l)" -lt 2 ] && [ $n -lt 400 ]; do '
-            'sleep 0.05; n=$((n+1)); done\n'
-            'exit $rc\n' % (log, barrier, barrier))
+        slow, barrier, log = write_barrier_program(self.root)
         for shell in SHELLS:
             with self.subTest(shell=shell):
                 self.need(shell)
