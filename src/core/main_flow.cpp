@@ -73,6 +73,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
     InstallCrashReport();
     SetCrashIdentity(kProductName, kVersion);
     platform::UseOemFileApis();
+    platform::KeepFreedMemory();
 
     SystemFileSystem fs;
     const std::string own_file_path = platform::OwnFilePath();

@@ -93,6 +93,13 @@ std::string OwnFilePath();
 // Switches the file-system calls to the console's code page (Windows); nothing on POSIX.
 void UseOemFileApis();
 
+// Keeps the memory a run frees for the run's own later requests, instead of handing large blocks
+// back to the system at once (glibc): a wide search builds and frees lists of many thousand
+// entries, and every page the system takes back faults again when it is used next. A run is
+// short, so the process never holds more than its peak. Nothing where the allocator has no such
+// setting (Windows, other C libraries).
+void KeepFreedMemory();
+
 // ---- Files -------------------------------------------------------------------------------------
 
 // Creates or truncates the file at `path` and writes `bytes` to it. False when the file cannot be

@@ -12,6 +12,9 @@
 #ifdef __APPLE__
 #include <mach-o/dyld.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "platform/platform.h"
 #include "platform/posix/posix_io.h"
@@ -72,6 +75,16 @@ std::string OwnFilePath() {
 }
 
 void UseOemFileApis() {}
+
+void KeepFreedMemory() {
+#if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD)
+  // Blocks up to this size come from the heap, which the run reuses, not from fresh mappings that
+  // are unmapped again when freed; and the top of the heap is never trimmed.
+  constexpr int kLargestHeapBlock = 64 * 1024 * 1024;
+  mallopt(M_MMAP_THRESHOLD, kLargestHeapBlock);
+  mallopt(M_TRIM_THRESHOLD, kLargestHeapBlock);
+#endif
+}
 
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
   // The hand-off file may live in a shared temporary folder where anyone can plant a file or a link

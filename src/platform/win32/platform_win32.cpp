@@ -75,6 +75,8 @@ std::string OwnFilePath() {
 
 void UseOemFileApis() { SetFileApisToOEM(); }
 
+void KeepFreedMemory() {}
+
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
