@@ -1,6 +1,7 @@
 #include "match/ordering.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,71 +12,141 @@
 
 namespace dirhop {
 
-int CompareCandidates(const Candidate& a, const Candidate& b) {
-  if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-  const std::size_t common = std::min(a.path.size(), b.path.size());
+namespace {
+
+// Bytes a sort key packs beside the rank into one 64-bit integer.
+constexpr std::size_t kHeadBytes = 7;
+
+// Negative, zero or positive as `a` sorts before, with or after `b`: upper-cased bytes as
+// unsigned values, whatever the signedness of char, and a text before any longer text it begins.
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < common; ++i) {
-    // Bytes above 127 sort after ASCII, as unsigned values, whatever the signedness of char.
-    const auto x = static_cast<unsigned char>(UpperChar(a.path[i]));
-    const auto y = static_cast<unsigned char>(UpperChar(b.path[i]));
+    const auto x = static_cast<unsigned char>(UpperChar(a[i]));
+    const auto y = static_cast<unsigned char>(UpperChar(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
-  if (a.path.size() == b.path.size()) return 0;
-  return a.path.size() < b.path.size() ? -1 : 1;
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+// The length of the text every path begins with (the base of the search, mostly): it decides
+// nothing.
+std::size_t SharedLength(const std::vector<Candidate>& candidates) {
+  const std::string_view first = candidates.front().path;
+  std::size_t shared = first.size();
+  for (const Candidate& c : candidates) {
+    const std::string_view path = c.path;
+    shared = std::min(shared, path.size());
+    // One block compare per path; the byte where they part is looked for only when they do.
+    if (path.substr(0, shared) == first.substr(0, shared)) continue;
+    shared = static_cast<std::size_t>(
+        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shared),
+                      path.begin())
+            .first -
+        first.begin());
+  }
+  return shared;
+}
+
+// The rank and the first kHeadBytes upper-cased bytes of `key`, packed so that integers compare
+// as CompareCandidates does. A shorter key is padded with zero bytes, which no path holds, so it
+// still sorts first.
+std::uint64_t SortHead(std::uint8_t rank, std::string_view key) {
+  std::uint64_t head = rank;
+  for (std::size_t b = 0; b < kHeadBytes; ++b) {
+    head = head << 8 | (b < key.size() ? static_cast<unsigned char>(UpperChar(key[b])) : 0U);
+  }
+  return head;
+}
+
+// A candidate's place in the sort: its head (SortHead) and where it stands in the list.
+struct Keyed {
+  std::uint64_t head;
+  std::size_t index;
+};
+
+// Below this many records a comparison sort is cheaper than the radix sort's passes.
+constexpr std::size_t kRadixSortFrom = 256;
+
+// Sorts `keyed` by head (stable), one byte at a time from the lowest: n steps per byte instead of
+// a comparison sort's n log n comparisons. A byte that every head shares takes no pass; in one
+// search the rank byte is always shared.
+void RadixSortByHead(std::vector<Keyed>& keyed) {
+  constexpr std::size_t kBytes = sizeof(std::uint64_t);
+  std::array<std::array<std::size_t, 256>, kBytes> counts{};
+  for (const Keyed& k : keyed) {
+    for (std::size_t b = 0; b < kBytes; ++b) ++counts[b][(k.head >> (8 * b)) & 0xFFU];
+  }
+  std::vector<Keyed> moved(keyed.size());
+  for (std::size_t b = 0; b < kBytes; ++b) {
+    std::array<std::size_t, 256>& count = counts[b];
+    if (std::find(count.begin(), count.end(), keyed.size()) != count.end()) continue;
+    std::size_t offset = 0;
+    for (std::size_t& slot : count) offset += std::exchange(slot, offset);
+    for (const Keyed& k : keyed) moved[count[(k.head >> (8 * b)) & 0xFFU]++] = k;
+    keyed.swap(moved);
+  }
+}
+
+// `text` from `offset` on; empty when it is shorter.
+std::string_view Tail(const std::string& text, std::size_t offset) {
+  return std::string_view(text).substr(std::min(offset, text.size()));
+}
+
+}  // namespace
+
+int CompareCandidates(const Candidate& a, const Candidate& b) {
+  if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+  return CompareIgnoringCase(a.path, b.path);
 }
 
 void SortCandidates(std::vector<Candidate>& candidates) {
   if (candidates.size() < 2) return;
-  // The bytes every path begins with (the base of the search, mostly) decide nothing.
-  const std::string& first = candidates.front().path;
-  std::size_t shared = first.size();
-  for (const Candidate& c : candidates) {
-    shared = std::min(shared, c.path.size());
-    shared = static_cast<std::size_t>(
-        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shared),
-                      c.path.begin())
-            .first -
-        first.begin());
-  }
-  // Each path is upper-cased once, not on every comparison (a wide search can sort thousands of
-  // candidates that tie on rank), into one buffer; the sort moves small views of it. Views
-  // compare as unsigned bytes, a prefix first, as CompareCandidates does.
-  std::string keys;
-  std::size_t total = 0;
-  for (const Candidate& c : candidates) total += c.path.size() - shared;
-  keys.reserve(total);
-  for (const Candidate& c : candidates) {
-    for (std::size_t i = shared; i < c.path.size(); ++i) keys += UpperChar(c.path[i]);
-  }
-  // The rank and the first seven key bytes, packed into one integer, decide most comparisons
-  // without a call to compare bytes; only keys whose heads are equal compare in full. A key shorter
-  // than seven bytes is padded with zero bytes, which no path holds, so it still sorts first.
-  struct Keyed {
-    std::uint64_t head;
-    std::string_view key;
-    std::size_t index;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(candidates.size());
-  std::size_t offset = 0;
+  const std::size_t shared = SharedLength(candidates);
+  // The sort moves 16-byte records, not candidates: the rank and the first key bytes after the
+  // shared text decide most places without reading a path (a wide search can sort thousands of
+  // candidates that tie on rank); only equal heads compare the rest of their paths.
+  std::vector<Keyed> keyed(candidates.size());
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    const std::size_t length = candidates[i].path.size() - shared;
-    const std::string_view key = std::string_view(keys).substr(offset, length);
-    std::uint64_t head = candidates[i].rank;
-    for (std::size_t b = 0; b < 7; ++b) {
-      head = head << 8 | (b < key.size() ? static_cast<unsigned char>(key[b]) : 0U);
-    }
-    keyed.push_back({head, key, i});
-    offset += length;
+    keyed[i] = {SortHead(candidates[i].rank, Tail(candidates[i].path, shared)), i};
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+  const std::size_t decided = shared + kHeadBytes;
+  const auto before = [&candidates, decided](const Keyed& a, const Keyed& b) {
     if (a.head != b.head) return a.head < b.head;
-    return a.key < b.key;
-  });
-  std::vector<Candidate> sorted;
-  sorted.reserve(candidates.size());
-  for (const Keyed& k : keyed) sorted.push_back(std::move(candidates[k.index]));
-  candidates = std::move(sorted);
+    return CompareIgnoringCase(Tail(candidates[a.index].path, decided),
+                               Tail(candidates[b.index].path, decided)) < 0;
+  };
+  if (keyed.size() < kRadixSortFrom) {
+    std::sort(keyed.begin(), keyed.end(), before);
+  } else {
+    RadixSortByHead(keyed);
+    // Each run of equal heads is put in order by the rest of its paths.
+    for (auto run = keyed.begin(); run != keyed.end();) {
+      const std::uint64_t head = run->head;
+      const auto next =
+          std::find_if(run, keyed.end(), [head](const Keyed& k) { return k.head != head; });
+      if (next - run > 1) std::sort(run, next, before);
+      run = next;
+    }
+  }
+  // The order applied in place, one cycle of the permutation at a time: slot j takes the
+  // candidate at keyed[j].index, and a slot that is done points at itself.
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    if (keyed[i].index == i) continue;
+    Candidate held = std::move(candidates[i]);
+    std::size_t j = i;
+    for (;;) {
+      const std::size_t from = keyed[j].index;
+      keyed[j].index = j;
+      if (from == i) {
+        candidates[j] = std::move(held);
+        break;
+      }
+      candidates[j] = std::move(candidates[from]);
+      j = from;
+    }
+  }
 }
 
 void KeepBestRank(std::vector<Candidate>& candidates) {

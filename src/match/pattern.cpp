@@ -16,6 +16,12 @@ std::uint8_t CapDistance(std::size_t value) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
 }
 
+// WildcardMatch with the pattern already split at its dot: a level splits it once for all names.
+bool WildcardMatchParts(const DotSplit& pattern, std::string_view name) {
+  const DotSplit n = SplitAtDot(name);
+  return MatchPatternPart(pattern.name, n.name) && MatchPatternPart(pattern.extension, n.extension);
+}
+
 }  // namespace
 
 ComponentSplit SplitFirstComponent(std::string_view spec, char separator) {
@@ -34,19 +40,17 @@ bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part)
   for (std::size_t i = 0; i < pattern_part.size(); ++i) {
     if (pattern_part[i] == '*') return true;
     if (i >= name_part.size()) return false;
-    if (pattern_part[i] != '?' && pattern_part[i] != name_part[i]) return false;
+    if (pattern_part[i] != '?' && pattern_part[i] != UpperChar(name_part[i])) return false;
   }
   return true;
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
-  const DotSplit p = SplitAtDot(pattern);
-  const DotSplit n = SplitAtDot(name);
-  return MatchPatternPart(p.name, n.name) && MatchPatternPart(p.extension, n.extension);
+  return WildcardMatchParts(SplitAtDot(pattern), name);
 }
 
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name) {
-  return pattern.substr(0, name.size()) == name;
+  return name.size() <= pattern.size() && SameIgnoringCase(pattern.substr(0, name.size()), name);
 }
 
 std::uint8_t EditDistance(std::string_view pattern, std::string_view name) {
@@ -100,22 +104,26 @@ LevelScore MatchLevel(std::string_view component, const std::vector<std::string>
   // The names are walked last-listed first, the order in which the search keeps a level. It
   // decides which of two names equal apart from case wins (possible on POSIX) and the order of
   // the branches followed, hence of the creation candidates.
-  std::string name;  // one buffer for every upper-cased name
+  const DotSplit pattern_parts = SplitAtDot(pattern);
+  // The exact, wildcard and prefix tests fold each name's case as they compare; only the edit
+  // distance needs an upper-cased copy, in one buffer for every name.
+  std::string upper;
   for (std::size_t k = names.size(); k-- > 0;) {
-    name.assign(names[k]);
-    for (char& ch : name) ch = UpperChar(ch);
-    if (name == pattern) {
+    const std::string& name = names[k];
+    if (SameIgnoringCase(name, pattern)) {
       level.score = kExactScore;
       level.followed.assign(1, k);
       return level;
     }
-    if (WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name)) {
+    if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
       scores[k] = kWildcardScore;
       level.score = kWildcardScore;
     } else if (level.score > kWildcardScore) {
       // Distances only matter while no wildcard or prefix match has been seen; after one they
       // are never followed, so they are not computed.
-      scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, name) + 1);
+      upper.assign(name);
+      for (char& ch : upper) ch = UpperChar(ch);
+      scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, upper) + 1);
       level.score = std::min(level.score, scores[k]);
     }
   }

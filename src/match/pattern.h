@@ -5,7 +5,8 @@
 //
 // Every typed component behaves as if a star ended both its name part and its extension part, so
 // "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA. Except for SplitFirstComponent and
-// MatchLevel, the functions compare their arguments byte for byte: callers pass upper-cased text.
+// MatchLevel, callers pass the pattern upper-cased; the wildcard and prefix tests fold the name's
+// case as they compare, and EditDistance compares byte for byte (both upper-cased).
 #pragma once
 
 #include <cstddef>
@@ -43,7 +44,7 @@ struct DotSplit {
 // Splits `text` at its first dot.
 DotSplit SplitAtDot(std::string_view text);
 
-// True when `name_part` matches `pattern_part`: `?` takes any one character, `*` matches whatever
+// True when `name_part` (any case) matches `pattern_part`: `?` takes any one character, `*` matches whatever
 // follows (the rest of the pattern is ignored), and a pattern used up without a mismatch matches
 // whatever is left of the name, so every pattern part is a prefix.
 bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part);
@@ -52,7 +53,8 @@ bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part)
 // (MatchPatternPart).
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
-// True when `name` is a leading part of `pattern` (directory WINDOWS for component WINDOWSX).
+// True when `name` (any case) is a leading part of `pattern` (directory Windows for component
+// WINDOWSX).
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 
 // Levenshtein distance between `pattern` and `name` (insert, delete, substitute cost 1 each, dots

@@ -10,7 +10,16 @@ namespace dirhop {
 
 namespace {
 constexpr std::size_t kInitialListCapacity = 20;
+
+// `dir` (ending in a separator) and `name` joined in one allocation of the final size: a wide
+// level joins one path for every name followed.
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  std::string path;
+  path.reserve(dir.size() + name.size());
+  path.append(dir).append(name);
+  return path;
 }
+}  // namespace
 
 DirectorySource SystemDirectories() {
   return {platform::ListSubdirectories, platform::IdentifyDirectory};
@@ -52,8 +61,20 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   } else {
     // An exact name adds nothing to the rank; everything else adds the level's score.
     const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
-    for (std::size_t index : level.followed) {
-      Search(split.rest, base + names[index], next_rank, entries[index].identity);
+    if (split.rest.empty()) {
+      // The last level: every name followed is a candidate, nothing more is listed.
+      // Grown once for a wide level, still geometrically over many narrow ones.
+      const std::size_t needed = match_list_.size() + level.followed.size();
+      if (needed > match_list_.capacity()) {
+        match_list_.reserve(std::max(needed, 2 * match_list_.capacity()));
+      }
+      for (std::size_t index : level.followed) {
+        match_list_.push_back(Candidate{JoinPath(base, names[index]), next_rank});
+      }
+    } else {
+      for (std::size_t index : level.followed) {
+        Search(split.rest, JoinPath(base, names[index]), next_rank, entries[index].identity);
+      }
     }
   }
   chain_.pop_back();
