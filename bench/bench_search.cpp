@@ -217,7 +217,7 @@ void FindListings(Case& test_case) {
   source.list = [&test_case](const std::string& dir) {
     test_case.listed.push_back(dir);
     auto names = dirhop::platform::ListSubdirectories(dir);
-    test_case.entries += static_cast<long>(names.size());
+    test_case.entries += static_cast<long>(names.names.size());
     return names;
   };
   dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOff, source);

@@ -97,7 +97,7 @@ bool ContainsWildcard(std::string_view text) {
   return text.find_first_of("?*") != std::string_view::npos;
 }
 
-LevelScore MatchLevel(std::string_view component, const std::vector<std::string>& names) {
+LevelScore MatchLevel(std::string_view component, const NameList& names) {
   const std::string pattern = UpperCase(component);
   std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
   LevelScore level;
@@ -109,7 +109,7 @@ LevelScore MatchLevel(std::string_view component, const std::vector<std::string>
   // distance needs an upper-cased copy, in one buffer for every name.
   std::string upper;
   for (std::size_t k = names.size(); k-- > 0;) {
-    const std::string& name = names[k];
+    const std::string_view name = names[k];
     if (SameIgnoringCase(name, pattern)) {
       level.score = kExactScore;
       level.followed.assign(1, k);

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/name_list.h"
+
 namespace dirhop {
 
 // Level score of a name equal to the component (ignoring case).
@@ -77,6 +79,6 @@ struct LevelScore {
 // first one walked); failing that every wildcard or prefix match is followed (score 1); failing
 // that every name at the smallest edit distance (score distance + 1, at most 254). With no names
 // the score is kNoMatchScore and nothing is followed.
-LevelScore MatchLevel(std::string_view component, const std::vector<std::string>& names);
+LevelScore MatchLevel(std::string_view component, const NameList& names);
 
 }  // namespace dirhop

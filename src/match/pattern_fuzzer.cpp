@@ -16,6 +16,7 @@
 #include "fuzz_check.h"
 #include "match/pattern.h"
 #include "match/upper_case.h"
+#include "match/upper_case.h"
 
 namespace {
 
@@ -88,16 +89,23 @@ void CheckSplits(std::string_view text) {
   }
 }
 
-void CheckWildcards(std::string_view pattern, std::string_view name) {
-  FUZZ_CHECK(WildcardMatch(name, name), "a name matches itself");
-  FUZZ_CHECK(MatchPatternPart(name, name), "a name part matches itself");
-  FUZZ_CHECK(NameIsPrefixOfPattern(name, name), "a name is a leading part of itself");
+// Patterns come upper-cased, as MatchLevel passes them; names in the case they were typed in.
+void CheckWildcards(std::string_view typed, std::string_view name) {
+  const std::string pattern = UpperCase(typed);
+  const std::string upper_name = UpperCase(name);
+  FUZZ_CHECK(WildcardMatch(upper_name, name), "a name matches itself, in any case");
+  FUZZ_CHECK(MatchPatternPart(upper_name, name), "a name part matches itself, in any case");
+  FUZZ_CHECK(NameIsPrefixOfPattern(upper_name, name), "a name is a leading part of itself");
+  FUZZ_CHECK(WildcardMatch(pattern, name) == WildcardMatch(pattern, upper_name),
+             "the name's case never changes a wildcard match");
+  FUZZ_CHECK(NameIsPrefixOfPattern(pattern, name) == NameIsPrefixOfPattern(pattern, upper_name),
+             "the name's case never changes a prefix match");
   const bool wild = ContainsWildcard(pattern);
   FUZZ_CHECK(wild == (pattern.find_first_of("?*") != std::string_view::npos),
              "wildcards are ? and *");
   const bool part_match = MatchPatternPart(pattern, name);
   if (!wild) {
-    FUZZ_CHECK(part_match == (name.substr(0, pattern.size()) == pattern),
+    FUZZ_CHECK(part_match == (upper_name.substr(0, pattern.size()) == pattern),
                "a part without wildcards matches the names it begins");
   }
   if (part_match) {
@@ -133,7 +141,9 @@ LevelScore ExpectedLevel(std::string_view component, const std::vector<std::stri
 }
 
 void CheckLevel(std::string_view component, const std::vector<std::string>& names) {
-  const LevelScore level = MatchLevel(component, names);
+  NameList listed;
+  for (const std::string& name : names) listed.Add(name);
+  const LevelScore level = MatchLevel(component, listed);
   const LevelScore expected = ExpectedLevel(component, names);
   FUZZ_CHECK(level.score == expected.score, "the level's score");
   FUZZ_CHECK(level.followed == expected.followed, "the names followed, last listed first");

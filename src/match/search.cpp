@@ -13,7 +13,7 @@ constexpr std::size_t kInitialListCapacity = 20;
 
 // `dir` (ending in a separator) and `name` joined in one allocation of the final size: a wide
 // level joins one path for every name followed.
-std::string JoinPath(const std::string& dir, const std::string& name) {
+std::string JoinPath(const std::string& dir, std::string_view name) {
   std::string path;
   path.reserve(dir.size() + name.size());
   path.append(dir).append(name);
@@ -44,13 +44,10 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   }
   base = AddTrailingBackslash(std::move(base), syntax_);
   // The listing is read completely (and closed) before the search goes a level deeper.
-  std::vector<platform::DirectoryEntry> entries = source_.list(base);
+  platform::DirectoryListing listing = source_.list(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});
-  DropEntriesIntoChain(entries);
-  std::vector<std::string> names;
-  names.reserve(entries.size());
-  // The names move out; the identities stay for the branches followed.
-  for (platform::DirectoryEntry& entry : entries) names.push_back(std::move(entry.name));
+  DropEntriesIntoChain(listing);
+  const NameList& names = listing.names;
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   const LevelScore level = MatchLevel(split.component, names);
 
@@ -73,30 +70,42 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
       }
     } else {
       for (std::size_t index : level.followed) {
-        Search(split.rest, JoinPath(base, names[index]), next_rank, entries[index].identity);
+        Search(split.rest, JoinPath(base, names[index]), next_rank, listing.IdentityOf(index));
       }
     }
   }
   chain_.pop_back();
 }
 
-void DirectorySearch::DropEntriesIntoChain(std::vector<platform::DirectoryEntry>& entries) {
-  const auto identified = [](const platform::DirectoryEntry& entry) {
-    return entry.identity.has_value();
-  };
-  if (std::none_of(entries.begin(), entries.end(), identified)) return;
+void DirectorySearch::DropEntriesIntoChain(platform::DirectoryListing& listing) {
+  // Only a link can lead back up the chain; most listings hold none.
+  if (listing.links.empty()) return;
   for (ChainLink& link : chain_) {
     if (!link.identified) {
       link.identity = source_.identify(link.path);
       link.identified = true;
     }
   }
-  const auto into_chain = [this](const platform::DirectoryEntry& entry) {
-    return entry.identity &&
-           std::any_of(chain_.begin(), chain_.end(),
-                       [&entry](const ChainLink& link) { return link.identity == entry.identity; });
+  const auto into_chain = [this](const platform::DirectoryIdentity& identity) {
+    return std::any_of(chain_.begin(), chain_.end(),
+                       [&identity](const ChainLink& link) { return link.identity == identity; });
   };
-  entries.erase(std::remove_if(entries.begin(), entries.end(), into_chain), entries.end());
+  if (std::none_of(listing.links.begin(), listing.links.end(),
+                   [&into_chain](const auto& link) { return into_chain(link.second); })) {
+    return;
+  }
+  // Copied without those entries, in listing order, the other links with their identities.
+  platform::DirectoryListing kept;
+  std::size_t next_link = 0;
+  for (std::size_t i = 0; i < listing.names.size(); ++i) {
+    std::optional<platform::DirectoryIdentity> identity;
+    if (next_link < listing.links.size() && listing.links[next_link].first == i) {
+      identity = listing.links[next_link++].second;
+    }
+    if (identity && into_chain(*identity)) continue;
+    kept.Add(listing.names[i], identity);
+  }
+  listing = std::move(kept);
 }
 
 void DirectorySearch::AddCreateCandidate(std::string path) {

@@ -20,7 +20,7 @@ namespace dirhop {
 struct DirectorySource {
   // The subdirectories of a directory (names as on disk, in listing order; hidden ones included,
   // "." and ".." never; links carry the identity of their target); empty when it cannot be listed.
-  std::function<std::vector<platform::DirectoryEntry>(const std::string& dir)> list;
+  std::function<platform::DirectoryListing(const std::string& dir)> list;
   // The identity of a directory, links followed; nullopt when it cannot be opened.
   std::function<std::optional<platform::DirectoryIdentity>(const std::string& dir)> identify;
 };
@@ -70,7 +70,7 @@ class DirectorySearch {
               std::optional<platform::DirectoryIdentity> identity);
 
   // Removes the entries that lead to a directory of the current chain (the listed one included).
-  void DropEntriesIntoChain(std::vector<platform::DirectoryEntry>& entries);
+  void DropEntriesIntoChain(platform::DirectoryListing& listing);
 
   PathSyntax syntax_;
   CreateOffer create_offer_;

@@ -16,7 +16,7 @@ bool SystemFileSystem::ChangeDirectory(const std::string& dir) {
 
 bool SystemFileSystem::CurrentDirectoryRemoved() { return platform::CurrentDirectoryRemoved(); }
 
-std::vector<platform::DirectoryEntry> SystemFileSystem::ListSubdirectories(const std::string& dir) {
+platform::DirectoryListing SystemFileSystem::ListSubdirectories(const std::string& dir) {
   return platform::ListSubdirectories(dir);
 }
 

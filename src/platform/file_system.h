@@ -27,7 +27,7 @@ class FileSystem {
   // True when the current directory has been removed since it was entered.
   virtual bool CurrentDirectoryRemoved() = 0;
   // The subdirectories of `dir` in listing order; empty when it cannot be listed.
-  virtual std::vector<platform::DirectoryEntry> ListSubdirectories(const std::string& dir) = 0;
+  virtual platform::DirectoryListing ListSubdirectories(const std::string& dir) = 0;
   // The identity of the directory `dir` leads to; nullopt when it cannot be opened.
   virtual std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) = 0;
   // Creates the single directory `path`; the outcome as a Windows error code (0 success).
@@ -58,7 +58,7 @@ class SystemFileSystem : public FileSystem {
   std::string DriveCurrentDirectory(char letter) override;
   bool ChangeDirectory(const std::string& dir) override;
   bool CurrentDirectoryRemoved() override;
-  std::vector<platform::DirectoryEntry> ListSubdirectories(const std::string& dir) override;
+  platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
   int CreateOneDirectory(const std::string& path) override;
   std::size_t LongestWholePath() override;

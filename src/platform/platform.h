@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/directory_listing.h"
+
 namespace dirhop::platform {
 
 // Which system the program was built for; code above this layer branches on the value, never on
@@ -33,34 +35,10 @@ bool ChangeDirectory(const std::string& dir);
 // process's current directory. On POSIX there are no drives: always the process's current directory.
 std::string DriveCurrentDirectory(char letter);
 
-// Which directory a path leads to once links are followed: two paths lead to the same directory
-// exactly when their identities are equal (POSIX: device and inode; Windows: volume serial number
-// and file id).
-struct DirectoryIdentity {
-  std::uint64_t volume = 0;
-  std::uint64_t file_high = 0;
-  std::uint64_t file_low = 0;
-  friend bool operator==(const DirectoryIdentity& a, const DirectoryIdentity& b) {
-    return a.volume == b.volume && a.file_high == b.file_high && a.file_low == b.file_low;
-  }
-  friend bool operator!=(const DirectoryIdentity& a, const DirectoryIdentity& b) {
-    return !(a == b);
-  }
-};
-
-// One subdirectory as a listing gives it.
-struct DirectoryEntry {
-  std::string name;  // as on disk
-  // Where the entry leads, known for every link (POSIX symbolic link, Windows junction or other
-  // reparse point), the only kind of entry that can lead back to a directory above it; a plain
-  // subdirectory may have none.
-  std::optional<DirectoryIdentity> identity;
-};
-
 // The subdirectories of `dir`, in the order the system lists them: hidden and system directories
 // (POSIX: dot-directories) included, links to directories included, files, "." and ".." never.
 // Empty when the directory cannot be listed. A path of any length is accepted.
-std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir);
+DirectoryListing ListSubdirectories(const std::string& dir);
 
 // The identity of the directory `dir` leads to, links followed; nullopt when it is not a
 // directory that can be opened. A path of any length is accepted.

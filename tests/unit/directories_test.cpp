@@ -20,10 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const DirectoryEntry* Find(const std::vector<DirectoryEntry>& entries, const std::string& name) {
-  auto found = std::find_if(entries.begin(), entries.end(),
-                            [&name](const DirectoryEntry& entry) { return entry.name == name; });
-  return found == entries.end() ? nullptr : &*found;
+// Where `name` stands in the listing, or nullopt when it is not listed.
+std::optional<std::size_t> Find(const DirectoryListing& listing, const std::string& name) {
+  for (std::size_t i = 0; i < listing.names.size(); ++i) {
+    if (listing.names[i] == name) return i;
+  }
+  return std::nullopt;
 }
 
 class DirectoriesTest : public ::testing::Test {
@@ -62,10 +64,11 @@ TEST_F(DirectoriesTest, IdentityTellsDirectoriesApartHoweverTheyAreNamed) {
   EXPECT_EQ(IdentifyDirectory(Path("missing")), std::nullopt);
   EXPECT_EQ(IdentifyDirectory(Path("file.txt")), std::nullopt);
   // Plain subdirectories are listed without an identity: they cannot lead back up.
-  const std::vector<DirectoryEntry> entries = ListSubdirectories(root_.string());
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_FALSE(entries[0].identity.has_value());
-  EXPECT_FALSE(entries[1].identity.has_value());
+  const DirectoryListing entries = ListSubdirectories(root_.string());
+  ASSERT_EQ(entries.names.size(), 2u);
+  EXPECT_TRUE(entries.links.empty());
+  EXPECT_FALSE(entries.IdentityOf(0).has_value());
+  EXPECT_FALSE(entries.IdentityOf(1).has_value());
 }
 
 TEST_F(DirectoriesTest, LinksAreListedWithTheIdentityOfTheirTarget) {
@@ -81,17 +84,20 @@ TEST_F(DirectoriesTest, LinksAreListedWithTheIdentityOfTheirTarget) {
   fs::create_directory_symlink(root_ / "elsewhere", root_ / "tree" / "away");
   fs::create_symlink(root_ / "file.txt", root_ / "tree" / "to-file");
 
-  const std::vector<DirectoryEntry> entries = ListSubdirectories(Path("tree"));
-  const DirectoryEntry* up = Find(entries, "up");
-  const DirectoryEntry* self = Find(entries, "self");
-  const DirectoryEntry* away = Find(entries, "away");
-  ASSERT_TRUE(up && self && away && Find(entries, "a"));
-  EXPECT_EQ(up->identity, IdentifyDirectory(Path("tree")));
-  EXPECT_EQ(self->identity, IdentifyDirectory(Path("tree")));
-  EXPECT_EQ(away->identity, IdentifyDirectory(Path("elsewhere")));
-  EXPECT_TRUE(up->identity.has_value());
-  EXPECT_NE(away->identity, up->identity);
-  EXPECT_EQ(Find(entries, "to-file"), nullptr);  // a link to a file is no directory
+  const DirectoryListing entries = ListSubdirectories(Path("tree"));
+  const std::optional<std::size_t> up = Find(entries, "up");
+  const std::optional<std::size_t> self = Find(entries, "self");
+  const std::optional<std::size_t> away = Find(entries, "away");
+  const std::optional<std::size_t> plain = Find(entries, "a");
+  ASSERT_TRUE(up && self && away && plain);
+  EXPECT_EQ(entries.IdentityOf(*up), IdentifyDirectory(Path("tree")));
+  EXPECT_EQ(entries.IdentityOf(*self), IdentifyDirectory(Path("tree")));
+  EXPECT_EQ(entries.IdentityOf(*away), IdentifyDirectory(Path("elsewhere")));
+  EXPECT_TRUE(entries.IdentityOf(*up).has_value());
+  EXPECT_NE(entries.IdentityOf(*away), entries.IdentityOf(*up));
+  EXPECT_EQ(entries.links.size(), 3u);  // the plain subdirectory carries none
+  EXPECT_FALSE(entries.IdentityOf(*plain).has_value());
+  EXPECT_EQ(Find(entries, "to-file"), std::nullopt);  // a link to a file is no directory
 }
 
 TEST_F(DirectoriesTest, PathsLongerThanAChangeOfDirectoryTakesWhole) {
@@ -115,9 +121,9 @@ TEST_F(DirectoriesTest, PathsLongerThanAChangeOfDirectoryTakesWhole) {
 
   ASSERT_TRUE(ChangeDirectory(deep));
   EXPECT_EQ(CurrentDirectory(), deep);
-  const std::vector<DirectoryEntry> entries = ListSubdirectories(deep);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, "sub");
+  const DirectoryListing entries = ListSubdirectories(deep);
+  ASSERT_EQ(entries.names.size(), 1u);
+  EXPECT_EQ(entries.names[0], "sub");
   EXPECT_EQ(IdentifyDirectory(deep), IdentifyDirectory("."));
   EXPECT_TRUE(IdentifyDirectory(deep).has_value());
   EXPECT_EQ(CreateOneDirectory(deep + separator + "new" + separator), 0);

@@ -134,6 +134,17 @@ TEST(PatternWildcardTest, NameAndExtensionMatchSeparately) {
   EXPECT_FALSE(WildcardMatch("*.B", "ALPHA"));
 }
 
+TEST(PatternWildcardTest, NamesMatchInAnyCaseAgainstAnUpperCasedPattern) {
+  EXPECT_TRUE(WildcardMatch("PRO*", "projects"));
+  EXPECT_TRUE(WildcardMatch("A?.B", "alpha.beta"));
+  EXPECT_TRUE(MatchPatternPart("DOC", "DocUments"));
+  EXPECT_TRUE(NameIsPrefixOfPattern("WINDOWSX", "Windows"));
+  EXPECT_FALSE(NameIsPrefixOfPattern("WIN", "Windows"));
+  // Only ASCII letters fold: an accented capital is not its small letter.
+  EXPECT_FALSE(MatchPatternPart("CAF\xC9", "caf\xE9"));
+  EXPECT_FALSE(NameIsPrefixOfPattern("CAF\xC9S", "caf\xE9"));
+}
+
 TEST(PatternWildcardTest, ComponentsOfOnlyStarsOrQuestionMarks) {
   for (const char* name : {"A", "ALPHA.BETA", ".GIT", "$RECYCLE.BIN", "A.B.C", "\xE9T\xE9"}) {
     EXPECT_TRUE(WildcardMatch("*", name)) << name;
@@ -224,7 +235,7 @@ TEST(PatternEditDistanceTest, LongInputsSaturateWithoutCrashing) {
 }
 
 TEST(PatternMatchLevelTest, ExactNameWinsAloneIgnoringCase) {
-  const std::vector<std::string> names = {"WinApps", "Windows", "Win", "Users"};
+  const NameList names = {"WinApps", "Windows", "Win", "Users"};
   const LevelScore level = MatchLevel("windows", names);
   EXPECT_EQ(level.score, kExactScore);
   EXPECT_EQ(level.followed, Indices{1});
@@ -235,7 +246,7 @@ TEST(PatternMatchLevelTest, ExactNameWinsAloneIgnoringCase) {
 }
 
 TEST(PatternMatchLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
-  const std::vector<std::string> names = {"Projects", "Users", "Programs", "Music"};
+  const NameList names = {"Projects", "Users", "Programs", "Music"};
   const LevelScore level = MatchLevel("pro*", names);
   EXPECT_EQ(level.score, kWildcardScore);
   EXPECT_EQ(level.followed, (Indices{2, 0}));  // walked last-listed first
@@ -248,8 +259,7 @@ TEST(PatternMatchLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
 TEST(PatternMatchLevelTest, DocxFollowsDocButNotDocuments) {
   // DOC is a leading part of DOCX; DOCUMENTS fails at the fourth character and is not nearest
   // once a prefix match exists, whichever of the two is listed first.
-  for (const auto& names : {std::vector<std::string>{"DOC", "DOCUMENTS"},
-                            std::vector<std::string>{"DOCUMENTS", "DOC"}}) {
+  for (const NameList& names : {NameList{"DOC", "DOCUMENTS"}, NameList{"DOCUMENTS", "DOC"}}) {
     const LevelScore level = MatchLevel("docx", names);
     EXPECT_EQ(level.score, kWildcardScore);
     ASSERT_EQ(level.followed.size(), 1u);
@@ -280,7 +290,7 @@ TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesHoweverFar) {
 }
 
 TEST(PatternMatchLevelTest, StarAndQuestionMarkComponents) {
-  const std::vector<std::string> names = {"A", ".git", "$Recycle.Bin", "bc.d.e"};
+  const NameList names = {"A", ".git", "$Recycle.Bin", "bc.d.e"};
   const LevelScore star = MatchLevel("*", names);
   EXPECT_EQ(star.score, kWildcardScore);
   EXPECT_EQ(star.followed, (Indices{3, 2, 1, 0}));

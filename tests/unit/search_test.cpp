@@ -26,10 +26,10 @@ class FakeTree {
   DirectorySource Lister() {
     return {[this](const std::string& dir) {
               ++listings;
-              std::vector<platform::DirectoryEntry> entries;
+              platform::DirectoryListing entries;
               auto found = dirs_.find(dir);
               if (found == dirs_.end()) return entries;
-              for (const std::string& name : found->second) entries.push_back({name, std::nullopt});
+              for (const std::string& name : found->second) entries.Add(name);
               return entries;
             },
             [](const std::string&) { return std::optional<platform::DirectoryIdentity>(); }};
@@ -178,11 +178,11 @@ class FakeGraph {
   DirectorySource Source() {
     return {[this](const std::string& dir) {
               ++listings;
-              std::vector<platform::DirectoryEntry> entries;
+              platform::DirectoryListing entries;
               if (std::optional<int> found = Resolve(dir)) {
                 for (const Child& child : children_[*found]) {
-                  entries.push_back(
-                      {child.name, child.link ? std::optional(Identity(child.dir)) : std::nullopt});
+                  entries.Add(child.name,
+                              child.link ? std::optional(Identity(child.dir)) : std::nullopt);
                 }
               }
               return entries;
@@ -323,9 +323,9 @@ TEST(SearchLinkTest, IdentitiesAreAskedForOnlyWhenALinkIsListed) {
   EXPECT_EQ(linked.identified, 3);
 }
 
-std::vector<std::string> Names(const std::vector<platform::DirectoryEntry>& entries) {
+std::vector<std::string> Names(const platform::DirectoryListing& listing) {
   std::vector<std::string> names;
-  for (const auto& entry : entries) names.push_back(entry.name);
+  for (std::size_t i = 0; i < listing.names.size(); ++i) names.emplace_back(listing.names[i]);
   return names;
 }
 
@@ -348,9 +348,9 @@ TEST_F(ListingTest, ListsDirectoriesHiddenOnesIncludedButNoFilesOrDots) {
   EXPECT_EQ(names, (std::vector<std::string>{".hidden", "alpha", "with space"}));
   // With a trailing separator as the search passes it.
   auto again = platform::ListSubdirectories(root_.string() + std::string(1, fs::path::preferred_separator));
-  EXPECT_EQ(again.size(), 3u);
-  EXPECT_TRUE(platform::ListSubdirectories((root_ / "missing").string()).empty());
-  EXPECT_TRUE(platform::ListSubdirectories((root_ / "file.txt").string()).empty());
+  EXPECT_EQ(again.names.size(), 3u);
+  EXPECT_TRUE(platform::ListSubdirectories((root_ / "missing").string()).names.empty());
+  EXPECT_TRUE(platform::ListSubdirectories((root_ / "file.txt").string()).names.empty());
 }
 
 TEST_F(ListingTest, CreateOneDirectoryReportsWindowsCodes) {

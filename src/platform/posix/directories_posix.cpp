@@ -104,8 +104,8 @@ bool ChangeDirectory(const std::string& dir) {
   return fd.get() >= 0 && fchdir(fd.get()) == 0;
 }
 
-std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
-  std::vector<DirectoryEntry> entries;
+DirectoryListing ListSubdirectories(const std::string& dir) {
+  DirectoryListing entries;
   const std::string path = dir.empty() ? "." : dir;
   DIR* stream = nullptr;
   if (path.size() < PATH_MAX) {
@@ -120,7 +120,7 @@ std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
 #ifdef DT_DIR
     if (entry->d_type == DT_DIR) {
-      entries.push_back(DirectoryEntry{name, std::nullopt});
+      entries.Add(name);
       continue;
     }
     // Only here is a stat needed: the file system did not say, or it is a link that may lead to
@@ -130,7 +130,7 @@ std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
 #endif
     struct stat info;
     if (fstatat(dirfd(stream), name, &info, 0) == 0 && S_ISDIR(info.st_mode)) {
-      entries.push_back(DirectoryEntry{name, IdentityOf(info)});
+      entries.Add(name, IdentityOf(info));
     }
   }
   closedir(stream);

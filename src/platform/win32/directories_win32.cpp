@@ -44,8 +44,8 @@ std::optional<DirectoryIdentity> IdentifyPath(const std::string& path) {
 
 }  // namespace
 
-std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
-  std::vector<DirectoryEntry> entries;
+DirectoryListing ListSubdirectories(const std::string& dir) {
+  DirectoryListing entries;
   std::string prefix = dir;
   if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
   const std::string pattern = prefix + "*.*";
@@ -57,20 +57,23 @@ std::vector<DirectoryEntry> ListSubdirectories(const std::string& dir) {
                                  FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return entries;
   std::vector<std::size_t> reparse_points;
+  NameList& names = entries.names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     const char* name = data.cFileName;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     // A junction or directory link may lead back up the tree; a plain directory cannot.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      reparse_points.push_back(entries.size());
+      reparse_points.push_back(names.size());
     }
-    entries.push_back(DirectoryEntry{name, std::nullopt});
+    names.Add(name);
   } while (FindNextFileA(find, &data));
   FindClose(find);
   // Identified once the listing is closed: one directory open at a time.
   for (std::size_t index : reparse_points) {
-    entries[index].identity = IdentifyPath(prefix + entries[index].name);
+    const std::optional<DirectoryIdentity> identity =
+        IdentifyPath(prefix + std::string(names[index]));
+    if (identity) entries.links.emplace_back(index, *identity);
   }
   return entries;
 }

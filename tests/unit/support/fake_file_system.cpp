@@ -138,13 +138,13 @@ bool FakeFileSystem::CurrentDirectoryRemoved() {
   return current_removed;
 }
 
-std::vector<platform::DirectoryEntry> FakeFileSystem::ListSubdirectories(const std::string& dir) {
+platform::DirectoryListing FakeFileSystem::ListSubdirectories(const std::string& dir) {
   log.push_back("ListSubdirectories " + dir);
-  std::vector<platform::DirectoryEntry> entries;
+  platform::DirectoryListing entries;
   const std::optional<std::string> full = Resolve(dir);
   const Node* node = full ? Find(*full) : nullptr;
   if (node == nullptr) return entries;
-  for (const std::string& name : node->children) entries.push_back({name, std::nullopt});
+  for (const std::string& name : node->children) entries.Add(name);
   return entries;
 }
 

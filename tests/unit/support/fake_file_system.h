@@ -39,7 +39,7 @@ class FakeFileSystem : public FileSystem {
   std::string DriveCurrentDirectory(char letter) override;
   bool ChangeDirectory(const std::string& dir) override;
   bool CurrentDirectoryRemoved() override;
-  std::vector<platform::DirectoryEntry> ListSubdirectories(const std::string& dir) override;
+  platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
   // The scripted code of `path` if any (a directory is made only for 0); otherwise 183 for an
   // existing directory, 3 when the parent is missing, else the directory is made and 0.

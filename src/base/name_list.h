@@ -1,0 +1,42 @@
+// A list of names packed end to end in one buffer: a directory of many thousand subdirectories
+// costs its name bytes and one offset a name, not a string object and a heap block each.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dirhop {
+
+// Names in the order they were added; any bytes, an empty name included.
+class NameList {
+ public:
+  NameList() = default;
+  // The list of `names`, in that order.
+  NameList(std::initializer_list<std::string_view> names) {
+    for (std::string_view name : names) Add(name);
+  }
+
+  // Appends a copy of `name`.
+  void Add(std::string_view name) {
+    text_.append(name);
+    ends_.push_back(text_.size());
+  }
+
+  std::size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+
+  // Name `index` (below size()); the view lasts until the next Add.
+  std::string_view operator[](std::size_t index) const {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_).substr(begin, ends_[index] - begin);
+  }
+
+ private:
+  std::string text_;               // every name, end to end
+  std::vector<std::size_t> ends_;  // where each name ends in text_
+};
+
+}  // namespace dirhop
