@@ -21,6 +21,11 @@ class NameList {
 
   // Appends a copy of `name`.
   void Add(std::string_view name) {
+    // Room for a typical directory at once, instead of growing through every small size.
+    if (ends_.capacity() == 0) {
+      ends_.reserve(kFirstNames);
+      text_.reserve(kFirstNames * kTypicalNameBytes);
+    }
     text_.append(name);
     ends_.push_back(text_.size());
   }
@@ -35,6 +40,9 @@ class NameList {
   }
 
  private:
+  static constexpr std::size_t kFirstNames = 64;
+  static constexpr std::size_t kTypicalNameBytes = 16;
+
   std::string text_;               // every name, end to end
   std::vector<std::size_t> ends_;  // where each name ends in text_
 };

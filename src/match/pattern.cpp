@@ -16,10 +16,31 @@ std::uint8_t CapDistance(std::size_t value) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
 }
 
+// MatchPatternPart against the part of `name` before its first dot, without looking for the dot
+// first.
+bool MatchNamePart(std::string_view pattern_part, std::string_view name) {
+  for (std::size_t i = 0; i < pattern_part.size(); ++i) {
+    if (pattern_part[i] == '*') return true;
+    if (i >= name.size() || name[i] == '.') return false;
+    if (pattern_part[i] != '?' && pattern_part[i] != UpperChar(name[i])) return false;
+  }
+  return true;
+}
+
 // WildcardMatch with the pattern already split at its dot: a level splits it once for all names.
+// A pattern without an extension part matches every extension, so the name is not split then.
 bool WildcardMatchParts(const DotSplit& pattern, std::string_view name) {
+  if (pattern.extension.empty()) return MatchNamePart(pattern.name, name);
   const DotSplit n = SplitAtDot(name);
   return MatchPatternPart(pattern.name, n.name) && MatchPatternPart(pattern.extension, n.extension);
+}
+
+// The least level score a name of `length` can have by edit distance against a pattern of
+// `pattern_length`: a distance is at least the difference of the lengths, and is held at
+// kMaxEditDistance.
+std::uint8_t LeastTypoScore(std::size_t length, std::size_t pattern_length) {
+  const std::size_t gap = length > pattern_length ? length - pattern_length : pattern_length - length;
+  return static_cast<std::uint8_t>(CapDistance(gap) + 1);
 }
 
 }  // namespace
@@ -118,9 +139,11 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
     if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
       scores[k] = kWildcardScore;
       level.score = kWildcardScore;
-    } else if (level.score > kWildcardScore) {
-      // Distances only matter while no wildcard or prefix match has been seen; after one they
-      // are never followed, so they are not computed.
+    } else if (level.score > kWildcardScore &&
+               LeastTypoScore(name.size(), pattern.size()) <= level.score) {
+      // Distances only matter while no wildcard or prefix match has been seen, and only for a
+      // name that can come as near as the nearest so far; the others are never followed, so
+      // their distances are not computed (their scores stay above the level's).
       upper.assign(name);
       for (char& ch : upper) ch = UpperChar(ch);
       scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, upper) + 1);

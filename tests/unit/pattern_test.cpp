@@ -289,6 +289,16 @@ TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesHoweverFar) {
   EXPECT_EQ(far.followed, Indices{0});
 }
 
+TEST(PatternMatchLevelTest, ANameAsFarByLengthAloneAsTheNearestStillTies) {
+  // CDAB is two longer than AB, and two edits away: as near as XY, in either listing order.
+  EXPECT_EQ(MatchLevel("ab", {"CDAB", "XY"}).followed, (Indices{1, 0}));
+  EXPECT_EQ(MatchLevel("ab", {"XY", "CDAB"}).followed, (Indices{1, 0}));
+  // One longer still, it cannot come as near, whichever is met first.
+  EXPECT_EQ(MatchLevel("ab", {"CDEAB", "XY"}).followed, Indices{1});
+  EXPECT_EQ(MatchLevel("ab", {"XY", "CDEAB"}).followed, Indices{0});
+  EXPECT_EQ(MatchLevel("ab", {"XY", "CDEAB"}).score, 3);
+}
+
 TEST(PatternMatchLevelTest, StarAndQuestionMarkComponents) {
   const NameList names = {"A", ".git", "$Recycle.Bin", "bc.d.e"};
   const LevelScore star = MatchLevel("*", names);
