@@ -141,7 +141,7 @@ function(dirhop_add_manual_and_install_rules)
          "Dirhop gives bash, zsh and fish the command c, a cd that takes abbreviations,\n"
          "wildcards and names with typos, searching the directories level by level.")
   set(CPACK_STRIP_FILES ON)
-  # The library dependencies (libc6, libstdc++6, libgcc-s1) come from dpkg-shlibdeps.
+  # The library dependencies come from dpkg-shlibdeps: none for the static program Linux builds.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-utils")
   if(WIN32)
