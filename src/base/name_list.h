@@ -30,6 +30,7 @@ class NameList {
     ends_.push_back(text_.size());
   }
 
+  // How many names the list holds, and whether it holds none.
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
 

@@ -70,8 +70,8 @@ struct Keyed {
 constexpr std::size_t kRadixSortFrom = 256;
 
 // Sorts `keyed` by head (stable), one byte at a time from the lowest: n steps per byte instead of
-// a comparison sort's n log n comparisons. A byte that every head shares takes no pass; in one
-// search the rank byte is always shared.
+// a comparison sort's n log n comparisons. A byte that every head shares takes no pass: the rank
+// byte always, once SortAndKeepBestRank has kept one rank.
 void RadixSortByHead(std::vector<Keyed>& keyed) {
   constexpr std::size_t kBytes = sizeof(std::uint64_t);
   std::array<std::array<std::size_t, 256>, kBytes> counts{};

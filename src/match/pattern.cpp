@@ -39,7 +39,8 @@ bool WildcardMatchParts(const DotSplit& pattern, std::string_view name) {
 // `pattern_length`: a distance is at least the difference of the lengths, and is held at
 // kMaxEditDistance.
 std::uint8_t LeastTypoScore(std::size_t length, std::size_t pattern_length) {
-  const std::size_t gap = length > pattern_length ? length - pattern_length : pattern_length - length;
+  const std::size_t gap =
+      length > pattern_length ? length - pattern_length : pattern_length - length;
   return static_cast<std::uint8_t>(CapDistance(gap) + 1);
 }
 

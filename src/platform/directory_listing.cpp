@@ -10,9 +10,9 @@ void DirectoryListing::Add(std::string_view name, std::optional<DirectoryIdentit
 }
 
 std::optional<DirectoryIdentity> DirectoryListing::IdentityOf(std::size_t index) const {
-  const auto link = std::lower_bound(
-      links.begin(), links.end(), index,
-      [](const std::pair<std::size_t, DirectoryIdentity>& l, std::size_t i) { return l.first < i; });
+  const auto link = std::lower_bound(links.begin(), links.end(), index,
+                                     [](const std::pair<std::size_t, DirectoryIdentity>& l,
+                                        std::size_t i) { return l.first < i; });
   if (link == links.end() || link->first != index) return std::nullopt;
   return link->second;
 }
