@@ -49,18 +49,19 @@ std::size_t SharedLength(const std::vector<Candidate>& candidates) {
   return shared;
 }
 
-// The rank and the first kHeadBytes upper-cased bytes of `key`, packed so that integers compare
-// as CompareCandidates does. A shorter key is padded with zero bytes, which no path holds, so it
-// still sorts first.
-std::uint64_t SortHead(std::uint8_t rank, std::string_view key) {
-  std::uint64_t head = rank;
-  for (std::size_t b = 0; b < kHeadBytes; ++b) {
-    head = head << 8 | (b < key.size() ? static_cast<unsigned char>(UpperChar(key[b])) : 0U);
+// `high` with `count` upper-cased bytes of `key` below it (zero bytes past its end), so that the
+// integers compare as the keys do over those bytes. No path holds a zero byte, so a key that
+// ends there sorts before every longer one, and a packed value whose lowest byte is zero holds
+// the end of its key.
+std::uint64_t PackKeyBytes(std::uint64_t high, std::string_view key, std::size_t count) {
+  for (std::size_t b = 0; b < count; ++b) {
+    high = high << 8 | (b < key.size() ? static_cast<unsigned char>(UpperChar(key[b])) : 0U);
   }
-  return head;
+  return high;
 }
 
-// A candidate's place in the sort: its head (SortHead) and where it stands in the list.
+// A candidate's place in the sort: a head of packed key bytes (the rank first at the top level)
+// and where the candidate stands in the list.
 struct Keyed {
   std::uint64_t head;
   std::size_t index;
@@ -69,29 +70,63 @@ struct Keyed {
 // Below this many records a comparison sort is cheaper than the radix sort's passes.
 constexpr std::size_t kRadixSortFrom = 256;
 
-// Sorts `keyed` by head (stable), one byte at a time from the lowest: n steps per byte instead of
-// a comparison sort's n log n comparisons. A byte that every head shares takes no pass: the rank
-// byte always, once SortAndKeepBestRank has kept one rank.
-void RadixSortByHead(std::vector<Keyed>& keyed) {
+// Sorts [first, last) by head (stable), one byte at a time from the lowest: n steps per byte
+// instead of a comparison sort's n log n comparisons. A byte that every head shares takes no pass:
+// the rank byte always, once SortAndKeepBestRank has kept one rank.
+void RadixSortByHead(Keyed* first, Keyed* last) {
   constexpr std::size_t kBytes = sizeof(std::uint64_t);
+  const auto size = static_cast<std::size_t>(last - first);
   std::array<std::array<std::size_t, 256>, kBytes> counts{};
-  for (const Keyed& k : keyed) {
-    for (std::size_t b = 0; b < kBytes; ++b) ++counts[b][(k.head >> (8 * b)) & 0xFFU];
+  for (const Keyed* k = first; k != last; ++k) {
+    for (std::size_t b = 0; b < kBytes; ++b) ++counts[b][(k->head >> (8 * b)) & 0xFFU];
   }
-  std::vector<Keyed> moved(keyed.size());
+  std::vector<Keyed> moved(size);
+  Keyed* from = first;
+  Keyed* to = moved.data();
   for (std::size_t b = 0; b < kBytes; ++b) {
     std::array<std::size_t, 256>& count = counts[b];
-    if (std::find(count.begin(), count.end(), keyed.size()) != count.end()) continue;
+    if (std::find(count.begin(), count.end(), size) != count.end()) continue;
     std::size_t offset = 0;
     for (std::size_t& slot : count) offset += std::exchange(slot, offset);
-    for (const Keyed& k : keyed) moved[count[(k.head >> (8 * b)) & 0xFFU]++] = k;
-    keyed.swap(moved);
+    for (const Keyed* k = from; k != from + size; ++k)
+      to[count[(k->head >> (8 * b)) & 0xFFU]++] = *k;
+    std::swap(from, to);
+  }
+  if (from != first) std::copy(from, from + size, first);
+}
+
+// Sorts [first, last) by head alone.
+void SortByHead(Keyed* first, Keyed* last) {
+  if (static_cast<std::size_t>(last - first) >= kRadixSortFrom) {
+    RadixSortByHead(first, last);
+  } else {
+    std::sort(first, last, [](const Keyed& a, const Keyed& b) { return a.head < b.head; });
   }
 }
 
 // `text` from `offset` on; empty when it is shorter.
 std::string_view Tail(const std::string& text, std::size_t offset) {
   return std::string_view(text).substr(std::min(offset, text.size()));
+}
+
+// Puts each run of equal heads in [first, last), which is sorted by head, in order by the key
+// bytes from `offset` on (the bytes before it are equal within a run): the run takes heads of the
+// next eight bytes and is sorted again, until its heads differ or hold the ends of their keys.
+void OrderTies(const std::vector<Candidate>& candidates, Keyed* first, Keyed* last,
+               std::size_t offset) {
+  for (Keyed* run = first; run != last;) {
+    Keyed* next = run + 1;
+    while (next != last && next->head == run->head) ++next;
+    // A head whose lowest byte is zero holds the end of its key: the keys of its run are equal.
+    if (next - run > 1 && (run->head & 0xFFU) != 0) {
+      for (Keyed* k = run; k != next; ++k) {
+        k->head = PackKeyBytes(0, Tail(candidates[k->index].path, offset), sizeof(k->head));
+      }
+      SortByHead(run, next);
+      OrderTies(candidates, run, next, offset + sizeof(run->head));
+    }
+    run = next;
+  }
 }
 
 }  // namespace
@@ -105,31 +140,16 @@ void SortCandidates(std::vector<Candidate>& candidates) {
   if (candidates.size() < 2) return;
   const std::size_t shared = SharedLength(candidates);
   // The sort moves 16-byte records, not candidates: the rank and the first key bytes after the
-  // shared text decide most places without reading a path (a wide search can sort thousands of
-  // candidates that tie on rank); only equal heads compare the rest of their paths.
+  // shared text, packed into one integer, decide most places without reading a path (a wide
+  // search can sort thousands of candidates that tie on rank); only runs of equal heads read on.
   std::vector<Keyed> keyed(candidates.size());
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    keyed[i] = {SortHead(candidates[i].rank, Tail(candidates[i].path, shared)), i};
+    keyed[i] = {PackKeyBytes(candidates[i].rank, Tail(candidates[i].path, shared), kHeadBytes), i};
   }
-  const std::size_t decided = shared + kHeadBytes;
-  const auto before = [&candidates, decided](const Keyed& a, const Keyed& b) {
-    if (a.head != b.head) return a.head < b.head;
-    return CompareIgnoringCase(Tail(candidates[a.index].path, decided),
-                               Tail(candidates[b.index].path, decided)) < 0;
-  };
-  if (keyed.size() < kRadixSortFrom) {
-    std::sort(keyed.begin(), keyed.end(), before);
-  } else {
-    RadixSortByHead(keyed);
-    // Each run of equal heads is put in order by the rest of its paths.
-    for (auto run = keyed.begin(); run != keyed.end();) {
-      const std::uint64_t head = run->head;
-      const auto next =
-          std::find_if(run, keyed.end(), [head](const Keyed& k) { return k.head != head; });
-      if (next - run > 1) std::sort(run, next, before);
-      run = next;
-    }
-  }
+  Keyed* const first = keyed.data();
+  Keyed* const last = first + keyed.size();
+  SortByHead(first, last);
+  OrderTies(candidates, first, last, shared + kHeadBytes);
   // The order applied in place, one cycle of the permutation at a time: slot j takes the
   // candidate at keyed[j].index, and a slot that is done points at itself.
   for (std::size_t i = 0; i < keyed.size(); ++i) {

@@ -137,7 +137,12 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
     for (int i = 0; i < count; ++i) {
       // Half the lists share a base, as the candidates of one search do.
       std::string path = round % 2 ? "C:\\Base\\" : "";
-      // Up to 11 bytes after the base: keys whose first seven bytes tie compare in full.
+      // Folders that begin with the same 7, 15 or 23 bytes in some case: ties that only bytes
+      // far down the paths decide.
+      static const char* const kFolders[] = {"", "Projects\\src\\", "PROJECTS\\Src\\Library\\",
+                                             "projects\\SRC\\library\\Tests\\"};
+      path += kFolders[random() % 4];
+      // Up to 11 bytes after them: keys whose heads tie compare on.
       for (int k = static_cast<int>(random() % 12); k > 0; --k)
         path += bytes[random() % letters];
       list.push_back({path, static_cast<std::uint8_t>(random() % 3)});
