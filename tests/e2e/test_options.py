@@ -6,6 +6,7 @@ import shutil
 
 import harness
 from store_case import StoreTestCase
+from test_shells import write_fake_program
 
 PROMPT = " -- Press [Esc] to exit or any other key to continue -- "
 
@@ -99,10 +100,7 @@ class Launcher(StoreTestCase):
         """A sh script `name` in a folder of its own; the folder is returned."""
         folder = os.path.join(self.root, "tools")
         os.makedirs(folder, exist_ok=True)
-        path = os.path.join(folder, name)
-        with open(path, "w") as f:
-            f.write("#!/bin/sh\n" + body)
-        os.chmod(path, 0o755)
+        write_fake_program(folder, body, name)
         return folder
 
     def test_manual_page_when_posix_has_no_desktop_opener(self):

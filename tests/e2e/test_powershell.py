@@ -14,7 +14,7 @@ import subprocess
 
 import harness
 from harness import E2ETestCase
-from test_shells import write_barrier_program, write_fake_program
+from test_shells import make_awkward_tree, write_barrier_program, write_fake_program
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
@@ -132,12 +132,7 @@ def step(args, start):
 
 class Jumps(PowerShellTestCase):
     def test_any_directory_name_is_reached(self):
-        parents = []
-        for i, name in enumerate(AWKWARD_NAMES):
-            os.makedirs(self.path("direct", name))
-            # The same name found by the search, without typing it: the only directory there.
-            os.makedirs(self.path("search%d" % i, name))
-            parents.append("search%d" % i)
+        parents = make_awkward_tree(self, AWKWARD_NAMES)
         body = "".join(step([self.path("direct", name)], self.path("direct"))
                        for name in AWKWARD_NAMES)
         body += "".join(step([parent + "/*"], self.tree) for parent in parents)

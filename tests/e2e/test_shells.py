@@ -107,6 +107,18 @@ def write_fake_program(root, body, name="fake-dirhop"):
     return path
 
 
+def make_awkward_tree(case, names):
+    """Under `case`'s tree, for each of `names`: direct/NAME, to be typed, and searchN/NAME, the
+    only directory in searchN, to be found by a search without typing it. Returns the searchN
+    folders, in the order of `names`."""
+    parents = []
+    for i, name in enumerate(names):
+        os.makedirs(case.path("direct", name))
+        os.makedirs(case.path("search%d" % i, name))
+        parents.append("search%d" % i)
+    return parents
+
+
 def write_barrier_program(root):
     """A stand-in that runs $DIRHOP_REAL, appends its hand-off file's name to root/handoffs and
     then waits (up to 30 s) until a second run has written its result too, so that both hand-off
@@ -175,12 +187,7 @@ class PosixShellTestCase(E2ETestCase):
 
 class PosixShells(PosixShellTestCase):
     def test_any_directory_name_is_reached(self):
-        parents = []
-        for i, name in enumerate(AWKWARD_NAMES):
-            os.makedirs(self.path("direct", name))
-            # The same name found by the search, without typing it: the only directory there.
-            os.makedirs(self.path("search%d" % i, name))
-            parents.append("search%d" % i)
+        parents = make_awkward_tree(self, AWKWARD_NAMES)
         for shell in SHELLS:
             with self.subTest(shell=shell):
                 self.need(shell)
