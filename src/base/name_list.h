@@ -34,6 +34,9 @@ class NameList {
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
 
+  // The bytes of all names together.
+  std::size_t TextBytes() const { return text_.size(); }
+
   // Name `index` (below size()); the view lasts until the next Add.
   std::string_view operator[](std::size_t index) const {
     const std::size_t begin = index == 0 ? 0 : ends_[index - 1];

@@ -28,7 +28,7 @@ int SelectionIndex(std::uint8_t ch) {
 
 class Chooser {
  public:
-  Chooser(Console& console, const std::vector<Candidate>& list, CreateMode mode, PathSyntax syntax)
+  Chooser(Console& console, const CandidateList& list, CreateMode mode, PathSyntax syntax)
       : console_(console),
         list_(list),
         mode_(mode),
@@ -48,7 +48,7 @@ class Chooser {
         console_.Write(std::string(1, static_cast<char>(key.ch)));
         console_.WriteLine();
         console_.Flush();
-        return list_[page_first_ + index].path;
+        return std::string(list_[page_first_ + index].path);
       }
       if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) {
         console_.WriteLine("Exit");
@@ -87,7 +87,7 @@ class Chooser {
       console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
       console_.SetTextColour(kColourNormal);
       const auto width = static_cast<std::uint8_t>(field_width_);
-      console_.Write(PadToWidth(ShortenPath(width, list_[page_first_ + k].path, syntax_), width));
+      console_.Write(PadToWidth(ShortenPath(width, std::string(list_[page_first_ + k].path), syntax_), width));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();
@@ -108,7 +108,7 @@ class Chooser {
   }
 
   Console& console_;
-  const std::vector<Candidate>& list_;
+  const CandidateList& list_;
   CreateMode mode_;
   PathSyntax syntax_;
   int page_size_;
@@ -143,16 +143,14 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
   return path.substr(0, cut + 1) + "..." + path.substr(std::min(cut, path.size()));
 }
 
-std::string ChooseDirectory(Console& console, std::vector<Candidate>& list, CreateMode mode,
+std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
                             const std::string& start_dir, PathSyntax syntax) {
-  if (list.size() == 1) return list.front().path;
+  if (list.size() == 1) return std::string(list.front().path);
   // Compared in place: a wide search can offer thousands of candidates.
-  list.erase(std::remove_if(list.begin(), list.end(),
-                            [&](const Candidate& c) { return SameIgnoringCase(c.path, start_dir); }),
-             list.end());
+  list.KeepIf([&](Candidate c) { return !SameIgnoringCase(c.path, start_dir); });
   // Every entry was the start directory: staying there is the only choice there is.
   if (list.empty()) return start_dir;
-  if (list.size() == 1) return list.front().path;
+  if (list.size() == 1) return std::string(list.front().path);
   return Chooser(console, list, mode, syntax).Run();
 }
 

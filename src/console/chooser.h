@@ -4,10 +4,9 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "console/console.h"
-#include "match/candidate.h"
+#include "match/candidate_list.h"
 #include "match/path_syntax.h"
 
 namespace dirhop {
@@ -34,7 +33,7 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 // otherwise entries equal to `start_dir` (ignoring case) are removed from `list` first. Returns
 // the chosen path, or empty text when the user leaves with Escape or Ctrl+C (or no key can be
 // read). Should the removal leave nothing, `start_dir` itself is returned.
-std::string ChooseDirectory(Console& console, std::vector<Candidate>& list, CreateMode mode,
+std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
                             const std::string& start_dir, PathSyntax syntax);
 
 }  // namespace dirhop

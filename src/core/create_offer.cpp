@@ -56,13 +56,13 @@ bool CreatePathReporting(Run& run, const std::string& path) {
   return false;
 }
 
-void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list) {
+void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) {
   run.console.ColouredLine(kColourError, "Dirhop: No directories found matching '" + spec + "'");
   if (create_list.empty()) return;
   std::string chosen;
   if (create_list.size() == 1) {
     // The candidate names the full directory to create, free of wildcards.
-    chosen = create_list.front().path;
+    chosen = std::string(create_list.front().path);
     if (!ConfirmCreate(run, chosen)) EndProgram(kExitCreateDeclined);
   } else {
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "core/run.h"
-#include "match/candidate.h"
+#include "match/candidate_list.h"
 #include "match/create.h"
 #include "match/paths.h"
 #include "platform/file_system.h"
@@ -23,6 +22,6 @@ bool CreatePathReporting(Run& run, const std::string& path);
 // Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to create
 // one of its paths (a y/N prompt for one, the chooser for several), creates it and goes there.
 // Returns when nothing was created; a refused prompt ends the program with exit code 255.
-void OfferCreate(Run& run, const std::string& spec, std::vector<Candidate>& create_list);
+void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list);
 
 }  // namespace dirhop

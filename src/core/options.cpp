@@ -118,8 +118,8 @@ constexpr int kHistoryIndexMax = 20;
       run.console.WriteLine(resolution.directory);
       EndProgram(kExitOk);
     case Resolution::Kind::kMatches:
-      for (const Candidate& candidate : resolution.candidates) {
-        run.console.WriteLine(candidate.path);
+      for (Candidate candidate : resolution.candidates) {
+        run.console.WriteLine(std::string(candidate.path));
       }
       EndProgram(kExitOk);
     case Resolution::Kind::kNoMatch:

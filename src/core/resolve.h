@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/run.h"
-#include "match/candidate.h"
+#include "match/candidate_list.h"
 
 namespace dirhop {
 
@@ -23,7 +23,7 @@ struct Resolution {
   std::string directory;
   // kDirectory through an alias: the alias name as typed (it is promoted when used).
   std::optional<std::string> alias;
-  std::vector<Candidate> candidates;
+  CandidateList candidates;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).
   std::string expanded_spec;
   std::string message;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace dirhop {
 
@@ -14,9 +14,10 @@ inline constexpr std::uint8_t kCreateRank = 255;
 inline constexpr std::uint8_t kMaxMatchRank = 254;
 static_assert(kMaxMatchRank < kCreateRank, "a found directory must rank before a creatable one");
 
-// One found or creatable directory: its full path and its rank.
+// One found or creatable directory: its full path and its rank. The path is a view: of the
+// CandidateList that holds it (valid until that list next grows), or of text the caller keeps.
 struct Candidate {
-  std::string path;
+  std::string_view path;
   std::uint8_t rank = 0;
 };
 

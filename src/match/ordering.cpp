@@ -4,9 +4,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "match/upper_case.h"
 
@@ -32,11 +32,11 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
 
 // The length of the text every path begins with (the base of the search, mostly): it decides
 // nothing.
-std::size_t SharedLength(const std::vector<Candidate>& candidates) {
+std::size_t SharedLength(const CandidateList& candidates) {
   const std::string_view first = candidates.front().path;
   std::size_t shared = first.size();
-  for (const Candidate& c : candidates) {
-    const std::string_view path = c.path;
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    const std::string_view path = candidates[i].path;
     shared = std::min(shared, path.size());
     // One block compare per path; the byte where they part is looked for only when they do.
     if (path.substr(0, shared) == first.substr(0, shared)) continue;
@@ -105,14 +105,14 @@ void SortByHead(Keyed* first, Keyed* last) {
 }
 
 // `text` from `offset` on; empty when it is shorter.
-std::string_view Tail(const std::string& text, std::size_t offset) {
-  return std::string_view(text).substr(std::min(offset, text.size()));
+std::string_view Tail(std::string_view text, std::size_t offset) {
+  return text.substr(std::min(offset, text.size()));
 }
 
 // Puts each run of equal heads in [first, last), which is sorted by head, in order by the key
 // bytes from `offset` on (the bytes before it are equal within a run): the run takes heads of the
 // next eight bytes and is sorted again, until its heads differ or hold the ends of their keys.
-void OrderTies(const std::vector<Candidate>& candidates, Keyed* first, Keyed* last,
+void OrderTies(const CandidateList& candidates, Keyed* first, Keyed* last,
                std::size_t offset) {
   for (Keyed* run = first; run != last;) {
     Keyed* next = run + 1;
@@ -131,12 +131,12 @@ void OrderTies(const std::vector<Candidate>& candidates, Keyed* first, Keyed* la
 
 }  // namespace
 
-int CompareCandidates(const Candidate& a, const Candidate& b) {
+int CompareCandidates(Candidate a, Candidate b) {
   if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
   return CompareIgnoringCase(a.path, b.path);
 }
 
-void SortCandidates(std::vector<Candidate>& candidates) {
+void SortCandidates(CandidateList& candidates) {
   if (candidates.size() < 2) return;
   const std::size_t shared = SharedLength(candidates);
   // The sort moves 16-byte records, not candidates: the rank and the first key bytes after the
@@ -144,48 +144,27 @@ void SortCandidates(std::vector<Candidate>& candidates) {
   // search can sort thousands of candidates that tie on rank); only runs of equal heads read on.
   std::vector<Keyed> keyed(candidates.size());
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    keyed[i] = {PackKeyBytes(candidates[i].rank, Tail(candidates[i].path, shared), kHeadBytes), i};
+    const Candidate c = candidates[i];
+    keyed[i] = {PackKeyBytes(c.rank, Tail(c.path, shared), kHeadBytes), i};
   }
   Keyed* const first = keyed.data();
   Keyed* const last = first + keyed.size();
   SortByHead(first, last);
   OrderTies(candidates, first, last, shared + kHeadBytes);
-  // The order applied in place, one cycle of the permutation at a time: slot j takes the
-  // candidate at keyed[j].index, and a slot that is done points at itself.
-  for (std::size_t i = 0; i < keyed.size(); ++i) {
-    if (keyed[i].index == i) continue;
-    Candidate held = std::move(candidates[i]);
-    std::size_t j = i;
-    for (;;) {
-      const std::size_t from = keyed[j].index;
-      keyed[j].index = j;
-      if (from == i) {
-        candidates[j] = std::move(held);
-        break;
-      }
-      candidates[j] = std::move(candidates[from]);
-      j = from;
-    }
-  }
+  candidates.Arrange([&keyed](std::size_t j) { return keyed[j].index; });
 }
 
-void KeepBestRank(std::vector<Candidate>& candidates) {
+void KeepBestRank(CandidateList& candidates) {
   if (candidates.empty()) return;
   const std::uint8_t best = candidates.front().rank;
-  const auto first_worse = std::find_if(candidates.begin(), candidates.end(),
-                                        [best](const Candidate& c) { return c.rank != best; });
-  candidates.erase(first_worse, candidates.end());
+  candidates.KeepIf([best](Candidate c) { return c.rank == best; });
 }
 
-void SortAndKeepBestRank(std::vector<Candidate>& candidates) {
+void SortAndKeepBestRank(CandidateList& candidates) {
   if (candidates.empty()) return;
-  const auto best =
-      std::min_element(candidates.begin(), candidates.end(),
-                       [](const Candidate& a, const Candidate& b) { return a.rank < b.rank; })
-          ->rank;
-  candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
-                                  [best](const Candidate& c) { return c.rank != best; }),
-                   candidates.end());
+  std::uint8_t best = kCreateRank;
+  for (std::size_t i = 0; i < candidates.size(); ++i) best = std::min(best, candidates[i].rank);
+  candidates.KeepIf([best](Candidate c) { return c.rank == best; });
   SortCandidates(candidates);
 }
 

@@ -10,6 +10,7 @@ namespace dirhop {
 
 namespace {
 constexpr std::size_t kInitialListCapacity = 20;
+constexpr std::size_t kInitialListText = kInitialListCapacity * 64;
 
 // `dir` (ending in a separator) and `name` joined in one allocation of the final size: a wide
 // level joins one path for every name followed.
@@ -28,8 +29,8 @@ DirectorySource SystemDirectories() {
 DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer,
                                  DirectorySource source)
     : syntax_(syntax), create_offer_(create_offer), source_(std::move(source)) {
-  match_list_.reserve(kInitialListCapacity);
-  create_list_.reserve(kInitialListCapacity);
+  match_list_.ReserveMore(kInitialListCapacity, kInitialListText);
+  create_list_.ReserveMore(kInitialListCapacity, kInitialListText);
 }
 
 void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::uint8_t rank) {
@@ -39,7 +40,7 @@ void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::
 void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8_t rank,
                              std::optional<platform::DirectoryIdentity> identity) {
   if (rest.empty()) {
-    match_list_.push_back(Candidate{std::move(base), rank});
+    match_list_.Add(base, rank);
     return;
   }
   base = AddTrailingBackslash(std::move(base), syntax_);
@@ -60,14 +61,9 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
     if (split.rest.empty()) {
       // The last level: every name followed is a candidate, nothing more is listed.
-      // Grown once for a wide level, still geometrically over many narrow ones.
-      const std::size_t needed = match_list_.size() + level.followed.size();
-      if (needed > match_list_.capacity()) {
-        match_list_.reserve(std::max(needed, 2 * match_list_.capacity()));
-      }
-      for (std::size_t index : level.followed) {
-        match_list_.push_back(Candidate{JoinPath(base, names[index]), next_rank});
-      }
+      const std::size_t count = level.followed.size();
+      match_list_.ReserveMore(count, count * (base.size() + names.TextBytes() / names.size()));
+      for (std::size_t index : level.followed) match_list_.Add(base, names[index], next_rank);
     } else {
       for (std::size_t index : level.followed) {
         Search(split.rest, JoinPath(base, names[index]), next_rank, listing.IdentityOf(index));
@@ -110,7 +106,7 @@ void DirectorySearch::DropEntriesIntoChain(platform::DirectoryListing& listing) 
 
 void DirectorySearch::AddCreateCandidate(std::string path) {
   if (create_offer_ == CreateOffer::kOff || ContainsWildcard(path)) return;
-  create_list_.push_back(Candidate{std::move(path), kCreateRank});
+  create_list_.Add(path, kCreateRank);
 }
 
 }  // namespace dirhop

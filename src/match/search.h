@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "match/candidate.h"
+#include "match/candidate_list.h"
 #include "match/path_syntax.h"
 #include "platform/platform.h"
 
@@ -53,8 +53,8 @@ class DirectorySearch {
   // `?` or `*`.
   void AddCreateCandidate(std::string path);
 
-  std::vector<Candidate>& MatchList() { return match_list_; }
-  std::vector<Candidate>& CreateList() { return create_list_; }
+  CandidateList& MatchList() { return match_list_; }
+  CandidateList& CreateList() { return create_list_; }
 
  private:
   // One directory of the branch being searched; its identity is asked for only when a listing
@@ -76,8 +76,8 @@ class DirectorySearch {
   CreateOffer create_offer_;
   DirectorySource source_;
   std::vector<ChainLink> chain_;
-  std::vector<Candidate> match_list_;
-  std::vector<Candidate> create_list_;
+  CandidateList match_list_;
+  CandidateList create_list_;
 };
 
 }  // namespace dirhop

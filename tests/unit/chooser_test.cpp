@@ -13,39 +13,39 @@ using test::Ext;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 
-std::vector<Candidate> Paths(int count, const std::string& prefix = "C:\\d") {
-  std::vector<Candidate> list;
-  for (int i = 1; i <= count; ++i) list.push_back({prefix + std::to_string(i), 2});
+CandidateList Paths(int count, const std::string& prefix = "C:\\d") {
+  CandidateList list;
+  for (int i = 1; i <= count; ++i) list.Add(prefix + std::to_string(i), 2);
   return list;
 }
 
-std::string Choose(FakeConsole& fake, std::vector<Candidate>& list,
+std::string Choose(FakeConsole& fake, CandidateList& list,
                    CreateMode mode = CreateMode::kOff, const std::string& start = "C:\\Work") {
   return ChooseDirectory(*fake.console, list, mode, start, kWindowsPaths);
 }
 
 TEST(ChooserTest, SingleEntryOrOneLeftAfterRemovingStartDirNeedsNoMenu) {
   FakeConsole fake = MakeFakeConsole({{80, 25}});
-  std::vector<Candidate> one{{"C:\\Work", 0}};
+  CandidateList one{{"C:\\Work", 0}};
   EXPECT_EQ(Choose(fake, one), "C:\\Work");  // returned even though it is the start directory
 
-  std::vector<Candidate> two{{"c:\\WORK", 1}, {"C:\\Other", 1}};
+  CandidateList two{{"c:\\WORK", 1}, {"C:\\Other", 1}};
   EXPECT_EQ(Choose(fake, two), "C:\\Other");
   EXPECT_EQ(two.size(), 1u);  // the removal works on the caller's list
 
   // A trailing backslash makes a difference: nothing is removed, so the menu is shown.
-  std::vector<Candidate> trailing{{"C:\\Work\\", 1}, {"C:\\Other", 1}};
+  CandidateList trailing{{"C:\\Work\\", 1}, {"C:\\Other", 1}};
   fake.device->PushKeys({Ch('a')});
   EXPECT_EQ(Choose(fake, trailing), "C:\\Work\\");
 
-  std::vector<Candidate> all_start{{"C:\\Work", 1}, {"C:\\work", 1}};
+  CandidateList all_start{{"C:\\Work", 1}, {"C:\\work", 1}};
   EXPECT_EQ(Choose(fake, all_start), "C:\\Work");
   EXPECT_EQ(fake.device->text_at_key_read.size(), 1u);  // only the one menu was shown
 }
 
 TEST(ChooserTest, DrawsAPageWithLabelsColumnsAndFooter) {
   FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('b')});
-  std::vector<Candidate> list{{"C:\\A\\one", 2}, {"C:\\A\\two", 2}, {"C:\\A\\three", 2}};
+  CandidateList list{{"C:\\A\\one", 2}, {"C:\\A\\two", 2}, {"C:\\A\\three", 2}};
   EXPECT_EQ(Choose(fake, list), "C:\\A\\two");
   const std::string field = std::string(35 - 8, ' ');
   EXPECT_EQ(fake.device->Text(),
@@ -61,7 +61,7 @@ TEST(ChooserTest, PagesThroughAHundredEntries) {
   FakeConsole fake = MakeFakeConsole(
       {{80, 25}}, {Ext(kExtUp), Ch(' '), Ext(kExtEnd), Ext(kExtEnd), Ext(kExtPageDown),
                    Ch('i'), Ch('J'), Ext(kExtHome), Ch('J')});
-  std::vector<Candidate> list = Paths(100);
+  CandidateList list = Paths(100);
   EXPECT_EQ(Choose(fake, list), "C:\\d46");
   const auto& seen = fake.device->text_at_key_read;
   ASSERT_EQ(seen.size(), 9u);
@@ -83,12 +83,12 @@ TEST(ChooserTest, PagesThroughAHundredEntries) {
 TEST(ChooserTest, PageBoundaries) {
   // 46 entries: one page, no page numbers; 47: the second page holds entry 47 alone.
   FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
-  std::vector<Candidate> list = Paths(46);
+  CandidateList list = Paths(46);
   Choose(fake, list);
   EXPECT_EQ(fake.device->Text().find("Page"), std::string::npos);
 
   FakeConsole fake2 = MakeFakeConsole({{80, 25}}, {Ext(kExtPageDown), Ch('a')});
-  std::vector<Candidate> list2 = Paths(47);
+  CandidateList list2 = Paths(47);
   EXPECT_EQ(Choose(fake2, list2), "C:\\d47");
   EXPECT_NE(fake2.device->Text().find("Page 2 of 2  Change directory to (a-a or Escape"),
             std::string::npos);
@@ -98,7 +98,7 @@ TEST(ChooserTest, KeysThatDoNothingAndLeaving) {
   for (Key leave : {Ch(27), Ch(3)}) {
     FakeConsole fake = MakeFakeConsole(
         {{80, 25}}, {Ch(13), Ch(9), Ch(8), Ext(75), Ext(77), Ch('f'), Ch('A'), leave});
-    std::vector<Candidate> list = Paths(5);
+    CandidateList list = Paths(5);
     EXPECT_EQ(Choose(fake, list), "");
     const std::string text = fake.device->Text();
     const std::string tail = "\n\nChange directory to (a-e or Escape to exit)? Exit\n";
@@ -110,13 +110,13 @@ TEST(ChooserTest, KeysThatDoNothingAndLeaving) {
 
 TEST(ChooserTest, UpperCaseKeysSelectFromThe37thEntryOn) {
   FakeConsole fake = MakeFakeConsole({{80, 40}}, {Ch('A')});
-  std::vector<Candidate> list = Paths(62);
+  CandidateList list = Paths(62);
   EXPECT_EQ(Choose(fake, list), "C:\\d37");
 }
 
 TEST(ChooserTest, UnreadableKeysEndLikeEscapeAfterTheFirstPage) {
   FakeConsole fake = MakeFakeConsole(std::nullopt);  // no keys scripted: reads fail
-  std::vector<Candidate> list = Paths(3);
+  CandidateList list = Paths(3);
   EXPECT_EQ(Choose(fake, list), "");
   EXPECT_NE(fake.device->Text().find("[c] C:\\d3"), std::string::npos);
   EXPECT_NE(fake.device->Text().find("Exit\n"), std::string::npos);
@@ -124,7 +124,7 @@ TEST(ChooserTest, UnreadableKeysEndLikeEscapeAfterTheFirstPage) {
 
 TEST(ChooserTest, CreateModeAsksToCreate) {
   FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
-  std::vector<Candidate> list{{"C:\\x\\new\\", 255}, {"new", 255}};
+  CandidateList list{{"C:\\x\\new\\", 255}, {"new", 255}};
   EXPECT_EQ(Choose(fake, list, CreateMode::kOn), "C:\\x\\new\\");
   EXPECT_NE(fake.device->Text().find("Create directory (a-b or Escape to exit)? a\n"),
             std::string::npos);
@@ -141,7 +141,7 @@ TEST(ChooserTest, TinyAndHugeScreensStayUsable) {
   EXPECT_EQ(ChooserFieldWidth(1000), 255);
 
   FakeConsole fake = MakeFakeConsole({{4, 2}}, {Ch(' '), Ch('a')});
-  std::vector<Candidate> list = Paths(3);
+  CandidateList list = Paths(3);
   EXPECT_EQ(Choose(fake, list), "C:\\d3");
 }
 

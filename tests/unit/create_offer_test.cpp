@@ -37,7 +37,7 @@ TEST(CreatePathReportingTest, ReportsTheFailingLevelInWords) {
 
 TEST(OfferCreateTest, NothingToOfferReportsOnlyTheMissingMatch) {
   FakeRun faked(HostKind::kWindows, "C:\\Work");
-  std::vector<Candidate> none;
+  CandidateList none;
   OfferCreate(faked.run, "pro*\\x", none);
   EXPECT_EQ(test::Written(faked.fake), "Dirhop: No directories found matching 'pro*\\x'\n");
   EXPECT_EQ(faked.fake.device->TextIn(kColourError),
@@ -49,7 +49,7 @@ TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
   for (Key decline : {Key{'n', 0}, Key{'N', 0}, Key{13, 0}, Key{27, 0}, Key{3, 0}}) {
     FakeRun faked(HostKind::kWindows, "C:\\Work", std::nullopt,
                   {{'x', 0}, {0, 72}, {' ', 0}, decline});
-    std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
+    CandidateList one{{"C:\\Work\\p\\new\\", kCreateRank}};
     EXPECT_EQ(ExitCodeOf([&] { OfferCreate(faked.run, "p?\\new", one); }), 255);
     EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
     EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
@@ -59,7 +59,7 @@ TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
 
 TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
   FakeRun faked(HostKind::kWindows, "C:\\Work", std::nullopt, {{'y', 0}});
-  std::vector<Candidate> one{{"C:\\Work\\p\\new\\", kCreateRank}};
+  CandidateList one{{"C:\\Work\\p\\new\\", kCreateRank}};
   faked.fs.create_codes = {{"C:\\Work\\p\\new", 112}};  // the disk is full: nothing entered
   OfferCreate(faked.run, "p?\\new", one);
   EXPECT_EQ(faked.fs.Calls("CreateOneDirectory").back(), "CreateOneDirectory C:\\Work\\p\\new");
@@ -72,7 +72,7 @@ TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
 
 TEST(OfferCreateTest, SeveralCandidatesGoThroughTheChooser) {
   FakeRun faked(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
-  std::vector<Candidate> two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
+  CandidateList two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
   OfferCreate(faked.run, "pro\\new", two);
   const std::string text = faked.fake.device->Text();
   EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'pro\\new'\n"

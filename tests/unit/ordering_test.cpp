@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "match/candidate.h"
+#include "match/candidate_list.h"
 
 namespace dirhop {
 namespace {
 
-std::vector<std::string> Paths(const std::vector<Candidate>& candidates) {
+std::vector<std::string> Paths(const CandidateList& candidates) {
   std::vector<std::string> paths;
-  for (const Candidate& c : candidates) paths.push_back(c.path);
+  for (Candidate c : candidates) paths.emplace_back(c.path);
   return paths;
 }
 
 // The sign of CompareCandidates, checked both ways round so a one-sided answer is caught.
-void ExpectFirst(const Candidate& first, const Candidate& second) {
+void ExpectFirst(Candidate first, Candidate second) {
   EXPECT_LT(CompareCandidates(first, second), 0) << first.path << " before " << second.path;
   EXPECT_GT(CompareCandidates(second, first), 0) << first.path << " before " << second.path;
 }
@@ -59,37 +59,37 @@ TEST(OrderingCompareTest, PathsEqualApartFromCaseCompareEqual) {
 }
 
 TEST(OrderingKeepBestTest, SortedListKeepsOnlyTheBestRank) {
-  std::vector<Candidate> list = {{"C:\\Programs\\Tools", 7},
-                                 {"C:\\Projects\\src", 2},
-                                 {"C:\\Prototype\\x", 3},
-                                 {"C:\\Projects\\Music", 2}};
+  CandidateList list = {{"C:\\Programs\\Tools", 7},
+                        {"C:\\Projects\\src", 2},
+                        {"C:\\Prototype\\x", 3},
+                        {"C:\\Projects\\Music", 2}};
   SortCandidates(list);
   EXPECT_EQ(Paths(list), (std::vector<std::string>{"C:\\Projects\\Music", "C:\\Projects\\src",
                                                    "C:\\Prototype\\x", "C:\\Programs\\Tools"}));
   KeepBestRank(list);
   EXPECT_EQ(Paths(list), (std::vector<std::string>{"C:\\Projects\\Music", "C:\\Projects\\src"}));
-  for (const Candidate& c : list) EXPECT_EQ(c.rank, 2);
+  for (Candidate c : list) EXPECT_EQ(c.rank, 2);
 }
 
 TEST(OrderingKeepBestTest, FirstCandidateAlwaysStays) {
-  std::vector<Candidate> single = {{"C:\\Far\\Away", 254}};
+  CandidateList single = {{"C:\\Far\\Away", 254}};
   KeepBestRank(single);
   ASSERT_EQ(single.size(), 1u);
   EXPECT_EQ(single[0].path, "C:\\Far\\Away");
   EXPECT_EQ(single[0].rank, 254);
 
   // The start directory alone at the best rank survives; worse ranks are gone before any chooser.
-  std::vector<Candidate> start = {{"C:\\Work\\a", 5}, {"C:\\Work", 1}, {"C:\\Work\\b", 5}};
+  CandidateList start = {{"C:\\Work\\a", 5}, {"C:\\Work", 1}, {"C:\\Work\\b", 5}};
   SortCandidates(start);
   KeepBestRank(start);
   EXPECT_EQ(Paths(start), std::vector<std::string>{"C:\\Work"});
 
-  std::vector<Candidate> same = {{"C:\\B", 3}, {"C:\\A", 3}, {"C:\\C", 3}};
+  CandidateList same = {{"C:\\B", 3}, {"C:\\A", 3}, {"C:\\C", 3}};
   SortCandidates(same);
   KeepBestRank(same);
   EXPECT_EQ(Paths(same), (std::vector<std::string>{"C:\\A", "C:\\B", "C:\\C"}));
 
-  std::vector<Candidate> empty;
+  CandidateList empty;
   KeepBestRank(empty);
   EXPECT_TRUE(empty.empty());
 }
@@ -103,14 +103,14 @@ namespace {
 TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
   std::mt19937 random(7);
   for (int round = 0; round < 200; ++round) {
-    std::vector<Candidate> list;
+    CandidateList list;
     const int count = static_cast<int>(random() % 30);
     for (int i = 0; i < count; ++i) {
       std::string path = "C:\\";
       for (int k = static_cast<int>(random() % 4); k >= 0; --k) path += "aAbB\\"[random() % 5];
-      list.push_back({path, static_cast<std::uint8_t>(random() % 4)});
+      list.Add(path, static_cast<std::uint8_t>(random() % 4));
     }
-    std::vector<Candidate> expected = list;
+    CandidateList expected = list;
     SortCandidates(expected);
     KeepBestRank(expected);
     SortAndKeepBestRank(list);
@@ -128,7 +128,7 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
   std::mt19937 random(11);
   const std::string bytes = "aAzZ_\\\x7f\x80\xc3\xff";
   for (int round = 0; round < 200; ++round) {
-    std::vector<Candidate> list;
+    CandidateList list;
     // Every tenth list is long enough for the sort by head bytes that long lists take, with few
     // letters, so that many first seven bytes tie.
     const bool long_list = round % 10 == 0;
@@ -145,17 +145,17 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
       // Up to 11 bytes after them: keys whose heads tie compare on.
       for (int k = static_cast<int>(random() % 12); k > 0; --k)
         path += bytes[random() % letters];
-      list.push_back({path, static_cast<std::uint8_t>(random() % 3)});
+      list.Add(path, static_cast<std::uint8_t>(random() % 3));
     }
-    std::vector<Candidate> sorted = list;
+    CandidateList sorted = list;
     SortCandidates(sorted);
     for (std::size_t i = 1; i < sorted.size(); ++i) {
       EXPECT_LE(CompareCandidates(sorted[i - 1], sorted[i]), 0)
           << sorted[i - 1].path << " / " << sorted[i].path;
     }
     std::multiset<std::pair<std::string, int>> before, after;
-    for (const Candidate& c : list) before.insert({c.path, c.rank});
-    for (const Candidate& c : sorted) after.insert({c.path, c.rank});
+    for (Candidate c : list) before.insert({std::string(c.path), c.rank});
+    for (Candidate c : sorted) after.insert({std::string(c.path), c.rank});
     EXPECT_EQ(before, after);
   }
 }

@@ -42,10 +42,10 @@ class FakeTree {
 
 using Found = std::vector<std::pair<std::string, int>>;
 
-Found Sorted(std::vector<Candidate> list) {
+Found Sorted(CandidateList list) {
   SortCandidates(list);
   Found result;
-  for (const auto& c : list) result.emplace_back(c.path, c.rank);
+  for (Candidate c : list) result.emplace_back(c.path, c.rank);
   return result;
 }
 
