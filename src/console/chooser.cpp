@@ -48,7 +48,7 @@ class Chooser {
         console_.Write(std::string(1, static_cast<char>(key.ch)));
         console_.WriteLine();
         console_.Flush();
-        return std::string(list_[page_first_ + index].path);
+        return list_[page_first_ + index].Path();
       }
       if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) {
         console_.WriteLine("Exit");
@@ -87,7 +87,7 @@ class Chooser {
       console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
       console_.SetTextColour(kColourNormal);
       const auto width = static_cast<std::uint8_t>(field_width_);
-      console_.Write(PadToWidth(ShortenPath(width, std::string(list_[page_first_ + k].path), syntax_), width));
+      console_.Write(PadToWidth(ShortenPath(width, list_[page_first_ + k].Path(), syntax_), width));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();
@@ -145,12 +145,12 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
                             const std::string& start_dir, PathSyntax syntax) {
-  if (list.size() == 1) return std::string(list.front().path);
+  if (list.size() == 1) return list.front().Path();
   // Compared in place: a wide search can offer thousands of candidates.
-  list.KeepIf([&](Candidate c) { return !SameIgnoringCase(c.path, start_dir); });
+  list.KeepIf([&](const Candidate& c) { return !c.PathIsIgnoringCase(start_dir); });
   // Every entry was the start directory: staying there is the only choice there is.
   if (list.empty()) return start_dir;
-  if (list.size() == 1) return std::string(list.front().path);
+  if (list.size() == 1) return list.front().Path();
   return Chooser(console, list, mode, syntax).Run();
 }
 

@@ -62,7 +62,7 @@ void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) 
   std::string chosen;
   if (create_list.size() == 1) {
     // The candidate names the full directory to create, free of wildcards.
-    chosen = std::string(create_list.front().path);
+    chosen = create_list.front().Path();
     if (!ConfirmCreate(run, chosen)) EndProgram(kExitCreateDeclined);
   } else {
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");

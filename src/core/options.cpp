@@ -118,8 +118,8 @@ constexpr int kHistoryIndexMax = 20;
       run.console.WriteLine(resolution.directory);
       EndProgram(kExitOk);
     case Resolution::Kind::kMatches:
-      for (Candidate candidate : resolution.candidates) {
-        run.console.WriteLine(std::string(candidate.path));
+      for (const Candidate& candidate : resolution.candidates) {
+        run.console.WriteLine(candidate.Path());
       }
       EndProgram(kExitOk);
     case Resolution::Kind::kNoMatch:

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "match/upper_case.h"
 
 namespace dirhop {
 
@@ -14,10 +17,29 @@ inline constexpr std::uint8_t kCreateRank = 255;
 inline constexpr std::uint8_t kMaxMatchRank = 254;
 static_assert(kMaxMatchRank < kCreateRank, "a found directory must rank before a creatable one");
 
-// One found or creatable directory: its full path and its rank. The path is a view: of the
-// CandidateList that holds it (valid until that list next grows), or of text the caller keeps.
+// One found or creatable directory and its rank. Its full path is `dir` followed by `name`: the
+// candidates of one listing share one copy of the directory listed. Both are views, of the
+// CandidateList that holds the candidate (valid until that list next grows) or of text the caller
+// keeps.
 struct Candidate {
-  std::string_view path;
+  // The candidate whose whole path is `path`.
+  Candidate(std::string_view path, std::uint8_t rank) : dir(path), rank(rank) {}
+  // The candidate whose path is `dir` and then `name`.
+  Candidate(std::string_view dir, std::string_view name, std::uint8_t rank)
+      : dir(dir), name(name), rank(rank) {}
+
+  // The full path, copied out.
+  std::string Path() const { return std::string(dir).append(name); }
+  // The length of the full path.
+  std::size_t PathSize() const { return dir.size() + name.size(); }
+  // Whether the full path is `path`, ignoring case.
+  bool PathIsIgnoringCase(std::string_view path) const {
+    return path.size() == PathSize() && SameIgnoringCase(path.substr(0, dir.size()), dir) &&
+           SameIgnoringCase(path.substr(dir.size()), name);
+  }
+
+  std::string_view dir;
+  std::string_view name;
   std::uint8_t rank = 0;
 };
 

@@ -1,12 +1,14 @@
-// The candidates of a search, their paths packed end to end in one buffer: a wide search can find
-// ten thousand directories, and a string object and a heap block for each cost more than finding
-// them. Paths are read as views; a path is copied out only when it is shown or chosen.
+// The candidates of a search in one buffer: a wide search can find ten thousand directories, and
+// a string object and a heap block for each cost more than finding them. The candidates of one
+// listing share one copy of the directory listed and keep only their names; a full path is put
+// together only when it is shown or chosen.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,23 +21,39 @@ namespace dirhop {
 // it. The text of a candidate dropped by KeepIf stays in the buffer until the list goes.
 class CandidateList {
  public:
+  // Names a directory added with AddDirectory.
+  using DirectoryId = std::uint32_t;
+
   CandidateList() = default;
   // The list of `candidates`, in that order, their paths copied.
   CandidateList(std::initializer_list<Candidate> candidates) {
-    for (const Candidate& c : candidates) Add(c.path, c.rank);
+    for (const Candidate& c : candidates) Add(c.Path(), c.rank);
+  }
+
+  // Copies `dir` into the list once, for the candidates below it.
+  DirectoryId AddDirectory(std::string_view dir) {
+    directories_.push_back(Span{text_.size(), dir.size()});
+    text_.append(dir);
+    return static_cast<DirectoryId>(directories_.size() - 1);
+  }
+
+  // Appends a candidate whose path is the directory `dir` followed by `name`.
+  void Add(DirectoryId dir, std::string_view name, std::uint8_t rank) {
+    if (name.size() > std::numeric_limits<std::uint16_t>::max()) {
+      // Longer than any name on disk: kept as a path of its own.
+      const Span& span = directories_[dir];
+      const std::string path = std::string(text_, span.begin, span.size).append(name);
+      Add(path, rank);
+      return;
+    }
+    entries_.push_back(Entry{text_.size(), dir, static_cast<std::uint16_t>(name.size()), rank});
+    text_.append(name);
   }
 
   // Appends a candidate whose path is a copy of `path`.
-  void Add(std::string_view path, std::uint8_t rank) { Add(path, {}, rank); }
+  void Add(std::string_view path, std::uint8_t rank) { Add(AddDirectory(path), {}, rank); }
 
-  // Appends a candidate whose path is `dir` followed by `name`, joined in place.
-  void Add(std::string_view dir, std::string_view name, std::uint8_t rank) {
-    entries_.push_back(Entry{text_.size(), static_cast<std::uint32_t>(dir.size() + name.size()),
-                             rank});
-    text_.append(dir).append(name);
-  }
-
-  // Makes room for `count` more candidates whose paths take about `text_bytes` together, growing
+  // Makes room for `count` more candidates whose names take about `text_bytes` together, growing
   // at least geometrically, so that one wide level grows the list once and many narrow ones do
   // not grow it each time.
   void ReserveMore(std::size_t count, std::size_t text_bytes) {
@@ -47,7 +65,7 @@ class CandidateList {
   std::size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
 
-  // Candidate `index` (below size()); its path is valid until the list next grows.
+  // Candidate `index` (below size()); its views are valid until the list next grows.
   Candidate operator[](std::size_t index) const { return View(entries_[index]); }
   Candidate front() const { return (*this)[0]; }
 
@@ -78,25 +96,47 @@ class CandidateList {
   }
 
   // Puts the candidates in a new order: place j takes the candidate that stood at
-  // `index_at(j)`, for j below size(); every index must appear once.
-  template <typename IndexAt>
-  void Arrange(IndexAt index_at) {
-    std::vector<Entry> arranged(entries_.size());
-    for (std::size_t j = 0; j < arranged.size(); ++j) arranged[j] = entries_[index_at(j)];
-    entries_ = std::move(arranged);
+  // `*(order + j)`, for j below size(); every index must appear once. Each cycle of the
+  // permutation is followed in place, and `order` is used up: it ends with every place pointing
+  // at itself.
+  template <typename Order>
+  void Arrange(Order order) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (order[i] == i) continue;
+      const Entry held = entries_[i];
+      std::size_t j = i;
+      for (;;) {
+        const std::size_t from = order[j];
+        order[j] = j;
+        if (from == i) {
+          entries_[j] = held;
+          break;
+        }
+        entries_[j] = entries_[from];
+        j = from;
+      }
+    }
   }
 
  private:
-  // Where a path lies in text_ (a path is far shorter than 4 GiB), and its rank: 16 bytes.
-  struct Entry {
+  // Where a directory lies in text_.
+  struct Span {
     std::size_t begin;
-    std::uint32_t size;
+    std::size_t size;
+  };
+  // Where a name lies in text_, the directory it is in, and its rank: 16 bytes.
+  struct Entry {
+    std::size_t name_begin;
+    DirectoryId dir;
+    std::uint16_t name_size;
     std::uint8_t rank;
   };
 
   // The candidate `entry` describes.
   Candidate View(const Entry& entry) const {
-    return Candidate{std::string_view(text_).substr(entry.begin, entry.size), entry.rank};
+    const Span& dir = directories_[entry.dir];
+    return Candidate{std::string_view(text_.data() + dir.begin, dir.size),
+                     std::string_view(text_.data() + entry.name_begin, entry.name_size), entry.rank};
   }
 
   // Reserves room for `needed` elements in `container`, at least twice what it has.
@@ -107,8 +147,9 @@ class CandidateList {
     }
   }
 
-  std::string text_;             // every path, end to end
-  std::vector<Entry> entries_;  // the candidates, in list order
+  std::string text_;               // every directory and name, end to end
+  std::vector<Span> directories_;  // the directories candidates are in
+  std::vector<Entry> entries_;     // the candidates, in list order
 };
 
 }  // namespace dirhop

@@ -30,21 +30,48 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+// The contiguous piece of `c`'s path that starts at `offset`: the rest of its directory, or the
+// rest of its name; empty past the end.
+std::string_view PieceFrom(const Candidate& c, std::size_t offset) {
+  if (offset < c.dir.size()) return c.dir.substr(offset);
+  return c.name.substr(std::min(offset - c.dir.size(), c.name.size()));
+}
+
+// How many first bytes the paths of `a` and `b` share, at most `limit`: piece by piece, one block
+// compare each, and none for a directory both share.
+std::size_t CommonLength(const Candidate& a, const Candidate& b, std::size_t limit) {
+  std::size_t common = 0;
+  while (common < limit) {
+    const std::string_view x = PieceFrom(a, common);
+    const std::string_view y = PieceFrom(b, common);
+    const std::size_t step = std::min({x.size(), y.size(), limit - common});
+    if (step == 0) break;
+    if (x.data() != y.data() && x.substr(0, step) != y.substr(0, step)) {
+      return common + static_cast<std::size_t>(std::mismatch(x.begin(), x.begin() + step, y.begin()).first -
+                                               x.begin());
+    }
+    common += step;
+  }
+  return common;
+}
+
 // The length of the text every path begins with (the base of the search, mostly): it decides
 // nothing.
 std::size_t SharedLength(const CandidateList& candidates) {
-  const std::string_view first = candidates.front().path;
-  std::size_t shared = first.size();
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    const std::string_view path = candidates[i].path;
-    shared = std::min(shared, path.size());
-    // One block compare per path; the byte where they part is looked for only when they do.
-    if (path.substr(0, shared) == first.substr(0, shared)) continue;
-    shared = static_cast<std::size_t>(
-        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shared),
-                      path.begin())
-            .first -
-        first.begin());
+  const Candidate first = candidates.front();
+  std::size_t shared = first.PathSize();
+  for (std::size_t i = 1; i < candidates.size() && shared > 0; ++i) {
+    const Candidate c = candidates[i];
+    // The candidates of one listing share the copy of its directory: only names are compared.
+    if (c.dir.data() == first.dir.data() && c.dir.size() == first.dir.size() &&
+        shared >= c.dir.size()) {
+      const std::size_t limit = std::min(shared - c.dir.size(), c.name.size());
+      if (c.name.substr(0, limit) == first.name.substr(0, limit)) {
+        shared = c.dir.size() + limit;
+        continue;
+      }
+    }
+    shared = CommonLength(first, c, shared);
   }
   return shared;
 }
@@ -60,11 +87,26 @@ std::uint64_t PackKeyBytes(std::uint64_t high, std::string_view key, std::size_t
   return high;
 }
 
+// The same for `c`'s path from `offset` on, whose bytes lie in its directory and its name.
+std::uint64_t PackKeyBytes(std::uint64_t high, const Candidate& c, std::size_t offset,
+                           std::size_t count) {
+  // Mostly the shared text covers the directory, and every byte comes from the name.
+  if (offset >= c.dir.size()) return PackKeyBytes(high, PieceFrom(c, offset), count);
+  const std::string_view in_dir = c.dir.substr(offset, count);
+  return PackKeyBytes(PackKeyBytes(high, in_dir, in_dir.size()), c.name, count - in_dir.size());
+}
+
 // A candidate's place in the sort: a head of packed key bytes (the rank first at the top level)
 // and where the candidate stands in the list.
 struct Keyed {
   std::uint64_t head;
   std::size_t index;
+};
+
+// The list places that a sorted array of records gives, as CandidateList::Arrange reads them.
+struct IndexOf {
+  Keyed* keyed;
+  std::size_t& operator[](std::size_t place) const { return keyed[place].index; }
 };
 
 // Below this many records a comparison sort is cheaper than the radix sort's passes.
@@ -104,11 +146,6 @@ void SortByHead(Keyed* first, Keyed* last) {
   }
 }
 
-// `text` from `offset` on; empty when it is shorter.
-std::string_view Tail(std::string_view text, std::size_t offset) {
-  return text.substr(std::min(offset, text.size()));
-}
-
 // Puts each run of equal heads in [first, last), which is sorted by head, in order by the key
 // bytes from `offset` on (the bytes before it are equal within a run): the run takes heads of the
 // next eight bytes and is sorted again, until its heads differ or hold the ends of their keys.
@@ -120,7 +157,7 @@ void OrderTies(const CandidateList& candidates, Keyed* first, Keyed* last,
     // A head whose lowest byte is zero holds the end of its key: the keys of its run are equal.
     if (next - run > 1 && (run->head & 0xFFU) != 0) {
       for (Keyed* k = run; k != next; ++k) {
-        k->head = PackKeyBytes(0, Tail(candidates[k->index].path, offset), sizeof(k->head));
+        k->head = PackKeyBytes(0, candidates[k->index], offset, sizeof(k->head));
       }
       SortByHead(run, next);
       OrderTies(candidates, run, next, offset + sizeof(run->head));
@@ -133,7 +170,7 @@ void OrderTies(const CandidateList& candidates, Keyed* first, Keyed* last,
 
 int CompareCandidates(Candidate a, Candidate b) {
   if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-  return CompareIgnoringCase(a.path, b.path);
+  return CompareIgnoringCase(a.Path(), b.Path());
 }
 
 void SortCandidates(CandidateList& candidates) {
@@ -145,26 +182,26 @@ void SortCandidates(CandidateList& candidates) {
   std::vector<Keyed> keyed(candidates.size());
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const Candidate c = candidates[i];
-    keyed[i] = {PackKeyBytes(c.rank, Tail(c.path, shared), kHeadBytes), i};
+    keyed[i] = {PackKeyBytes(c.rank, c, shared, kHeadBytes), i};
   }
   Keyed* const first = keyed.data();
   Keyed* const last = first + keyed.size();
   SortByHead(first, last);
   OrderTies(candidates, first, last, shared + kHeadBytes);
-  candidates.Arrange([&keyed](std::size_t j) { return keyed[j].index; });
+  candidates.Arrange(IndexOf{first});
 }
 
 void KeepBestRank(CandidateList& candidates) {
   if (candidates.empty()) return;
   const std::uint8_t best = candidates.front().rank;
-  candidates.KeepIf([best](Candidate c) { return c.rank == best; });
+  candidates.KeepIf([best](const Candidate& c) { return c.rank == best; });
 }
 
 void SortAndKeepBestRank(CandidateList& candidates) {
   if (candidates.empty()) return;
   std::uint8_t best = kCreateRank;
   for (std::size_t i = 0; i < candidates.size(); ++i) best = std::min(best, candidates[i].rank);
-  candidates.KeepIf([best](Candidate c) { return c.rank == best; });
+  candidates.KeepIf([best](const Candidate& c) { return c.rank == best; });
   SortCandidates(candidates);
 }
 

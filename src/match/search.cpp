@@ -62,8 +62,9 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     if (split.rest.empty()) {
       // The last level: every name followed is a candidate, nothing more is listed.
       const std::size_t count = level.followed.size();
-      match_list_.ReserveMore(count, count * (base.size() + names.TextBytes() / names.size()));
-      for (std::size_t index : level.followed) match_list_.Add(base, names[index], next_rank);
+      match_list_.ReserveMore(count, base.size() + count * (names.TextBytes() / names.size() + 1));
+      const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
+      for (std::size_t index : level.followed) match_list_.Add(dir, names[index], next_rank);
     } else {
       for (std::size_t index : level.followed) {
         Search(split.rest, JoinPath(base, names[index]), next_rank, listing.IdentityOf(index));

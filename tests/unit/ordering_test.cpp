@@ -14,14 +14,14 @@ namespace {
 
 std::vector<std::string> Paths(const CandidateList& candidates) {
   std::vector<std::string> paths;
-  for (Candidate c : candidates) paths.emplace_back(c.path);
+  for (const Candidate& c : candidates) paths.push_back(c.Path());
   return paths;
 }
 
 // The sign of CompareCandidates, checked both ways round so a one-sided answer is caught.
 void ExpectFirst(Candidate first, Candidate second) {
-  EXPECT_LT(CompareCandidates(first, second), 0) << first.path << " before " << second.path;
-  EXPECT_GT(CompareCandidates(second, first), 0) << first.path << " before " << second.path;
+  EXPECT_LT(CompareCandidates(first, second), 0) << first.Path() << " before " << second.Path();
+  EXPECT_GT(CompareCandidates(second, first), 0) << first.Path() << " before " << second.Path();
 }
 
 TEST(OrderingRankTest, AddRankSaturatesBelowTheCreationRank) {
@@ -68,14 +68,14 @@ TEST(OrderingKeepBestTest, SortedListKeepsOnlyTheBestRank) {
                                                    "C:\\Prototype\\x", "C:\\Programs\\Tools"}));
   KeepBestRank(list);
   EXPECT_EQ(Paths(list), (std::vector<std::string>{"C:\\Projects\\Music", "C:\\Projects\\src"}));
-  for (Candidate c : list) EXPECT_EQ(c.rank, 2);
+  for (const Candidate& c : list) EXPECT_EQ(c.rank, 2);
 }
 
 TEST(OrderingKeepBestTest, FirstCandidateAlwaysStays) {
   CandidateList single = {{"C:\\Far\\Away", 254}};
   KeepBestRank(single);
   ASSERT_EQ(single.size(), 1u);
-  EXPECT_EQ(single[0].path, "C:\\Far\\Away");
+  EXPECT_EQ(single[0].Path(), "C:\\Far\\Away");
   EXPECT_EQ(single[0].rank, 254);
 
   // The start directory alone at the best rank survives; worse ranks are gone before any chooser.
@@ -117,7 +117,7 @@ TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
     ASSERT_EQ(list.size(), expected.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
       EXPECT_EQ(list[i].rank, expected[i].rank);
-      EXPECT_EQ(CompareCandidates(list[i], expected[i]), 0) << list[i].path;
+      EXPECT_EQ(CompareCandidates(list[i], expected[i]), 0) << list[i].Path();
     }
   }
 }
@@ -151,11 +151,11 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
     SortCandidates(sorted);
     for (std::size_t i = 1; i < sorted.size(); ++i) {
       EXPECT_LE(CompareCandidates(sorted[i - 1], sorted[i]), 0)
-          << sorted[i - 1].path << " / " << sorted[i].path;
+          << sorted[i - 1].Path() << " / " << sorted[i].Path();
     }
     std::multiset<std::pair<std::string, int>> before, after;
-    for (Candidate c : list) before.insert({std::string(c.path), c.rank});
-    for (Candidate c : sorted) after.insert({std::string(c.path), c.rank});
+    for (const Candidate& c : list) before.insert({c.Path(), c.rank});
+    for (const Candidate& c : sorted) after.insert({c.Path(), c.rank});
     EXPECT_EQ(before, after);
   }
 }

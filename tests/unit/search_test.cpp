@@ -45,7 +45,7 @@ using Found = std::vector<std::pair<std::string, int>>;
 Found Sorted(CandidateList list) {
   SortCandidates(list);
   Found result;
-  for (Candidate c : list) result.emplace_back(c.path, c.rank);
+  for (const Candidate& c : list) result.emplace_back(c.Path(), c.rank);
   return result;
 }
 
@@ -109,7 +109,7 @@ TEST(SearchTest, DeadEndsBecomeCreationCandidatesWithoutWildcards) {
   search.SearchLevel("pro*\\NewDir", "C:\\W", 0);
   EXPECT_TRUE(search.MatchList().empty());
   ASSERT_EQ(search.CreateList().size(), 1u);
-  EXPECT_EQ(search.CreateList()[0].path, "C:\\W\\proj\\NewDir\\");  // typed case kept
+  EXPECT_EQ(search.CreateList()[0].Path(), "C:\\W\\proj\\NewDir\\");  // typed case kept
   EXPECT_EQ(search.CreateList()[0].rank, kCreateRank);
 
   DirectorySearch wild(kWindowsPaths, CreateOffer::kOn, tree.Lister());
@@ -123,7 +123,7 @@ TEST(SearchTest, DeadEndsBecomeCreationCandidatesWithoutWildcards) {
   DirectorySearch deeper(kWindowsPaths, CreateOffer::kOn, tree.Lister());
   deeper.SearchLevel("x\\y\\z", "C:\\Empty", 0);  // an unlistable base is a dead end at once
   ASSERT_EQ(deeper.CreateList().size(), 1u);
-  EXPECT_EQ(deeper.CreateList()[0].path, "C:\\Empty\\x\\y\\z");
+  EXPECT_EQ(deeper.CreateList()[0].Path(), "C:\\Empty\\x\\y\\z");
 }
 
 TEST(SearchTest, LongSpecsSaturateInsteadOfWrapping) {
