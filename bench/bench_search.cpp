@@ -222,7 +222,7 @@ void FindListings(Case& test_case) {
   };
   dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOff, source);
   search.SearchLevel(spec, test_case.cwd.string(), 0);
-  dirhop::SortAndKeepBestRank(search.MatchList());
+  dirhop::KeepBestRank(search.MatchList());
   test_case.candidates = search.MatchList().size();
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "match/upper_case.h"
+#include "match/ordering.h"
 
 namespace dirhop {
 
@@ -28,10 +28,12 @@ int SelectionIndex(std::uint8_t ch) {
 
 class Chooser {
  public:
-  Chooser(Console& console, const CandidateList& list, CreateMode mode, PathSyntax syntax)
+  Chooser(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
+          PathSyntax syntax)
       : console_(console),
         list_(list),
         mode_(mode),
+        order_(order),
         syntax_(syntax),
         page_size_(ChooserPageSize(console.ScreenLastRow())),
         field_width_(ChooserFieldWidth(console.ScreenHalfWidth())) {}
@@ -80,6 +82,12 @@ class Chooser {
   }
 
   void ShowChooserPage() {
+    const int page_end = std::min(page_first_ + page_size_, Count());
+    if (order_ == ListOrder::kByRankAndPath && page_end > sorted_end_) {
+      // Sorted up to the end of this page; pages before it were sorted on the way.
+      SortFirst(list_, static_cast<std::size_t>(sorted_end_), static_cast<std::size_t>(page_end));
+      sorted_end_ = page_end;
+    }
     shown_count_ = 0;
     for (int k = 0; k < page_size_ && page_first_ + k < Count(); ++k) {
       ++shown_count_;
@@ -108,13 +116,15 @@ class Chooser {
   }
 
   Console& console_;
-  const CandidateList& list_;
+  CandidateList& list_;
   CreateMode mode_;
+  ListOrder order_;
   PathSyntax syntax_;
   int page_size_;
   int field_width_;
   int page_first_ = 0;  // list index of the first entry on the page
   int shown_count_ = 0;
+  int sorted_end_ = 0;  // list places before it are in CompareCandidates order (kByRankAndPath)
 };
 
 }  // namespace
@@ -144,14 +154,14 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 }
 
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
-                            const std::string& start_dir, PathSyntax syntax) {
+                            ListOrder order, const std::string& start_dir, PathSyntax syntax) {
   if (list.size() == 1) return list.front().Path();
   // Compared in place: a wide search can offer thousands of candidates.
   list.KeepIf([&](const Candidate& c) { return !c.PathIsIgnoringCase(start_dir); });
   // Every entry was the start directory: staying there is the only choice there is.
   if (list.empty()) return start_dir;
   if (list.size() == 1) return list.front().Path();
-  return Chooser(console, list, mode, syntax).Run();
+  return Chooser(console, list, mode, order, syntax).Run();
 }
 
 }  // namespace dirhop

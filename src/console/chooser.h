@@ -14,6 +14,10 @@ namespace dirhop {
 // What the chosen entry will be used for; only the question in the footer differs.
 enum class CreateMode { kOff, kOn };
 
+// The order the entries are shown in: as given, or CompareCandidates order (each page is sorted
+// when it is first shown, so a list of thousands is never sorted whole to show a few dozen).
+enum class ListOrder { kAsGiven, kByRankAndPath };
+
 // The 62 selection keys, in page order; case matters.
 inline constexpr char kSelectionKeys[] =
     "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -29,11 +33,12 @@ int ChooserFieldWidth(int half_width);
 // drive (or root) replaced by "..." until it fits.
 std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax);
 
-// Lets the user pick one of `list` (at least one entry). A single entry is returned at once;
-// otherwise entries equal to `start_dir` (ignoring case) are removed from `list` first. Returns
+// Lets the user pick one of `list` (at least one entry), shown in `order`. A single entry is
+// returned at once; otherwise entries equal to `start_dir` (ignoring case) are removed from `list`
+// first, and `list` is left partly sorted. Returns
 // the chosen path, or empty text when the user leaves with Escape or Ctrl+C (or no key can be
 // read). Should the removal leave nothing, `start_dir` itself is returned.
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
-                            const std::string& start_dir, PathSyntax syntax);
+                            ListOrder order, const std::string& start_dir, PathSyntax syntax);
 
 }  // namespace dirhop

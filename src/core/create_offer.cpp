@@ -68,7 +68,8 @@ void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) 
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
     chosen =
-        ChooseDirectory(run.console, create_list, CreateMode::kOn, run.start_dir, run.host.syntax);
+        ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
+                                     run.start_dir, run.host.syntax);
     if (chosen.empty()) return;
   }
   if (CreatePathReporting(run, chosen)) GoToDirectory(run, FullPath(run, chosen));

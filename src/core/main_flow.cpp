@@ -57,8 +57,9 @@ void MainFlow(Run& run, const CommandWords& words) {
       OfferCreate(run, resolution.expanded_spec, resolution.candidates);
       return;
     case Resolution::Kind::kMatches: {
-      const std::string chosen = ChooseDirectory(run.console, resolution.candidates,
-                                                 CreateMode::kOff, run.start_dir, run.host.syntax);
+      const std::string chosen =
+          ChooseDirectory(run.console, resolution.candidates, CreateMode::kOff,
+                          ListOrder::kByRankAndPath, run.start_dir, run.host.syntax);
       if (!chosen.empty()) GoToDirectory(run, chosen);
       return;
     }

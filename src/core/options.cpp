@@ -12,6 +12,7 @@
 #include "core/resolve.h"
 #include "core/screens.h"
 #include "core/shell_scripts.h"
+#include "match/ordering.h"
 #include "match/upper_case.h"
 #include "state/aliases.h"
 #include "state/history.h"
@@ -112,12 +113,13 @@ constexpr int kHistoryIndexMax = 20;
 // One line per directory: the one the path spec names, or the search's best candidates. One that
 // leads nowhere prints nothing, so that completion never offers an error message.
 [[noreturn]] void List(Run& run, const std::vector<std::string>& words) {
-  const Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());
+  Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());
   switch (resolution.kind) {
     case Resolution::Kind::kDirectory:
       run.console.WriteLine(resolution.directory);
       EndProgram(kExitOk);
     case Resolution::Kind::kMatches:
+      SortCandidates(resolution.candidates);
       for (const Candidate& candidate : resolution.candidates) {
         run.console.WriteLine(candidate.Path());
       }

@@ -109,7 +109,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   }
   result.kind = Resolution::Kind::kMatches;
   result.candidates = std::move(search.MatchList());
-  SortAndKeepBestRank(result.candidates);
+  KeepBestRank(result.candidates);
   return result;
 }
 

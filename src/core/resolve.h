@@ -15,7 +15,7 @@ namespace dirhop {
 struct Resolution {
   enum class Kind {
     kDirectory,  // one directory to enter: the spec as typed, an alias's target, or the base
-    kMatches,    // the search's candidates of the best rank, sorted for the menu
+    kMatches,    // the search's candidates of the best rank, in no order: users sort what they show
     kNoMatch,    // nothing found; `candidates` holds the paths that could be created
     kFailure,    // the path spec cannot be searched: `message` says why
   };

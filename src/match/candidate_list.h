@@ -95,24 +95,26 @@ class CandidateList {
                    entries_.end());
   }
 
-  // Puts the candidates in a new order: place j takes the candidate that stood at
-  // `*(order + j)`, for j below size(); every index must appear once. Each cycle of the
-  // permutation is followed in place, and `order` is used up: it ends with every place pointing
-  // at itself.
+  // Puts the candidates from `first` on in a new order: place first + j takes the candidate that
+  // stood at first + order[j], for every place from `first` on; each index must appear once. Each
+  // cycle of the permutation is followed in place, and `order` is used up: it ends with every
+  // place pointing at itself.
   template <typename Order>
-  void Arrange(Order order) {
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
+  void Arrange(std::size_t first, Order order) {
+    Entry* const part = entries_.data() + first;
+    const std::size_t count = entries_.size() - first;
+    for (std::size_t i = 0; i < count; ++i) {
       if (order[i] == i) continue;
-      const Entry held = entries_[i];
+      const Entry held = part[i];
       std::size_t j = i;
       for (;;) {
         const std::size_t from = order[j];
         order[j] = j;
         if (from == i) {
-          entries_[j] = held;
+          part[j] = held;
           break;
         }
-        entries_[j] = entries_[from];
+        part[j] = part[from];
         j = from;
       }
     }

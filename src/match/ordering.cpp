@@ -55,12 +55,12 @@ std::size_t CommonLength(const Candidate& a, const Candidate& b, std::size_t lim
   return common;
 }
 
-// The length of the text every path begins with (the base of the search, mostly): it decides
-// nothing.
-std::size_t SharedLength(const CandidateList& candidates) {
-  const Candidate first = candidates.front();
+// The length of the text that every path from `begin` on begins with (the base of the search,
+// mostly): it decides nothing among them.
+std::size_t SharedLength(const CandidateList& candidates, std::size_t begin) {
+  const Candidate first = candidates[begin];
   std::size_t shared = first.PathSize();
-  for (std::size_t i = 1; i < candidates.size() && shared > 0; ++i) {
+  for (std::size_t i = begin + 1; i < candidates.size() && shared > 0; ++i) {
     const Candidate c = candidates[i];
     // The candidates of one listing share the copy of its directory: only names are compared.
     if (c.dir.data() == first.dir.data() && c.dir.size() == first.dir.size() &&
@@ -97,7 +97,7 @@ std::uint64_t PackKeyBytes(std::uint64_t high, const Candidate& c, std::size_t o
 }
 
 // A candidate's place in the sort: a head of packed key bytes (the rank first at the top level)
-// and where the candidate stands in the list.
+// and where the candidate stands in the part of the list being sorted.
 struct Keyed {
   std::uint64_t head;
   std::size_t index;
@@ -149,7 +149,8 @@ void SortByHead(Keyed* first, Keyed* last) {
 // Puts each run of equal heads in [first, last), which is sorted by head, in order by the key
 // bytes from `offset` on (the bytes before it are equal within a run): the run takes heads of the
 // next eight bytes and is sorted again, until its heads differ or hold the ends of their keys.
-void OrderTies(const CandidateList& candidates, Keyed* first, Keyed* last,
+// A record's index counts from candidate `begin`.
+void OrderTies(const CandidateList& candidates, std::size_t begin, Keyed* first, Keyed* last,
                std::size_t offset) {
   for (Keyed* run = first; run != last;) {
     Keyed* next = run + 1;
@@ -157,10 +158,10 @@ void OrderTies(const CandidateList& candidates, Keyed* first, Keyed* last,
     // A head whose lowest byte is zero holds the end of its key: the keys of its run are equal.
     if (next - run > 1 && (run->head & 0xFFU) != 0) {
       for (Keyed* k = run; k != next; ++k) {
-        k->head = PackKeyBytes(0, candidates[k->index], offset, sizeof(k->head));
+        k->head = PackKeyBytes(0, candidates[begin + k->index], offset, sizeof(k->head));
       }
       SortByHead(run, next);
-      OrderTies(candidates, run, next, offset + sizeof(run->head));
+      OrderTies(candidates, begin, run, next, offset + sizeof(run->head));
     }
     run = next;
   }
@@ -173,36 +174,41 @@ int CompareCandidates(Candidate a, Candidate b) {
   return CompareIgnoringCase(a.Path(), b.Path());
 }
 
-void SortCandidates(CandidateList& candidates) {
-  if (candidates.size() < 2) return;
-  const std::size_t shared = SharedLength(candidates);
+void SortCandidates(CandidateList& candidates) { SortFirst(candidates, 0, candidates.size()); }
+
+void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end) {
+  end = std::min(end, candidates.size());
+  if (begin >= end || candidates.size() - begin < 2) return;
+  const std::size_t shared = SharedLength(candidates, begin);
   // The sort moves 16-byte records, not candidates: the rank and the first key bytes after the
   // shared text, packed into one integer, decide most places without reading a path (a wide
   // search can sort thousands of candidates that tie on rank); only runs of equal heads read on.
-  std::vector<Keyed> keyed(candidates.size());
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    const Candidate c = candidates[i];
+  std::vector<Keyed> keyed(candidates.size() - begin);
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    const Candidate c = candidates[begin + i];
     keyed[i] = {PackKeyBytes(c.rank, c, shared, kHeadBytes), i};
   }
   Keyed* const first = keyed.data();
-  Keyed* const last = first + keyed.size();
+  Keyed* last = first + keyed.size();
+  if (end - begin < keyed.size()) {
+    // Only the first end - begin places are wanted (a page of the menu): the records with the
+    // smallest heads are picked out, with every record whose head ties with the last of them,
+    // and only those are sorted; the rest keep their heads above and stay unsorted behind.
+    Keyed* const wanted = first + (end - begin);
+    const auto by_head = [](const Keyed& a, const Keyed& b) { return a.head < b.head; };
+    std::nth_element(first, wanted - 1, last, by_head);
+    const std::uint64_t boundary = (wanted - 1)->head;
+    last = std::partition(wanted, last, [boundary](const Keyed& k) { return k.head == boundary; });
+  }
   SortByHead(first, last);
-  OrderTies(candidates, first, last, shared + kHeadBytes);
-  candidates.Arrange(IndexOf{first});
+  OrderTies(candidates, begin, first, last, shared + kHeadBytes);
+  candidates.Arrange(begin, IndexOf{first});
 }
 
 void KeepBestRank(CandidateList& candidates) {
-  if (candidates.empty()) return;
-  const std::uint8_t best = candidates.front().rank;
-  candidates.KeepIf([best](const Candidate& c) { return c.rank == best; });
-}
-
-void SortAndKeepBestRank(CandidateList& candidates) {
-  if (candidates.empty()) return;
   std::uint8_t best = kCreateRank;
-  for (std::size_t i = 0; i < candidates.size(); ++i) best = std::min(best, candidates[i].rank);
+  for (const Candidate& c : candidates) best = std::min(best, c.rank);
   candidates.KeepIf([best](const Candidate& c) { return c.rank == best; });
-  SortCandidates(candidates);
 }
 
 }  // namespace dirhop

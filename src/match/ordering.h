@@ -1,6 +1,8 @@
 // Ordering of the found directories and trimming to the best-ranked ones.
 #pragma once
 
+#include <cstddef>
+
 #include "match/candidate.h"
 #include "match/candidate_list.h"
 
@@ -13,12 +15,14 @@ int CompareCandidates(Candidate a, Candidate b);
 // Sorts `candidates` in place into CompareCandidates order.
 void SortCandidates(CandidateList& candidates);
 
-// Keeps the leading run of candidates that share the first one's rank and drops the rest; a sorted
-// list thus keeps only its best-ranked candidates. An empty list stays empty.
-void KeepBestRank(CandidateList& candidates);
+// Puts the first `end` places of `candidates` (all of them when it has fewer) in CompareCandidates
+// order, the candidates after them in any order: the menu orders a page when it shows it, instead
+// of sorting ten thousand candidates to show a few dozen. The first `begin` places must already
+// hold the first candidates in that order (as an earlier call leaves them); they are not moved.
+void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end);
 
-// The same result as SortCandidates followed by KeepBestRank, but the candidates of worse rank
-// are dropped before the sort instead of after it: a wide search can find thousands of them.
-void SortAndKeepBestRank(CandidateList& candidates);
+// Keeps only the candidates of the lowest rank there is, in their order; an empty list stays
+// empty. A wide search can find thousands of candidates of worse rank: they go before any sort.
+void KeepBestRank(CandidateList& candidates);
 
 }  // namespace dirhop

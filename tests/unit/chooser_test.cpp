@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "match/ordering.h"
 #include "support/fake_console.h"
 #include "support/keys.h"
 
@@ -21,7 +22,7 @@ CandidateList Paths(int count, const std::string& prefix = "C:\\d") {
 
 std::string Choose(FakeConsole& fake, CandidateList& list,
                    CreateMode mode = CreateMode::kOff, const std::string& start = "C:\\Work") {
-  return ChooseDirectory(*fake.console, list, mode, start, kWindowsPaths);
+  return ChooseDirectory(*fake.console, list, mode, ListOrder::kAsGiven, start, kWindowsPaths);
 }
 
 TEST(ChooserTest, SingleEntryOrOneLeftAfterRemovingStartDirNeedsNoMenu) {
@@ -78,6 +79,36 @@ TEST(ChooserTest, PagesThroughAHundredEntries) {
   EXPECT_EQ(seen[6], seen[5]);  // i is not on a page of 8
   EXPECT_EQ(seen[7], seen[6]);  // nor is J
   EXPECT_NE(seen[8].rfind("Page 1 of 3"), seen[7].rfind("Page 1 of 3"));  // Home redrew page 1
+}
+
+TEST(ChooserTest, SortedOrderIsThatOfTheWholeSortOnEveryPage) {
+  // 100 entries added in a shuffled order, ranks mixed: each page shown (the first, the last by
+  // End, the second by Previous) holds the places a whole sort gives, and the key picks by them.
+  CandidateList list;
+  std::vector<int> numbers(100);
+  for (int i = 0; i < 100; ++i) numbers[i] = (i * 37) % 100;  // 37 is prime to 100: a shuffle
+  for (int n : numbers) list.Add("C:\\e" + std::to_string(1000 + n), n % 7 == 0 ? 1 : 2);
+  CandidateList sorted = list;
+  SortCandidates(sorted);
+  FakeConsole fake =
+      MakeFakeConsole({{80, 25}}, {Ext(kExtEnd), Ext(kExtPageUp), Ch('c')});
+  EXPECT_EQ(ChooseDirectory(*fake.console, list, CreateMode::kOff, ListOrder::kByRankAndPath,
+                            "C:\\Work", kWindowsPaths),
+            sorted[46 + 2].Path());
+  const auto& seen = fake.device->text_at_key_read;
+  ASSERT_EQ(seen.size(), 3u);  // the text at each key read: page 1, then 3, then 2
+  // Ranks first: the 15 entries of rank 1 (multiples of 7) open the first page.
+  EXPECT_EQ(sorted[0].Path(), "C:\\e1000");
+  EXPECT_EQ(sorted[14].Path(), "C:\\e1098");
+  EXPECT_EQ(sorted[15].Path(), "C:\\e1001");
+  EXPECT_NE(seen[0].find("[a] C:\\e1000 "), std::string::npos);
+  EXPECT_NE(seen[0].find("[p] C:\\e1001 "), std::string::npos);
+  const std::string last_page = seen[1].substr(seen[0].size());
+  EXPECT_NE(last_page.find("[a] " + sorted[92].Path() + " "), std::string::npos);
+  EXPECT_NE(last_page.find("[h] " + sorted[99].Path()), std::string::npos);
+  const std::string second_page = seen[2].substr(seen[1].size());
+  EXPECT_NE(second_page.find("[a] " + sorted[46].Path() + " "), std::string::npos);
+  EXPECT_NE(second_page.find("[J] " + sorted[91].Path()), std::string::npos);
 }
 
 TEST(ChooserTest, PageBoundaries) {

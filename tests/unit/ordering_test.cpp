@@ -100,7 +100,7 @@ TEST(OrderingKeepBestTest, FirstCandidateAlwaysStays) {
 namespace dirhop {
 namespace {
 
-TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
+TEST(OrderingTest, KeepingTheBestRankBeforeTheSortEqualsSortThenKeep) {
   std::mt19937 random(7);
   for (int round = 0; round < 200; ++round) {
     CandidateList list;
@@ -113,7 +113,8 @@ TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
     CandidateList expected = list;
     SortCandidates(expected);
     KeepBestRank(expected);
-    SortAndKeepBestRank(list);
+    KeepBestRank(list);
+    SortCandidates(list);
     ASSERT_EQ(list.size(), expected.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
       EXPECT_EQ(list[i].rank, expected[i].rank);
@@ -122,41 +123,79 @@ TEST(OrderingTest, SortAndKeepBestRankEqualsSortThenKeep) {
   }
 }
 
-TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
-  // Mixed case, bytes above 127, paths that begin others and paths that share their first bytes:
-  // every neighbour pair in order, and the same candidates as before.
-  std::mt19937 random(11);
+// A list for round `round` of a property test: mixed case, bytes above 127, paths that begin
+// others and paths that share their first bytes. Every tenth list is long enough for the sort by
+// head bytes that long lists take, with few letters, so that many first seven bytes tie.
+CandidateList AwkwardList(std::mt19937& random, int round) {
   const std::string bytes = "aAzZ_\\\x7f\x80\xc3\xff";
-  for (int round = 0; round < 200; ++round) {
-    CandidateList list;
-    // Every tenth list is long enough for the sort by head bytes that long lists take, with few
-    // letters, so that many first seven bytes tie.
-    const bool long_list = round % 10 == 0;
-    const int count = static_cast<int>(long_list ? 256 + random() % 1500 : random() % 40);
-    const std::size_t letters = long_list ? 3 : bytes.size();
-    for (int i = 0; i < count; ++i) {
-      // Half the lists share a base, as the candidates of one search do.
-      std::string path = round % 2 ? "C:\\Base\\" : "";
-      // Folders that begin with the same 7, 15 or 23 bytes in some case: ties that only bytes
-      // far down the paths decide.
-      static const char* const kFolders[] = {"", "Projects\\src\\", "PROJECTS\\Src\\Library\\",
-                                             "projects\\SRC\\library\\Tests\\"};
-      path += kFolders[random() % 4];
-      // Up to 11 bytes after them: keys whose heads tie compare on.
-      for (int k = static_cast<int>(random() % 12); k > 0; --k)
-        path += bytes[random() % letters];
+  CandidateList list;
+  const bool long_list = round % 10 == 0;
+  const int count = static_cast<int>(long_list ? 256 + random() % 1500 : random() % 40);
+  const std::size_t letters = long_list ? 3 : bytes.size();
+  for (int i = 0; i < count; ++i) {
+    // Half the lists share a base, as the candidates of one search do.
+    std::string path = round % 2 ? "C:\\Base\\" : "";
+    // Folders that begin with the same 7, 15 or 23 bytes in some case: ties that only bytes
+    // far down the paths decide.
+    static const char* const kFolders[] = {"", "Projects\\src\\", "PROJECTS\\Src\\Library\\",
+                                           "projects\\SRC\\library\\Tests\\"};
+    path += kFolders[random() % 4];
+    // Up to 11 bytes after them: keys whose heads tie compare on.
+    for (int k = static_cast<int>(random() % 12); k > 0; --k) path += bytes[random() % letters];
+    // Half the lists keep their base once for all names, as a listing's candidates do.
+    if (round % 4 < 2) {
       list.Add(path, static_cast<std::uint8_t>(random() % 3));
+    } else {
+      const std::size_t cut = random() % (path.size() + 1);
+      list.Add(list.AddDirectory(path.substr(0, cut)), path.substr(cut),
+               static_cast<std::uint8_t>(random() % 3));
     }
+  }
+  return list;
+}
+
+// The paths and ranks of `list`, in any order.
+std::multiset<std::pair<std::string, int>> Contents(const CandidateList& list) {
+  std::multiset<std::pair<std::string, int>> contents;
+  for (const Candidate& c : list) contents.insert({c.Path(), c.rank});
+  return contents;
+}
+
+TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
+  // Every neighbour pair in order, and the same candidates as before.
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    const CandidateList list = AwkwardList(random, round);
     CandidateList sorted = list;
     SortCandidates(sorted);
     for (std::size_t i = 1; i < sorted.size(); ++i) {
       EXPECT_LE(CompareCandidates(sorted[i - 1], sorted[i]), 0)
           << sorted[i - 1].Path() << " / " << sorted[i].Path();
     }
-    std::multiset<std::pair<std::string, int>> before, after;
-    for (const Candidate& c : list) before.insert({c.Path(), c.rank});
-    for (const Candidate& c : sorted) after.insert({c.Path(), c.rank});
-    EXPECT_EQ(before, after);
+    EXPECT_EQ(Contents(list), Contents(sorted));
+  }
+}
+
+TEST(OrderingTest, SortingPageByPageGivesTheSameFirstPlacesAsAWholeSort) {
+  // Pages of random sizes, as the menu turns them, and a jump to the end: after each step the
+  // places so far are those of the whole sort, and no candidate is lost or doubled.
+  std::mt19937 random(23);
+  for (int round = 0; round < 200; ++round) {
+    CandidateList paged = AwkwardList(random, round);
+    CandidateList whole = paged;
+    SortCandidates(whole);
+    std::size_t done = 0;
+    while (done < paged.size()) {
+      const std::size_t end = random() % 8 == 0 ? paged.size() : done + 1 + random() % 62;
+      SortFirst(paged, done, end);
+      done = std::min(end, paged.size());
+      for (std::size_t i = 0; i < done; ++i) {
+        ASSERT_EQ(CompareCandidates(paged[i], whole[i]), 0)
+            << "place " << i << " of " << paged.size() << ": " << paged[i].Path() << " / "
+            << whole[i].Path();
+      }
+      ASSERT_EQ(Contents(paged), Contents(whole));
+    }
   }
 }
 
