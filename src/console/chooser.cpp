@@ -129,9 +129,7 @@ class Chooser {
 
 }  // namespace
 
-int ChooserPageSize(int last_row) {
-  return std::clamp(2 * (last_row - 1), 2, kSelectionKeyCount);
-}
+int ChooserPageSize(int last_row) { return std::clamp(2 * (last_row - 1), 2, kSelectionKeyCount); }
 
 int ChooserFieldWidth(int half_width) { return std::clamp(half_width - 5, 1, 255); }
 
@@ -153,8 +151,8 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
   return path.substr(0, cut + 1) + "..." + path.substr(std::min(cut, path.size()));
 }
 
-std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
-                            ListOrder order, const std::string& start_dir, PathSyntax syntax) {
+std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
+                            const std::string& start_dir, PathSyntax syntax) {
   if (list.size() == 1) return list.front().Path();
   // Compared in place: a wide search can offer thousands of candidates.
   list.KeepIf([&](const Candidate& c) { return !c.PathIsIgnoringCase(start_dir); });

@@ -35,10 +35,10 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 
 // Lets the user pick one of `list` (at least one entry), shown in `order`. A single entry is
 // returned at once; otherwise entries equal to `start_dir` (ignoring case) are removed from `list`
-// first, and `list` is left partly sorted. Returns
-// the chosen path, or empty text when the user leaves with Escape or Ctrl+C (or no key can be
-// read). Should the removal leave nothing, `start_dir` itself is returned.
-std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode,
-                            ListOrder order, const std::string& start_dir, PathSyntax syntax);
+// first, and `list` is left partly sorted. Returns the chosen path, or empty text when the user
+// leaves with Escape or Ctrl+C (or no key can be read). Should the removal leave nothing,
+// `start_dir` itself is returned.
+std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
+                            const std::string& start_dir, PathSyntax syntax);
 
 }  // namespace dirhop

@@ -50,8 +50,8 @@ bool CreatePathReporting(Run& run, const std::string& path) {
                  [&fs = run.fs](const std::string& level) { return fs.CreateOneDirectory(level); });
   if (!failure) return true;
   run.console.SetTextColour(kColourError);
-  run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) +
-                    " creating directory '" + failure->level + "'");
+  run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) + " creating directory '" +
+                    failure->level + "'");
   run.console.EndColouredLine();
   return false;
 }
@@ -67,9 +67,8 @@ void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) 
   } else {
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
-    chosen =
-        ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
-                                     run.start_dir, run.host.syntax);
+    chosen = ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
+                             run.start_dir, run.host.syntax);
     if (chosen.empty()) return;
   }
   if (CreatePathReporting(run, chosen)) GoToDirectory(run, FullPath(run, chosen));

@@ -19,9 +19,9 @@ CurrentDirectories CurrentDirectoriesOf(FileSystem& fs);
 // "<error text> creating directory '<level>'" and returns false.
 bool CreatePathReporting(Run& run, const std::string& path);
 
-// Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to create
-// one of its paths (a y/N prompt for one, the chooser for several), creates it and goes there.
-// Returns when nothing was created; a refused prompt ends the program with exit code 255.
+// Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to
+// create one of its paths (a y/N prompt for one, the chooser for several), creates it and goes
+// there. Returns when nothing was created; a refused prompt ends the program with exit code 255.
 void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list);
 
 }  // namespace dirhop

@@ -196,8 +196,8 @@ std::optional<long> ReadRuntimeInteger(std::string_view text) {
   if (i == text.size()) return std::nullopt;
   long long value = 0;
   for (; i < text.size(); ++i) {
-    const int digit = base == 16 ? HexDigit(text[i])
-                                 : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    const int digit =
+        base == 16 ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
     if (digit < 0) return std::nullopt;
     value = value * base + digit;
     if (value > static_cast<long long>(INT_MAX) + 1) return std::nullopt;

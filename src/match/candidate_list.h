@@ -138,7 +138,8 @@ class CandidateList {
   Candidate View(const Entry& entry) const {
     const Span& dir = directories_[entry.dir];
     return Candidate{std::string_view(text_.data() + dir.begin, dir.size),
-                     std::string_view(text_.data() + entry.name_begin, entry.name_size), entry.rank};
+                     std::string_view(text_.data() + entry.name_begin, entry.name_size),
+                     entry.rank};
   }
 
   // Reserves room for `needed` elements in `container`, at least twice what it has.

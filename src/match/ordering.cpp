@@ -47,8 +47,8 @@ std::size_t CommonLength(const Candidate& a, const Candidate& b, std::size_t lim
     const std::size_t step = std::min({x.size(), y.size(), limit - common});
     if (step == 0) break;
     if (x.data() != y.data() && x.substr(0, step) != y.substr(0, step)) {
-      return common + static_cast<std::size_t>(std::mismatch(x.begin(), x.begin() + step, y.begin()).first -
-                                               x.begin());
+      return common + static_cast<std::size_t>(
+                          std::mismatch(x.begin(), x.begin() + step, y.begin()).first - x.begin());
     }
     common += step;
   }

@@ -20,8 +20,8 @@ CandidateList Paths(int count, const std::string& prefix = "C:\\d") {
   return list;
 }
 
-std::string Choose(FakeConsole& fake, CandidateList& list,
-                   CreateMode mode = CreateMode::kOff, const std::string& start = "C:\\Work") {
+std::string Choose(FakeConsole& fake, CandidateList& list, CreateMode mode = CreateMode::kOff,
+                   const std::string& start = "C:\\Work") {
   return ChooseDirectory(*fake.console, list, mode, ListOrder::kAsGiven, start, kWindowsPaths);
 }
 
@@ -49,19 +49,18 @@ TEST(ChooserTest, DrawsAPageWithLabelsColumnsAndFooter) {
   CandidateList list{{"C:\\A\\one", 2}, {"C:\\A\\two", 2}, {"C:\\A\\three", 2}};
   EXPECT_EQ(Choose(fake, list), "C:\\A\\two");
   const std::string field = std::string(35 - 8, ' ');
-  EXPECT_EQ(fake.device->Text(),
-            "[a] C:\\A\\one" + field + "[b] C:\\A\\two" + field + "\n" +
-                "[c] C:\\A\\three" + std::string(35 - 10, ' ') + "\n\n" +
-                "Change directory to (a-c or Escape to exit)? b\n");
+  EXPECT_EQ(fake.device->Text(), "[a] C:\\A\\one" + field + "[b] C:\\A\\two" + field + "\n" +
+                                     "[c] C:\\A\\three" + std::string(35 - 10, ' ') + "\n\n" +
+                                     "Change directory to (a-c or Escape to exit)? b\n");
   EXPECT_EQ(fake.device->TextIn(kColourLabel), "[a] [b] [c] ");
   EXPECT_EQ(fake.device->attribute(), kColourNormal);
 }
 
 TEST(ChooserTest, PagesThroughAHundredEntries) {
   // 25 rows: 46 entries a page, keys a-z, 0-9, A-J.
-  FakeConsole fake = MakeFakeConsole(
-      {{80, 25}}, {Ext(kExtUp), Ch(' '), Ext(kExtEnd), Ext(kExtEnd), Ext(kExtPageDown),
-                   Ch('i'), Ch('J'), Ext(kExtHome), Ch('J')});
+  FakeConsole fake =
+      MakeFakeConsole({{80, 25}}, {Ext(kExtUp), Ch(' '), Ext(kExtEnd), Ext(kExtEnd),
+                                   Ext(kExtPageDown), Ch('i'), Ch('J'), Ext(kExtHome), Ch('J')});
   CandidateList list = Paths(100);
   EXPECT_EQ(Choose(fake, list), "C:\\d46");
   const auto& seen = fake.device->text_at_key_read;
@@ -90,8 +89,7 @@ TEST(ChooserTest, SortedOrderIsThatOfTheWholeSortOnEveryPage) {
   for (int n : numbers) list.Add("C:\\e" + std::to_string(1000 + n), n % 7 == 0 ? 1 : 2);
   CandidateList sorted = list;
   SortCandidates(sorted);
-  FakeConsole fake =
-      MakeFakeConsole({{80, 25}}, {Ext(kExtEnd), Ext(kExtPageUp), Ch('c')});
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ext(kExtEnd), Ext(kExtPageUp), Ch('c')});
   EXPECT_EQ(ChooseDirectory(*fake.console, list, CreateMode::kOff, ListOrder::kByRankAndPath,
                             "C:\\Work", kWindowsPaths),
             sorted[46 + 2].Path());

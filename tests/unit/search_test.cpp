@@ -347,7 +347,8 @@ TEST_F(ListingTest, ListsDirectoriesHiddenOnesIncludedButNoFilesOrDots) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".hidden", "alpha", "with space"}));
   // With a trailing separator as the search passes it.
-  auto again = platform::ListSubdirectories(root_.string() + std::string(1, fs::path::preferred_separator));
+  auto again =
+      platform::ListSubdirectories(root_.string() + std::string(1, fs::path::preferred_separator));
   EXPECT_EQ(again.names.size(), 3u);
   EXPECT_TRUE(platform::ListSubdirectories((root_ / "missing").string()).names.empty());
   EXPECT_TRUE(platform::ListSubdirectories((root_ / "file.txt").string()).names.empty());
