@@ -152,6 +152,9 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
     }
   }
   if (level.score == kNoMatchScore) return level;
+  // Made the right size at once: a wide level can follow every one of thousands of names.
+  level.followed.reserve(
+      static_cast<std::size_t>(std::count(scores.begin(), scores.end(), level.score)));
   for (std::size_t k = names.size(); k-- > 0;) {
     if (scores[k] == level.score) level.followed.push_back(k);
   }
