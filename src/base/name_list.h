@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dirhop {
@@ -34,13 +35,22 @@ class NameList {
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
 
-  // The bytes of all names together.
-  std::size_t TextBytes() const { return text_.size(); }
-
   // Name `index` (below size()); the view lasts until the next Add.
   std::string_view operator[](std::size_t index) const {
-    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-    return std::string_view(text_).substr(begin, ends_[index] - begin);
+    const std::size_t begin = Offset(index);
+    return std::string_view(text_.data() + begin, ends_[index] - begin);
+  }
+
+  // Where name `index` (below size()) begins in the bytes of all names.
+  std::size_t Offset(std::size_t index) const { return index == 0 ? 0 : ends_[index - 1]; }
+
+  // The bytes of all names, end to end, taken out of the list, which is left empty: the caller
+  // keeps the names without copying them, at the offsets Offset gave.
+  std::string TakeText() {
+    std::string text = std::move(text_);
+    text_.clear();
+    ends_.clear();
+    return text;
   }
 
  private:

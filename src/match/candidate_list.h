@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/name_list.h"
 #include "match/candidate.h"
 
 namespace dirhop {
@@ -32,7 +33,7 @@ class CandidateList {
 
   // Copies `dir` into the list once, for the candidates below it.
   DirectoryId AddDirectory(std::string_view dir) {
-    directories_.push_back(Span{text_.size(), dir.size()});
+    directories_.push_back(Span{text_.size(), dir.size(), kNamesInText});
     text_.append(dir);
     return static_cast<DirectoryId>(directories_.size() - 1);
   }
@@ -48,6 +49,26 @@ class CandidateList {
     }
     entries_.push_back(Entry{text_.size(), dir, static_cast<std::uint16_t>(name.size()), rank});
     text_.append(name);
+  }
+
+  // Appends a candidate for each name of `names` whose index is in `indices` (in that order),
+  // its path `dir` followed by the name. The list takes the bytes of the names over instead of
+  // copying them; `names` is left empty.
+  template <typename Indices>
+  void AddListed(std::string_view dir, NameList& names, const Indices& indices, std::uint8_t rank) {
+    const DirectoryId id = AddDirectory(dir);
+    directories_[id].listing = listings_.size();
+    Grow(entries_, entries_.size() + indices.size());
+    for (const auto index : indices) {
+      const std::string_view name = names[index];
+      if (name.size() > std::numeric_limits<std::uint16_t>::max()) {
+        Add(std::string(dir).append(name), rank);  // longer than any name on disk
+        continue;
+      }
+      entries_.push_back(
+          Entry{names.Offset(index), id, static_cast<std::uint16_t>(name.size()), rank});
+    }
+    listings_.push_back(names.TakeText());
   }
 
   // Appends a candidate whose path is a copy of `path`.
@@ -121,10 +142,14 @@ class CandidateList {
   }
 
  private:
-  // Where a directory lies in text_.
+  // Marks a directory whose candidates' names lie in text_.
+  static constexpr std::size_t kNamesInText = static_cast<std::size_t>(-1);
+
+  // Where a directory lies in text_, and which of listings_ holds its candidates' names.
   struct Span {
     std::size_t begin;
     std::size_t size;
+    std::size_t listing;
   };
   // Where a name lies in text_, the directory it is in, and its rank: 16 bytes.
   struct Entry {
@@ -137,9 +162,9 @@ class CandidateList {
   // The candidate `entry` describes.
   Candidate View(const Entry& entry) const {
     const Span& dir = directories_[entry.dir];
+    const char* names = dir.listing == kNamesInText ? text_.data() : listings_[dir.listing].data();
     return Candidate{std::string_view(text_.data() + dir.begin, dir.size),
-                     std::string_view(text_.data() + entry.name_begin, entry.name_size),
-                     entry.rank};
+                     std::string_view(names + entry.name_begin, entry.name_size), entry.rank};
   }
 
   // Reserves room for `needed` elements in `container`, at least twice what it has.
@@ -150,9 +175,10 @@ class CandidateList {
     }
   }
 
-  std::string text_;               // every directory and name, end to end
-  std::vector<Span> directories_;  // the directories candidates are in
-  std::vector<Entry> entries_;     // the candidates, in list order
+  std::string text_;                   // every directory and name, end to end
+  std::vector<Span> directories_;      // the directories candidates are in
+  std::vector<std::string> listings_;  // names taken over from listings, end to end
+  std::vector<Entry> entries_;         // the candidates, in list order
 };
 
 }  // namespace dirhop

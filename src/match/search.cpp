@@ -61,10 +61,8 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
     if (split.rest.empty()) {
       // The last level: every name followed is a candidate, nothing more is listed.
-      const std::size_t count = level.followed.size();
-      match_list_.ReserveMore(count, base.size() + count * (names.TextBytes() / names.size() + 1));
-      const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
-      for (std::size_t index : level.followed) match_list_.Add(dir, names[index], next_rank);
+      // The candidates keep the listing's names where they lie.
+      match_list_.AddListed(base, listing.names, level.followed, next_rank);
     } else {
       for (std::size_t index : level.followed) {
         Search(split.rest, JoinPath(base, names[index]), next_rank, listing.IdentityOf(index));

@@ -37,13 +37,37 @@ TEST(CandidateListTest, PathsOfBothKindsComeBackWholePastManyGrowths) {
   EXPECT_NE(copy[3000].dir.data(), list[3000].dir.data());
 }
 
+TEST(CandidateListTest, ListedNamesAreTakenOverInTheOrderOfTheirIndices) {
+  CandidateList list;
+  list.Add("C:\\before", 1);
+  NameList names{"Alpha", "", "Gamma", "Delta"};
+  list.AddListed("C:\\d\\", names, std::vector<std::size_t>{3, 0, 1}, 2);
+  EXPECT_TRUE(names.empty());  // the bytes now belong to the candidates
+  NameList more{"x"};
+  list.AddListed("/r/", more, std::vector<std::size_t>{0}, 4);
+  list.Add("C:\\after", 5);
+  EXPECT_EQ(Paths(list),
+            (std::vector<std::string>{"C:\\before#1", "C:\\d\\Delta#2", "C:\\d\\Alpha#2",
+                                      "C:\\d\\#2", "/r/x#4", "C:\\after#5"}));
+  EXPECT_EQ(list[1].dir, "C:\\d\\");
+  EXPECT_EQ(list[1].name, "Delta");
+  // A copy keeps names of its own.
+  const CandidateList copy = list;
+  list = CandidateList();
+  EXPECT_EQ(copy[2].Path(), "C:\\d\\Alpha");
+}
+
 TEST(CandidateListTest, ANameLongerThanAnyOnDiskIsKeptAsAPathOfItsOwn) {
   CandidateList list;
   const CandidateList::DirectoryId dir = list.AddDirectory("C:\\d\\");
   const std::string long_name(70000, 'n');
   list.Add(dir, long_name, 3);
   list.Add(dir, "short", 3);
-  ASSERT_EQ(list.size(), 2u);
+  NameList listed{"a", long_name};
+  list.AddListed("/l/", listed, std::vector<std::size_t>{1, 0}, 3);
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[2].Path(), "/l/" + long_name);
+  EXPECT_EQ(list[3].Path(), "/l/a");
   EXPECT_EQ(list[0].Path(), "C:\\d\\" + long_name);
   EXPECT_EQ(list[0].PathSize(), 5 + long_name.size());
   EXPECT_EQ(list[1].Path(), "C:\\d\\short");

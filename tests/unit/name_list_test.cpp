@@ -27,6 +27,15 @@ TEST(NameListTest, NamesComeBackWholeAndInOrderPastTheFirstRoom) {
               std::string(static_cast<std::size_t>(i % 300), 'x') + std::to_string(i));
   }
   EXPECT_TRUE(NameList().empty());
+  // The bytes taken out hold every name at its offset; the list is left empty and usable.
+  const std::string text = many.TakeText();
+  EXPECT_TRUE(many.empty());
+  EXPECT_EQ(text.substr(0, 1), "0");
+  many.Add("again");
+  EXPECT_EQ(many[0], "again");
+  EXPECT_EQ(names.Offset(2), 1u);
+  const std::string bytes = names.TakeText();
+  EXPECT_EQ(bytes, std::string_view("anul\0inside", 11));
 }
 
 TEST(NameListTest, AListingKeepsEachLinksIdentityWithItsName) {
