@@ -52,23 +52,28 @@ class CandidateList {
   }
 
   // Appends a candidate for each name of `names` whose index is in `indices` (in that order),
-  // its path `dir` followed by the name. The list takes the bytes of the names over instead of
-  // copying them; `names` is left empty.
+  // its path `dir` followed by the name. When they are at least half the names, the list takes
+  // the bytes of all names over instead of copying them, and `names` is left empty; otherwise it
+  // copies the few it needs (keeping a whole listing for one name would cost more memory than
+  // the copy), and `names` stays as it was.
   template <typename Indices>
   void AddListed(std::string_view dir, NameList& names, const Indices& indices, std::uint8_t rank) {
     const DirectoryId id = AddDirectory(dir);
-    directories_[id].listing = listings_.size();
     Grow(entries_, entries_.size() + indices.size());
+    const bool take_over = 2 * indices.size() >= names.size();
+    if (take_over) directories_[id].listing = listings_.size();
     for (const auto index : indices) {
       const std::string_view name = names[index];
       if (name.size() > std::numeric_limits<std::uint16_t>::max()) {
         Add(std::string(dir).append(name), rank);  // longer than any name on disk
-        continue;
+      } else if (take_over) {
+        entries_.push_back(
+            Entry{names.Offset(index), id, static_cast<std::uint16_t>(name.size()), rank});
+      } else {
+        Add(id, name, rank);
       }
-      entries_.push_back(
-          Entry{names.Offset(index), id, static_cast<std::uint16_t>(name.size()), rank});
     }
-    listings_.push_back(names.TakeText());
+    if (take_over) listings_.push_back(names.TakeText());
   }
 
   // Appends a candidate whose path is a copy of `path`.

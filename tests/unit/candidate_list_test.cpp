@@ -51,6 +51,13 @@ TEST(CandidateListTest, ListedNamesAreTakenOverInTheOrderOfTheirIndices) {
                                       "C:\\d\\#2", "/r/x#4", "C:\\after#5"}));
   EXPECT_EQ(list[1].dir, "C:\\d\\");
   EXPECT_EQ(list[1].name, "Delta");
+  // One name of five is copied: the listing is left as it was, and outlives nothing.
+  NameList wide{"p", "q", "r", "s", "t"};
+  CandidateList few;
+  few.AddListed("/w/", wide, std::vector<std::size_t>{2}, 1);
+  EXPECT_EQ(wide.size(), 5u);
+  wide = NameList();
+  EXPECT_EQ(few.front().Path(), "/w/r");
   // A copy keeps names of its own.
   const CandidateList copy = list;
   list = CandidateList();
