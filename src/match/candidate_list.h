@@ -64,13 +64,11 @@ class CandidateList {
     if (take_over) directories_[id].listing = listings_.size();
     for (const auto index : indices) {
       const std::string_view name = names[index];
-      if (name.size() > std::numeric_limits<std::uint16_t>::max()) {
-        Add(std::string(dir).append(name), rank);  // longer than any name on disk
-      } else if (take_over) {
+      if (take_over && name.size() <= std::numeric_limits<std::uint16_t>::max()) {
         entries_.push_back(
             Entry{names.Offset(index), id, static_cast<std::uint16_t>(name.size()), rank});
       } else {
-        Add(id, name, rank);
+        Add(id, name, rank);  // copied (Add keeps a name longer than any on disk as a path)
       }
     }
     if (take_over) listings_.push_back(names.TakeText());

@@ -46,9 +46,9 @@ struct DotSplit {
 // Splits `text` at its first dot.
 DotSplit SplitAtDot(std::string_view text);
 
-// True when `name_part` (any case) matches `pattern_part`: `?` takes any one character, `*` matches whatever
-// follows (the rest of the pattern is ignored), and a pattern used up without a mismatch matches
-// whatever is left of the name, so every pattern part is a prefix.
+// True when `name_part` (any case) matches `pattern_part`: `?` takes any one character, `*` matches
+// whatever follows (the rest of the pattern is ignored), and a pattern used up without a mismatch
+// matches whatever is left of the name, so every pattern part is a prefix.
 bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part);
 
 // True when the name and extension parts of `name` both match those of `pattern`

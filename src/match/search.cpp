@@ -60,8 +60,8 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     // An exact name adds nothing to the rank; everything else adds the level's score.
     const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
     if (split.rest.empty()) {
-      // The last level: every name followed is a candidate, nothing more is listed.
-      // The candidates keep the listing's names where they lie.
+      // The last level: every name followed is a candidate, nothing more is listed (the
+      // candidates take the listing's names over when they are most of them).
       match_list_.AddListed(base, listing.names, level.followed, next_rank);
     } else {
       for (std::size_t index : level.followed) {
