@@ -16,7 +16,6 @@
 #include "fuzz_check.h"
 #include "match/pattern.h"
 #include "match/upper_case.h"
-#include "match/upper_case.h"
 
 namespace {
 

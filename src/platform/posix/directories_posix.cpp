@@ -105,7 +105,7 @@ bool ChangeDirectory(const std::string& dir) {
 }
 
 DirectoryListing ListSubdirectories(const std::string& dir) {
-  DirectoryListing entries;
+  DirectoryListing listing;
   const std::string path = dir.empty() ? "." : dir;
   DIR* stream = nullptr;
   if (path.size() < PATH_MAX) {
@@ -114,13 +114,13 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
     FileDescriptor fd(OpenDirectory(path, kReadFlags));
     if (fd.get() >= 0 && (stream = fdopendir(fd.get())) != nullptr) fd.release();
   }
-  if (stream == nullptr) return entries;
+  if (stream == nullptr) return listing;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
 #ifdef DT_DIR
     if (entry->d_type == DT_DIR) {
-      entries.Add(name);
+      listing.Add(name);
       continue;
     }
     // Only here is a stat needed: the file system did not say, or it is a link that may lead to
@@ -130,11 +130,11 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
 #endif
     struct stat info;
     if (fstatat(dirfd(stream), name, &info, 0) == 0 && S_ISDIR(info.st_mode)) {
-      entries.Add(name, IdentityOf(info));
+      listing.Add(name, IdentityOf(info));
     }
   }
   closedir(stream);
-  return entries;
+  return listing;
 }
 
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {

@@ -45,7 +45,7 @@ std::optional<DirectoryIdentity> IdentifyPath(const std::string& path) {
 }  // namespace
 
 DirectoryListing ListSubdirectories(const std::string& dir) {
-  DirectoryListing entries;
+  DirectoryListing listing;
   std::string prefix = dir;
   if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
   const std::string pattern = prefix + "*.*";
@@ -55,9 +55,9 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   HANDLE find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
                                  FindExSearchLimitToDirectories, nullptr,
                                  FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return entries;
+  if (find == INVALID_HANDLE_VALUE) return listing;
   std::vector<std::size_t> reparse_points;
-  NameList& names = entries.names;
+  NameList& names = listing.names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     const char* name = data.cFileName;
@@ -73,9 +73,9 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   for (std::size_t index : reparse_points) {
     const std::optional<DirectoryIdentity> identity =
         IdentifyPath(prefix + std::string(names[index]));
-    if (identity) entries.links.emplace_back(index, *identity);
+    if (identity) listing.links.emplace_back(index, *identity);
   }
-  return entries;
+  return listing;
 }
 
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
