@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "base/program_exit.h"
 
 namespace dirhop {
 
@@ -17,18 +16,21 @@ constexpr char kBackspace = '\b';
 
 }  // namespace
 
-void Pager::PageLine(std::string_view text) {
+PageResult Pager::PageLine(std::string_view text) {
   // The caller's colour is for this line, not for the prompt; keep it across a pause.
   const std::uint16_t line_colour = console_.CurrentTextColour();
   ++line_count_;
-  if (line_count_ > console_.ScreenLastRow()) Pause();
+  if (line_count_ > console_.ScreenLastRow() && Pause() == PageResult::kLeft) {
+    return PageResult::kLeft;
+  }
   console_.SetTextColour(line_colour);
   console_.Write(text);
   console_.Flush();
   console_.EndColouredLine();
+  return PageResult::kShown;
 }
 
-void Pager::Pause() {
+PageResult Pager::Pause() {
   console_.SetTextColour(kColourNotice);
   console_.Write(kPagerPrompt);
   console_.Flush();
@@ -43,10 +45,11 @@ void Pager::Pause() {
   console_.Write(back);
   console_.Flush();
 
-  if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) EndProgram(kExitOk);
+  if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) return PageResult::kLeft;
   // Anything else continues, a failed read included: a console that gives no keys must not
   // stop the text for good.
   line_count_ = 0;
+  return PageResult::kShown;
 }
 
 }  // namespace dirhop

@@ -1,6 +1,6 @@
 #include "core/create_offer.h"
 
-#include "base/program_exit.h"
+#include "base/exit_codes.h"
 #include "console/chooser.h"
 #include "core/handoff.h"
 #include "match/paths.h"
@@ -56,22 +56,24 @@ bool CreatePathReporting(Run& run, const std::string& path) {
   return false;
 }
 
-void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) {
+ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) {
   run.console.ColouredLine(kColourError, "Dirhop: No directories found matching '" + spec + "'");
-  if (create_list.empty()) return;
+  if (create_list.empty()) return kExitOk;
   std::string chosen;
   if (create_list.size() == 1) {
     // The candidate names the full directory to create, free of wildcards.
     chosen = create_list.front().Path();
-    if (!ConfirmCreate(run, chosen)) EndProgram(kExitCreateDeclined);
+    if (!ConfirmCreate(run, chosen)) return kExitCreateDeclined;
   } else {
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
     chosen = ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
                              run.start_dir, run.host.syntax);
-    if (chosen.empty()) return;
+    if (chosen.empty()) return kExitOk;
   }
-  if (CreatePathReporting(run, chosen)) GoToDirectory(run, FullPath(run, chosen));
+  // A creation that failed has been reported; the run still ends as one that found nothing.
+  if (!CreatePathReporting(run, chosen)) return kExitOk;
+  return GoToDirectory(run, FullPath(run, chosen));
 }
 
 }  // namespace dirhop

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/exit_codes.h"
 #include "core/run.h"
 #include "match/candidate_list.h"
 #include "match/create.h"
@@ -21,7 +22,8 @@ bool CreatePathReporting(Run& run, const std::string& path);
 
 // Reports that nothing matched the path spec; then, when `create_list` is not empty, offers to
 // create one of its paths (a y/N prompt for one, the chooser for several), creates it and goes
-// there. Returns when nothing was created; a refused prompt ends the program with exit code 255.
-void OfferCreate(Run& run, const std::string& spec, CandidateList& create_list);
+// there, giving GoToDirectory's exit code. 0 when nothing was created; 255 when the prompt was
+// refused.
+ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_list);
 
 }  // namespace dirhop

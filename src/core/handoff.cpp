@@ -1,6 +1,6 @@
 #include "core/handoff.h"
 
-#include "base/program_exit.h"
+#include "base/exit_codes.h"
 #include "match/paths.h"
 #include "state/history.h"
 
@@ -100,7 +100,7 @@ std::string HandoffPlaceholder(HandoffFormat format) {
   return format == HandoffFormat::kBatch ? "rem" : "# rem";
 }
 
-std::string HandoffPath(Console& console, FileSystem& fs, HandoffFormat format) {
+std::optional<std::string> HandoffPath(Console& console, FileSystem& fs, HandoffFormat format) {
   if (auto chosen = fs.GetEnv("DIRHOP_HANDOFF")) return *chosen;
   if (format != HandoffFormat::kBatch) return fs.FallbackHandoffPath();
   auto temp = fs.GetEnv("TEMP");
@@ -110,24 +110,25 @@ std::string HandoffPath(Console& console, FileSystem& fs, HandoffFormat format) 
     console.WriteLine("You can define it with the following command in your autoexec.bat:");
     console.WriteLine("  SET TEMP=c:\\temp");
     console.EndColouredLine();
-    EndProgram(kExitError);
+    return std::nullopt;
   }
   return AddTrailingBackslash(*temp, kWindowsPaths) + "dirhop2.bat";
 }
 
-void WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
                        const std::string& text) {
   const std::string& path = host.handoff_path;
   if (!fs.WriteFileContents(path, text + LineEnd(host.handoff_format))) {
     console.SetTextColour(kColourError);
     console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
     console.EndColouredLine();
-    EndProgram(kExitError);
+    return false;
   }
+  return true;
 }
 
-void HandOffDirectory(Run& run, const std::string& directory) {
-  WriteHandoffBatch(run.console, run.fs, run.host, HandOffText(directory, run.host.handoff_format));
+bool HandOffDirectory(Run& run, const std::string& directory) {
+  return WriteHandoffBatch(run.console, run.fs, run.host, HandOffText(directory, run.host.handoff_format));
 }
 
 namespace {
@@ -145,11 +146,11 @@ std::string PathForShell(Run& run, const std::string& entered) {
 
 }  // namespace
 
-void GoToDirectory(Run& run, const std::string& directory) {
+ExitCode GoToDirectory(Run& run, const std::string& directory) {
   if (!run.fs.ChangeDirectory(directory)) {
     run.console.ColouredLine(kColourError,
                              "Dirhop: Could not change directory to '" + directory + "'");
-    EndProgram(kExitError);
+    return kExitError;
   }
   std::string entered = run.fs.CurrentDirectory();
   if (entered.empty()) entered = directory;
@@ -157,11 +158,10 @@ void GoToDirectory(Run& run, const std::string& directory) {
   if (for_shell.empty()) {
     run.console.ColouredLine(kColourError, "Dirhop: Could not change directory to '" + entered +
                                                "' (the path is too long for the shell)");
-    EndProgram(kExitError);
+    return kExitError;
   }
   AddToHistory(run.console, run.settings, entered);
-  HandOffDirectory(run, for_shell);
-  EndProgram(kExitOk);
+  return HandOffDirectory(run, for_shell) ? kExitOk : kExitError;
 }
 
 }  // namespace dirhop

@@ -2,7 +2,10 @@
 // enters the directory itself, then writes a small script that the shell wrapper runs afterwards.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "base/exit_codes.h"
 
 #include "console/console.h"
 #include "core/host_facts.h"
@@ -23,20 +26,22 @@ HandoffFormat ChooseHandoffFormat(platform::HostKind host, FileSystem& fs);
 std::string HandoffPlaceholder(HandoffFormat format);
 
 // Where the hand-off goes: DIRHOP_HANDOFF if set; else %TEMP%\dirhop2.bat (batch) or the POSIX
-// fallback location. A missing TEMP is reported and ends the program with exit code 243.
-std::string HandoffPath(Console& console, FileSystem& fs, HandoffFormat format);
+// fallback location. A missing TEMP is reported and gives nullopt (the run ends with exit code
+// 243).
+std::optional<std::string> HandoffPath(Console& console, FileSystem& fs, HandoffFormat format);
 
-// Overwrites the hand-off file of `host` with `text` and a line end; on failure reports and ends
-// the program with exit code 243.
-void WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+// Overwrites the hand-off file of `host` with `text` and a line end; on failure reports it and
+// returns false (the run ends with exit code 243).
+bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
                        const std::string& text);
 
-// Writes the hand-off script for `directory` (a full path).
-void HandOffDirectory(Run& run, const std::string& directory);
+// Writes the hand-off script for `directory` (a full path); false when it could not be written
+// (reported).
+bool HandOffDirectory(Run& run, const std::string& directory);
 
-// Enters `directory` (through run.fs), records it in the history, writes the hand-off and ends
-// with exit code 0; when the directory cannot be entered, or the shell cannot be sent there (a
-// path too long for it, no shorter way from the start directory), reports it and ends with 243.
-[[noreturn]] void GoToDirectory(Run& run, const std::string& directory);
+// Enters `directory` (through run.fs), records it in the history, writes the hand-off and gives
+// exit code 0; when the directory cannot be entered, or the shell cannot be sent there (a path
+// too long for it, no shorter way from the start directory), reports it and gives 243.
+ExitCode GoToDirectory(Run& run, const std::string& directory);
 
 }  // namespace dirhop

@@ -2,6 +2,7 @@
 // is, the path flavour, and how and where the hand-off reaches the calling shell.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "console/console.h"
@@ -33,8 +34,8 @@ struct HostFacts {
 inline bool IsWindows(const HostFacts& host) { return host.kind == platform::HostKind::kWindows; }
 
 // Reads the host facts for a system of kind `kind` from `fs`. A Windows host without TEMP (and
-// without DIRHOP_HANDOFF) is reported and ends the program with exit code 243.
-HostFacts ReadHostFacts(platform::HostKind kind, Console& console, FileSystem& fs,
+// without DIRHOP_HANDOFF) is reported and gives nullopt (the run ends with exit code 243).
+std::optional<HostFacts> ReadHostFacts(platform::HostKind kind, Console& console, FileSystem& fs,
                         std::string own_file_path);
 
 }  // namespace dirhop

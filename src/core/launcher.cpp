@@ -1,6 +1,6 @@
 #include "core/launcher.h"
 
-#include "base/program_exit.h"
+#include "base/exit_codes.h"
 
 // The addresses are build settings (cmake/addresses.cmake); these fallbacks, the same neutral
 // examples, keep a build that was configured without them working.
@@ -66,12 +66,12 @@ std::string LaunchErrorText(int code) {
   }
 }
 
-void LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& shell) {
+ExitCode LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& shell) {
   // The announcement must be on the screen before the launcher may take its time.
   run.console.Flush();
   const int result = ShellOpen(target, "", "", kShowMode, shell);
   if (result <= 32) run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
 std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
@@ -120,37 +120,37 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
   return {};
 }
 
-void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell) {
+ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell) {
   run.console.ColouredLine(kColourNormal, plan.announcement);
-  if (plan.report_failure) LaunchTarget(run, plan.file, shell);
+  if (plan.report_failure) return LaunchTarget(run, plan.file, shell);
   run.console.Flush();
   ShellOpen(plan.file, plan.parameters, "", kShowMode, shell);  // the result is not used
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
-void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
+ExitCode RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
   const FileTest is_file = [&fs = run.fs](const std::string& path) {
     return fs.IsRegularFile(path);
   };
-  RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path, is_file), shell);
+  return RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path, is_file), shell);
 }
 
-void ShowManualPage(Run& run, const LaunchPlan& plan) {
+ExitCode ShowManualPage(Run& run, const LaunchPlan& plan) {
   run.console.ColouredLine(kColourNormal, plan.announcement);
   run.console.Flush();
   if (run.fs.RunInTerminal({"man", "dirhop"}) < 0) {
     run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(2));
   }
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
-void RunLaunchOption(Run& run, LaunchOption option) {
+ExitCode RunLaunchOption(Run& run, LaunchOption option) {
   // Without a desktop to show the manual on, POSIX has it as a manual page.
   if (option == LaunchOption::kManual && !IsWindows(run.host) && !run.fs.DesktopOpenerAvailable()) {
-    ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path,
+    return ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path,
                                    [](const std::string&) { return false; }));
   }
-  RunLaunchOption(run, option,
+  return RunLaunchOption(run, option,
                   [&fs = run.fs](const std::string& file, const std::string& parameters,
                                  const std::string& directory, int show) {
                     return fs.OpenWithShell(file, parameters, directory, show);

@@ -1,11 +1,12 @@
 // Handing things to other programs: the mail client, the help viewer, the web browser and the
 // file manager, through the system's open-a-document service, with the shell's failure codes
-// turned into text. Every launch option ends the program with exit code 0, worked or not.
+// turned into text. Every launch option ends the run with exit code 0, worked or not.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "base/exit_codes.h"
 #include "core/run.h"
 #include "platform/platform.h"
 #include "platform/shell_platform.h"
@@ -38,8 +39,8 @@ int ShellOpen(const std::string& file, const std::string& parameters, const std:
 std::string LaunchErrorText(int code);
 
 // Opens `target` (empty parameters and directory, show mode 5); on failure writes the line
-// "Error: <target> - <LaunchErrorText>" in the current colour. Ends the program with exit code 0.
-[[noreturn]] void LaunchTarget(Run& run, const std::string& target,
+// "Error: <target> - <LaunchErrorText>" in the current colour. Gives exit code 0.
+ExitCode LaunchTarget(Run& run, const std::string& target,
                                const ShellOpenFunction& shell = platform::OpenWithShell);
 
 // The options that launch another program.
@@ -75,18 +76,18 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
                       const std::string& own_file_path, const FileTest& is_file);
 
 // Carries out `option` for this program: writes its announcement line in the normal colour,
-// launches through `shell`, and ends the program with exit code 0.
-[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell);
+// launches through `shell`, and gives exit code 0.
+ExitCode RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell);
 
 // Writes `plan`'s announcement, shows the manual page "dirhop" with `man` in this terminal and
-// ends the program with exit code 0; when man cannot be started, says so first.
-[[noreturn]] void ShowManualPage(Run& run, const LaunchPlan& plan);
+// gives exit code 0; when man cannot be started, says so first.
+ExitCode ShowManualPage(Run& run, const LaunchPlan& plan);
 
 // RunLaunchOption through the run's file system (FileSystem::OpenWithShell). On POSIX without a
 // desktop opener, -manual is ShowManualPage instead.
-[[noreturn]] void RunLaunchOption(Run& run, LaunchOption option);
+ExitCode RunLaunchOption(Run& run, LaunchOption option);
 
 // RunLaunchOption with the plan given, for tests of the whole sequence.
-[[noreturn]] void RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell);
+ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell);
 
 }  // namespace dirhop

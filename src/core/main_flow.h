@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_codes.h"
 #include "core/run.h"
 #include "core/words.h"
 
 namespace dirhop {
 
 // The main flow after start-up: expansion, the direct attempt, drive and parent steps, the search.
-// Returns when the run ends without a result (exit code 0); every other ending is a ProgramExit.
-void MainFlow(Run& run, const CommandWords& words);
+// Gives the run's exit code (0 when it ends without a result).
+ExitCode MainFlow(Run& run, const CommandWords& words);
 
 // The whole program: start-up, main flow, and the exit code. `arguments` is argv without argv[0].
 int RunProgram(const std::vector<std::string>& arguments);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/hex_digit.h"
-#include "base/program_exit.h"
+#include "base/exit_codes.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/launcher.h"
@@ -23,8 +23,14 @@ namespace {
 
 constexpr int kHistoryIndexMax = 20;
 
+// The exit code of a screen option: `shown` when the whole screen went by, 0 when the user left it
+// at the pager's prompt.
+ExitCode ScreenShown(PageResult result, ExitCode shown) {
+  return result == PageResult::kLeft ? kExitOk : shown;
+}
+
 // A history index: "-" alone is 1, otherwise the rest of the word read as a number.
-[[noreturn]] void GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
+ExitCode GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
   const std::string& text = words.front();
   std::optional<long> index = 1;
   if (!text.empty()) index = ReadRuntimeInteger(text);
@@ -34,67 +40,64 @@ constexpr int kHistoryIndexMax = 20;
     run.console.WriteNumber(kHistoryIndexMax);
     run.console.Write(").");
     run.console.EndColouredLine();
-    EndProgram(kExitError);
+    return kExitError;
   }
   const int slot = static_cast<int>(*index);
   if (!run.settings.record.HistoryEmpty(slot)) {
-    GoToDirectory(run, run.settings.record.History(slot));
+    return GoToDirectory(run, run.settings.record.History(slot));
   }
   run.console.SetTextColour(kColourError);
   run.console.Write("Dirhop: History does not yet extend back ");
   run.console.WriteNumber(*index);
   run.console.Write(" entries.");
   run.console.EndColouredLine();
-  EndProgram(kExitError);
+  return kExitError;
 }
 
 // No words: what the shell's own cd does without arguments. cmd's prints the current
 // directory; a POSIX shell's goes home.
-[[noreturn]] void NoWords(Run& run, const std::vector<std::string>&) {
+ExitCode NoWords(Run& run, const std::vector<std::string>&) {
   if (IsWindows(run.host)) {
     run.console.WriteLine(run.start_dir);
-    EndProgram(kExitOk);
+    return kExitOk;
   }
   const std::optional<std::string> home = run.fs.GetEnv("HOME");
   if (!home || home->empty()) {
     run.console.ColouredLine(kColourError, "Dirhop: HOME is not set");
-    EndProgram(kExitError);
+    return kExitError;
   }
-  GoToDirectory(run, *home);
+  return GoToDirectory(run, *home);
 }
 
-[[noreturn]] void Usage(Run& run, const std::vector<std::string>&) {
-  ShowUsageScreenWithBanner(run.pager, run.host.kind);
-  EndProgram(kExitScreenShown);
+ExitCode Usage(Run& run, const std::vector<std::string>&) {
+  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.host.kind), kExitScreenShown);
 }
 
-[[noreturn]] void Alias(Run& run, const std::vector<std::string>& words) {
+ExitCode Alias(Run& run, const std::vector<std::string>& words) {
   const bool done = AliasCommand(run.console, run.settings, words, run.start_dir);
-  EndProgram(done ? kExitOk : kExitError);
+  return done ? kExitOk : kExitError;
 }
 
-[[noreturn]] void Welcome(Run& run, const std::vector<std::string>&) {
-  ShowWelcomeScreen(run.pager, run.host.kind);
-  EndProgram(kExitScreenShown);
+ExitCode Welcome(Run& run, const std::vector<std::string>&) {
+  return ScreenShown(ShowWelcomeScreen(run.pager, run.host.kind), kExitScreenShown);
 }
 
-[[noreturn]] void History(Run& run, const std::vector<std::string>&) {
+ExitCode History(Run& run, const std::vector<std::string>&) {
   ListHistory(run.console, run.settings);
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
-[[noreturn]] void Help(Run& run, const std::vector<std::string>&) {
-  ShowUsageScreenWithBanner(run.pager, run.host.kind);
-  EndProgram(kExitOk);
+ExitCode Help(Run& run, const std::vector<std::string>&) {
+  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.host.kind), kExitOk);
 }
 
-[[noreturn]] void Version(Run& run, const std::vector<std::string>&) {
+ExitCode Version(Run& run, const std::vector<std::string>&) {
   run.console.WriteLine(std::string("dirhop ") + kVersion);
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
 // The script for the shell named by the first word (ignoring case).
-[[noreturn]] void Init(Run& run, const std::vector<std::string>& words) {
+ExitCode Init(Run& run, const std::vector<std::string>& words) {
   const std::string shell = words.empty() ? std::string() : UpperCase(words.front());
   std::string_view script;
   if (shell == "BASH" || shell == "ZSH") script = kBashIntegration;
@@ -104,44 +107,44 @@ constexpr int kHistoryIndexMax = 20;
     run.console.ColouredLine(kColourError, "Dirhop: Unknown shell '" +
                                                (words.empty() ? std::string() : words.front()) +
                                                "' for --init (use bash, zsh, fish or powershell)");
-    EndProgram(kExitError);
+    return kExitError;
   }
   run.console.Write(script);
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
 // One line per directory: the one the path spec names, or the search's best candidates. One that
 // leads nowhere prints nothing, so that completion never offers an error message.
-[[noreturn]] void List(Run& run, const std::vector<std::string>& words) {
+ExitCode List(Run& run, const std::vector<std::string>& words) {
   Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());
   switch (resolution.kind) {
     case Resolution::Kind::kDirectory:
       run.console.WriteLine(resolution.directory);
-      EndProgram(kExitOk);
+      return kExitOk;
     case Resolution::Kind::kMatches:
       SortCandidates(resolution.candidates);
       for (const Candidate& candidate : resolution.candidates) {
         run.console.WriteLine(candidate.Path());
       }
-      EndProgram(kExitOk);
+      return kExitOk;
     case Resolution::Kind::kNoMatch:
     case Resolution::Kind::kFailure:
       break;
   }
-  EndProgram(kExitNotFound);
+  return kExitNotFound;
 }
 
-[[noreturn]] void AliasNames(Run& run, const std::vector<std::string>&) {
+ExitCode AliasNames(Run& run, const std::vector<std::string>&) {
   const SettingsRecord& record = run.settings.record;
   for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
     run.console.WriteLine(record.AliasName(slot));
   }
-  EndProgram(kExitOk);
+  return kExitOk;
 }
 
 template <LaunchOption kOption>
-[[noreturn]] void Launch(Run& run, const std::vector<std::string>&) {
-  RunLaunchOption(run, kOption);
+ExitCode Launch(Run& run, const std::vector<std::string>&) {
+  return RunLaunchOption(run, kOption);
 }
 
 // One option: the upper-cased words that name it (the second may be null) and what it does.
@@ -149,7 +152,7 @@ struct OptionRow {
   OptionId id;
   const char* name;
   const char* other_name;
-  void (*run)(Run& run, const std::vector<std::string>& words);  // ends the program
+  ExitCode (*run)(Run& run, const std::vector<std::string>& words);  // gives the run's exit code
 };
 
 // The named options, in the order they are tested.
@@ -228,12 +231,12 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
   return {OptionId::kHistoryIndex, {first.substr(1)}};
 }
 
-void RunOption(Run& run, const ParsedCommandLine& parsed) {
+ExitCode RunOption(Run& run, const ParsedCommandLine& parsed) {
   for (const OptionRow& row : kOptions) {
-    if (row.id == parsed.option) row.run(run, parsed.words);
+    if (row.id == parsed.option) return row.run(run, parsed.words);
   }
   for (const OptionRow& row : kUnnamedOptions) {
-    if (row.id == parsed.option) row.run(run, parsed.words);
+    if (row.id == parsed.option) return row.run(run, parsed.words);
   }
   // A path spec is not an option: the caller searches for it.
   throw std::logic_error("RunOption called for a path spec");

@@ -1,6 +1,9 @@
 #include "core/screens.h"
 
+#include <initializer_list>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/identity.h"
 #include "core/launcher.h"
@@ -68,10 +71,59 @@ constexpr UsageLine kUsageLines[] = {
 
 bool WindowsTexts(platform::HostKind host) { return host == platform::HostKind::kWindows; }
 
-void NoticeLine(Pager& pager, std::string_view text) {
-  pager.console().SetTextColour(kColourNotice);
-  pager.PageLine(text);
+// One line of a screen and whether it stands out in the notice colour.
+struct ScreenLine {
+  std::string text;
+  bool notice = false;
+};
+
+// The lines of the usage screen for `host`.
+std::vector<ScreenLine> UsageLines(platform::HostKind host) {
+  const bool windows = WindowsTexts(host);
+  std::vector<ScreenLine> lines;
+  for (const UsageLine& line : kUsageLines) {
+    if (windows || line.posix_text == PosixText::kSame) {
+      lines.push_back({std::string(line.windows)});
+    } else if (line.posix_text == PosixText::kReplace) {
+      lines.push_back({std::string(line.posix)});
+    }
+  }
+  return lines;
 }
+
+// The lines of the welcome screen for `host`.
+std::vector<ScreenLine> WelcomeLines(platform::HostKind host) {
+  // There is no DOS on POSIX; the command it stands in for there is the shell's cd.
+  return {
+      {BannerLine(), true},
+      {""},
+      {WindowsTexts(host)
+           ? "Dirhop is the ultimate replacement for DOS's CD command. You can abbreviate"
+           : "Dirhop is the ultimate replacement for the cd command. You can abbreviate"},
+      {"directories, save aliases for frequently-used directories, access a history"},
+      {"of directories visited, automatically create a directory if it doesn't exist"},
+      {"and much more. No index files required! It even matches typos!"},
+      {""},
+      {"For updates, information, mailing lists and other products, see our web page -"},
+      {std::string("  ") + MakerSiteAddress(), true},
+      {""},
+      {"Send us email with your comments, suggestions or bug reports at"},
+      {std::string("  ") + SupportEmailAddress(), true},
+  };
+}
+
+// The lines of `parts` one after another through the pager, each notice line in the notice colour.
+PageResult PageScreen(Pager& pager, std::initializer_list<std::vector<ScreenLine>> parts) {
+  for (const std::vector<ScreenLine>& part : parts) {
+    for (const ScreenLine& line : part) {
+      if (line.notice) pager.console().SetTextColour(kColourNotice);
+      if (pager.PageLine(line.text) == PageResult::kLeft) return PageResult::kLeft;
+    }
+  }
+  return PageResult::kShown;
+}
+
+const std::vector<ScreenLine> kEmptyLine = {{""}};
 
 }  // namespace
 
@@ -80,45 +132,20 @@ std::string BannerLine() {
          "finds what you meant";
 }
 
-void ShowUsageScreen(Pager& pager, platform::HostKind host) {
-  const bool windows = WindowsTexts(host);
-  for (const UsageLine& line : kUsageLines) {
-    if (windows || line.posix_text == PosixText::kSame) {
-      pager.PageLine(line.windows);
-    } else if (line.posix_text == PosixText::kReplace) {
-      pager.PageLine(line.posix);
-    }
-  }
+PageResult ShowUsageScreen(Pager& pager, platform::HostKind host) {
+  return PageScreen(pager, {UsageLines(host)});
 }
 
-void ShowWelcomeScreen(Pager& pager, platform::HostKind host) {
-  NoticeLine(pager, BannerLine());
-  pager.PageLine("");
-  // There is no DOS on POSIX; the command it stands in for there is the shell's cd.
-  pager.PageLine(WindowsTexts(host)
-                     ? "Dirhop is the ultimate replacement for DOS's CD command. You can abbreviate"
-                     : "Dirhop is the ultimate replacement for the cd command. You can abbreviate");
-  pager.PageLine("directories, save aliases for frequently-used directories, access a history");
-  pager.PageLine("of directories visited, automatically create a directory if it doesn't exist");
-  pager.PageLine("and much more. No index files required! It even matches typos!");
-  pager.PageLine("");
-  pager.PageLine("For updates, information, mailing lists and other products, see our web page -");
-  NoticeLine(pager, std::string("  ") + MakerSiteAddress());
-  pager.PageLine("");
-  pager.PageLine("Send us email with your comments, suggestions or bug reports at");
-  NoticeLine(pager, std::string("  ") + SupportEmailAddress());
+PageResult ShowWelcomeScreen(Pager& pager, platform::HostKind host) {
+  return PageScreen(pager, {WelcomeLines(host)});
 }
 
-void ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host) {
-  NoticeLine(pager, BannerLine());
-  pager.PageLine("");
-  ShowUsageScreen(pager, host);
+PageResult ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host) {
+  return PageScreen(pager, {{{BannerLine(), true}}, kEmptyLine, UsageLines(host)});
 }
 
-void ShowFirstRunScreens(Pager& pager, platform::HostKind host) {
-  ShowWelcomeScreen(pager, host);
-  pager.PageLine("");
-  ShowUsageScreen(pager, host);
+PageResult ShowFirstRunScreens(Pager& pager, platform::HostKind host) {
+  return PageScreen(pager, {WelcomeLines(host), kEmptyLine, UsageLines(host)});
 }
 
 }  // namespace dirhop

@@ -14,21 +14,22 @@ namespace dirhop {
 // The banner line: the program's name and version.
 std::string BannerLine();
 
-// Pages out the usage screen in the normal colour. Returns, unless the user leaves at the
-// pager's prompt (exit code 0).
-void ShowUsageScreen(Pager& pager, platform::HostKind host);
+// Pages out the usage screen in the normal colour; kLeft when the user leaves at the pager's
+// prompt (the run then ends with exit code 0).
+PageResult ShowUsageScreen(Pager& pager, platform::HostKind host);
 
 // Pages out the welcome screen: banner and addresses in the notice colour, the rest normal.
-// Option "-w" calls this and then ends the program with exit code 250. Returns, unless the user
-// leaves at the pager's prompt (exit code 0).
-void ShowWelcomeScreen(Pager& pager, platform::HostKind host);
+// Option "-w" calls this and then ends the run with exit code 250; kLeft when the user leaves at
+// the pager's prompt (exit code 0).
+PageResult ShowWelcomeScreen(Pager& pager, platform::HostKind host);
 
 // Option "-?": the banner in the notice colour, an empty line, then the usage screen. The caller
-// then ends the program with exit code 250. Returns, unless the user leaves at the prompt.
-void ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host);
+// then ends the run with exit code 250; kLeft when the user leaves at the prompt.
+PageResult ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host);
 
 // The first run's start-up screens: the welcome screen, an empty line, the usage screen, paged as
-// one text; the run then goes on. Returns, unless the user leaves at the prompt (exit code 0).
-void ShowFirstRunScreens(Pager& pager, platform::HostKind host);
+// one text; the run then goes on. kLeft when the user leaves at the prompt (the run then ends
+// with exit code 0).
+PageResult ShowFirstRunScreens(Pager& pager, platform::HostKind host);
 
 }  // namespace dirhop

@@ -2,20 +2,34 @@
 
 namespace dirhop {
 
-void RunWithPendingSave(Console& console, Settings& settings, const std::function<void()>& steps) {
-  // The hook refers to `settings`, which ends with this call: it never outlives it.
-  const auto end = [&console, &settings] {
-    console.SetBeforeOutput(nullptr);
-    SavePendingSettings(console, settings);
-  };
-  console.SetBeforeOutput([&console, &settings] { SavePendingSettings(console, settings); });
+PendingSaveWindow::PendingSaveWindow(Console& console, Settings& settings)
+    : console_(console), settings_(settings) {
+  // The hook refers to `settings`; Close clears it before the window ends.
+  console_.SetBeforeOutput([this] { SavePendingSettings(console_, settings_); });
+}
+
+PendingSaveWindow::~PendingSaveWindow() {
+  if (!open_) return;
+  // Only reached while an exception travels to the top, where it is reported; a second failure
+  // of the save must not end the process before that report.
   try {
-    steps();
+    Close();
   } catch (...) {
-    end();
-    throw;
   }
-  end();
+}
+
+void PendingSaveWindow::Close() {
+  open_ = false;
+  console_.SetBeforeOutput(nullptr);
+  SavePendingSettings(console_, settings_);
+}
+
+ExitCode RunWithPendingSave(Console& console, Settings& settings,
+                            const std::function<ExitCode()>& steps) {
+  PendingSaveWindow window(console, settings);
+  const ExitCode code = steps();
+  window.Close();
+  return code;
 }
 
 }  // namespace dirhop

@@ -7,12 +7,10 @@
 
 #include "support/fake_console.h"
 #include "support/fake_run.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
-using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 
@@ -50,7 +48,7 @@ TEST(OfferCreateTest, SinglePromptIgnoresOtherKeysAndDeclinesWith255) {
     FakeRun faked(HostKind::kWindows, "C:\\Work", std::nullopt,
                   {{'x', 0}, {0, 72}, {' ', 0}, decline});
     CandidateList one{{"C:\\Work\\p\\new\\", kCreateRank}};
-    EXPECT_EQ(ExitCodeOf([&] { OfferCreate(faked.run, "p?\\new", one); }), 255);
+    EXPECT_EQ(OfferCreate(faked.run, "p?\\new", one), 255);
     EXPECT_EQ(faked.fake.device->TextIn(kColourNotice), "Create 'C:\\Work\\p\\new\\' [y/N] ? No");
     EXPECT_TRUE(faked.fs.Calls("CreateOneDirectory").empty());
     EXPECT_EQ(faked.fake.device->attribute(), kColourNormal);

@@ -4,7 +4,6 @@
 
 #include "support/fake_console.h"
 #include "support/fake_settings_key.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {

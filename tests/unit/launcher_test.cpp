@@ -17,7 +17,6 @@
 #include "support/fake_console.h"
 #include "support/fake_run.h"
 #include "support/fake_settings_key.h"
-#include "support/program_exit_helpers.h"
 #include "support/scoped_env.h"
 #include "support/test_files.h"
 
@@ -25,7 +24,6 @@ namespace dirhop {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ExitCodeOf;
 using test::ReadFile;
 using test::ScopedEnv;
 using test::WriteFile;
@@ -128,7 +126,7 @@ TEST(LaunchTargetTest, ASuccessfulLaunchWritesNothingAndEndsWithZero) {
   for (int success : {33, 42}) {
     SCOPED_TRACE("the shell answers " + std::to_string(success));
     FakeShell shell(success);
-    EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "https://x.example/", shell.Function()); }), 0);
+    EXPECT_EQ(LaunchTarget(run, "https://x.example/", shell.Function()), 0);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].file, "https://x.example/");
     EXPECT_EQ(shell.calls[0].parameters, "");
@@ -154,7 +152,7 @@ TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
     auto fake = test::MakeFakeConsole();
     dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(c.code);
-    EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, "C:\\Tools\\dirhop.chm", shell.Function()); }), 0);
+    EXPECT_EQ(LaunchTarget(run, "C:\\Tools\\dirhop.chm", shell.Function()), 0);
     EXPECT_EQ(test::Written(fake), c.line);
     EXPECT_EQ(fake.device->TextIn(kColourNormal), c.line);
   }
@@ -165,7 +163,7 @@ TEST(LaunchTargetTest, TheErrorLineNamesTheWholeTargetWhileTheShellGetsItCut) {
   dirhop::Run run = MakeRun(*fake.console);
   FakeShell shell(2);
   const std::string target = "/" + std::string(299, 'd') + ".html";
-  EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, target, shell.Function()); }), 0);
+  EXPECT_EQ(LaunchTarget(run, target, shell.Function()), 0);
   EXPECT_EQ(shell.calls.at(0).file, target.substr(0, 255));
   EXPECT_EQ(test::Written(fake), "Error: " + target + " - The specified file was not found.\n");
 }
@@ -247,7 +245,7 @@ TEST(RunLaunchOptionTest, TheManualIsLookedForThroughTheRunsFileSystem) {
     test::FakeRun faked(platform::HostKind::kPosix, "/work");
     if (built) faked.fs.files["/opt/dirhop/bin/dirhop.html"] = "<html>";
     faked.fs.shell_result = 42;
-    EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(faked.run, LaunchOption::kManual); }), 0);
+    EXPECT_EQ(RunLaunchOption(faked.run, LaunchOption::kManual), 0);
     EXPECT_EQ(faked.fs.Calls("IsRegularFile"),
               std::vector<std::string>{"IsRegularFile /opt/dirhop/bin/dirhop.html"});
     EXPECT_EQ(faked.fs.Calls("OpenWithShell"),
@@ -274,7 +272,7 @@ TEST(RunLaunchOptionTest, TheAnnouncementIsOnScreenInTheNormalColourBeforeTheLau
   dirhop::Run run = MakeRun(*fake.console);
   fake.console->SetTextColour(kColourNotice);  // whatever came before, the line is normal
   FakeShell shell(31, fake.device);
-  EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kHome, shell.Function()); }), 0);
+  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kHome, shell.Function()), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Web browser for Dirhop homepage\n");
   EXPECT_EQ(shell.calls[0].file, HomePageAddress());
@@ -293,7 +291,7 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
     auto fake = test::MakeFakeConsole();
     dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(answer, fake.device);
-    EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kExplorer, shell.Function()); }),
+    EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer, shell.Function()),
               0);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
@@ -307,7 +305,7 @@ TEST(RunLaunchOptionTest, TheManualOptionStartsFromThisProgramsOwnFile) {
   auto fake = test::MakeFakeConsole();
   dirhop::Run run = MakeRun(*fake.console);
   FakeShell shell(42);
-  EXPECT_EQ(ExitCodeOf([&] { RunLaunchOption(run, LaunchOption::kManual, shell.Function()); }), 0);
+  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kManual, shell.Function()), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
   const fs::path own = platform::OwnFilePath();
   if (platform::Host() == platform::HostKind::kWindows) {
@@ -367,7 +365,7 @@ TEST_F(RealShellTest, LaunchTargetReportsTheMissingManualWithItsFullPath) {
   auto fake = test::MakeFakeConsole();
   dirhop::Run run = MakeRun(*fake.console);
   const std::string manual = Native(root_ / (Windows() ? "dirhop.chm" : "dirhop.html"));
-  EXPECT_EQ(ExitCodeOf([&] { LaunchTarget(run, manual); }), 0);
+  EXPECT_EQ(LaunchTarget(run, manual), 0);
   EXPECT_EQ(test::Written(fake), "Error: " + manual + " - The specified file was not found.\n");
 }
 

@@ -11,7 +11,6 @@
 #include "core/handoff.h"
 #include "state/pending_save.h"
 #include "support/fake_run.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
@@ -21,19 +20,11 @@ using test::FakeRun;
 using test::kWindowsHandoffPath;
 using Log = std::vector<std::string>;
 
-// What MainFlow gives when it returns instead of ending the program.
-constexpr int kReturned = -1;
-
 // MainFlow as RunProgram runs it, with the saves it leaves pending made.
 int Flow(FakeRun& faked, const std::vector<std::string>& words) {
-  try {
-    RunWithPendingSave(faked.run.console, faked.settings, [&] {
-      MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
-    });
-  } catch (const ProgramExit& exit) {
-    return exit.code;
-  }
-  return kReturned;
+  return RunWithPendingSave(faked.run.console, faked.settings, [&] {
+    return MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
+  });
 }
 
 // The hand-off written for the Windows host; empty when none was written.
@@ -164,7 +155,7 @@ TEST(MainFlowTest, NoMatchGoesToTheCreationOffer) {
   // An empty directory: nothing below it matches, not even as a typo. The offer holds the dead
   // end below the base and the spec as typed.
   FakeRun declined(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
-  EXPECT_EQ(Flow(declined, {"newdir"}), kReturned);
+  EXPECT_EQ(Flow(declined, {"newdir"}), kExitOk);
   const std::string text = test::Written(declined.fake);
   EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'newdir'\n"
                        "** Create a new directory? **\n\n[a] C:\\Work\\newdir\\ ",
@@ -182,7 +173,7 @@ TEST(MainFlowTest, NoMatchGoesToTheCreationOffer) {
 
   FakeRun off(HostKind::kWindows, "C:\\Work");
   off.settings.record.SetCanCreatePath(false);
-  EXPECT_EQ(Flow(off, {"newdir"}), kReturned);
+  EXPECT_EQ(Flow(off, {"newdir"}), kExitOk);
   EXPECT_EQ(test::Written(off.fake), "Dirhop: No directories found matching 'newdir'\n");
   EXPECT_EQ(off.fs.Calls("WriteFileContents"), Log{});
 }
@@ -199,7 +190,7 @@ TEST(MainFlowTest, SeveralMatchesGoThroughTheChooser) {
   FakeRun left(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
   left.fs.AddDirectory("C:\\Work\\pro1");
   left.fs.AddDirectory("C:\\Work\\pro2");
-  EXPECT_EQ(Flow(left, {"pro"}), kReturned);
+  EXPECT_EQ(Flow(left, {"pro"}), kExitOk);
   EXPECT_EQ(left.fs.Calls("ChangeDirectory"), Log{"ChangeDirectory pro"});
   EXPECT_EQ(left.fs.Calls("WriteFileContents"), Log{});
 }
@@ -231,7 +222,7 @@ TEST(MainFlowTest, TheStartDirectoryIsRecordedFirstAndPrintedForNoWords) {
 // GoToDirectory's outcomes: entered and handed off, or one of its three failures.
 TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
   WorkTree faked;
-  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "c:\\work\\PROJ"); }), kExitOk);
+  EXPECT_EQ(GoToDirectory(faked.run, "c:\\work\\PROJ"), kExitOk);
   EXPECT_EQ(faked.fs.log,
             (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
                  std::string("WriteFileContents ") + kWindowsHandoffPath}));
@@ -242,7 +233,7 @@ TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
 
 TEST(GoToDirectoryTest, ADirectoryThatCannotBeEnteredIsReported) {
   WorkTree faked;
-  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "C:\\Gone"); }), kExitError);
+  EXPECT_EQ(GoToDirectory(faked.run, "C:\\Gone"), kExitError);
   EXPECT_EQ(test::Written(faked.fake), "Dirhop: Could not change directory to 'C:\\Gone'\n");
   EXPECT_EQ(faked.fs.Calls("WriteFileContents"), Log{});
   EXPECT_TRUE(faked.settings.record.HistoryEmpty(0));
@@ -252,14 +243,14 @@ TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
   FakeRun relative(HostKind::kWindows, "C:\\Work");
   relative.fs.AddDirectory("C:\\Work\\very-long-name");
   relative.fs.longest_whole_path = 16;
-  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(relative.run, "C:\\Work\\very-long-name"); }),
+  EXPECT_EQ(GoToDirectory(relative.run, "C:\\Work\\very-long-name"),
             kExitOk);
   EXPECT_EQ(Handoff(relative), BatchFor(".\\very-long-name"));
 
   FakeRun too_long(HostKind::kWindows, "C:\\Work");
   too_long.fs.AddDirectory("C:\\Elsewhere\\very-long-name");
   too_long.fs.longest_whole_path = 16;
-  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"); }),
+  EXPECT_EQ(GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"),
             kExitError);
   EXPECT_EQ(test::Written(too_long.fake),
             "Dirhop: Could not change directory to 'C:\\Elsewhere\\very-long-name' (the path is "
@@ -271,7 +262,7 @@ TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
 TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
   WorkTree faked;
   faked.fs.unwritable.insert(kWindowsHandoffPath);
-  EXPECT_EQ(test::ExitCodeOf([&] { GoToDirectory(faked.run, "C:\\Other"); }), kExitError);
+  EXPECT_EQ(GoToDirectory(faked.run, "C:\\Other"), kExitError);
   EXPECT_EQ(test::Written(faked.fake), std::string("Dirhop: Error - can't write to batch file '") +
                                            kWindowsHandoffPath + "'\n\n");
 }
@@ -281,7 +272,7 @@ TEST(HostFactsTest, TheHandoffPathAndFormatComeFromTheEnvironment) {
   test::FakeConsole console = test::MakeFakeConsole();
   test::FakeFileSystem windows(kWindowsPaths, "C:\\Work");
   windows.SetEnv("TEMP", "C:\\Users\\u\\Temp");
-  HostFacts facts = ReadHostFacts(HostKind::kWindows, *console.console, windows, "C:\\d.exe");
+  HostFacts facts = *ReadHostFacts(HostKind::kWindows, *console.console, windows, "C:\\d.exe");
   EXPECT_EQ(facts.handoff_path, "C:\\Users\\u\\Temp\\dirhop2.bat");
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kBatch);
   EXPECT_TRUE(IsWindows(facts));
@@ -289,20 +280,19 @@ TEST(HostFactsTest, TheHandoffPathAndFormatComeFromTheEnvironment) {
 
   test::FakeFileSystem fish(kPosixPaths, "/home/u");
   fish.SetEnv("DIRHOP_HANDOFF", "/tmp/h.fish");
-  facts = ReadHostFacts(HostKind::kPosix, *console.console, fish, "/bin/dirhop");
+  facts = *ReadHostFacts(HostKind::kPosix, *console.console, fish, "/bin/dirhop");
   EXPECT_EQ(facts.handoff_path, "/tmp/h.fish");
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kFishShell);
   EXPECT_FALSE(IsWindows(facts));
 
   test::FakeFileSystem posix(kPosixPaths, "/home/u");
-  facts = ReadHostFacts(HostKind::kPosix, *console.console, posix, "/bin/dirhop");
+  facts = *ReadHostFacts(HostKind::kPosix, *console.console, posix, "/bin/dirhop");
   EXPECT_EQ(facts.handoff_path, posix.fallback_handoff_path);
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kPosixShell);
 
   test::FakeFileSystem no_temp(kWindowsPaths, "C:\\Work");
-  EXPECT_EQ(test::ExitCodeOf(
-                [&] { ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe"); }),
-            kExitError);
+  EXPECT_EQ(ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe"),
+            std::nullopt);
   EXPECT_EQ(test::Written(console),
             "Dirhop: Error - the environment variable TEMP is not defined\n"
             "You can define it with the following command in your autoexec.bat:\n"

@@ -10,13 +10,11 @@
 #include "core/launcher.h"
 #include "core/shell_scripts.h"
 #include "support/fake_run.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
 using platform::HostKind;
-using test::ExitCodeOf;
 using test::FakeRun;
 using Words = std::vector<std::string>;
 
@@ -25,7 +23,7 @@ ParsedCommandLine Parse(const Words& words) {
 }
 
 int RunWords(FakeRun& faked, const Words& words) {
-  return ExitCodeOf([&] { RunOption(faked.run, Parse(words)); });
+  return RunOption(faked.run, Parse(words));
 }
 
 TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
@@ -201,6 +199,12 @@ TEST(RunOptionTest, TheScreensFollowTheHostAndEndWith250) {
     const std::string text = test::Written(usage.fake);
     EXPECT_EQ(text.find("Dirhop "), 0u);
     EXPECT_EQ(text.find("D: is a drive letter") != std::string::npos, windows);
+
+    // Left at the pager's prompt, a screen ends the run with 0.
+    for (const char* option : {"-?", "-w", "--help"}) {
+      FakeRun left(host, windows ? "C:\\Work" : "/home/u", {{80, 5}}, {Key{0x1b, 0}});
+      EXPECT_EQ(RunWords(left, {option}), kExitOk) << option;
+    }
   }
 }
 

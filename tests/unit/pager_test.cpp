@@ -8,13 +8,11 @@
 
 #include "support/fake_console.h"
 #include "support/keys.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
 
 using test::Ch;
-using test::ExitCodeOf;
 using test::FakeConsole;
 using test::MakeFakeConsole;
 using test::Written;
@@ -126,13 +124,12 @@ TEST(PagerTest, EscapeOrCtrlCEndsWithExitCodeZeroAndWritesNothingMore) {
     FakeConsole fake = MakeFakeConsole({{80, 5}}, {Ch(leave), Ch(' ')});
     Pager pager(*fake.console);
     int written = 0;
-    const auto code = ExitCodeOf([&] {
-      for (int n = 1; n <= 20; ++n) {
-        pager.PageLine(Line(n));
-        written = n;
-      }
-    });
-    ASSERT_EQ(code, 0);
+    PageResult result = PageResult::kShown;
+    for (int n = 1; n <= 20 && result == PageResult::kShown; ++n) {
+      result = pager.PageLine(Line(n));
+      if (result == PageResult::kShown) written = n;
+    }
+    ASSERT_EQ(result, PageResult::kLeft);
     EXPECT_EQ(written, 4);  // the fifth line was due and never written
     EXPECT_EQ(fake.device->keys_left(), 1u);
     EXPECT_EQ(Written(fake), fake.device->text_at_key_read.at(0) + kErase);

@@ -13,7 +13,6 @@
 #include "core/main_flow.h"
 #include "state/history.h"
 #include "support/fake_run.h"
-#include "support/program_exit_helpers.h"
 
 namespace dirhop {
 namespace {
@@ -37,16 +36,11 @@ struct SavingRun : FakeRun {
     };
   }
 
-  // The exit code of the main flow run as RunProgram runs it; -1 when it returned.
+  // The exit code of the main flow run as RunProgram runs it.
   int Flow(const std::vector<std::string>& words) {
-    try {
-      RunWithPendingSave(run.console, settings, [&] {
-        MainFlow(run, CommandWords::FromArguments(words, run.host.own_file_path));
-      });
-    } catch (const ProgramExit& exit) {
-      return exit.code;
-    }
-    return -1;
+    return RunWithPendingSave(run.console, settings, [&] {
+      return MainFlow(run, CommandWords::FromArguments(words, run.host.own_file_path));
+    });
   }
 
   // For each write of the store, what the console had shown before it.
@@ -127,23 +121,23 @@ TEST(PendingSaveTest, ASaveLeftPendingIsMadeWhenTheStepsEndSilently) {
   RunWithPendingSave(returned.run.console, returned.settings, [&] {
     CheckHistoryStart(returned.run.console, returned.settings, "/work");
     EXPECT_EQ(returned.store.closes, 0);
+    return kExitOk;
   });
   EXPECT_EQ(returned.store.closes, 1);
   EXPECT_EQ(returned.store.Text("history_0"), "/work");
 
   FakeRun ended(HostKind::kPosix, "/work");
-  EXPECT_EQ(test::ExitCodeOf([&] {
-              RunWithPendingSave(ended.run.console, ended.settings, [&] {
-                CheckHistoryStart(ended.run.console, ended.settings, "/work");
-                EndProgram(kExitError);
-              });
-            }),
+  EXPECT_EQ(RunWithPendingSave(ended.run.console, ended.settings,
+                               [&] {
+                                 CheckHistoryStart(ended.run.console, ended.settings, "/work");
+                                 return kExitError;
+                               }),
             kExitError);
   EXPECT_EQ(ended.store.closes, 1);
 
   FakeRun failed(HostKind::kPosix, "/work");
   EXPECT_THROW(RunWithPendingSave(failed.run.console, failed.settings,
-                                  [&] {
+                                  [&]() -> ExitCode {
                                     CheckHistoryStart(failed.run.console, failed.settings, "/work");
                                     throw std::runtime_error("boom");
                                   }),
@@ -161,6 +155,7 @@ TEST(PendingSaveTest, NothingPendingWritesNothingAndAStartAlreadyRecordedIsNotSa
   RunWithPendingSave(faked.run.console, faked.settings, [&] {
     CheckHistoryStart(faked.run.console, faked.settings, "/work");
     faked.run.console.WriteLine("shown");
+    return kExitOk;
   });
   EXPECT_EQ(faked.store.opens, 0);
 }
