@@ -74,9 +74,9 @@ std::optional<Key> Console::TryReadKey() {
   return device_->ReadKey();
 }
 
-std::unique_ptr<Console> ConsoleInit() {
+std::unique_ptr<Console> ConsoleInit(Host& host) {
   platform::ConsoleFailure failure = platform::ConsoleFailure::kNone;
-  auto device = platform::OpenConsoleDevice(failure);
+  auto device = host.OpenConsoleDevice(failure);
   if (!device) {
     const char* which = failure == platform::ConsoleFailure::kError   ? "error"
                         : failure == platform::ConsoleFailure::kInput ? "input"

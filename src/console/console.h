@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/host.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -85,10 +86,10 @@ class Console {
   int last_row_ = 24;
 };
 
-// Opens the process's console. When a standard handle is missing, writes the matching
-// "Cannot get console ... handle." line to standard output and returns null; the caller ends
-// the run with exit code 0.
-std::unique_ptr<Console> ConsoleInit();
+// Opens the process's console through `host`. When a standard handle is missing, writes the
+// matching "Cannot get console ... handle." line to standard output and returns null; the caller
+// ends the run with exit code 0.
+std::unique_ptr<Console> ConsoleInit(Host& host);
 
 // `count` copies of `ch`.
 std::string RepeatChar(std::uint8_t count, char ch);

@@ -9,15 +9,10 @@
 
 namespace dirhop {
 
-CurrentDirectories CurrentDirectoriesOf(FileSystem& fs) {
-  return {[&fs] { return fs.CurrentDirectory(); },
-          [&fs](char letter) { return fs.DriveCurrentDirectory(letter); }};
-}
-
 namespace {
 
 std::string FullPath(Run& run, const std::string& path) {
-  return ExpandFullPath(path, run.host.syntax, CurrentDirectoriesOf(run.fs));
+  return ExpandFullPath(path, run.facts.syntax, run.fs);
 }
 
 // Asks "Create '<path>' [y/N] ? " and waits for y, n, Enter, Escape or Ctrl+C.
@@ -46,8 +41,7 @@ bool ConfirmCreate(Run& run, const std::string& path) {
 
 bool CreatePathReporting(Run& run, const std::string& path) {
   const std::optional<CreateFailure> failure =
-      CreatePath(FullPath(run, path), run.host.syntax,
-                 [&fs = run.fs](const std::string& level) { return fs.CreateOneDirectory(level); });
+      CreatePath(FullPath(run, path), run.facts.syntax, run.fs);
   if (!failure) return true;
   run.console.SetTextColour(kColourError);
   run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) + " creating directory '" +
@@ -68,7 +62,7 @@ ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_li
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
     chosen = ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
-                             run.start_dir, run.host.syntax);
+                             run.start_dir, run.facts.syntax);
     if (chosen.empty()) return kExitOk;
   }
   // A creation that failed has been reported; the run still ends as one that found nothing.

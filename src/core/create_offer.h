@@ -13,9 +13,6 @@
 
 namespace dirhop {
 
-// The current directories of the run's file system, for making paths absolute.
-CurrentDirectories CurrentDirectoriesOf(FileSystem& fs);
-
 // Creates every missing level of `path` (made absolute first) through run.fs. On failure reports
 // "<error text> creating directory '<level>'" and returns false.
 bool CreatePathReporting(Run& run, const std::string& path);

@@ -88,10 +88,10 @@ std::string HandOffText(const std::string& directory, HandoffFormat format) {
   return {};
 }
 
-HandoffFormat ChooseHandoffFormat(platform::HostKind host, FileSystem& fs) {
-  if (host == platform::HostKind::kWindows) return HandoffFormat::kBatch;
+HandoffFormat ChooseHandoffFormat(Host& host) {
+  if (host.Kind() == platform::HostKind::kWindows) return HandoffFormat::kBatch;
   // The fish function names its private hand-off file *.fish to get fish's quoting.
-  auto chosen = fs.GetEnv("DIRHOP_HANDOFF");
+  auto chosen = host.GetEnv("DIRHOP_HANDOFF");
   return chosen && EndsWith(*chosen, ".fish") ? HandoffFormat::kFishShell
                                               : HandoffFormat::kPosixShell;
 }
@@ -100,10 +100,10 @@ std::string HandoffPlaceholder(HandoffFormat format) {
   return format == HandoffFormat::kBatch ? "rem" : "# rem";
 }
 
-std::optional<std::string> HandoffPath(Console& console, FileSystem& fs, HandoffFormat format) {
-  if (auto chosen = fs.GetEnv("DIRHOP_HANDOFF")) return *chosen;
-  if (format != HandoffFormat::kBatch) return fs.FallbackHandoffPath();
-  auto temp = fs.GetEnv("TEMP");
+std::optional<std::string> HandoffPath(Console& console, Host& host, HandoffFormat format) {
+  if (auto chosen = host.GetEnv("DIRHOP_HANDOFF")) return *chosen;
+  if (format != HandoffFormat::kBatch) return host.FallbackHandoffPath();
+  auto temp = host.GetEnv("TEMP");
   if (!temp) {
     console.SetTextColour(kColourError);
     console.WriteLine("Dirhop: Error - the environment variable TEMP is not defined");
@@ -115,10 +115,10 @@ std::optional<std::string> HandoffPath(Console& console, FileSystem& fs, Handoff
   return AddTrailingBackslash(*temp, kWindowsPaths) + "dirhop2.bat";
 }
 
-bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
                        const std::string& text) {
-  const std::string& path = host.handoff_path;
-  if (!fs.WriteFileContents(path, text + LineEnd(host.handoff_format))) {
+  const std::string& path = facts.handoff_path;
+  if (!fs.WriteFileContents(path, text + LineEnd(facts.handoff_format))) {
     console.SetTextColour(kColourError);
     console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
     console.EndColouredLine();
@@ -128,7 +128,7 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
 }
 
 bool HandOffDirectory(Run& run, const std::string& directory) {
-  return WriteHandoffBatch(run.console, run.fs, run.host, HandOffText(directory, run.host.handoff_format));
+  return WriteHandoffBatch(run.console, run.fs, run.facts, HandOffText(directory, run.facts.handoff_format));
 }
 
 namespace {
@@ -140,7 +140,7 @@ std::string PathForShell(Run& run, const std::string& entered) {
   const std::size_t longest = run.fs.LongestWholePath();
   if (entered.size() <= longest) return entered;
   const std::string relative =
-      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.host.syntax);
+      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.facts.syntax);
   return relative.size() <= longest ? relative : std::string();
 }
 

@@ -11,6 +11,7 @@
 #include "core/host_facts.h"
 #include "core/run.h"
 #include "platform/file_system.h"
+#include "platform/host.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -18,9 +19,9 @@ namespace dirhop {
 // The script text that makes the calling shell enter `directory` (without the final line end).
 std::string HandOffText(const std::string& directory, HandoffFormat format);
 
-// The hand-off format for this host: batch on Windows; on POSIX sh code, or fish code when the
+// The hand-off format for `host`: batch on Windows; on POSIX sh code, or fish code when the
 // DIRHOP_HANDOFF file name ends in ".fish".
-HandoffFormat ChooseHandoffFormat(platform::HostKind host, FileSystem& fs);
+HandoffFormat ChooseHandoffFormat(Host& host);
 
 // The placeholder written at start-up: a line that changes nothing.
 std::string HandoffPlaceholder(HandoffFormat format);
@@ -28,11 +29,11 @@ std::string HandoffPlaceholder(HandoffFormat format);
 // Where the hand-off goes: DIRHOP_HANDOFF if set; else %TEMP%\dirhop2.bat (batch) or the POSIX
 // fallback location. A missing TEMP is reported and gives nullopt (the run ends with exit code
 // 243).
-std::optional<std::string> HandoffPath(Console& console, FileSystem& fs, HandoffFormat format);
+std::optional<std::string> HandoffPath(Console& console, Host& host, HandoffFormat format);
 
-// Overwrites the hand-off file of `host` with `text` and a line end; on failure reports it and
-// returns false (the run ends with exit code 243).
-bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& host,
+// Overwrites the hand-off file that `facts` name with `text` and a line end, through `fs`; on
+// failure reports it and returns false (the run ends with exit code 243).
+bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
                        const std::string& text);
 
 // Writes the hand-off script for `directory` (a full path); false when it could not be written

@@ -6,13 +6,13 @@
 
 namespace dirhop {
 
-std::optional<HostFacts> ReadHostFacts(platform::HostKind kind, Console& console, FileSystem& fs,
-                                       std::string own_file_path) {
-  const HandoffFormat format = ChooseHandoffFormat(kind, fs);
-  std::optional<std::string> handoff_path = HandoffPath(console, fs, format);
+std::optional<HostFacts> ReadHostFacts(Host& host, Console& console) {
+  const platform::HostKind kind = host.Kind();
+  const HandoffFormat format = ChooseHandoffFormat(host);
+  std::optional<std::string> handoff_path = HandoffPath(console, host, format);
   if (!handoff_path) return std::nullopt;
   return HostFacts{kind, kind == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths, format,
-                   std::move(*handoff_path), std::move(own_file_path)};
+                   std::move(*handoff_path), host.OwnFilePath()};
 }
 
 }  // namespace dirhop

@@ -7,7 +7,7 @@
 
 #include "console/console.h"
 #include "match/path_syntax.h"
-#include "platform/file_system.h"
+#include "platform/host.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -33,9 +33,8 @@ struct HostFacts {
 // True on a Windows host.
 inline bool IsWindows(const HostFacts& host) { return host.kind == platform::HostKind::kWindows; }
 
-// Reads the host facts for a system of kind `kind` from `fs`. A Windows host without TEMP (and
-// without DIRHOP_HANDOFF) is reported and gives nullopt (the run ends with exit code 243).
-std::optional<HostFacts> ReadHostFacts(platform::HostKind kind, Console& console, FileSystem& fs,
-                        std::string own_file_path);
+// Reads the host facts from `host`. A Windows host without TEMP (and without DIRHOP_HANDOFF) is
+// reported and gives nullopt (the run ends with exit code 243).
+std::optional<HostFacts> ReadHostFacts(Host& host, Console& console);
 
 }  // namespace dirhop

@@ -26,9 +26,9 @@ const char* HomePageAddress() { return DIRHOP_HOME_PAGE; }
 const char* MakerSiteAddress() { return DIRHOP_MAKER_SITE; }
 
 int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
-              int show, const ShellOpenFunction& shell) {
+              int show, Host& host) {
   // Each text goes through a buffer of 256 characters: the first 255 and the terminator.
-  return shell(file.substr(0, kShellTextMax), parameters.substr(0, kShellTextMax),
+  return host.OpenWithShell(file.substr(0, kShellTextMax), parameters.substr(0, kShellTextMax),
                directory.substr(0, kShellTextMax), show);
 }
 
@@ -66,16 +66,16 @@ std::string LaunchErrorText(int code) {
   }
 }
 
-ExitCode LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& shell) {
+ExitCode LaunchTarget(Run& run, const std::string& target) {
   // The announcement must be on the screen before the launcher may take its time.
   run.console.Flush();
-  const int result = ShellOpen(target, "", "", kShowMode, shell);
+  const int result = ShellOpen(target, "", "", kShowMode, run.host);
   if (result <= 32) run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
   return kExitOk;
 }
 
 std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
-                       const FileTest& is_file) {
+                       FileSystem& fs) {
   const bool windows = host == platform::HostKind::kWindows;
   // The directory keeps its trailing separator; a path without one means no directory.
   const std::size_t cut = own_file_path.find_last_of(windows ? "\\/" : "/");
@@ -83,7 +83,7 @@ std::string ManualPath(platform::HostKind host, const std::string& own_file_path
       cut == std::string::npos ? std::string() : own_file_path.substr(0, cut + 1);
   if (windows) return directory + "dirhop.chm";
   const std::string beside = directory + "dirhop.html";
-  if (is_file(beside)) return beside;
+  if (fs.IsRegularFile(beside)) return beside;
   // Each leading "../" of the relative path takes one directory off the program's directory.
   std::string relative = DIRHOP_MANUAL_FROM_PROGRAM;
   // At the root "../" stays at the root.
@@ -97,7 +97,7 @@ std::string ManualPath(platform::HostKind host, const std::string& own_file_path
 }
 
 LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
-                      const std::string& own_file_path, const FileTest& is_file) {
+                      const std::string& own_file_path, FileSystem& fs) {
   const bool windows = host == platform::HostKind::kWindows;
   switch (option) {
     case LaunchOption::kMail:
@@ -105,8 +105,8 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
               std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support",
               "", true};
     case LaunchOption::kManual:
-      return {"Starting program to display Dirhop help manual",
-              ManualPath(host, own_file_path, is_file), "", true};
+      return {kManualAnnouncement,
+              ManualPath(host, own_file_path, fs), "", true};
     case LaunchOption::kExplorer:
       // The current directory is the start directory: nothing has changed it yet.
       if (windows) return {"Starting Explorer in current directory", "explorer.exe", "/e,.", false};
@@ -120,25 +120,18 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
   return {};
 }
 
-ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell) {
+ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan) {
   run.console.ColouredLine(kColourNormal, plan.announcement);
-  if (plan.report_failure) return LaunchTarget(run, plan.file, shell);
+  if (plan.report_failure) return LaunchTarget(run, plan.file);
   run.console.Flush();
-  ShellOpen(plan.file, plan.parameters, "", kShowMode, shell);  // the result is not used
+  ShellOpen(plan.file, plan.parameters, "", kShowMode, run.host);  // the result is not used
   return kExitOk;
 }
 
-ExitCode RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell) {
-  const FileTest is_file = [&fs = run.fs](const std::string& path) {
-    return fs.IsRegularFile(path);
-  };
-  return RunLaunchPlan(run, PlanLaunch(option, run.host.kind, run.host.own_file_path, is_file), shell);
-}
-
-ExitCode ShowManualPage(Run& run, const LaunchPlan& plan) {
-  run.console.ColouredLine(kColourNormal, plan.announcement);
+ExitCode ShowManualPage(Run& run) {
+  run.console.ColouredLine(kColourNormal, kManualAnnouncement);
   run.console.Flush();
-  if (run.fs.RunInTerminal({"man", "dirhop"}) < 0) {
+  if (run.host.RunInTerminal({"man", "dirhop"}) < 0) {
     run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(2));
   }
   return kExitOk;
@@ -146,15 +139,11 @@ ExitCode ShowManualPage(Run& run, const LaunchPlan& plan) {
 
 ExitCode RunLaunchOption(Run& run, LaunchOption option) {
   // Without a desktop to show the manual on, POSIX has it as a manual page.
-  if (option == LaunchOption::kManual && !IsWindows(run.host) && !run.fs.DesktopOpenerAvailable()) {
-    return ShowManualPage(run, PlanLaunch(option, run.host.kind, run.host.own_file_path,
-                                   [](const std::string&) { return false; }));
+  if (option == LaunchOption::kManual && !IsWindows(run.facts) &&
+      !run.host.DesktopOpenerAvailable()) {
+    return ShowManualPage(run);
   }
-  return RunLaunchOption(run, option,
-                  [&fs = run.fs](const std::string& file, const std::string& parameters,
-                                 const std::string& directory, int show) {
-                    return fs.OpenWithShell(file, parameters, directory, show);
-                  });
+  return RunLaunchPlan(run, PlanLaunch(option, run.facts.kind, run.facts.own_file_path, run.fs));
 }
 
 }  // namespace dirhop

@@ -3,13 +3,13 @@
 // turned into text. Every launch option ends the run with exit code 0, worked or not.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "base/exit_codes.h"
 #include "core/run.h"
+#include "platform/file_system.h"
+#include "platform/host.h"
 #include "platform/platform.h"
-#include "platform/shell_platform.h"
 
 namespace dirhop {
 
@@ -18,10 +18,8 @@ inline constexpr int kShowMode = 5;
 // Each text handed to the shell is cut to this many characters.
 inline constexpr std::size_t kShellTextMax = 255;
 
-// The system's open-a-document call (file, parameters, directory, show) -> result code, above 32
-// for success. platform::OpenWithShell in the program; tests pass a fake.
-using ShellOpenFunction =
-    std::function<int(const std::string&, const std::string&, const std::string&, int)>;
+// The line written before the manual is shown.
+inline constexpr char kManualAnnouncement[] = "Starting program to display Dirhop help manual";
 
 // The support e-mail address chosen when the program was built.
 const char* SupportEmailAddress();
@@ -30,18 +28,17 @@ const char* HomePageAddress();
 // The maker's web-site address chosen when the program was built.
 const char* MakerSiteAddress();
 
-// Calls `shell` with each of the three texts cut to its first 255 characters and `show`; returns
-// what the shell returned (above 32: success, otherwise a failure code).
+// Calls host.OpenWithShell with each of the three texts cut to its first 255 characters and
+// `show`; returns what it returned (above 32: success, otherwise a failure code).
 int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
-              int show, const ShellOpenFunction& shell = platform::OpenWithShell);
+              int show, Host& host);
 
 // The text for a shell failure code (0, 2, 3, 5, 8, 11, 26 to 32); empty for any other code.
 std::string LaunchErrorText(int code);
 
-// Opens `target` (empty parameters and directory, show mode 5); on failure writes the line
-// "Error: <target> - <LaunchErrorText>" in the current colour. Gives exit code 0.
-ExitCode LaunchTarget(Run& run, const std::string& target,
-                               const ShellOpenFunction& shell = platform::OpenWithShell);
+// Opens `target` through run.host (empty parameters and directory, show mode 5); on failure
+// writes the line "Error: <target> - <LaunchErrorText>" in the current colour. Gives exit code 0.
+ExitCode LaunchTarget(Run& run, const std::string& target);
 
 // The options that launch another program.
 enum class LaunchOption {
@@ -60,34 +57,27 @@ struct LaunchPlan {
   bool report_failure;       // true: LaunchTarget (with its "Error: " line); false: result ignored
 };
 
-// Answers whether a path names a regular file; FileSystem::IsRegularFile in the program.
-using FileTest = std::function<bool(const std::string&)>;
-
 // Where the manual of the program whose own file is `own_file_path` is. Windows: "dirhop.chm" in
-// the program's directory. POSIX: "dirhop.html" in the program's directory when `is_file` says it
-// is there (a build tree), else "dirhop.html" in the installed documentation directory, found
+// the program's directory. POSIX: "dirhop.html" in the program's directory when fs.IsRegularFile
+// says it is there (a build tree), else "dirhop.html" in the installed documentation directory, found
 // from the program's directory by the install layout's relative path (../share/doc/dirhop/).
-std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
-                       const FileTest& is_file);
+std::string ManualPath(platform::HostKind host, const std::string& own_file_path, FileSystem& fs);
 
 // The plan of `option` on `host`. The manual is ManualPath's; -x runs "explorer.exe /e,." on
 // Windows and opens "." with the desktop's opener on POSIX.
 LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
-                      const std::string& own_file_path, const FileTest& is_file);
+                      const std::string& own_file_path, FileSystem& fs);
+
+// Writes the manual's announcement, shows the manual page "dirhop" with `man` in this terminal
+// and gives exit code 0; when man cannot be started, says so first.
+ExitCode ShowManualPage(Run& run);
 
 // Carries out `option` for this program: writes its announcement line in the normal colour,
-// launches through `shell`, and gives exit code 0.
-ExitCode RunLaunchOption(Run& run, LaunchOption option, const ShellOpenFunction& shell);
-
-// Writes `plan`'s announcement, shows the manual page "dirhop" with `man` in this terminal and
-// gives exit code 0; when man cannot be started, says so first.
-ExitCode ShowManualPage(Run& run, const LaunchPlan& plan);
-
-// RunLaunchOption through the run's file system (FileSystem::OpenWithShell). On POSIX without a
-// desktop opener, -manual is ShowManualPage instead.
+// launches through run.host, and gives exit code 0. On POSIX without a desktop opener, -manual is
+// ShowManualPage instead.
 ExitCode RunLaunchOption(Run& run, LaunchOption option);
 
 // RunLaunchOption with the plan given, for tests of the whole sequence.
-ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan, const ShellOpenFunction& shell);
+ExitCode RunLaunchPlan(Run& run, const LaunchPlan& plan);
 
 }  // namespace dirhop

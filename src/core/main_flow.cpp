@@ -58,7 +58,7 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
     case Resolution::Kind::kMatches: {
       const std::string chosen =
           ChooseDirectory(run.console, resolution.candidates, CreateMode::kOff,
-                          ListOrder::kByRankAndPath, run.start_dir, run.host.syntax);
+                          ListOrder::kByRankAndPath, run.start_dir, run.facts.syntax);
       return chosen.empty() ? kExitOk : GoToDirectory(run, chosen);
     }
   }
@@ -67,40 +67,35 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
 
 namespace {
 
-// Start-up, then the main flow, on an open console. Every ending returns its exit code here.
-ExitCode StartAndRun(Console& console, const std::vector<std::string>& arguments) {
-  InstallCrashReport();
-  SetCrashIdentity(kProductName, kVersion);
-  platform::UseOemFileApis();
-  platform::KeepFreedMemory();
-
-  SystemFileSystem fs;
-  const std::string own_file_path = platform::OwnFilePath();
-  const auto raw = platform::RawCommandLine();
-  const CommandWords words = raw ? CommandWords::FromRawCommandLine(*raw, own_file_path)
-                                 : CommandWords::FromArguments(arguments, own_file_path);
+// Start-up, then the main flow, on an open console and the two seams to the system. Every ending
+// returns its exit code here.
+ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
+                     const std::vector<std::string>& arguments) {
+  const std::optional<HostFacts> facts = ReadHostFacts(host, console);
+  if (!facts) return kExitError;
+  const auto raw = host.RawCommandLine();
+  const CommandWords words = raw ? CommandWords::FromRawCommandLine(*raw, facts->own_file_path)
+                                 : CommandWords::FromArguments(arguments, facts->own_file_path);
   SetCrashCommandLine(words);
 
   const std::string start_dir = fs.CurrentDirectory();
-  const std::optional<HostFacts> host =
-      ReadHostFacts(platform::Host(), console, fs, own_file_path);
-  if (!host) return kExitError;
   // A query (--init, --list, ...) is run by scripts and completion: it leaves no trace.
   const bool query = IsQuery(ParseCommandLine(words).option);
-  if (!query && !WriteHandoffBatch(console, fs, *host, HandoffPlaceholder(host->handoff_format))) {
+  if (!query && !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
     return kExitError;
   }
 
-  Settings settings;
-  const std::optional<std::string> data_file = DataFilePath(fs.GetEnv("DIRHOP"), host->syntax);
+  Settings settings(fs);
+  const std::optional<std::string> data_file =
+      DataFilePath(host.GetEnv("DIRHOP"), facts->syntax, fs);
   if (query) {
     LoadSettingsToRead(settings, data_file);
   } else {
     LoadSettings(console, settings, data_file);
   }
-  Run run{console, fs, *host, start_dir, settings};
+  Run run{console, fs, host, *facts, start_dir, settings};
   // The run that created the store is the first: the welcome and usage screens come first.
-  if (settings.first_run && ShowFirstRunScreens(run.pager, host->kind) == PageResult::kLeft) {
+  if (settings.first_run && ShowFirstRunScreens(run.pager, facts->kind) == PageResult::kLeft) {
     return kExitOk;
   }
   PendingSaveWindow pending_save(console, settings);
@@ -115,9 +110,15 @@ int RunProgram(const std::vector<std::string>& arguments) {
   std::unique_ptr<Console> console;
   ExitCode code = kExitOk;
   try {
-    console = ConsoleInit();
+    SystemHost host;
+    console = ConsoleInit(host);
     if (!console) return kExitOk;
-    code = StartAndRun(*console, arguments);
+    InstallCrashReport();
+    SetCrashIdentity(kProductName, kVersion);
+    platform::UseOemFileApis();
+    platform::KeepFreedMemory();
+    SystemFileSystem fs;
+    code = StartAndRun(*console, fs, host, arguments);
   } catch (const std::exception& failure) {
     return ReportUnexpectedFailure(console.get(), failure.what());
   } catch (...) {

@@ -57,11 +57,11 @@ ExitCode GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
 // No words: what the shell's own cd does without arguments. cmd's prints the current
 // directory; a POSIX shell's goes home.
 ExitCode NoWords(Run& run, const std::vector<std::string>&) {
-  if (IsWindows(run.host)) {
+  if (IsWindows(run.facts)) {
     run.console.WriteLine(run.start_dir);
     return kExitOk;
   }
-  const std::optional<std::string> home = run.fs.GetEnv("HOME");
+  const std::optional<std::string> home = run.host.GetEnv("HOME");
   if (!home || home->empty()) {
     run.console.ColouredLine(kColourError, "Dirhop: HOME is not set");
     return kExitError;
@@ -70,7 +70,7 @@ ExitCode NoWords(Run& run, const std::vector<std::string>&) {
 }
 
 ExitCode Usage(Run& run, const std::vector<std::string>&) {
-  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.host.kind), kExitScreenShown);
+  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.facts.kind), kExitScreenShown);
 }
 
 ExitCode Alias(Run& run, const std::vector<std::string>& words) {
@@ -79,7 +79,7 @@ ExitCode Alias(Run& run, const std::vector<std::string>& words) {
 }
 
 ExitCode Welcome(Run& run, const std::vector<std::string>&) {
-  return ScreenShown(ShowWelcomeScreen(run.pager, run.host.kind), kExitScreenShown);
+  return ScreenShown(ShowWelcomeScreen(run.pager, run.facts.kind), kExitScreenShown);
 }
 
 ExitCode History(Run& run, const std::vector<std::string>&) {
@@ -88,7 +88,7 @@ ExitCode History(Run& run, const std::vector<std::string>&) {
 }
 
 ExitCode Help(Run& run, const std::vector<std::string>&) {
-  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.host.kind), kExitOk);
+  return ScreenShown(ShowUsageScreenWithBanner(run.pager, run.facts.kind), kExitOk);
 }
 
 ExitCode Version(Run& run, const std::vector<std::string>&) {

@@ -10,12 +10,6 @@ namespace dirhop {
 
 namespace {
 
-// The search's view of the run's file system.
-DirectorySource DirectoriesOf(FileSystem& fs) {
-  return {[&fs](const std::string& dir) { return fs.ListSubdirectories(dir); },
-          [&fs](const std::string& dir) { return fs.IdentifyDirectory(dir); }};
-}
-
 Resolution Directory(std::string directory) {
   Resolution result;
   result.kind = Resolution::Kind::kDirectory;
@@ -33,7 +27,7 @@ Resolution Failure(std::string message) {
 }  // namespace
 
 Resolution ResolveSpec(Run& run, std::string spec) {
-  const PathSyntax syntax = run.host.syntax;
+  const PathSyntax syntax = run.facts.syntax;
   SlashesToBackslashes(spec, syntax);
   ExpandDoubleBackslashes(spec, syntax);
   ExpandDots(spec, syntax);
@@ -97,7 +91,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
 
   const CreateOffer create_offer =
       run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
-  DirectorySearch search(syntax, create_offer, DirectoriesOf(run.fs));
+  DirectorySearch search(syntax, create_offer, run.fs);
   search.SearchLevel(spec, base, 0);
   Resolution result;
   result.expanded_spec = expanded_spec;

@@ -1,5 +1,6 @@
 // What one run of the program carries from operation to operation, fixed when the run is built:
-// the console, the file system, the host facts, the start directory and the settings.
+// the console, the two seams to the system (the file system and the host), the host facts, the
+// start directory and the settings.
 #pragma once
 
 #include <string>
@@ -8,15 +9,18 @@
 #include "console/pager.h"
 #include "core/host_facts.h"
 #include "platform/file_system.h"
+#include "platform/host.h"
 #include "state/settings_store.h"
 
 namespace dirhop {
 
 struct Run {
   Console& console;
-  // Every question the run asks of the file system and the process goes here.
+  // Every question the run asks of directories and files goes here.
   FileSystem& fs;
-  const HostFacts host;
+  // Every question the run asks of the process and the desktop goes here.
+  Host& host;
+  const HostFacts facts;
   // The process's current directory at start-up.
   const std::string start_dir;
   // The settings record and its store, loaded before the run is built.

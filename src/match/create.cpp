@@ -5,7 +5,7 @@
 namespace dirhop {
 
 std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax syntax,
-                                        const CreateDirectoryFn& create) {
+                                        FileSystem& fs) {
   const char sep = syntax.separator;
   std::string rest = AddTrailingBackslash(full_path, syntax);
   // The walk starts at the root: "C:" then "\level" each time on Windows, "/level" on POSIX.
@@ -15,7 +15,7 @@ std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax
     const auto p = rest.find(sep);
     built += sep + rest.substr(0, p);
     rest.erase(0, p + 1);
-    const int code = create(built) & 0xFF;
+    const int code = fs.CreateOneDirectory(built) & 0xFF;
     if (code != 0 && code != (kErrorAlreadyExists & 0xFF) && code != kErrorAccessDenied) {
       return CreateFailure{built, code};
     }

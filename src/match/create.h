@@ -1,18 +1,14 @@
-// Creating a missing directory level by level, from the root down. Pure: nothing is printed and
-// the file system is reached only through the function given.
+// Creating a missing directory level by level, from the root down. Nothing is printed and the
+// file system is reached only through the FileSystem given.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
 #include "match/path_syntax.h"
+#include "platform/file_system.h"
 
 namespace dirhop {
-
-// Creates one directory and returns the system's error code for it in Windows numbering
-// (0 success, 183 already exists, 5 access denied, 3 path not found, ...).
-using CreateDirectoryFn = std::function<int(const std::string& path)>;
 
 // Windows error code of a directory that already exists.
 inline constexpr int kErrorAlreadyExists = 183;
@@ -26,9 +22,10 @@ struct CreateFailure {
 };
 
 // Creates every missing level of the absolute path `full_path`, from the root down. Levels that
-// exist, or that deny access (they may exist), are passed over. Returns the first level that
-// failed with its code, or nullopt when every level exists now.
+// exist, or that deny access (they may exist), are passed over; each level is made with
+// fs.CreateOneDirectory. Returns the first level that failed with its code, or nullopt when every
+// level exists now.
 std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax syntax,
-                                        const CreateDirectoryFn& create);
+                                        FileSystem& fs);
 
 }  // namespace dirhop

@@ -97,7 +97,7 @@ void ExpandDots(std::string& spec, PathSyntax syntax) {
 }
 
 std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
-                           const CurrentDirectories& current) {
+                           FileSystem& fs) {
   const char sep = syntax.separator;
   const std::string here = std::string(".") + sep;
   const std::string up = std::string("..") + sep;
@@ -111,14 +111,14 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
       prefix = path.substr(0, 2);
       rest = path.substr(2);
     } else {
-      std::string process = current.process();
+      std::string process = fs.CurrentDirectory();
       prefix = std::string(1, process.empty() ? 'C' : process[0]) + ":";
     }
     if (!rest.empty() && rest[0] == '\\') return prefix + rest;
-    base = current.of_drive(UpperChar(prefix[0]));
+    base = fs.DriveCurrentDirectory(UpperChar(prefix[0]));
   } else {
     if (!rest.empty() && rest[0] == '/') return rest;
-    base = current.process();
+    base = fs.CurrentDirectory();
   }
   if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
   while (rest == ".." || StartsWith(rest, up)) {

@@ -1,10 +1,10 @@
 // The shorthand expansions of a typed path and small path utilities.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "match/path_syntax.h"
+#include "platform/file_system.h"
 
 namespace dirhop {
 
@@ -18,16 +18,10 @@ void ExpandDoubleBackslashes(std::string& spec, PathSyntax syntax);
 // n-1 parent steps ("..." -> "..\.."). Runs after a drive colon are left alone.
 void ExpandDots(std::string& spec, PathSyntax syntax);
 
-// Where ExpandFullPath gets current directories from: the process's own and a drive's.
-struct CurrentDirectories {
-  std::function<std::string()> process;
-  std::function<std::string(char letter)> of_drive;
-};
-
 // `path` made absolute: drive-qualified (Windows) or from '/' (POSIX); a UNC path is returned as
-// it is. Leading "." and ".." steps are resolved against the base directory.
-std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
-                           const CurrentDirectories& current);
+// it is. Leading "." and ".." steps are resolved against the base directory, which comes from
+// `fs` (CurrentDirectory, or DriveCurrentDirectory for a drive-relative path).
+std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSystem& fs);
 
 // The directory one level up from a non-empty absolute path; a root is its own parent.
 std::string ParentDir(const std::string& path, PathSyntax syntax);

@@ -97,16 +97,64 @@ void CheckExpansions(std::string spec, PathSyntax syntax) {
              "the dot pass changes only dots and separators");
 }
 
-void CheckFullPath(const std::string& spec, const std::string& process, const std::string& drive,
-                   PathSyntax syntax) {
-  dirhop::CurrentDirectories current;
-  current.process = [&] { return process; };
-  current.of_drive = [&](char letter) {
+// Current directories from the fuzz input; ExpandFullPath asks nothing else of a file system.
+class FuzzDirectories final : public dirhop::FileSystem {
+ public:
+  FuzzDirectories(const std::string& process, const std::string& drive)
+      : process_(process), drive_(drive) {}
+  std::string CurrentDirectory() override { return process_; }
+  std::string DriveCurrentDirectory(char letter) override {
     FUZZ_CHECK(letter < 'a' || letter > 'z', "drive letters are asked for in upper case");
-    std::string dir = drive;
+    std::string dir = drive_;
     dir[0] = letter;
     return dir;
-  };
+  }
+  bool ChangeDirectory(const std::string&) override { return Unasked(); }
+  bool CurrentDirectoryRemoved() override { return Unasked(); }
+  dirhop::platform::DirectoryListing ListSubdirectories(const std::string&) override {
+    Unasked();
+    return {};
+  }
+  std::optional<dirhop::platform::DirectoryIdentity> IdentifyDirectory(
+      const std::string&) override {
+    Unasked();
+    return std::nullopt;
+  }
+  int CreateOneDirectory(const std::string&) override { return Unasked(); }
+  std::size_t LongestWholePath() override { return Unasked(); }
+  bool WriteFileContents(const std::string&, std::string_view) override { return Unasked(); }
+  bool IsRegularFile(const std::string&) override { return Unasked(); }
+  dirhop::platform::FileReadResult ReadFileForUpdate(const std::string&, std::size_t) override {
+    Unasked();
+    return {};
+  }
+  dirhop::platform::StoreFileStatus ReplaceFileAtomically(const std::string&,
+                                                          std::string_view) override {
+    Unasked();
+    return dirhop::platform::StoreFileStatus::kWriteFailed;
+  }
+  std::string SettingsKeyLocation() override {
+    Unasked();
+    return {};
+  }
+  dirhop::platform::OpenedSettingsKey OpenSettingsKey(const std::string&,
+                                                      dirhop::platform::KeyOpening) override {
+    Unasked();
+    return {};
+  }
+
+ private:
+  static bool Unasked() {
+    FUZZ_CHECK(false, "ExpandFullPath asks only for current directories");
+    return false;
+  }
+  std::string process_;
+  std::string drive_;
+};
+
+void CheckFullPath(const std::string& spec, const std::string& process, const std::string& drive,
+                   PathSyntax syntax) {
+  FuzzDirectories current(process, drive);
   const std::string full = dirhop::ExpandFullPath(spec, syntax, current);
   FUZZ_CHECK(full.size() <= spec.size() + process.size() + drive.size() + 3,
              "a full path is no longer than the typed path and its base");

@@ -22,13 +22,9 @@ std::string JoinPath(const std::string& dir, std::string_view name) {
 }
 }  // namespace
 
-DirectorySource SystemDirectories() {
-  return {platform::ListSubdirectories, platform::IdentifyDirectory};
-}
-
 DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer,
-                                 DirectorySource source)
-    : syntax_(syntax), create_offer_(create_offer), source_(std::move(source)) {
+                                 FileSystem& fs)
+    : syntax_(syntax), create_offer_(create_offer), fs_(fs) {
   match_list_.ReserveMore(kInitialListCapacity, kInitialListText);
   create_list_.ReserveMore(kInitialListCapacity, kInitialListText);
 }
@@ -45,7 +41,7 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   }
   base = AddTrailingBackslash(std::move(base), syntax_);
   // The listing is read completely (and closed) before the search goes a level deeper.
-  platform::DirectoryListing listing = source_.list(base);
+  platform::DirectoryListing listing = fs_.ListSubdirectories(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});
   DropEntriesIntoChain(listing);
   const NameList& names = listing.names;
@@ -77,7 +73,7 @@ void DirectorySearch::DropEntriesIntoChain(platform::DirectoryListing& listing) 
   if (listing.links.empty()) return;
   for (ChainLink& link : chain_) {
     if (!link.identified) {
-      link.identity = source_.identify(link.path);
+      link.identity = fs_.IdentifyDirectory(link.path);
       link.identified = true;
     }
   }

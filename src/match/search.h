@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,24 +11,13 @@
 
 #include "match/candidate_list.h"
 #include "match/path_syntax.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 namespace dirhop {
 
-// What the search asks of the file system.
-struct DirectorySource {
-  // The subdirectories of a directory (names as on disk, in listing order; hidden ones included,
-  // "." and ".." never; links carry the identity of their target); empty when it cannot be listed.
-  std::function<platform::DirectoryListing(const std::string& dir)> list;
-  // The identity of a directory, links followed; nullopt when it cannot be opened.
-  std::function<std::optional<platform::DirectoryIdentity>(const std::string& dir)> identify;
-};
-
 // Whether a search collects the dead ends it meets as directories it may offer to create.
 enum class CreateOffer { kOn, kOff };
-
-// The search of the real file system.
-DirectorySource SystemDirectories();
 
 // A branch of the search is the chain of directories from the base to the one being listed. A
 // branch never enters a directory it is already inside: a subdirectory that leads to one of its
@@ -42,8 +30,10 @@ DirectorySource SystemDirectories();
 // between branches) list it once per way; each way is a candidate of its own.
 class DirectorySearch {
  public:
-  // `create_offer` decides whether dead ends are collected as creation candidates.
-  DirectorySearch(PathSyntax syntax, CreateOffer create_offer, DirectorySource source);
+  // `create_offer` decides whether dead ends are collected as creation candidates. The search
+  // lists and identifies directories through `fs` (ListSubdirectories, IdentifyDirectory), which
+  // outlives it.
+  DirectorySearch(PathSyntax syntax, CreateOffer create_offer, FileSystem& fs);
 
   // Matches `rest` below `base`, one level per component, with `rank` the score so far. Every
   // path that uses up `rest` goes to MatchList; dead ends go to CreateList.
@@ -74,7 +64,7 @@ class DirectorySearch {
 
   PathSyntax syntax_;
   CreateOffer create_offer_;
-  DirectorySource source_;
+  FileSystem& fs_;
   std::vector<ChainLink> chain_;
   CandidateList match_list_;
   CandidateList create_list_;

@@ -1,6 +1,6 @@
 #include "platform/file_system.h"
 
-#include "platform/shell_platform.h"
+#include "platform/store_platform.h"
 
 namespace dirhop {
 
@@ -35,25 +35,27 @@ bool SystemFileSystem::WriteFileContents(const std::string& path, std::string_vi
   return platform::WriteFileContents(path, bytes);
 }
 
-std::optional<std::string> SystemFileSystem::GetEnv(const char* name) {
-  return platform::GetEnv(name);
-}
-
-std::string SystemFileSystem::FallbackHandoffPath() { return platform::FallbackHandoffPath(); }
-
-int SystemFileSystem::OpenWithShell(const std::string& file, const std::string& parameters,
-                                    const std::string& directory, int show) {
-  return platform::OpenWithShell(file, parameters, directory, show);
-}
-
-bool SystemFileSystem::DesktopOpenerAvailable() { return platform::DesktopOpenerAvailable(); }
-
-int SystemFileSystem::RunInTerminal(const std::vector<std::string>& words) {
-  return platform::RunInTerminal(words);
-}
-
 bool SystemFileSystem::IsRegularFile(const std::string& path) {
   return platform::IsRegularFile(path);
+}
+
+platform::FileReadResult SystemFileSystem::ReadFileForUpdate(const std::string& path,
+                                                            std::size_t limit) {
+  return platform::ReadFileForUpdate(path, limit);
+}
+
+platform::StoreFileStatus SystemFileSystem::ReplaceFileAtomically(const std::string& path,
+                                                                  std::string_view bytes) {
+  return platform::ReplaceFileAtomically(path, bytes);
+}
+
+std::string SystemFileSystem::SettingsKeyLocation() {
+  return platform::DefaultSettingsKeyLocation();
+}
+
+platform::OpenedSettingsKey SystemFileSystem::OpenSettingsKey(const std::string& location,
+                                                              platform::KeyOpening opening) {
+  return platform::OpenSettingsKey(location, opening);
 }
 
 }  // namespace dirhop

@@ -1,15 +1,15 @@
-// The one seam between the top of the program and the machine it runs on: what the main flow asks
-// of the file system and the process. The program carries a SystemFileSystem; tests put in an
-// in-memory tree that logs every call.
+// The seam between the program and the files of the machine it runs on: directories, whole files,
+// the store's files and the settings key. The program carries a SystemFileSystem; tests put in an
+// in-memory tree that logs every call. (What the program asks of the process goes through Host.)
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/platform.h"
+#include "platform/store_platform.h"
 
 namespace dirhop {
 
@@ -36,19 +36,21 @@ class FileSystem {
   virtual std::size_t LongestWholePath() = 0;
   // Creates or truncates the file at `path` with `bytes`; false when it cannot be written.
   virtual bool WriteFileContents(const std::string& path, std::string_view bytes) = 0;
-  // The value of environment variable `name`; nullopt when it is unset or empty.
-  virtual std::optional<std::string> GetEnv(const char* name) = 0;
-  // The POSIX hand-off location used when DIRHOP_HANDOFF is unset; empty on Windows.
-  virtual std::string FallbackHandoffPath() = 0;
-  // Opens `file` with the desktop (see platform::OpenWithShell); above 32 on success.
-  virtual int OpenWithShell(const std::string& file, const std::string& parameters,
-                            const std::string& directory, int show) = 0;
-  // Whether OpenWithShell has a desktop opener (see platform::DesktopOpenerAvailable).
-  virtual bool DesktopOpenerAvailable() = 0;
-  // Runs a program in this console and waits (see platform::RunInTerminal): its exit code or -1.
-  virtual int RunInTerminal(const std::vector<std::string>& words) = 0;
   // True when `path` names a regular file.
   virtual bool IsRegularFile(const std::string& path) = 0;
+
+  // ---- The store ----
+  // Reads the store file at `path` whole for an update (see platform::ReadFileForUpdate).
+  virtual platform::FileReadResult ReadFileForUpdate(const std::string& path,
+                                                     std::size_t limit) = 0;
+  // Replaces the store file at `path` atomically (see platform::ReplaceFileAtomically).
+  virtual platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
+                                                          std::string_view bytes) = 0;
+  // Where the settings key is (see platform::DefaultSettingsKeyLocation); empty when unknown.
+  virtual std::string SettingsKeyLocation() = 0;
+  // Opens the settings key at `location` (see platform::OpenSettingsKey).
+  virtual platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
+                                                      platform::KeyOpening opening) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -63,13 +65,13 @@ class SystemFileSystem : public FileSystem {
   int CreateOneDirectory(const std::string& path) override;
   std::size_t LongestWholePath() override;
   bool WriteFileContents(const std::string& path, std::string_view bytes) override;
-  std::optional<std::string> GetEnv(const char* name) override;
-  std::string FallbackHandoffPath() override;
-  int OpenWithShell(const std::string& file, const std::string& parameters,
-                    const std::string& directory, int show) override;
-  bool DesktopOpenerAvailable() override;
-  int RunInTerminal(const std::vector<std::string>& words) override;
   bool IsRegularFile(const std::string& path) override;
+  platform::FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) override;
+  platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
+                                                  std::string_view bytes) override;
+  std::string SettingsKeyLocation() override;
+  platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
+                                              platform::KeyOpening opening) override;
 };
 
 }  // namespace dirhop

@@ -19,7 +19,7 @@ namespace dirhop::platform {
 enum class HostKind { kWindows, kPosix };
 
 // The system this build runs on.
-HostKind Host();
+HostKind ThisHostKind();
 
 // ---- Directories -------------------------------------------------------------------------------
 

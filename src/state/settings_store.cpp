@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "match/paths.h"
-#include "platform/platform.h"
 
 namespace dirhop {
 
@@ -84,15 +83,13 @@ bool IsAbsolute(const std::string& path, PathSyntax syntax) {
 }  // namespace
 
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop,
-                                        PathSyntax syntax) {
+                                        PathSyntax syntax, FileSystem& fs) {
   if (!dirhop || dirhop->empty()) return std::nullopt;
   if (IsAbsolute(*dirhop, syntax)) return *dirhop;
   std::string path = *dirhop;
   // "\x" and "/x" are rooted on the current drive; ExpandFullPath knows only backslashes.
   SlashesToBackslashes(path, syntax);
-  return ExpandFullPath(
-      path, syntax,
-      CurrentDirectories{platform::CurrentDirectory, platform::DriveCurrentDirectory});
+  return ExpandFullPath(path, syntax, fs);
 }
 
 void LoadSettings(Console& console, Settings& settings,
@@ -105,7 +102,7 @@ void LoadSettings(Console& console, Settings& settings,
     return;
   }
   platform::FileReadResult read =
-      platform::ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+      settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
   if (read.status == StoreFileStatus::kOk) {
     // A short file fills only the leading part.
     settings.record.LoadImage(read.bytes);
@@ -131,7 +128,7 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
     return;
   }
   const platform::FileReadResult read =
-      platform::ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+      settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
   if (read.status == StoreFileStatus::kOk) settings.record.LoadImage(read.bytes);
 }
 
@@ -144,7 +141,7 @@ bool SaveSettings(Console& console, Settings& settings) {
   // The new record goes in whole or not at all.
   return ReportStoreStatus(
       console, settings,
-      platform::ReplaceFileAtomically(settings.data_file, settings.record.Image()),
+      settings.files.ReplaceFileAtomically(settings.data_file, settings.record.Image()),
       settings.data_file);
 }
 
@@ -159,7 +156,7 @@ StoreFileStatus LoadFromRegistry(Settings& settings) {
 }
 
 StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
-  platform::OpenedSettingsKey opened = settings.open_key(settings.key_location, opening);
+  platform::OpenedSettingsKey opened = settings.files.OpenSettingsKey(settings.key_location, opening);
   if (!opened.key) return opened.status;
   settings.first_run = opened.created;
   platform::SettingsKey& key = *opened.key;
@@ -180,7 +177,7 @@ StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
 
 StoreFileStatus SaveToRegistry(Settings& settings) {
   platform::OpenedSettingsKey opened =
-      settings.open_key(settings.key_location, platform::KeyOpening::kCreateMissing);
+      settings.files.OpenSettingsKey(settings.key_location, platform::KeyOpening::kCreateMissing);
   if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
   const SettingsRecord& record = settings.record;

@@ -2,28 +2,29 @@
 // else the registry-style settings key (the registry on Windows, a text file on POSIX).
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
 #include "console/console.h"
 #include "match/path_syntax.h"
+#include "platform/file_system.h"
 #include "platform/store_platform.h"
 #include "state/settings_record.h"
 
 namespace dirhop {
 
-// Opens a settings key by location; the platform's OpenSettingsKey unless a test puts in its own.
-using SettingsKeyOpener = std::function<platform::OpenedSettingsKey(
-    const std::string& location, platform::KeyOpening opening)>;
-
 // The record of this run and where it is kept.
 struct Settings {
+  // Settings kept through `files`, which outlives them: the data file and the settings key are
+  // reached only through it.
+  explicit Settings(FileSystem& files) : files(files), key_location(files.SettingsKeyLocation()) {}
+
+  FileSystem& files;
   SettingsRecord record;
   // The data file; empty when the settings key is the store. Fixed once loaded.
   std::string data_file;
   // Where the settings key is (used when there is no data file).
-  std::string key_location = platform::DefaultSettingsKeyLocation();
+  std::string key_location;
   // True when this run created the store (the key, or the data file): the program's first run.
   bool first_run = false;
   // True once the store was refused for this run (not a regular file, a link that may not be
@@ -34,14 +35,13 @@ struct Settings {
   // True while the record holds a change that is to be saved with the next save (see
   // SaveSettingsLater); every save clears it.
   bool save_pending = false;
-  SettingsKeyOpener open_key = platform::OpenSettingsKey;
 };
 
 // The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; a relative
-// path is made absolute against the current directories now, so that saves after a change of
-// directory still reach the file that was loaded.
+// path is made absolute against the current directories of `fs` now, so that saves after a
+// change of directory still reach the file that was loaded.
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop,
-                                        PathSyntax syntax);
+                                        PathSyntax syntax, FileSystem& fs);
 
 // Loads the record once at start-up: from the data file at `data_file` when given, otherwise
 // from the settings key. A data file that cannot be opened for reading and writing is reported

@@ -14,7 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/shell_platform.h"
 #include "support/fake_console.h"
+#include "support/fake_file_system.h"
+#include "support/fake_host.h"
 #include "support/fake_run.h"
 #include "support/fake_settings_key.h"
 #include "support/scoped_env.h"
@@ -34,47 +37,50 @@ struct ShellCall {
   std::string screen_at_call;  // what the user had seen when the shell was asked
 };
 
-// A shell that records its calls and answers `result`.
-class FakeShell {
+// This host, whose shell records its calls and answers `result`.
+class FakeShell : public test::FakeHost {
  public:
   explicit FakeShell(int result, test::FakeConsoleDevice* device = nullptr)
-      : result_(result), device_(device) {}
+      : FakeHost(platform::ThisHostKind(), platform::OwnFilePath()), device_(device) {
+    shell_result = result;
+  }
 
-  ShellOpenFunction Function() {
-    return [this](const std::string& file, const std::string& parameters,
-                  const std::string& directory, int show) {
-      calls.push_back({file, parameters, directory, show, device_ ? device_->Text() : ""});
-      return result_;
-    };
+  int OpenWithShell(const std::string& file, const std::string& parameters,
+                    const std::string& directory, int show) override {
+    calls.push_back({file, parameters, directory, show, device_ ? device_->Text() : ""});
+    return FakeHost::OpenWithShell(file, parameters, directory, show);
   }
 
   std::vector<ShellCall> calls;
 
  private:
-  int result_;
   test::FakeConsoleDevice* device_;
 };
 
-// A run on this host with its own file path, as the program builds it; the launches of these
-// tests go to the shell each test passes, so the file system and settings are never used.
-Run MakeRun(Console& console) {
+// A run on this host with its own file path, as the program builds it, whose launches go to
+// `shell`; the settings are never used.
+Run MakeRun(Console& console, Host& shell) {
   static SystemFileSystem file_system;
   static test::FakeKeyStore store;
   static Settings settings = test::MakeSettingsOn(store);
-  const platform::HostKind host = platform::Host();
+  const platform::HostKind host = platform::ThisHostKind();
   return Run{console,
              file_system,
+             shell,
              {host, host == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths,
               HandoffFormat::kBatch, "", platform::OwnFilePath()},
              "C:\\Work",
              settings};
 }
 
+// This program's own host, for the launches that reach the real desktop.
+SystemHost system_host;
+
 TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {
   FakeShell shell(42);
   const std::string exact(255, 'e'), longer(300, 'l');
-  EXPECT_EQ(ShellOpen(longer + "file", exact, "", 5, shell.Function()), 42);
-  EXPECT_EQ(ShellOpen("doc.chm", longer, longer + "x", 3, shell.Function()), 42);
+  EXPECT_EQ(ShellOpen(longer + "file", exact, "", 5, shell), 42);
+  EXPECT_EQ(ShellOpen("doc.chm", longer, longer + "x", 3, shell), 42);
   ASSERT_EQ(shell.calls.size(), 2u);
   EXPECT_EQ(shell.calls[0].file, longer.substr(0, 255));
   EXPECT_EQ(shell.calls[0].parameters, exact);  // 255 characters fit whole
@@ -89,7 +95,7 @@ TEST(ShellOpenTest, CutsEachTextTo255CharactersAndPassesTheShowMode) {
 TEST(ShellOpenTest, ReturnsWhateverTheShellAnswers) {
   for (int answer : {0, 2, 31, 32, 33, 42, 1000}) {
     FakeShell shell(answer);
-    EXPECT_EQ(ShellOpen("x", "", "", kShowMode, shell.Function()), answer) << answer;
+    EXPECT_EQ(ShellOpen("x", "", "", kShowMode, shell), answer) << answer;
   }
 }
 
@@ -122,11 +128,11 @@ TEST(LaunchErrorTextTest, EveryOtherCodeHasNoText) {
 
 TEST(LaunchTargetTest, ASuccessfulLaunchWritesNothingAndEndsWithZero) {
   auto fake = test::MakeFakeConsole();
-  dirhop::Run run = MakeRun(*fake.console);
   for (int success : {33, 42}) {
     SCOPED_TRACE("the shell answers " + std::to_string(success));
     FakeShell shell(success);
-    EXPECT_EQ(LaunchTarget(run, "https://x.example/", shell.Function()), 0);
+    dirhop::Run run = MakeRun(*fake.console, shell);
+    EXPECT_EQ(LaunchTarget(run, "https://x.example/"), 0);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].file, "https://x.example/");
     EXPECT_EQ(shell.calls[0].parameters, "");
@@ -150,9 +156,9 @@ TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
   for (const auto& c : cases) {
     SCOPED_TRACE("the shell answers " + std::to_string(c.code));
     auto fake = test::MakeFakeConsole();
-    dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(c.code);
-    EXPECT_EQ(LaunchTarget(run, "C:\\Tools\\dirhop.chm", shell.Function()), 0);
+    dirhop::Run run = MakeRun(*fake.console, shell);
+    EXPECT_EQ(LaunchTarget(run, "C:\\Tools\\dirhop.chm"), 0);
     EXPECT_EQ(test::Written(fake), c.line);
     EXPECT_EQ(fake.device->TextIn(kColourNormal), c.line);
   }
@@ -160,31 +166,31 @@ TEST(LaunchTargetTest, AFailedLaunchWritesOneErrorLineAndStillEndsWithZero) {
 
 TEST(LaunchTargetTest, TheErrorLineNamesTheWholeTargetWhileTheShellGetsItCut) {
   auto fake = test::MakeFakeConsole();
-  dirhop::Run run = MakeRun(*fake.console);
   FakeShell shell(2);
+  dirhop::Run run = MakeRun(*fake.console, shell);
   const std::string target = "/" + std::string(299, 'd') + ".html";
-  EXPECT_EQ(LaunchTarget(run, target, shell.Function()), 0);
+  EXPECT_EQ(LaunchTarget(run, target), 0);
   EXPECT_EQ(shell.calls.at(0).file, target.substr(0, 255));
   EXPECT_EQ(test::Written(fake), "Error: " + target + " - The specified file was not found.\n");
 }
 
-// A file test for plans that look at no file.
-bool NoFiles(const std::string&) { return false; }
+// A file system for plans that look at no file.
+test::FakeFileSystem no_files(kPosixPaths, "/");
 
 TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
   for (auto host : {platform::HostKind::kWindows, platform::HostKind::kPosix}) {
-    LaunchPlan mail = PlanLaunch(LaunchOption::kMail, host, "C:\\x\\dirhop.exe", NoFiles);
+    LaunchPlan mail = PlanLaunch(LaunchOption::kMail, host, "C:\\x\\dirhop.exe", no_files);
     EXPECT_EQ(mail.announcement, "Starting mail program");
     EXPECT_EQ(mail.file,
               std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support");
     EXPECT_TRUE(mail.report_failure);
 
-    LaunchPlan home = PlanLaunch(LaunchOption::kHome, host, "", NoFiles);
+    LaunchPlan home = PlanLaunch(LaunchOption::kHome, host, "", no_files);
     EXPECT_EQ(home.announcement, "Starting Web browser for Dirhop homepage");
     EXPECT_EQ(home.file, HomePageAddress());
     EXPECT_TRUE(home.report_failure);
 
-    LaunchPlan maker = PlanLaunch(LaunchOption::kBrantel, host, "", NoFiles);
+    LaunchPlan maker = PlanLaunch(LaunchOption::kBrantel, host, "", no_files);
     EXPECT_EQ(maker.announcement, "Starting Web browser to show Brantel Software home page.");
     EXPECT_EQ(maker.file, MakerSiteAddress());
     EXPECT_TRUE(maker.report_failure);
@@ -221,12 +227,13 @@ TEST(PlanLaunchTest, TheManualIsBesideTheProgramOrInTheInstalledDocumentation) {
           {HostKind::kPosix, "/opt/a\\b/bin/dirhop", {}, "/opt/a\\b/share/doc/dirhop/dirhop.html"},
       };
   for (const auto& [host, own, existing, manual] : cases) {
+    test::FakeFileSystem files(kPosixPaths, "/");
+    for (const std::string& path : existing) files.files[path] = "<html>";
+    LaunchPlan plan = PlanLaunch(LaunchOption::kManual, host, own, files);
     std::vector<std::string> asked;
-    const FileTest is_file = [&, &existing = existing](const std::string& path) {
-      asked.push_back(path);
-      return existing.count(path) > 0;
-    };
-    LaunchPlan plan = PlanLaunch(LaunchOption::kManual, host, own, is_file);
+    for (const std::string& call : files.Calls("IsRegularFile")) {
+      asked.push_back(call.substr(call.find(' ') + 1));
+    }
     EXPECT_EQ(plan.announcement, "Starting program to display Dirhop help manual");
     EXPECT_EQ(plan.file, manual) << own;
     EXPECT_TRUE(plan.report_failure);
@@ -244,23 +251,23 @@ TEST(RunLaunchOptionTest, TheManualIsLookedForThroughTheRunsFileSystem) {
     SCOPED_TRACE(built ? "a manual beside the program" : "an installed program");
     test::FakeRun faked(platform::HostKind::kPosix, "/work");
     if (built) faked.fs.files["/opt/dirhop/bin/dirhop.html"] = "<html>";
-    faked.fs.shell_result = 42;
+    faked.host.shell_result = 42;
     EXPECT_EQ(RunLaunchOption(faked.run, LaunchOption::kManual), 0);
     EXPECT_EQ(faked.fs.Calls("IsRegularFile"),
               std::vector<std::string>{"IsRegularFile /opt/dirhop/bin/dirhop.html"});
-    EXPECT_EQ(faked.fs.Calls("OpenWithShell"),
+    EXPECT_EQ(faked.host.Calls("OpenWithShell"),
               std::vector<std::string>{built ? "OpenWithShell /opt/dirhop/bin/dirhop.html"
                                              : "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"});
   }
 }
 
 TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
-  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "", NoFiles);
+  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "", no_files);
   EXPECT_EQ(windows.announcement, "Starting Explorer in current directory");
   EXPECT_EQ(windows.file, "explorer.exe");
   EXPECT_EQ(windows.parameters, "/e,.");
   EXPECT_FALSE(windows.report_failure);
-  LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "", NoFiles);
+  LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "", no_files);
   EXPECT_EQ(posix.announcement, "Starting Explorer in current directory");
   EXPECT_EQ(posix.file, ".");
   EXPECT_EQ(posix.parameters, "");
@@ -269,10 +276,10 @@ TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
 
 TEST(RunLaunchOptionTest, TheAnnouncementIsOnScreenInTheNormalColourBeforeTheLaunch) {
   auto fake = test::MakeFakeConsole();
-  dirhop::Run run = MakeRun(*fake.console);
-  fake.console->SetTextColour(kColourNotice);  // whatever came before, the line is normal
   FakeShell shell(31, fake.device);
-  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kHome, shell.Function()), 0);
+  dirhop::Run run = MakeRun(*fake.console, shell);
+  fake.console->SetTextColour(kColourNotice);  // whatever came before, the line is normal
+  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kHome), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Web browser for Dirhop homepage\n");
   EXPECT_EQ(shell.calls[0].file, HomePageAddress());
@@ -289,9 +296,9 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
   for (int answer : {2, 42}) {
     SCOPED_TRACE("the shell answers " + std::to_string(answer));
     auto fake = test::MakeFakeConsole();
-    dirhop::Run run = MakeRun(*fake.console);
     FakeShell shell(answer, fake.device);
-    EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer, shell.Function()),
+    dirhop::Run run = MakeRun(*fake.console, shell);
+    EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer),
               0);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
@@ -303,12 +310,12 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
 
 TEST(RunLaunchOptionTest, TheManualOptionStartsFromThisProgramsOwnFile) {
   auto fake = test::MakeFakeConsole();
-  dirhop::Run run = MakeRun(*fake.console);
   FakeShell shell(42);
-  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kManual, shell.Function()), 0);
+  dirhop::Run run = MakeRun(*fake.console, shell);
+  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kManual), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
   const fs::path own = platform::OwnFilePath();
-  if (platform::Host() == platform::HostKind::kWindows) {
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) {
     EXPECT_EQ(fs::path(shell.calls[0].file), own.parent_path() / "dirhop.chm");
   } else {
     // No manual lies beside the test program: the installed layout's place is taken.
@@ -321,7 +328,7 @@ TEST(RunLaunchOptionTest, TheManualOptionStartsFromThisProgramsOwnFile) {
 // ---- Running a program in this console ---------------------------------------------------------
 
 TEST(RunInTerminalTest, WaitsAndGivesTheExitCodeOrMinusOneWhenNothingStarts) {
-  const bool windows = platform::Host() == platform::HostKind::kWindows;
+  const bool windows = platform::ThisHostKind() == platform::HostKind::kWindows;
   const std::vector<std::string> exit3 =
       windows ? std::vector<std::string>{"cmd", "/c", "exit 3"}
               : std::vector<std::string>{"sh", "-c", "exit 3"};
@@ -342,7 +349,7 @@ TEST(RunInTerminalTest, WaitsAndGivesTheExitCodeOrMinusOneWhenNothingStarts) {
 
 class RealShellTest : public ::testing::Test {
  protected:
-  bool Windows() const { return platform::Host() == platform::HostKind::kWindows; }
+  bool Windows() const { return platform::ThisHostKind() == platform::HostKind::kWindows; }
   // The path as the system's own calls want it.
   std::string Native(fs::path path) const { return path.make_preferred().string(); }
   test::TempDir temp_{"dirhop_launch_test"};
@@ -350,10 +357,10 @@ class RealShellTest : public ::testing::Test {
 };
 
 TEST_F(RealShellTest, AMissingDocumentIsFileNotFoundAndAMissingFolderPathNotFound) {
-  EXPECT_EQ(ShellOpen(Native(root_ / "dirhop.chm"), "", "", kShowMode), 2);
+  EXPECT_EQ(ShellOpen(Native(root_ / "dirhop.chm"), "", "", kShowMode, system_host), 2);
   // POSIX reports the missing folder as such; the Windows shell may call it either (Wine: 2).
   const int missing_folder =
-      ShellOpen(Native(root_ / "no-such-folder" / "dirhop.chm"), "", "", kShowMode);
+      ShellOpen(Native(root_ / "no-such-folder" / "dirhop.chm"), "", "", kShowMode, system_host);
   if (Windows()) {
     EXPECT_TRUE(missing_folder == 2 || missing_folder == 3) << missing_folder;
   } else {
@@ -363,7 +370,7 @@ TEST_F(RealShellTest, AMissingDocumentIsFileNotFoundAndAMissingFolderPathNotFoun
 
 TEST_F(RealShellTest, LaunchTargetReportsTheMissingManualWithItsFullPath) {
   auto fake = test::MakeFakeConsole();
-  dirhop::Run run = MakeRun(*fake.console);
+  dirhop::Run run = MakeRun(*fake.console, system_host);
   const std::string manual = Native(root_ / (Windows() ? "dirhop.chm" : "dirhop.html"));
   EXPECT_EQ(LaunchTarget(run, manual), 0);
   EXPECT_EQ(test::Written(fake), "Error: " + manual + " - The specified file was not found.\n");
@@ -374,14 +381,14 @@ TEST_F(RealShellTest, ADocumentNoProgramCanOpenHasNoAssociation) {
   WriteFile(document, "text");
   ScopedEnv env;
   if (!Windows()) env.Set("PATH", Native(root_));  // no opener to be found anywhere
-  EXPECT_EQ(ShellOpen(Native(document), "", "", kShowMode), 31);
+  EXPECT_EQ(ShellOpen(Native(document), "", "", kShowMode, system_host), 31);
 }
 
 // POSIX: the opener is a program found on PATH. These tests put a fake one there.
 class PosixOpenerTest : public RealShellTest {
  protected:
   void SetUp() override {
-    if (platform::Host() != platform::HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
+    if (platform::ThisHostKind() != platform::HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
     RealShellTest::SetUp();
     bin_ = root_ / "bin";
     fs::create_directories(bin_);
@@ -428,20 +435,20 @@ TEST_F(PosixOpenerTest, TheDesktopOpenerIsAvailableOnlyAsAnExecutableOnPath) {
 
 TEST_F(PosixOpenerTest, TheOpenerGetsTheDocumentAndAWorkingDirectory) {
   InstallOpener("exit 0");
-  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode), 32);
+  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode, system_host), 32);
   EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + document_.string() + "]\n");
 
   // A relative document is taken from the working directory given.
   InstallOpener("exit 0");
   fs::remove(log_);
-  EXPECT_GT(ShellOpen("manual.html", "", root_.string(), kShowMode), 32);
+  EXPECT_GT(ShellOpen("manual.html", "", root_.string(), kShowMode, system_host), 32);
   EXPECT_EQ(Log(), root_.string() + "\n[manual.html]\n");
 }
 
 TEST_F(PosixOpenerTest, AnAddressIsHandedOverWithoutLookingForAFile) {
   InstallOpener("exit 0");
   const std::string mail = "mailto:help@x.example?Subject=Dirhop Technical Support";
-  EXPECT_GT(ShellOpen(mail, "", "", kShowMode), 32);
+  EXPECT_GT(ShellOpen(mail, "", "", kShowMode, system_host), 32);
   EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + mail + "]\n");
 }
 
@@ -455,14 +462,14 @@ TEST_F(PosixOpenerTest, TheOpenersFailuresBecomeShellCodes) {
   };
   for (const auto& [tail, code] : cases) {
     InstallOpener(tail);
-    EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), code) << tail;
+    EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode, system_host), code) << tail;
   }
 }
 
 TEST_F(PosixOpenerTest, AnOpenerThatStaysIsNotWaitedForLong) {
   InstallOpener("sleep 5");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode), 32);
+  EXPECT_GT(ShellOpen(document_.string(), "", "", kShowMode, system_host), 32);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
   EXPECT_EQ(Log(), fs::current_path().string() + "\n[" + document_.string() + "]\n");
 }
@@ -471,9 +478,9 @@ TEST_F(PosixOpenerTest, NoOpenerMeansNoAssociationButAMissingFileComesFirst) {
   // bin_ is empty; /usr/bin may hold a real opener, so PATH is only the empty folder here.
   ScopedEnv env;
   env.Set("PATH", bin_.string());
-  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), 31);
-  EXPECT_EQ(ShellOpen("https://dirhop.example/", "", "", kShowMode), 31);
-  EXPECT_EQ(ShellOpen((root_ / "missing.html").string(), "", "", kShowMode), 2);
+  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode, system_host), 31);
+  EXPECT_EQ(ShellOpen("https://dirhop.example/", "", "", kShowMode, system_host), 31);
+  EXPECT_EQ(ShellOpen((root_ / "missing.html").string(), "", "", kShowMode, system_host), 2);
 }
 
 TEST_F(PosixOpenerTest, AnOpenerThatCannotBeRunIsAccessDenied) {
@@ -482,13 +489,13 @@ TEST_F(PosixOpenerTest, AnOpenerThatCannotBeRunIsAccessDenied) {
   // execvp skips a file it may not run and reports EACCES when nothing else is found.
   ScopedEnv env;
   env.Set("PATH", bin_.string());
-  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode), 5);
+  EXPECT_EQ(ShellOpen(document_.string(), "", "", kShowMode, system_host), 5);
 }
 
 TEST_F(PosixOpenerTest, AMissingWorkingDirectoryIsPathNotFound) {
   InstallOpener("exit 0");
-  EXPECT_EQ(ShellOpen(document_.string(), "", (root_ / "gone").string(), kShowMode), 3);
-  EXPECT_EQ(ShellOpen(document_.string(), "", document_.string(), kShowMode), 3);  // a file
+  EXPECT_EQ(ShellOpen(document_.string(), "", (root_ / "gone").string(), kShowMode, system_host), 3);
+  EXPECT_EQ(ShellOpen(document_.string(), "", document_.string(), kShowMode, system_host), 3);  // a file
   EXPECT_FALSE(fs::exists(log_));
 }
 
@@ -497,9 +504,9 @@ TEST_F(PosixOpenerTest, WithParametersTheFileIsRunAsAProgram) {
   WriteFile(program, "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" +
                          log_.string() + "'\n");
   fs::permissions(program, fs::perms::owner_all);
-  EXPECT_GT(ShellOpen("tool", "/e,.  second", root_.string(), kShowMode), 32);
+  EXPECT_GT(ShellOpen("tool", "/e,.  second", root_.string(), kShowMode, system_host), 32);
   EXPECT_EQ(Log(), root_.string() + "\n[/e,.]\n[second]\n");
-  EXPECT_EQ(ShellOpen("no-such-tool", "x", "", kShowMode), 2);
+  EXPECT_EQ(ShellOpen("no-such-tool", "x", "", kShowMode, system_host), 2);
 }
 
 }  // namespace

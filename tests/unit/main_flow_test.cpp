@@ -23,7 +23,7 @@ using Log = std::vector<std::string>;
 // MainFlow as RunProgram runs it, with the saves it leaves pending made.
 int Flow(FakeRun& faked, const std::vector<std::string>& words) {
   return RunWithPendingSave(faked.run.console, faked.settings, [&] {
-    return MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.host.own_file_path));
+    return MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.facts.own_file_path));
   });
 }
 
@@ -216,7 +216,8 @@ TEST(MainFlowTest, TheStartDirectoryIsRecordedFirstAndPrintedForNoWords) {
   EXPECT_EQ(Flow(faked, {}), kExitOk);
   EXPECT_EQ(test::Written(faked.fake), "C:\\Work\n");
   EXPECT_EQ(faked.settings.record.History(0), "C:\\Work");
-  EXPECT_EQ(faked.fs.log, Log{});
+  // The one file-system call is the save of the history.
+  EXPECT_EQ(faked.fs.log, Log{"OpenSettingsKey fake"});
 }
 
 // GoToDirectory's outcomes: entered and handed off, or one of its three failures.
@@ -225,7 +226,7 @@ TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
   EXPECT_EQ(GoToDirectory(faked.run, "c:\\work\\PROJ"), kExitOk);
   EXPECT_EQ(faked.fs.log,
             (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
-                 std::string("WriteFileContents ") + kWindowsHandoffPath}));
+                 "OpenSettingsKey fake", std::string("WriteFileContents ") + kWindowsHandoffPath}));
   // The directory as the system names it once entered.
   EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));
   EXPECT_EQ(faked.settings.record.History(0), "C:\\Work\\proj");
@@ -270,29 +271,29 @@ TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
 // The host facts come from the environment once; a Windows host without TEMP cannot hand off.
 TEST(HostFactsTest, TheHandoffPathAndFormatComeFromTheEnvironment) {
   test::FakeConsole console = test::MakeFakeConsole();
-  test::FakeFileSystem windows(kWindowsPaths, "C:\\Work");
+  test::FakeHost windows(HostKind::kWindows, "C:\\d.exe");
   windows.SetEnv("TEMP", "C:\\Users\\u\\Temp");
-  HostFacts facts = *ReadHostFacts(HostKind::kWindows, *console.console, windows, "C:\\d.exe");
+  HostFacts facts = *ReadHostFacts(windows, *console.console);
+  EXPECT_EQ(facts.own_file_path, "C:\\d.exe");
   EXPECT_EQ(facts.handoff_path, "C:\\Users\\u\\Temp\\dirhop2.bat");
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kBatch);
   EXPECT_TRUE(IsWindows(facts));
   EXPECT_EQ(facts.syntax.separator, '\\');
 
-  test::FakeFileSystem fish(kPosixPaths, "/home/u");
+  test::FakeHost fish(HostKind::kPosix, "/bin/dirhop");
   fish.SetEnv("DIRHOP_HANDOFF", "/tmp/h.fish");
-  facts = *ReadHostFacts(HostKind::kPosix, *console.console, fish, "/bin/dirhop");
+  facts = *ReadHostFacts(fish, *console.console);
   EXPECT_EQ(facts.handoff_path, "/tmp/h.fish");
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kFishShell);
   EXPECT_FALSE(IsWindows(facts));
 
-  test::FakeFileSystem posix(kPosixPaths, "/home/u");
-  facts = *ReadHostFacts(HostKind::kPosix, *console.console, posix, "/bin/dirhop");
+  test::FakeHost posix(HostKind::kPosix, "/bin/dirhop");
+  facts = *ReadHostFacts(posix, *console.console);
   EXPECT_EQ(facts.handoff_path, posix.fallback_handoff_path);
   EXPECT_EQ(facts.handoff_format, HandoffFormat::kPosixShell);
 
-  test::FakeFileSystem no_temp(kWindowsPaths, "C:\\Work");
-  EXPECT_EQ(ReadHostFacts(HostKind::kWindows, *console.console, no_temp, "C:\\d.exe"),
-            std::nullopt);
+  test::FakeHost no_temp(HostKind::kWindows, "C:\\d.exe");
+  EXPECT_EQ(ReadHostFacts(no_temp, *console.console), std::nullopt);
   EXPECT_EQ(test::Written(console),
             "Dirhop: Error - the environment variable TEMP is not defined\n"
             "You can define it with the following command in your autoexec.bat:\n"

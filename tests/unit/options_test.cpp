@@ -69,14 +69,14 @@ TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
 
 TEST(RunOptionTest, NoWordsPrintTheStartDirectoryOnWindowsAndGoHomeOnPosix) {
   FakeRun windows(HostKind::kWindows, "C:\\Work");
-  windows.fs.SetEnv("HOME", "C:\\Users\\u");
+  windows.host.SetEnv("HOME", "C:\\Users\\u");
   EXPECT_EQ(RunWords(windows, {}), kExitOk);
   EXPECT_EQ(test::Written(windows.fake), "C:\\Work\n");
   EXPECT_TRUE(windows.fs.files.empty());
 
   FakeRun posix(HostKind::kPosix, "/work");
   posix.fs.AddDirectory("/home/u");
-  posix.fs.SetEnv("HOME", "/home/u");
+  posix.host.SetEnv("HOME", "/home/u");
   EXPECT_EQ(RunWords(posix, {}), kExitOk);
   EXPECT_EQ(posix.fs.current(), "/home/u");
   EXPECT_EQ(posix.fs.files[test::kPosixHandoffPath], "cd -- '/home/u'\n");
@@ -250,7 +250,7 @@ TEST(RunOptionTest, LaunchRowsOpenTheirTargetThroughTheFileSystem) {
     SCOPED_TRACE(row.word);
     FakeRun faked(row.host, row.host == HostKind::kWindows ? "C:\\Work" : "/home/u");
     EXPECT_EQ(RunWords(faked, {row.word}), kExitOk);
-    EXPECT_EQ(faked.fs.Calls("OpenWithShell"), std::vector<std::string>{row.call});
+    EXPECT_EQ(faked.host.Calls("OpenWithShell"), std::vector<std::string>{row.call});
     EXPECT_EQ(test::Written(faked.fake).find("Starting "), 0u);
   }
 }
@@ -276,11 +276,11 @@ TEST(RunOptionTest, WithoutADesktopOpenerPosixShowsTheManualPage) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.call);
     FakeRun faked(row.host, row.host == HostKind::kWindows ? "C:\\Work" : "/work");
-    faked.fs.desktop_opener = row.opener;
-    faked.fs.terminal_result = row.man_result;
+    faked.host.desktop_opener = row.opener;
+    faked.host.terminal_result = row.man_result;
     EXPECT_EQ(RunWords(faked, {"-manual"}), kExitOk);
-    std::vector<std::string> launches = faked.fs.Calls("RunInTerminal");
-    for (const std::string& call : faked.fs.Calls("OpenWithShell")) launches.push_back(call);
+    std::vector<std::string> launches = faked.host.Calls("RunInTerminal");
+    for (const std::string& call : faked.host.Calls("OpenWithShell")) launches.push_back(call);
     EXPECT_EQ(launches, std::vector<std::string>{row.call});
     EXPECT_EQ(test::Written(faked.fake), row.text);
   }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_file_system.h"
+
 namespace dirhop {
 namespace {
 
@@ -106,12 +108,10 @@ TEST(AddTrailingBackslashTest, AppendsOnlyWhenMissing) {
 
 class ExpandFullPathTest : public ::testing::Test {
  protected:
-  CurrentDirectories windows_{[] { return std::string("C:\\A\\B"); },
-                              [](char letter) {
-                                return letter == 'D' ? std::string("D:\\") : std::string("C:\\A\\B");
-                              }};
-  CurrentDirectories posix_{[] { return std::string("/a/b"); },
-                            [](char) { return std::string("/a/b"); }};
+  void SetUp() override { windows_.SetDriveDirectory("D:\\"); }
+
+  test::FakeFileSystem windows_{kWindowsPaths, "C:\\A\\B"};
+  test::FakeFileSystem posix_{kPosixPaths, "/a/b"};
 };
 
 TEST_F(ExpandFullPathTest, WindowsPaths) {

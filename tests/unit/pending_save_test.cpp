@@ -30,16 +30,13 @@ struct SavingRun : FakeRun {
     fs.AddDirectory("C:\\Work\\pro1");
     fs.AddDirectory("C:\\Work\\pro2");
     settings.record.SetHistory(0, "C:\\Old");
-    settings.open_key = [this](const std::string& location, platform::KeyOpening opening) {
-      shown_at_save.push_back(fake.device->Text());
-      return store.Opener()(location, opening);
-    };
+    store.on_open = [this] { shown_at_save.push_back(fake.device->Text()); };
   }
 
   // The exit code of the main flow run as RunProgram runs it.
   int Flow(const std::vector<std::string>& words) {
     return RunWithPendingSave(run.console, settings, [&] {
-      return MainFlow(run, CommandWords::FromArguments(words, run.host.own_file_path));
+      return MainFlow(run, CommandWords::FromArguments(words, run.facts.own_file_path));
     });
   }
 

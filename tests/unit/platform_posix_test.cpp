@@ -28,7 +28,7 @@ using test::WriteFile;
 class PlatformPosixTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (Host() != HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
+    if (ThisHostKind() != HostKind::kPosix) GTEST_SKIP() << "POSIX build only";
     temp_.emplace("dirhop_platform_test");
     // The system reports the resolved path (macOS: /private/tmp).
     root_ = fs::canonical(temp_->path());

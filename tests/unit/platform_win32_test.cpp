@@ -37,7 +37,7 @@ bool DriveExists(char letter) {
 class PlatformWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (Host() != HostKind::kWindows) GTEST_SKIP() << "Windows platform layer only";
+    if (ThisHostKind() != HostKind::kWindows) GTEST_SKIP() << "Windows platform layer only";
     saved_ = CurrentDirectory();
     ASSERT_FALSE(saved_.empty());
     temp_.emplace("dirhop_platform");

@@ -9,6 +9,7 @@
 
 #include "match/ordering.h"
 #include "platform/platform.h"
+#include "support/fake_file_system.h"
 #include "support/test_files.h"
 
 namespace dirhop {
@@ -16,23 +17,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A directory tree held in memory: path -> subdirectory names in listing order.
-class FakeTree {
+// A directory tree held in memory: path -> subdirectory names in listing order. Directories have
+// no identity.
+class FakeTree : public test::FakeFileSystem {
  public:
+  FakeTree() : FakeFileSystem(kPosixPaths, "/") {}
   FakeTree& Add(const std::string& dir, std::vector<std::string> names) {
     dirs_[dir] = std::move(names);
     return *this;
   }
-  DirectorySource Lister() {
-    return {[this](const std::string& dir) {
-              ++listings;
-              platform::DirectoryListing entries;
-              auto found = dirs_.find(dir);
-              if (found == dirs_.end()) return entries;
-              for (const std::string& name : found->second) entries.Add(name);
-              return entries;
-            },
-            [](const std::string&) { return std::optional<platform::DirectoryIdentity>(); }};
+  platform::DirectoryListing ListSubdirectories(const std::string& dir) override {
+    ++listings;
+    platform::DirectoryListing entries;
+    auto found = dirs_.find(dir);
+    if (found == dirs_.end()) return entries;
+    for (const std::string& name : found->second) entries.Add(name);
+    return entries;
+  }
+  std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string&) override {
+    return std::nullopt;
   }
   int listings = 0;
 
@@ -54,7 +57,7 @@ TEST(SearchTest, AbbreviatedTwoLevelSpecFindsBothPrefixMatches) {
   tree.Add("C:\\Work\\", {"Projects", "Prototype", "Other"})
       .Add("C:\\Work\\Projects\\", {"src", "doc"})
       .Add("C:\\Work\\Prototype\\", {"src"});
-  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("pro\\sr", "C:\\Work", 0);
   EXPECT_EQ(Sorted(search.MatchList()),
             (Found{{"C:\\Work\\Projects\\src", 2}, {"C:\\Work\\Prototype\\src", 2}}));
@@ -64,7 +67,7 @@ TEST(SearchTest, AbbreviatedTwoLevelSpecFindsBothPrefixMatches) {
 TEST(SearchTest, ExactNameWinsAloneAndCostsNothing) {
   FakeTree tree;
   tree.Add("C:\\", {"Windows", "WindowsApps", "Users"});
-  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("windows", "C:\\", 0);
   EXPECT_EQ(Sorted(search.MatchList()), (Found{{"C:\\Windows", 0}}));
 }
@@ -72,7 +75,7 @@ TEST(SearchTest, ExactNameWinsAloneAndCostsNothing) {
 TEST(SearchTest, TypoFollowsTheNearestDirectoryOnly) {
   FakeTree tree;
   tree.Add("C:\\", {"Windows", "Users"});
-  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("wndows", "C:\\", 0);
   EXPECT_EQ(Sorted(search.MatchList()), (Found{{"C:\\Windows", 2}}));
 }
@@ -80,13 +83,13 @@ TEST(SearchTest, TypoFollowsTheNearestDirectoryOnly) {
 TEST(SearchTest, WildcardsPrefixesAndExtensions) {
   FakeTree tree;
   tree.Add("C:\\", {"DOC", "DOCUMENTS", "ALPHA", "ALPHA.BETA"});
-  DirectorySearch docx(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch docx(kWindowsPaths, CreateOffer::kOn, tree);
   docx.SearchLevel("docx", "C:\\", 0);
   EXPECT_EQ(Sorted(docx.MatchList()), (Found{{"C:\\DOC", 1}}));
-  DirectorySearch ab(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch ab(kWindowsPaths, CreateOffer::kOn, tree);
   ab.SearchLevel("a.b", "C:\\", 0);
   EXPECT_EQ(Sorted(ab.MatchList()), (Found{{"C:\\ALPHA.BETA", 1}}));
-  DirectorySearch star(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch star(kWindowsPaths, CreateOffer::kOn, tree);
   star.SearchLevel("*", "C:\\", 0);
   EXPECT_EQ(star.MatchList().size(), 4u);
 }
@@ -96,7 +99,7 @@ TEST(SearchTest, WorkedExampleRanksAndDeadEnds) {
   tree.Add("C:\\", {"Projects", "Programs", "Music"})
       .Add("C:\\Projects\\", {"Music"})
       .Add("C:\\Programs\\", {"Tools"});
-  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("pro*\\mu", "C:\\", 0);
   EXPECT_EQ(Sorted(search.MatchList()),
             (Found{{"C:\\Projects\\Music", 2}, {"C:\\Programs\\Tools", 7}}));
@@ -105,22 +108,22 @@ TEST(SearchTest, WorkedExampleRanksAndDeadEnds) {
 TEST(SearchTest, DeadEndsBecomeCreationCandidatesWithoutWildcards) {
   FakeTree tree;
   tree.Add("C:\\W\\", {"proj"});  // proj has no subdirectories
-  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("pro*\\NewDir", "C:\\W", 0);
   EXPECT_TRUE(search.MatchList().empty());
   ASSERT_EQ(search.CreateList().size(), 1u);
   EXPECT_EQ(search.CreateList()[0].Path(), "C:\\W\\proj\\NewDir\\");  // typed case kept
   EXPECT_EQ(search.CreateList()[0].rank, kCreateRank);
 
-  DirectorySearch wild(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch wild(kWindowsPaths, CreateOffer::kOn, tree);
   wild.SearchLevel("pro*\\new*", "C:\\W", 0);
   EXPECT_TRUE(wild.CreateList().empty());
 
-  DirectorySearch off(kWindowsPaths, CreateOffer::kOff, tree.Lister());
+  DirectorySearch off(kWindowsPaths, CreateOffer::kOff, tree);
   off.SearchLevel("pro*\\NewDir", "C:\\W", 0);
   EXPECT_TRUE(off.CreateList().empty());
 
-  DirectorySearch deeper(kWindowsPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch deeper(kWindowsPaths, CreateOffer::kOn, tree);
   deeper.SearchLevel("x\\y\\z", "C:\\Empty", 0);  // an unlistable base is a dead end at once
   ASSERT_EQ(deeper.CreateList().size(), 1u);
   EXPECT_EQ(deeper.CreateList()[0].Path(), "C:\\Empty\\x\\y\\z");
@@ -136,14 +139,14 @@ TEST(SearchTest, LongSpecsSaturateInsteadOfWrapping) {
     dir += "/aaaa";
     spec += (i ? "/" : "") + std::string("bbbb");
   }
-  DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree);
   search.SearchLevel(spec, "/r", 0);
   ASSERT_EQ(search.MatchList().size(), 1u);
   EXPECT_EQ(search.MatchList()[0].rank, kMaxMatchRank);
 
   FakeTree wide;
   wide.Add("/r/", {"x"});
-  DirectorySearch long_component(kPosixPaths, CreateOffer::kOn, wide.Lister());
+  DirectorySearch long_component(kPosixPaths, CreateOffer::kOn, wide);
   long_component.SearchLevel(std::string(1000, 'q'), "/r", 0);
   ASSERT_EQ(long_component.MatchList().size(), 1u);
   EXPECT_EQ(long_component.MatchList()[0].rank, kMaxMatchRank);
@@ -152,7 +155,7 @@ TEST(SearchTest, LongSpecsSaturateInsteadOfWrapping) {
 TEST(SearchTest, EachLevelIsListedOncePerVisit) {
   FakeTree tree;
   tree.Add("/a/", {"b1", "b2"}).Add("/a/b1/", {"c"}).Add("/a/b2/", {"c"});
-  DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree.Lister());
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree);
   search.SearchLevel("b/c", "/a", 0);
   EXPECT_EQ(search.MatchList().size(), 2u);
   EXPECT_EQ(tree.listings, 3);
@@ -161,8 +164,9 @@ TEST(SearchTest, EachLevelIsListedOncePerVisit) {
 // A directory graph held in memory in which links may lead anywhere, loops included. Paths are
 // resolved name by name from the root "/r", as the system resolves them; links carry the
 // identity of their target, plain subdirectories none, as the real listings give them.
-class FakeGraph {
+class FakeGraph : public test::FakeFileSystem {
  public:
+  FakeGraph() : FakeFileSystem(kPosixPaths, "/") {}
   static constexpr int kRoot = 0;
   // A new plain directory `name` in `parent`; returns its number.
   int Dir(int parent, const std::string& name) {
@@ -175,24 +179,21 @@ class FakeGraph {
   void Link(int parent, const std::string& name, int target) {
     children_[parent].push_back({name, target, true});
   }
-  DirectorySource Source() {
-    return {[this](const std::string& dir) {
-              ++listings;
-              platform::DirectoryListing entries;
-              if (std::optional<int> found = Resolve(dir)) {
-                for (const Child& child : children_[*found]) {
-                  entries.Add(child.name,
-                              child.link ? std::optional(Identity(child.dir)) : std::nullopt);
-                }
-              }
-              return entries;
-            },
-            [this](const std::string& dir) -> std::optional<platform::DirectoryIdentity> {
-              ++identified;
-              std::optional<int> found = Resolve(dir);
-              if (!found) return std::nullopt;
-              return Identity(*found);
-            }};
+  platform::DirectoryListing ListSubdirectories(const std::string& dir) override {
+    ++listings;
+    platform::DirectoryListing entries;
+    if (std::optional<int> found = Resolve(dir)) {
+      for (const Child& child : children_[*found]) {
+        entries.Add(child.name, child.link ? std::optional(Identity(child.dir)) : std::nullopt);
+      }
+    }
+    return entries;
+  }
+  std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override {
+    ++identified;
+    std::optional<int> found = Resolve(dir);
+    if (!found) return std::nullopt;
+    return Identity(*found);
   }
   int listings = 0;
   int identified = 0;
@@ -238,7 +239,7 @@ TEST(SearchLinkTest, ALinkLoopIsNeverEntered) {
   FakeGraph graph;
   graph.Link(FakeGraph::kRoot, "l1", FakeGraph::kRoot);
   graph.Link(FakeGraph::kRoot, "l2", FakeGraph::kRoot);
-  DirectorySearch search(kPosixPaths, CreateOffer::kOn, graph.Source());
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, graph);
   search.SearchLevel(Repeated("l*", 20), "/r", 0);
   EXPECT_TRUE(search.MatchList().empty());
   EXPECT_TRUE(search.CreateList().empty());
@@ -256,7 +257,7 @@ TEST(SearchLinkTest, ALinkLoopIsNeverEntered) {
     chain.Link(dir, "self", dir);
     chain.Link(dir, "parent", parent);
   }
-  DirectorySearch deep(kPosixPaths, CreateOffer::kOn, chain.Source());
+  DirectorySearch deep(kPosixPaths, CreateOffer::kOn, chain);
   deep.SearchLevel(Repeated("*", 12), "/r", 0);
   EXPECT_TRUE(deep.MatchList().empty());
   EXPECT_EQ(chain.listings, 6);  // the root and the five real levels
@@ -274,14 +275,14 @@ TEST(SearchLinkTest, ALinkUpIsLeftOutAsIfItWereNotThere) {
   graph.Link(c, "side", elsewhere);  // a link to another place is a directory like any other
   graph.Link(c, "x", a);
   graph.Dir(c, "xylo");
-  DirectorySearch star(kPosixPaths, CreateOffer::kOn, graph.Source());
+  DirectorySearch star(kPosixPaths, CreateOffer::kOn, graph);
   star.SearchLevel("a/b/c/*", "/r", 0);
   EXPECT_EQ(Sorted(star.MatchList()), (Found{{"/r/a/b/c/side", 1}, {"/r/a/b/c/xylo", 1}}));
-  DirectorySearch deeper(kPosixPaths, CreateOffer::kOn, graph.Source());
+  DirectorySearch deeper(kPosixPaths, CreateOffer::kOn, graph);
   deeper.SearchLevel("a/b/c/*/*", "/r", 0);
   EXPECT_EQ(Sorted(deeper.MatchList()), (Found{{"/r/a/b/c/side/e", 2}}));
   // The link "x" would be the exact name; left out, "xylo" matches as a prefix.
-  DirectorySearch exact(kPosixPaths, CreateOffer::kOn, graph.Source());
+  DirectorySearch exact(kPosixPaths, CreateOffer::kOn, graph);
   exact.SearchLevel("a/b/c/x", "/r", 0);
   EXPECT_EQ(Sorted(exact.MatchList()), (Found{{"/r/a/b/c/xylo", 1}}));
 }
@@ -293,7 +294,7 @@ TEST(SearchLinkTest, TwoWaysToOneDirectoryAreTwoCandidates) {
   const int target = graph.Dir(p, "t");
   graph.Dir(target, "z");
   graph.Link(q, "lt", target);
-  DirectorySearch search(kPosixPaths, CreateOffer::kOn, graph.Source());
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, graph);
   search.SearchLevel("*/*/z", "/r", 0);
   EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/r/p/t/z", 2}, {"/r/q/lt/z", 2}}));
 }
@@ -303,7 +304,7 @@ TEST(SearchLinkTest, IdentitiesAreAskedForOnlyWhenALinkIsListed) {
   const int a = plain.Dir(FakeGraph::kRoot, "a");
   const int b = plain.Dir(a, "b");
   plain.Dir(b, "c");
-  DirectorySearch search(kPosixPaths, CreateOffer::kOn, plain.Source());
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, plain);
   search.SearchLevel("a/b/c", "/r", 0);
   EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/r/a/b/c", 0}}));
   EXPECT_EQ(plain.identified, 0);
@@ -317,7 +318,7 @@ TEST(SearchLinkTest, IdentitiesAreAskedForOnlyWhenALinkIsListed) {
   linked.Link(lb, "back", la);
   linked.Link(lb, "to-c", lc);
   linked.Link(lc, "home", FakeGraph::kRoot);
-  DirectorySearch with_links(kPosixPaths, CreateOffer::kOn, linked.Source());
+  DirectorySearch with_links(kPosixPaths, CreateOffer::kOn, linked);
   with_links.SearchLevel("a/b/to*/*", "/r", 0);
   EXPECT_TRUE(with_links.MatchList().empty());
   EXPECT_EQ(linked.identified, 3);

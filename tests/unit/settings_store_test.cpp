@@ -13,6 +13,7 @@
 #include "match/paths.h"
 #include "platform/platform.h"
 #include "support/fake_console.h"
+#include "support/fake_file_system.h"
 #include "support/fake_settings_key.h"
 #include "support/os_fixtures.h"
 #include "support/test_files.h"
@@ -42,16 +43,19 @@ std::string Refusal(const std::string& path, const std::string& reason) {
   return "Dirhop: Error - can't use '" + path + "' for settings: " + reason;
 }
 
+// The machine's file system, whose settings key must not be used: a data file is named.
+class DataFileSystem : public SystemFileSystem {
+ public:
+  platform::OpenedSettingsKey OpenSettingsKey(const std::string&, platform::KeyOpening) override {
+    ADD_FAILURE() << "the settings key must not be used when a data file is named";
+    return platform::OpenedSettingsKey{};
+  }
+};
+
 // The data file tests work on real files in a folder of their own, on both builds.
 class DataFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    file_ = (dir_ / "dirhop.dat").string();
-    settings_.open_key = [this](const std::string&, platform::KeyOpening) {
-      ADD_FAILURE() << "the settings key must not be used when a data file is named";
-      return platform::OpenedSettingsKey{};
-    };
-  }
+  void SetUp() override { file_ = (dir_ / "dirhop.dat").string(); }
 
   std::string Text() { return test::Written(fake_); }
 
@@ -74,7 +78,8 @@ class DataFileTest : public ::testing::Test {
   const fs::path dir_ = temp_.path();
   std::string file_;
   test::FakeConsole fake_ = test::MakeFakeConsole();
-  Settings settings_;
+  DataFileSystem files_;
+  Settings settings_{files_};
 };
 
 TEST_F(DataFileTest, AMissingFileIsReportedAndCreatedWithTheDefaults) {
@@ -103,7 +108,7 @@ TEST_F(DataFileTest, ReadingForAQueryNeverCreatesNorSavesTheFile) {
   SettingsRecord stored;
   stored.SetAlias(1, "w", "C:\\Web");
   test::WriteFile(file_, stored.Image());
-  Settings reading;
+  Settings reading(files_);
   LoadSettingsToRead(reading, file_);
   EXPECT_EQ(reading.record.AliasTarget(1), "C:\\Web");
   reading.record.SetAlias(1, "x", "C:\\Other");
@@ -117,7 +122,7 @@ TEST_F(DataFileTest, SavingAndLoadingRoundTripsTheRecord) {
   settings_.record.SetAlias(1, "proj", "C:\\src\\proj");
   settings_.record.SetCanCreatePath(false);
   ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
-  Settings loaded;
+  Settings loaded(files_);
   LoadSettings(*fake_.console, loaded, file_);
   EXPECT_EQ(Text(), "");
   EXPECT_FALSE(loaded.first_run);
@@ -133,7 +138,7 @@ TEST_F(DataFileTest, ShortFilesLoadWithoutAWordAndSaveWhole) {
     SCOPED_TRACE(size);
     const std::string bytes = RandomBytes(size);
     WriteFile(file_, bytes);
-    Settings settings;
+    Settings settings(files_);
     LoadSettings(*fake_.console, settings, file_);
     EXPECT_EQ(Text(), "");
     SettingsRecord expected;
@@ -150,7 +155,7 @@ TEST_F(DataFileTest, ALongerFileIsReportedOnceAndNeverLoadedNorRewritten) {
     const std::string bytes = RandomBytes(size);
     WriteFile(file_, bytes);
     test::FakeConsole fake = test::MakeFakeConsole();
-    Settings settings;
+    Settings settings(files_);
     LoadSettings(*fake.console, settings, file_);
     const std::string refusal = Refusal(file_, "larger than 10736 bytes");
     EXPECT_EQ(fake.device->TextIn(kColourError), refusal);
@@ -208,7 +213,7 @@ TEST_F(DataFileTest, ANodeThatIsNotARegularFileIsReportedOnceAndLeftAlone) {
   // (as root) a null device node of its own on POSIX.
   std::vector<std::string> nodes = {file_};
   fs::create_directories(file_);
-  if (platform::Host() == platform::HostKind::kWindows) nodes.push_back("NUL");
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) nodes.push_back("NUL");
   const fs::path fifo = dir_ / "fifo";
   std::optional<std::ifstream> fifo_held;
   if (test::MakeFifo(fifo)) {
@@ -220,7 +225,7 @@ TEST_F(DataFileTest, ANodeThatIsNotARegularFileIsReportedOnceAndLeftAlone) {
   for (const std::string& node : nodes) {
     SCOPED_TRACE(node);
     test::FakeConsole fake = test::MakeFakeConsole();
-    Settings settings;
+    Settings settings(files_);
     LoadSettings(*fake.console, settings, node);
     EXPECT_EQ(test::Written(fake), Refusal(node, "not a regular file") + "\n");
     EXPECT_EQ(fake.device->TextIn(kColourError), Refusal(node, "not a regular file"));
@@ -250,7 +255,7 @@ TEST_F(DataFileTest, ANodeThatBecomesIrregularAfterLoadingIsReportedOnce) {
 }
 
 TEST_F(DataFileTest, LinksOfAnotherUserAreNotFollowed) {
-  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
   // Someone else's link in a shared folder, leading to the user's own file.
   const fs::path notes = dir_ / "notes.txt";
   WriteFile(notes, "my notes");
@@ -272,7 +277,7 @@ TEST_F(DataFileTest, LinksOfAnotherUserAreNotFollowed) {
   const fs::path mine = dir_ / "mine.dat";
   fs::create_symlink(theirs, mine);
   test::FakeConsole fake = test::MakeFakeConsole();
-  Settings settings;
+  Settings settings(files_);
   LoadSettings(*fake.console, settings, mine.string());
   EXPECT_FALSE(SaveSettings(*fake.console, settings));
   EXPECT_EQ(test::Written(fake),
@@ -281,7 +286,7 @@ TEST_F(DataFileTest, LinksOfAnotherUserAreNotFollowed) {
 }
 
 TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
-  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
   const fs::path dotfiles = dir_ / "dotfiles";
   fs::create_directories(dotfiles);
   const fs::path real = dotfiles / "dirhop.dat";
@@ -300,7 +305,7 @@ TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
 }
 
 TEST_F(DataFileTest, ADanglingLinkOfTheUsersGetsItsFileCreated) {
-  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
   const fs::path real = dir_ / "kept" / "dirhop.dat";
   fs::create_directories(real.parent_path());
   fs::create_symlink(real, file_);
@@ -334,7 +339,7 @@ TEST_F(DataFileTest, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
 }
 
 TEST_F(DataFileTest, TemporaryFilesOfAnotherUserAreKept) {
-  if (platform::Host() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "POSIX owners";
   const fs::path theirs = dir_ / "dirhop.dat.~dirhop-theirs";
   WriteFile(theirs, "theirs");
   if (!test::GiveToUser(theirs, test::kOtherUser)) GTEST_SKIP() << "only root gives files away";
@@ -346,35 +351,62 @@ TEST_F(DataFileTest, TemporaryFilesOfAnotherUserAreKept) {
   EXPECT_TRUE(fs::is_symlink(link));
 }
 
+// Every run reaches its data file through the run's file system: the load, the creation and a
+// refusal, on both builds alike (a link of another user cannot be made on Windows).
+TEST(DataFileSeamTest, LoadCreationAndRefusalGoThroughTheFileSystem) {
+  test::FakeFileSystem files(kPosixPaths, "/work");
+  test::FakeConsole created = test::MakeFakeConsole();
+  Settings settings(files);
+  LoadSettings(*created.console, settings, std::string("/work/d.dat"));
+  EXPECT_TRUE(settings.first_run);
+  EXPECT_EQ(files.files["/work/d.dat"], SettingsRecord().Image());
+  EXPECT_EQ(files.log, (std::vector<std::string>{"ReadFileForUpdate /work/d.dat",
+                                                 "ReplaceFileAtomically /work/d.dat"}));
+
+  test::FakeFileSystem foreign(kPosixPaths, "/work");
+  foreign.store_statuses["/work/d.dat"] = platform::StoreFileStatus::kForeignLink;
+  test::FakeConsole refused_console = test::MakeFakeConsole();
+  Settings refused(foreign);
+  LoadSettings(*refused_console.console, refused, std::string("/work/d.dat"));
+  refused.record.SetHistory(0, "/work");
+  EXPECT_FALSE(SaveSettings(*refused_console.console, refused));
+  EXPECT_EQ(test::Written(refused_console),
+            Refusal("/work/d.dat", "a link owned by another user") + "\n");
+  EXPECT_TRUE(foreign.Calls("ReplaceFileAtomically").empty());
+}
+
+// The machine's file system, for the current directories of a relative data file path.
+SystemFileSystem system_files;
+
 TEST(DataFilePathTest, UnsetOrEmptyMeansTheSettingsKey) {
-  EXPECT_EQ(DataFilePath(std::nullopt, kWindowsPaths), std::nullopt);
-  EXPECT_EQ(DataFilePath(std::string(), kPosixPaths), std::nullopt);
+  EXPECT_EQ(DataFilePath(std::nullopt, kWindowsPaths, system_files), std::nullopt);
+  EXPECT_EQ(DataFilePath(std::string(), kPosixPaths, system_files), std::nullopt);
 }
 
 TEST(DataFilePathTest, AbsolutePathsAreKeptAsTyped) {
-  EXPECT_EQ(DataFilePath(std::string("C:\\data\\d.dat"), kWindowsPaths), "C:\\data\\d.dat");
-  EXPECT_EQ(DataFilePath(std::string("c:/data/d.dat"), kWindowsPaths), "c:/data/d.dat");
-  EXPECT_EQ(DataFilePath(std::string("\\\\srv\\share\\d.dat"), kWindowsPaths),
+  EXPECT_EQ(DataFilePath(std::string("C:\\data\\d.dat"), kWindowsPaths, system_files), "C:\\data\\d.dat");
+  EXPECT_EQ(DataFilePath(std::string("c:/data/d.dat"), kWindowsPaths, system_files), "c:/data/d.dat");
+  EXPECT_EQ(DataFilePath(std::string("\\\\srv\\share\\d.dat"), kWindowsPaths, system_files),
             "\\\\srv\\share\\d.dat");
-  EXPECT_EQ(DataFilePath(std::string("/home/u/d.dat"), kPosixPaths), "/home/u/d.dat");
+  EXPECT_EQ(DataFilePath(std::string("/home/u/d.dat"), kPosixPaths, system_files), "/home/u/d.dat");
   const std::string long_path = "/" + std::string(400, 'p');  // no 255-character limit
-  EXPECT_EQ(DataFilePath(long_path, kPosixPaths), long_path);
+  EXPECT_EQ(DataFilePath(long_path, kPosixPaths, system_files), long_path);
 }
 
 TEST(DataFilePathTest, RelativePathsAreFixedToTheStartDirectory) {
   const std::string here = platform::CurrentDirectory();
   const PathSyntax syntax =
-      platform::Host() == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths;
+      platform::ThisHostKind() == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths;
   const std::string expected = AddTrailingBackslash(here, syntax) + "d.dat";
-  EXPECT_EQ(DataFilePath(std::string("d.dat"), syntax), expected);
+  EXPECT_EQ(DataFilePath(std::string("d.dat"), syntax, system_files), expected);
   // On Windows every "/" in the name reads as "\\".
   const std::string sub = AddTrailingBackslash(here, syntax) + "sub" + syntax.separator + "d.dat";
-  EXPECT_EQ(DataFilePath(std::string("sub/d.dat"), syntax), sub);
-  EXPECT_EQ(DataFilePath(std::string("./sub/d.dat"), syntax), sub);
+  EXPECT_EQ(DataFilePath(std::string("sub/d.dat"), syntax, system_files), sub);
+  EXPECT_EQ(DataFilePath(std::string("./sub/d.dat"), syntax, system_files), sub);
   if (syntax.drives) {
     // Rooted on the current drive, whichever slash begins it.
-    EXPECT_EQ(DataFilePath(std::string("/d.dat"), syntax), here.substr(0, 2) + "\\d.dat");
-    EXPECT_EQ(DataFilePath(std::string("\\d.dat"), syntax), here.substr(0, 2) + "\\d.dat");
+    EXPECT_EQ(DataFilePath(std::string("/d.dat"), syntax, system_files), here.substr(0, 2) + "\\d.dat");
+    EXPECT_EQ(DataFilePath(std::string("\\d.dat"), syntax, system_files), here.substr(0, 2) + "\\d.dat");
   }
 }
 

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::WriteFile;
 
-bool OnWindows() { return Host() == HostKind::kWindows; }
+bool OnWindows() { return ThisHostKind() == HostKind::kWindows; }
 
 StoreValue String(const std::string& text) { return {StoreValueType::kString, text, 0}; }
 

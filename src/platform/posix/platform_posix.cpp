@@ -30,7 +30,7 @@ std::string WithoutTrailingSlashes(std::string dir) {
 
 }  // namespace
 
-HostKind Host() { return HostKind::kPosix; }
+HostKind ThisHostKind() { return HostKind::kPosix; }
 
 std::string CurrentDirectory() {
   // No fixed limit: the buffer grows until the whole path fits.

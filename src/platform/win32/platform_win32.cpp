@@ -8,7 +8,7 @@
 
 namespace dirhop::platform {
 
-HostKind Host() { return HostKind::kWindows; }
+HostKind ThisHostKind() { return HostKind::kWindows; }
 
 std::string CurrentDirectory() {
   // Asking with an empty buffer gives the size needed (terminating null included), so a directory

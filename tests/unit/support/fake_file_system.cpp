@@ -1,6 +1,11 @@
 #include "support/fake_file_system.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
+
+#include "support/call_log.h"
+#include "support/fake_settings_key.h"
 
 namespace dirhop::test {
 
@@ -97,11 +102,7 @@ void FakeFileSystem::SetDriveDirectory(const std::string& path) {
 }
 
 std::vector<std::string> FakeFileSystem::Calls(const std::string& name) const {
-  std::vector<std::string> calls;
-  for (const std::string& call : log) {
-    if (call == name || call.rfind(name + " ", 0) == 0) calls.push_back(call);
-  }
-  return calls;
+  return CallsNamed(log, name);
 }
 
 std::string FakeFileSystem::CurrentDirectory() {
@@ -189,41 +190,56 @@ bool FakeFileSystem::WriteFileContents(const std::string& path, std::string_view
   return true;
 }
 
-std::optional<std::string> FakeFileSystem::GetEnv(const char* name) {
-  log.push_back(std::string("GetEnv ") + name);
-  auto found = env_.find(name);
-  if (found == env_.end() || found->second.empty()) return std::nullopt;
-  return found->second;
-}
-
-std::string FakeFileSystem::FallbackHandoffPath() {
-  log.push_back("FallbackHandoffPath");
-  return fallback_handoff_path;
-}
-
-int FakeFileSystem::OpenWithShell(const std::string& file, const std::string& parameters,
-                                  const std::string& directory, int show) {
-  (void)directory;
-  (void)show;
-  log.push_back("OpenWithShell " + file + (parameters.empty() ? "" : " " + parameters));
-  return shell_result;
-}
-
-bool FakeFileSystem::DesktopOpenerAvailable() {
-  log.push_back("DesktopOpenerAvailable");
-  return desktop_opener;
-}
-
-int FakeFileSystem::RunInTerminal(const std::vector<std::string>& words) {
-  std::string joined;
-  for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
-  log.push_back("RunInTerminal " + joined);
-  return terminal_result;
-}
-
 bool FakeFileSystem::IsRegularFile(const std::string& path) {
   log.push_back("IsRegularFile " + path);
   return files.count(path) > 0;
+}
+
+platform::FileReadResult FakeFileSystem::ReadFileForUpdate(const std::string& path,
+                                                          std::size_t limit) {
+  log.push_back("ReadFileForUpdate " + path);
+  platform::FileReadResult result;
+  const auto status = store_statuses.find(path);
+  if (status != store_statuses.end()) {
+    result.status = status->second;
+  } else if (files.count(path) == 0) {
+    result.status = platform::StoreFileStatus::kMissing;
+  } else if (unwritable.count(path) != 0) {
+    result.status = platform::StoreFileStatus::kUnreadable;
+  } else if (files[path].size() > limit) {
+    result.status = platform::StoreFileStatus::kTooLarge;
+  } else {
+    result.status = platform::StoreFileStatus::kOk;
+    result.bytes = files[path];
+  }
+  return result;
+}
+
+platform::StoreFileStatus FakeFileSystem::ReplaceFileAtomically(const std::string& path,
+                                                                std::string_view bytes) {
+  log.push_back("ReplaceFileAtomically " + path);
+  const auto status = store_statuses.find(path);
+  if (status != store_statuses.end() && status->second != platform::StoreFileStatus::kOk &&
+      status->second != platform::StoreFileStatus::kMissing) {
+    return status->second == platform::StoreFileStatus::kUnreadable
+               ? platform::StoreFileStatus::kWriteFailed
+               : status->second;
+  }
+  if (unwritable.count(path) != 0) return platform::StoreFileStatus::kWriteFailed;
+  files[path] = std::string(bytes);
+  return platform::StoreFileStatus::kOk;
+}
+
+std::string FakeFileSystem::SettingsKeyLocation() { return "fake"; }
+
+platform::OpenedSettingsKey FakeFileSystem::OpenSettingsKey(const std::string& location,
+                                                            platform::KeyOpening opening) {
+  log.push_back("OpenSettingsKey " + location);
+  if (key_store == nullptr) {
+    ADD_FAILURE() << "the settings key of this fake file system is not to be used";
+    return {};
+  }
+  return key_store->Open(opening);
 }
 
 }  // namespace dirhop::test

@@ -1,6 +1,7 @@
 // A file system held in memory, for tests of the top of the program: a tree of directories in
-// either path syntax, a current directory, one current directory per drive, an environment and
-// the files written, with every call logged in order ("ChangeDirectory C:\x").
+// either path syntax, a current directory, one current directory per drive, the files written
+// (the store's files among them) and a settings key, with every call logged in order
+// ("ChangeDirectory C:\x").
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,8 @@
 
 namespace dirhop::test {
 
+struct FakeKeyStore;
+
 class FakeFileSystem : public FileSystem {
  public:
   // An empty tree in `syntax` whose current directory is the absolute `current` (added to it).
@@ -28,8 +31,6 @@ class FakeFileSystem : public FileSystem {
   bool Exists(const std::string& path) const;
   // Makes the absolute `path` (added if missing) the current directory of its drive.
   void SetDriveDirectory(const std::string& path);
-  // Sets environment variable `name`; an empty value counts as unset.
-  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
   // The current directory, without logging a call.
   const std::string& current() const { return current_; }
   // The logged calls whose name is `name`, each with its argument ("ChangeDirectory x").
@@ -47,17 +48,20 @@ class FakeFileSystem : public FileSystem {
   std::size_t LongestWholePath() override;
   // Records `bytes` in `files`, unless `path` is in `unwritable`.
   bool WriteFileContents(const std::string& path, std::string_view bytes) override;
-  std::optional<std::string> GetEnv(const char* name) override;
-  std::string FallbackHandoffPath() override;
-  // Logs "OpenWithShell <file> <parameters>" and answers `shell_result`.
-  int OpenWithShell(const std::string& file, const std::string& parameters,
-                    const std::string& directory, int show) override;
-  // Logs "DesktopOpenerAvailable" and answers `desktop_opener`.
-  bool DesktopOpenerAvailable() override;
-  // Logs "RunInTerminal <words joined by blanks>" and answers `terminal_result`.
-  int RunInTerminal(const std::vector<std::string>& words) override;
   // Logs "IsRegularFile <path>"; true when `path` is one of `files`.
   bool IsRegularFile(const std::string& path) override;
+  // The status in `store_statuses` when there is one; otherwise kMissing, kUnreadable (in
+  // `unwritable`), kTooLarge or the bytes of `files`.
+  platform::FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) override;
+  // A refusing status in `store_statuses` (kUnreadable as kWriteFailed), or kWriteFailed for a
+  // path in `unwritable`; otherwise `files` takes the bytes.
+  platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
+                                                  std::string_view bytes) override;
+  // Always "fake".
+  std::string SettingsKeyLocation() override;
+  // Opens `key_store` (a test failure when it is not set).
+  platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
+                                              platform::KeyOpening opening) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -65,12 +69,12 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> unwritable;
   std::map<std::string, int> create_codes;
+  // What the store's file operations report for a path, whatever `files` holds.
+  std::map<std::string, platform::StoreFileStatus> store_statuses;
+  // The settings key behind OpenSettingsKey; none when null.
+  FakeKeyStore* key_store = nullptr;
   bool current_removed = false;
   std::size_t longest_whole_path = 4096;
-  int shell_result = 42;
-  bool desktop_opener = true;
-  int terminal_result = 0;
-  std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
 
  private:
   struct Node {
@@ -93,7 +97,6 @@ class FakeFileSystem : public FileSystem {
   PathSyntax syntax_;
   std::map<std::string, Node> nodes_;
   std::map<char, std::string> drive_dirs_;
-  std::map<std::string, std::string> env_;
   std::string current_;
   std::uint64_t next_id_ = 1;
 };

@@ -1,5 +1,5 @@
-// A Run built on fakes only: a console over a FakeConsoleDevice, a FakeFileSystem and settings
-// in a FakeKeyStore, with the host facts of a Windows or a POSIX host.
+// A Run built on fakes only: a console over a FakeConsoleDevice, a FakeFileSystem whose settings
+// key is a FakeKeyStore, a FakeHost, and the host facts of a Windows or a POSIX host.
 #pragma once
 
 #include <initializer_list>
@@ -9,6 +9,7 @@
 #include "core/run.h"
 #include "support/fake_console.h"
 #include "support/fake_file_system.h"
+#include "support/fake_host.h"
 #include "support/fake_settings_key.h"
 
 namespace dirhop::test {
@@ -19,7 +20,7 @@ inline const char kWindowsHandoffPath[] = "C:\\Temp\\dirhop2.bat";
 inline const char kPosixHandoffPath[] = "/tmp/dirhop-handoff.sh";
 
 // Host facts of a Windows host (batch hand-off at kWindowsHandoffPath) or a POSIX host (sh).
-inline HostFacts FakeHost(platform::HostKind kind) {
+inline HostFacts FakeHostFacts(platform::HostKind kind) {
   if (kind == platform::HostKind::kWindows) {
     return {kind, kWindowsPaths, HandoffFormat::kBatch, kWindowsHandoffPath,
             "C:\\Program Files\\Dirhop\\dirhop.exe"};
@@ -34,15 +35,19 @@ struct FakeRun {
           std::optional<platform::ScreenSize> size = std::nullopt,
           std::initializer_list<Key> keys = {})
       : fake(MakeFakeConsole(size, keys)),
-        fs(FakeHost(kind).syntax, start_dir),
-        settings(MakeSettingsOn(store)),
-        run{*fake.console, fs, FakeHost(kind), start_dir, settings} {}
+        fs(FakeHostFacts(kind).syntax, start_dir),
+        host(kind, FakeHostFacts(kind).own_file_path),
+        settings(fs),
+        run{*fake.console, fs, host, FakeHostFacts(kind), start_dir, settings} {
+    fs.key_store = &store;
+  }
   // `run` refers to the members beside it: a copy would refer to the original's.
   FakeRun(const FakeRun&) = delete;
   FakeRun& operator=(const FakeRun&) = delete;
 
   FakeConsole fake;
   FakeFileSystem fs;
+  FakeHost host;
   FakeKeyStore store;
   Settings settings;
   Run run;

@@ -48,30 +48,24 @@ void FakeKeyStore::Put(const std::string& name, platform::StoreValueType type, s
   values[name] = platform::StoreValue{type, std::move(text), number};
 }
 
-SettingsKeyOpener FakeKeyStore::Opener() {
-  return [this](const std::string&, platform::KeyOpening opening) {
-    platform::OpenedSettingsKey opened;
-    ++opens;
-    if (!openable) {
-      opened.status = open_failure;
-      return opened;
-    }
-    if (!exists && opening == platform::KeyOpening::kExistingOnly) {
-      opened.status = platform::StoreFileStatus::kMissing;
-      return opened;
-    }
-    opened.created = !exists;
-    exists = true;
-    opened.key = std::make_unique<FakeKey>(*this);
+platform::OpenedSettingsKey FakeKeyStore::Open(platform::KeyOpening opening) {
+  if (on_open) on_open();
+  platform::OpenedSettingsKey opened;
+  ++opens;
+  if (!openable) {
+    opened.status = open_failure;
     return opened;
-  };
+  }
+  if (!exists && opening == platform::KeyOpening::kExistingOnly) {
+    opened.status = platform::StoreFileStatus::kMissing;
+    return opened;
+  }
+  opened.created = !exists;
+  exists = true;
+  opened.key = std::make_unique<FakeKey>(*this);
+  return opened;
 }
 
-Settings MakeSettingsOn(FakeKeyStore& store) {
-  Settings settings;
-  settings.key_location = "fake";
-  settings.open_key = store.Opener();
-  return settings;
-}
+Settings MakeSettingsOn(FakeKeyStore& store) { return Settings(store.files); }
 
 }  // namespace dirhop::test

@@ -2,6 +2,7 @@
 // user's files: records what is set and closed, and can be told to refuse a value.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -9,11 +10,18 @@
 
 #include "platform/store_platform.h"
 #include "state/settings_store.h"
+#include "support/fake_file_system.h"
 
 namespace dirhop::test {
 
-// The shared state behind every key FakeKeyStore opens.
+// The shared state behind every key FakeKeyStore opens, and a file system of its own whose
+// settings key it is.
 struct FakeKeyStore {
+  FakeKeyStore() { files.key_store = this; }
+  // `files` refers back to this store: a copy would refer to the original.
+  FakeKeyStore(const FakeKeyStore&) = delete;
+  FakeKeyStore& operator=(const FakeKeyStore&) = delete;
+
   std::map<std::string, platform::StoreValue> values;
   bool exists = true;    // false: the next open creates the key (and reports it)
   bool openable = true;  // false: every open fails, for the reason `open_failure`
@@ -29,8 +37,13 @@ struct FakeKeyStore {
   // Puts in a value of any type (as a user or an installer would).
   void Put(const std::string& name, platform::StoreValueType type, std::string text,
            std::uint32_t number = 0);
-  // An opener for Settings::open_key that works on this store.
-  SettingsKeyOpener Opener();
+  // Opens a key on this store as `opening` says, after calling `on_open` when it is set.
+  platform::OpenedSettingsKey Open(platform::KeyOpening opening);
+
+  // Called before every open.
+  std::function<void()> on_open;
+  // A file system with no files whose settings key this store is.
+  FakeFileSystem files{kPosixPaths, "/"};
 };
 
 // Settings whose key is `store` and that have no data file.

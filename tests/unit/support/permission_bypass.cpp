@@ -51,7 +51,7 @@ std::string ShellQuoted(const std::string& text) {
 
 bool RerunWithoutPermissionBypass() {
   // Under Wine the capabilities read would be the Wine process's, and there is no shell to ask.
-  if (platform::Host() != platform::HostKind::kPosix) return false;
+  if (platform::ThisHostKind() != platform::HostKind::kPosix) return false;
   if ((EffectiveCapabilities() & kPermissionBypass) == 0) return false;
   const std::string setpriv = FindOnPath("setpriv");
   const std::string self = platform::OwnFilePath();

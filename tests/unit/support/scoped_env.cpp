@@ -18,7 +18,7 @@ void Put(std::string entry) {
 
 // Removes `name`: the C library of each system takes a different entry for that.
 void Remove(const std::string& name) {
-  Put(platform::Host() == platform::HostKind::kWindows ? name + "=" : name);
+  Put(platform::ThisHostKind() == platform::HostKind::kWindows ? name + "=" : name);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#include "platform/host.h"
+
+#include "platform/shell_platform.h"
+
+namespace dirhop {
+
+platform::HostKind SystemHost::Kind() { return platform::ThisHostKind(); }
+
+std::optional<std::string> SystemHost::GetEnv(const char* name) { return platform::GetEnv(name); }
+
+std::optional<std::string> SystemHost::RawCommandLine() { return platform::RawCommandLine(); }
+
+std::string SystemHost::OwnFilePath() { return platform::OwnFilePath(); }
+
+std::string SystemHost::FallbackHandoffPath() { return platform::FallbackHandoffPath(); }
+
+std::unique_ptr<platform::ConsoleDevice> SystemHost::OpenConsoleDevice(
+    platform::ConsoleFailure& failure) {
+  return platform::OpenConsoleDevice(failure);
+}
+
+int SystemHost::OpenWithShell(const std::string& file, const std::string& parameters,
+                              const std::string& directory, int show) {
+  return platform::OpenWithShell(file, parameters, directory, show);
+}
+
+bool SystemHost::DesktopOpenerAvailable() { return platform::DesktopOpenerAvailable(); }
+
+int SystemHost::RunInTerminal(const std::vector<std::string>& words) {
+  return platform::RunInTerminal(words);
+}
+
+}  // namespace dirhop

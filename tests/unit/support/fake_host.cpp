@@ -1,0 +1,48 @@
+#include "support/fake_host.h"
+
+#include "support/call_log.h"
+
+namespace dirhop::test {
+
+std::vector<std::string> FakeHost::Calls(const std::string& name) const {
+  return CallsNamed(log, name);
+}
+
+std::optional<std::string> FakeHost::GetEnv(const char* name) {
+  log.push_back(std::string("GetEnv ") + name);
+  auto found = env_.find(name);
+  if (found == env_.end() || found->second.empty()) return std::nullopt;
+  return found->second;
+}
+
+std::string FakeHost::FallbackHandoffPath() {
+  log.push_back("FallbackHandoffPath");
+  return fallback_handoff_path;
+}
+
+std::unique_ptr<platform::ConsoleDevice> FakeHost::OpenConsoleDevice(
+    platform::ConsoleFailure& failure) {
+  failure = platform::ConsoleFailure::kOutput;
+  return nullptr;
+}
+
+int FakeHost::OpenWithShell(const std::string& file, const std::string& parameters,
+                            const std::string& directory, int show) {
+  log.push_back("OpenWithShell " + file + (parameters.empty() ? "" : " " + parameters));
+  if (on_open) on_open(file, parameters, directory, show);
+  return shell_result;
+}
+
+bool FakeHost::DesktopOpenerAvailable() {
+  log.push_back("DesktopOpenerAvailable");
+  return desktop_opener;
+}
+
+int FakeHost::RunInTerminal(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+  log.push_back("RunInTerminal " + joined);
+  return terminal_result;
+}
+
+}  // namespace dirhop::test
