@@ -164,4 +164,12 @@ StoreFileStatus ReplaceFileAtomically(StoreSystemCalls& system, const std::strin
                                                               : StoreFileStatus::kWriteFailed;
 }
 
+FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
+  return ReadFileForUpdate(HostStoreSystemCalls(), path, limit);
+}
+
+StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  return ReplaceFileAtomically(HostStoreSystemCalls(), path, bytes);
+}
+
 }  // namespace dirhop::platform

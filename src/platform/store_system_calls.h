@@ -140,4 +140,7 @@ class StoreSystemCalls {
   virtual void RemoveTemporary(const StoreFolder& folder, const StoreTemporary& temporary) = 0;
 };
 
+// The system calls of the host this program is built for.
+StoreSystemCalls& HostStoreSystemCalls();
+
 }  // namespace dirhop::platform
