@@ -1,5 +1,6 @@
-// The store services on Linux and macOS: whole-file reads, atomic replacement, and the text
-// file that stands in for the registry key.
+// The store services on Linux and macOS: the system calls of the whole-file policy
+// (store_policy.cpp), with the rules for links, and the text file that stands in for the
+// registry key.
 //
 // The store's path may lie in a folder other users can write (a shared /tmp), so the path is
 // looked at before anything is opened: only a regular file is read or replaced, and a link is
@@ -13,10 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -26,6 +27,7 @@
 #include "platform/posix/posix_io.h"
 #include "platform/registry_file.h"
 #include "platform/store_platform.h"
+#include "platform/store_system_calls.h"
 #include "platform/store_temp_name.h"
 
 namespace dirhop::platform {
@@ -34,28 +36,9 @@ namespace {
 // As many links in a row as the kernel follows before it calls it a loop.
 constexpr int kMaxLinkHops = 40;
 
-// How many fresh temporary names a save tries before it gives up.
-constexpr int kTemporaryNameAttempts = 16;
-
 // Opening flags for a name that was looked at first: a link planted since is not followed, and
 // a device or FIFO swapped in since neither blocks the run nor becomes its terminal.
 constexpr int kCheckedOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-
-// Reads from `fd` until end of file or `limit` bytes; false on a read error.
-bool ReadUpTo(int fd, std::size_t limit, std::string& bytes) {
-  char buffer[65536];
-  while (bytes.size() < limit) {
-    const std::size_t want = std::min(sizeof buffer, limit - bytes.size());
-    const ssize_t got = read(fd, buffer, want);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-  }
-  return true;
-}
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -90,14 +73,6 @@ std::optional<std::string> LinkText(const std::string& path) {
     buffer.resize(buffer.size() * 2);
   }
 }
-
-// Where a store path leads when its links are followed as the store may follow them.
-struct StoreTarget {
-  // kOk: a regular file the store may use; kMissing: nothing there yet; otherwise the refusal.
-  StoreFileStatus status = StoreFileStatus::kOk;
-  std::string path;       // the file itself (or the name to create), links resolved
-  bool via_link = false;  // reached through at least one link
-};
 
 // A file reached through a link must be the user's own: a link of the user's that someone
 // else's file was swapped in behind is not followed either.
@@ -145,133 +120,172 @@ bool MarkInProgress(int fd) {
   return errno != EWOULDBLOCK && errno != EINTR;
 }
 
-std::uint64_t RandomNumber() {
-  static std::mt19937_64 generator = [] {
-    std::random_device device;
-    std::seed_seq seed{device(), device(), static_cast<unsigned>(getpid())};
-    return std::mt19937_64(seed);
-  }();
-  return generator();
-}
-
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Removes the temporary files that saves of `name` left in `dir` when they were killed: only
-// names of exactly that pattern, only regular files of the user's, and only when no process
-// holds them (a save in progress does).
-void RemoveStaleTemporaries(int dir, const std::string& name) {
-  const int listing_fd = dup(dir);
-  if (listing_fd < 0) return;
-  DIR* listing = fdopendir(listing_fd);
-  if (listing == nullptr) {
-    close(listing_fd);
-    return;
+int Descriptor(StoreHandle handle) { return static_cast<int>(handle); }
+StoreHandle Handle(int fd) { return static_cast<StoreHandle>(fd); }
+
+// The store policy's system calls on POSIX: descriptors, and names relative to the folder's.
+class PosixStoreSystemCalls final : public StoreSystemCalls {
+ public:
+  StoreTarget Resolve(const std::string& path) override { return ResolveStorePath(path); }
+
+  OpenedStoreFile OpenExisting(const StoreTarget& target, OpenAccess access) override {
+    OpenedStoreFile opened;
+    const int flags = access == OpenAccess::kReadWrite ? O_RDWR : O_WRONLY;
+    FileDescriptor fd(open(target.path.c_str(), flags | kCheckedOpenFlags));
+    if (fd.get() < 0) {
+      opened.status = errno == ENOENT ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
+      return opened;
+    }
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0) return opened;
+    opened.status = CheckFile(info, target.via_link);
+    if (opened.status != StoreFileStatus::kOk) return opened;
+    opened.size = static_cast<std::uint64_t>(info.st_size);
+    opened.permissions = info.st_mode & 07777;
+    opened.file = Handle(fd.release());
+    return opened;
   }
-  rewinddir(listing);
-  while (const dirent* entry = readdir(listing)) {
-    if (!IsTemporaryFileName(entry->d_name, name, NameCase::kExact)) continue;
-    FileDescriptor fd(openat(dir, entry->d_name, O_RDONLY | kCheckedOpenFlags));
+
+  std::optional<std::size_t> Read(StoreHandle file, char* buffer, std::size_t size) override {
+    for (;;) {
+      const ssize_t got = read(Descriptor(file), buffer, size);
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return std::nullopt;
+    }
+  }
+
+  void Close(StoreHandle file) override { close(Descriptor(file)); }
+
+  StorePathParts SplitPath(const std::string& path) override {
+    return {FolderOf(path), NameOf(path)};
+  }
+
+  std::optional<StoreHandle> OpenFolder(const std::string& folder) override {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    return Handle(fd);
+  }
+
+  NameCase FileNameCase() override { return NameCase::kExact; }
+
+  void ListTemporaryCandidates(const StoreFolder& folder, const std::string& /*name*/,
+                               const std::function<void(std::string_view)>& visit) override {
+    const int listing_fd = dup(Descriptor(folder.handle));
+    if (listing_fd < 0) return;
+    DIR* listing = fdopendir(listing_fd);
+    if (listing == nullptr) {
+      close(listing_fd);
+      return;
+    }
+    rewinddir(listing);
+    while (const dirent* entry = readdir(listing)) visit(entry->d_name);
+    closedir(listing);
+  }
+
+  // Only regular files of the user's, and only when no process holds them (a save in progress
+  // does).
+  void RemoveStaleTemporary(const StoreFolder& folder, const std::string& temporary) override {
+    const int dir = Descriptor(folder.handle);
+    FileDescriptor fd(openat(dir, temporary.c_str(), O_RDONLY | kCheckedOpenFlags));
     struct stat opened {};
     if (fd.get() < 0 || fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
         opened.st_uid != geteuid() || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-      continue;
+      return;
     }
     // The name must still be the file that was checked.
     struct stat named {};
-    if (fstatat(dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(named, opened)) {
-      unlinkat(dir, entry->d_name, 0);
+    if (fstatat(dir, temporary.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(named, opened)) {
+      unlinkat(dir, temporary.c_str(), 0);
     }
   }
-  closedir(listing);
-}
 
-// Writes the new content to `fd`: the old file's permissions (when there was one), the bytes,
-// and to the disk.
-bool FillTemporary(int fd, std::string_view bytes, std::optional<mode_t> mode) {
-  return (!mode || fchmod(fd, *mode) == 0) && WriteAll(fd, bytes) && fsync(fd) == 0;
-}
+  void SyncFolder(const StoreFolder& folder) override { fsync(Descriptor(folder.handle)); }
 
-enum class LinkOutcome { kLinked, kNameTaken, kImpossible };
+  void CloseFolder(const StoreFolder& folder) override { close(Descriptor(folder.handle)); }
 
-// Gives the unnamed file `fd` the name `temp` in `dir`.
-LinkOutcome LinkUnnamed(int fd, int dir, const std::string& temp) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (linkat(AT_FDCWD, self.c_str(), dir, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-    return LinkOutcome::kLinked;
+  std::uint64_t RandomNumber() override {
+    static std::mt19937_64 generator = [] {
+      std::random_device device;
+      std::seed_seq seed{device(), device(), static_cast<unsigned>(getpid())};
+      return std::mt19937_64(seed);
+    }();
+    return generator();
   }
-  if (errno == EEXIST) return LinkOutcome::kNameTaken;
-#ifdef AT_EMPTY_PATH
-  // Without /proc; this way needs a privilege most users lack.
-  if (linkat(fd, "", dir, temp.c_str(), AT_EMPTY_PATH) == 0) return LinkOutcome::kLinked;
-  if (errno == EEXIST) return LinkOutcome::kNameTaken;
-#endif
-  return LinkOutcome::kImpossible;
-}
 
-// The new content as a file named `temp` in `dir`, marked as in progress; -1 on failure.
-// Where the system allows, the file gets its name only once it is whole and on the disk, so a
-// run killed while writing leaves nothing behind; otherwise it is written under its name and a
-// later save removes what a killed one left.
-int WriteTemporary(int dir, const std::string& name, std::string_view bytes,
-                   std::optional<mode_t> mode, std::string& temp) {
+  CreatedTemporary CreateUnnamedTemporary(const StoreFolder& folder) override {
 #ifdef O_TMPFILE
-  FileDescriptor unnamed(openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-  if (unnamed.get() >= 0) {
-    if (!MarkInProgress(unnamed.get()) || !FillTemporary(unnamed.get(), bytes, mode)) return -1;
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-      temp = TemporaryFileName(name, RandomNumber());
-      const LinkOutcome outcome = LinkUnnamed(unnamed.get(), dir, temp);
-      if (outcome == LinkOutcome::kLinked) return unnamed.release();
-      if (outcome == LinkOutcome::kImpossible) break;
-    }
-  }
-#endif
-  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-    temp = TemporaryFileName(name, RandomNumber());
     FileDescriptor fd(
-        openat(dir, temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666));
+        openat(Descriptor(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return {TemporaryOutcome::kUnsupported, {}};
+    if (!MarkInProgress(fd.get())) return {TemporaryOutcome::kFailed, {}};
+    return {TemporaryOutcome::kDone, Handle(fd.release())};
+#else
+    (void)folder;
+    return {TemporaryOutcome::kUnsupported, {}};
+#endif
+  }
+
+  TemporaryOutcome NameTemporary(const StoreFolder& folder, StoreHandle file,
+                                 const std::string& name) override {
+    const int dir = Descriptor(folder.handle);
+    const std::string self = "/proc/self/fd/" + std::to_string(Descriptor(file));
+    if (linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return TemporaryOutcome::kDone;
+    }
+    if (errno == EEXIST) return TemporaryOutcome::kNameTaken;
+#ifdef AT_EMPTY_PATH
+    // Without /proc; this way needs a privilege most users lack.
+    if (linkat(Descriptor(file), "", dir, name.c_str(), AT_EMPTY_PATH) == 0) {
+      return TemporaryOutcome::kDone;
+    }
+    if (errno == EEXIST) return TemporaryOutcome::kNameTaken;
+#endif
+    return TemporaryOutcome::kUnsupported;
+  }
+
+  CreatedTemporary CreateTemporary(const StoreFolder& folder, const std::string& name) override {
+    const int dir = Descriptor(folder.handle);
+    FileDescriptor fd(
+        openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (fd.get() < 0) {
-      if (errno == EEXIST) continue;
-      return -1;
+      return {errno == EEXIST ? TemporaryOutcome::kNameTaken : TemporaryOutcome::kFailed, {}};
     }
     // Another run's clean-up may have taken the new name before the mark was set: then it
     // removes it, and a fresh name is tried.
     struct stat opened {};
     struct stat named {};
     if (!MarkInProgress(fd.get()) || fstat(fd.get(), &opened) != 0 ||
-        fstatat(dir, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(opened, named)) {
-      continue;
+        fstatat(dir, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(opened, named)) {
+      return {TemporaryOutcome::kNameTaken, {}};
     }
-    if (!FillTemporary(fd.get(), bytes, mode)) {
-      unlinkat(dir, temp.c_str(), 0);
-      return -1;
-    }
-    return fd.release();
+    return {TemporaryOutcome::kDone, Handle(fd.release())};
   }
-  return -1;
-}
 
-// Puts `bytes` in place of the file `path` (or creates it) through a temporary file in the same
-// folder. `mode` is the old file's permissions; a new file gets 0666 less the umask.
-bool WriteBeside(const std::string& path, std::string_view bytes, std::optional<mode_t> mode) {
-  const std::string name = NameOf(path);
-  if (name.empty() || name == "." || name == "..") return false;
-  FileDescriptor dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() < 0) return false;
-  RemoveStaleTemporaries(dir.get(), name);
-  std::string temp;
-  // Held open, and so marked, until the temporary name is gone.
-  FileDescriptor fd(WriteTemporary(dir.get(), name, bytes, mode, temp));
-  if (fd.get() < 0) return false;
-  if (renameat(dir.get(), temp.c_str(), dir.get(), name.c_str()) != 0) {
-    unlinkat(dir.get(), temp.c_str(), 0);
-    return false;
+  bool SetPermissions(StoreHandle file, std::uint32_t permissions) override {
+    return fchmod(Descriptor(file), static_cast<mode_t>(permissions)) == 0;
   }
-  fsync(dir.get());  // the new name reaches the disk as well; nothing to do when it fails
-  return true;
-}
+
+  bool Write(StoreHandle file, std::string_view bytes) override {
+    return WriteAll(Descriptor(file), bytes);
+  }
+
+  bool FlushToDisk(StoreHandle file) override { return fsync(Descriptor(file)) == 0; }
+
+  bool PutInPlace(const StoreFolder& folder, const StoreTemporary& temporary,
+                  const std::string& name) override {
+    const int dir = Descriptor(folder.handle);
+    return renameat(dir, temporary.name.c_str(), dir, name.c_str()) == 0;
+  }
+
+  void RemoveTemporary(const StoreFolder& folder, const StoreTemporary& temporary) override {
+    unlinkat(Descriptor(folder.handle), temporary.name.c_str(), 0);
+  }
+};
 
 // The emulated key: all values in memory, written back as a whole by Close.
 class FileSettingsKey : public SettingsKey {
@@ -367,58 +381,9 @@ bool DeleteSettingsKey(const std::string& location) {
   return unlink(location.c_str()) == 0 || errno == ENOENT;
 }
 
-FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
-  FileReadResult result;
-  const StoreTarget target = ResolveStorePath(path);
-  result.status = target.status;
-  if (target.status != StoreFileStatus::kOk) return result;
-  FileDescriptor fd(open(target.path.c_str(), O_RDWR | kCheckedOpenFlags));
-  if (fd.get() < 0) {
-    result.status = errno == ENOENT ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
-    return result;
-  }
-  struct stat info {};
-  if (fstat(fd.get(), &info) != 0) {
-    result.status = StoreFileStatus::kUnreadable;
-    return result;
-  }
-  result.status = CheckFile(info, target.via_link);
-  if (result.status != StoreFileStatus::kOk) return result;
-  // One byte more than the limit tells a file that fits from one that would be cut.
-  if (static_cast<std::uintmax_t>(info.st_size) > limit) {
-    result.status = StoreFileStatus::kTooLarge;
-  } else if (!ReadUpTo(fd.get(), limit + 1, result.bytes)) {
-    result.status = StoreFileStatus::kUnreadable;
-  } else if (result.bytes.size() > limit) {
-    result.status = StoreFileStatus::kTooLarge;
-  }
-  if (result.status != StoreFileStatus::kOk) result.bytes.clear();
-  return result;
-}
-
-StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  const StoreTarget target = ResolveStorePath(path);
-  std::optional<mode_t> mode;
-  switch (target.status) {
-    case StoreFileStatus::kMissing:
-      break;
-    case StoreFileStatus::kOk: {
-      // A file the process may not write is left alone, though a rename could replace it.
-      FileDescriptor fd(open(target.path.c_str(), O_WRONLY | kCheckedOpenFlags));
-      struct stat info {};
-      if (fd.get() < 0 || fstat(fd.get(), &info) != 0) return StoreFileStatus::kWriteFailed;
-      const StoreFileStatus status = CheckFile(info, target.via_link);
-      if (status != StoreFileStatus::kOk) return status;
-      mode = info.st_mode & 07777;
-      break;
-    }
-    case StoreFileStatus::kUnreadable:
-      return StoreFileStatus::kWriteFailed;
-    default:
-      return target.status;
-  }
-  return WriteBeside(target.path, bytes, mode) ? StoreFileStatus::kOk
-                                               : StoreFileStatus::kWriteFailed;
+StoreSystemCalls& HostStoreSystemCalls() {
+  static PosixStoreSystemCalls calls;
+  return calls;
 }
 
 }  // namespace dirhop::platform

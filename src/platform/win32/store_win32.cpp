@@ -1,15 +1,16 @@
-// The store services on Windows: the settings key in the registry, whole-file reads and atomic
-// replacement of the data file.
+// The store services on Windows: the settings key in the registry, and the system calls of the
+// whole-file policy (store_policy.cpp) that reads and replaces the data file.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/store_platform.h"
-#include "platform/store_temp_name.h"
+#include "platform/store_system_calls.h"
 #include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
@@ -105,9 +106,6 @@ class RegistrySettingsKey : public SettingsKey {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// How many fresh temporary names a save tries before it gives up.
-constexpr int kTemporaryNameAttempts = 16;
-
 bool IsNotFound(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -154,13 +152,8 @@ std::string FinalPath(HANDLE file, const std::string& path) {
 
 // Where a store path leads: kOk with the disk file it names (links followed), kMissing with the
 // path itself, or why it may not be used.
-struct StoreTarget {
-  StoreFileStatus status = StoreFileStatus::kOk;
-  std::string path;
-};
-
 StoreTarget ResolveStorePath(const std::string& path) {
-  StoreTarget target{StoreFileStatus::kOk, path};
+  StoreTarget target{StoreFileStatus::kOk, path, false};
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     target.status = StoreFileStatus::kNotRegular;
@@ -183,35 +176,6 @@ StoreTarget ResolveStorePath(const std::string& path) {
   }
   CloseHandle(probe);
   return target;
-}
-
-std::uint64_t RandomNumber() {
-  static std::mt19937_64 generator = [] {
-    std::random_device device;
-    std::seed_seq seed{device(), device(), static_cast<unsigned>(GetCurrentProcessId()),
-                       static_cast<unsigned>(GetTickCount())};
-    return std::mt19937_64(seed);
-  }();
-  return generator();
-}
-
-// Removes the temporary files that saves of `path` left behind when they were killed: only
-// names of exactly that pattern, and only files no process holds open (a save in progress holds
-// its own without sharing the right to delete it).
-void RemoveStaleTemporaries(const std::string& path) {
-  const std::string folder = FolderPart(path);
-  const std::string name = path.substr(folder.size());
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA((path + ".~dirhop-*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !IsTemporaryFileName(found.cFileName, name, NameCase::kIgnore)) {
-      continue;
-    }
-    DeleteFileA((folder + found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
 }
 
 // Gives the open file `file` the name `target`, replacing what is there.
@@ -241,30 +205,143 @@ bool RenameOpenFile(HANDLE file, const std::string& target) {
   return false;
 }
 
-// Puts `bytes` in place of the file `path` (or creates it) through a temporary file beside it.
-bool WriteBeside(const std::string& path, std::string_view bytes) {
-  RemoveStaleTemporaries(path);
-  // The temporary file stays open until it has taken the target's place, and its right to be
-  // deleted is not shared: no other run's clean-up can take it away meanwhile, while readers
-  // may open the target as soon as it is there.
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kTemporaryNameAttempts && file == INVALID_HANDLE_VALUE;
-       ++attempt) {
-    const std::string temp =
-        FolderPart(path) + TemporaryFileName(path.substr(FolderPart(path).size()), RandomNumber());
-    file = CreateFileA(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool ok = WriteAll(file, bytes) && FlushFileBuffers(file) && RenameOpenFile(file, path);
-  if (!ok) {
-    FILE_DISPOSITION_INFO remove{TRUE};
-    SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
-  }
-  CloseHandle(file);
-  return ok;
+HANDLE Win32Handle(StoreHandle handle) {
+  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(handle));
 }
+StoreHandle Handle(HANDLE handle) {
+  return static_cast<StoreHandle>(reinterpret_cast<std::intptr_t>(handle));
+}
+
+// The store policy's system calls on Windows: handles, and folders named by their paths. A
+// temporary file is held open without sharing the right to delete it, so no other run's clean-up
+// can take it away while readers may open the target as soon as it is there.
+class Win32StoreSystemCalls final : public StoreSystemCalls {
+ public:
+  StoreTarget Resolve(const std::string& path) override { return ResolveStorePath(path); }
+
+  // The type and size are looked at only for reading: a replacement needs neither (resolving has
+  // seen a disk file, and the new file gets its own attributes).
+  OpenedStoreFile OpenExisting(const StoreTarget& target, OpenAccess access) override {
+    OpenedStoreFile opened;
+    const DWORD rights =
+        access == OpenAccess::kReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+    HANDLE file = CreateFileA(target.path.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      opened.status =
+          IsNotFound(GetLastError()) ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
+      return opened;
+    }
+    if (access == OpenAccess::kReadWrite) {
+      if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        opened.status = StoreFileStatus::kNotRegular;
+        return opened;
+      }
+      LARGE_INTEGER size{};
+      if (GetFileSizeEx(file, &size)) opened.size = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    opened.status = StoreFileStatus::kOk;
+    opened.file = Handle(file);
+    return opened;
+  }
+
+  std::optional<std::size_t> Read(StoreHandle file, char* buffer, std::size_t size) override {
+    DWORD got = 0;
+    if (!ReadFile(Win32Handle(file), buffer, static_cast<DWORD>(size), &got, nullptr)) {
+      return std::nullopt;
+    }
+    return got;
+  }
+
+  void Close(StoreHandle file) override { CloseHandle(Win32Handle(file)); }
+
+  StorePathParts SplitPath(const std::string& path) override {
+    std::string folder = FolderPart(path);
+    std::string name = path.substr(folder.size());
+    return {std::move(folder), std::move(name)};
+  }
+
+  std::optional<StoreHandle> OpenFolder(const std::string& /*folder*/) override {
+    return StoreHandle{};
+  }
+
+  NameCase FileNameCase() override { return NameCase::kIgnore; }
+
+  void ListTemporaryCandidates(const StoreFolder& folder, const std::string& name,
+                               const std::function<void(std::string_view)>& visit) override {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder.path + name + ".~dirhop-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        visit(found.cFileName);
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+
+  // A save in progress holds its temporary file without sharing the right to delete it, so the
+  // deletion fails for it.
+  void RemoveStaleTemporary(const StoreFolder& folder, const std::string& temporary) override {
+    DeleteFileA((folder.path + temporary).c_str());
+  }
+
+  void SyncFolder(const StoreFolder& /*folder*/) override {}
+
+  void CloseFolder(const StoreFolder& /*folder*/) override {}
+
+  std::uint64_t RandomNumber() override {
+    static std::mt19937_64 generator = [] {
+      std::random_device device;
+      std::seed_seq seed{device(), device(), static_cast<unsigned>(GetCurrentProcessId()),
+                         static_cast<unsigned>(GetTickCount())};
+      return std::mt19937_64(seed);
+    }();
+    return generator();
+  }
+
+  CreatedTemporary CreateUnnamedTemporary(const StoreFolder& /*folder*/) override {
+    return {TemporaryOutcome::kUnsupported, {}};
+  }
+
+  TemporaryOutcome NameTemporary(const StoreFolder& /*folder*/, StoreHandle /*file*/,
+                                 const std::string& /*name*/) override {
+    return TemporaryOutcome::kUnsupported;
+  }
+
+  CreatedTemporary CreateTemporary(const StoreFolder& folder, const std::string& name) override {
+    HANDLE file = CreateFileA((folder.path + name).c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      return {GetLastError() == ERROR_FILE_EXISTS ? TemporaryOutcome::kNameTaken
+                                                  : TemporaryOutcome::kFailed,
+              {}};
+    }
+    return {TemporaryOutcome::kDone, Handle(file)};
+  }
+
+  // Windows keeps no permission bits to carry over; a replacement never asks.
+  bool SetPermissions(StoreHandle /*file*/, std::uint32_t /*permissions*/) override { return true; }
+
+  bool Write(StoreHandle file, std::string_view bytes) override {
+    return WriteAll(Win32Handle(file), bytes);
+  }
+
+  bool FlushToDisk(StoreHandle file) override { return FlushFileBuffers(Win32Handle(file)); }
+
+  bool PutInPlace(const StoreFolder& folder, const StoreTemporary& temporary,
+                  const std::string& name) override {
+    return RenameOpenFile(Win32Handle(temporary.file), folder.path + name);
+  }
+
+  void RemoveTemporary(const StoreFolder& /*folder*/, const StoreTemporary& temporary) override {
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SetFileInformationByHandle(Win32Handle(temporary.file), FileDispositionInfo, &remove,
+                               sizeof remove);
+  }
+};
 
 }  // namespace
 
@@ -302,63 +379,9 @@ bool DeleteSettingsKey(const std::string& location) {
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
-  FileReadResult result;
-  const StoreTarget target = ResolveStorePath(path);
-  result.status = target.status;
-  if (target.status != StoreFileStatus::kOk) return result;
-  HANDLE file = CreateFileA(target.path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    result.status =
-        IsNotFound(GetLastError()) ? StoreFileStatus::kMissing : StoreFileStatus::kUnreadable;
-    return result;
-  }
-  LARGE_INTEGER size{};
-  if (GetFileType(file) != FILE_TYPE_DISK) {
-    result.status = StoreFileStatus::kNotRegular;
-  } else if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) > limit) {
-    result.status = StoreFileStatus::kTooLarge;
-  } else {
-    // One byte more than the limit tells a file that fits from one that would be cut.
-    std::vector<char> buffer(65536);
-    while (result.bytes.size() <= limit) {
-      const DWORD want =
-          static_cast<DWORD>(std::min(buffer.size(), limit + 1 - result.bytes.size()));
-      DWORD got = 0;
-      if (!ReadFile(file, buffer.data(), want, &got, nullptr)) {
-        result.status = StoreFileStatus::kUnreadable;
-        break;
-      }
-      if (got == 0) break;
-      result.bytes.append(buffer.data(), got);
-    }
-    if (result.bytes.size() > limit) result.status = StoreFileStatus::kTooLarge;
-  }
-  CloseHandle(file);
-  if (result.status != StoreFileStatus::kOk) result.bytes.clear();
-  return result;
-}
-
-StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  const StoreTarget target = ResolveStorePath(path);
-  switch (target.status) {
-    case StoreFileStatus::kMissing:
-      break;
-    case StoreFileStatus::kOk: {
-      // A file the process may not write is left alone, though a rename could replace it.
-      HANDLE file = CreateFileA(target.path.c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE) return StoreFileStatus::kWriteFailed;
-      CloseHandle(file);
-      break;
-    }
-    case StoreFileStatus::kUnreadable:
-      return StoreFileStatus::kWriteFailed;
-    default:
-      return target.status;
-  }
-  return WriteBeside(target.path, bytes) ? StoreFileStatus::kOk : StoreFileStatus::kWriteFailed;
+StoreSystemCalls& HostStoreSystemCalls() {
+  static Win32StoreSystemCalls calls;
+  return calls;
 }
 
 }  // namespace dirhop::platform

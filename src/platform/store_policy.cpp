@@ -1,0 +1,175 @@
+#include "platform/store_policy.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "platform/store_temp_name.h"
+
+namespace dirhop::platform {
+namespace {
+
+// Reads `file` until its end or `limit` bytes; false on a read error.
+bool ReadUpTo(StoreSystemCalls& system, StoreHandle file, std::size_t limit, std::string& bytes) {
+  char buffer[kStoreReadChunk];
+  while (bytes.size() < limit) {
+    const std::optional<std::size_t> got =
+        system.Read(file, buffer, std::min(sizeof buffer, limit - bytes.size()));
+    if (!got) return false;
+    if (*got == 0) break;
+    bytes.append(buffer, *got);
+  }
+  return true;
+}
+
+// Removes the temporary files that saves of `name` left in `folder` when they were killed. Only
+// names of exactly the temporary pattern are considered; the system's calls then keep any file
+// that is not a killed save's.
+void RemoveStaleTemporaries(StoreSystemCalls& system, const StoreFolder& folder,
+                            const std::string& name) {
+  const NameCase name_case = system.FileNameCase();
+  system.ListTemporaryCandidates(folder, name, [&](std::string_view candidate) {
+    if (IsTemporaryFileName(candidate, name, name_case)) {
+      system.RemoveStaleTemporary(folder, std::string(candidate));
+    }
+  });
+}
+
+// Writes the new content to `file`: the old file's permissions (when there are any to keep), the
+// bytes, and to the disk.
+bool FillTemporary(StoreSystemCalls& system, StoreHandle file, std::string_view bytes,
+                   std::optional<std::uint32_t> permissions) {
+  return (!permissions || system.SetPermissions(file, *permissions)) && system.Write(file, bytes) &&
+         system.FlushToDisk(file);
+}
+
+// The new content as a temporary file of `name` in `folder`, named, whole, on the disk and still
+// open; nullopt on failure (nothing is left behind then). Where the system allows, the file gets
+// its name only once it is whole, so a run killed while writing leaves nothing behind; otherwise
+// it is written under its name and a later save removes what a killed one left.
+std::optional<StoreTemporary> WriteTemporary(StoreSystemCalls& system, const StoreFolder& folder,
+                                             const std::string& name, std::string_view bytes,
+                                             std::optional<std::uint32_t> permissions) {
+  const CreatedTemporary unnamed = system.CreateUnnamedTemporary(folder);
+  if (unnamed.outcome == TemporaryOutcome::kFailed) return std::nullopt;
+  if (unnamed.outcome == TemporaryOutcome::kDone) {
+    if (!FillTemporary(system, unnamed.file, bytes, permissions)) {
+      system.Close(unnamed.file);
+      return std::nullopt;
+    }
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+      std::string temporary = TemporaryFileName(name, system.RandomNumber());
+      const TemporaryOutcome named = system.NameTemporary(folder, unnamed.file, temporary);
+      if (named == TemporaryOutcome::kDone)
+        return StoreTemporary{unnamed.file, std::move(temporary)};
+      if (named != TemporaryOutcome::kNameTaken) break;
+    }
+    // Not to be named: the content is written again under a name of its own.
+    system.Close(unnamed.file);
+  }
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    std::string temporary = TemporaryFileName(name, system.RandomNumber());
+    const CreatedTemporary created = system.CreateTemporary(folder, temporary);
+    if (created.outcome == TemporaryOutcome::kNameTaken) continue;
+    if (created.outcome != TemporaryOutcome::kDone) return std::nullopt;
+    StoreTemporary written{created.file, std::move(temporary)};
+    if (!FillTemporary(system, written.file, bytes, permissions)) {
+      system.RemoveTemporary(folder, written);
+      system.Close(written.file);
+      return std::nullopt;
+    }
+    return written;
+  }
+  return std::nullopt;
+}
+
+// Puts `bytes` in place of the file `path` (or creates it) through a temporary file in the same
+// folder. `permissions` are the old file's, to be kept; a new file gets the system's default.
+bool WriteBeside(StoreSystemCalls& system, const std::string& path, std::string_view bytes,
+                 std::optional<std::uint32_t> permissions) {
+  StorePathParts parts = system.SplitPath(path);
+  // No system has a file of one of these names, nor can a temporary file become one.
+  if (parts.name.empty() || parts.name == "." || parts.name == "..") return false;
+  const std::optional<StoreHandle> handle = system.OpenFolder(parts.folder);
+  if (!handle) return false;
+  const StoreFolder folder{std::move(parts.folder), *handle};
+  RemoveStaleTemporaries(system, folder, parts.name);
+  bool placed = false;
+  // The temporary file stays open, and so claimed as a save in progress, until its name is gone.
+  if (const std::optional<StoreTemporary> temporary =
+          WriteTemporary(system, folder, parts.name, bytes, permissions)) {
+    placed = system.PutInPlace(folder, *temporary, parts.name);
+    if (placed) {
+      system.SyncFolder(folder);  // the new name reaches the disk; nothing to do when it fails
+    } else {
+      system.RemoveTemporary(folder, *temporary);
+    }
+    system.Close(temporary->file);
+  }
+  system.CloseFolder(folder);
+  return placed;
+}
+
+}  // namespace
+
+FileReadResult ReadFileForUpdate(StoreSystemCalls& system, const std::string& path,
+                                 std::size_t limit) {
+  FileReadResult result;
+  const StoreTarget target = system.Resolve(path);
+  result.status = target.status;
+  if (target.status != StoreFileStatus::kOk) return result;
+  const OpenedStoreFile opened = system.OpenExisting(target, OpenAccess::kReadWrite);
+  result.status = opened.status;
+  if (opened.status != StoreFileStatus::kOk) return result;
+  // One byte more than the limit tells a file that fits from one that would be cut. A size the
+  // system tells spares reading a file that is too large; one that grew since is caught by the
+  // byte past the limit.
+  if (opened.size && *opened.size > limit) {
+    result.status = StoreFileStatus::kTooLarge;
+  } else if (!ReadUpTo(system, opened.file, limit + 1, result.bytes)) {
+    result.status = StoreFileStatus::kUnreadable;
+  } else if (result.bytes.size() > limit) {
+    result.status = StoreFileStatus::kTooLarge;
+  }
+  system.Close(opened.file);
+  if (result.status != StoreFileStatus::kOk) result.bytes.clear();
+  return result;
+}
+
+StoreFileStatus ReplaceFileAtomically(StoreSystemCalls& system, const std::string& path,
+                                      std::string_view bytes) {
+  const StoreTarget target = system.Resolve(path);
+  std::optional<std::uint32_t> permissions;
+  switch (target.status) {
+    case StoreFileStatus::kMissing:
+      break;
+    case StoreFileStatus::kOk: {
+      // A file the process may not write is left alone, though a rename could replace it.
+      const OpenedStoreFile old = system.OpenExisting(target, OpenAccess::kWriteOnly);
+      if (old.status == StoreFileStatus::kMissing || old.status == StoreFileStatus::kUnreadable) {
+        return StoreFileStatus::kWriteFailed;
+      }
+      if (old.status != StoreFileStatus::kOk) return old.status;
+      system.Close(old.file);
+      permissions = old.permissions;
+      break;
+    }
+    case StoreFileStatus::kUnreadable:
+      return StoreFileStatus::kWriteFailed;
+    default:
+      return target.status;
+  }
+  return WriteBeside(system, target.path, bytes, permissions) ? StoreFileStatus::kOk
+                                                              : StoreFileStatus::kWriteFailed;
+}
+
+FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
+  return ReadFileForUpdate(HostStoreSystemCalls(), path, limit);
+}
+
+StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  return ReplaceFileAtomically(HostStoreSystemCalls(), path, bytes);
+}
+
+}  // namespace dirhop::platform
