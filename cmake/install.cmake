@@ -111,10 +111,8 @@ function(dirhop_add_manual_and_install_rules)
       file(WRITE ${docs}/c.1 ".so man1/dirhop.1\n")
       install(FILES ${man_page} ${docs}/c.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     endif()
-    # -manual goes from the program's directory to the installed manual by this relative path.
-    file(RELATIVE_PATH manual_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DOCDIR})
-    set_property(SOURCE ${source}/src/core/launcher.cpp APPEND PROPERTY COMPILE_DEFINITIONS
-                 "DIRHOP_MANUAL_FROM_PROGRAM=\"${manual_from_program}/\"")
+    # -manual goes from the program's directory to the installed manual by the relative path
+    # between these two directories, which CMakeLists.txt writes into core/build_info.h.
   endif()
 
   add_custom_target(uninstall

@@ -1,29 +1,13 @@
 #include "core/launcher.h"
 
 #include "base/exit_codes.h"
-
-// The addresses are build settings (cmake/addresses.cmake); these fallbacks, the same neutral
-// examples, keep a build that was configured without them working.
-#ifndef DIRHOP_SUPPORT_EMAIL
-#define DIRHOP_SUPPORT_EMAIL "support@dirhop.example"
-#endif
-#ifndef DIRHOP_HOME_PAGE
-#define DIRHOP_HOME_PAGE "https://dirhop.example/"
-#endif
-#ifndef DIRHOP_MAKER_SITE
-#define DIRHOP_MAKER_SITE "https://brantel.example/"
-#endif
-// The installed manual's directory relative to the installed program's, with a trailing "/"
-// (cmake/install.cmake sets it from the install layout).
-#ifndef DIRHOP_MANUAL_FROM_PROGRAM
-#define DIRHOP_MANUAL_FROM_PROGRAM "../share/doc/dirhop/"
-#endif
+#include "core/build_info.h"
 
 namespace dirhop {
 
-const char* SupportEmailAddress() { return DIRHOP_SUPPORT_EMAIL; }
-const char* HomePageAddress() { return DIRHOP_HOME_PAGE; }
-const char* MakerSiteAddress() { return DIRHOP_MAKER_SITE; }
+const char* SupportEmailAddress() { return build_info::kSupportEmail; }
+const char* HomePageAddress() { return build_info::kHomePage; }
+const char* MakerSiteAddress() { return build_info::kMakerSite; }
 
 int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
               int show, Host& host) {
@@ -85,7 +69,7 @@ std::string ManualPath(platform::HostKind host, const std::string& own_file_path
   const std::string beside = directory + "dirhop.html";
   if (fs.IsRegularFile(beside)) return beside;
   // Each leading "../" of the relative path takes one directory off the program's directory.
-  std::string relative = DIRHOP_MANUAL_FROM_PROGRAM;
+  std::string relative = build_info::kManualFromProgram;
   // At the root "../" stays at the root.
   while (!directory.empty() && relative.compare(0, 3, "../") == 0) {
     relative.erase(0, 3);

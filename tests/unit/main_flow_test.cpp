@@ -260,6 +260,23 @@ TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
   EXPECT_TRUE(too_long.settings.record.HistoryEmpty(0));
 }
 
+// A full path of exactly the length the shell takes whole is handed off as it is; one byte
+// longer goes the relative way.
+TEST(GoToDirectoryTest, APathOfTheLongestWholeLengthIsHandedOffWhole) {
+  const std::string directory = "C:\\Work\\very-long-name";
+  FakeRun whole(HostKind::kWindows, "C:\\Work");
+  whole.fs.AddDirectory(directory);
+  whole.fs.longest_whole_path = directory.size();
+  EXPECT_EQ(GoToDirectory(whole.run, directory), kExitOk);
+  EXPECT_EQ(Handoff(whole), BatchFor(directory));
+
+  FakeRun relative(HostKind::kWindows, "C:\\Work");
+  relative.fs.AddDirectory(directory);
+  relative.fs.longest_whole_path = directory.size() - 1;
+  EXPECT_EQ(GoToDirectory(relative.run, directory), kExitOk);
+  EXPECT_EQ(Handoff(relative), BatchFor(".\\very-long-name"));
+}
+
 TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
   WorkTree faked;
   faked.fs.unwritable.insert(kWindowsHandoffPath);
