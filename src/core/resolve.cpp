@@ -1,9 +1,9 @@
 #include "core/resolve.h"
 
+#include "base/case_folding.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
-#include "match/upper_case.h"
 #include "state/aliases.h"
 
 namespace dirhop {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 

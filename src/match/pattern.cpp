@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 
@@ -145,8 +145,7 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
       // Distances only matter while no wildcard or prefix match has been seen, and only for a
       // name that can come as near as the nearest so far; the others are never followed, so
       // their distances are not computed (their scores stay above the level's).
-      upper.assign(name);
-      for (char& ch : upper) ch = UpperChar(ch);
+      UpperCaseInto(name, upper);
       scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, upper) + 1);
       level.score = std::min(level.score, scores[k]);
     }

@@ -1,12 +1,10 @@
 #include "support/fake_file_system.h"
 
-#include <cctype>
+#include "base/case_folding.h"
 
 namespace dirhop::test {
 
 namespace {
-
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -15,18 +13,16 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 FakeFileSystem::FakeFileSystem(PathSyntax syntax, const std::string& current) : syntax_(syntax) {
   AddDirectory(current);
   current_ = Find(*Resolve(current))->path;
-  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+  if (syntax_.drives) drive_dirs_[UpperChar(current_[0])] = current_;
 }
 
 std::string FakeFileSystem::Key(const std::string& path) const {
   if (!syntax_.drives) return path;
-  std::string key;
-  for (char c : path) key += Upper(c);
-  return key;
+  return UpperCase(path);
 }
 
 std::string FakeFileSystem::RootOf(const std::string& path) const {
-  return syntax_.drives ? std::string(1, Upper(path[0])) + ":\\" : std::string("/");
+  return syntax_.drives ? std::string(1, UpperChar(path[0])) + ":\\" : std::string("/");
 }
 
 std::string FakeFileSystem::Apply(std::string base, const std::string& rest) const {
@@ -56,7 +52,7 @@ std::optional<std::string> FakeFileSystem::Resolve(const std::string& path) cons
     return Apply(current_, path);
   }
   if (path.size() >= 2 && path[1] == ':') {
-    const char drive = Upper(path[0]);
+    const char drive = UpperChar(path[0]);
     if (drive < 'A' || drive > 'Z' || nodes_.count(std::string(1, drive) + ":\\") == 0) {
       return std::nullopt;
     }
@@ -93,7 +89,7 @@ bool FakeFileSystem::Exists(const std::string& path) const {
 
 void FakeFileSystem::SetDriveDirectory(const std::string& path) {
   AddDirectory(path);
-  drive_dirs_[Upper(path[0])] = Find(*Resolve(path))->path;
+  drive_dirs_[UpperChar(path[0])] = Find(*Resolve(path))->path;
 }
 
 std::vector<std::string> FakeFileSystem::Calls(const std::string& name) const {
@@ -112,7 +108,7 @@ std::string FakeFileSystem::CurrentDirectory() {
 std::string FakeFileSystem::DriveCurrentDirectory(char letter) {
   log.push_back(std::string("DriveCurrentDirectory ") + letter);
   if (!syntax_.drives) return current_;
-  const char drive = Upper(letter);
+  const char drive = UpperChar(letter);
   auto known = drive_dirs_.find(drive);
   if (known != drive_dirs_.end()) return known->second;
   // A drive that cannot be made current answers with the process's directory.
@@ -129,7 +125,7 @@ bool FakeFileSystem::ChangeDirectory(const std::string& dir) {
   if (node == nullptr) return false;
   current_ = node->path;
   current_removed = false;
-  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+  if (syntax_.drives) drive_dirs_[UpperChar(current_[0])] = current_;
   return true;
 }
 
