@@ -1,6 +1,7 @@
 #include "core/resolve.h"
 
 #include "base/case_folding.h"
+#include "base/drive_prefix.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
@@ -57,7 +58,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   char drive = 0;
   bool drive_given = false;
   if (syntax.drives) {
-    if (spec.size() >= 2 && spec[1] == ':') {
+    if (HasDrivePrefix(spec)) {
       drive = UpperChar(spec[0]);
       spec.erase(0, 2);
       drive_given = true;
@@ -65,7 +66,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
       drive = UpperChar(run.start_dir.empty() ? 'C' : run.start_dir[0]);
     }
   }
-  const bool valid_drive = drive >= 'A' && drive <= 'Z';
+  const bool valid_drive = IsDriveLetter(drive);
 
   if (!spec.empty() && spec[0] == syntax.separator) {
     base = syntax.drives ? std::string(1, drive) + ":\\" : std::string("/");

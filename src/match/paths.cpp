@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/case_folding.h"
+#include "base/drive_prefix.h"
 
 namespace dirhop {
 
@@ -104,10 +105,10 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
   std::string rest = path;
   std::string base;
   if (syntax.drives) {
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return path;
+    if (IsDriveAbsolute(path, '\\')) return path;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return path;
     std::string prefix;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (HasDrivePrefix(path)) {
       prefix = path.substr(0, 2);
       rest = path.substr(2);
     } else {

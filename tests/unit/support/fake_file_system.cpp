@@ -1,6 +1,7 @@
 #include "support/fake_file_system.h"
 
 #include "base/case_folding.h"
+#include "base/drive_prefix.h"
 
 namespace dirhop::test {
 
@@ -51,9 +52,9 @@ std::optional<std::string> FakeFileSystem::Resolve(const std::string& path) cons
     if (!path.empty() && path[0] == '/') return Apply("/", path);
     return Apply(current_, path);
   }
-  if (path.size() >= 2 && path[1] == ':') {
+  if (HasDrivePrefix(path)) {
     const char drive = UpperChar(path[0]);
-    if (drive < 'A' || drive > 'Z' || nodes_.count(std::string(1, drive) + ":\\") == 0) {
+    if (!IsDriveLetter(drive) || nodes_.count(std::string(1, drive) + ":\\") == 0) {
       return std::nullopt;
     }
     const std::string rest = path.substr(2);
