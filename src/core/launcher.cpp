@@ -1,6 +1,7 @@
 #include "core/launcher.h"
 
 #include "base/program_exit.h"
+#include "base/windows_errors.h"
 
 // The addresses are build settings (cmake/addresses.cmake); these fallbacks, the same neutral
 // examples, keep a build that was configured without them working.
@@ -34,32 +35,32 @@ int ShellOpen(const std::string& file, const std::string& parameters, const std:
 
 std::string LaunchErrorText(int code) {
   switch (code) {
-    case 0:
+    case kShellOutOfResources:
       return "The operating system is out of memory or resources.";
-    case 2:
+    case kShellFileNotFound:
       return "The specified file was not found.";
-    case 3:
+    case kShellPathNotFound:
       return "The specified path was not found.";
-    case 5:
+    case kShellAccessDenied:
       return "The operating system denied access to the specified file.";
-    case 8:
+    case kShellOutOfMemory:
       return "There was not enough memory to complete the operation.";
-    case 11:
+    case kShellBadFormat:
       return "The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).";
-    case 26:
+    case kShellSharingViolation:
       return "A sharing violation occurred.";
-    case 27:
+    case kShellAssociationIncomplete:
       return "The filename association is incomplete or invalid.";
-    case 28:
+    case kShellDdeTimeout:
       return "The DDE transaction could not be completed because the request timed out.";
-    case 29:
+    case kShellDdeFailed:
       return "The DDE transaction failed.";
-    case 30:
+    case kShellDdeBusy:
       return "The DDE transaction could not be completed because other DDE transactions were "
              "being processed.";
-    case 31:
+    case kShellNoAssociation:
       return "There is no application associated with the given filename extension.";
-    case 32:
+    case kShellDllNotFound:
       return "The specified dynamic-link library was not found.";
     default:
       return {};
@@ -70,7 +71,9 @@ void LaunchTarget(Run& run, const std::string& target, const ShellOpenFunction& 
   // The announcement must be on the screen before the launcher may take its time.
   run.console.Flush();
   const int result = ShellOpen(target, "", "", kShowMode, shell);
-  if (result <= 32) run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+  if (result <= kShellLastFailure) {
+    run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+  }
   EndProgram(kExitOk);
 }
 
@@ -139,7 +142,7 @@ void ShowManualPage(Run& run, const LaunchPlan& plan) {
   run.console.ColouredLine(kColourNormal, plan.announcement);
   run.console.Flush();
   if (run.fs.RunInTerminal({"man", "dirhop"}) < 0) {
-    run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(2));
+    run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(kShellFileNotFound));
   }
   EndProgram(kExitOk);
 }

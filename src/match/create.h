@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/windows_errors.h"
 #include "match/path_syntax.h"
 
 namespace dirhop {
@@ -13,11 +14,6 @@ namespace dirhop {
 // Creates one directory and returns the system's error code for it in Windows numbering
 // (0 success, 183 already exists, 5 access denied, 3 path not found, ...).
 using CreateDirectoryFn = std::function<int(const std::string& path)>;
-
-// Windows error code of a directory that already exists.
-inline constexpr int kErrorAlreadyExists = 183;
-// Windows error code for access denied.
-inline constexpr int kErrorAccessDenied = 5;
 
 // The level at which a creation stopped, and the low byte of its error code.
 struct CreateFailure {

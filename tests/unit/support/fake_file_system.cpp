@@ -2,6 +2,7 @@
 
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
+#include "base/windows_errors.h"
 
 namespace dirhop::test {
 
@@ -165,11 +166,11 @@ int FakeFileSystem::CreateOneDirectory(const std::string& path) {
     if (scripted->second == 0 && full) AddDirectory(*full);
     return scripted->second;
   }
-  if (!full) return 3;
-  if (Find(*full) != nullptr) return 183;
+  if (!full) return kErrorPathNotFound;
+  if (Find(*full) != nullptr) return kErrorAlreadyExists;
   const std::string root = RootOf(*full);
   const std::size_t cut = full->find_last_of(syntax_.separator);
-  if (Find(cut < root.size() ? root : full->substr(0, cut)) == nullptr) return 3;
+  if (Find(cut < root.size() ? root : full->substr(0, cut)) == nullptr) return kErrorPathNotFound;
   AddDirectory(*full);
   return 0;
 }
