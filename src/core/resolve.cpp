@@ -88,10 +88,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
     }
     base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
     if (base.empty()) return Failure("Dirhop: Could not read the current directory");
-    while (spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
-      spec.erase(0, 3);
-      base = ParentDir(base, syntax);
-    }
+    TakeParentSteps(spec, base, syntax, ParentStep::kTwoDots);
   }
 
   if (spec.empty()) return Directory(base);

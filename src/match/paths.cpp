@@ -101,7 +101,6 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
                            const CurrentDirectories& current) {
   const char sep = syntax.separator;
   const std::string here = std::string(".") + sep;
-  const std::string up = std::string("..") + sep;
   std::string rest = path;
   std::string base;
   if (syntax.drives) {
@@ -122,10 +121,7 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
     base = current.process();
   }
   if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
-  while (rest == ".." || StartsWith(rest, up)) {
-    rest.erase(0, 3);
-    base = ParentDir(base, syntax);
-  }
+  TakeParentSteps(rest, base, syntax, ParentStep::kComponent);
   return AddTrailingBackslash(base, syntax) + rest;
 }
 
@@ -138,6 +134,18 @@ std::string ParentDir(const std::string& path, PathSyntax syntax) {
   while (p > 0 && path[p - 1] != syntax.separator) --p;
   if (p < min_p) p = min_p;
   return path.substr(0, p - 1);
+}
+
+void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, ParentStep step) {
+  for (;;) {
+    const bool two_dots = rest.size() >= 2 && rest[0] == '.' && rest[1] == '.';
+    const bool is_step = step == ParentStep::kTwoDots
+                             ? two_dots
+                             : two_dots && (rest.size() == 2 || rest[2] == syntax.separator);
+    if (!is_step) return;
+    rest.erase(0, 3);
+    base = ParentDir(base, syntax);
+  }
 }
 
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
