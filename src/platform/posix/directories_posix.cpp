@@ -127,7 +127,7 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   if (stream == nullptr) return listing;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    if (IsSelfOrParentEntry(name)) continue;
 #ifdef DT_DIR
     if (entry->d_type == DT_DIR) {
       listing.Add(name);

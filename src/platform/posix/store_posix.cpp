@@ -257,7 +257,7 @@ int WriteTemporary(int dir, const std::string& name, std::string_view bytes,
 // folder. `mode` is the old file's permissions; a new file gets 0666 less the umask.
 bool WriteBeside(const std::string& path, std::string_view bytes, std::optional<mode_t> mode) {
   const std::string name = NameOf(path);
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || IsSelfOrParentEntry(name.c_str())) return false;
   FileDescriptor dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) return false;
   RemoveStaleTemporaries(dir.get(), name);
