@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "match/ordering.h"
 #include "match/search.h"
 #include "platform/platform.h"
@@ -57,7 +58,7 @@ std::string MakeName(std::mt19937& random) {
   std::string name;
   while (static_cast<int>(name.size()) < want) name += kSyllables[pick(random)];
   name.resize(want);
-  name[0] = static_cast<char>(name[0] - 'a' + 'A');
+  name[0] = dirhop::UpperChar(name[0]);
   return name;
 }
 

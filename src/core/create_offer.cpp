@@ -1,10 +1,10 @@
 #include "core/create_offer.h"
 
+#include "base/case_folding.h"
 #include "base/exit_codes.h"
 #include "console/chooser.h"
 #include "core/handoff.h"
 #include "match/paths.h"
-#include "match/upper_case.h"
 #include "state/error_text.h"
 
 namespace dirhop {

@@ -1,5 +1,6 @@
 #include "core/handoff.h"
 
+#include "base/drive_prefix.h"
 #include "base/exit_codes.h"
 #include "match/paths.h"
 #include "state/history.h"
@@ -48,7 +49,7 @@ std::string FishQuote(const std::string& text) {
 // The batch lines that enter `directory`: the drive line if it has a drive letter, then chdir.
 std::string BatchChdirLines(const std::string& directory) {
   // The whole path is kept: a path cut short would send the shell somewhere else.
-  if (directory.size() >= 2 && directory[1] == ':') {
+  if (HasDrivePrefix(directory)) {
     return directory.substr(0, 2) + "\r\nchdir \"" + DoublePercents(directory.substr(2)) + "\"";
   }
   return "chdir \"" + DoublePercents(directory) + "\"";

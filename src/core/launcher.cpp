@@ -1,6 +1,7 @@
 #include "core/launcher.h"
 
 #include "base/exit_codes.h"
+#include "base/windows_errors.h"
 #include "core/build_info.h"
 
 namespace dirhop {
@@ -18,32 +19,32 @@ int ShellOpen(const std::string& file, const std::string& parameters, const std:
 
 std::string LaunchErrorText(int code) {
   switch (code) {
-    case 0:
+    case kShellOutOfResources:
       return "The operating system is out of memory or resources.";
-    case 2:
+    case kShellFileNotFound:
       return "The specified file was not found.";
-    case 3:
+    case kShellPathNotFound:
       return "The specified path was not found.";
-    case 5:
+    case kShellAccessDenied:
       return "The operating system denied access to the specified file.";
-    case 8:
+    case kShellOutOfMemory:
       return "There was not enough memory to complete the operation.";
-    case 11:
+    case kShellBadFormat:
       return "The .EXE file is invalid (non-Win32 .EXE or error in .EXE image).";
-    case 26:
+    case kShellSharingViolation:
       return "A sharing violation occurred.";
-    case 27:
+    case kShellAssociationIncomplete:
       return "The filename association is incomplete or invalid.";
-    case 28:
+    case kShellDdeTimeout:
       return "The DDE transaction could not be completed because the request timed out.";
-    case 29:
+    case kShellDdeFailed:
       return "The DDE transaction failed.";
-    case 30:
+    case kShellDdeBusy:
       return "The DDE transaction could not be completed because other DDE transactions were "
              "being processed.";
-    case 31:
+    case kShellNoAssociation:
       return "There is no application associated with the given filename extension.";
-    case 32:
+    case kShellDllNotFound:
       return "The specified dynamic-link library was not found.";
     default:
       return {};
@@ -54,7 +55,9 @@ ExitCode LaunchTarget(Run& run, const std::string& target) {
   // The announcement must be on the screen before the launcher may take its time.
   run.console.Flush();
   const int result = ShellOpen(target, "", "", kShowMode, run.host);
-  if (result <= 32) run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+  if (result <= kShellLastFailure) {
+    run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+  }
   return kExitOk;
 }
 
@@ -116,7 +119,7 @@ ExitCode ShowManualPage(Run& run) {
   run.console.ColouredLine(kColourNormal, kManualAnnouncement);
   run.console.Flush();
   if (run.host.RunInTerminal({"man", "dirhop"}) < 0) {
-    run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(2));
+    run.console.WriteLine("Error: man dirhop - " + LaunchErrorText(kShellFileNotFound));
   }
   return kExitOk;
 }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "base/hex_digit.h"
 #include "base/exit_codes.h"
 #include "core/handoff.h"
@@ -13,7 +14,6 @@
 #include "core/screens.h"
 #include "core/shell_scripts.h"
 #include "match/ordering.h"
-#include "match/upper_case.h"
 #include "state/aliases.h"
 #include "state/history.h"
 

@@ -1,9 +1,10 @@
 #include "core/resolve.h"
 
+#include "base/case_folding.h"
+#include "base/drive_prefix.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
-#include "match/upper_case.h"
 #include "state/aliases.h"
 
 namespace dirhop {
@@ -51,7 +52,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   char drive = 0;
   bool drive_given = false;
   if (syntax.drives) {
-    if (spec.size() >= 2 && spec[1] == ':') {
+    if (HasDrivePrefix(spec)) {
       drive = UpperChar(spec[0]);
       spec.erase(0, 2);
       drive_given = true;
@@ -59,7 +60,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
       drive = UpperChar(run.start_dir.empty() ? 'C' : run.start_dir[0]);
     }
   }
-  const bool valid_drive = drive >= 'A' && drive <= 'Z';
+  const bool valid_drive = IsDriveLetter(drive);
 
   if (!spec.empty() && spec[0] == syntax.separator) {
     base = syntax.drives ? std::string(1, drive) + ":\\" : std::string("/");
@@ -81,10 +82,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
     }
     base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
     if (base.empty()) return Failure("Dirhop: Could not read the current directory");
-    while (spec.size() >= 2 && spec[0] == '.' && spec[1] == '.') {
-      spec.erase(0, 3);
-      base = ParentDir(base, syntax);
-    }
+    TakeParentSteps(spec, base, syntax, ParentStep::kTwoDots);
   }
 
   if (spec.empty()) return Directory(base);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 

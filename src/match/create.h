@@ -5,15 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "base/windows_errors.h"
 #include "match/path_syntax.h"
 #include "platform/file_system.h"
 
 namespace dirhop {
 
-// Windows error code of a directory that already exists.
-inline constexpr int kErrorAlreadyExists = 183;
-// Windows error code for access denied.
-inline constexpr int kErrorAccessDenied = 5;
 
 // The level at which a creation stopped, and the low byte of its error code.
 struct CreateFailure {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
+#include "base/drive_prefix.h"
 
 namespace dirhop {
 
@@ -100,14 +101,13 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
                            FileSystem& fs) {
   const char sep = syntax.separator;
   const std::string here = std::string(".") + sep;
-  const std::string up = std::string("..") + sep;
   std::string rest = path;
   std::string base;
   if (syntax.drives) {
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return path;
+    if (IsDriveAbsolute(path, '\\')) return path;
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return path;
     std::string prefix;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (HasDrivePrefix(path)) {
       prefix = path.substr(0, 2);
       rest = path.substr(2);
     } else {
@@ -121,10 +121,7 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
     base = fs.CurrentDirectory();
   }
   if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
-  while (rest == ".." || StartsWith(rest, up)) {
-    rest.erase(0, 3);
-    base = ParentDir(base, syntax);
-  }
+  TakeParentSteps(rest, base, syntax, ParentStep::kComponent);
   return AddTrailingBackslash(base, syntax) + rest;
 }
 
@@ -137,6 +134,18 @@ std::string ParentDir(const std::string& path, PathSyntax syntax) {
   while (p > 0 && path[p - 1] != syntax.separator) --p;
   if (p < min_p) p = min_p;
   return path.substr(0, p - 1);
+}
+
+void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, ParentStep step) {
+  for (;;) {
+    const bool two_dots = rest.size() >= 2 && rest[0] == '.' && rest[1] == '.';
+    const bool is_step = step == ParentStep::kTwoDots
+                             ? two_dots
+                             : two_dots && (rest.size() == 2 || rest[2] == syntax.separator);
+    if (!is_step) return;
+    rest.erase(0, 3);
+    base = ParentDir(base, syntax);
+  }
 }
 
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {

@@ -26,6 +26,16 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSyste
 // The directory one level up from a non-empty absolute path; a root is its own parent.
 std::string ParentDir(const std::string& path, PathSyntax syntax);
 
+// What counts as a parent step at the start of a relative path.
+enum class ParentStep {
+  kComponent,  // ".." alone or followed by a separator ("..\x"); "..x" is a name (ExpandFullPath)
+  kTwoDots,    // any two dots, as the main flow reads a typed spec: "..abc" is a step, then "bc"
+};
+
+// Takes the leading parent steps off `rest`, three characters each (the two dots and what
+// follows them; two when nothing does), and moves `base` up by ParentDir once for each.
+void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, ParentStep step);
+
 // `path` with a separator appended unless it already ends in one.
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax);
 

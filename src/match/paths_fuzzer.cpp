@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/drive_prefix.h"
 #include "fuzz_check.h"
 #include "match/path_syntax.h"
 #include "match/paths.h"
@@ -38,7 +39,7 @@ std::string RootOf(const std::string& absolute, PathSyntax syntax) {
 
 // True when `path` is absolute the way the current-directory calls return them.
 bool IsAbsolute(const std::string& path, PathSyntax syntax) {
-  if (syntax.drives) return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+  if (syntax.drives) return dirhop::IsDriveAbsolute(path, '\\');
   return !path.empty() && path[0] == '/';
 }
 
@@ -162,8 +163,7 @@ void CheckFullPath(const std::string& spec, const std::string& process, const st
   if (unc || IsAbsolute(spec, syntax)) {
     FUZZ_CHECK(full == spec, "an absolute or UNC path is returned as it is");
   } else if (syntax.drives) {
-    FUZZ_CHECK(full.size() >= 3 && full[1] == ':' && full[2] == '\\',
-               "a full Windows path is drive-qualified");
+    FUZZ_CHECK(dirhop::IsDriveAbsolute(full, '\\'), "a full Windows path is drive-qualified");
   } else {
     FUZZ_CHECK(IsAbsolute(full, syntax), "a full POSIX path starts at the root");
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 
@@ -16,12 +16,19 @@ std::uint8_t CapDistance(std::size_t value) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
 }
 
-// MatchPatternPart against the part of `name` before its first dot, without looking for the dot
-// first.
-bool MatchNamePart(std::string_view pattern_part, std::string_view name) {
+// Where the part of a name that a pattern part is matched against ends.
+enum class PartEnd {
+  kWholeText,  // the text given is the part
+  kFirstDot,   // the part ends at the text's first dot: a name's part, found without a split
+};
+
+// MatchPatternPart, with the part of `name` ending where `end` says. A template argument, so the
+// dot test costs nothing where there is none.
+template <PartEnd end>
+bool MatchPart(std::string_view pattern_part, std::string_view name) {
   for (std::size_t i = 0; i < pattern_part.size(); ++i) {
     if (pattern_part[i] == '*') return true;
-    if (i >= name.size() || name[i] == '.') return false;
+    if (i >= name.size() || (end == PartEnd::kFirstDot && name[i] == '.')) return false;
     if (pattern_part[i] != '?' && pattern_part[i] != UpperChar(name[i])) return false;
   }
   return true;
@@ -30,7 +37,7 @@ bool MatchNamePart(std::string_view pattern_part, std::string_view name) {
 // WildcardMatch with the pattern already split at its dot: a level splits it once for all names.
 // A pattern without an extension part matches every extension, so the name is not split then.
 bool WildcardMatchParts(const DotSplit& pattern, std::string_view name) {
-  if (pattern.extension.empty()) return MatchNamePart(pattern.name, name);
+  if (pattern.extension.empty()) return MatchPart<PartEnd::kFirstDot>(pattern.name, name);
   const DotSplit n = SplitAtDot(name);
   return MatchPatternPart(pattern.name, n.name) && MatchPatternPart(pattern.extension, n.extension);
 }
@@ -59,12 +66,7 @@ DotSplit SplitAtDot(std::string_view text) {
 }
 
 bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part) {
-  for (std::size_t i = 0; i < pattern_part.size(); ++i) {
-    if (pattern_part[i] == '*') return true;
-    if (i >= name_part.size()) return false;
-    if (pattern_part[i] != '?' && pattern_part[i] != UpperChar(name_part[i])) return false;
-  }
-  return true;
+  return MatchPart<PartEnd::kWholeText>(pattern_part, name_part);
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
@@ -145,8 +147,7 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
       // Distances only matter while no wildcard or prefix match has been seen, and only for a
       // name that can come as near as the nearest so far; the others are never followed, so
       // their distances are not computed (their scores stay above the level's).
-      upper.assign(name);
-      for (char& ch : upper) ch = UpperChar(ch);
+      UpperCaseInto(name, upper);
       scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, upper) + 1);
       level.score = std::min(level.score, scores[k]);
     }

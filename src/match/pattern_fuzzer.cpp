@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "fuzz_check.h"
 #include "match/pattern.h"
-#include "match/upper_case.h"
 
 namespace {
 

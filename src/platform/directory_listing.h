@@ -12,6 +12,12 @@
 
 namespace dirhop::platform {
 
+// True for the entries "." and "..", by which every directory lists itself and its parent:
+// names no listing passes on and no file of ours may have. `name` ends at its first NUL.
+constexpr bool IsSelfOrParentEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
 // Which directory a path leads to once links are followed: two paths lead to the same directory
 // exactly when their identities are equal (POSIX: device and inode; Windows: volume serial number
 // and file id).

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/directory_listing.h"
 #include "platform/store_temp_name.h"
 
 namespace dirhop::platform {
@@ -90,7 +91,7 @@ bool WriteBeside(StoreSystemCalls& system, const std::string& path, std::string_
                  std::optional<std::uint32_t> permissions) {
   StorePathParts parts = system.SplitPath(path);
   // No system has a file of one of these names, nor can a temporary file become one.
-  if (parts.name.empty() || parts.name == "." || parts.name == "..") return false;
+  if (parts.name.empty() || IsSelfOrParentEntry(parts.name.c_str())) return false;
   const std::optional<StoreHandle> handle = system.OpenFolder(parts.folder);
   if (!handle) return false;
   const StoreFolder folder{std::move(parts.folder), *handle};

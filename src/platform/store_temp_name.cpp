@@ -1,5 +1,9 @@
 #include "platform/store_temp_name.h"
 
+#include <algorithm>
+
+#include "base/case_folding.h"
+
 namespace dirhop::platform {
 namespace {
 
@@ -7,14 +11,15 @@ constexpr std::string_view kMarker = ".~dirhop-";
 constexpr std::string_view kAlphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
 constexpr std::size_t kSuffixLength = 6;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameText(std::string_view a, std::string_view b, NameCase name_case) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (name_case == NameCase::kIgnore ? Lower(a[i]) != Lower(b[i]) : a[i] != b[i]) return false;
-  }
-  return true;
+  return name_case == NameCase::kIgnore ? SameIgnoringCase(a, b) : a == b;
+}
+
+// True when `c` is one of the characters of kAlphabet, compared as `name_case` says.
+bool InAlphabet(char c, NameCase name_case) {
+  return std::any_of(kAlphabet.begin(), kAlphabet.end(), [&](char letter) {
+    return name_case == NameCase::kIgnore ? UpperChar(letter) == UpperChar(c) : letter == c;
+  });
 }
 
 }  // namespace
@@ -37,12 +42,9 @@ bool IsTemporaryFileName(std::string_view candidate, std::string_view file_name,
       !SameText(candidate.substr(file_name.size(), kMarker.size()), kMarker, name_case)) {
     return false;
   }
-  for (char c : candidate.substr(prefix)) {
-    if (kAlphabet.find(name_case == NameCase::kIgnore ? Lower(c) : c) == std::string_view::npos) {
-      return false;
-    }
-  }
-  return true;
+  const std::string_view suffix = candidate.substr(prefix);
+  return std::all_of(suffix.begin(), suffix.end(),
+                     [&](char c) { return InAlphabet(c, name_case); });
 }
 
 }  // namespace dirhop::platform

@@ -1,6 +1,6 @@
 #include "state/aliases.h"
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 

@@ -1,6 +1,6 @@
 #include "state/history.h"
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 

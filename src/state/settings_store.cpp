@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "base/drive_prefix.h"
 #include "match/paths.h"
 
 namespace dirhop {
@@ -77,7 +78,7 @@ bool IsAbsolute(const std::string& path, PathSyntax syntax) {
   if (!syntax.drives) return !path.empty() && path[0] == '/';
   const auto is_separator = [](char c) { return c == '\\' || c == '/'; };
   if (path.size() >= 2 && is_separator(path[0]) && is_separator(path[1])) return true;  // UNC
-  return path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
+  return IsDriveAbsolute(path, '\\') || IsDriveAbsolute(path, '/');
 }
 
 }  // namespace

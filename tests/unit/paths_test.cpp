@@ -81,6 +81,43 @@ TEST(ParentDirTest, PosixPathsStopAtSlash) {
   EXPECT_EQ(ParentDir("/", kPosixPaths), "/");
 }
 
+// Each form climbs by ParentDir and stops at the first text that is not a step; "..x" is where
+// the two forms part.
+TEST(TakeParentStepsTest, BothFormsOfAParentStep) {
+  struct Row {
+    const char* rest;
+    ParentStep step;
+    const char* rest_after;
+    const char* base_after;
+  };
+  const Row rows[] = {
+      {"..\\..\\x", ParentStep::kComponent, "x", "C:\\A"},
+      {"..", ParentStep::kComponent, "", "C:\\A\\B"},
+      {"..x", ParentStep::kComponent, "..x", "C:\\A\\B\\C"},
+      {"...", ParentStep::kComponent, "...", "C:\\A\\B\\C"},
+      {"x\\..", ParentStep::kComponent, "x\\..", "C:\\A\\B\\C"},
+      {"..\\..\\x", ParentStep::kTwoDots, "x", "C:\\A"},
+      {"..", ParentStep::kTwoDots, "", "C:\\A\\B"},
+      {"..x", ParentStep::kTwoDots, "", "C:\\A\\B"},
+      {"..abc", ParentStep::kTwoDots, "bc", "C:\\A\\B"},
+      {"....", ParentStep::kTwoDots, ".", "C:\\A\\B"},
+      {"..\\..\\..\\..\\..", ParentStep::kTwoDots, "", "C:\\"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.rest);
+    std::string rest = row.rest;
+    std::string base = "C:\\A\\B\\C";
+    TakeParentSteps(rest, base, kWindowsPaths, row.step);
+    EXPECT_EQ(rest, row.rest_after);
+    EXPECT_EQ(base, row.base_after);
+  }
+  std::string rest = "../../x/..";
+  std::string base = "/a/b/c";
+  TakeParentSteps(rest, base, kPosixPaths, ParentStep::kComponent);
+  EXPECT_EQ(rest, "x/..");
+  EXPECT_EQ(base, "/a");
+}
+
 TEST(RelativePathTest, TheWayFromOneDirectoryToAnother) {
   EXPECT_EQ(RelativePath("/a/b", "/a/b/c/d", kPosixPaths), "./c/d");
   EXPECT_EQ(RelativePath("/a/b", "/a", kPosixPaths), "./..");

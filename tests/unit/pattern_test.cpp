@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "match/upper_case.h"
-
 namespace dirhop {
 namespace {
 
@@ -39,24 +37,6 @@ std::string GeneratedText(std::size_t length, std::uint32_t seed) {
     text += kAlphabet[(seed >> 16) % 5];
   }
   return text;
-}
-
-TEST(PatternUpperCaseTest, MapsOnlyAsciiLetters) {
-  EXPECT_EQ(UpperCase("abc-xyz_09 Az"), "ABC-XYZ_09 AZ");
-  // The bytes just outside a-z, and bytes above 127, are left alone.
-  EXPECT_EQ(UpperCase("`{@["), "`{@[");
-  EXPECT_EQ(UpperCase("caf\xE9 \x80\xFF"), "CAF\xE9 \x80\xFF");
-  EXPECT_EQ(UpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
-  EXPECT_EQ(UpperCase(""), "");
-}
-
-TEST(PatternUpperCaseTest, SameIgnoringCaseComparesUpperCasedBytes) {
-  EXPECT_TRUE(SameIgnoringCase("C:\\Windows", "c:\\WINDOWS"));
-  EXPECT_TRUE(SameIgnoringCase("", ""));
-  EXPECT_FALSE(SameIgnoringCase("C:\\A", "C:\\AB"));
-  EXPECT_FALSE(SameIgnoringCase("ab", "ac"));
-  // Only ASCII letters fold: e-acute and E-acute of Latin-1 stay different.
-  EXPECT_FALSE(SameIgnoringCase("\xE9", "\xC9"));
 }
 
 TEST(PatternSplitTest, FirstComponentUsesTheGivenSeparator) {

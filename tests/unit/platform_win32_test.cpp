@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 #include "platform/platform.h"
 #include "support/test_files.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/windows_errors.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_io.h"
 
@@ -26,23 +27,32 @@ constexpr int kLookUpFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 constexpr int kReadFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-// Windows error codes for the errno values a directory creation can meet; callers test 183
-// (exists), 5 (access denied) and 3 (path not found) and name the rest in messages.
+// Windows error codes for the errno values a directory creation can meet; callers test
+// kErrorAlreadyExists, kErrorAccessDenied and kErrorPathNotFound and name the rest in messages.
 int WindowsErrorCode(int error) {
   switch (error) {
     case 0: return 0;
-    case EEXIST: return 183;        // ERROR_ALREADY_EXISTS
+    case EEXIST:
+      return kErrorAlreadyExists;
     case EACCES:
-    case EPERM: return 5;           // ERROR_ACCESS_DENIED
+    case EPERM:
+      return kErrorAccessDenied;
     case ENOENT:
-    case ENOTDIR: return 3;         // ERROR_PATH_NOT_FOUND
-    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
+    case ENOTDIR:
+      return kErrorPathNotFound;
+    case ENAMETOOLONG:
+      return kErrorFilenameExcedRange;
     case ENOSPC:
-    case EDQUOT: return 112;        // ERROR_DISK_FULL
-    case EROFS: return 19;          // ERROR_WRITE_PROTECT
-    case ELOOP: return 1921;        // ERROR_CANT_RESOLVE_FILENAME
-    case EMLINK: return 1;          // ERROR_INVALID_FUNCTION: no more entries can be linked here
-    default: return 31;             // ERROR_GEN_FAILURE
+    case EDQUOT:
+      return kErrorDiskFull;
+    case EROFS:
+      return kErrorWriteProtect;
+    case ELOOP:
+      return kErrorCantResolveFilename;
+    case EMLINK:
+      return kErrorInvalidFunction;  // no more entries can be linked here
+    default:
+      return kErrorGenFailure;
   }
 }
 
@@ -117,7 +127,7 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   if (stream == nullptr) return listing;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    if (IsSelfOrParentEntry(name)) continue;
 #ifdef DT_DIR
     if (entry->d_type == DT_DIR) {
       listing.Add(name);

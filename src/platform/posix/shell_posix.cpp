@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "base/windows_errors.h"
 #include "platform/shell_platform.h"
 
 extern char** environ;
@@ -69,29 +70,31 @@ bool IsAddress(const std::string& target) {
 int MissingDocumentCode(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) == 0) return 0;
-  if (errno == EACCES) return 5;
-  if (errno != ENOENT) return 3;  // ENOTDIR, ENAMETOOLONG, ELOOP: the path itself is unusable
+  if (errno == EACCES) return kShellAccessDenied;
+  // ENOTDIR, ENAMETOOLONG, ELOOP: the path itself is unusable
+  if (errno != ENOENT) return kShellPathNotFound;
   const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return 2;
+  if (slash == std::string::npos) return kShellFileNotFound;
   const std::string parent = slash == 0 ? std::string("/") : path.substr(0, slash);
-  return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 2 : 3;
+  return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? kShellFileNotFound
+                                                                   : kShellPathNotFound;
 }
 
 int ExecFailureCode(int error, bool opener) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return opener ? 31 : 2;
+      return opener ? kShellNoAssociation : kShellFileNotFound;
     case EACCES:
     case EPERM:
-      return 5;
+      return kShellAccessDenied;
     case ENOEXEC:
-      return 11;
+      return kShellBadFormat;
     case ENOMEM:
     case E2BIG:
-      return 8;
+      return kShellOutOfMemory;
     default:
-      return 0;
+      return kShellOutOfResources;
   }
 }
 
@@ -101,14 +104,14 @@ int OpenerStatusCode(int status) {
       case 0:
         return kShellOpenSucceeded;
       case 2:
-        return 2;
+        return kShellFileNotFound;
       case 4:
-        return 27;
+        return kShellAssociationIncomplete;
       default:
-        return 31;
+        return kShellNoAssociation;
     }
   }
-  return 27;
+  return kShellAssociationIncomplete;
 }
 
 std::vector<std::string> SplitParameters(const std::string& parameters) {
@@ -138,7 +141,7 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
                   const std::string& directory, int /*show*/) {
   if (!directory.empty()) {
     struct stat info {};
-    if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return 3;
+    if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kShellPathNotFound;
   }
   const bool opener = parameters.empty();
   if (opener && !IsAddress(file)) {
@@ -163,7 +166,7 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
 
   // The child reports a failed exec through this pipe; a successful exec closes it unread.
   int report[2];
-  if (pipe(report) != 0) return 0;
+  if (pipe(report) != 0) return kShellOutOfResources;
   fcntl(report[0], F_SETFD, FD_CLOEXEC);
   fcntl(report[1], F_SETFD, FD_CLOEXEC);
 
@@ -171,7 +174,7 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
   if (child < 0) {
     close(report[0]);
     close(report[1]);
-    return 0;
+    return kShellOutOfResources;
   }
   if (child == 0) {
     close(report[0]);
@@ -202,7 +205,7 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
   close(report[0]);
   if (got == static_cast<ssize_t>(sizeof error)) {
     waitpid(child, nullptr, 0);
-    if (error == kChdirFailed) return 3;
+    if (error == kChdirFailed) return kShellPathNotFound;
     return ExecFailureCode(error, opener);
   }
 

@@ -61,7 +61,7 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     const char* name = data.cFileName;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    if (IsSelfOrParentEntry(name)) continue;
     // A junction or directory link may lead back up the tree; a plain directory cannot.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       reparse_points.push_back(names.size());

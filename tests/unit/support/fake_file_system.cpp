@@ -4,14 +4,16 @@
 
 #include <cctype>
 
+#include "base/case_folding.h"
+#include "base/drive_prefix.h"
+#include "base/windows_errors.h"
+
 #include "support/call_log.h"
 #include "support/fake_settings_key.h"
 
 namespace dirhop::test {
 
 namespace {
-
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -20,18 +22,16 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 FakeFileSystem::FakeFileSystem(PathSyntax syntax, const std::string& current) : syntax_(syntax) {
   AddDirectory(current);
   current_ = Find(*Resolve(current))->path;
-  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+  if (syntax_.drives) drive_dirs_[UpperChar(current_[0])] = current_;
 }
 
 std::string FakeFileSystem::Key(const std::string& path) const {
   if (!syntax_.drives) return path;
-  std::string key;
-  for (char c : path) key += Upper(c);
-  return key;
+  return UpperCase(path);
 }
 
 std::string FakeFileSystem::RootOf(const std::string& path) const {
-  return syntax_.drives ? std::string(1, Upper(path[0])) + ":\\" : std::string("/");
+  return syntax_.drives ? std::string(1, UpperChar(path[0])) + ":\\" : std::string("/");
 }
 
 std::string FakeFileSystem::Apply(std::string base, const std::string& rest) const {
@@ -60,9 +60,9 @@ std::optional<std::string> FakeFileSystem::Resolve(const std::string& path) cons
     if (!path.empty() && path[0] == '/') return Apply("/", path);
     return Apply(current_, path);
   }
-  if (path.size() >= 2 && path[1] == ':') {
-    const char drive = Upper(path[0]);
-    if (drive < 'A' || drive > 'Z' || nodes_.count(std::string(1, drive) + ":\\") == 0) {
+  if (HasDrivePrefix(path)) {
+    const char drive = UpperChar(path[0]);
+    if (!IsDriveLetter(drive) || nodes_.count(std::string(1, drive) + ":\\") == 0) {
       return std::nullopt;
     }
     const std::string rest = path.substr(2);
@@ -98,7 +98,7 @@ bool FakeFileSystem::Exists(const std::string& path) const {
 
 void FakeFileSystem::SetDriveDirectory(const std::string& path) {
   AddDirectory(path);
-  drive_dirs_[Upper(path[0])] = Find(*Resolve(path))->path;
+  drive_dirs_[UpperChar(path[0])] = Find(*Resolve(path))->path;
 }
 
 std::vector<std::string> FakeFileSystem::Calls(const std::string& name) const {
@@ -113,7 +113,7 @@ std::string FakeFileSystem::CurrentDirectory() {
 std::string FakeFileSystem::DriveCurrentDirectory(char letter) {
   log.push_back(std::string("DriveCurrentDirectory ") + letter);
   if (!syntax_.drives) return current_;
-  const char drive = Upper(letter);
+  const char drive = UpperChar(letter);
   auto known = drive_dirs_.find(drive);
   if (known != drive_dirs_.end()) return known->second;
   // A drive that cannot be made current answers with the process's directory.
@@ -130,7 +130,7 @@ bool FakeFileSystem::ChangeDirectory(const std::string& dir) {
   if (node == nullptr) return false;
   current_ = node->path;
   current_removed = false;
-  if (syntax_.drives) drive_dirs_[Upper(current_[0])] = current_;
+  if (syntax_.drives) drive_dirs_[UpperChar(current_[0])] = current_;
   return true;
 }
 
@@ -169,11 +169,11 @@ int FakeFileSystem::CreateOneDirectory(const std::string& path) {
     if (scripted->second == 0 && full) AddDirectory(*full);
     return scripted->second;
   }
-  if (!full) return 3;
-  if (Find(*full) != nullptr) return 183;
+  if (!full) return kErrorPathNotFound;
+  if (Find(*full) != nullptr) return kErrorAlreadyExists;
   const std::string root = RootOf(*full);
   const std::size_t cut = full->find_last_of(syntax_.separator);
-  if (Find(cut < root.size() ? root : full->substr(0, cut)) == nullptr) return 3;
+  if (Find(cut < root.size() ? root : full->substr(0, cut)) == nullptr) return kErrorPathNotFound;
   AddDirectory(*full);
   return 0;
 }

@@ -1,10 +1,10 @@
-#include "match/upper_case.h"
+#include "base/case_folding.h"
 
 namespace dirhop {
 
 std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = UpperChar(c);
+  std::string upper;
+  UpperCaseInto(text, upper);
   return upper;
 }
 
