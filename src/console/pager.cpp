@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-
 namespace dirhop {
 
 namespace {

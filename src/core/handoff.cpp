@@ -129,7 +129,8 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
 }
 
 bool HandOffDirectory(Run& run, const std::string& directory) {
-  return WriteHandoffBatch(run.console, run.fs, run.facts, HandOffText(directory, run.facts.handoff_format));
+  return WriteHandoffBatch(run.console, run.fs, run.facts,
+                           HandOffText(directory, run.facts.handoff_format));
 }
 
 namespace {
@@ -140,8 +141,9 @@ namespace {
 std::string PathForShell(Run& run, const std::string& entered) {
   const std::size_t longest = run.fs.LongestWholePath();
   if (entered.size() <= longest) return entered;
-  const std::string relative =
-      run.start_dir.empty() ? std::string() : RelativePath(run.start_dir, entered, run.facts.syntax);
+  const std::string relative = run.start_dir.empty()
+                                   ? std::string()
+                                   : RelativePath(run.start_dir, entered, run.facts.syntax);
   return relative.size() <= longest ? relative : std::string();
 }
 

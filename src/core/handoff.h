@@ -6,7 +6,6 @@
 #include <string>
 
 #include "base/exit_codes.h"
-
 #include "console/console.h"
 #include "core/host_facts.h"
 #include "core/run.h"

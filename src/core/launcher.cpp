@@ -14,7 +14,7 @@ int ShellOpen(const std::string& file, const std::string& parameters, const std:
               int show, Host& host) {
   // Each text goes through a buffer of 256 characters: the first 255 and the terminator.
   return host.OpenWithShell(file.substr(0, kShellTextMax), parameters.substr(0, kShellTextMax),
-               directory.substr(0, kShellTextMax), show);
+                            directory.substr(0, kShellTextMax), show);
 }
 
 std::string LaunchErrorText(int code) {
@@ -61,8 +61,7 @@ ExitCode LaunchTarget(Run& run, const std::string& target) {
   return kExitOk;
 }
 
-std::string ManualPath(platform::HostKind host, const std::string& own_file_path,
-                       FileSystem& fs) {
+std::string ManualPath(platform::HostKind host, const std::string& own_file_path, FileSystem& fs) {
   const bool windows = host == platform::HostKind::kWindows;
   // The directory keeps its trailing separator; a path without one means no directory.
   const std::size_t cut = own_file_path.find_last_of(windows ? "\\/" : "/");
@@ -92,8 +91,7 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
               std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support",
               "", true};
     case LaunchOption::kManual:
-      return {kManualAnnouncement,
-              ManualPath(host, own_file_path, fs), "", true};
+      return {kManualAnnouncement, ManualPath(host, own_file_path, fs), "", true};
     case LaunchOption::kExplorer:
       // The current directory is the start directory: nothing has changed it yet.
       if (windows) return {"Starting Explorer in current directory", "explorer.exe", "/e,.", false};

@@ -59,8 +59,8 @@ struct LaunchPlan {
 
 // Where the manual of the program whose own file is `own_file_path` is. Windows: "dirhop.chm" in
 // the program's directory. POSIX: "dirhop.html" in the program's directory when fs.IsRegularFile
-// says it is there (a build tree), else "dirhop.html" in the installed documentation directory, found
-// from the program's directory by the install layout's relative path (../share/doc/dirhop/).
+// says it is there (a build tree), else "dirhop.html" in the installed documentation directory,
+// found from the program's directory by the install layout's relative path (../share/doc/dirhop/).
 std::string ManualPath(platform::HostKind host, const std::string& own_file_path, FileSystem& fs);
 
 // The plan of `option` on `host`. The manual is ManualPath's; -x runs "explorer.exe /e,." on

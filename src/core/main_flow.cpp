@@ -81,7 +81,8 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   const std::string start_dir = fs.CurrentDirectory();
   // A query (--init, --list, ...) is run by scripts and completion: it leaves no trace.
   const bool query = IsQuery(ParseCommandLine(words).option);
-  if (!query && !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
+  if (!query &&
+      !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
     return kExitError;
   }
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/case_folding.h"
-#include "base/hex_digit.h"
 #include "base/exit_codes.h"
+#include "base/hex_digit.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/launcher.h"

@@ -54,12 +54,12 @@ struct ParsedCommandLine {
 // Reads which option the words ask for (options compared ignoring case, in a fixed order).
 ParsedCommandLine ParseCommandLine(const CommandWords& words);
 
-// Carries out `parsed`, which is not kPathSpec, and returns the run's exit code: kStartDir prints the start
-// directory (exit 0) on Windows and goes to $HOME on POSIX (243 when HOME is unset); the screens end with 250 (--help with 0); a history index goes to that
-// history entry, or reports an invalid or too-old index (exit 243); --list ends with 0 when it
-// printed a directory and 1 when there is none (and then prints nothing at all); --init ends
-// with 243 for a shell it has no script for; a screen left at the pager's prompt ends with 0; the
-// others end as their operations do.
+// Carries out `parsed`, which is not kPathSpec, and returns the run's exit code: kStartDir prints
+// the start directory (exit 0) on Windows and goes to $HOME on POSIX (243 when HOME is unset); the
+// screens end with 250 (--help with 0); a history index goes to that history entry, or reports an
+// invalid or too-old index (exit 243); --list ends with 0 when it printed a directory and 1 when
+// there is none (and then prints nothing at all); --init ends with 243 for a shell it has no script
+// for; a screen left at the pager's prompt ends with 0; the others end as their operations do.
 ExitCode RunOption(Run& run, const ParsedCommandLine& parsed);
 
 }  // namespace dirhop

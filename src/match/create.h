@@ -11,7 +11,6 @@
 
 namespace dirhop {
 
-
 // The level at which a creation stopped, and the low byte of its error code.
 struct CreateFailure {
   std::string level;

@@ -97,8 +97,7 @@ void ExpandDots(std::string& spec, PathSyntax syntax) {
   spec = std::move(result);
 }
 
-std::string ExpandFullPath(const std::string& path, PathSyntax syntax,
-                           FileSystem& fs) {
+std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSystem& fs) {
   const char sep = syntax.separator;
   const std::string here = std::string(".") + sep;
   std::string rest = path;

@@ -179,11 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t first = rest.find('\n');
   const std::size_t second = first == std::string_view::npos ? first : rest.find('\n', first + 1);
   const std::string process(rest.substr(0, first));
-  const std::string drive(first == std::string_view::npos
-                              ? std::string_view()
-                              : rest.substr(first + 1, second == std::string_view::npos
-                                                           ? second
-                                                           : second - first - 1));
+  const std::string drive(
+      first == std::string_view::npos
+          ? std::string_view()
+          : rest.substr(first + 1, second == std::string_view::npos ? second : second - first - 1));
   const std::string spec(second == std::string_view::npos ? std::string_view()
                                                           : rest.substr(second + 1));
 

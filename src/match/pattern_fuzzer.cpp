@@ -26,7 +26,8 @@ constexpr std::size_t kMaxNames = 64;
 // The Levenshtein distance by the textbook recurrence over the full matrix (row by row in one
 // block: cell (i, j) is d[i * (b.size() + 1) + j]). Its comparisons guide no search, so they are
 // left out of the coverage feedback, which would otherwise cost most of the time.
-__attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(std::string_view a, std::string_view b) {
+__attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(std::string_view a,
+                                                                        std::string_view b) {
   const std::size_t width = b.size() + 1;
   std::vector<std::uint32_t> d((a.size() + 1) * width);
   for (std::size_t i = 0; i <= a.size(); ++i) d[i * width] = static_cast<std::uint32_t>(i);

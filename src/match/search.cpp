@@ -22,8 +22,7 @@ std::string JoinPath(const std::string& dir, std::string_view name) {
 }
 }  // namespace
 
-DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer,
-                                 FileSystem& fs)
+DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer, FileSystem& fs)
     : syntax_(syntax), create_offer_(create_offer), fs_(fs) {
   match_list_.ReserveMore(kInitialListCapacity, kInitialListText);
   create_list_.ReserveMore(kInitialListCapacity, kInitialListText);

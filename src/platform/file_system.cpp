@@ -40,7 +40,7 @@ bool SystemFileSystem::IsRegularFile(const std::string& path) {
 }
 
 platform::FileReadResult SystemFileSystem::ReadFileForUpdate(const std::string& path,
-                                                            std::size_t limit) {
+                                                             std::size_t limit) {
   return platform::ReadFileForUpdate(path, limit);
 }
 

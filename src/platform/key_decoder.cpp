@@ -63,13 +63,20 @@ bool IsSet(int field) { return field != -1 && field != 1; }
 // The scan code of a cursor or editing key named by a sequence's final letter; 0 for other letters.
 std::uint8_t ScanForLetter(std::uint8_t final_byte) {
   switch (final_byte) {
-    case 'A': return kScanUp;
-    case 'B': return kScanDown;
-    case 'C': return kScanRight;
-    case 'D': return kScanLeft;
-    case 'H': return kScanHome;
-    case 'F': return kScanEnd;
-    default: return 0;
+    case 'A':
+      return kScanUp;
+    case 'B':
+      return kScanDown;
+    case 'C':
+      return kScanRight;
+    case 'D':
+      return kScanLeft;
+    case 'H':
+      return kScanHome;
+    case 'F':
+      return kScanEnd;
+    default:
+      return 0;
   }
 }
 
@@ -79,13 +86,17 @@ std::uint8_t ScanForTildeNumber(int number) {
     case 1:
     case 7:
       return kScanHome;
-    case 2: return kScanInsert;
-    case 3: return kScanDelete;
+    case 2:
+      return kScanInsert;
+    case 3:
+      return kScanDelete;
     case 4:
     case 8:
       return kScanEnd;
-    case 5: return kScanPageUp;
-    case 6: return kScanPageDown;
+    case 5:
+      return kScanPageUp;
+    case 6:
+      return kScanPageDown;
     case 11:
     case 12:
     case 13:
@@ -98,9 +109,12 @@ std::uint8_t ScanForTildeNumber(int number) {
     case 20:
     case 21:
       return static_cast<std::uint8_t>(kScanF1 + 5 + (number - 17));  // F6..F10
-    case 23: return kScanF11;
-    case 24: return kScanF12;
-    default: return 0;
+    case 23:
+      return kScanF11;
+    case 24:
+      return kScanF12;
+    default:
+      return 0;
   }
 }
 

@@ -26,7 +26,6 @@ inline constexpr int kWaitForever = -1;
 // once, so an Escape followed by nothing within this time is the Escape key itself.
 inline constexpr int kEscapeSequenceGapMs = 50;
 
-
 // Decodes terminal input into keys. Keeps at most one byte between calls: the start of the next
 // key when it arrived inside what looked like an escape sequence.
 class KeyDecoder {

@@ -67,9 +67,18 @@ class ScriptSource final : public ByteSource {
 
 bool IsKnownScanCode(std::uint8_t ext) {
   switch (ext) {
-    case kScanUp: case kScanDown: case kScanLeft: case kScanRight:
-    case kScanHome: case kScanEnd: case kScanPageUp: case kScanPageDown:
-    case kScanInsert: case kScanDelete: case kScanF11: case kScanF12:
+    case kScanUp:
+    case kScanDown:
+    case kScanLeft:
+    case kScanRight:
+    case kScanHome:
+    case kScanEnd:
+    case kScanPageUp:
+    case kScanPageDown:
+    case kScanInsert:
+    case kScanDelete:
+    case kScanF11:
+    case kScanF12:
       return true;
     default:
       return ext >= kScanF1 && ext < kScanF1 + 10;  // F1..F10

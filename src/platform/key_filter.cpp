@@ -23,8 +23,7 @@ std::optional<Key> FilterKeyRecord(const KeyRecord& record) {
   return key;
 }
 
-std::optional<Key> ReadFilteredKey(
-    const std::function<std::optional<KeyRecord>()>& read_record) {
+std::optional<Key> ReadFilteredKey(const std::function<std::optional<KeyRecord>()>& read_record) {
   for (;;) {
     std::optional<KeyRecord> record = read_record();
     if (!record) return std::nullopt;

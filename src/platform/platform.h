@@ -32,7 +32,8 @@ bool ChangeDirectory(const std::string& dir);
 
 // The current directory of drive `letter` (Windows keeps one per drive): makes "X:" current, reads
 // the directory, restores the previous one. When the drive cannot be made current the answer is the
-// process's current directory. On POSIX there are no drives: always the process's current directory.
+// process's current directory. On POSIX there are no drives: always the process's current
+// directory.
 std::string DriveCurrentDirectory(char letter);
 
 // The subdirectories of `dir`, in the order the system lists them: hidden and system directories

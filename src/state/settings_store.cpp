@@ -83,8 +83,8 @@ bool IsAbsolute(const std::string& path, PathSyntax syntax) {
 
 }  // namespace
 
-std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop,
-                                        PathSyntax syntax, FileSystem& fs) {
+std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
+                                        FileSystem& fs) {
   if (!dirhop || dirhop->empty()) return std::nullopt;
   if (IsAbsolute(*dirhop, syntax)) return *dirhop;
   std::string path = *dirhop;
@@ -157,7 +157,8 @@ StoreFileStatus LoadFromRegistry(Settings& settings) {
 }
 
 StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
-  platform::OpenedSettingsKey opened = settings.files.OpenSettingsKey(settings.key_location, opening);
+  platform::OpenedSettingsKey opened =
+      settings.files.OpenSettingsKey(settings.key_location, opening);
   if (!opened.key) return opened.status;
   settings.first_run = opened.created;
   platform::SettingsKey& key = *opened.key;

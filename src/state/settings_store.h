@@ -40,8 +40,8 @@ struct Settings {
 // The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; a relative
 // path is made absolute against the current directories of `fs` now, so that saves after a
 // change of directory still reach the file that was loaded.
-std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop,
-                                        PathSyntax syntax, FileSystem& fs);
+std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
+                                        FileSystem& fs);
 
 // Loads the record once at start-up: from the data file at `data_file` when given, otherwise
 // from the settings key. A data file that cannot be opened for reading and writing is reported
@@ -55,10 +55,10 @@ void LoadSettings(Console& console, Settings& settings,
 // saved for this run (read_only is set), and first_run stays false.
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file);
 
-// Writes the whole record to the store, unless the store was refused or the run is read-only; a store that cannot be
-// written is reported (and a file that may not be written is never replaced). Returns whether
-// the record was saved. A failed write of a single settings value (the Windows registry) throws
-// std::runtime_error("Failed to set data for '<name>'").
+// Writes the whole record to the store, unless the store was refused or the run is read-only; a
+// store that cannot be written is reported (and a file that may not be written is never replaced).
+// Returns whether the record was saved. A failed write of a single settings value (the Windows
+// registry) throws std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
 
 // Leaves the change just made to the record for the next save to write: one durable write then

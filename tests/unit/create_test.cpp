@@ -24,9 +24,9 @@ TEST(CreatePathTest, WalksFromTheRootAndPassesExistingOrDeniedLevels) {
   FakeFileSystem creator(kWindowsPaths, "C:\\Work\\locked");
   creator.create_codes = {{"C:\\Work", 183}, {"C:\\Work\\locked", 5}};
   EXPECT_EQ(CreatePath("C:\\Work\\locked\\new\\sub\\", kWindowsPaths, creator), std::nullopt);
-  EXPECT_EQ(Created(creator), (std::vector<std::string>{"C:\\Work", "C:\\Work\\locked",
-                                                     "C:\\Work\\locked\\new",
-                                                     "C:\\Work\\locked\\new\\sub"}));
+  EXPECT_EQ(Created(creator),
+            (std::vector<std::string>{"C:\\Work", "C:\\Work\\locked", "C:\\Work\\locked\\new",
+                                      "C:\\Work\\locked\\new\\sub"}));
 
   FakeFileSystem posix(kPosixPaths, "/");
   EXPECT_EQ(CreatePath("/home/u/new", kPosixPaths, posix), std::nullopt);

@@ -45,7 +45,8 @@ TEST(HandOffTextTest, BatchEntersNamesWithABangWithoutDelayedExpansion) {
 
 TEST(HandOffTextTest, BatchKeepsLongPathsWhole) {
   std::string dir = "C:\\" + std::string(400, 'a');
-  EXPECT_EQ(HandOffText(dir, HandoffFormat::kBatch), "C:\r\nchdir \"\\" + std::string(400, 'a') + "\"");
+  EXPECT_EQ(HandOffText(dir, HandoffFormat::kBatch),
+            "C:\r\nchdir \"\\" + std::string(400, 'a') + "\"");
 }
 
 TEST(HandOffTextTest, PosixShellQuotingSurvivesAnyName) {

@@ -81,23 +81,23 @@ struct SequenceCase {
 
 TEST(KeyDecoderTest, EscapeSequencesGiveTheWindowsScanCodes) {
   const SequenceCase cases[] = {
-      {"\x1b[H", 71},   {"\x1bOH", 71},   {"\x1b[1~", 71},  {"\x1b[7~", 71},   // Home
-      {"\x1b[A", 72},   {"\x1bOA", 72},                                        // Up
-      {"\x1b[5~", 73},                                                         // Page Up
-      {"\x1b[D", 75},   {"\x1bOD", 75},                                        // Left
-      {"\x1b[C", 77},   {"\x1bOC", 77},                                        // Right
-      {"\x1b[F", 79},   {"\x1bOF", 79},   {"\x1b[4~", 79},  {"\x1b[8~", 79},   // End
-      {"\x1b[B", 80},   {"\x1bOB", 80},                                        // Down
-      {"\x1b[6~", 81},                                                         // Page Down
-      {"\x1b[2~", 82},                                                         // Insert
-      {"\x1b[3~", 83},                                                         // Delete
-      {"\x1bOP", 59},   {"\x1bOQ", 60},   {"\x1bOR", 61},   {"\x1bOS", 62},    // F1-F4 (xterm)
-      {"\x1b[11~", 59}, {"\x1b[12~", 60}, {"\x1b[13~", 61}, {"\x1b[14~", 62},  // F1-F4 (vt)
-      {"\x1b[15~", 63},                                                        // F5
-      {"\x1b[17~", 64}, {"\x1b[18~", 65}, {"\x1b[19~", 66}, {"\x1b[20~", 67},  // F6-F9
-      {"\x1b[21~", 68},                                                        // F10
-      {"\x1b[23~", 87}, {"\x1b[24~", 88},                                      // F11, F12
-      {"\x1b[[A", 59},  {"\x1b[[B", 60},  {"\x1b[[E", 63},                     // Linux console
+      {"\x1b[H", 71},    {"\x1bOH", 71},   {"\x1b[1~", 71},  {"\x1b[7~", 71},   // Home
+      {"\x1b[A", 72},    {"\x1bOA", 72},                                        // Up
+      {"\x1b[5~", 73},                                                          // Page Up
+      {"\x1b[D", 75},    {"\x1bOD", 75},                                        // Left
+      {"\x1b[C", 77},    {"\x1bOC", 77},                                        // Right
+      {"\x1b[F", 79},    {"\x1bOF", 79},   {"\x1b[4~", 79},  {"\x1b[8~", 79},   // End
+      {"\x1b[B", 80},    {"\x1bOB", 80},                                        // Down
+      {"\x1b[6~", 81},                                                          // Page Down
+      {"\x1b[2~", 82},                                                          // Insert
+      {"\x1b[3~", 83},                                                          // Delete
+      {"\x1bOP", 59},    {"\x1bOQ", 60},   {"\x1bOR", 61},   {"\x1bOS", 62},    // F1-F4 (xterm)
+      {"\x1b[11~", 59},  {"\x1b[12~", 60}, {"\x1b[13~", 61}, {"\x1b[14~", 62},  // F1-F4 (vt)
+      {"\x1b[15~", 63},                                                         // F5
+      {"\x1b[17~", 64},  {"\x1b[18~", 65}, {"\x1b[19~", 66}, {"\x1b[20~", 67},  // F6-F9
+      {"\x1b[21~", 68},                                                         // F10
+      {"\x1b[23~", 87},  {"\x1b[24~", 88},                                      // F11, F12
+      {"\x1b[[A", 59},   {"\x1b[[B", 60},  {"\x1b[[E", 63},                     // Linux console
       {"\x1b[1;1A", 72},  // modifier 1 means none
   };
   for (const SequenceCase& c : cases) {
@@ -167,14 +167,14 @@ TEST(KeyDecoderTest, ModifiedSpecialKeysAreSkipped) {
 
 TEST(KeyDecoderTest, UnknownSequencesAreSkippedWhole) {
   const char* const unknown[] = {
-      "\x1b[99~",     // no such key
-      "\x1b[~",       // no key number
-      "\x1b[Z",       // Shift+Tab
-      "\x1b[?1;2c",   // a terminal's answer with a private marker
-      "\x1b[1;2;3A",  // too many fields
-      "\x1b[ q",      // intermediate byte
-      "\x1bOM",       // keypad Enter in application mode
-      "\x1b[[Z",      // not a Linux console function key
+      "\x1b[99~",                         // no such key
+      "\x1b[~",                           // no key number
+      "\x1b[Z",                           // Shift+Tab
+      "\x1b[?1;2c",                       // a terminal's answer with a private marker
+      "\x1b[1;2;3A",                      // too many fields
+      "\x1b[ q",                          // intermediate byte
+      "\x1bOM",                           // keypad Enter in application mode
+      "\x1b[[Z",                          // not a Linux console function key
       "\x1b[1234567890123456789012345~",  // far too long
   };
   for (const char* sequence : unknown) {

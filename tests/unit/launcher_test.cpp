@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <set>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -204,28 +204,33 @@ TEST(PlanLaunchTest, MailHomeAndMakerSiteUseTheBuildAddresses) {
 TEST(PlanLaunchTest, TheManualIsBesideTheProgramOrInTheInstalledDocumentation) {
   using platform::HostKind;
   // (host, the program's own file, the files that exist, the manual opened)
-  const std::vector<std::tuple<HostKind, std::string, std::set<std::string>, std::string>> cases =
-      {
-          // Windows: always beside the program, whatever exists.
-          {HostKind::kWindows, "C:\\Program Files\\Dirhop\\dirhop.exe", {},
-           "C:\\Program Files\\Dirhop\\dirhop.chm"},
-          {HostKind::kWindows, "C:\\dirhop.exe", {}, "C:\\dirhop.chm"},
-          {HostKind::kWindows, "Z:/tools/dirhop.exe", {}, "Z:/tools/dirhop.chm"},
-          {HostKind::kWindows, "", {}, "dirhop.chm"},
-          // POSIX build tree: the manual the build put beside the program.
-          {HostKind::kPosix, "/src/build/native/dirhop", {"/src/build/native/dirhop.html"},
-           "/src/build/native/dirhop.html"},
-          // POSIX install: bin/ holds only programs, the manual is in share/doc/dirhop/.
-          {HostKind::kPosix, "/usr/local/bin/dirhop", {"/usr/local/share/doc/dirhop/dirhop.html"},
-           "/usr/local/share/doc/dirhop/dirhop.html"},
-          {HostKind::kPosix, "/usr/bin/dirhop", {}, "/usr/share/doc/dirhop/dirhop.html"},
-          {HostKind::kPosix, "/opt/dirhop/bin/dirhop", {}, "/opt/dirhop/share/doc/dirhop/dirhop.html"},
-          // At the root there is no directory to go up to.
-          {HostKind::kPosix, "/dirhop", {}, "/share/doc/dirhop/dirhop.html"},
-          // A backslash is an ordinary character in a POSIX name.
-          {HostKind::kPosix, "/opt/a\\b/dirhop", {"/opt/a\\b/dirhop.html"}, "/opt/a\\b/dirhop.html"},
-          {HostKind::kPosix, "/opt/a\\b/bin/dirhop", {}, "/opt/a\\b/share/doc/dirhop/dirhop.html"},
-      };
+  const std::vector<std::tuple<HostKind, std::string, std::set<std::string>, std::string>> cases = {
+      // Windows: always beside the program, whatever exists.
+      {HostKind::kWindows,
+       "C:\\Program Files\\Dirhop\\dirhop.exe",
+       {},
+       "C:\\Program Files\\Dirhop\\dirhop.chm"},
+      {HostKind::kWindows, "C:\\dirhop.exe", {}, "C:\\dirhop.chm"},
+      {HostKind::kWindows, "Z:/tools/dirhop.exe", {}, "Z:/tools/dirhop.chm"},
+      {HostKind::kWindows, "", {}, "dirhop.chm"},
+      // POSIX build tree: the manual the build put beside the program.
+      {HostKind::kPosix,
+       "/src/build/native/dirhop",
+       {"/src/build/native/dirhop.html"},
+       "/src/build/native/dirhop.html"},
+      // POSIX install: bin/ holds only programs, the manual is in share/doc/dirhop/.
+      {HostKind::kPosix,
+       "/usr/local/bin/dirhop",
+       {"/usr/local/share/doc/dirhop/dirhop.html"},
+       "/usr/local/share/doc/dirhop/dirhop.html"},
+      {HostKind::kPosix, "/usr/bin/dirhop", {}, "/usr/share/doc/dirhop/dirhop.html"},
+      {HostKind::kPosix, "/opt/dirhop/bin/dirhop", {}, "/opt/dirhop/share/doc/dirhop/dirhop.html"},
+      // At the root there is no directory to go up to.
+      {HostKind::kPosix, "/dirhop", {}, "/share/doc/dirhop/dirhop.html"},
+      // A backslash is an ordinary character in a POSIX name.
+      {HostKind::kPosix, "/opt/a\\b/dirhop", {"/opt/a\\b/dirhop.html"}, "/opt/a\\b/dirhop.html"},
+      {HostKind::kPosix, "/opt/a\\b/bin/dirhop", {}, "/opt/a\\b/share/doc/dirhop/dirhop.html"},
+  };
   for (const auto& [host, own, existing, manual] : cases) {
     test::FakeFileSystem files(kPosixPaths, "/");
     for (const std::string& path : existing) files.files[path] = "<html>";
@@ -255,14 +260,16 @@ TEST(RunLaunchOptionTest, TheManualIsLookedForThroughTheRunsFileSystem) {
     EXPECT_EQ(RunLaunchOption(faked.run, LaunchOption::kManual), 0);
     EXPECT_EQ(faked.fs.Calls("IsRegularFile"),
               std::vector<std::string>{"IsRegularFile /opt/dirhop/bin/dirhop.html"});
-    EXPECT_EQ(faked.host.Calls("OpenWithShell"),
-              std::vector<std::string>{built ? "OpenWithShell /opt/dirhop/bin/dirhop.html"
-                                             : "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"});
+    EXPECT_EQ(
+        faked.host.Calls("OpenWithShell"),
+        std::vector<std::string>{built ? "OpenWithShell /opt/dirhop/bin/dirhop.html"
+                                       : "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html"});
   }
 }
 
 TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
-  LaunchPlan windows = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "", no_files);
+  LaunchPlan windows =
+      PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kWindows, "", no_files);
   EXPECT_EQ(windows.announcement, "Starting Explorer in current directory");
   EXPECT_EQ(windows.file, "explorer.exe");
   EXPECT_EQ(windows.parameters, "/e,.");
@@ -298,8 +305,7 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
     auto fake = test::MakeFakeConsole();
     FakeShell shell(answer, fake.device);
     dirhop::Run run = MakeRun(*fake.console, shell);
-    EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer),
-              0);
+    EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer), 0);
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
     EXPECT_EQ(shell.calls[0].directory, "");
@@ -329,9 +335,8 @@ TEST(RunLaunchOptionTest, TheManualOptionStartsFromThisProgramsOwnFile) {
 
 TEST(RunInTerminalTest, WaitsAndGivesTheExitCodeOrMinusOneWhenNothingStarts) {
   const bool windows = platform::ThisHostKind() == platform::HostKind::kWindows;
-  const std::vector<std::string> exit3 =
-      windows ? std::vector<std::string>{"cmd", "/c", "exit 3"}
-              : std::vector<std::string>{"sh", "-c", "exit 3"};
+  const std::vector<std::string> exit3 = windows ? std::vector<std::string>{"cmd", "/c", "exit 3"}
+                                                 : std::vector<std::string>{"sh", "-c", "exit 3"};
   EXPECT_EQ(platform::RunInTerminal(exit3), 3);
   EXPECT_EQ(platform::RunInTerminal({"dirhop-no-such-program"}), -1);
   EXPECT_EQ(platform::RunInTerminal({}), -1);
@@ -339,8 +344,8 @@ TEST(RunInTerminalTest, WaitsAndGivesTheExitCodeOrMinusOneWhenNothingStarts) {
     // It has ended when the call returns: what it wrote is there.
     test::TempDir temp{"dirhop_terminal"};
     const fs::path mark = temp.path() / "mark";
-    EXPECT_EQ(platform::RunInTerminal({"sh", "-c", "sleep 0.1; echo done > '" + mark.string() + "'"}),
-              0);
+    EXPECT_EQ(
+        platform::RunInTerminal({"sh", "-c", "sleep 0.1; echo done > '" + mark.string() + "'"}), 0);
     EXPECT_EQ(ReadFile(mark), "done\n");
   }
 }
@@ -494,8 +499,10 @@ TEST_F(PosixOpenerTest, AnOpenerThatCannotBeRunIsAccessDenied) {
 
 TEST_F(PosixOpenerTest, AMissingWorkingDirectoryIsPathNotFound) {
   InstallOpener("exit 0");
-  EXPECT_EQ(ShellOpen(document_.string(), "", (root_ / "gone").string(), kShowMode, system_host), 3);
-  EXPECT_EQ(ShellOpen(document_.string(), "", document_.string(), kShowMode, system_host), 3);  // a file
+  EXPECT_EQ(ShellOpen(document_.string(), "", (root_ / "gone").string(), kShowMode, system_host),
+            3);
+  EXPECT_EQ(ShellOpen(document_.string(), "", document_.string(), kShowMode, system_host),
+            3);  // a file
   EXPECT_FALSE(fs::exists(log_));
 }
 

@@ -244,15 +244,13 @@ TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {
   FakeRun relative(HostKind::kWindows, "C:\\Work");
   relative.fs.AddDirectory("C:\\Work\\very-long-name");
   relative.fs.longest_whole_path = 16;
-  EXPECT_EQ(GoToDirectory(relative.run, "C:\\Work\\very-long-name"),
-            kExitOk);
+  EXPECT_EQ(GoToDirectory(relative.run, "C:\\Work\\very-long-name"), kExitOk);
   EXPECT_EQ(Handoff(relative), BatchFor(".\\very-long-name"));
 
   FakeRun too_long(HostKind::kWindows, "C:\\Work");
   too_long.fs.AddDirectory("C:\\Elsewhere\\very-long-name");
   too_long.fs.longest_whole_path = 16;
-  EXPECT_EQ(GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"),
-            kExitError);
+  EXPECT_EQ(GoToDirectory(too_long.run, "C:\\Elsewhere\\very-long-name"), kExitError);
   EXPECT_EQ(test::Written(too_long.fake),
             "Dirhop: Could not change directory to 'C:\\Elsewhere\\very-long-name' (the path is "
             "too long for the shell)\n");

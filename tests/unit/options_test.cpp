@@ -22,9 +22,7 @@ ParsedCommandLine Parse(const Words& words) {
   return ParseCommandLine(CommandWords::FromArguments(words, "C:\\dirhop.exe"));
 }
 
-int RunWords(FakeRun& faked, const Words& words) {
-  return RunOption(faked.run, Parse(words));
-}
+int RunWords(FakeRun& faked, const Words& words) { return RunOption(faked.run, Parse(words)); }
 
 TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
   struct Row {
@@ -93,8 +91,8 @@ TEST(RunOptionTest, QueriesAreExactlyTheOptionsThatLeaveNoTrace) {
                       OptionId::kAliasNames}) {
     EXPECT_TRUE(IsQuery(id));
   }
-  for (OptionId id : {OptionId::kPathSpec, OptionId::kStartDir, OptionId::kUsage,
-                      OptionId::kAlias, OptionId::kHistoryList, OptionId::kHistoryIndex}) {
+  for (OptionId id : {OptionId::kPathSpec, OptionId::kStartDir, OptionId::kUsage, OptionId::kAlias,
+                      OptionId::kHistoryList, OptionId::kHistoryIndex}) {
     EXPECT_FALSE(IsQuery(id));
   }
 }
@@ -114,9 +112,9 @@ TEST(RunOptionTest, HelpVersionAndInitPrintWhatTheyNameAndEndWithZero) {
   };
   EXPECT_NE(kBashIntegration, kFishIntegration);
   EXPECT_NE(kBashIntegration, kPowerShellIntegration);
-  for (const Row& row : {Row{"bash", kBashIntegration}, Row{"ZSH", kBashIntegration},
-                         Row{"fish", kFishIntegration}, Row{"powershell", kPowerShellIntegration},
-                         Row{"pwsh", kPowerShellIntegration}}) {
+  for (const Row& row :
+       {Row{"bash", kBashIntegration}, Row{"ZSH", kBashIntegration}, Row{"fish", kFishIntegration},
+        Row{"powershell", kPowerShellIntegration}, Row{"pwsh", kPowerShellIntegration}}) {
     SCOPED_TRACE(row.shell);
     EXPECT_GT(row.script.size(), 100u);
     FakeRun init(HostKind::kPosix, "/work");
@@ -144,7 +142,7 @@ TEST(RunOptionTest, ListPrintsWhereAJumpWouldGoAndChangesNothing) {
       {{"--list", "pr"}, kExitOk, "/work/prod\n/work/proj\n"},  // the search's best, sorted
       {{"--list", "prj/sr"}, kExitOk, "/work/proj/src\n"},      // typo and abbreviation
       {{"--list", "w"}, kExitOk, "/srv/www\n"},                 // an alias
-      {{"--list", "proj/src/x"}, kExitNotFound, ""},           // no match: no creation offer
+      {{"--list", "proj/src/x"}, kExitNotFound, ""},            // no match: no creation offer
       {{"--list"}, kExitOk, "/work\n"},                         // the empty spec is the base
   };
   for (const Row& row : rows) {
@@ -270,8 +268,8 @@ TEST(RunOptionTest, WithoutADesktopOpenerPosixShowsTheManualPage) {
        announcement + "Error: man dirhop - The specified file was not found.\n"},
       {HostKind::kPosix, true, 0, "OpenWithShell /opt/dirhop/share/doc/dirhop/dirhop.html",
        announcement},
-      {HostKind::kWindows, false, 0,
-       "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm", announcement},
+      {HostKind::kWindows, false, 0, "OpenWithShell C:\\Program Files\\Dirhop\\dirhop.chm",
+       announcement},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.call);

@@ -67,8 +67,11 @@ TEST(PatternSplitTest, AtDotCutsAtTheFirstDotOnly) {
     std::string text, name, extension;
   };
   const std::vector<Case> cases = {
-      {"ALPHA.BETA", "ALPHA", "BETA"}, {"A.B.C", "A", "B.C"}, {"NAME", "NAME", ""},
-      {".GIT", "", "GIT"},             {"X.", "X", ""},
+      {"ALPHA.BETA", "ALPHA", "BETA"},
+      {"A.B.C", "A", "B.C"},
+      {"NAME", "NAME", ""},
+      {".GIT", "", "GIT"},
+      {"X.", "X", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("splitting \"" + c.text + "\"");

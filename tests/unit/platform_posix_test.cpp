@@ -164,8 +164,8 @@ TEST_F(PlatformPosixTest, WriteFileContentsDoesNotWaitOnAPlantedFifo) {
   }
   // Nobody reads the FIFO: a blocking open would never return. Should it block, opening the
   // reading end here releases it, so the case fails instead of hanging.
-  auto writing = std::async(std::launch::async,
-                            [&fifo] { return WriteFileContents(fifo.string(), "x"); });
+  auto writing =
+      std::async(std::launch::async, [&fifo] { return WriteFileContents(fifo.string(), "x"); });
   if (writing.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
     ADD_FAILURE() << "WriteFileContents waited for a reader of the FIFO";
     std::ifstream reader(fifo, std::ios::binary);
@@ -184,7 +184,8 @@ TEST_F(PlatformPosixTest, FallbackHandoffPathFollowsTheEnvironment) {
   env.Set("TMPDIR", "/var/tmp/");
   std::string in_tmpdir = FallbackHandoffPath();
   std::smatch tmpdir_match;
-  ASSERT_TRUE(std::regex_match(in_tmpdir, tmpdir_match, std::regex("/var/tmp/dirhop2-([0-9]+)\\.sh")))
+  ASSERT_TRUE(
+      std::regex_match(in_tmpdir, tmpdir_match, std::regex("/var/tmp/dirhop2-([0-9]+)\\.sh")))
       << in_tmpdir;
 
   env.Set("TMPDIR", "");

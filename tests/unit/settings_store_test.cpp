@@ -286,7 +286,8 @@ TEST_F(DataFileTest, LinksOfAnotherUserAreNotFollowed) {
 }
 
 TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
-  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows)
+    GTEST_SKIP() << "links made on POSIX";
   const fs::path dotfiles = dir_ / "dotfiles";
   fs::create_directories(dotfiles);
   const fs::path real = dotfiles / "dirhop.dat";
@@ -305,7 +306,8 @@ TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
 }
 
 TEST_F(DataFileTest, ADanglingLinkOfTheUsersGetsItsFileCreated) {
-  if (platform::ThisHostKind() == platform::HostKind::kWindows) GTEST_SKIP() << "links made on POSIX";
+  if (platform::ThisHostKind() == platform::HostKind::kWindows)
+    GTEST_SKIP() << "links made on POSIX";
   const fs::path real = dir_ / "kept" / "dirhop.dat";
   fs::create_directories(real.parent_path());
   fs::create_symlink(real, file_);
@@ -384,8 +386,10 @@ TEST(DataFilePathTest, UnsetOrEmptyMeansTheSettingsKey) {
 }
 
 TEST(DataFilePathTest, AbsolutePathsAreKeptAsTyped) {
-  EXPECT_EQ(DataFilePath(std::string("C:\\data\\d.dat"), kWindowsPaths, system_files), "C:\\data\\d.dat");
-  EXPECT_EQ(DataFilePath(std::string("c:/data/d.dat"), kWindowsPaths, system_files), "c:/data/d.dat");
+  EXPECT_EQ(DataFilePath(std::string("C:\\data\\d.dat"), kWindowsPaths, system_files),
+            "C:\\data\\d.dat");
+  EXPECT_EQ(DataFilePath(std::string("c:/data/d.dat"), kWindowsPaths, system_files),
+            "c:/data/d.dat");
   EXPECT_EQ(DataFilePath(std::string("\\\\srv\\share\\d.dat"), kWindowsPaths, system_files),
             "\\\\srv\\share\\d.dat");
   EXPECT_EQ(DataFilePath(std::string("/home/u/d.dat"), kPosixPaths, system_files), "/home/u/d.dat");
@@ -405,8 +409,10 @@ TEST(DataFilePathTest, RelativePathsAreFixedToTheStartDirectory) {
   EXPECT_EQ(DataFilePath(std::string("./sub/d.dat"), syntax, system_files), sub);
   if (syntax.drives) {
     // Rooted on the current drive, whichever slash begins it.
-    EXPECT_EQ(DataFilePath(std::string("/d.dat"), syntax, system_files), here.substr(0, 2) + "\\d.dat");
-    EXPECT_EQ(DataFilePath(std::string("\\d.dat"), syntax, system_files), here.substr(0, 2) + "\\d.dat");
+    EXPECT_EQ(DataFilePath(std::string("/d.dat"), syntax, system_files),
+              here.substr(0, 2) + "\\d.dat");
+    EXPECT_EQ(DataFilePath(std::string("\\d.dat"), syntax, system_files),
+              here.substr(0, 2) + "\\d.dat");
   }
 }
 

@@ -83,7 +83,8 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   // Replacing a value keeps one value of that name.
   ASSERT_TRUE(second.key->Set("history_0", String("D:\\")));
   ASSERT_EQ(second.key->Close(), StoreFileStatus::kOk);
-  EXPECT_EQ(OpenSettingsKey(key_, KeyOpening::kCreateMissing).key->Query("history_0")->text, "D:\\");
+  EXPECT_EQ(OpenSettingsKey(key_, KeyOpening::kCreateMissing).key->Query("history_0")->text,
+            "D:\\");
 }
 
 TEST_F(StorePlatformTest, OpeningAnExistingKeyOnlyNeverCreatesOne) {

@@ -31,7 +31,10 @@ TEST(CommandWordsTest, SplitsRawLinesLikeTheShellWrapperPassesThem) {
 TEST(CommandWordsTest, LineEndsAtFirstNulAndControlCharactersSeparate) {
   std::string line("c a\0b", 5);
   EXPECT_EQ(Split(line), Words{"a"});
-  EXPECT_EQ(Split("c a\x01" "b\x1f" "c"), (Words{"a", "b", "c"}));
+  EXPECT_EQ(Split("c a\x01"
+                  "b\x1f"
+                  "c"),
+            (Words{"a", "b", "c"}));
 }
 
 TEST(CommandWordsTest, QuotedEmptyWordInsideAnotherWordIsKept) {
@@ -49,8 +52,7 @@ TEST(CommandWordsTest, WordZeroIsOwnPathAndOutOfRangeIsEmpty) {
 }
 
 TEST(CommandWordsTest, JoinWordsUsesSingleSpaces) {
-  EXPECT_EQ(CommandWords::FromRawCommandLine("c Program   Files", "").JoinWords(),
-            "Program Files");
+  EXPECT_EQ(CommandWords::FromRawCommandLine("c Program   Files", "").JoinWords(), "Program Files");
   EXPECT_EQ(CommandWords::FromRawCommandLine("c \"Program Files\"", "").JoinWords(),
             "Program Files");
   EXPECT_EQ(CommandWords::FromRawCommandLine("c", "").JoinWords(), "");

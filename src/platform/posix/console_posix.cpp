@@ -64,7 +64,9 @@ class StdinByteSource final : public ByteSource {
 };
 
 // The ANSI colour number (0..7) of the Windows colour bits blue 1, green 2, red 4.
-int AnsiColour(unsigned bits) { return ((bits & 4) ? 1 : 0) | ((bits & 2) ? 2 : 0) | ((bits & 1) ? 4 : 0); }
+int AnsiColour(unsigned bits) {
+  return ((bits & 4) ? 1 : 0) | ((bits & 2) ? 2 : 0) | ((bits & 1) ? 4 : 0);
+}
 
 class PosixConsoleDevice final : public ConsoleDevice {
  public:

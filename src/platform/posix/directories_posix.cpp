@@ -31,7 +31,8 @@ constexpr int kReadFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // kErrorAlreadyExists, kErrorAccessDenied and kErrorPathNotFound and name the rest in messages.
 int WindowsErrorCode(int error) {
   switch (error) {
-    case 0: return 0;
+    case 0:
+      return 0;
     case EEXIST:
       return kErrorAlreadyExists;
     case EACCES:

@@ -17,9 +17,9 @@ namespace {
 std::optional<DirectoryIdentity> IdentifyPath(const std::string& path) {
   // Backup semantics open a directory; without FILE_FLAG_OPEN_REPARSE_POINT a junction or
   // symbolic link is followed to its target. No access rights are needed to read the identity.
-  HANDLE handle = CreateFileA(path.c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<DirectoryIdentity> identity;
   BY_HANDLE_FILE_INFORMATION info;
@@ -52,9 +52,9 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   WIN32_FIND_DATAA data;
   // Basic information (no short names) and large fetches keep big directories cheap; the
   // directory limit is only a hint, so the attribute is still checked below.
-  HANDLE find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data,
-                                 FindExSearchLimitToDirectories, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE find =
+      FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+                       nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return listing;
   std::vector<std::size_t> reparse_points;
   NameList& names = listing.names;

@@ -1,9 +1,8 @@
 // Opening documents through the Windows shell.
 #include <windows.h>
 // after windows.h, which it needs
-#include <shellapi.h>
-
 #include <process.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,6 @@
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
 #include "base/windows_errors.h"
-
 #include "support/call_log.h"
 #include "support/fake_settings_key.h"
 
@@ -196,7 +195,7 @@ bool FakeFileSystem::IsRegularFile(const std::string& path) {
 }
 
 platform::FileReadResult FakeFileSystem::ReadFileForUpdate(const std::string& path,
-                                                          std::size_t limit) {
+                                                           std::size_t limit) {
   log.push_back("ReadFileForUpdate " + path);
   platform::FileReadResult result;
   const auto status = store_statuses.find(path);
