@@ -99,10 +99,7 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   if (settings.first_run && ShowFirstRunScreens(run.pager, facts->kind) == PageResult::kLeft) {
     return kExitOk;
   }
-  PendingSaveWindow pending_save(console, settings);
-  const ExitCode code = MainFlow(run, words);
-  pending_save.Close();
-  return code;
+  return RunWithPendingSave(console, settings, [&] { return MainFlow(run, words); });
 }
 
 }  // namespace
