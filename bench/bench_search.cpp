@@ -32,6 +32,7 @@
 #include "base/case_folding.h"
 #include "match/ordering.h"
 #include "match/search.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 #include "state/settings_record.h"
 
@@ -209,19 +210,28 @@ void AddSmallCases(std::vector<Case>& cases, const std::string& tree, const fs::
   cases.push_back(MakeCase(tree, "-h (history list)", cwd, {"-h"}, Goal::kNothing, {}));
 }
 
+// The machine's file system, recording each listing and its size in `test_case`.
+class RecordingFileSystem : public dirhop::SystemFileSystem {
+ public:
+  explicit RecordingFileSystem(Case& test_case) : test_case_(test_case) {}
+  dirhop::platform::DirectoryListing ListSubdirectories(const std::string& dir) override {
+    test_case_.listed.push_back(dir);
+    auto names = dirhop::SystemFileSystem::ListSubdirectories(dir);
+    test_case_.entries += static_cast<long>(names.names.size());
+    return names;
+  }
+
+ private:
+  Case& test_case_;
+};
+
 // Which directories a run lists, and how many candidates it keeps: the same search as the main
 // flow (an existing path is entered directly and lists nothing), with a recording lister.
 void FindListings(Case& test_case) {
   const std::string& spec = test_case.words.front();
   if (spec[0] == '-' || fs::is_directory(test_case.cwd / spec)) return;
-  dirhop::DirectorySource source = dirhop::SystemDirectories();
-  source.list = [&test_case](const std::string& dir) {
-    test_case.listed.push_back(dir);
-    auto names = dirhop::platform::ListSubdirectories(dir);
-    test_case.entries += static_cast<long>(names.names.size());
-    return names;
-  };
-  dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOff, source);
+  RecordingFileSystem recording(test_case);
+  dirhop::DirectorySearch search(dirhop::kPosixPaths, dirhop::CreateOffer::kOff, recording);
   search.SearchLevel(spec, test_case.cwd.string(), 0);
   dirhop::KeepBestRank(search.MatchList());
   test_case.candidates = search.MatchList().size();
