@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "base/case_folding.h"
+#include "match/bit_parallel_distance.h"
+#include "match/typo_meter.h"
 
 namespace dirhop {
 
@@ -94,6 +96,11 @@ std::uint8_t EditDistance(std::string_view pattern, std::string_view name) {
   if (s.size() < t.size()) std::swap(s, t);
   // The distance is at least the difference of the lengths.
   if (s.size() - t.size() >= kMaxEditDistance) return kMaxEditDistance;
+  if (t.empty()) return CapDistance(s.size());
+  // A remainder that fits in the bit vectors is measured in one pass over the other.
+  if (t.size() <= kMaxBitParallelPattern) {
+    return CapDistance(BitParallelDistance(t.size(), ByteMasks(t), s.data(), s.size()));
+  }
   if (t.size() >= kRowCells) return kMaxEditDistance;
 
   // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
@@ -129,9 +136,9 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
   // decides which of two names equal apart from case wins (possible on POSIX) and the order of
   // the branches followed, hence of the creation candidates.
   const DotSplit pattern_parts = SplitAtDot(pattern);
-  // The exact, wildcard and prefix tests fold each name's case as they compare; only the edit
-  // distance needs an upper-cased copy, in one buffer for every name.
-  std::string upper;
+  // The exact, wildcard and prefix tests fold each name's case as they compare, and so does the
+  // meter, whose masks for the pattern are built once for every name.
+  TypoMeter typos(pattern);
   for (std::size_t k = names.size(); k-- > 0;) {
     const std::string_view name = names[k];
     if (SameIgnoringCase(name, pattern)) {
@@ -147,8 +154,7 @@ LevelScore MatchLevel(std::string_view component, const NameList& names) {
       // Distances only matter while no wildcard or prefix match has been seen, and only for a
       // name that can come as near as the nearest so far; the others are never followed, so
       // their distances are not computed (their scores stay above the level's).
-      UpperCaseInto(name, upper);
-      scores[k] = static_cast<std::uint8_t>(EditDistance(pattern, upper) + 1);
+      scores[k] = static_cast<std::uint8_t>(typos.Distance(name) + 1);
       level.score = std::min(level.score, scores[k]);
     }
   }

@@ -60,9 +60,10 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 
 // Levenshtein distance between `pattern` and `name` (insert, delete, substitute cost 1 each, dots
-// included), held at kMaxEditDistance. Uses two fixed rows of 256 cells, no heap: exact for any
-// lengths as long as, after the common prefix and suffix are set aside, the shorter remainder has
-// at most 255 characters; when both remainders are longer the answer is kMaxEditDistance.
+// included), held at kMaxEditDistance. No heap: after the common prefix and suffix are set aside,
+// a shorter remainder of at most 64 characters is measured by bit vectors, a longer one by two
+// fixed rows of 256 cells. Exact for any lengths as long as that shorter remainder has at most
+// 255 characters; when both remainders are longer the answer is kMaxEditDistance.
 std::uint8_t EditDistance(std::string_view pattern, std::string_view name);
 
 // True when `text` holds `?` or `*` (such a path is never offered for creation).

@@ -199,6 +199,56 @@ TEST(PatternEditDistanceTest, AgreesWithFullMatrixUpToTheCap) {
   EXPECT_EQ(EditDistance(base, edited), ReferenceDistance(base, edited));
 }
 
+// Deterministic text of `length` bytes drawn from every byte value but zero.
+std::string AnyBytes(std::size_t length, std::uint32_t seed) {
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    text += static_cast<char>(1 + (seed >> 16) % 255);
+  }
+  return text;
+}
+
+TEST(PatternEditDistanceTest, AgreesWithFullMatrixAroundTheBitVectorWidth) {
+  // A shorter remainder of up to 64 characters is measured by bit vectors, a longer one by rows:
+  // lengths on both sides of that width, bare and inside a common prefix and suffix (which are
+  // set aside first), over a small alphabet and over all bytes.
+  const std::size_t lengths[] = {0, 1, 2, 5, 31, 32, 33, 62, 63, 64, 65, 66, 100, 128, 129};
+  const std::string prefix = GeneratedText(70, 7);
+  const std::string suffix = "\xFF" + GeneratedText(9, 8);
+  std::uint32_t seed = 1000;
+  for (std::size_t a : lengths) {
+    for (std::size_t b : lengths) {
+      for (int variant = 0; variant < 4; ++variant) {
+        std::string s = variant % 2 ? AnyBytes(a, seed++) : GeneratedText(a, seed++);
+        std::string t = variant % 2 ? AnyBytes(b, seed++) : GeneratedText(b, seed++);
+        if (variant >= 2) {
+          s = prefix + s + suffix;
+          t = prefix + t + suffix;
+        }
+        const std::size_t expected = std::min<std::size_t>(ReferenceDistance(s, t), 253);
+        EXPECT_EQ(EditDistance(s, t), expected)
+            << "lengths " << a << " and " << b << ", variant " << variant;
+        EXPECT_EQ(EditDistance(t, s), expected)
+            << "lengths " << b << " and " << a << ", variant " << variant;
+      }
+    }
+  }
+  // Equal texts, and texts one edit apart at each end and in the middle, at those widths.
+  for (std::size_t length : lengths) {
+    const std::string text = GeneratedText(length, seed++);
+    EXPECT_EQ(EditDistance(text, text), 0);
+    for (const std::string& edited : {"Z" + text, text + "Z", "Z" + text + "Z"}) {
+      EXPECT_EQ(EditDistance(text, edited), ReferenceDistance(text, edited)) << length;
+    }
+    if (length > 2) {
+      std::string changed = text;
+      changed[length / 2] = 'Z';
+      EXPECT_EQ(EditDistance(changed, text), 1) << length;
+    }
+  }
+}
+
 TEST(PatternEditDistanceTest, LongInputsSaturateWithoutCrashing) {
   const std::string thousand(1000, 'X');
   EXPECT_EQ(EditDistance(thousand, "A"), kMaxEditDistance);
