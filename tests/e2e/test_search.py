@@ -88,9 +88,6 @@ class Search(TypedSpecTestCase):
         self.assertWentTo(r, self.path("work2", "src"))
 
     def test_control_characters_in_names_are_shown_as_escapes_and_entered_as_they_are(self):
-        if self.target.windows:
-            self.skipTest("Windows forbids control characters in names: Wine shows such a "
-                          "directory by a made-up short name")
         evil = "evil\x1b]0;x\x07"
         self.mkdirs(evil, "evilness")
         session = PtySession(self.target.command(["evil"]), self.target.pty_env(self.handoff),
@@ -103,13 +100,19 @@ class Search(TypedSpecTestCase):
             self.assertNotIn(b"\x07", raw)
             key = re.search(r"\[(.)\] \S*evil\\e\]0;x\\a ", session.text())
             self.assertIsNotNone(key, session.text())
-            session.write(key.group(1).encode())
+            # Windows forbids control characters in names: Wine lists such a directory but
+            # cannot enter it, so there the menu is left.
+            session.write(b"\x1b" if self.target.windows else key.group(1).encode())
             code = session.wait()
         finally:
             session.close()
         self.assertEqual(code, 0, session.text())
         with open(self.handoff, "rb") as f:
-            self.assertEqual(f.read(), self.target.handoff_for(self.path(evil)))
+            handoff = f.read()
+        if self.target.windows:
+            self.assertEqual(handoff, self.target.placeholder)
+        else:
+            self.assertEqual(handoff, self.target.handoff_for(self.path(evil)))
 
 
 class Links(TypedSpecTestCase):
