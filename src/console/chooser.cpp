@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "console/visible_text.h"
 #include "match/ordering.h"
 
 namespace dirhop {
@@ -95,7 +96,10 @@ class Chooser {
       console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
       console_.SetTextColour(kColourNormal);
       const auto width = static_cast<std::uint8_t>(field_width_);
-      console_.Write(PadToWidth(ShortenPath(width, list_[page_first_ + k].Path(), syntax_), width));
+      // Shortened by its real separators, then shown with its controls escaped and cut to the
+      // field.
+      const std::string shortened = ShortenPath(width, list_[page_first_ + k].Path(), syntax_);
+      console_.Write(PadToWidth(VisibleTextCut(shortened, width), width));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();

@@ -3,6 +3,7 @@
 #include "base/case_folding.h"
 #include "base/exit_codes.h"
 #include "console/chooser.h"
+#include "console/visible_text.h"
 #include "core/handoff.h"
 #include "match/paths.h"
 #include "state/error_text.h"
@@ -19,7 +20,7 @@ std::string FullPath(Run& run, const std::string& path) {
 bool ConfirmCreate(Run& run, const std::string& path) {
   Console& console = run.console;
   console.SetTextColour(kColourNotice);
-  console.Write("Create '" + path + "' [y/N] ? ");
+  console.Write("Create '" + VisibleText(path) + "' [y/N] ? ");
   for (;;) {
     // Without a console to answer from, the answer is the default: no.
     const Key key = console.TryReadKey().value_or(Key{kKeyEscape, 0});
@@ -45,13 +46,14 @@ bool CreatePathReporting(Run& run, const std::string& path) {
   if (!failure) return true;
   run.console.SetTextColour(kColourError);
   run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) + " creating directory '" +
-                    failure->level + "'");
+                    VisibleText(failure->level) + "'");
   run.console.EndColouredLine();
   return false;
 }
 
 ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) {
-  run.console.ColouredLine(kColourError, "Dirhop: No directories found matching '" + spec + "'");
+  run.console.ColouredLine(kColourError,
+                           "Dirhop: No directories found matching '" + VisibleText(spec) + "'");
   if (create_list.empty()) return kExitOk;
   std::string chosen;
   if (create_list.size() == 1) {

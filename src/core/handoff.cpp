@@ -2,6 +2,7 @@
 
 #include "base/drive_prefix.h"
 #include "base/exit_codes.h"
+#include "console/visible_text.h"
 #include "match/paths.h"
 #include "state/history.h"
 
@@ -121,7 +122,7 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
   const std::string& path = facts.handoff_path;
   if (!fs.WriteFileContents(path, text + LineEnd(facts.handoff_format))) {
     console.SetTextColour(kColourError);
-    console.WriteLine("Dirhop: Error - can't write to batch file '" + path + "'");
+    console.WriteLine("Dirhop: Error - can't write to batch file '" + VisibleText(path) + "'");
     console.EndColouredLine();
     return false;
   }
@@ -151,15 +152,16 @@ std::string PathForShell(Run& run, const std::string& entered) {
 
 ExitCode GoToDirectory(Run& run, const std::string& directory) {
   if (!run.fs.ChangeDirectory(directory)) {
-    run.console.ColouredLine(kColourError,
-                             "Dirhop: Could not change directory to '" + directory + "'");
+    run.console.ColouredLine(
+        kColourError, "Dirhop: Could not change directory to '" + VisibleText(directory) + "'");
     return kExitError;
   }
   std::string entered = run.fs.CurrentDirectory();
   if (entered.empty()) entered = directory;
   const std::string for_shell = PathForShell(run, entered);
   if (for_shell.empty()) {
-    run.console.ColouredLine(kColourError, "Dirhop: Could not change directory to '" + entered +
+    run.console.ColouredLine(kColourError, "Dirhop: Could not change directory to '" +
+                                               VisibleText(entered) +
                                                "' (the path is too long for the shell)");
     return kExitError;
   }

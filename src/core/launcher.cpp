@@ -2,6 +2,7 @@
 
 #include "base/exit_codes.h"
 #include "base/windows_errors.h"
+#include "console/visible_text.h"
 #include "core/build_info.h"
 
 namespace dirhop {
@@ -56,7 +57,7 @@ ExitCode LaunchTarget(Run& run, const std::string& target) {
   run.console.Flush();
   const int result = ShellOpen(target, "", "", kShowMode, run.host);
   if (result <= kShellLastFailure) {
-    run.console.WriteLine("Error: " + target + " - " + LaunchErrorText(result));
+    run.console.WriteLine("Error: " + VisibleText(target) + " - " + LaunchErrorText(result));
   }
   return kExitOk;
 }

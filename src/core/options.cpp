@@ -7,6 +7,7 @@
 #include "base/case_folding.h"
 #include "base/exit_codes.h"
 #include "base/hex_digit.h"
+#include "console/visible_text.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/launcher.h"
@@ -36,7 +37,8 @@ ExitCode GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
   if (!text.empty()) index = ReadRuntimeInteger(text);
   if (!index || *index < 1 || *index > kHistoryIndexMax) {
     run.console.SetTextColour(kColourError);
-    run.console.Write("Dirhop: Invalid history index '" + text + "' (valid values are 1 to ");
+    run.console.Write("Dirhop: Invalid history index '" + VisibleText(text) +
+                      "' (valid values are 1 to ");
     run.console.WriteNumber(kHistoryIndexMax);
     run.console.Write(").");
     run.console.EndColouredLine();
@@ -58,7 +60,7 @@ ExitCode GoToHistoryIndex(Run& run, const std::vector<std::string>& words) {
 // directory; a POSIX shell's goes home.
 ExitCode NoWords(Run& run, const std::vector<std::string>&) {
   if (IsWindows(run.facts)) {
-    run.console.WriteLine(run.start_dir);
+    run.console.WriteLine(VisibleText(run.start_dir));
     return kExitOk;
   }
   const std::optional<std::string> home = run.host.GetEnv("HOME");
@@ -104,9 +106,10 @@ ExitCode Init(Run& run, const std::vector<std::string>& words) {
   if (shell == "FISH") script = kFishIntegration;
   if (shell == "POWERSHELL" || shell == "PWSH") script = kPowerShellIntegration;
   if (script.empty()) {
-    run.console.ColouredLine(kColourError, "Dirhop: Unknown shell '" +
-                                               (words.empty() ? std::string() : words.front()) +
-                                               "' for --init (use bash, zsh, fish or powershell)");
+    run.console.ColouredLine(kColourError,
+                             "Dirhop: Unknown shell '" +
+                                 (words.empty() ? std::string() : VisibleText(words.front())) +
+                                 "' for --init (use bash, zsh, fish or powershell)");
     return kExitError;
   }
   run.console.Write(script);

@@ -2,6 +2,7 @@
 
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
+#include "console/visible_text.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
@@ -67,13 +68,13 @@ Resolution ResolveSpec(Run& run, std::string spec) {
     spec.erase(0, 1);
   } else {
     if (syntax.drives && !valid_drive) {
-      return Failure(std::string("Dirhop: Invalid drive letter '") + drive +
+      return Failure("Dirhop: Invalid drive letter '" + VisibleText(std::string(1, drive)) +
                      "' (valid drives are A: through Z:)");
     }
     if (drive_given && spec.empty()) {
       // A drive prefix alone that the direct attempt could not enter names no usable drive;
       // going to the process's own directory instead would hide that.
-      return Failure("Dirhop: Could not change directory to '" + expanded_spec + "'");
+      return Failure("Dirhop: Could not change directory to '" + VisibleText(expanded_spec) + "'");
     }
     // A relative path spec is searched from the current directory; one that has been removed has
     // no path, and the search must not start from the root instead.

@@ -1,6 +1,9 @@
 #include "state/aliases.h"
 
+#include <algorithm>
+
 #include "base/case_folding.h"
+#include "console/visible_text.h"
 
 namespace dirhop {
 
@@ -8,7 +11,7 @@ namespace {
 
 // The " = " and the target share one 255-character field on the screen.
 constexpr std::size_t kShownTargetLength = 252;
-constexpr int kNameColumn = 12;
+constexpr std::size_t kNameColumn = 12;
 
 }  // namespace
 
@@ -21,9 +24,9 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
   }
   if (target && target->size() > kPathFieldLength) {
     // Stored cut, the alias would lead somewhere else than the user said.
-    console.ColouredLine(
-        kColourError,
-        "Dirhop: Alias target is longer than 255 characters; alias '" + name + "' not defined");
+    console.ColouredLine(kColourError,
+                         "Dirhop: Alias target is longer than 255 characters; alias '" +
+                             VisibleText(name) + "' not defined");
     return false;
   }
   SettingsRecord& record = settings.record;
@@ -41,8 +44,8 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
   if (!target || !target->empty()) {
     if (!record.AliasFree(kAliasSlots)) {
       console.ColouredLine(kColourError, "Dirhop: Alias list is full. Removing alias " +
-                                             record.AliasName(kAliasSlots) + " = " +
-                                             record.AliasTarget(kAliasSlots));
+                                             VisibleText(record.AliasName(kAliasSlots)) + " = " +
+                                             VisibleText(record.AliasTarget(kAliasSlots)));
     }
     record.MoveAliases(1, 2, kAliasSlots - 1);
     const std::string stored_name = name.substr(0, kAliasNameLength);
@@ -50,12 +53,14 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
       record.SetAlias(1, stored_name, old.value_or(std::string()));
     } else {
       record.SetAlias(1, stored_name, *target);
-      console.ColouredLine(kColourNotice, "Dirhop: Adding alias " + name + "=" + *target);
+      console.ColouredLine(
+          kColourNotice, "Dirhop: Adding alias " + VisibleText(name) + "=" + VisibleText(*target));
     }
   } else if (!old) {
-    console.ColouredLine(kColourError, "Dirhop: No alias to delete called '" + name + "'");
+    console.ColouredLine(kColourError,
+                         "Dirhop: No alias to delete called '" + VisibleText(name) + "'");
   } else {
-    console.ColouredLine(kColourNotice, "Dirhop: Removing alias '" + name + "'");
+    console.ColouredLine(kColourNotice, "Dirhop: Removing alias '" + VisibleText(name) + "'");
   }
   SaveSettings(console, settings);
   return true;
@@ -79,11 +84,12 @@ void ListAliases(Console& console, const Settings& settings) {
   console.ColouredLine(kColourNotice, title + " remaining)  ");
   for (int slot = kAliasSlots; slot >= 1; --slot) {
     if (record.AliasFree(slot)) continue;
-    const std::string name = record.AliasName(slot);
+    // A name made longer by its escapes pushes the target to the right rather than being cut.
+    const std::string name = VisibleText(record.AliasName(slot));
     console.SetTextColour(kColourLabel);
-    console.Write(std::string(kNameColumn - static_cast<int>(name.size()), ' ') + name);
+    console.Write(std::string(kNameColumn - std::min(name.size(), kNameColumn), ' ') + name);
     console.SetTextColour(kColourNormal);
-    console.Write((" = " + record.AliasTarget(slot)).substr(0, kShownTargetLength + 3));
+    console.Write(" = " + VisibleTextCut(record.AliasTarget(slot), kShownTargetLength));
     console.EndColouredLine();
   }
 }

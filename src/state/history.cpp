@@ -1,6 +1,7 @@
 #include "state/history.h"
 
 #include "base/case_folding.h"
+#include "console/visible_text.h"
 
 namespace dirhop {
 
@@ -46,7 +47,7 @@ void ListHistory(Console& console, const Settings& settings) {
     console.WriteNumber(slot);
     console.Write("  ");
     console.SetTextColour(kColourNormal);
-    console.WriteLine(record.History(slot));
+    console.WriteLine(VisibleText(record.History(slot)));
   }
 }
 

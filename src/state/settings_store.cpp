@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "base/drive_prefix.h"
+#include "console/visible_text.h"
 #include "match/paths.h"
 
 namespace dirhop {
@@ -51,7 +52,7 @@ std::string RefusalText(StoreFileStatus status, const std::string& path, bool da
     default:
       return {};
   }
-  return "Dirhop: Error - can't use '" + path + "' for settings: " + reason;
+  return "Dirhop: Error - can't use '" + VisibleText(path) + "' for settings: " + reason;
 }
 
 // Tells the user what a store operation on `path` came to, when it is worth telling: a refused
@@ -64,7 +65,7 @@ bool ReportStoreStatus(Console& console, Settings& settings, StoreFileStatus sta
     text = RefusalText(status, path, !settings.data_file.empty());
     settings.store_refused = true;
   } else if (status == StoreFileStatus::kWriteFailed) {
-    text = "Dirhop: Error - can't write to '" + path + "'";
+    text = "Dirhop: Error - can't write to '" + VisibleText(path) + "'";
   } else {
     return false;  // a settings key that cannot be opened says nothing
   }
@@ -114,7 +115,8 @@ void LoadSettings(Console& console, Settings& settings,
     return;
   }
   console.SetTextColour(kColourError);
-  console.WriteLine("Dirhop: Error - can't read settings from '" + settings.data_file + "'");
+  console.WriteLine("Dirhop: Error - can't read settings from '" + VisibleText(settings.data_file) +
+                    "'");
   console.WriteLine("        Creating new file");
   const bool saved = SaveSettings(console, settings);
   console.EndColouredLine();

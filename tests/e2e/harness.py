@@ -178,6 +178,11 @@ class PtySession:
             with self._lock:
                 self._screen.extend(chunk)
 
+    def raw(self):
+        """The bytes written to the terminal so far, escape sequences and all."""
+        with self._lock:
+            return bytes(self._screen)
+
     def text(self):
         """The screen so far, as plain text (see screen_text)."""
         with self._lock:

@@ -7,7 +7,7 @@ import shutil
 import subprocess
 
 import harness
-from harness import E2ETestCase
+from harness import E2ETestCase, PtySession
 
 FOOTER = "exit)? "
 SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
@@ -86,6 +86,33 @@ class Search(TypedSpecTestCase):
         # the other one is taken without a menu.
         r = self.c(self.sep("../../w*/src"), cwd=self.path("work", "src"))
         self.assertWentTo(r, self.path("work2", "src"))
+
+    def test_control_characters_in_names_are_shown_as_escapes_and_entered_as_they_are(self):
+        evil = "evil\x1b]0;x\x07"
+        self.mkdirs(evil, "evilness")
+        session = PtySession(self.target.command(["evil"]), self.target.pty_env(self.handoff),
+                             self.tree)
+        try:
+            session.wait_for(FOOTER)
+            # The menu's colours are the only escape sequences on the terminal.
+            raw = session.raw()
+            self.assertNotIn(b"\x1b]", raw)
+            self.assertNotIn(b"\x07", raw)
+            key = re.search(r"\[(.)\] \S*evil\\e\]0;x\\a ", session.text())
+            self.assertIsNotNone(key, session.text())
+            # Windows forbids control characters in names: Wine lists such a directory but
+            # cannot enter it, so there the menu is left.
+            session.write(b"\x1b" if self.target.windows else key.group(1).encode())
+            code = session.wait()
+        finally:
+            session.close()
+        self.assertEqual(code, 0, session.text())
+        with open(self.handoff, "rb") as f:
+            handoff = f.read()
+        if self.target.windows:
+            self.assertEqual(handoff, self.target.placeholder)
+        else:
+            self.assertEqual(handoff, self.target.handoff_for(self.path(evil)))
 
 
 class Links(TypedSpecTestCase):

@@ -185,8 +185,9 @@ class SettingsKeyValues(StoreTestCase):
                     b"history_1\tsz\t/with\\nnewline\\\\and\\tmore\n")
         r = self.c("-h")
         self.assertStayed(r, 0)
+        # The line feed and the tab of the name are shown as escapes; its backslash as it is.
         self.assertEqual(r.text, "  Dirhop  Directory History  \n"
-                                 "   1  /with\nnewline\\and\tmore\n   0  %s\n" % self.tree)
+                                 "   1  /with\\nnewline\\and\\tmore\n   0  %s\n" % self.tree)
 
 
 class DataFile(StoreTestCase):

@@ -117,6 +117,17 @@ TEST_F(AliasesTest, ListingCountsFreeSlotsAndAlignsNames) {
   EXPECT_EQ(fake_.device->TextIn(kColourLabel), "  abcdefghij        proj         win         dos");
 }
 
+TEST_F(AliasesTest, ListingShowsControlsAsEscapesEvenWhenTheNameOutgrowsItsColumn) {
+  // Ten ESCs are 20 characters on the screen: the name pushes its target right.
+  settings_.record.SetAlias(3, std::string(10, '\x1b'), "/t/x\x1b[2J");
+  ListAliases(*fake_.console, settings_);
+  EXPECT_EQ(Text(), std::string("  Dirhop  Directory Aliases (17 entries remaining)  \n") +
+                        R"(\e\e\e\e\e\e\e\e\e\e = /t/x\e[2J)" +
+                        "\n"
+                        "         win = c:\\windows\n"
+                        "         dos = c:\\dos\n");
+}
+
 TEST_F(AliasesTest, ListingTitlesForFullAlmostFullAndEmptyTables) {
   FillTable();
   ListAliases(*fake_.console, settings_);

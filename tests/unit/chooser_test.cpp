@@ -56,6 +56,22 @@ TEST(ChooserTest, DrawsAPageWithLabelsColumnsAndFooter) {
   EXPECT_EQ(fake.device->attribute(), kColourNormal);
 }
 
+TEST(ChooserTest, ControlsInNamesAreShownAsEscapesAndTheRealNameIsChosen) {
+  // A name that would retitle the terminal, and one whose escape would straddle the end of the
+  // 35-character field: that escape is left out whole, never cut in half.
+  const std::string evil = "C:\\t\\evil\x1b]0;x\x07";
+  const std::string straddling = "C:\\a\\" + std::string(27, 'n') + "\x1b";
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
+  CandidateList list{{evil, 2}, {straddling, 2}};
+  EXPECT_EQ(Choose(fake, list), evil);
+  const std::string text = fake.device->Text();
+  EXPECT_EQ(text.find('\x1b'), std::string::npos);
+  EXPECT_EQ(text.find('\x07'), std::string::npos);
+  const std::string shown = "C:\\t\\evil\\e]0;x\\a";
+  EXPECT_EQ(text.substr(0, 2 * (4 + 35) + 1), "[a] " + shown + std::string(35 - shown.size(), ' ') +
+                                                  "[b] C:\\...\\" + std::string(27, 'n') + " \n");
+}
+
 TEST(ChooserTest, PagesThroughAHundredEntries) {
   // 25 rows: 46 entries a page, keys a-z, 0-9, A-J.
   FakeConsole fake =

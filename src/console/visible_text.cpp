@@ -1,0 +1,150 @@
+#include "console/visible_text.h"
+
+#include <algorithm>
+
+namespace dirhop {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+unsigned char ByteAt(std::string_view text, std::size_t i) {
+  return static_cast<unsigned char>(text[i]);
+}
+
+// Printable ASCII: written as it is, and the fast path of every function here.
+bool IsPlainAscii(unsigned char c) { return c >= 0x20 && c < 0x7F; }
+
+// The number of leading bytes of `text` that are printable ASCII.
+std::size_t PlainAsciiRun(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsPlainAscii(ByteAt(text, i))) ++i;
+  return i;
+}
+
+// The length of the well-formed UTF-8 sequence that `text` begins with (RFC 3629: no overlong
+// form, no surrogate, nothing past U+10FFFF), or 0 when its first byte begins none.
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const unsigned char lead = ByteAt(text, 0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char second_low = 0x80;
+  unsigned char second_high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) second_low = 0xA0;   // below: overlong
+    if (lead == 0xED) second_high = 0x9F;  // above: UTF-16 surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) second_low = 0x90;   // below: overlong
+    if (lead == 0xF4) second_high = 0x8F;  // above: past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  if (ByteAt(text, 1) < second_low || ByteAt(text, 1) > second_high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (ByteAt(text, i) < 0x80 || ByteAt(text, i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// The short C name of the control `c` (`\e` for ESC), or 0 when it has none.
+char ShortEscapeName(unsigned char c) {
+  switch (c) {
+    case 0x07:
+      return 'a';
+    case 0x08:
+      return 'b';
+    case 0x09:
+      return 't';
+    case 0x0A:
+      return 'n';
+    case 0x0B:
+      return 'v';
+    case 0x0C:
+      return 'f';
+    case 0x0D:
+      return 'r';
+    case 0x1B:
+      return 'e';
+    default:
+      return 0;
+  }
+}
+
+// Appends `prefix` and the two hex digits of `value`: "\x9b", "\u009b".
+void AppendHexEscape(std::string& out, std::string_view prefix, unsigned char value) {
+  out.append(prefix);
+  out += kHexDigits[value >> 4];
+  out += kHexDigits[value & 0x0F];
+}
+
+// Appends the visible form of the one character, control or stray byte that non-empty `text`
+// begins with; returns how many bytes of `text` it stands for.
+std::size_t AppendFirstUnit(std::string& out, std::string_view text) {
+  const unsigned char first = ByteAt(text, 0);
+  if (IsPlainAscii(first)) {
+    out += static_cast<char>(first);
+    return 1;
+  }
+  if (first < 0x80) {  // a C0 control or DEL
+    if (const char name = ShortEscapeName(first)) {
+      out += '\\';
+      out += name;
+    } else {
+      AppendHexEscape(out, "\\x", first);
+    }
+    return 1;
+  }
+  const std::size_t length = Utf8SequenceLength(text);
+  if (length == 0) {
+    AppendHexEscape(out, "\\x", first);
+    return 1;
+  }
+  if (length == 2 && first == 0xC2 && ByteAt(text, 1) <= 0x9F) {  // a C1 control
+    AppendHexEscape(out, "\\u00", ByteAt(text, 1));
+    return 2;
+  }
+  out.append(text.substr(0, length));
+  return length;
+}
+
+}  // namespace
+
+void AppendVisibleText(std::string& out, std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t run = PlainAsciiRun(text);
+    out.append(text.substr(0, run));
+    text.remove_prefix(run);
+    if (!text.empty()) text.remove_prefix(AppendFirstUnit(out, text));
+  }
+}
+
+std::string VisibleText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendVisibleText(out, text);
+  return out;
+}
+
+std::string VisibleTextCut(std::string_view text, std::size_t width) {
+  std::string out;
+  std::string unit;
+  while (!text.empty() && out.size() < width) {
+    const std::size_t run = std::min(PlainAsciiRun(text), width - out.size());
+    out.append(text.substr(0, run));
+    text.remove_prefix(run);
+    if (text.empty() || out.size() == width) break;
+    unit.clear();
+    const std::size_t used = AppendFirstUnit(unit, text);
+    if (out.size() + unit.size() > width) break;
+    out += unit;
+    text.remove_prefix(used);
+  }
+  return out;
+}
+
+}  // namespace dirhop

@@ -1,0 +1,39 @@
+// Text that came from outside the program (a directory name, a path, a typed word, an alias) in
+// the form that may be written to the terminal for a person to read.
+//
+// Every control character becomes a visible escape, so that a name can neither retitle, clear nor
+// otherwise drive the terminal:
+//   - C0 controls and DEL: `\a` `\b` `\t` `\n` `\v` `\f` `\r` `\e` (ESC) where C has a short name,
+//     `\xHH` (two lower-case hex digits) for the rest, e.g. `\x01`, `\x7f`;
+//   - C1 controls U+0080-U+009F (C2 80..C2 9F in UTF-8): `\u0080`..`\u009f`;
+//   - a byte that does not begin a valid UTF-8 sequence (a stray continuation byte, an overlong
+//     form, a surrogate, a value past U+10FFFF, a cut sequence): `\xHH`, one escape per byte, so
+//     a lone 0x9B can never be read as CSI.
+// Valid UTF-8 (accents, CJK, emoji) and printable ASCII pass unchanged. The forms are those of
+// C and of the shell's $'...' quoting, and a C1 character (`\u009b`) reads differently from a
+// stray byte of the same value (`\x9b`).
+//
+// A backslash stays as it is: it is the Windows path separator, and doubling it would change every
+// Windows path on the screen. The escapes are for reading, not for typing back: the shell enters
+// the real name through the hand-off, and completion reads `--list`, which stays raw. A name that
+// itself holds a backslash followed by `e` therefore looks like one holding ESC.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dirhop {
+
+// Appends the visible form of `text` to `out`. Text that needs no escape is appended in one piece.
+void AppendVisibleText(std::string& out, std::string_view text);
+
+// The visible form of `text`.
+std::string VisibleText(std::string_view text);
+
+// The visible form of `text`, cut to at most `width` bytes: an escape or a UTF-8 character that
+// does not fit whole is left out with all that follows it. For printable ASCII this is
+// `text.substr(0, width)`.
+std::string VisibleTextCut(std::string_view text, std::size_t width);
+
+}  // namespace dirhop
