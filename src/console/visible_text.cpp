@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/platform.h"
+
 namespace dirhop {
 
 namespace {
@@ -84,7 +86,7 @@ void AppendHexEscape(std::string& out, std::string_view prefix, unsigned char va
 
 // Appends the visible form of the one character, control or stray byte that non-empty `text`
 // begins with; returns how many bytes of `text` it stands for.
-std::size_t AppendFirstUnit(std::string& out, std::string_view text) {
+std::size_t AppendFirstUnit(std::string& out, std::string_view text, TextBytes bytes) {
   const unsigned char first = ByteAt(text, 0);
   if (IsPlainAscii(first)) {
     out += static_cast<char>(first);
@@ -97,6 +99,10 @@ std::size_t AppendFirstUnit(std::string& out, std::string_view text) {
     } else {
       AppendHexEscape(out, "\\x", first);
     }
+    return 1;
+  }
+  if (bytes == TextBytes::kCodePage) {
+    out += static_cast<char>(first);
     return 1;
   }
   const std::size_t length = Utf8SequenceLength(text);
@@ -114,23 +120,28 @@ std::size_t AppendFirstUnit(std::string& out, std::string_view text) {
 
 }  // namespace
 
-void AppendVisibleText(std::string& out, std::string_view text) {
+TextBytes HostTextBytes() {
+  return platform::ThisHostKind() == platform::HostKind::kWindows ? TextBytes::kCodePage
+                                                                  : TextBytes::kUtf8;
+}
+
+void AppendVisibleText(std::string& out, std::string_view text, TextBytes bytes) {
   while (!text.empty()) {
     const std::size_t run = PlainAsciiRun(text);
     out.append(text.substr(0, run));
     text.remove_prefix(run);
-    if (!text.empty()) text.remove_prefix(AppendFirstUnit(out, text));
+    if (!text.empty()) text.remove_prefix(AppendFirstUnit(out, text, bytes));
   }
 }
 
-std::string VisibleText(std::string_view text) {
+std::string VisibleText(std::string_view text, TextBytes bytes) {
   std::string out;
   out.reserve(text.size());
-  AppendVisibleText(out, text);
+  AppendVisibleText(out, text, bytes);
   return out;
 }
 
-std::string VisibleTextCut(std::string_view text, std::size_t width) {
+std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes bytes) {
   std::string out;
   std::string unit;
   while (!text.empty() && out.size() < width) {
@@ -139,7 +150,7 @@ std::string VisibleTextCut(std::string_view text, std::size_t width) {
     text.remove_prefix(run);
     if (text.empty() || out.size() == width) break;
     unit.clear();
-    const std::size_t used = AppendFirstUnit(unit, text);
+    const std::size_t used = AppendFirstUnit(unit, text, bytes);
     if (out.size() + unit.size() > width) break;
     out += unit;
     text.remove_prefix(used);

@@ -17,6 +17,10 @@
 // Windows path on the screen. The escapes are for reading, not for typing back: the shell enters
 // the real name through the hand-off, and completion reads `--list`, which stays raw. A name that
 // itself holds a backslash followed by `e` therefore looks like one holding ESC.
+//
+// The Windows build still holds its text in the console's code page, where every byte from 0x80
+// up is a character (0x81 is u-umlaut in code page 850): there only C0 controls and DEL are
+// escaped, the same bytes in every code page.
 #pragma once
 
 #include <cstddef>
@@ -25,15 +29,25 @@
 
 namespace dirhop {
 
+// What the bytes of the program's text are.
+enum class TextBytes {
+  kUtf8,      // UTF-8 (POSIX): C1 controls and bytes that are not UTF-8 are escaped too
+  kCodePage,  // the console's code page (Windows): bytes from 0x80 up pass unchanged
+};
+
+// The kind of text this build holds.
+TextBytes HostTextBytes();
+
 // Appends the visible form of `text` to `out`. Text that needs no escape is appended in one piece.
-void AppendVisibleText(std::string& out, std::string_view text);
+void AppendVisibleText(std::string& out, std::string_view text, TextBytes bytes = HostTextBytes());
 
 // The visible form of `text`.
-std::string VisibleText(std::string_view text);
+std::string VisibleText(std::string_view text, TextBytes bytes = HostTextBytes());
 
 // The visible form of `text`, cut to at most `width` bytes: an escape or a UTF-8 character that
 // does not fit whole is left out with all that follows it. For printable ASCII this is
 // `text.substr(0, width)`.
-std::string VisibleTextCut(std::string_view text, std::size_t width);
+std::string VisibleTextCut(std::string_view text, std::size_t width,
+                           TextBytes bytes = HostTextBytes());
 
 }  // namespace dirhop
