@@ -158,4 +158,14 @@ std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes b
   return out;
 }
 
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit, TextBytes bytes) {
+  if (text.size() <= limit) return text;
+  if (bytes == TextBytes::kCodePage) return text.substr(0, limit);
+  // The character the cut falls in begins at most three bytes before it.
+  std::size_t lead = limit;
+  while (lead > 0 && limit - lead < 3 && (ByteAt(text, lead) & 0xC0) == 0x80) --lead;
+  const std::size_t length = Utf8SequenceLength(text.substr(lead));
+  return text.substr(0, length > 1 && lead + length > limit ? lead : limit);
+}
+
 }  // namespace dirhop

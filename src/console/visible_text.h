@@ -50,4 +50,10 @@ std::string VisibleText(std::string_view text, TextBytes bytes = HostTextBytes()
 std::string VisibleTextCut(std::string_view text, std::size_t width,
                            TextBytes bytes = HostTextBytes());
 
+// The longest leading part of `text` that is at most `limit` bytes and does not end inside a
+// UTF-8 character (kCodePage: every byte is a character, so the first `limit` bytes). A field of
+// fixed length never keeps half a character that could no longer be typed.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit,
+                                TextBytes bytes = HostTextBytes());
+
 }  // namespace dirhop

@@ -100,7 +100,7 @@ bool AliasCommand(Console& console, Settings& settings, const std::vector<std::s
     ListAliases(console, settings);
     return true;
   }
-  const std::string name = arguments[0].substr(0, kPathFieldLength).substr(0, kAliasNameLength);
+  const std::string name(CutAtCharacter(arguments[0], kAliasNameLength));
   std::string target = arguments.size() >= 2 ? arguments[1] : std::string();
   if (target == ".") target = start_dir;
   return UpdateAlias(console, settings, name, target);

@@ -70,6 +70,18 @@ TEST(VisibleTextTest, CodePageTextEscapesOnlyTheControlsEveryCodePageShares) {
                                  : TextBytes::kUtf8);
 }
 
+TEST(VisibleTextTest, CutAtCharacterKeepsWholeCharactersOfAField) {
+  const std::string three = "ab\xe6\x97\xa5";  // two ASCII letters and a three-byte character
+  EXPECT_EQ(CutAtCharacter(three, 5, kUtf8), three);
+  EXPECT_EQ(CutAtCharacter(three, 4, kUtf8), "ab");
+  EXPECT_EQ(CutAtCharacter(three, 3, kUtf8), "ab");
+  EXPECT_EQ(CutAtCharacter(three, 2, kUtf8), "ab");
+  EXPECT_EQ(CutAtCharacter(three, 4, TextBytes::kCodePage), three.substr(0, 4));
+  // Bytes that are no character are cut where the limit falls.
+  EXPECT_EQ(CutAtCharacter("ab\x97\x97\x97\x97", 4, kUtf8), "ab\x97\x97");
+  EXPECT_EQ(CutAtCharacter("abc\xe6\x97x", 4, kUtf8), "abc\xe6");
+}
+
 TEST(VisibleTextTest, CutNeverSplitsAnEscapeOrACharacter) {
   EXPECT_EQ(VisibleTextCut("abcdef", 4, kUtf8), "abcd");
   EXPECT_EQ(VisibleTextCut("abc", 10, kUtf8), "abc");
