@@ -125,19 +125,16 @@ TextBytes HostTextBytes() {
                                                                   : TextBytes::kUtf8;
 }
 
-void AppendVisibleText(std::string& out, std::string_view text, TextBytes bytes) {
+std::string VisibleText(std::string_view text, TextBytes bytes) {
+  std::string out;
+  out.reserve(text.size());
+  // Runs of printable ASCII are appended in one piece.
   while (!text.empty()) {
     const std::size_t run = PlainAsciiRun(text);
     out.append(text.substr(0, run));
     text.remove_prefix(run);
     if (!text.empty()) text.remove_prefix(AppendFirstUnit(out, text, bytes));
   }
-}
-
-std::string VisibleText(std::string_view text, TextBytes bytes) {
-  std::string out;
-  out.reserve(text.size());
-  AppendVisibleText(out, text, bytes);
   return out;
 }
 

@@ -38,9 +38,6 @@ enum class TextBytes {
 // The kind of text this build holds.
 TextBytes HostTextBytes();
 
-// Appends the visible form of `text` to `out`. Text that needs no escape is appended in one piece.
-void AppendVisibleText(std::string& out, std::string_view text, TextBytes bytes = HostTextBytes());
-
 // The visible form of `text`.
 std::string VisibleText(std::string_view text, TextBytes bytes = HostTextBytes());
 
