@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -22,35 +23,6 @@ std::size_t PlainAsciiRun(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsPlainAscii(ByteAt(text, i))) ++i;
   return i;
-}
-
-// The length of the well-formed UTF-8 sequence that `text` begins with (RFC 3629: no overlong
-// form, no surrogate, nothing past U+10FFFF), or 0 when its first byte begins none.
-std::size_t Utf8SequenceLength(std::string_view text) {
-  const unsigned char lead = ByteAt(text, 0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char second_low = 0x80;
-  unsigned char second_high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) second_low = 0xA0;   // below: overlong
-    if (lead == 0xED) second_high = 0x9F;  // above: UTF-16 surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) second_low = 0x90;   // below: overlong
-    if (lead == 0xF4) second_high = 0x8F;  // above: past U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  if (ByteAt(text, 1) < second_low || ByteAt(text, 1) > second_high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (ByteAt(text, i) < 0x80 || ByteAt(text, i) > 0xBF) return 0;
-  }
-  return length;
 }
 
 // The short C name of the control `c` (`\e` for ESC), or 0 when it has none.

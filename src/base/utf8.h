@@ -1,0 +1,71 @@
+// Reading UTF-8 one character at a time. Every text the program holds is UTF-8 where it is
+// valid; a byte that begins no valid sequence stands for itself (POSIX names need not be UTF-8,
+// and a Windows name with an unpaired surrogate arrives in WTF-8, whose surrogate sequences are
+// not UTF-8 either). Nothing here allocates.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace dirhop {
+
+// One step through a text: the code point and the bytes it took.
+struct Utf8Step {
+  char32_t code_point;  // the character, or the byte's value when `valid` is false
+  std::size_t length;   // bytes used: 1 to 4; 1 when not valid
+  bool valid;           // false: the first byte begins no well-formed sequence
+};
+
+// The length of the well-formed UTF-8 sequence that non-empty `text` begins with (RFC 3629: no
+// overlong form, no surrogate, nothing past U+10FFFF), or 0 when its first byte begins none.
+// An ASCII byte is a sequence of length 1.
+inline std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char second_low = 0x80;
+  unsigned char second_high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) second_low = 0xA0;   // below: overlong
+    if (lead == 0xED) second_high = 0x9F;  // above: UTF-16 surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) second_low = 0x90;   // below: overlong
+    if (lead == 0xF4) second_high = 0x8F;  // above: past U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  if (byte(1) < second_low || byte(1) > second_high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// The character that non-empty `text` begins with.
+inline Utf8Step FirstUtf8Step(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) return {lead, 1, true};
+  const std::size_t length = Utf8SequenceLength(text);
+  if (length == 0) return {lead, 1, false};
+  char32_t code_point = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    code_point = (code_point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+  }
+  return {code_point, length, true};
+}
+
+// True when every byte of `text` is below 0x80: the fast path of every text operation.
+inline bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace dirhop

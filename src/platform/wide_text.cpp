@@ -1,0 +1,81 @@
+#include "platform/wide_text.h"
+
+#include "base/utf8.h"
+
+namespace dirhop::platform {
+
+namespace {
+
+bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Appends `code_point` (anything up to U+10FFFF, surrogates included) in its UTF-8 form.
+void AppendUtf8(std::string& out, char32_t code_point) {
+  if (code_point < 0x80) {
+    out += static_cast<char>(code_point);
+  } else if (code_point < 0x800) {
+    out += static_cast<char>(0xC0 | (code_point >> 6));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else if (code_point < 0x10000) {
+    out += static_cast<char>(0xE0 | (code_point >> 12));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code_point >> 18));
+    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  }
+}
+
+// The surrogate that `text` begins with as a three-byte WTF-8 sequence (ED A0..BF 80..BF), or 0.
+char32_t LeadingEncodedSurrogate(std::string_view text) {
+  if (text.size() < 3) return 0;
+  const auto b0 = static_cast<unsigned char>(text[0]);
+  const auto b1 = static_cast<unsigned char>(text[1]);
+  const auto b2 = static_cast<unsigned char>(text[2]);
+  if (b0 != 0xED || b1 < 0xA0 || b1 > 0xBF || (b2 & 0xC0) != 0x80) return 0;
+  return 0xD000 | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+}
+
+}  // namespace
+
+std::string TextFromUtf16(std::u16string_view wide) {
+  std::string out;
+  out.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const char32_t unit = wide[i];
+    if (IsHighSurrogate(unit) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
+      ++i;
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::u16string Utf16FromText(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    if (const char32_t surrogate = LeadingEncodedSurrogate(text)) {
+      out += static_cast<char16_t>(surrogate);
+      text.remove_prefix(3);
+      continue;
+    }
+    const Utf8Step step = FirstUtf8Step(text);
+    text.remove_prefix(step.length);
+    if (!step.valid) {
+      out += u'\uFFFD';
+    } else if (step.code_point >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((step.code_point - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((step.code_point - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(step.code_point);
+    }
+  }
+  return out;
+}
+
+}  // namespace dirhop::platform

@@ -1,0 +1,42 @@
+#include "platform/wide_text.h"
+
+#include <gtest/gtest.h>
+
+namespace dirhop::platform {
+namespace {
+
+// Every form a Windows name can take comes back exactly: ASCII, accents, CJK, a pair (emoji),
+// and unpaired surrogates at the start, middle and end.
+TEST(WideText, EveryWideStringRoundTrips) {
+  const std::u16string names[] = {
+      u"",
+      u"plain",
+      u"\u00dcbung",
+      u"\u65e5\u672c\u8a9e",
+      u"a\U0001F600b",
+      std::u16string(1, char16_t(0xD800)) + u"x",
+      u"x" + std::u16string(1, char16_t(0xDC00)) + u"y",
+      u"z" + std::u16string(1, char16_t(0xDBFF)),
+      // a low surrogate before a high one is two unpaired units, not a pair
+      std::u16string{char16_t(0xDC00), char16_t(0xD800)},
+  };
+  for (const std::u16string& name : names) EXPECT_EQ(Utf16FromText(TextFromUtf16(name)), name);
+}
+
+TEST(WideText, ValidTextIsUtf8AndUnpairedSurrogatesAreThreeBytes) {
+  EXPECT_EQ(TextFromUtf16(u"\u00dc\u65e5\U0001F600"), "\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80");
+  EXPECT_EQ(TextFromUtf16(std::u16string(1, char16_t(0xD83D))), "\xed\xa0\xbd");
+  EXPECT_EQ(Utf16FromText("\xc3\x9c"
+                          "bung"),
+            u"\u00dcbung");
+}
+
+// Bytes that are not WTF-8 name nothing on Windows: each becomes U+FFFD rather than a guess.
+TEST(WideText, BytesThatAreNotWtf8BecomeReplacementCharacters) {
+  EXPECT_EQ(Utf16FromText("a\xff"
+                          "b\xc3"),
+            u"a\uFFFDb\uFFFD");
+}
+
+}  // namespace
+}  // namespace dirhop::platform
