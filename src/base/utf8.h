@@ -68,4 +68,28 @@ inline bool IsAscii(std::string_view text) {
   return true;
 }
 
+// The number of UTF-16 units `text` takes on Windows: two for a character past U+FFFF, one for
+// any other character and for each byte that begins no sequence (a WTF-8 surrogate counts as
+// three: a length never comes out short).
+inline std::size_t Utf16Length(std::string_view text) {
+  std::size_t units = 0;
+  while (!text.empty()) {
+    const Utf8Step step = FirstUtf8Step(text);
+    units += step.code_point >= 0x10000 ? 2 : 1;
+    text.remove_prefix(step.length);
+  }
+  return units;
+}
+
+// True when all of `text` is well-formed UTF-8 (Utf8SequenceLength finds a sequence at every
+// step).
+inline bool IsValidUtf8(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
 }  // namespace dirhop

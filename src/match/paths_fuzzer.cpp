@@ -143,6 +143,10 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return {};
   }
+  std::string TextFromOldStore(std::string_view, dirhop::platform::OldStore) override {
+    Unasked();
+    return {};
+  }
 
  private:
   static bool Unasked() {

@@ -58,4 +58,8 @@ platform::OpenedSettingsKey SystemFileSystem::OpenSettingsKey(const std::string&
   return platform::OpenSettingsKey(location, opening);
 }
 
+std::string SystemFileSystem::TextFromOldStore(std::string_view text, platform::OldStore where) {
+  return platform::TextFromOldStore(text, where);
+}
+
 }  // namespace dirhop

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/code_pages.h"
 #include "platform/platform.h"
 #include "platform/store_platform.h"
 
@@ -51,6 +52,9 @@ class FileSystem {
   // Opens the settings key at `location` (see platform::OpenSettingsKey).
   virtual platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
                                                       platform::KeyOpening opening) = 0;
+  // A text as the release before UTF-8 left it in a store, as the characters the user meant (see
+  // platform::TextFromOldStore).
+  virtual std::string TextFromOldStore(std::string_view text, platform::OldStore where) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -72,6 +76,7 @@ class SystemFileSystem : public FileSystem {
   std::string SettingsKeyLocation() override;
   platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
                                               platform::KeyOpening opening) override;
+  std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
 };
 
 }  // namespace dirhop

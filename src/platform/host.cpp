@@ -26,6 +26,12 @@ int SystemHost::OpenWithShell(const std::string& file, const std::string& parame
 
 bool SystemHost::DesktopOpenerAvailable() { return platform::DesktopOpenerAvailable(); }
 
+unsigned SystemHost::ConsoleCodePage() { return platform::ConsoleCodePage(); }
+
+std::optional<std::string> SystemHost::TextInCodePage(std::string_view text, unsigned code_page) {
+  return platform::TextInCodePage(text, code_page);
+}
+
 int SystemHost::RunInTerminal(const std::vector<std::string>& words) {
   return platform::RunInTerminal(words);
 }

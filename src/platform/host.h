@@ -7,8 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/code_pages.h"
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -38,6 +40,10 @@ class Host {
   virtual bool DesktopOpenerAvailable() = 0;
   // Runs a program in this console and waits (see platform::RunInTerminal): its exit code or -1.
   virtual int RunInTerminal(const std::vector<std::string>& words) = 0;
+  // The code page cmd reads batch files in (see platform::ConsoleCodePage).
+  virtual unsigned ConsoleCodePage() = 0;
+  // `text` as the bytes of `code_page`, or nullopt (see platform::TextInCodePage).
+  virtual std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) = 0;
 };
 
 // The process itself: every call goes to the platform function of the same name.
@@ -54,6 +60,8 @@ class SystemHost : public Host {
                     const std::string& directory, int show) override;
   bool DesktopOpenerAvailable() override;
   int RunInTerminal(const std::vector<std::string>& words) override;
+  unsigned ConsoleCodePage() override;
+  std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) override;
 };
 
 }  // namespace dirhop

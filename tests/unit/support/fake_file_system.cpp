@@ -241,4 +241,9 @@ platform::OpenedSettingsKey FakeFileSystem::OpenSettingsKey(const std::string& l
   return key_store->Open(opening);
 }
 
+std::string FakeFileSystem::TextFromOldStore(std::string_view text, platform::OldStore where) {
+  const auto found = old_store_texts.find({where, std::string(text)});
+  return found != old_store_texts.end() ? found->second : std::string(text);
+}
+
 }  // namespace dirhop::test

@@ -62,6 +62,9 @@ class FakeFileSystem : public FileSystem {
   // Opens `key_store` (a test failure when it is not set).
   platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
                                               platform::KeyOpening opening) override;
+  // `old_store_texts[text]` when there is one (the old release's form of a test's name), `text`
+  // itself otherwise.
+  std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -71,6 +74,8 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, int> create_codes;
   // What the store's file operations report for a path, whatever `files` holds.
   std::map<std::string, platform::StoreFileStatus> store_statuses;
+  // What TextFromOldStore makes of a text, by store (as a code page would).
+  std::map<std::pair<platform::OldStore, std::string>, std::string> old_store_texts;
   // The settings key behind OpenSettingsKey; none when null.
   FakeKeyStore* key_store = nullptr;
   bool current_removed = false;

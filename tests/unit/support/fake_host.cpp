@@ -1,5 +1,6 @@
 #include "support/fake_host.h"
 
+#include "base/utf8.h"
 #include "support/call_log.h"
 
 namespace dirhop::test {
@@ -43,6 +44,25 @@ int FakeHost::RunInTerminal(const std::vector<std::string>& words) {
   for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
   log.push_back("RunInTerminal " + joined);
   return terminal_result;
+}
+
+std::optional<std::string> FakeHost::TextInCodePage(std::string_view text, unsigned code_page) {
+  if (code_page == platform::kUtf8CodePage) return std::string(text);
+  if (code_page != console_code_page) return std::nullopt;
+  std::string bytes;
+  while (!text.empty()) {
+    const Utf8Step step = FirstUtf8Step(text);
+    const std::string character(text.substr(0, step.length));
+    text.remove_prefix(step.length);
+    if (step.code_point < 0x80) {
+      bytes += character;
+      continue;
+    }
+    const auto found = code_page_bytes.find(character);
+    if (!step.valid || found == code_page_bytes.end()) return std::nullopt;
+    bytes += found->second;
+  }
+  return bytes;
 }
 
 }  // namespace dirhop::test

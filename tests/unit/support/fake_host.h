@@ -39,6 +39,11 @@ class FakeHost : public Host {
   bool DesktopOpenerAvailable() override;
   // Logs "RunInTerminal <words joined by blanks>" and answers `terminal_result`.
   int RunInTerminal(const std::vector<std::string>& words) override;
+  // Answers `console_code_page`.
+  unsigned ConsoleCodePage() override { return console_code_page; }
+  // For `console_code_page`: ASCII as it is, each other character by `code_page_bytes` (UTF-8
+  // character to its byte), nullopt when one has none; for platform::kUtf8CodePage `text` itself.
+  std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -50,6 +55,8 @@ class FakeHost : public Host {
   bool desktop_opener = true;
   int terminal_result = 0;
   std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
+  unsigned console_code_page = 850;
+  std::map<std::string, std::string> code_page_bytes = {{"\xc3\xbc", "\x81"}};  // u-umlaut
 
  private:
   platform::HostKind kind_;
