@@ -11,13 +11,15 @@
 # that writes nothing (a query, a failure) never repeats an earlier jump. The file's content is
 # matched against fixed patterns, never run as code:
 #   POSIX: one line, "# rem" (stay) or cd -- '<directory>' with every ' written as '\''.
-#   Windows: a small batch file in the OEM code page:
+#   Windows: a small batch file in the console's code page (the OEM code page unless chcp changed
+#   it):
 #     rem                          nothing to do
 #     X:  and  chdir "\dir"        a directory on drive X
 #     chdir "\\server\share\dir"   a UNC directory
 #   with every % of the directory doubled, as cmd needs it; for a directory with a ! in its name
 #   these lines come between "setlocal DisableDelayedExpansion" and "pushd .", "endlocal", "popd",
-#   which are skipped here.
+#   which are skipped here. A directory with a character outside that code page comes in UTF-8
+#   between "@chcp 65001 >nul" and "@chcp <page> >nul", which are skipped too.
 #
 # The hand-off file is made once per session with a random name, created exclusively (never an
 # existing file or a link): on POSIX in $env:XDG_RUNTIME_DIR when that is a directory, else in the
@@ -44,7 +46,7 @@
 $DirhopDriveLine = '^([A-Za-z]:)$'
 $DirhopChdirLine = '^chdir "(.+)"$'
 $DirhopDoubledPercent = '%%'
-$DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd)$'
+$DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd|@chcp [0-9]+ >nul)$'
 
 # The directory that the lines of a Windows hand-off file name, or $null for "rem" or anything
 # else.
@@ -60,6 +62,44 @@ function ConvertFrom-DirhopHandoff {
         return $Matches[1] -replace $DirhopDoubledPercent, '%'
     }
     return $null
+}
+
+# The lines of the Windows hand-off file at $Path. A file that switches to code page 65001 first
+# is UTF-8, and so is one that is valid UTF-8 (plain ASCII, or a console already in UTF-8);
+# otherwise it is in the console's code page, or the OEM code page where no console says one.
+function Read-DirhopWindowsHandoff {
+    param([string] $Path)
+    $bytes = [IO.File]::ReadAllBytes($Path)
+    $strict = [Text.UTF8Encoding]::new($false, $true)
+    try {
+        return $strict.GetString($bytes) -split "`r`n"
+    } catch [Text.DecoderFallbackException] {
+    }
+    $page = 0
+    try { $page = [Console]::OutputEncoding.CodePage } catch { }
+    if ($page -eq 0 -or $page -eq 65001) {
+        $page = [Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage
+    }
+    try {
+        $encoding = [Text.Encoding]::GetEncoding($page)
+    } catch {
+        $encoding = [Console]::OutputEncoding
+    }
+    return $encoding.GetString($bytes) -split "`r`n"
+}
+
+# Runs $Query (a script block that calls dirhop) with PowerShell reading the program's output as
+# UTF-8, which is what dirhop.exe writes to a pipe; the console's own encoding is put back after.
+function Invoke-DirhopQuery {
+    param([scriptblock] $Query)
+    if (-not $global:DirhopOnWindows) { return & $Query }
+    $saved = [Console]::OutputEncoding
+    try {
+        try { [Console]::OutputEncoding = [Text.UTF8Encoding]::new($false) } catch { }
+        return & $Query
+    } finally {
+        try { [Console]::OutputEncoding = $saved } catch { }
+    }
 }
 
 # The whole content of a POSIX hand-off file that names a directory: cd -- '...' and at most one
@@ -230,14 +270,7 @@ function c {
     }
     if ($code -eq 0) {
         if ($global:DirhopOnWindows) {
-            # dirhop.exe writes paths in the OEM code page, as the console shows them.
-            try {
-                $page = [Globalization.CultureInfo]::CurrentCulture.TextInfo.OEMCodePage
-                $oem = [Text.Encoding]::GetEncoding($page)
-            } catch {
-                $oem = [Console]::OutputEncoding
-            }
-            $target = ConvertFrom-DirhopHandoff ([IO.File]::ReadAllLines($handoff, $oem))
+            $target = ConvertFrom-DirhopHandoff (Read-DirhopWindowsHandoff $handoff)
             if ($null -ne $target) {
                 Set-Location -LiteralPath $target
                 if (-not $?) { $code = 1 }
@@ -296,7 +329,7 @@ Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
     $word = ConvertFrom-DirhopTypedWord $wordToComplete
     try {
         if ($before.Count -eq 2 -and $before[1].Extent.Text -eq '-a') {
-            foreach ($name in @(& $program --aliases 2>$null)) {
+            foreach ($name in @(Invoke-DirhopQuery { & $program --aliases 2>$null })) {
                 if ($name -and $name.StartsWith($word, [StringComparison]::OrdinalIgnoreCase)) {
                     [Management.Automation.CompletionResult]::new(
                         (ConvertTo-DirhopCompletionText $name), $name, 'ParameterValue', $name)
@@ -315,7 +348,7 @@ Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
             $separator = [IO.Path]::DirectorySeparatorChar
             $here = $PWD.ProviderPath
             if ($here -and -not $here.EndsWith($separator)) { $here += $separator }
-            foreach ($line in @(& $program --list "$spec" 2>$null)) {
+            foreach ($line in @(Invoke-DirhopQuery { & $program --list "$spec" 2>$null })) {
                 if (-not $line) { continue }
                 $shown = $line
                 if ($here -and $line.Length -gt $here.Length -and

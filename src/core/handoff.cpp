@@ -2,6 +2,7 @@
 
 #include "base/drive_prefix.h"
 #include "base/exit_codes.h"
+#include "base/utf8.h"
 #include "console/visible_text.h"
 #include "match/paths.h"
 #include "state/history.h"
@@ -64,6 +65,18 @@ std::string BatchChdirLines(const std::string& directory) {
 // could change, and leaves the stack as it was.
 std::string WithoutDelayedExpansion(const std::string& lines) {
   return "setlocal DisableDelayedExpansion\r\n" + lines + "\r\npushd .\r\nendlocal\r\npopd";
+}
+
+// The batch text `text` (UTF-8) as cmd is to read it. cmd reads each line of a batch file in the
+// console's code page when it comes to it: when every character is in that page the text goes in
+// its bytes, as cmd has always been given it. Otherwise the lines run in UTF-8 between two chcp
+// lines, the second putting back the page the user had; the chcp lines are ASCII, the same in
+// every code page.
+std::string BatchForConsole(Host& host, const std::string& text) {
+  const unsigned page = host.ConsoleCodePage();
+  if (std::optional<std::string> bytes = host.TextInCodePage(text, page)) return *bytes;
+  return "@chcp " + std::to_string(platform::kUtf8CodePage) + " >nul\r\n" + text + "\r\n@chcp " +
+         std::to_string(page) + " >nul";
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
@@ -130,8 +143,9 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
 }
 
 bool HandOffDirectory(Run& run, const std::string& directory) {
-  return WriteHandoffBatch(run.console, run.fs, run.facts,
-                           HandOffText(directory, run.facts.handoff_format));
+  std::string text = HandOffText(directory, run.facts.handoff_format);
+  if (run.facts.handoff_format == HandoffFormat::kBatch) text = BatchForConsole(run.host, text);
+  return WriteHandoffBatch(run.console, run.fs, run.facts, text);
 }
 
 namespace {
@@ -141,11 +155,15 @@ namespace {
 // Empty when neither fits.
 std::string PathForShell(Run& run, const std::string& entered) {
   const std::size_t longest = run.fs.LongestWholePath();
-  if (entered.size() <= longest) return entered;
+  // Windows measures a path in UTF-16 units, POSIX in bytes.
+  const auto length = [&run](const std::string& path) {
+    return run.facts.handoff_format == HandoffFormat::kBatch ? Utf16Length(path) : path.size();
+  };
+  if (length(entered) <= longest) return entered;
   const std::string relative = run.start_dir.empty()
                                    ? std::string()
                                    : RelativePath(run.start_dir, entered, run.facts.syntax);
-  return relative.size() <= longest ? relative : std::string();
+  return length(relative) <= longest ? relative : std::string();
 }
 
 }  // namespace

@@ -258,8 +258,10 @@ class Jumps(PowerShellTestCase):
 
     def test_windows_hand_off_read_the_same_way(self):
         # The Windows branch of `c` in real pwsh: a stand-in program writes the batch form that
-        # dirhop.exe writes (here the one-line form, which names a directory without a drive).
-        names = ["100%", "a!b", "x"]
+        # dirhop.exe writes (here the one-line form, which names a directory without a drive):
+        # in the OEM code page (u-umlaut is byte 0x81 in 437 and 850), or in UTF-8 between two chcp
+        # lines for a name outside it.
+        names = ["100%", "a!b", "x", "\u00fcbung", "\u03b1\u03b2\u03b3"]
         self.mkdirs("start", *names)
         stays = self.path("start")
         content = os.path.join(self.root, "content")
@@ -272,12 +274,16 @@ class Jumps(PowerShellTestCase):
             ("rem\r\n", "0", stays),
             ('chdir "%s"\r\necho x\r\n' % self.path("x"), "0", stays),
             ('chdir "%s"\r\n' % self.path("x"), "3", stays),    # not read after a failure
+            (('chdir "%s"\r\n' % self.path("\u00fcbung")).encode("cp850"), "0",
+             self.path("\u00fcbung")),
+            ('@chcp 65001 >nul\r\nchdir "%s"\r\n@chcp 850 >nul\r\n'
+             % self.path("\u03b1\u03b2\u03b3"), "0", self.path("\u03b1\u03b2\u03b3")),
         ]
         load = DOT_SOURCE + "$global:DirhopOnWindows = $true\n"
         for data, code, expected in cases:
             with self.subTest(data=data):
-                with open(content, "w") as f:
-                    f.write(data)
+                with open(content, "wb") as f:
+                    f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
                 _, results, output = self.run_ps(
                     step(["x"], stays), load=load,
                     env=self.pwsh_env(program=fake, DIRHOP_TEST_CODE=code))

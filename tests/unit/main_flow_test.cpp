@@ -275,6 +275,31 @@ TEST(GoToDirectoryTest, APathOfTheLongestWholeLengthIsHandedOffWhole) {
   EXPECT_EQ(Handoff(relative), BatchFor(".\\very-long-name"));
 }
 
+// cmd reads the batch file in the console's code page: a path whose characters are all in it
+// goes in its bytes, as before; any other in UTF-8 between a switch to code page 65001 and back.
+// The length a change of directory takes is counted in UTF-16 units, not bytes.
+TEST(GoToDirectoryTest, TheBatchIsInTheConsolesCodePageOrSwitchesToUtf8) {
+  FakeRun western(HostKind::kWindows, "C:\\Work");
+  western.fs.AddDirectory(
+      "C:\\Work\\\xc3\xbc"
+      "bung");  // u-umlaut: 0x81 in code page 850
+  EXPECT_EQ(GoToDirectory(western.run,
+                          "C:\\Work\\\xc3\xbc"
+                          "bung"),
+            kExitOk);
+  EXPECT_EQ(Handoff(western), BatchFor("C:\\Work\\\x81"
+                                       "bung"));
+
+  const std::string greek = "C:\\\xce\xb1\xce\xb2\xce\xb3";  // 3 characters, 6 bytes
+  FakeRun other(HostKind::kWindows, "C:\\Work");
+  other.fs.AddDirectory(greek);
+  other.fs.longest_whole_path = 6;  // "C:\\" and 3 characters: whole, though 9 bytes
+  EXPECT_EQ(GoToDirectory(other.run, greek), kExitOk);
+  EXPECT_EQ(Handoff(other), "@chcp 65001 >nul\r\n" +
+                                BatchFor(greek).substr(0, BatchFor(greek).size() - 2) +
+                                "\r\n@chcp 850 >nul\r\n");
+}
+
 TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
   WorkTree faked;
   faked.fs.unwritable.insert(kWindowsHandoffPath);
