@@ -82,7 +82,7 @@ std::string SettingsRecord::Image() const {
   for (std::size_t offset : {kReserved1Offset, kReserved2Offset, kReserved3Offset}) {
     std::memset(&image[offset], 0, 4);
   }
-  image[kReserved4Offset] = 0;
+  image[kTextFormOffset] = static_cast<char>(kTextsInUtf8);
   return image;
 }
 

@@ -23,7 +23,10 @@ inline constexpr std::size_t kReserved1Offset = 10716;
 inline constexpr std::size_t kCanCreatePathOffset = 10720;
 inline constexpr std::size_t kReserved2Offset = 10724;
 inline constexpr std::size_t kReserved3Offset = 10728;
-inline constexpr std::size_t kReserved4Offset = 10732;
+// One byte that says how the record's texts are written: kTextsInUtf8 in every image this
+// release saves; the release before UTF-8 wrote 0 there (its texts in the OEM code page).
+inline constexpr std::size_t kTextFormOffset = 10732;
+inline constexpr std::uint8_t kTextsInUtf8 = 1;
 
 class SettingsRecord {
  public:
@@ -61,7 +64,11 @@ class SettingsRecord {
   // Sets the creation switch (1 or 0).
   void SetCanCreatePath(bool on) { bytes_[kCanCreatePathOffset] = on ? 1 : 0; }
 
-  // The record's byte image as it is saved: reserved fields zero.
+  // Whether the texts were loaded from an image this release saved (see kTextFormOffset); false
+  // for an image of the release before UTF-8 and for the defaults.
+  bool TextsInUtf8() const { return bytes_[kTextFormOffset] == kTextsInUtf8; }
+
+  // The record's byte image as it is saved: reserved fields zero, the text form kTextsInUtf8.
   std::string Image() const;
   // Overwrites the leading part of the image with `bytes` (at most 10736 of them); the rest of
   // the record keeps what it held.

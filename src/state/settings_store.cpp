@@ -1,8 +1,14 @@
 #include "state/settings_store.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 #include "base/drive_prefix.h"
+#include "base/hex_digit.h"
+#include "base/utf8.h"
 #include "console/visible_text.h"
 #include "match/paths.h"
 
@@ -16,14 +22,102 @@ std::string HistoryValueName(int slot) { return "history_" + std::to_string(slot
 std::string AliasNameValueName(int slot) { return "aliasname_" + std::to_string(slot); }
 std::string AliasDirValueName(int slot) { return "aliasdir_" + std::to_string(slot); }
 
-// A string value's text, or empty when the value is missing or of another type.
+// A string value's whole text, or empty when the value is missing or of another type.
 std::string ReadString(platform::SettingsKey& key, const std::string& name) {
   std::optional<platform::StoreValue> value = key.Query(name);
   if (!value || (value->type != platform::StoreValueType::kString &&
                  value->type != platform::StoreValueType::kExpandString)) {
     return {};
   }
-  return value->text.substr(0, kPathFieldLength);
+  return value->text;
+}
+
+// ---- Texts that the release before UTF-8 stored ----
+//
+// That release held every text in the OEM code page. Its data file says so by a 0 text form byte
+// (SettingsRecord::TextsInUtf8); its registry values were set through the ANSI functions, which
+// took the OEM bytes for ANSI characters. This release writes UTF-8 to the data file and the real
+// characters to the registry, and lists a check of every such text that is not ASCII in one more
+// value, "textChecks". The old release, should it save again, keeps the texts it was given (its
+// data file bytes unchanged, its registry values through the ANSI page and back), so a text is
+// taken as this release's form when it is ASCII, when the data file is marked, when in an
+// unmarked data file it is valid UTF-8 (an OEM name almost never is), or when a registry value's
+// check is listed; any other text is converted from the old form.
+
+// The value that lists the checks of the registry texts this release saved.
+const char kTextChecksValueName[] = "textChecks";
+
+// The check of a text that is not ASCII: 32-bit FNV-1a of its bytes.
+std::uint32_t TextCheck(std::string_view text) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
+// The checks listed in `value` (eight hex digits each, separated by blanks), sorted.
+std::vector<std::uint32_t> ParseTextChecks(const std::string& value) {
+  std::vector<std::uint32_t> checks;
+  for (std::size_t at = 0; at + 8 <= value.size(); at += 9) {
+    std::uint32_t check = 0;
+    for (std::size_t i = at; i < at + 8; ++i) {
+      const int digit = HexDigit(value[i]);
+      if (digit < 0) return {};  // not a list this release wrote: no text is taken as listed
+      check = check << 4 | static_cast<std::uint32_t>(digit);
+    }
+    checks.push_back(check);
+  }
+  std::sort(checks.begin(), checks.end());
+  return checks;
+}
+
+// The "textChecks" value for the texts of `record`.
+std::string TextChecksOf(const SettingsRecord& record) {
+  std::vector<std::string> texts;
+  for (int slot = 0; slot < kHistorySlots; ++slot) texts.push_back(record.History(slot));
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    texts.push_back(record.AliasName(slot));
+    texts.push_back(record.AliasTarget(slot));
+  }
+  std::string value;
+  char digits[9];
+  for (const std::string& text : texts) {
+    if (IsAscii(text)) continue;
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(TextCheck(text)));
+    if (!value.empty()) value += ' ';
+    value += digits;
+  }
+  return value;
+}
+
+// A path read from a store, fitted to its field: a text of the store's own is cut at a character
+// boundary as the field takes it; a text converted from the old form that has grown past the
+// field is not kept, since a shortened path would lead somewhere else.
+std::string FitPath(const std::string& read, const std::string& converted) {
+  if (converted == read) return std::string(CutAtCharacter(read, kPathFieldLength));
+  return converted.size() <= kPathFieldLength ? converted : std::string();
+}
+
+// Converts the texts of a data file image that the release before UTF-8 saved.
+void ReadOldDataFileTexts(Settings& settings) {
+  SettingsRecord& record = settings.record;
+  if (record.TextsInUtf8()) return;
+  const auto convert = [&settings](const std::string& text) {
+    return IsValidUtf8(text) ? text
+                             : settings.files.TextFromOldStore(text, platform::OldStore::kDataFile);
+  };
+  for (int slot = 0; slot < kHistorySlots; ++slot) {
+    const std::string dir = record.History(slot);
+    const std::string converted = convert(dir);
+    if (converted != dir) record.SetHistory(slot, FitPath(dir, converted));
+  }
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    const std::string name = record.AliasName(slot);
+    const std::string target = record.AliasTarget(slot);
+    const std::string new_name = convert(name);
+    const std::string new_target = convert(target);
+    if (new_name == name && new_target == target) continue;
+    record.SetAlias(slot, CutAtCharacter(new_name, kAliasNameLength), FitPath(target, new_target));
+  }
 }
 
 [[noreturn]] void FailedToSet(const std::string& name) {
@@ -108,6 +202,7 @@ void LoadSettings(Console& console, Settings& settings,
   if (read.status == StoreFileStatus::kOk) {
     // A short file fills only the leading part.
     settings.record.LoadImage(read.bytes);
+    ReadOldDataFileTexts(settings);
     return;
   }
   if (IsStoreRefused(read.status)) {
@@ -132,7 +227,10 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
   }
   const platform::FileReadResult read =
       settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
-  if (read.status == StoreFileStatus::kOk) settings.record.LoadImage(read.bytes);
+  if (read.status == StoreFileStatus::kOk) {
+    settings.record.LoadImage(read.bytes);
+    ReadOldDataFileTexts(settings);
+  }
 }
 
 bool SaveSettings(Console& console, Settings& settings) {
@@ -168,12 +266,22 @@ StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
   std::optional<platform::StoreValue> can_create = key.Query("canCreatePath");
   record.SetCanCreatePath(!can_create || can_create->type != platform::StoreValueType::kDword ||
                           can_create->number != 0);
+  const std::vector<std::uint32_t> checks = ParseTextChecks(ReadString(key, kTextChecksValueName));
+  const auto convert = [&settings, &checks](const std::string& text) {
+    if (IsAscii(text) || std::binary_search(checks.begin(), checks.end(), TextCheck(text))) {
+      return text;
+    }
+    return settings.files.TextFromOldStore(text, platform::OldStore::kSettingsKey);
+  };
   for (int slot = 0; slot < kHistorySlots; ++slot) {
-    record.SetHistory(slot, ReadString(key, HistoryValueName(slot)));
+    const std::string dir = ReadString(key, HistoryValueName(slot));
+    record.SetHistory(slot, FitPath(dir, convert(dir)));
   }
   for (int slot = 1; slot <= kAliasSlots; ++slot) {
-    record.SetAlias(slot, ReadString(key, AliasNameValueName(slot)).substr(0, kAliasNameLength),
-                    ReadString(key, AliasDirValueName(slot)));
+    const std::string target = ReadString(key, AliasDirValueName(slot));
+    record.SetAlias(
+        slot, CutAtCharacter(convert(ReadString(key, AliasNameValueName(slot))), kAliasNameLength),
+        FitPath(target, convert(target)));
   }
   opened.key->Close();  // nothing was set: nothing to write
   return StoreFileStatus::kOk;
@@ -190,6 +298,8 @@ StoreFileStatus SaveToRegistry(Settings& settings) {
       FailedToSet(name);
     }
   };
+  // The checks go first: a save cut short then leaves no text of this release unlisted.
+  set(kTextChecksValueName, TextChecksOf(record));
   for (int slot = 0; slot < kHistorySlots; ++slot) {
     set(HistoryValueName(slot), record.History(slot));
   }

@@ -35,7 +35,7 @@ TEST(SettingsRecordTest, DefaultImageIsPinnedByteForByte) {
   EXPECT_EQ(image.substr(10721, 3), std::string(3, '\0'));
   EXPECT_EQ(image.substr(10724, 4), std::string(4, '\0'));
   EXPECT_EQ(image.substr(10728, 4), std::string(4, '\0'));
-  EXPECT_EQ(image.substr(10732, 4), std::string(4, '\0'));
+  EXPECT_EQ(image.substr(10732, 4), std::string("\x01\0\0\0", 4));  // texts in UTF-8
 }
 
 TEST(SettingsRecordTest, FieldsLandAtTheirOffsets) {
@@ -61,8 +61,8 @@ TEST(SettingsRecordTest, ReservedFieldsAreSavedAsZeroAndPaddingIsKept) {
   EXPECT_EQ(image[10716], '\0');
   EXPECT_EQ(image[10724], '\0');
   EXPECT_EQ(image[10728], '\0');
-  EXPECT_EQ(image[10732], '\0');
-  EXPECT_EQ(image[10721], 'R');  // padding is not the program's to change
+  EXPECT_EQ(image[10732], '\x01');  // the text form: this release's UTF-8
+  EXPECT_EQ(image[10721], 'R');     // padding is not the program's to change
   EXPECT_EQ(image[10733], 'R');
 }
 

@@ -377,6 +377,104 @@ TEST(DataFileSeamTest, LoadCreationAndRefusalGoThroughTheFileSystem) {
   EXPECT_TRUE(foreign.Calls("ReplaceFileAtomically").empty());
 }
 
+// A data file of the release before UTF-8 (text form byte 0) holds OEM bytes: they are read as
+// the characters meant, while a text that is already UTF-8 (kept by that release from a file of
+// this one), and every text of a file this release saved, is taken as it is.
+TEST(OldStoreTest, ADataFileOfTheOldReleaseIsReadInItsCodePage) {
+  using platform::OldStore;
+  test::FakeFileSystem files(kPosixPaths, "/work");
+  const std::string long_oem(200, '\x81');  // 200 u-umlauts: 400 bytes in UTF-8
+  files.old_store_texts = {
+      {{OldStore::kDataFile,
+        "\x81"
+        "bung"},
+       "\xc3\xbc"
+       "bung"},
+      {{OldStore::kDataFile, "abcdefghi\x81"}, "abcdefghi\xc3\xbc"},
+      {{OldStore::kDataFile, long_oem}, std::string(400, 'u')},
+      {{OldStore::kDataFile, "caf\xc3\xa9"}, "wrong"},  // never asked: valid UTF-8
+  };
+  SettingsRecord old;
+  old.SetHistory(0,
+                 "\x81"
+                 "bung");
+  old.SetHistory(1, "caf\xc3\xa9");
+  old.SetHistory(2, long_oem);
+  old.SetAlias(1, "abcdefghi\x81",
+               "\x81"
+               "bung");
+  std::string image = old.Image();
+  image[kTextFormOffset] = 0;
+  files.files["/work/d.dat"] = image;
+  test::FakeConsole console = test::MakeFakeConsole();
+  Settings settings(files);
+  LoadSettings(*console.console, settings, std::string("/work/d.dat"));
+  EXPECT_EQ(settings.record.History(0),
+            "\xc3\xbc"
+            "bung");
+  EXPECT_EQ(settings.record.History(1), "caf\xc3\xa9");
+  EXPECT_TRUE(settings.record.HistoryEmpty(2));  // grown past 255 bytes: a cut path would mislead
+  EXPECT_EQ(settings.record.AliasName(1), "abcdefghi");  // 10 bytes hold no half character
+  EXPECT_EQ(settings.record.AliasTarget(1),
+            "\xc3\xbc"
+            "bung");
+
+  // Saved by this release, the same bytes are UTF-8 and stay as they are.
+  files.files["/work/d.dat"] = old.Image();
+  Settings marked(files);
+  LoadSettings(*console.console, marked, std::string("/work/d.dat"));
+  EXPECT_EQ(marked.record.History(0),
+            "\x81"
+            "bung");
+  EXPECT_EQ(marked.record.AliasName(1), "abcdefghi\x81");
+}
+
+// Registry values the release before UTF-8 set through the ANSI functions are converted; values
+// this release set are listed in "textChecks" and kept, also after the old release has moved them
+// to other slots; a list that is not this release's lists nothing.
+TEST(OldStoreTest, RegistryValuesOfTheOldReleaseAreConvertedAndThisReleasesKept) {
+  using platform::OldStore;
+  FakeKeyStore store;
+  store.files.old_store_texts = {
+      {{OldStore::kSettingsKey,
+        "\xc5\xa1"
+        "bung"},
+       "\xc3\x9c"
+       "bung"},  // s-caron: OEM U-umlaut
+      {{OldStore::kSettingsKey,
+        "\xc3\x9c"
+        "bung"},
+       "wrong"},
+  };
+  store.Put("history_0", StoreValueType::kString,
+            "\xc5\xa1"
+            "bung");
+  Settings settings = test::MakeSettingsOn(store);
+  LoadFromRegistry(settings);
+  EXPECT_EQ(settings.record.History(0),
+            "\xc3\x9c"
+            "bung");
+
+  ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
+  store.Put("history_1", StoreValueType::kString, *store.Text("history_0"));  // moved along
+  store.Put("history_0", StoreValueType::kString,
+            "\xc5\xa1"
+            "bung");  // the old one's own
+  Settings again = test::MakeSettingsOn(store);
+  LoadFromRegistry(again);
+  EXPECT_EQ(again.record.History(0),
+            "\xc3\x9c"
+            "bung");
+  EXPECT_EQ(again.record.History(1),
+            "\xc3\x9c"
+            "bung");
+
+  store.Put("textChecks", StoreValueType::kString, "not a list");
+  Settings garbled = test::MakeSettingsOn(store);
+  LoadFromRegistry(garbled);
+  EXPECT_EQ(garbled.record.History(1), "wrong");
+}
+
 // The machine's file system, for the current directories of a relative data file path.
 SystemFileSystem system_files;
 
@@ -452,13 +550,14 @@ TEST(SettingsKeyStoreTest, ReadingForAQueryOpensOnlyAnExistingKeyAndNeverWrites)
   EXPECT_EQ(store.closes, 1);  // the read closes the key; nothing was set
 }
 
-TEST(SettingsKeyStoreTest, SavingWritesAll61StringsAndNeverCanCreatePath) {
+TEST(SettingsKeyStoreTest, SavingWritesAll61StringsTheirChecksAndNeverCanCreatePath) {
   FakeKeyStore store;
   Settings settings = test::MakeSettingsOn(store);
   settings.record.SetHistory(0, "C:\\Work");
   settings.record.SetCanCreatePath(false);
   ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
-  EXPECT_EQ(store.values.size(), 61u);
+  EXPECT_EQ(store.values.size(), 62u);  // and "textChecks", empty: every text is ASCII
+  EXPECT_EQ(store.Text("textChecks"), "");
   EXPECT_EQ(store.values.count("canCreatePath"), 0u);
   EXPECT_EQ(store.Text("history_0"), "C:\\Work");
   EXPECT_EQ(store.Text("history_20"), "");
