@@ -78,4 +78,18 @@ std::u16string Utf16FromText(std::string_view text) {
   return out;
 }
 
+std::size_t IncompleteUtf8TailLength(std::string_view text) {
+  // Back over up to three continuation bytes to the byte that leads them.
+  for (std::size_t tail = 1; tail <= 3 && tail <= text.size(); ++tail) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - tail]);
+    if (byte >= 0x80 && byte <= 0xBF) continue;
+    const std::size_t length = byte >= 0xC2 && byte <= 0xDF   ? 2
+                               : byte >= 0xE0 && byte <= 0xEF ? 3
+                               : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                                              : 0;
+    return length > tail ? tail : 0;
+  }
+  return 0;
+}
+
 }  // namespace dirhop::platform

@@ -5,6 +5,7 @@
 // that both builds test it; the Windows half of the platform layer is its one user.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ std::string TextFromUtf16(std::u16string_view wide);
 // unit; a byte that begins no sequence (text that is not WTF-8, which no Windows name is) becomes
 // U+FFFD, so such a text names nothing that exists.
 std::u16string Utf16FromText(std::string_view text);
+
+// How many bytes at the end of `text` (0 to 3) begin a UTF-8 sequence that is not complete yet:
+// a writer that receives text in pieces keeps them for the next piece.
+std::size_t IncompleteUtf8TailLength(std::string_view text);
 
 }  // namespace dirhop::platform

@@ -38,5 +38,20 @@ TEST(WideText, BytesThatAreNotWtf8BecomeReplacementCharacters) {
             u"a\uFFFDb\uFFFD");
 }
 
+// A writer given text in pieces keeps back only the start of a character still to come.
+TEST(WideText, IncompleteTailIsTheStartOfAnUnfinishedCharacter) {
+  const std::string whole = "a\xc3\x9c\xe6\x97\xa5\xf0\x9f\x98\x80";
+  // Cut after every byte: the tail held back is exactly what the cut took from the character.
+  const std::size_t expected[] = {0, 0, 1, 0, 1, 2, 0, 1, 2, 3, 0};
+  for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+    EXPECT_EQ(IncompleteUtf8TailLength(whole.substr(0, cut)), expected[cut]) << cut;
+  }
+  // Bytes that begin nothing, or a sequence longer than its lead allows, are not held.
+  EXPECT_EQ(IncompleteUtf8TailLength("a\xff"), 0u);
+  EXPECT_EQ(IncompleteUtf8TailLength("\x80\x80"), 0u);
+  EXPECT_EQ(IncompleteUtf8TailLength("\xc3\x9c\x9c"), 0u);
+  EXPECT_EQ(IncompleteUtf8TailLength("\x9c\x9c\x9c\x9c"), 0u);
+}
+
 }  // namespace
 }  // namespace dirhop::platform
