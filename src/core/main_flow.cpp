@@ -113,7 +113,6 @@ int RunProgram(const std::vector<std::string>& arguments) {
     if (!console) return kExitOk;
     InstallCrashReport();
     SetCrashIdentity(kProductName, kVersion);
-    platform::UseOemFileApis();
     platform::KeepFreedMemory();
     SystemFileSystem fs;
     code = StartAndRun(*console, fs, host, arguments);

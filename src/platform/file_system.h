@@ -33,7 +33,8 @@ class FileSystem {
   virtual std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) = 0;
   // Creates the single directory `path`; the outcome as a Windows error code (0 success).
   virtual int CreateOneDirectory(const std::string& path) = 0;
-  // The longest directory path a change of directory takes whole.
+  // The longest directory path a change of directory takes whole (Windows: in UTF-16 units,
+  // POSIX: in bytes).
   virtual std::size_t LongestWholePath() = 0;
   // Creates or truncates the file at `path` with `bytes`; false when it cannot be written.
   virtual bool WriteFileContents(const std::string& path, std::string_view bytes) = 0;

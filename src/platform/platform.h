@@ -49,8 +49,9 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 // entered: a relative path then leads nowhere.
 bool CurrentDirectoryRemoved();
 
-// The longest directory path that a change of directory takes whole (POSIX: PATH_MAX - 1 bytes),
-// in the program and in the shells that enter a directory by its full path.
+// The longest directory path that a change of directory takes whole, in the program and in the
+// shells that enter a directory by its full path: POSIX PATH_MAX - 1 bytes, Windows MAX_PATH - 2
+// UTF-16 units (base/utf8.h: Utf16Length).
 std::size_t LongestWholePath();
 
 // Creates the single directory `path` and returns the outcome as a Windows error code: 0 success,
@@ -68,9 +69,6 @@ std::optional<std::string> RawCommandLine();
 
 // The full path of the running program's own file; empty when it cannot be found.
 std::string OwnFilePath();
-
-// Switches the file-system calls to the console's code page (Windows); nothing on POSIX.
-void UseOemFileApis();
 
 // Keeps the memory a run frees for the run's own later requests, instead of handing large blocks
 // back to the system at once (glibc): a wide search builds and frees lists of many thousand

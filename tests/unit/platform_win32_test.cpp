@@ -10,9 +10,12 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/case_folding.h"
 #include "platform/platform.h"
+#include "platform/wide_text.h"
+#include "support/os_fixtures.h"
 #include "support/test_files.h"
 
 namespace dirhop::platform {
@@ -121,6 +124,85 @@ TEST_F(PlatformWin32Test, DriveCurrentDirectoryOfAnotherDriveRestoresTheCurrentD
   }
 }
 
+// Names in every script reach Windows as their characters and come back exactly: listed, created,
+// identified, entered, named as the current directory, and written to as files. The unpaired
+// surrogate is a name Windows allows and no UTF-8 can hold; WTF-8 carries it.
+TEST_F(PlatformWin32Test, NamesInEveryScriptAndUnpairedSurrogatesRoundTrip) {
+  std::vector<std::u16string> wide_names = {
+      u"\u00dcbung caf\u00e9",                              // accents of code page 850 and 1252
+      u"\u65e5\u672c\u8a9e",                                // CJK: in no Western code page
+      u"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac",  // Greek
+      u"a\U0001F600b",                                      // an emoji: a surrogate pair
+  };
+  const std::string unpaired = TextFromUtf16(u"x" + std::u16string(1, char16_t(0xD800)) + u"y");
+  ASSERT_TRUE(ChangeDirectory(root_.string()));
+  if (test::RunsUnderWine()) {
+    // Wine keeps names as UTF-8 on the Unix side and refuses one that UTF-8 cannot hold; no
+    // look-alike name is made instead.
+    EXPECT_NE(CreateOneDirectory((root_ / "").string() + unpaired), 0);
+  } else {
+    wide_names.push_back(u"x" + std::u16string(1, char16_t(0xD800)) + u"y");
+  }
+  std::vector<std::string> names;
+  for (const std::u16string& wide : wide_names) {
+    const std::string name = TextFromUtf16(wide);
+    names.push_back(name);
+    ASSERT_EQ(CreateOneDirectory((root_ / "").string() + name), 0) << name;
+    EXPECT_EQ(CreateOneDirectory(name), 183) << name;  // relative: the same directory
+  }
+  // Windows itself holds the characters, not code-page bytes.
+  std::vector<std::u16string> on_disk;
+  for (const auto& entry : fs::directory_iterator(root_)) {
+    const std::wstring native = entry.path().filename().wstring();
+    on_disk.emplace_back(native.begin(), native.end());
+  }
+  std::sort(on_disk.begin(), on_disk.end());
+  std::vector<std::u16string> expected = wide_names;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(on_disk, expected);
+
+  const DirectoryListing listing = ListSubdirectories(root_.string());
+  std::vector<std::string> listed;
+  for (std::size_t i = 0; i < listing.names.size(); ++i) listed.emplace_back(listing.names[i]);
+  std::sort(listed.begin(), listed.end());
+  std::vector<std::string> sorted_names = names;
+  std::sort(sorted_names.begin(), sorted_names.end());
+  EXPECT_EQ(listed, sorted_names);
+
+  for (const std::string& name : names) {
+    const std::string path = (root_ / "").string() + name;
+    EXPECT_TRUE(IdentifyDirectory(path).has_value()) << name;
+    EXPECT_NE(IdentifyDirectory(path), IdentifyDirectory(root_.string())) << name;
+    ASSERT_TRUE(ChangeDirectory(path)) << name;
+    EXPECT_EQ(CurrentDirectory(), path);
+    EXPECT_EQ(IdentifyDirectory("."), IdentifyDirectory(path)) << name;
+    EXPECT_FALSE(CurrentDirectoryRemoved()) << name;
+    // A file inside, by its full name, as the hand-off and the store write theirs.
+    const std::string file = path + "\\" + name + ".bat";
+    ASSERT_TRUE(WriteFileContents(file, "rem\r\n")) << name;
+    EXPECT_TRUE(IsRegularFile(file)) << name;
+    EXPECT_FALSE(IsRegularFile(path)) << name;
+    ASSERT_TRUE(ChangeDirectory(".."));
+    EXPECT_EQ(CurrentDirectory(), root_.string());
+  }
+}
+
+// The environment, the command line and the program's path arrive as UTF-8 whatever the code
+// pages (each of these values is outside code page 1252 or 850).
+TEST_F(PlatformWin32Test, EnvironmentValuesArriveAsUtf8) {
+  const std::string name = "DIRHOP_TEST_\xc3\x9c";  // a name with an accent too
+  const std::string value = "C:\\Users\\M\xc3\xbcller\\\xe6\x97\xa5\xe6\x9c\xac\\\xce\xb1";
+  ASSERT_TRUE(test::SetEnvironmentText(name, value));
+  EXPECT_EQ(GetEnv(name.c_str()), value);
+  // Longer than the first buffer GetEnv tries.
+  std::string long_value;
+  while (long_value.size() < 1000) long_value += "\xe6\x97\xa5x";
+  ASSERT_TRUE(test::SetEnvironmentText(name, long_value));
+  EXPECT_EQ(GetEnv(name.c_str()), long_value);
+  ASSERT_TRUE(test::SetEnvironmentText(name, std::nullopt));
+  EXPECT_EQ(GetEnv(name.c_str()), std::nullopt);
+}
+
 TEST_F(PlatformWin32Test, WriteFileContentsCreatesAndTruncatesWithExactBytes) {
   const fs::path file = root_ / "handoff.bat";
   const std::string bytes("rem\r\nline\nnul\0high\xff", 19);
@@ -178,6 +260,11 @@ TEST(ConsoleDeviceProbe, DISABLED_ReportRedirectedConsole) {
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(failure, ConsoleFailure::kNone);
   device->Write(device->BufferSize() ? "size:known\n" : "size:unknown\n");
+  // UTF-8, one character split between two writes.
+  device->Write(
+      "\xc3\x9c"
+      "bung \xe6\x97");
+  device->Write("\xa5\n");
   device->SetAttribute(12);
   device->Write("red\n");
   device->SetAttribute(7);
@@ -195,10 +282,13 @@ TEST_F(PlatformWin32Test, ConsoleDeviceWithRedirectedOutputAndInput) {
                               out.string() + "\"\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-  // No buffer size, colours add no bytes, text mode writes CRLF, and a key read from something
-  // that is not a console fails at once.
+  // No buffer size, UTF-8 unchanged (what a wrapper reads), colours add no bytes, text mode
+  // writes CRLF, and a key read from something that is not a console fails at once.
   const std::string text = ReadFile(out);
-  EXPECT_NE(text.find("size:unknown\r\nred\r\nkey:0,79\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("size:unknown\r\n\xc3\x9c"
+                      "bung \xe6\x97\xa5\r\nred\r\nkey:0,79\r\n"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

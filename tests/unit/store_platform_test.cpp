@@ -58,7 +58,9 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   ASSERT_TRUE(first.key);
   EXPECT_TRUE(first.created);
   EXPECT_EQ(first.key->Query("history_0"), std::nullopt);
-  const std::string odd = "C:\\with spaces\\tab\there\\caf\xe9\\100%";
+  // POSIX keeps any byte; Windows holds text, so its accent is UTF-8.
+  const std::string odd = std::string("C:\\with spaces\\tab\there\\caf") +
+                          (OnWindows() ? "\xc3\xa9" : "\xe9") + "\\100%";
   ASSERT_TRUE(first.key->Set("history_0", String(odd)));
   ASSERT_TRUE(first.key->Set("history_1", String("")));
   ASSERT_TRUE(first.key->Set("canCreatePath", StoreValue{StoreValueType::kDword, "", 0}));
@@ -123,6 +125,29 @@ TEST_F(StorePlatformTest, WindowsRegistryOtherTypesAndFailedWrites) {
   ASSERT_TRUE(DeleteSettingsKey(key_));
   EXPECT_FALSE(opened.key->Set("history_0", String("C:\\")));
   EXPECT_EQ(opened.key->Close(), StoreFileStatus::kOk);
+}
+
+// A string value holds the UTF-16 of the text, so other programs (regedit, reg query) read the
+// same characters: accents, CJK, an emoji, and an unpaired surrogate that comes back exactly.
+TEST_F(StorePlatformTest, WindowsRegistryStringsAreUtf16OfTheText) {
+  if (!OnWindows()) GTEST_SKIP() << "the real registry is on Windows";
+  const std::string text =
+      "C:\\\xc3\x9c"  // U-umlaut
+      "bung\\\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\\\xf0\x9f\x98\x80\\\xed\xa0\x80";
+  const std::u16string units =
+      u"C:\\\u00dcbung\\\u65e5\u672c\u8a9e\\\U0001F600\\" + std::u16string(1, char16_t(0xD800));
+  OpenedSettingsKey opened = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
+  ASSERT_TRUE(opened.key);
+  ASSERT_TRUE(opened.key->Set("history_0", String(text)));
+  ASSERT_TRUE(opened.key->Set("aliasName_1", String("\xe6\x97\xa5\xe6\x9c\xac")));
+  ASSERT_EQ(opened.key->Close(), StoreFileStatus::kOk);
+  EXPECT_EQ(test::RegistryStringUnits(key_, "history_0"), units);
+  EXPECT_EQ(test::RegistryStringUnits(key_, "aliasName_1"), u"\u65e5\u672c");
+
+  OpenedSettingsKey again = OpenSettingsKey(key_, KeyOpening::kExistingOnly);
+  ASSERT_TRUE(again.key);
+  EXPECT_EQ(again.key->Query("history_0")->text, text);
+  EXPECT_EQ(again.key->Query("aliasName_1")->text, "\xe6\x97\xa5\xe6\x9c\xac");
 }
 
 TEST_F(StorePlatformTest, PosixKeyFileFormatDamageAndLinks) {

@@ -74,8 +74,6 @@ std::string OwnFilePath() {
 #endif
 }
 
-void UseOemFileApis() {}
-
 void KeepFreedMemory() {
 #if defined(__GLIBC__) && defined(M_MMAP_THRESHOLD)
   // Blocks up to this size come from the heap, which the run reuses, not from fresh mappings that

@@ -95,10 +95,15 @@ void InstallFaultHandler(FaultCallback callback) {
 }
 
 void WriteFaultText(const char* text, std::size_t length) {
-  // Straight to the handle: the C run-time's buffers may be in any state after a fault. Console
-  // text mode would turn "\n" into CR LF; so does this, a line at a time.
+  // Straight to the handle: the C run-time's buffers may be in any state after a fault. A console
+  // gets the text as UTF-16, as the console device writes it; elsewhere "\n" becomes CR LF, as
+  // in text mode, a line at a time.
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (output == nullptr || output == INVALID_HANDLE_VALUE) return;
+  if (IsConsoleOutput(output)) {
+    WriteConsoleText(output, std::string_view(text, length));
+    return;
+  }
   std::size_t start = 0;
   for (std::size_t i = 0; i < length; ++i) {
     if (text[i] != '\n') continue;

@@ -1,4 +1,4 @@
-// Directories on Windows: listing, identifying and creating them.
+// Directories on Windows: listing, identifying and creating them, through the wide functions.
 
 #include <windows.h>
 
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
 
@@ -17,9 +18,9 @@ namespace {
 std::optional<DirectoryIdentity> IdentifyPath(const std::string& path) {
   // Backup semantics open a directory; without FILE_FLAG_OPEN_REPARSE_POINT a junction or
   // symbolic link is followed to its target. No access rights are needed to read the identity.
-  HANDLE handle =
-      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = CreateFileW(WideFromText(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<DirectoryIdentity> identity;
   BY_HANDLE_FILE_INFORMATION info;
@@ -48,26 +49,26 @@ DirectoryListing ListSubdirectories(const std::string& dir) {
   DirectoryListing listing;
   std::string prefix = dir;
   if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
-  const std::string pattern = prefix + "*.*";
-  WIN32_FIND_DATAA data;
+  const std::wstring pattern = WideFromText(prefix + "*.*");
+  WIN32_FIND_DATAW data;
   // Basic information (no short names) and large fetches keep big directories cheap; the
   // directory limit is only a hint, so the attribute is still checked below.
   HANDLE find =
-      FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
                        nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return listing;
   std::vector<std::size_t> reparse_points;
   NameList& names = listing.names;
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const char* name = data.cFileName;
-    if (IsSelfOrParentEntry(name)) continue;
+    const std::string name = TextFromWide(data.cFileName);
+    if (IsSelfOrParentEntry(name.c_str())) continue;
     // A junction or directory link may lead back up the tree; a plain directory cannot.
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       reparse_points.push_back(names.size());
     }
     names.Add(name);
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   // Identified once the listing is closed: one directory open at a time.
   for (std::size_t index : reparse_points) {
@@ -86,15 +87,20 @@ bool CurrentDirectoryRemoved() {
   // Windows keeps its current directory open, but a directory removed all the same (by a Unix
   // process under Wine) leaves a current directory whose path no longer leads anywhere.
   const std::string dir = CurrentDirectory();
-  if (dir.empty() || GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  if (dir.empty()) return false;
+  const std::wstring wide_dir = WideFromText(dir);
+  if (GetFileAttributesW(wide_dir.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// cmd and SetCurrentDirectory take MAX_PATH - 2 wide characters (a backslash and the null are
+// added): a count of UTF-16 units, not of the bytes of the program's UTF-8.
 std::size_t LongestWholePath() { return MAX_PATH - 2; }
 
 int CreateOneDirectory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) ? 0 : static_cast<int>(GetLastError());
+  return CreateDirectoryW(WideFromText(path).c_str(), nullptr) ? 0
+                                                               : static_cast<int>(GetLastError());
 }
 
 }  // namespace dirhop::platform

@@ -1,4 +1,6 @@
-// The Win32 implementation of the platform layer (everything but the console).
+// The Win32 implementation of the platform layer (everything but the console). Windows is asked
+// through its wide (UTF-16) functions; every text is converted to and from the program's WTF-8
+// here, so any name Windows holds reaches the program and comes back exactly.
 #include <windows.h>
 
 #include <string>
@@ -14,71 +16,60 @@ std::string CurrentDirectory() {
   // Asking with an empty buffer gives the size needed (terminating null included), so a directory
   // of any length is read whole. The loop covers a directory that grows between the two calls.
   for (;;) {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return {};
-    std::string dir(needed, '\0');
-    DWORD length = GetCurrentDirectoryA(needed, dir.data());
+    std::wstring dir(needed, L'\0');
+    DWORD length = GetCurrentDirectoryW(needed, dir.data());
     if (length == 0) return {};
-    if (length < needed) {
-      dir.resize(length);
-      return dir;
-    }
+    if (length < needed) return TextFromWide(dir.data(), length);
   }
 }
 
-bool ChangeDirectory(const std::string& dir) { return SetCurrentDirectoryA(dir.c_str()) != 0; }
+bool ChangeDirectory(const std::string& dir) {
+  return SetCurrentDirectoryW(WideFromText(dir).c_str()) != 0;
+}
 
 std::string DriveCurrentDirectory(char letter) {
   // Windows remembers one directory per drive, and "X:" makes that one current; there is no call
   // that reads it directly, so switch to it, read, and switch back.
   const std::string saved = CurrentDirectory();
-  const char drive[3] = {letter, ':', '\0'};
-  if (!SetCurrentDirectoryA(drive)) return saved;
+  const wchar_t drive[3] = {static_cast<wchar_t>(static_cast<unsigned char>(letter)), L':', L'\0'};
+  if (!SetCurrentDirectoryW(drive)) return saved;
   std::string dir = CurrentDirectory();
-  SetCurrentDirectoryA(saved.c_str());
+  SetCurrentDirectoryW(WideFromText(saved).c_str());
   return dir;
 }
 
 std::optional<std::string> GetEnv(const char* name) {
+  const std::wstring wide_name = WideFromText(name);
   DWORD size = 256;
   for (;;) {
-    std::string value(size, '\0');
+    std::wstring value(size, L'\0');
     // 0 means unset or empty; a result not below the buffer size is the size needed.
-    DWORD length = GetEnvironmentVariableA(name, value.data(), size);
+    DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), size);
     if (length == 0) return std::nullopt;
-    if (length < size) {
-      value.resize(length);
-      return value;
-    }
+    if (length < size) return TextFromWide(value.data(), length);
     size = length;
   }
 }
 
-std::optional<std::string> RawCommandLine() {
-  const char* line = GetCommandLineA();
-  return std::string(line != nullptr ? line : "");
-}
+std::optional<std::string> RawCommandLine() { return TextFromWide(GetCommandLineW()); }
 
 std::string OwnFilePath() {
   // The call reports a cut name only by filling the whole buffer, so grow until it does not.
   for (DWORD size = MAX_PATH; size <= 65536; size *= 2) {
-    std::string path(size, '\0');
-    DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+    std::wstring path(size, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
     if (length == 0) return {};
-    if (length < size) {
-      path.resize(length);
-      return path;
-    }
+    if (length < size) return TextFromWide(path.data(), length);
   }
   return {};
 }
 
-void UseOemFileApis() { SetFileApisToOEM(); }
-
 void KeepFreedMemory() {}
 
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(WideFromText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   // Write errors are not reported (the contract of this call).
@@ -90,7 +81,7 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
 std::string FallbackHandoffPath() { return {}; }
 
 bool IsRegularFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromText(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }

@@ -1,5 +1,6 @@
 // The store services on Windows: the settings key in the registry, and the system calls of the
-// whole-file policy (store_policy.cpp) that reads and replaces the data file.
+// whole-file policy (store_policy.cpp) that reads and replaces the data file. Names and string
+// values go to Windows as UTF-16, converted from and to the program's WTF-8 here.
 #include <windows.h>
 
 #include <cstdint>
@@ -25,16 +26,18 @@ class RegistrySettingsKey : public SettingsKey {
 
   std::optional<StoreValue> Query(const std::string& name) override {
     if (key_ == nullptr) return std::nullopt;
+    const std::wstring wide_name = WideFromText(name);
     // Ask for the size first, then read; a value that grows in between is asked for again.
     for (int attempt = 0; attempt < 4; ++attempt) {
       DWORD type = 0;
       DWORD size = 0;
-      if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+      if (RegQueryValueExW(key_, wide_name.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS) {
         return std::nullopt;
       }
       std::vector<BYTE> data(size + 2, 0);
       DWORD got = size;
-      LONG status = RegQueryValueExA(key_, name.c_str(), nullptr, &type, data.data(), &got);
+      LONG status = RegQueryValueExW(key_, wide_name.c_str(), nullptr, &type, data.data(), &got);
       if (status == ERROR_MORE_DATA) continue;
       if (status != ERROR_SUCCESS) return std::nullopt;
       StoreValue value;
@@ -42,9 +45,11 @@ class RegistrySettingsKey : public SettingsKey {
         case REG_SZ:
         case REG_EXPAND_SZ: {
           value.type = type == REG_SZ ? StoreValueType::kString : StoreValueType::kExpandString;
-          // The stored bytes may or may not end in a NUL; the text ends at the first one.
-          std::string text(reinterpret_cast<const char*>(data.data()), got);
-          value.text = text.substr(0, text.find('\0'));
+          // The stored UTF-16 may or may not end in a NUL; the text ends at the first one. An odd
+          // last byte is no whole unit and is left out.
+          std::wstring units(got / sizeof(wchar_t), L'\0');
+          CopyMemory(units.data(), data.data(), units.size() * sizeof(wchar_t));
+          value.text = TextFromWide(units.c_str());
           break;
         }
         case REG_DWORD:
@@ -68,24 +73,27 @@ class RegistrySettingsKey : public SettingsKey {
 
   bool Set(const std::string& name, const StoreValue& value) override {
     if (key_ == nullptr) return false;
+    const std::wstring wide_name = WideFromText(name);
     LONG status = ERROR_INVALID_PARAMETER;
     switch (value.type) {
       case StoreValueType::kString:
-      case StoreValueType::kExpandString:
+      case StoreValueType::kExpandString: {
         // The terminating NUL is part of a string value's data.
-        status = RegSetValueExA(key_, name.c_str(), 0,
+        const std::wstring text = WideFromText(value.text);
+        status = RegSetValueExW(key_, wide_name.c_str(), 0,
                                 value.type == StoreValueType::kString ? REG_SZ : REG_EXPAND_SZ,
-                                reinterpret_cast<const BYTE*>(value.text.c_str()),
-                                static_cast<DWORD>(value.text.size() + 1));
+                                reinterpret_cast<const BYTE*>(text.c_str()),
+                                static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
         break;
+      }
       case StoreValueType::kDword: {
         const DWORD number = value.number;
-        status = RegSetValueExA(key_, name.c_str(), 0, REG_DWORD,
+        status = RegSetValueExW(key_, wide_name.c_str(), 0, REG_DWORD,
                                 reinterpret_cast<const BYTE*>(&number), sizeof number);
         break;
       }
       case StoreValueType::kOther:
-        status = RegSetValueExA(key_, name.c_str(), 0, REG_BINARY,
+        status = RegSetValueExW(key_, wide_name.c_str(), 0, REG_BINARY,
                                 reinterpret_cast<const BYTE*>(value.text.data()),
                                 static_cast<DWORD>(value.text.size()));
         break;
@@ -111,9 +119,9 @@ bool IsNotFound(DWORD error) {
 }
 
 // `path` without a leading "\\?\" (and "\\?\UNC\" as "\\"), as GetFullPathName writes it.
-std::string WithoutLongPathPrefix(const std::string& path) {
-  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
-  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+std::wstring WithoutLongPathPrefix(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
   return path;
 }
 
@@ -125,42 +133,45 @@ std::string FolderPart(const std::string& path) {
 
 // The file the open handle `file` is, by its final path: links followed. When that names the
 // same file as `path` itself, `path` is kept as written.
+// Lengths are counted as Windows limits them: in UTF-16 units.
 std::string FinalPath(HANDLE file, const std::string& path) {
-  std::string final_path(MAX_PATH, '\0');
+  std::wstring final_path(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {
     const DWORD length =
-        GetFinalPathNameByHandleA(file, final_path.data(), static_cast<DWORD>(final_path.size()),
+        GetFinalPathNameByHandleW(file, final_path.data(), static_cast<DWORD>(final_path.size()),
                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) return path;
     if (length < final_path.size()) {
       final_path.resize(length);
       break;
     }
-    final_path.assign(length + 1, '\0');
+    final_path.assign(length + 1, L'\0');
   }
-  std::string full(MAX_PATH, '\0');
+  const std::wstring wide_path = WideFromText(path);
+  std::wstring full(MAX_PATH, L'\0');
   const DWORD full_length =
-      GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+      GetFullPathNameW(wide_path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (full_length > 0 && full_length < full.size()) {
     full.resize(full_length);
-    if (lstrcmpiA(full.c_str(), WithoutLongPathPrefix(final_path).c_str()) == 0) return path;
+    if (lstrcmpiW(full.c_str(), WithoutLongPathPrefix(final_path).c_str()) == 0) return path;
   }
   // The short form where it leaves room for a temporary name beside it.
-  const std::string plain = WithoutLongPathPrefix(final_path);
-  return plain.size() + 32 < MAX_PATH ? plain : final_path;
+  const std::wstring plain = WithoutLongPathPrefix(final_path);
+  return TextFromWide(plain.size() + 32 < MAX_PATH ? plain.c_str() : final_path.c_str());
 }
 
 // Where a store path leads: kOk with the disk file it names (links followed), kMissing with the
 // path itself, or why it may not be used.
 StoreTarget ResolveStorePath(const std::string& path) {
   StoreTarget target{StoreFileStatus::kOk, path, false};
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide_path = WideFromText(path);
+  const DWORD attributes = GetFileAttributesW(wide_path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     target.status = StoreFileStatus::kNotRegular;
     return target;
   }
   // Opened without access rights, only to be looked at: a device or a pipe is not used.
-  HANDLE probe = CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+  HANDLE probe = CreateFileW(wide_path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (probe == INVALID_HANDLE_VALUE) {
     target.status =
@@ -180,17 +191,14 @@ StoreTarget ResolveStorePath(const std::string& path) {
 
 // Gives the open file `file` the name `target`, replacing what is there.
 bool RenameOpenFile(HANDLE file, const std::string& target) {
-  const UINT code_page = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-  const int length =
-      MultiByteToWideChar(code_page, 0, target.data(), static_cast<int>(target.size()), nullptr, 0);
-  if (length <= 0) return false;
-  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (length + 1) * sizeof(WCHAR), 0);
+  const std::wstring wide_target = WideFromText(target);
+  if (wide_target.empty()) return false;
+  std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (wide_target.size() + 1) * sizeof(WCHAR), 0);
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
   rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(length * sizeof(WCHAR));
-  MultiByteToWideChar(code_page, 0, target.data(), static_cast<int>(target.size()),
-                      rename->FileName, length);
+  rename->FileNameLength = static_cast<DWORD>(wide_target.size() * sizeof(WCHAR));
+  CopyMemory(rename->FileName, wide_target.data(), wide_target.size() * sizeof(WCHAR));
   // Another run may have the target open for a moment (swapping in its own copy); such a
   // refusal passes quickly, so it is tried again a few times.
   for (int attempt = 0; attempt < 50; ++attempt) {
@@ -225,7 +233,8 @@ class Win32StoreSystemCalls final : public StoreSystemCalls {
     OpenedStoreFile opened;
     const DWORD rights =
         access == OpenAccess::kReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
-    HANDLE file = CreateFileA(target.path.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING,
+    const std::wstring wide_path = WideFromText(target.path);
+    HANDLE file = CreateFileW(wide_path.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       opened.status =
@@ -270,21 +279,22 @@ class Win32StoreSystemCalls final : public StoreSystemCalls {
 
   void ListTemporaryCandidates(const StoreFolder& folder, const std::string& name,
                                const std::function<void(std::string_view)>& visit) override {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder.path + name + ".~dirhop-*").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = WideFromText(folder.path + name + ".~dirhop-*");
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
       if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
-        visit(found.cFileName);
+        visit(TextFromWide(found.cFileName));
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
 
   // A save in progress holds its temporary file without sharing the right to delete it, so the
   // deletion fails for it.
   void RemoveStaleTemporary(const StoreFolder& folder, const std::string& temporary) override {
-    DeleteFileA((folder.path + temporary).c_str());
+    DeleteFileW(WideFromText(folder.path + temporary).c_str());
   }
 
   void SyncFolder(const StoreFolder& /*folder*/) override {}
@@ -311,9 +321,10 @@ class Win32StoreSystemCalls final : public StoreSystemCalls {
   }
 
   CreatedTemporary CreateTemporary(const StoreFolder& folder, const std::string& name) override {
-    HANDLE file = CreateFileA((folder.path + name).c_str(), GENERIC_WRITE | DELETE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring wide_path = WideFromText(folder.path + name);
+    HANDLE file =
+        CreateFileW(wide_path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       return {GetLastError() == ERROR_FILE_EXISTS ? TemporaryOutcome::kNameTaken
                                                   : TemporaryOutcome::kFailed,
@@ -353,8 +364,10 @@ OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening openin
   if (location.empty()) return opened;
   HKEY key = nullptr;
   DWORD disposition = 0;
+  const std::wstring wide_location = WideFromText(location);
   if (opening == KeyOpening::kExistingOnly) {
-    const LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, location.c_str(), 0, KEY_ALL_ACCESS, &key);
+    const LONG status =
+        RegOpenKeyExW(HKEY_CURRENT_USER, wide_location.c_str(), 0, KEY_ALL_ACCESS, &key);
     if (status != ERROR_SUCCESS) {
       if (status == ERROR_FILE_NOT_FOUND) opened.status = StoreFileStatus::kMissing;
       return opened;
@@ -363,7 +376,7 @@ OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening openin
     opened.key = std::make_unique<RegistrySettingsKey>(key);
     return opened;
   }
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, location.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, wide_location.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &key, &disposition) != ERROR_SUCCESS) {
     return opened;
   }
@@ -374,8 +387,8 @@ OpenedSettingsKey OpenSettingsKey(const std::string& location, KeyOpening openin
 }
 
 bool DeleteSettingsKey(const std::string& location) {
-  // RegDeleteKeyA removes only a key without subkeys, which is all the settings key has.
-  const LONG status = RegDeleteKeyA(HKEY_CURRENT_USER, location.c_str());
+  // RegDeleteKeyW removes only a key without subkeys, which is all the settings key has.
+  const LONG status = RegDeleteKeyW(HKEY_CURRENT_USER, WideFromText(location).c_str());
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 

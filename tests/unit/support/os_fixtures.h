@@ -1,10 +1,13 @@
-// What the store tests make or hold through the operating system directly, beyond what the
-// platform layer offers: special files, files of another user, a save in progress, and root's
-// power to pass permission checks set aside. Each tells when the system at hand cannot.
+// What the store and platform tests make or hold through the operating system directly, beyond
+// what the platform layer offers: special files, files of another user, a save in progress,
+// root's power to pass permission checks set aside, and text as Windows itself holds it. Each
+// tells when the system at hand cannot.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace dirhop::test {
 
@@ -39,5 +42,16 @@ class HeldLikeASave {
 // true: the caller then returns, and the child's failures (printed above) fail this test.
 // Otherwise returns false and the test goes on here.
 bool RerunWithoutPermissionBypass();
+
+// True when this Windows program runs under Wine (never on POSIX).
+bool RunsUnderWine();
+
+// Sets the process's environment variable `name` to `value` (UTF-8; Windows: as UTF-16, the form
+// the system keeps), or removes it for nullopt; false when the system refuses.
+bool SetEnvironmentText(const std::string& name, const std::optional<std::string>& value);
+
+// The UTF-16 units of the string value `name` of key HKEY_CURRENT_USER\`key`, as the registry
+// holds them (no terminating NUL); nullopt when there is none or the system has no registry.
+std::optional<std::u16string> RegistryStringUnits(const std::string& key, const std::string& name);
 
 }  // namespace dirhop::test

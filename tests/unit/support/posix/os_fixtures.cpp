@@ -2,6 +2,7 @@
 #include "support/os_fixtures.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,16 @@ HeldLikeASave::HeldLikeASave(const std::filesystem::path& path) {
     close(*static_cast<int*>(held));
     delete static_cast<int*>(held);
   });
+}
+
+bool RunsUnderWine() { return false; }
+
+bool SetEnvironmentText(const std::string& name, const std::optional<std::string>& value) {
+  return (value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str())) == 0;
+}
+
+std::optional<std::u16string> RegistryStringUnits(const std::string&, const std::string&) {
+  return std::nullopt;
 }
 
 }  // namespace dirhop::test

@@ -2,7 +2,12 @@
 // give files to; a file held open without the right to delete it shared is what a save holds.
 #include "support/os_fixtures.h"
 
+#include <windows.h>
+
 #include <fstream>
+#include <vector>
+
+#include "platform/win32/win32_io.h"
 
 namespace dirhop::test {
 
@@ -16,6 +21,36 @@ HeldLikeASave::HeldLikeASave(const std::filesystem::path& path) {
   // The C library opens files sharing reading and writing, not deletion.
   auto file = std::make_shared<std::ofstream>(path, std::ios::binary | std::ios::app);
   if (file->is_open()) holder_ = file;
+}
+
+bool RunsUnderWine() {
+  // Wine's ntdll exports its version; Windows' does not.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool SetEnvironmentText(const std::string& name, const std::optional<std::string>& value) {
+  const std::wstring wide_name = platform::WideFromText(name);
+  if (!value) return SetEnvironmentVariableW(wide_name.c_str(), nullptr) != 0;
+  return SetEnvironmentVariableW(wide_name.c_str(), platform::WideFromText(*value).c_str()) != 0;
+}
+
+std::optional<std::u16string> RegistryStringUnits(const std::string& key, const std::string& name) {
+  const std::wstring wide_key = platform::WideFromText(key);
+  const std::wstring wide_name = platform::WideFromText(name);
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, wide_key.c_str(), wide_name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   nullptr, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::vector<wchar_t> units(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegGetValueW(HKEY_CURRENT_USER, wide_key.c_str(), wide_name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   units.data(), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  // The size counts the terminating NUL, which RegGetValueW always writes.
+  const std::size_t count = size / sizeof(wchar_t);
+  return std::u16string(units.begin(), units.begin() + (count > 0 ? count - 1 : 0));
 }
 
 }  // namespace dirhop::test
