@@ -93,8 +93,8 @@ std::size_t AppendFirstUnit(std::string& out, std::string_view text, TextBytes b
 }  // namespace
 
 TextBytes HostTextBytes() {
-  return platform::ThisHostKind() == platform::HostKind::kWindows ? TextBytes::kCodePage
-                                                                  : TextBytes::kUtf8;
+  // Both builds hold UTF-8: the Windows build converts at the platform layer.
+  return TextBytes::kUtf8;
 }
 
 std::string VisibleText(std::string_view text, TextBytes bytes) {
