@@ -1,0 +1,179 @@
+"""End to end under Wine: names in every script with the code pages of a Western and of a
+Japanese Windows. The program reads its command line and environment and asks the file system
+and the registry in UTF-16, so the code pages must not matter: a name is typed, found, listed,
+entered, created and written exactly. Each group of cases first proves that its locale took (the
+code pages are per process, from LANG)."""
+
+import os
+import unittest
+
+import harness
+from harness import E2ETestCase, PtySession
+
+FOOTER = "exit)? "
+
+GERMAN = "de_DE.UTF-8"    # ANSI code page 1252, OEM 850
+JAPANESE = "ja_JP.UTF-8"  # ANSI and OEM code page 932 (Shift JIS)
+OEM_CODE_PAGE = {GERMAN: "cp850", JAPANESE: "cp932"}
+
+WESTERN_NAMES = ["Übung", "café", "日本語", "Ελληνικά"]
+# 表 is 0x95 0x5C in Shift JIS: its second byte is a backslash to any code that reads the bytes.
+JAPANESE_NAMES = ["日本語", "表示", "Übung", "😀 emoji"]
+
+
+class UnicodeCase(E2ETestCase):
+    lang = None
+
+    def setUp(self):
+        if not self.target.windows:
+            self.skipTest("the code pages of Windows exist only under Wine; the native build "
+                          "takes names as bytes (test_search, test_shells)")
+        super().setUp()
+
+    def locale_env(self, env=None):
+        full = {"LANG": self.lang, "LC_ALL": self.lang}
+        full.update(env or {})
+        return full
+
+    def run_c(self, *args, env=None, **kwargs):
+        return self.c(*args, env=self.locale_env(env), **kwargs)
+
+    def assertLocaleTook(self, char, ansi_bytes):
+        """cmd's echo to a pipe writes in the ANSI code page: the character comes out in the
+        locale's code page, not in another one and not as '?'."""
+        r = self.target.run(["cmd", "/c", "echo", char], self.root, raw=True,
+                            env=self.locale_env())
+        self.assertEqual(r.stdout, ansi_bytes + b"\n", r)
+
+    def assertHandedOff(self, result, unix_dir):
+        """The hand-off enters `unix_dir`: its chdir names the directory, in the bytes of UTF-8 or
+        of the console's code page (the batch file's own encoding is the hand-off's business)."""
+        self.assertEqual(result.code, 0, result)
+        self.assertIsNotNone(result.handoff, result)
+        win_dir = self.target.host_path(unix_dir)
+        forms = [win_dir[2:].encode("utf-8")]
+        try:
+            forms.append(win_dir[2:].encode(OEM_CODE_PAGE[self.lang]))
+        except UnicodeEncodeError:
+            pass
+        self.assertTrue(any(b'chdir "' + form + b'"' in result.handoff for form in forms),
+                        result)
+
+    def host(self, *parts):
+        return self.target.host_path(self.path(*parts))
+
+    def names_listed(self, result):
+        """The lines of --list, as UTF-8."""
+        self.assertEqual(result.code, 0, result)
+        return result.stdout.decode("utf-8").split("\n")[:-1]
+
+
+class Western(UnicodeCase):
+    lang = GERMAN
+
+    def test_names_are_typed_listed_and_entered_exactly(self):
+        self.assertLocaleTook("Ü", b"\xdc")  # 1252, where 850 would give 0x9a
+        self.mkdirs(*WESTERN_NAMES)
+        for name in WESTERN_NAMES:
+            with self.subTest(name=name):
+                self.assertHandedOff(self.run_c(name), self.path(name))
+        # Redirected, --list gives every name as UTF-8 bytes, as a wrapper reads them.
+        listed = self.names_listed(self.run_c("--list", "*"))
+        self.assertEqual(sorted(listed), sorted(self.host(name) for name in WESTERN_NAMES))
+
+    def test_data_file_temp_and_handoff_under_accented_folders(self):
+        self.mkdirs("Übung")
+        folder = os.path.join(self.root, "Müller")
+        os.makedirs(folder)
+        data = os.path.join(folder, "daten-ä.dat")
+        r = self.run_c("Übung", env={"DIRHOP": self.target.host_path(data)})
+        self.assertHandedOff(r, self.path("Übung"))
+        # Exactly that file, and the history in it names the directory in UTF-8.
+        self.assertEqual(os.listdir(folder), ["daten-ä.dat"])
+        with open(data, "rb") as f:
+            self.assertIn(self.host("Übung").encode("utf-8"), f.read())
+
+        # The hand-off named by DIRHOP_HANDOFF, in an accented folder.
+        handoff = os.path.join(self.root, "Ärger", "übergabe.bat")
+        os.makedirs(os.path.dirname(handoff))
+        r = self.run_c("Übung", handoff=self.target.host_path(handoff),
+                       env={"DIRHOP": self.target.host_path(data)})
+        self.assertEqual(r.code, 0, r)
+        self.assertEqual(os.listdir(os.path.dirname(handoff)), ["übergabe.bat"])
+
+        # TEMP under a user folder with an accent: Wine ignores the Linux TEMP, so a batch file
+        # sets it (from a variable, so that the batch file itself stays ASCII).
+        temp = os.path.join(self.root, "José", "Temp")
+        os.makedirs(temp)
+        batch = os.path.join(self.root, "run.bat")
+        with open(batch, "w", newline="\r\n") as f:
+            f.write("@echo off\nset TEMP=%DIRHOP_TEST_TEMP%\n\"%DIRHOP_TEST_PROGRAM%\" %*\n")
+        r = self.target.run(["cmd", "/c", self.target.host_path(batch), "Übung"], self.tree,
+                            raw=True, env=self.locale_env({
+                                "DIRHOP_TEST_TEMP": self.target.host_path(temp),
+                                "DIRHOP_TEST_PROGRAM": self.target.host_path(self.target.program),
+                                "DIRHOP": self.target.host_path(data)}))
+        self.assertEqual(r.code, 0, r)
+        self.assertEqual(os.listdir(temp), ["dirhop2.bat"], r)
+
+    def test_a_missing_name_is_created_exactly(self):
+        r = self.target.run_pty(["Änderung"], self.tree, [(FOOTER, b"a")], handoff=self.handoff,
+                                env=self.locale_env())
+        self.assertEqual(r.code, 0, r)
+        self.assertEqual(os.listdir(self.tree), ["Änderung"])
+        self.assertHandedOff(r, self.path("Änderung"))
+
+    def test_an_alias_typed_with_accents_is_entered(self):
+        self.mkdirs("Übung/Straße")
+        data = os.path.join(self.root, "dirhop.dat")
+        env = {"DIRHOP": self.target.host_path(data)}
+        r = self.run_c("-a", "süd", self.host("Übung", "Straße"), env=env)
+        self.assertEqual(r.code, 0, r)
+        self.assertHandedOff(self.run_c("süd", env=env), self.path("Übung", "Straße"))
+        listed = self.names_listed(self.run_c("--list", "süd", env=env))
+        self.assertEqual(listed, [self.host("Übung", "Straße")])
+        self.assertEqual(self.names_listed(self.run_c("--aliases", env=env))[0], "süd")
+
+    def test_the_menu_shows_every_name_in_the_console(self):
+        # WriteConsoleW: Wine's console renders the characters to the pseudo-terminal in the
+        # terminal's UTF-8, whatever the console's code page.
+        self.mkdirs(*["%s/sub" % name for name in WESTERN_NAMES])
+        session = PtySession(self.target.command(["*/sub"]),
+                             self.target.pty_env(self.handoff, self.locale_env()), self.tree)
+        self.addCleanup(session.close)
+        session.wait_for(FOOTER)
+        session.write(b"\x1b")
+        self.assertEqual(session.wait(), 0)
+        screen = harness.screen_text(session.raw()).encode("latin-1").decode("utf-8")
+        for name in WESTERN_NAMES:
+            self.assertIn(name, screen)
+
+
+class Japanese(UnicodeCase):
+    lang = JAPANESE
+
+    def test_names_are_typed_listed_entered_and_stored_exactly(self):
+        self.assertLocaleTook("日本", b"\x93\xfa\x96\x7b")  # Shift JIS
+        self.mkdirs(*JAPANESE_NAMES)
+        folder = os.path.join(self.root, "データ")
+        os.makedirs(folder)
+        data = os.path.join(folder, "履歴.dat")
+        env = {"DIRHOP": self.target.host_path(data)}
+        for name in JAPANESE_NAMES:
+            with self.subTest(name=name):
+                self.assertHandedOff(self.run_c(name, env=env), self.path(name))
+        self.assertEqual(os.listdir(folder), ["履歴.dat"])
+        with open(data, "rb") as f:
+            self.assertIn(self.host("表示").encode("utf-8"), f.read())
+        listed = self.names_listed(self.run_c("--list", "*"))
+        self.assertEqual(sorted(listed), sorted(self.host(name) for name in JAPANESE_NAMES))
+
+        handoff = os.path.join(self.root, "表示", "ハンドオフ.bat")
+        os.makedirs(os.path.dirname(handoff))
+        r = self.run_c("日本語", handoff=self.target.host_path(handoff), env=env)
+        self.assertEqual(r.code, 0, r)
+        self.assertEqual(os.listdir(os.path.dirname(handoff)), ["ハンドオフ.bat"])
+
+
+if __name__ == "__main__":
+    harness.main()
