@@ -27,6 +27,7 @@ def default_record():
     image[5643:5647] = b"\x03win"
     image[5654:5665] = b"\x0ac:\\windows"
     image[10720] = 1
+    image[10732] = 1  # the texts are UTF-8
     return bytes(image)
 
 

@@ -136,7 +136,9 @@ TEST_F(DataFileTest, SavingAndLoadingRoundTripsTheRecord) {
 TEST_F(DataFileTest, ShortFilesLoadWithoutAWordAndSaveWhole) {
   for (std::size_t size : {0u, 1u, 5376u, 10735u, 10736u}) {
     SCOPED_TRACE(size);
-    const std::string bytes = RandomBytes(size);
+    // Seven-bit bytes: the texts read the same whether or not the image is this release's.
+    std::string bytes = RandomBytes(size);
+    for (char& c : bytes) c = static_cast<char>(c & 0x7F);
     WriteFile(file_, bytes);
     Settings settings(files_);
     LoadSettings(*fake_.console, settings, file_);
