@@ -5,12 +5,14 @@ entered, created and written exactly. Each group of cases first proves that its 
 code pages are per process, from LANG)."""
 
 import os
+import shutil
 import unittest
 
 import harness
 from harness import E2ETestCase, PtySession
 
 FOOTER = "exit)? "
+SHELL_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell")
 
 GERMAN = "de_DE.UTF-8"    # ANSI code page 1252, OEM 850
 JAPANESE = "ja_JP.UTF-8"  # ANSI and OEM code page 932 (Shift JIS)
@@ -147,6 +149,69 @@ class Western(UnicodeCase):
         screen = harness.screen_text(session.raw()).encode("latin-1").decode("utf-8")
         for name in WESTERN_NAMES:
             self.assertIn(name, screen)
+
+    def test_c_bat_in_cmd_with_accented_temp_and_data_file(self):
+        # cmd without a console reads batch files in the OEM code page (850): a name of that page
+        # is handed off in its bytes and cmd enters it; a Greek name comes in UTF-8 between two
+        # chcp lines. Wine's cmd reads every batch line in the OEM page whatever chcp says
+        # (measured), so there only the bytes of the second form can be checked.
+        self.mkdirs("acc/Übung", "greek/αβγ")
+        temp = os.path.join(self.root, "José", "Temp")
+        folder = os.path.join(self.root, "Müller")
+        os.makedirs(temp)
+        os.makedirs(folder)
+        shutil.copy(os.path.join(SHELL_DIR, "c.bat"), self.root)
+        batch = os.path.join(self.root, "steps.bat")
+        with open(batch, "w", newline="\r\n") as f:
+            f.write("@echo off\nset TEMP=%DIRHOP_TEST_TEMP%\nset PATH=%DIRHOP_TEST_BIN%;%PATH%\n"
+                    "cd /d %DIRHOP_TEST_TREE%\ncall %DIRHOP_TEST_C% acc\\*\necho @@dir\ncd\n"
+                    "cd /d %DIRHOP_TEST_TREE%\ncall %DIRHOP_TEST_C% greek\\*\n")
+        r = self.target.run(["cmd", "/c", self.target.host_path(batch)], self.tree, raw=True,
+                            env=self.locale_env({
+                                "DIRHOP_TEST_TEMP": self.target.host_path(temp),
+                                "DIRHOP_TEST_BIN": self.target.host_path(
+                                    os.path.dirname(self.target.program)),
+                                "DIRHOP_TEST_TREE": self.host(),
+                                "DIRHOP_TEST_C": self.target.host_path(
+                                    os.path.join(self.root, "c.bat")),
+                                "DIRHOP": self.target.host_path(
+                                    os.path.join(folder, "daten-ä.dat"))}))
+        self.assertIn(b"@@dir\n" + self.host("acc", "Übung").encode("cp1252") + b"\n",
+                      r.stdout, r)  # cmd writes to a pipe in the ANSI code page
+        self.assertEqual(os.listdir(folder), ["daten-ä.dat"])
+        with open(os.path.join(temp, "dirhop2.bat"), "rb") as f:
+            greek = self.host("greek", "αβγ")
+            self.assertEqual(f.read(), b"@chcp 65001 >nul\r\n" + greek[:2].encode() + b"\r\nchdir \""
+                             + greek[2:].encode("utf-8") + b"\"\r\n@chcp 850 >nul\r\n")
+
+    def test_stores_of_the_release_before_utf8_read_back(self):
+        # That release held the OEM bytes (850): the data file kept them with a text form byte of
+        # 0, and the registry got them through the ANSI functions, as the 1252 characters of the
+        # same bytes (U-umlaut 0x9a became s-caron).
+        self.mkdirs("Übung")
+        target = self.host("Übung")
+        image = bytearray(10736)
+        image[0] = len(target.encode("cp850"))
+        image[1:1 + image[0]] = target.encode("cp850")
+        image[10720] = 1
+        data = os.path.join(self.root, "old.dat")
+        with open(data, "wb") as f:
+            f.write(bytes(image))
+        r = self.run_c("-h", env={"DIRHOP": self.target.host_path(data)})
+        self.assertIn(target, r.stdout.decode("utf-8"), r)
+
+        as_ansi = target.encode("cp850").decode("cp1252")
+        self.addCleanup(self.target.run, ["reg", "delete", harness.STORE_KEY, "/f"], "/")
+        for args in (["delete", harness.STORE_KEY, "/f"],
+                     ["add", harness.STORE_KEY, "/v", "history_0", "/d", as_ansi, "/f"]):
+            self.target.run(["reg"] + args, self.root, raw=True, env=self.locale_env())
+        self.assertIn(target, self.run_c("-h").stdout.decode("utf-8"))
+        # Saved by this release, the value holds the real characters and reads back as they are.
+        self.assertHandedOff(self.run_c("Übung"), self.path("Übung"))
+        r = self.target.run(["reg", "query", harness.STORE_KEY, "/v", "history_0"], self.root,
+                            raw=True, env=self.locale_env())
+        self.assertIn(target.encode("cp850"), r.stdout, r)  # reg writes to a pipe in OEM
+        self.assertEqual(self.run_c("-h").stdout.decode("utf-8").count(target), 1)
 
 
 class Japanese(UnicodeCase):
