@@ -96,10 +96,10 @@ class Chooser {
       console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
       console_.SetTextColour(kColourNormal);
       const auto width = static_cast<std::uint8_t>(field_width_);
-      // Shortened by its real separators, then shown with its controls escaped and cut to the
-      // field.
+      // Shortened by its real separators, then shown with its controls escaped, cut and padded
+      // to the field's columns.
       const std::string shortened = ShortenPath(width, list_[page_first_ + k].Path(), syntax_);
-      console_.Write(PadToWidth(VisibleTextCut(shortened, width), width));
+      console_.Write(PadToWidth(shortened, width));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();
@@ -139,20 +139,30 @@ int ChooserFieldWidth(int half_width) { return std::clamp(half_width - 5, 1, 255
 
 std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax) {
   const char separator = syntax.separator;
-  bool shortened = false;
-  while (path.size() + 4 > width) {
-    shortened = true;
-    const auto first = path.find(separator);
-    if (first == std::string::npos) break;
-    const auto next = path.find(separator, first + 1);
-    if (next == std::string::npos) break;
-    path.erase(first, next - first);
+  // Measured in the columns of the visible form. A separator is ASCII, never part of an escape or
+  // of a character, so the columns of a removed level are simply taken off.
+  std::size_t columns = DisplayWidth(path);
+  if (columns + 4 <= width) return path;
+  // The levels from the first separator up to `kept_from` go, one at a time until the rest fits,
+  // and are erased at once.
+  const std::size_t first = path.find(separator);
+  if (first != std::string::npos) {
+    std::size_t kept_from = first;
+    while (columns + 4 > width) {
+      const std::size_t next = path.find(separator, kept_from + 1);
+      if (next == std::string::npos) break;
+      columns -= DisplayWidth(std::string_view(path).substr(kept_from, next - kept_from));
+      kept_from = next;
+    }
+    path.erase(first, kept_from - first);
   }
-  if (!shortened) return path;
   // The dots stand where the removed levels were: after "C:\" on Windows, after the root on POSIX,
   // with the separator repeated on both sides of them.
   const std::size_t cut = syntax.drives ? 2 : std::min(path.find(separator), path.size());
-  return path.substr(0, cut + 1) + "..." + path.substr(std::min(cut, path.size()));
+  std::string shown;
+  shown.reserve(path.size() + 4);
+  shown.append(path, 0, cut + 1).append("...").append(path, std::min(cut, path.size()));
+  return shown;
 }
 
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,

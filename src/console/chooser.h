@@ -29,8 +29,9 @@ int ChooserPageSize(int last_row);
 // Width of the path field of a column for a screen of half width `half_width`: 1 to 255.
 int ChooserFieldWidth(int half_width);
 
-// The display form of `path` for a field of `width` characters: leading directories after the
-// drive (or root) replaced by "..." until it fits.
+// The display form of `path` for a field of `width` terminal columns: leading directories after
+// the drive (or root) replaced by "..." until the visible form fits (DisplayWidth). A last level
+// too wide by itself is left for the field to cut (PadToWidth).
 std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax);
 
 // Lets the user pick one of `list` (at least one entry), shown in `order`. A single entry is

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "console/visible_text.h"
+
 namespace dirhop {
 
 Console::Console(std::unique_ptr<platform::ConsoleDevice> device) : device_(std::move(device)) {
@@ -93,8 +95,8 @@ std::unique_ptr<Console> ConsoleInit(Host& host) {
 std::string RepeatChar(std::uint8_t count, char ch) { return std::string(count, ch); }
 
 std::string PadToWidth(std::string_view text, std::uint8_t width) {
-  std::string padded(text.substr(0, width));
-  padded.resize(width, ' ');
+  std::string padded = VisibleTextCut(text, width);
+  padded.append(width - DisplayWidth(padded), ' ');
   return padded;
 }
 

@@ -94,7 +94,8 @@ std::unique_ptr<Console> ConsoleInit(Host& host);
 // `count` copies of `ch`.
 std::string RepeatChar(std::uint8_t count, char ch);
 
-// `text` padded with spaces or cut to exactly `width` characters.
+// The visible form of `text` (raw or already visible) cut to `width` terminal columns as
+// VisibleTextCut cuts it, then padded with spaces to exactly `width` columns.
 std::string PadToWidth(std::string_view text, std::uint8_t width);
 
 }  // namespace dirhop

@@ -1,6 +1,9 @@
 #include "console/visible_text.h"
 
-#include <algorithm>
+#include <utf8proc.h>
+
+#include <cstdint>
+#include <cstring>
 
 #include "base/utf8.h"
 #include "platform/platform.h"
@@ -18,9 +21,25 @@ unsigned char ByteAt(std::string_view text, std::size_t i) {
 // Printable ASCII: written as it is, and the fast path of every function here.
 bool IsPlainAscii(unsigned char c) { return c >= 0x20 && c < 0x7F; }
 
-// The number of leading bytes of `text` that are printable ASCII.
+// True when each of the eight bytes of `word` is printable ASCII (0x20 to 0x7E): no byte is below
+// 0x20 (subtracting 0x20 borrows into its top bit) and none is 0x7F or above (adding 1 carries into
+// its top bit, or the top bit is set already).
+bool AllPlainAscii(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kTops = 0x8080808080808080;
+  const std::uint64_t below_space = (word - 0x20 * kOnes) & ~word & kTops;
+  const std::uint64_t from_delete = ((word + kOnes) | word) & kTops;
+  return (below_space | from_delete) == 0;
+}
+
+// The number of leading bytes of `text` that are printable ASCII, eight at a time while it lasts:
+// names are mostly ASCII, and every function here measures them first.
 std::size_t PlainAsciiRun(std::string_view text) {
   std::size_t i = 0;
+  for (std::uint64_t word; i + sizeof word <= text.size(); i += sizeof word) {
+    std::memcpy(&word, text.data() + i, sizeof word);
+    if (!AllPlainAscii(word)) break;
+  }
   while (i < text.size() && IsPlainAscii(ByteAt(text, i))) ++i;
   return i;
 }
@@ -49,45 +68,66 @@ char ShortEscapeName(unsigned char c) {
   }
 }
 
-// Appends `prefix` and the two hex digits of `value`: "\x9b", "\u009b".
+// Appends `prefix` and the two hex digits of `value`: "\\x9b", "\\u009b".
 void AppendHexEscape(std::string& out, std::string_view prefix, unsigned char value) {
   out.append(prefix);
   out += kHexDigits[value >> 4];
   out += kHexDigits[value & 0x0F];
 }
 
-// Appends the visible form of the one character, control or stray byte that non-empty `text`
-// begins with; returns how many bytes of `text` it stands for.
-std::size_t AppendFirstUnit(std::string& out, std::string_view text, TextBytes bytes) {
+// How one character, control or stray byte is shown.
+enum class UnitForm {
+  kAsItIs,       // a printable character, written unchanged
+  kShortEscape,  // a C0 control with a C name: `\e`
+  kByteEscape,   // a C0 control without one, DEL, or a byte that begins no UTF-8 character: `\x9b`
+  kC1Escape,     // a C1 control: `\u009b`
+};
+
+// The character, control or stray byte that a text begins with, as it is shown.
+struct Unit {
+  UnitForm form;
+  std::size_t bytes;    // how many bytes of the text it stands for
+  std::size_t columns;  // how many terminal columns its visible form takes
+};
+
+// The columns a valid character takes: 0 for combining marks and characters of no width.
+std::size_t CharacterColumns(char32_t code_point) {
+  const int width = utf8proc_charwidth(static_cast<utf8proc_int32_t>(code_point));
+  return width > 0 ? static_cast<std::size_t>(width) : 0;
+}
+
+// The first unit of non-empty `text`.
+Unit FirstUnit(std::string_view text, TextBytes bytes) {
   const unsigned char first = ByteAt(text, 0);
-  if (IsPlainAscii(first)) {
-    out += static_cast<char>(first);
-    return 1;
-  }
+  if (IsPlainAscii(first)) return {UnitForm::kAsItIs, 1, 1};
   if (first < 0x80) {  // a C0 control or DEL
-    if (const char name = ShortEscapeName(first)) {
+    return ShortEscapeName(first) != 0 ? Unit{UnitForm::kShortEscape, 1, 2}
+                                       : Unit{UnitForm::kByteEscape, 1, 4};
+  }
+  if (bytes == TextBytes::kCodePage) return {UnitForm::kAsItIs, 1, 1};
+  const Utf8Step step = FirstUtf8Step(text);
+  if (!step.valid) return {UnitForm::kByteEscape, 1, 4};
+  if (step.code_point >= 0x80 && step.code_point <= 0x9F) return {UnitForm::kC1Escape, 2, 6};
+  return {UnitForm::kAsItIs, step.length, CharacterColumns(step.code_point)};
+}
+
+// Appends the visible form of `unit`, the first unit of `text`.
+void AppendUnit(std::string& out, std::string_view text, Unit unit) {
+  switch (unit.form) {
+    case UnitForm::kAsItIs:
+      out.append(text.substr(0, unit.bytes));
+      break;
+    case UnitForm::kShortEscape:
       out += '\\';
-      out += name;
-    } else {
-      AppendHexEscape(out, "\\x", first);
-    }
-    return 1;
+      out += ShortEscapeName(ByteAt(text, 0));
+      break;
+    case UnitForm::kByteEscape:
+      AppendHexEscape(out, "\\x", ByteAt(text, 0));
+      break;
+    case UnitForm::kC1Escape:
+      AppendHexEscape(out, "\\u00", ByteAt(text, 1));
+      break;
   }
-  if (bytes == TextBytes::kCodePage) {
-    out += static_cast<char>(first);
-    return 1;
-  }
-  const std::size_t length = Utf8SequenceLength(text);
-  if (length == 0) {
-    AppendHexEscape(out, "\\x", first);
-    return 1;
-  }
-  if (length == 2 && first == 0xC2 && ByteAt(text, 1) <= 0x9F) {  // a C1 control
-    AppendHexEscape(out, "\\u00", ByteAt(text, 1));
-    return 2;
-  }
-  out.append(text.substr(0, length));
-  return length;
 }
 
 }  // namespace
@@ -105,24 +145,48 @@ std::string VisibleText(std::string_view text, TextBytes bytes) {
     const std::size_t run = PlainAsciiRun(text);
     out.append(text.substr(0, run));
     text.remove_prefix(run);
-    if (!text.empty()) text.remove_prefix(AppendFirstUnit(out, text, bytes));
+    if (text.empty()) break;
+    const Unit unit = FirstUnit(text, bytes);
+    AppendUnit(out, text, unit);
+    text.remove_prefix(unit.bytes);
   }
   return out;
 }
 
+std::size_t DisplayWidth(std::string_view text, TextBytes bytes) {
+  std::size_t width = 0;
+  while (!text.empty()) {
+    const std::size_t run = PlainAsciiRun(text);
+    width += run;
+    text.remove_prefix(run);
+    if (text.empty()) break;
+    const Unit unit = FirstUnit(text, bytes);
+    width += unit.columns;
+    text.remove_prefix(unit.bytes);
+  }
+  return width;
+}
+
 std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes bytes) {
   std::string out;
-  std::string unit;
-  while (!text.empty() && out.size() < width) {
-    const std::size_t run = std::min(PlainAsciiRun(text), width - out.size());
+  std::size_t used = 0;
+  // A unit of no width always fits, so a combining mark joins the character it follows whenever
+  // that character was kept, and goes with it when it was not (the loop has ended).
+  while (!text.empty()) {
+    const std::size_t run = PlainAsciiRun(text);
+    if (run > width - used) {
+      out.append(text.substr(0, width - used));
+      break;
+    }
     out.append(text.substr(0, run));
+    used += run;
     text.remove_prefix(run);
-    if (text.empty() || out.size() == width) break;
-    unit.clear();
-    const std::size_t used = AppendFirstUnit(unit, text, bytes);
-    if (out.size() + unit.size() > width) break;
-    out += unit;
-    text.remove_prefix(used);
+    if (text.empty()) break;
+    const Unit unit = FirstUnit(text, bytes);
+    if (unit.columns > width - used) break;
+    AppendUnit(out, text, unit);
+    used += unit.columns;
+    text.remove_prefix(unit.bytes);
   }
   return out;
 }
@@ -130,11 +194,18 @@ std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes b
 std::string_view CutAtCharacter(std::string_view text, std::size_t limit, TextBytes bytes) {
   if (text.size() <= limit) return text;
   if (bytes == TextBytes::kCodePage) return text.substr(0, limit);
-  // The character the cut falls in begins at most three bytes before it.
-  std::size_t lead = limit;
-  while (lead > 0 && limit - lead < 3 && (ByteAt(text, lead) & 0xC0) == 0x80) --lead;
-  const std::size_t length = Utf8SequenceLength(text.substr(lead));
-  return text.substr(0, length > 1 && lead + length > limit ? lead : limit);
+  // The cut falls before the first character that does not fit whole; when that one is a mark
+  // of no width, before the character it belongs to.
+  std::size_t cluster_start = 0;
+  std::size_t i = 0;
+  for (;;) {
+    const Utf8Step step = FirstUtf8Step(text.substr(i));
+    const bool joins =
+        step.valid && step.code_point >= 0xA0 && CharacterColumns(step.code_point) == 0;
+    if (i + step.length > limit) return text.substr(0, joins ? cluster_start : i);
+    if (!joins) cluster_start = i;
+    i += step.length;
+  }
 }
 
 }  // namespace dirhop

@@ -41,15 +41,27 @@ TextBytes HostTextBytes();
 // The visible form of `text`.
 std::string VisibleText(std::string_view text, TextBytes bytes = HostTextBytes());
 
-// The visible form of `text`, cut to at most `width` bytes: an escape or a UTF-8 character that
-// does not fit whole is left out with all that follows it. For printable ASCII this is
-// `text.substr(0, width)`.
+// The number of terminal columns the visible form of `text` takes. Printable ASCII takes one
+// column a byte; an escape takes one column for each of its characters (`\e` 2, `\x9b` 4,
+// `\u009b` 6), as it is shown; a UTF-8 character takes the width utf8proc gives it: 2 for wide East
+// Asian characters and emoji, 0 for combining marks and other characters of no width, 1 for the
+// rest. Visible text shows as itself, so `text` may be raw or already visible. kCodePage: one
+// column for each byte from 0x80 up.
+std::size_t DisplayWidth(std::string_view text, TextBytes bytes = HostTextBytes());
+
+// The visible form of `text`, cut to at most `width` columns (as DisplayWidth counts them). What
+// does not fit whole is left out with all that follows it: an escape is never cut, a character
+// never split, and a wide character that would need one column more than is left is left out
+// (DisplayWidth of the result may then be `width - 1`). Characters of no width (combining marks)
+// stay with the character before them, so a base letter is kept with all its marks or not at all.
+// For printable ASCII this is `text.substr(0, width)`.
 std::string VisibleTextCut(std::string_view text, std::size_t width,
                            TextBytes bytes = HostTextBytes());
 
-// The longest leading part of `text` that is at most `limit` bytes and does not end inside a
-// UTF-8 character (kCodePage: every byte is a character, so the first `limit` bytes). A field of
-// fixed length never keeps half a character that could no longer be typed.
+// The longest leading part of `text` that is at most `limit` bytes, does not end inside a UTF-8
+// character and does not part a character from the marks of no width that follow it (kCodePage:
+// every byte is a character, so the first `limit` bytes). A field of fixed length never keeps
+// half a character, or a letter without its accent, that could no longer be typed.
 std::string_view CutAtCharacter(std::string_view text, std::size_t limit,
                                 TextBytes bytes = HostTextBytes());
 

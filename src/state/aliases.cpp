@@ -9,8 +9,8 @@ namespace dirhop {
 
 namespace {
 
-// The " = " and the target share one 255-character field on the screen.
-constexpr std::size_t kShownTargetLength = 252;
+// The " = " and the target share one field of 255 columns on the screen.
+constexpr std::size_t kShownTargetColumns = 252;
 constexpr std::size_t kNameColumn = 12;
 
 }  // namespace
@@ -87,9 +87,9 @@ void ListAliases(Console& console, const Settings& settings) {
     // A name made longer by its escapes pushes the target to the right rather than being cut.
     const std::string name = VisibleText(record.AliasName(slot));
     console.SetTextColour(kColourLabel);
-    console.Write(std::string(kNameColumn - std::min(name.size(), kNameColumn), ' ') + name);
+    console.Write(std::string(kNameColumn - std::min(DisplayWidth(name), kNameColumn), ' ') + name);
     console.SetTextColour(kColourNormal);
-    console.Write(" = " + VisibleTextCut(record.AliasTarget(slot), kShownTargetLength));
+    console.Write(" = " + VisibleTextCut(record.AliasTarget(slot), kShownTargetColumns));
     console.EndColouredLine();
   }
 }

@@ -127,6 +127,29 @@ TEST_F(AliasesTest, ListingCountsFreeSlotsAndAlignsNames) {
   EXPECT_EQ(fake_.device->TextIn(kColourLabel), "  abcdefghij        proj         win         dos");
 }
 
+TEST_F(AliasesTest, ListingAlignsWideAndAccentedNamesByColumnsAndCutsTargetsByColumns) {
+  if (HostTextBytes() != TextBytes::kUtf8) GTEST_SKIP() << "this build holds code-page text";
+  const std::string nichi = "\xe6\x97\xa5";  // a wide CJK character: 2 columns, 3 bytes
+  const std::string acute = "\xcc\x81";      // a combining accent: no column, 2 bytes
+  // Targets of 255 bytes, wider than their field of 252 columns: a wide character that would
+  // take the 252nd and 253rd columns is left out; a letter ending in the 252nd keeps its accent.
+  const std::string wide_target = "/" + std::string(250, 'w') + nichi + "x";
+  const std::string accented_target = "/t/" + std::string(249, 'e') + acute + "x";
+  settings_.record.SetAlias(3, nichi + nichi + nichi, wide_target);
+  settings_.record.SetAlias(4, "cafe" + acute, accented_target);
+  ListAliases(*fake_.console, settings_);
+  EXPECT_EQ(Text(),
+            "  Dirhop  Directory Aliases (16 entries remaining)  \n"
+            "        cafe" +
+                acute + " = " + accented_target.substr(0, 254) +
+                "\n"
+                "      " +
+                nichi + nichi + nichi + " = " + wide_target.substr(0, 251) +
+                "\n"
+                "         win = c:\\windows\n"
+                "         dos = c:\\dos\n");
+}
+
 TEST_F(AliasesTest, ListingShowsControlsAsEscapesEvenWhenTheNameOutgrowsItsColumn) {
   // Ten ESCs are 20 characters on the screen: the name pushes its target right.
   settings_.record.SetAlias(3, std::string(10, '\x1b'), "/t/x\x1b[2J");

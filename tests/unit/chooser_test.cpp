@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "console/visible_text.h"
 #include "match/ordering.h"
 #include "support/fake_console.h"
 #include "support/keys.h"
@@ -70,6 +71,46 @@ TEST(ChooserTest, ControlsInNamesAreShownAsEscapesAndTheRealNameIsChosen) {
   const std::string shown = "C:\\t\\evil\\e]0;x\\a";
   EXPECT_EQ(text.substr(0, 2 * (4 + 35) + 1), "[a] " + shown + std::string(35 - shown.size(), ' ') +
                                                   "[b] C:\\...\\" + std::string(27, 'n') + " \n");
+}
+
+TEST(ChooserTest, ColumnsLineUpForWideAccentedAndUnreadableNames) {
+  if (HostTextBytes() != TextBytes::kUtf8) GTEST_SKIP() << "this build holds code-page text";
+  const std::string nichi = "\xe6\x97\xa5";  // a wide CJK character
+  const std::string acute = "\xcc\x81";      // a combining accent
+  std::string wide_name = "x";               // 1 + 20 * 2 columns
+  for (int i = 0; i < 20; ++i) wide_name += nichi;
+  std::string decomposed_name;  // 40 columns, 120 bytes
+  for (int i = 0; i < 40; ++i) decomposed_name += "e" + acute;
+  const std::vector<std::string> paths = {
+      "/home/" + nichi + nichi + "/" + nichi,  // 13 columns, 16 bytes
+      "/home/cafe" + acute,                    // 10 columns, 12 bytes
+      "/home/caf\xe9",                         // shown as "caf\xe9": 13 columns, 10 bytes
+      "/p/" + wide_name,                       // shortened, then one column short of a wide one
+      "/q/" + decomposed_name,                 // shortened, then cut after a whole letter
+      "/home/\xf0\x9f\x98\x80 ok",             // an emoji: 2 columns
+  };
+  CandidateList list;
+  for (const std::string& path : paths) list.Add(path, 2);
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('c')});
+  EXPECT_EQ(ChooseDirectory(*fake.console, list, CreateMode::kOff, ListOrder::kAsGiven, "/w",
+                            kPosixPaths),
+            paths[2]);  // the real bytes, not the escape shown
+  // Fields of 35 columns: ShortenPath keeps 4 columns for "/..." and the field cuts the rest.
+  std::string wide_shown = "/.../x";
+  for (int i = 0; i < 14; ++i) wide_shown += nichi;
+  std::string decomposed_shown = "/.../";
+  for (int i = 0; i < 30; ++i) decomposed_shown += "e" + acute;
+  const std::string expected = "[a] " + paths[0] + std::string(35 - 13, ' ') + "[b] " + paths[1] +
+                               std::string(35 - 10, ' ') + "\n" + "[c] /home/caf\\xe9" +
+                               std::string(35 - 13, ' ') + "[d] " + wide_shown + " \n" + "[e] " +
+                               decomposed_shown + "[f] " + paths[5] + std::string(35 - 11, ' ') +
+                               "\n\n";
+  const std::string text = fake.device->Text();
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) < expected.size();
+       start = end + 1) {
+    if (end > start) EXPECT_EQ(DisplayWidth(text.substr(start, end - start)), 2u * (4 + 35));
+  }
 }
 
 TEST(ChooserTest, PagesThroughAHundredEntries) {
@@ -200,6 +241,19 @@ TEST(ShortenPathTest, DropsLeadingLevelsUntilThePathFits) {
   EXPECT_EQ(PadToWidth(ShortenPath(20, long_name, kWindowsPaths), 20),
             "C:\\...\\" + std::string(13, 'n'));
   EXPECT_EQ(ShortenPath(20, "/home/user/projects/reports", kPosixPaths), "/.../reports");
+  if (HostTextBytes() != TextBytes::kUtf8) return;  // below: UTF-8 names measured in columns
+  // Levels are measured in columns: 9 wide characters are 18 columns (27 bytes), an accented
+  // letter is 1 (2 bytes); what is shown keeps 4 columns for "/...".
+  std::string nine;
+  for (int i = 0; i < 9; ++i) nine += "\xe6\x97\xa5";
+  EXPECT_EQ(ShortenPath(25, "/a/" + nine, kPosixPaths), "/a/" + nine);
+  EXPECT_EQ(ShortenPath(25, "/ab/" + nine, kPosixPaths), "/.../" + nine);
+  const std::string accented = "/x/y/\xc3\xa9\xc3\xa9/" + nine;
+  EXPECT_EQ(ShortenPath(26, accented, kPosixPaths), "/.../\xc3\xa9\xc3\xa9/" + nine);
+  EXPECT_EQ(ShortenPath(25, accented, kPosixPaths), "/.../" + nine);
+  // An escape counts the columns it is shown in: "\e" is 2.
+  EXPECT_EQ(ShortenPath(13, "/a\x1b/bcde", kPosixPaths), "/a\x1b/bcde");
+  EXPECT_EQ(ShortenPath(13, "/a\x1b\x1b/bcde", kPosixPaths), "/.../bcde");
 }
 
 }  // namespace

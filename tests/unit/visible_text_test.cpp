@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace dirhop {
@@ -78,6 +81,13 @@ TEST(VisibleTextTest, CutAtCharacterKeepsWholeCharactersOfAField) {
   // Bytes that are no character are cut where the limit falls.
   EXPECT_EQ(CutAtCharacter("ab\x97\x97\x97\x97", 4, kUtf8), "ab\x97\x97");
   EXPECT_EQ(CutAtCharacter("abc\xe6\x97x", 4, kUtf8), "abc\xe6");
+  // A letter whose combining accent does not fit goes with it: "cafe" + U+0301 cut at 4 bytes
+  // would keep a name that reads "cafe" and was never typed.
+  EXPECT_EQ(CutAtCharacter("cafe\xcc\x81", 5, kUtf8), "caf");
+  EXPECT_EQ(CutAtCharacter("cafe\xcc\x81", 6, kUtf8), "cafe\xcc\x81");
+  EXPECT_EQ(CutAtCharacter("cafe\xcc\x81\xcc\x81x", 7, kUtf8), "caf");
+  EXPECT_EQ(CutAtCharacter("cafe\xcc\x81\xcc\x81x", 8, kUtf8), "cafe\xcc\x81\xcc\x81");
+  EXPECT_EQ(CutAtCharacter("\xcc\x81\xcc\x81", 3, kUtf8), "");
 }
 
 TEST(VisibleTextTest, CutNeverSplitsAnEscapeOrACharacter) {
@@ -96,15 +106,81 @@ TEST(VisibleTextTest, CutNeverSplitsAnEscapeOrACharacter) {
                            5, kUtf8),
             "ab\\ec");
   EXPECT_EQ(VisibleTextCut("a\xc2\x9b", 6, kUtf8), "a");  // "\u009b" needs six
-  EXPECT_EQ(VisibleTextCut("a\xc3\xbc"
-                           "b",
-                           2, kUtf8),
-            "a");  // a two-byte character is not split
-  EXPECT_EQ(VisibleTextCut("a\xc3\xbc"
-                           "b",
-                           3, kUtf8),
-            "a\xc3\xbc");
   EXPECT_EQ(VisibleTextCut("x\xff", 0, kUtf8), "");
+  EXPECT_EQ(VisibleTextCut("x\xff", 4, kUtf8), "x");  // "\xff" needs four
+}
+
+// Characters of the tests below.
+const std::string kNichi = "\xe6\x97\xa5";     // U+65E5, a wide CJK character
+const std::string kAcute = "\xcc\x81";         // U+0301 COMBINING ACUTE ACCENT
+const std::string kEAcute = "\xc3\xa9";        // U+00E9, the composed form of e + U+0301
+const std::string kGrin = "\xf0\x9f\x98\x80";  // U+1F600, a wide emoji
+
+TEST(VisibleTextTest, DisplayWidthCountsTheColumnsOfTheVisibleForm) {
+  EXPECT_EQ(DisplayWidth("", kUtf8), 0u);
+  EXPECT_EQ(DisplayWidth("C:\\Work dir", kUtf8), 11u);
+  EXPECT_EQ(DisplayWidth(kNichi + kNichi + "x", kUtf8), 5u);
+  EXPECT_EQ(DisplayWidth("caf" + kEAcute, kUtf8), 4u);
+  EXPECT_EQ(DisplayWidth("cafe" + kAcute, kUtf8), 4u);  // the mark takes no column
+  EXPECT_EQ(DisplayWidth(kGrin + "!", kUtf8), 3u);
+  EXPECT_EQ(DisplayWidth("\xc2\xa0", kUtf8), 1u);  // NO-BREAK SPACE, just past the C1 range
+  // Escapes take the columns they are shown in: `\e`, `\x01`, `\x9b` (a stray byte), `\u009b`.
+  EXPECT_EQ(DisplayWidth("\x1b", kUtf8), 2u);
+  EXPECT_EQ(DisplayWidth("\x01", kUtf8), 4u);
+  EXPECT_EQ(DisplayWidth("caf\xe9", kUtf8), 7u);
+  EXPECT_EQ(DisplayWidth("\xc2\x9b", kUtf8), 6u);
+  EXPECT_EQ(DisplayWidth("\xe6\x97", kUtf8), 8u);  // a cut character: two stray bytes
+  // Raw or already visible, a text measures the same.
+  const std::string mixed = "d\x1b]0;" + kNichi + "\x9b" + "e" + kAcute + "\xc2\x85" + kGrin;
+  EXPECT_EQ(DisplayWidth(mixed, kUtf8), 1 + 2 + 3 + 2 + 4 + 1 + 6 + 2u);
+  EXPECT_EQ(DisplayWidth(VisibleText(mixed, kUtf8), kUtf8), DisplayWidth(mixed, kUtf8));
+  // Printable ASCII is measured eight bytes at a time: one byte at each place of a longer run,
+  // at each edge of the printable range, is found wherever it stands.
+  const std::pair<char, std::string> edges[] = {
+      {'\x00', "\\x00"}, {'\x1b', "\\e"},   {'\x1f', "\\x1f"}, {' ', " "},
+      {'~', "~"},        {'\x7f', "\\x7f"}, {'\x80', "\\x80"}, {'\xff', "\\xff"}};
+  for (const auto& [byte, shown] : edges) {
+    for (std::size_t place = 0; place < 19; ++place) {
+      std::string text(19, 'a');
+      text[place] = byte;
+      const std::string expected = std::string(place, 'a') + shown + std::string(18 - place, 'a');
+      EXPECT_EQ(VisibleText(text, kUtf8), expected) << place;
+      EXPECT_EQ(DisplayWidth(text, kUtf8), expected.size()) << place;
+      EXPECT_EQ(VisibleTextCut(text, 18 + shown.size(), kUtf8), expected) << place;
+      // One column less: the last unit goes, whole.
+      EXPECT_EQ(VisibleTextCut(text, 17 + shown.size(), kUtf8),
+                place == 18 ? std::string(18, 'a') : expected.substr(0, expected.size() - 1))
+          << place;
+    }
+  }
+  // A code page: every byte from 0x80 up is one character of one column.
+  EXPECT_EQ(DisplayWidth("\x81\x9b\xe6\x97\xa5\x1b", TextBytes::kCodePage), 7u);
+}
+
+TEST(VisibleTextTest, CutCountsColumnsAndKeepsWideCharactersAndMarksWhole) {
+  const std::string three = kNichi + kNichi + kNichi;  // 6 columns
+  EXPECT_EQ(VisibleTextCut(three, 6, kUtf8), three);
+  EXPECT_EQ(VisibleTextCut(three, 5, kUtf8), kNichi + kNichi);  // the third would need a 7th
+  EXPECT_EQ(VisibleTextCut(three, 1, kUtf8), "");
+  EXPECT_EQ(VisibleTextCut("a" + three, 4, kUtf8), "a" + kNichi);
+  EXPECT_EQ(VisibleTextCut("ab" + kGrin + "c", 3, kUtf8), "ab");
+  EXPECT_EQ(VisibleTextCut("ab" + kGrin + "c", 4, kUtf8), "ab" + kGrin);
+  // Accented letters, composed and decomposed, are one column each: the decomposed one keeps its
+  // mark when it is the last letter that fits, and the mark goes with a letter that does not fit.
+  EXPECT_EQ(VisibleTextCut("caf" + kEAcute + "s", 4, kUtf8), "caf" + kEAcute);
+  EXPECT_EQ(VisibleTextCut("cafe" + kAcute + "s", 4, kUtf8), "cafe" + kAcute);
+  EXPECT_EQ(VisibleTextCut("cafe" + kAcute + kAcute + "s", 4, kUtf8), "cafe" + kAcute + kAcute);
+  EXPECT_EQ(VisibleTextCut("cafe" + kAcute, 3, kUtf8), "caf");
+  EXPECT_EQ(VisibleTextCut(kNichi + kAcute + "x", 1, kUtf8), "");
+  // Escapes next to wide characters: `\e` needs two columns where one is left.
+  EXPECT_EQ(VisibleTextCut("a" + kNichi + "\x1b", 4, kUtf8), "a" + kNichi);
+  EXPECT_EQ(VisibleTextCut("a" + kNichi + "\x1b", 5, kUtf8), "a" + kNichi + "\\e");
+  EXPECT_EQ(VisibleTextCut("caf\xe9" + kNichi, 7, kUtf8), "caf\\xe9");
+  // Visible text cut again at the same width stays as it is.
+  const std::string shown = VisibleTextCut("x\x9b" + kNichi + "e" + kAcute + "y", 8, kUtf8);
+  EXPECT_EQ(shown, "x\\x9b" + kNichi + "e" + kAcute);
+  EXPECT_EQ(VisibleTextCut(shown, 8, kUtf8), shown);
+  EXPECT_EQ(DisplayWidth(shown, kUtf8), 8u);
 }
 
 }  // namespace
