@@ -14,7 +14,13 @@ import subprocess
 
 import harness
 from harness import E2ETestCase
-from test_shells import make_awkward_tree, write_barrier_program, write_fake_program
+from test_shells import (UNICODE_NAMES, make_awkward_tree, write_barrier_program,
+                         write_fake_program)
+
+# The names of other scripts and forms that pwsh can hold: .NET reads a name that is not UTF-8
+# with U+FFFD in place of its bytes, so such a name can be listed but never entered (see
+# test_missing_program_and_directory_that_cannot_be_entered).
+PWSH_UNICODE_NAMES = UNICODE_NAMES[:3]
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
@@ -32,7 +38,7 @@ AWKWARD_NAMES = [
     "`touch pwned`", "back`tick", "semi;colon&amp", "a[b]", "[ab]", "*star?",
     "new\nline", "trail\n", "tab\tname", "-dash", "--", "100%", "~tilde", "#hash", "{a,b}",
     "@at", "\u2018curly\u2019", "\u201cdouble\u201d", "\u00fcml\u00e4ut", "010",
-]
+] + PWSH_UNICODE_NAMES
 
 
 def find_pwsh():
@@ -82,6 +88,7 @@ class PowerShellTestCase(E2ETestCase):
         env = self.target.base_env()
         env.pop("XDG_RUNTIME_DIR", None)
         env.update({"HOME": self.home, "TMPDIR": self.tmpdir, "TERM": "xterm", "NO_COLOR": "1",
+                    "LC_ALL": "C.UTF-8",
                     "DIRHOP_PROGRAM": program or self.target.program,
                     "DIRHOP_TEST_RESULTS": self.results, "DIRHOP_TEST_WRAPPER": WRAPPER,
                     "POWERSHELL_TELEMETRY_OPTOUT": "1", "POWERSHELL_UPDATECHECK": "Off"})
@@ -205,6 +212,12 @@ class Jumps(PowerShellTestCase):
         # reports that it cannot enter it.
         self.mkdirs("back\\slash")
         _, results, output = self.run_ps(step([self.path("back\\slash")], stays))
+        self.assertEqual(results, [("1", stays)], output)
+        self.assertIn("Cannot find path", output)
+        # The same for a name that is not UTF-8: found by dirhop, read by .NET with U+FFFD.
+        not_utf8 = UNICODE_NAMES[3]
+        self.mkdirs("latin1/" + not_utf8)
+        _, results, output = self.run_ps(step([self.path("latin1") + "/*"], stays))
         self.assertEqual(results, [("1", stays)], output)
         self.assertIn("Cannot find path", output)
         self.assertNoTemporaryFiles()
@@ -456,6 +469,14 @@ class Completion(PowerShellTestCase):
         self.assertEqual(found[3], [(a, a) for a in aliases], output)
         self.assertEqual(sorted(found[4]), [("place", "place"), ("proj", "proj")], output)
         self.assertEqual(found[5], [], output)
+
+    def test_unicode_names_completed_exactly(self):
+        # Typed as stored (composed, CJK, decomposed), each word completes to the name itself.
+        self.mkdirs(*("intl/" + name for name in PWSH_UNICODE_NAMES), "intl/Res", "sub")
+        found, output = self.complete(
+            ["c intl/\u00dcb", "c intl/\u65e5\u672c", "c intl/Re\u0301s"], self.tree)
+        self.assertEqual(found, [[("intl/%s/" % name, "intl/%s/" % name)]
+                                 for name in PWSH_UNICODE_NAMES], output)
 
     def test_directories_from_the_search(self):
         names = ["sub", "subway", "my dir", "it's", "$x", "-dash", "~t", "a[1]", "\u00fcber"]

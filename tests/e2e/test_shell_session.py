@@ -9,7 +9,8 @@ import stat
 
 import harness
 from harness import PtySession
-from test_shells import PosixShellTestCase, SHELLS, ShellScript, posix_wrapper, read_results
+from test_shells import (PosixShellTestCase, SHELLS, UNICODE_NAMES, ShellScript, posix_wrapper,
+                         read_results)
 
 PROMPT = "READY> "
 
@@ -199,6 +200,14 @@ class ShellSession(PosixShellTestCase):
                 self.assertNoTemporaryFiles()
 
 
+def completed_in_intl(screen):
+    """True when the line after the last prompt holds a name completed in intl/: something after
+    "intl/", ending in a slash (zsh shows the typed word in its own way: a combining mark as
+    <0301>, so the echo itself is not compared)."""
+    line = screen.rsplit(PROMPT, 1)[-1].rstrip()
+    return "intl/" in line and len(line.rsplit("intl/", 1)[1]) > 1 and line.endswith("/")
+
+
 class Completion(PosixShellTestCase):
     """Tab completion of c: the shells' completion functions are called the way the shells call
     them, with the words typed so far."""
@@ -225,8 +234,8 @@ class Completion(PosixShellTestCase):
         script.raw("builtin cd $DIRHOP_TEST_START; complete -C $DIRHOP_TEST_LINE >%s" % out)
         script.env["DIRHOP_TEST_START"] = self.tree
         self.run_script(script)
-        with open(out) as f:
-            return [entry.split("\t")[0] for entry in f.read().splitlines()]
+        with open(out, "rb") as f:
+            return [os.fsdecode(entry.split(b"\t")[0]) for entry in f.read().splitlines()]
 
     def setUp(self):
         super().setUp()
@@ -251,6 +260,65 @@ class Completion(PosixShellTestCase):
                          ["Projects/src/", "Prototype/src/"])
         self.assertEqual(self.fish_completions("c -ma"), ["-mail", "-manual"])
         self.assertEqual(self.fish_completions("c -a "), ["proj"])
+
+    def test_unicode_names_are_offered_exactly(self):
+        # Typed as stored (composed, CJK, decomposed, the bytes of a name that is not UTF-8), each
+        # word is completed to the name's exact bytes; zsh's completion is then entered.
+        self.mkdirs(*("intl/" + name for name in UNICODE_NAMES), "intl/Res")
+        words = ["intl/\u00dcb", "intl/\u65e5\u672c", "intl/Re\u0301s", "intl/caf"]
+        expected = ["intl/%s/" % name for name in UNICODE_NAMES]
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                if shell == "bash":
+                    found = [self.bash_completions(["c", word]) for word in words]
+                elif shell == "fish":
+                    found = [self.fish_completions("c " + word) for word in words]
+                else:
+                    found = [[entered] for entered in self.zsh_complete_and_enter(words)]
+                self.assertEqual(found, [[name] for name in expected])
+
+    def test_unicode_names_typed_in_another_form_are_offered(self):
+        # Matching by characters: another case, no accents, the composed form of a decomposed
+        # name and the other way round.
+        self.mkdirs("intl/\u00dcbung", "intl/Re\u0301sume\u0301", "intl/Cr\u00e8me")
+        cases = [("intl/\u00fcbu", "\u00dcbung"), ("intl/R\u00e9sum", "Re\u0301sume\u0301"),
+                 ("intl/resu", "Re\u0301sume\u0301"), ("intl/cre\u0300", "Cr\u00e8me")]
+        expected = [["intl/%s/" % name] for _, name in cases]
+        self.need("bash")
+        self.assertEqual([self.bash_completions(["c", word]) for word, _ in cases], expected)
+        self.need("fish")
+        self.assertEqual([self.fish_completions("c " + word) for word, _ in cases], expected)
+
+    def zsh_complete_and_enter(self, words):
+        """For each word: types `c WORD`, Tab, Enter in interactive zsh; returns the words c
+        passed to dirhop (a stand-in logs them, then runs dirhop), after checking that each
+        run entered that directory."""
+        words_log = os.path.join(self.root, "words")
+        program = self.fake_program(
+            'if [ "$1" != --list ]; then printf \'%%s\\0\' "$@" >>"%s"; fi\n'
+            'exec "$DIRHOP_REAL" "$@"\n' % words_log)
+        env = self.shell_env(ShellScript("zsh", posix_wrapper("zsh")), program)
+        env.update({"PS1": PROMPT, "DIRHOP_REAL": self.target.program,
+                    "DIRHOP_TEST_START": self.tree})
+        session = PtySession(["zsh", "-f", "-i"], env, self.tree, rows=40, cols=100,
+                             controlling_terminal=True)
+        self.addCleanup(session.close)
+        session.write(b"autoload -Uz compinit; compinit -u; . \"$DIRHOP_TEST_WRAPPER\"\r")
+        for word in words:
+            session.write(b"builtin cd -- \"$DIRHOP_TEST_START\"\r")
+            session.write(b"c " + word.encode() + b"\t")
+            session.wait_until(lambda: completed_in_intl(session.text()), "the completed name")
+            session.write(b"\r")
+            session.write(b"printf '%s\\0%s\\0' $? \"$PWD\" >>\"$DIRHOP_TEST_RESULTS\"\r")
+        session.write(b"echo \"DO\"\"NE\"\r")
+        session.wait_for("\nDONE")
+        with open(words_log, "rb") as f:
+            passed = [os.fsdecode(word) for word in f.read().split(b"\0")[:-1]]
+        self.assertEqual(read_results(self.results),
+                         [(0, os.path.normpath(self.path(word))) for word in passed],
+                         session.text())
+        return passed
 
     def test_zsh_completes_a_misspelt_word_at_the_prompt(self):
         self.need("zsh")

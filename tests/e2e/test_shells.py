@@ -21,13 +21,20 @@ SHELL_DIR = os.path.join(SOURCE, "shell")
 
 FOOTER = "exit)? "
 
+# Names in other scripts and forms: composed accents, CJK, a decomposed name (as macOS stores
+# names: "Re" U+0301 "sume" U+0301) and a name that is not UTF-8 at all (b"caf\xe9", Latin-1),
+# which Python holds as a lone surrogate (os.fsencode gives the byte back).
+UNICODE_NAMES = [
+    "\u00dcbung", "\u65e5\u672c\u8a9e", "Re\u0301sume\u0301", os.fsdecode(b"caf\xe9"),
+]
+
 # Directory names that break careless quoting somewhere: in sh, in fish, or in both.
 AWKWARD_NAMES = [
     "my dir", " lead and trail ", "it's", "two''quotes", 'say "hi"', "$HOME", "${x:-y}",
     "$(touch pwned)", "`touch pwned`", "semi;colon&amp", "back\\slash", "a\\", "x\\\\y",
     "\\'", "new\nline", "trail\n", "tab\tname", "-dash", "--", "100%", "*star?[x]", "~tilde",
     "#hash", "{a,b}", "\u00fcml\u00e4ut",
-]
+] + UNICODE_NAMES
 
 SHELLS = ("bash", "zsh", "fish")
 
@@ -157,7 +164,8 @@ class PosixShellTestCase(E2ETestCase):
 
     def shell_env(self, script, program=None):
         env = self.target.base_env()
-        env.update({"HOME": self.home, "TMPDIR": self.tmpdir, "TERM": "xterm",
+        # A UTF-8 locale, as a user of names in any script has.
+        env.update({"HOME": self.home, "TMPDIR": self.tmpdir, "TERM": "xterm", "LC_ALL": "C.UTF-8",
                     "DIRHOP_PROGRAM": program or self.target.program,
                     "DIRHOP_TEST_RESULTS": self.results})
         env.update(script.env)
@@ -222,6 +230,38 @@ class PosixShells(PosixShellTestCase):
                     (0, self.path("projects", "src")), (0, self.path("Windows")),
                     (0, self.path("my dir")), (0, self.tree), (0, self.path("my dir", "deep")),
                 ], output)
+
+    def test_unicode_names_typed_as_they_are_stored(self):
+        # Each word typed in the form the name has on disk: composed, CJK, decomposed, and the
+        # bytes of a name that is not UTF-8.
+        self.mkdirs(*("intl/" + name for name in UNICODE_NAMES), "intl/Res")
+        words = ["intl/\u00dcb", "intl/\u65e5\u672c", "intl/Re\u0301s", "intl/" + UNICODE_NAMES[3]]
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                for word in words:
+                    script.step([word], self.tree)
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("intl", name)) for name in UNICODE_NAMES],
+                                 output)
+
+    def test_unicode_names_typed_in_another_form(self):
+        # Matching by characters: another case, no accents, the composed form of a decomposed
+        # name and the other way round all lead to the one name there is.
+        self.mkdirs("intl/\u00dcbung", "intl/Re\u0301sume\u0301", "intl/Cr\u00e8me")
+        cases = [("intl/\u00fcbung", "\u00dcbung"), ("intl/ubung", "\u00dcbung"),
+                 ("intl/R\u00e9sum\u00e9", "Re\u0301sume\u0301"), ("intl/resume", "Re\u0301sume\u0301"),
+                 ("intl/cre\u0300me", "Cr\u00e8me"), ("intl/CREME", "Cr\u00e8me")]
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                script = ShellScript(shell, posix_wrapper(shell))
+                for word, _ in cases:
+                    script.step([word], self.tree)
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("intl", name)) for _, name in cases],
+                                 output)
 
     def test_exit_codes_are_passed_on_and_nothing_else_moves(self):
         stays = self.path("start")
