@@ -2,8 +2,10 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "base/utf8.h"
 #include "platform/platform.h"
@@ -138,56 +140,56 @@ TextBytes HostTextBytes() {
 }
 
 std::string VisibleText(std::string_view text, TextBytes bytes) {
-  std::string out;
-  out.reserve(text.size());
-  // Runs of printable ASCII are appended in one piece.
-  while (!text.empty()) {
-    const std::size_t run = PlainAsciiRun(text);
-    out.append(text.substr(0, run));
-    text.remove_prefix(run);
-    if (text.empty()) break;
-    const Unit unit = FirstUnit(text, bytes);
-    AppendUnit(out, text, unit);
-    text.remove_prefix(unit.bytes);
-  }
-  return out;
+  return VisibleTextCut(text, std::numeric_limits<std::size_t>::max(), bytes);
 }
 
 std::size_t DisplayWidth(std::string_view text, TextBytes bytes) {
   std::size_t width = 0;
-  while (!text.empty()) {
-    const std::size_t run = PlainAsciiRun(text);
-    width += run;
-    text.remove_prefix(run);
-    if (text.empty()) break;
-    const Unit unit = FirstUnit(text, bytes);
-    width += unit.columns;
-    text.remove_prefix(unit.bytes);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (IsPlainAscii(ByteAt(text, i))) {
+      const std::size_t run = PlainAsciiRun(text.substr(i));
+      width += run;
+      i += run;
+    } else {
+      const Unit unit = FirstUnit(text.substr(i), bytes);
+      width += unit.columns;
+      i += unit.bytes;
+    }
   }
   return width;
 }
 
+// Bytes shown as they are (printable ASCII runs, measured eight at a time, and characters) are
+// appended a span at a time, between the escapes. A unit of no width always fits, so a combining
+// mark joins the character it follows whenever that character was kept, and goes with it when it
+// was not.
 std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes bytes) {
   std::string out;
+  out.reserve(std::min(text.size(), width));
   std::size_t used = 0;
-  // A unit of no width always fits, so a combining mark joins the character it follows whenever
-  // that character was kept, and goes with it when it was not (the loop has ended).
-  while (!text.empty()) {
-    const std::size_t run = PlainAsciiRun(text);
-    if (run > width - used) {
-      out.append(text.substr(0, width - used));
-      break;
+  std::size_t i = 0;     // bytes of `text` taken
+  std::size_t span = 0;  // where the bytes taken as they are, not yet appended, begin
+  while (i < text.size()) {
+    if (IsPlainAscii(ByteAt(text, i))) {
+      const std::size_t run = PlainAsciiRun(text.substr(i));
+      const std::size_t take = std::min(run, width - used);
+      i += take;
+      used += take;
+      if (take < run) break;
+      continue;
     }
-    out.append(text.substr(0, run));
-    used += run;
-    text.remove_prefix(run);
-    if (text.empty()) break;
-    const Unit unit = FirstUnit(text, bytes);
+    const Unit unit = FirstUnit(text.substr(i), bytes);
     if (unit.columns > width - used) break;
-    AppendUnit(out, text, unit);
+    if (unit.form != UnitForm::kAsItIs) {
+      out.append(text.substr(span, i - span));
+      AppendUnit(out, text.substr(i), unit);
+      span = i + unit.bytes;
+    }
+    i += unit.bytes;
     used += unit.columns;
-    text.remove_prefix(unit.bytes);
   }
+  out.append(text.substr(span, i - span));
   return out;
 }
 
