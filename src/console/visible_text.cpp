@@ -70,7 +70,7 @@ char ShortEscapeName(unsigned char c) {
   }
 }
 
-// Appends `prefix` and the two hex digits of `value`: "\\x9b", "\\u009b".
+// Appends `prefix` and the two hex digits of `value`: "\x9b", "\u009b".
 void AppendHexEscape(std::string& out, std::string_view prefix, unsigned char value) {
   out.append(prefix);
   out += kHexDigits[value >> 4];
