@@ -99,14 +99,13 @@ std::size_t CharacterColumns(char32_t code_point) {
 }
 
 // The first unit of non-empty `text`.
-Unit FirstUnit(std::string_view text, TextBytes bytes) {
+Unit FirstUnit(std::string_view text) {
   const unsigned char first = ByteAt(text, 0);
   if (IsPlainAscii(first)) return {UnitForm::kAsItIs, 1, 1};
   if (first < 0x80) {  // a C0 control or DEL
     return ShortEscapeName(first) != 0 ? Unit{UnitForm::kShortEscape, 1, 2}
                                        : Unit{UnitForm::kByteEscape, 1, 4};
   }
-  if (bytes == TextBytes::kCodePage) return {UnitForm::kAsItIs, 1, 1};
   const Utf8Step step = FirstUtf8Step(text);
   if (!step.valid) return {UnitForm::kByteEscape, 1, 4};
   if (step.code_point >= 0x80 && step.code_point <= 0x9F) return {UnitForm::kC1Escape, 2, 6};
@@ -134,16 +133,11 @@ void AppendUnit(std::string& out, std::string_view text, Unit unit) {
 
 }  // namespace
 
-TextBytes HostTextBytes() {
-  // Both builds hold UTF-8: the Windows build converts at the platform layer.
-  return TextBytes::kUtf8;
+std::string VisibleText(std::string_view text) {
+  return VisibleTextCut(text, std::numeric_limits<std::size_t>::max());
 }
 
-std::string VisibleText(std::string_view text, TextBytes bytes) {
-  return VisibleTextCut(text, std::numeric_limits<std::size_t>::max(), bytes);
-}
-
-std::size_t DisplayWidth(std::string_view text, TextBytes bytes) {
+std::size_t DisplayWidth(std::string_view text) {
   std::size_t width = 0;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -152,7 +146,7 @@ std::size_t DisplayWidth(std::string_view text, TextBytes bytes) {
       width += run;
       i += run;
     } else {
-      const Unit unit = FirstUnit(text.substr(i), bytes);
+      const Unit unit = FirstUnit(text.substr(i));
       width += unit.columns;
       i += unit.bytes;
     }
@@ -164,7 +158,7 @@ std::size_t DisplayWidth(std::string_view text, TextBytes bytes) {
 // appended a span at a time, between the escapes. A unit of no width always fits, so a combining
 // mark joins the character it follows whenever that character was kept, and goes with it when it
 // was not.
-std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes bytes) {
+std::string VisibleTextCut(std::string_view text, std::size_t width) {
   std::string out;
   out.reserve(std::min(text.size(), width));
   std::size_t used = 0;
@@ -179,7 +173,7 @@ std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes b
       if (take < run) break;
       continue;
     }
-    const Unit unit = FirstUnit(text.substr(i), bytes);
+    const Unit unit = FirstUnit(text.substr(i));
     if (unit.columns > width - used) break;
     if (unit.form != UnitForm::kAsItIs) {
       out.append(text.substr(span, i - span));
@@ -193,9 +187,8 @@ std::string VisibleTextCut(std::string_view text, std::size_t width, TextBytes b
   return out;
 }
 
-std::string_view CutAtCharacter(std::string_view text, std::size_t limit, TextBytes bytes) {
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text;
-  if (bytes == TextBytes::kCodePage) return text.substr(0, limit);
   // The cut falls before the first character that does not fit whole; when that one is a mark
   // of no width, before the character it belongs to.
   std::size_t cluster_start = 0;

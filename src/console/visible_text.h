@@ -18,9 +18,8 @@
 // the real name through the hand-off, and completion reads `--list`, which stays raw. A name that
 // itself holds a backslash followed by `e` therefore looks like one holding ESC.
 //
-// The Windows build still holds its text in the console's code page, where every byte from 0x80
-// up is a character (0x81 is u-umlaut in code page 850): there only C0 controls and DEL are
-// escaped, the same bytes in every code page.
+// Both builds hold UTF-8 (the Windows build converts at the platform layer; an unpaired surrogate
+// arrives as WTF-8 and shows as byte escapes).
 #pragma once
 
 #include <cstddef>
@@ -29,25 +28,15 @@
 
 namespace dirhop {
 
-// What the bytes of the program's text are.
-enum class TextBytes {
-  kUtf8,      // UTF-8 (POSIX): C1 controls and bytes that are not UTF-8 are escaped too
-  kCodePage,  // the console's code page (Windows): bytes from 0x80 up pass unchanged
-};
-
-// The kind of text this build holds.
-TextBytes HostTextBytes();
-
 // The visible form of `text`.
-std::string VisibleText(std::string_view text, TextBytes bytes = HostTextBytes());
+std::string VisibleText(std::string_view text);
 
 // The number of terminal columns the visible form of `text` takes. Printable ASCII takes one
 // column a byte; an escape takes one column for each of its characters (`\e` 2, `\x9b` 4,
 // `\u009b` 6), as it is shown; a UTF-8 character takes the width utf8proc gives it: 2 for wide East
 // Asian characters and emoji, 0 for combining marks and other characters of no width, 1 for the
-// rest. Visible text shows as itself, so `text` may be raw or already visible. kCodePage: one
-// column for each byte from 0x80 up.
-std::size_t DisplayWidth(std::string_view text, TextBytes bytes = HostTextBytes());
+// rest. Visible text shows as itself, so `text` may be raw or already visible.
+std::size_t DisplayWidth(std::string_view text);
 
 // The visible form of `text`, cut to at most `width` columns (as DisplayWidth counts them). What
 // does not fit whole is left out with all that follows it: an escape is never cut, a character
@@ -55,14 +44,12 @@ std::size_t DisplayWidth(std::string_view text, TextBytes bytes = HostTextBytes(
 // (DisplayWidth of the result may then be `width - 1`). Characters of no width (combining marks)
 // stay with the character before them, so a base letter is kept with all its marks or not at all.
 // For printable ASCII this is `text.substr(0, width)`.
-std::string VisibleTextCut(std::string_view text, std::size_t width,
-                           TextBytes bytes = HostTextBytes());
+std::string VisibleTextCut(std::string_view text, std::size_t width);
 
 // The longest leading part of `text` that is at most `limit` bytes, does not end inside a UTF-8
-// character and does not part a character from the marks of no width that follow it (kCodePage:
-// every byte is a character, so the first `limit` bytes). A field of fixed length never keeps
-// half a character, or a letter without its accent, that could no longer be typed.
-std::string_view CutAtCharacter(std::string_view text, std::size_t limit,
-                                TextBytes bytes = HostTextBytes());
+// character and does not part a character from the marks of no width that follow it. A field of
+// fixed length never keeps half a character, or a letter without its accent, that could no longer
+// be typed.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 
 }  // namespace dirhop
