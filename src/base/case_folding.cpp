@@ -1,5 +1,8 @@
 #include "base/case_folding.h"
 
+#include "base/unicode_fold.h"
+#include "base/utf8.h"
+
 namespace dirhop {
 
 std::string UpperCase(std::string_view text) {
@@ -9,11 +12,17 @@ std::string UpperCase(std::string_view text) {
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  if (IsAscii(a) && IsAscii(b)) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+    }
+    return true;
   }
-  return true;
+  // A folded text lasts until its folder folds again: one folder each.
+  TextFolder first;
+  TextFolder second;
+  return first.Fold(a, Diacritics::kKeep).symbols == second.Fold(b, Diacritics::kKeep).symbols;
 }
 
 }  // namespace dirhop

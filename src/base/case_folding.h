@@ -1,6 +1,9 @@
 // Case folding for directory names, paths and typed words, the one place every layer takes it
-// from: both sides are upper-cased byte by byte (ASCII letters only, on every build) and the
-// results compared as unsigned bytes.
+// from. Texts are compared by characters: SameIgnoringCase folds both sides with Unicode case
+// folding and canonical normalisation (base/unicode_fold.h), the same on every build. The
+// byte-wise upper-casing below folds ASCII letters only: it serves texts that can only be ASCII
+// (drive letters, option words, key answers) and the fast path of matching and sorting, taken
+// only where every byte compared is ASCII, so that it agrees with the Unicode folding there.
 #pragma once
 
 #include <string>
@@ -23,7 +26,9 @@ inline void UpperCaseInto(std::string_view text, std::string& out) {
 // A copy of `text` with every byte passed through UpperChar; the length never changes.
 std::string UpperCase(std::string_view text);
 
-// True when `a` and `b` are equal once both are upper-cased (names and paths ignoring case).
+// True when `a` and `b` are the same text ignoring case, in any script, and the normalisation
+// form (a composed and a decomposed "é" are equal); diacritics count ("cafe" is not "café"), and
+// bytes outside valid UTF-8 match only themselves. Two ASCII texts are compared byte by byte.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace dirhop

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace dirhop {
 
 // Names in the order they were added; any bytes, an empty name included.
@@ -40,6 +42,9 @@ class NameList {
     const std::size_t begin = Offset(index);
     return std::string_view(text_.data() + begin, ends_[index] - begin);
   }
+
+  // True when every name is ASCII (IsAscii): one pass over the bytes of all names.
+  bool AllAscii() const { return IsAscii(text_); }
 
   // Where name `index` (below size()) begins in the bytes of all names.
   std::size_t Offset(std::size_t index) const { return index == 0 ? 0 : ends_[index - 1]; }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace dirhop {
@@ -60,12 +62,18 @@ inline Utf8Step FirstUtf8Step(std::string_view text) {
   return {code_point, length, true};
 }
 
-// True when every byte of `text` is below 0x80: the fast path of every text operation.
+// True when every byte of `text` is below 0x80: the fast path of every text operation. Eight
+// bytes at a time, so that a whole listing of names can be asked at once.
 inline bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  std::uint64_t high_bits = 0;
+  std::size_t i = 0;
+  for (; i + sizeof(std::uint64_t) <= text.size(); i += sizeof(std::uint64_t)) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, sizeof(word));
+    high_bits |= word;
   }
-  return true;
+  for (; i < text.size(); ++i) high_bits |= static_cast<unsigned char>(text[i]);
+  return (high_bits & 0x8080808080808080U) == 0;
 }
 
 // The number of UTF-16 units `text` takes on Windows: two for a character past U+FFFF, one for

@@ -192,6 +192,22 @@ TEST_F(AliasesTest, GoToAliasPromotesUnderTheTypedSpellingAndSavesFirst) {
   EXPECT_EQ(GoToAlias(*fake_.console, settings_, "wi"), std::nullopt);
 }
 
+TEST_F(AliasesTest, NamesMatchInAnyCaseAndFormOfEveryScriptButKeepTheirDiacritics) {
+  settings_.record.SetAlias(1, "Über", "/u");
+  settings_.record.SetAlias(2, "дом", "/d");
+  settings_.record.ClearAlias(3);
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "über"), "/u");
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "ДОМ"), "/d");
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_,
+                      "U\xCC\x88"
+                      "BER"),
+            "/u");  // decomposed
+  EXPECT_EQ(GoToAlias(*fake_.console, settings_, "uber"), std::nullopt);
+  // Redefining in another case replaces the alias rather than adding one.
+  UpdateAlias(*fake_.console, settings_, "ÜBER", std::string("/new"));
+  EXPECT_EQ(Table(), (std::vector<std::string>{"ÜBER=/new", "ДОМ=/d"}));
+}
+
 TEST_F(AliasesTest, GoToAliasStopsAtTheFirstFreeSlot) {
   settings_.record.ClearAlias(1);
   settings_.record.ClearAlias(2);

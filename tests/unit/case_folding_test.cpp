@@ -16,13 +16,23 @@ TEST(CaseFoldingTest, MapsOnlyAsciiLetters) {
   EXPECT_EQ(UpperCase(""), "");
 }
 
-TEST(CaseFoldingTest, SameIgnoringCaseComparesUpperCasedBytes) {
+TEST(CaseFoldingTest, SameIgnoringCaseFoldsEveryScriptButNotStrayBytes) {
   EXPECT_TRUE(SameIgnoringCase("C:\\Windows", "c:\\WINDOWS"));
   EXPECT_TRUE(SameIgnoringCase("", ""));
   EXPECT_FALSE(SameIgnoringCase("C:\\A", "C:\\AB"));
   EXPECT_FALSE(SameIgnoringCase("ab", "ac"));
-  // Only ASCII letters fold: e-acute and E-acute of Latin-1 stay different.
+  // Every script folds, and composed and decomposed forms are one text, whatever their lengths
+  // in bytes.
+  EXPECT_TRUE(SameIgnoringCase("/home/Müller/Über", "/HOME/MU\xCC\x88LLER/über"));
+  EXPECT_TRUE(SameIgnoringCase("C:\\Документы", "c:\\ДОКУМЕНТЫ"));
+  EXPECT_TRUE(SameIgnoringCase("ΕΛΛΗΝΙΚΆ", "ελληνικά"));
+  EXPECT_TRUE(SameIgnoringCase("Straße", "STRASSE"));
+  // Diacritics count here: an alias or a history entry is one text, not a search.
+  EXPECT_FALSE(SameIgnoringCase("café", "cafe"));
+  EXPECT_FALSE(SameIgnoringCase("Müller", "Muller"));
+  // Bytes outside UTF-8 match only themselves: e-acute and E-acute of Latin-1 stay different.
   EXPECT_FALSE(SameIgnoringCase("\xE9", "\xC9"));
+  EXPECT_TRUE(SameIgnoringCase("a\xE9", "A\xE9"));
 }
 
 TEST(CaseFoldingTest, UpperCaseIntoReplacesWhatTheBufferHeld) {

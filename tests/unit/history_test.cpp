@@ -47,6 +47,19 @@ TEST_F(HistoryTest, ADuplicateInAnyCaseMovesToTheFrontInTheNewCase) {
   EXPECT_EQ(Slots(), expected);
 }
 
+TEST_F(HistoryTest, ADuplicateInAnyCaseOrFormOfAnyScriptIsTheSameEntry) {
+  Fill({"/home/müller/Документы", "/x"});
+  // Decomposed and in another case: the same directory, moved to the front as typed.
+  AddToHistory(*fake_.console, settings_, "/home/Mu\xCC\x88ller/документы");
+  std::vector<std::string> expected = {"/home/Mu\xCC\x88ller/документы", "/x"};
+  expected.resize(kHistorySlots);
+  EXPECT_EQ(Slots(), expected);
+  // Without its diacritic it is another directory.
+  AddToHistory(*fake_.console, settings_, "/home/muller/документы");
+  EXPECT_EQ(settings_.record.History(0), "/home/muller/документы");
+  EXPECT_EQ(settings_.record.History(1), "/home/Mu\xCC\x88ller/документы");
+}
+
 TEST_F(HistoryTest, AFullHistoryDropsItsOldestEntry) {
   for (int slot = 0; slot < kHistorySlots; ++slot) {
     settings_.record.SetHistory(slot, "d" + std::to_string(slot));
