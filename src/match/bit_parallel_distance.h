@@ -2,9 +2,10 @@
 // distance): one column of the distance matrix is held as two 64-bit words of +1 and -1 steps, so
 // a pattern of up to 64 symbols is compared with a text in one pass of a few word operations per
 // text symbol. The pattern is given by its match masks, built once and used for many texts; the
-// symbols are a template parameter, bytes today.
+// symbols are a template parameter: bytes, or the folded characters of base/unicode_fold.h.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -31,6 +32,51 @@ struct ByteMasks {
 
   // The mask of byte `symbol`.
   std::uint64_t operator()(char symbol) const { return of[static_cast<unsigned char>(symbol)]; }
+};
+
+// Match masks of a pattern of at most kMaxBitParallelPattern folded symbols (TextFolder), as
+// ByteMasks are of bytes: a table for the ASCII symbols, and the pattern's other distinct symbols
+// in order with their masks, searched by halving. No heap: built once per pattern.
+struct CharacterMasks {
+  std::uint64_t ascii[128];
+  char32_t others[kMaxBitParallelPattern];
+  std::uint64_t other_masks[kMaxBitParallelPattern];
+  std::size_t other_count = 0;
+
+  // The masks of `pattern` (at most kMaxBitParallelPattern symbols; symbols beyond are left out).
+  explicit CharacterMasks(std::u32string_view pattern) : ascii() {
+    const std::size_t length =
+        pattern.size() < kMaxBitParallelPattern ? pattern.size() : kMaxBitParallelPattern;
+    for (std::size_t i = 0; i < length; ++i) {
+      const char32_t symbol = pattern[i];
+      const std::uint64_t bit = std::uint64_t{1} << i;
+      if (symbol < 128) {
+        ascii[symbol] |= bit;
+        continue;
+      }
+      // Kept in order as they come: a place found by halving, the greater ones moved up.
+      const std::size_t place =
+          static_cast<std::size_t>(std::lower_bound(others, others + other_count, symbol) - others);
+      if (place < other_count && others[place] == symbol) {
+        other_masks[place] |= bit;
+        continue;
+      }
+      std::copy_backward(others + place, others + other_count, others + other_count + 1);
+      std::copy_backward(other_masks + place, other_masks + other_count,
+                         other_masks + other_count + 1);
+      others[place] = symbol;
+      other_masks[place] = bit;
+      ++other_count;
+    }
+  }
+
+  // The mask of `symbol`: 0 for a symbol the pattern does not hold.
+  std::uint64_t operator()(char32_t symbol) const {
+    if (symbol < 128) return ascii[symbol];
+    const char32_t* const end = others + other_count;
+    const char32_t* const found = std::lower_bound(others, end, symbol);
+    return found != end && *found == symbol ? other_masks[found - others] : 0;
+  }
 };
 
 // The Levenshtein distance (insert, delete, substitute cost 1 each; not capped) between a pattern

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/case_folding.h"
+#include "base/utf8.h"
 
 namespace dirhop {
 
@@ -32,10 +33,14 @@ struct Candidate {
   std::string Path() const { return std::string(dir).append(name); }
   // The length of the full path.
   std::size_t PathSize() const { return dir.size() + name.size(); }
-  // Whether the full path is `path`, ignoring case.
+  // Whether the full path is `path`, ignoring case (SameIgnoringCase).
   bool PathIsIgnoringCase(std::string_view path) const {
-    return path.size() == PathSize() && SameIgnoringCase(path.substr(0, dir.size()), dir) &&
-           SameIgnoringCase(path.substr(dir.size()), name);
+    if (IsAscii(path) && IsAscii(dir) && IsAscii(name)) {
+      return path.size() == PathSize() && SameIgnoringCase(path.substr(0, dir.size()), dir) &&
+             SameIgnoringCase(path.substr(dir.size()), name);
+    }
+    // Folded whole: a character's bytes may differ in number from those it equals.
+    return SameIgnoringCase(path, Path());
   }
 
   std::string_view dir;

@@ -1,9 +1,14 @@
 #include "match/pattern.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "base/case_folding.h"
+#include "base/unicode_fold.h"
+#include "base/utf8.h"
 #include "match/bit_parallel_distance.h"
 #include "match/typo_meter.h"
 
@@ -16,6 +21,16 @@ constexpr std::size_t kRowCells = 256;
 
 std::uint8_t CapDistance(std::size_t value) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
+}
+
+// True when ASCII texts `a` and `b` are equal once upper-cased (SameIgnoringCase without its
+// test for other bytes, which the byte tests are never given).
+bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  }
+  return true;
 }
 
 // Where the part of a name that a pattern part is matched against ends.
@@ -36,12 +51,49 @@ bool MatchPart(std::string_view pattern_part, std::string_view name) {
   return true;
 }
 
+// The same on folded texts, where `?` takes a character with the combining marks after it.
+template <PartEnd end>
+bool MatchFoldedPart(std::u32string_view pattern_part, std::u32string_view name) {
+  std::size_t at = 0;  // the name's next symbol
+  for (const char32_t symbol : pattern_part) {
+    if (symbol == U'*') return true;
+    if (at >= name.size() || (end == PartEnd::kFirstDot && name[at] == U'.')) return false;
+    if (symbol == U'?') {
+      ++at;
+      while (at < name.size() && IsCombiningMark(name[at])) ++at;
+    } else if (symbol != name[at++]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // WildcardMatch with the pattern already split at its dot: a level splits it once for all names.
 // A pattern without an extension part matches every extension, so the name is not split then.
 bool WildcardMatchParts(const DotSplit& pattern, std::string_view name) {
   if (pattern.extension.empty()) return MatchPart<PartEnd::kFirstDot>(pattern.name, name);
   const DotSplit n = SplitAtDot(name);
   return MatchPatternPart(pattern.name, n.name) && MatchPatternPart(pattern.extension, n.extension);
+}
+
+// A folded text cut at its first dot, as DotSplit cuts bytes.
+struct FoldedDotSplit {
+  std::u32string_view name;
+  std::u32string_view extension;
+};
+
+FoldedDotSplit SplitFoldedAtDot(std::u32string_view text) {
+  const std::size_t at = text.find(U'.');
+  if (at == std::u32string_view::npos) return {text, std::u32string_view()};
+  return {text.substr(0, at), text.substr(at + 1)};
+}
+
+// WildcardMatchParts on folded texts.
+bool FoldedWildcardMatchParts(const FoldedDotSplit& pattern, std::u32string_view name) {
+  if (pattern.extension.empty()) return MatchFoldedPart<PartEnd::kFirstDot>(pattern.name, name);
+  const FoldedDotSplit n = SplitFoldedAtDot(name);
+  return MatchFoldedPart<PartEnd::kWholeText>(pattern.name, n.name) &&
+         MatchFoldedPart<PartEnd::kWholeText>(pattern.extension, n.extension);
 }
 
 // The least level score a name of `length` can have by edit distance against a pattern of
@@ -51,6 +103,193 @@ std::uint8_t LeastTypoScore(std::size_t length, std::size_t pattern_length) {
   const std::size_t gap =
       length > pattern_length ? length - pattern_length : pattern_length - length;
   return static_cast<std::uint8_t>(CapDistance(gap) + 1);
+}
+
+// The match masks of a remainder short enough for the bit vectors.
+ByteMasks MasksOf(std::string_view text) { return ByteMasks(text); }
+CharacterMasks MasksOf(std::u32string_view text) { return CharacterMasks(text); }
+
+// EditDistance over bytes or folded symbols.
+template <typename Symbol>
+std::uint8_t DistanceOf(std::basic_string_view<Symbol> pattern,
+                        std::basic_string_view<Symbol> name) {
+  std::basic_string_view<Symbol> s = pattern;
+  std::basic_string_view<Symbol> t = name;
+  // A common prefix or suffix never changes the distance. Setting them aside keeps long strings
+  // that differ in a few places within the fixed rows.
+  while (!s.empty() && !t.empty() && s.front() == t.front()) {
+    s.remove_prefix(1);
+    t.remove_prefix(1);
+  }
+  while (!s.empty() && !t.empty() && s.back() == t.back()) {
+    s.remove_suffix(1);
+    t.remove_suffix(1);
+  }
+  // The distance is symmetric, so the rows can run over whichever string is shorter.
+  if (s.size() < t.size()) std::swap(s, t);
+  // The distance is at least the difference of the lengths.
+  if (s.size() - t.size() >= kMaxEditDistance) return kMaxEditDistance;
+  if (t.empty()) return CapDistance(s.size());
+  // A remainder that fits in the bit vectors is measured in one pass over the other.
+  if (t.size() <= kMaxBitParallelPattern) {
+    return CapDistance(BitParallelDistance(t.size(), MasksOf(t), s.data(), s.size()));
+  }
+  if (t.size() >= kRowCells) return kMaxEditDistance;
+
+  // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
+  // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
+  std::uint8_t rows[2][kRowCells];
+  std::uint8_t* previous = rows[0];
+  std::uint8_t* current = rows[1];
+  for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
+  for (std::size_t i = 1; i <= s.size(); ++i) {
+    current[0] = CapDistance(i);
+    for (std::size_t j = 1; j <= t.size(); ++j) {
+      if (s[i - 1] == t[j - 1]) {
+        current[j] = previous[j - 1];
+      } else {
+        const std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
+        current[j] = CapDistance(nearest + 1);
+      }
+    }
+    std::swap(previous, current);
+  }
+  return previous[t.size()];
+}
+
+// The typed component folded, for the names the byte tests cannot take: every name when the
+// component is not ASCII, otherwise the names that are not. The names are folded with their
+// diacritics when the component has any, without them when it has none.
+class FoldedComponent {
+ public:
+  // The component folded by `folder`, which folds the names too and must outlive this.
+  FoldedComponent(std::string_view component, TextFolder& folder)
+      : folder_(folder),
+        pattern_(FoldPattern(folder_, component, has_diacritics_)),
+        parts_(SplitFoldedAtDot(pattern_)),
+        typos_(pattern_) {}
+  FoldedComponent(const FoldedComponent&) = delete;
+  FoldedComponent& operator=(const FoldedComponent&) = delete;
+
+  // The folded component.
+  std::u32string_view Pattern() const { return pattern_; }
+  // Whether the names keep their diacritics when folded: the component has some.
+  bool KeepsDiacritics() const { return has_diacritics_; }
+  // `name` folded as the component asks; valid until the next name is folded.
+  FoldedText FoldName(std::string_view name) {
+    return folder_.Fold(name, has_diacritics_ ? Diacritics::kKeep : Diacritics::kStrip);
+  }
+  // True when the folded `name` is a wildcard or prefix match.
+  bool WildcardOrPrefix(std::u32string_view name) const {
+    return FoldedWildcardMatchParts(parts_, name) || NameIsPrefixOfPattern(pattern_, name);
+  }
+  // The edit distance of the folded `name`.
+  std::uint8_t Distance(std::u32string_view name) const { return typos_.Distance(name); }
+
+ private:
+  static std::u32string FoldPattern(TextFolder& folder, std::string_view component,
+                                    bool& has_diacritics) {
+    const FoldedText folded = folder.Fold(component, Diacritics::kKeep);
+    has_diacritics = folded.has_diacritics;
+    return std::u32string(folded.symbols);
+  }
+
+  TextFolder& folder_;  // first: the members after it are made with it
+  bool has_diacritics_ = false;
+  std::u32string pattern_;
+  FoldedDotSplit parts_;
+  CharacterTypoMeter typos_;
+};
+
+// Scores, the level's best, for one level: `scores[k]` is name k's score, kNoMatchScore for a
+// name that was never measured. Gives the LevelScore of the names at the best score, walked
+// last-listed first.
+LevelScore FollowBest(const std::vector<std::uint8_t>& scores, std::uint8_t best) {
+  LevelScore level;
+  level.score = best;
+  if (best == kNoMatchScore) return level;
+  // Made the right size at once: a wide level can follow every one of thousands of names.
+  level.followed.reserve(static_cast<std::size_t>(std::count(scores.begin(), scores.end(), best)));
+  for (std::size_t k = scores.size(); k-- > 0;) {
+    if (scores[k] == best) level.followed.push_back(k);
+  }
+  return level;
+}
+
+// The level that names only `k`, exactly.
+LevelScore ExactAt(std::size_t k) {
+  LevelScore level;
+  level.score = kExactScore;
+  level.followed.assign(1, k);
+  return level;
+}
+
+// MatchLevel for an ASCII component and ASCII names, by the byte tests.
+LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
+  const std::string pattern = UpperCase(component);
+  std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
+  std::uint8_t best = kNoMatchScore;
+  // The names are walked last-listed first, the order in which the search keeps a level. It
+  // decides which of two names equal apart from case wins (possible on POSIX) and the order of
+  // the branches followed, hence of the creation candidates.
+  const DotSplit pattern_parts = SplitAtDot(pattern);
+  // The exact, wildcard and prefix tests fold each name's case as they compare, and so does the
+  // meter, whose masks for the pattern are built once for every name.
+  TypoMeter typos(pattern);
+  for (std::size_t k = names.size(); k-- > 0;) {
+    const std::string_view name = names[k];
+    if (SameAsciiIgnoringCase(name, pattern)) return ExactAt(k);
+    if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
+      scores[k] = kWildcardScore;
+      best = kWildcardScore;
+    } else if (best > kWildcardScore && LeastTypoScore(name.size(), pattern.size()) <= best) {
+      // Distances only matter while no wildcard or prefix match has been seen, and only for a
+      // name that can come as near as the nearest so far; the others are never followed, so
+      // their distances are not computed (their scores stay above the level's).
+      scores[k] = static_cast<std::uint8_t>(typos.Distance(name) + 1);
+      best = std::min(best, scores[k]);
+    }
+  }
+  return FollowBest(scores, best);
+}
+
+// MatchLevel for any other component or level: every name is folded, as the component asks.
+LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, TextFolder& folder) {
+  FoldedComponent folded(component, folder);
+  const std::u32string_view pattern = folded.Pattern();
+  // A component that begins with `*` and has no dot matches every name, and equals only a name
+  // that holds a `*` too (no other character folds to one): the others are not folded.
+  const bool star_matches_all = !pattern.empty() && pattern.front() == U'*' &&
+                                pattern.find(U'.') == std::u32string_view::npos;
+  std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
+  std::uint8_t best = kNoMatchScore;
+  // The first name walked that is equal once its diacritics are left out: it wins unless a name
+  // equal with them comes, so nothing else is scored after it.
+  std::optional<std::size_t> exact_without_diacritics;
+  for (std::size_t k = names.size(); k-- > 0;) {
+    if (star_matches_all && names[k].find('*') == std::string_view::npos) {
+      scores[k] = kWildcardScore;
+      best = kWildcardScore;
+      continue;
+    }
+    const FoldedText name = folded.FoldName(names[k]);
+    if (name.symbols == pattern) {
+      if (!name.has_diacritics || folded.KeepsDiacritics()) return ExactAt(k);
+      if (!exact_without_diacritics) exact_without_diacritics = k;
+      continue;
+    }
+    if (exact_without_diacritics) continue;
+    if (folded.WildcardOrPrefix(name.symbols)) {
+      scores[k] = kWildcardScore;
+      best = kWildcardScore;
+    } else if (best > kWildcardScore &&
+               LeastTypoScore(name.symbols.size(), pattern.size()) <= best) {
+      scores[k] = static_cast<std::uint8_t>(folded.Distance(name.symbols) + 1);
+      best = std::min(best, scores[k]);
+    }
+  }
+  if (exact_without_diacritics) return ExactAt(*exact_without_diacritics);
+  return FollowBest(scores, best);
 }
 
 }  // namespace
@@ -76,52 +315,28 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 }
 
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name) {
-  return name.size() <= pattern.size() && SameIgnoringCase(pattern.substr(0, name.size()), name);
+  return name.size() <= pattern.size() &&
+         SameAsciiIgnoringCase(pattern.substr(0, name.size()), name);
 }
 
 std::uint8_t EditDistance(std::string_view pattern, std::string_view name) {
-  std::string_view s = pattern;
-  std::string_view t = name;
-  // A common prefix or suffix never changes the distance. Setting them aside keeps long strings
-  // that differ in a few places within the fixed rows.
-  while (!s.empty() && !t.empty() && s.front() == t.front()) {
-    s.remove_prefix(1);
-    t.remove_prefix(1);
-  }
-  while (!s.empty() && !t.empty() && s.back() == t.back()) {
-    s.remove_suffix(1);
-    t.remove_suffix(1);
-  }
-  // The distance is symmetric, so the rows can run over whichever string is shorter.
-  if (s.size() < t.size()) std::swap(s, t);
-  // The distance is at least the difference of the lengths.
-  if (s.size() - t.size() >= kMaxEditDistance) return kMaxEditDistance;
-  if (t.empty()) return CapDistance(s.size());
-  // A remainder that fits in the bit vectors is measured in one pass over the other.
-  if (t.size() <= kMaxBitParallelPattern) {
-    return CapDistance(BitParallelDistance(t.size(), ByteMasks(t), s.data(), s.size()));
-  }
-  if (t.size() >= kRowCells) return kMaxEditDistance;
+  return DistanceOf(pattern, name);
+}
 
-  // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
-  // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
-  std::uint8_t rows[2][kRowCells];
-  std::uint8_t* previous = rows[0];
-  std::uint8_t* current = rows[1];
-  for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
-  for (std::size_t i = 1; i <= s.size(); ++i) {
-    current[0] = CapDistance(i);
-    for (std::size_t j = 1; j <= t.size(); ++j) {
-      if (s[i - 1] == t[j - 1]) {
-        current[j] = previous[j - 1];
-      } else {
-        const std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
-        current[j] = CapDistance(nearest + 1);
-      }
-    }
-    std::swap(previous, current);
-  }
-  return previous[t.size()];
+bool MatchPatternPart(std::u32string_view pattern_part, std::u32string_view name_part) {
+  return MatchFoldedPart<PartEnd::kWholeText>(pattern_part, name_part);
+}
+
+bool WildcardMatch(std::u32string_view pattern, std::u32string_view name) {
+  return FoldedWildcardMatchParts(SplitFoldedAtDot(pattern), name);
+}
+
+bool NameIsPrefixOfPattern(std::u32string_view pattern, std::u32string_view name) {
+  return name.size() <= pattern.size() && pattern.substr(0, name.size()) == name;
+}
+
+std::uint8_t EditDistance(std::u32string_view pattern, std::u32string_view name) {
+  return DistanceOf(pattern, name);
 }
 
 bool ContainsWildcard(std::string_view text) {
@@ -129,43 +344,15 @@ bool ContainsWildcard(std::string_view text) {
 }
 
 LevelScore MatchLevel(std::string_view component, const NameList& names) {
-  const std::string pattern = UpperCase(component);
-  std::vector<std::uint8_t> scores(names.size(), kNoMatchScore);
-  LevelScore level;
-  // The names are walked last-listed first, the order in which the search keeps a level. It
-  // decides which of two names equal apart from case wins (possible on POSIX) and the order of
-  // the branches followed, hence of the creation candidates.
-  const DotSplit pattern_parts = SplitAtDot(pattern);
-  // The exact, wildcard and prefix tests fold each name's case as they compare, and so does the
-  // meter, whose masks for the pattern are built once for every name.
-  TypoMeter typos(pattern);
-  for (std::size_t k = names.size(); k-- > 0;) {
-    const std::string_view name = names[k];
-    if (SameIgnoringCase(name, pattern)) {
-      level.score = kExactScore;
-      level.followed.assign(1, k);
-      return level;
-    }
-    if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
-      scores[k] = kWildcardScore;
-      level.score = kWildcardScore;
-    } else if (level.score > kWildcardScore &&
-               LeastTypoScore(name.size(), pattern.size()) <= level.score) {
-      // Distances only matter while no wildcard or prefix match has been seen, and only for a
-      // name that can come as near as the nearest so far; the others are never followed, so
-      // their distances are not computed (their scores stay above the level's).
-      scores[k] = static_cast<std::uint8_t>(typos.Distance(name) + 1);
-      level.score = std::min(level.score, scores[k]);
-    }
-  }
-  if (level.score == kNoMatchScore) return level;
-  // Made the right size at once: a wide level can follow every one of thousands of names.
-  level.followed.reserve(
-      static_cast<std::size_t>(std::count(scores.begin(), scores.end(), level.score)));
-  for (std::size_t k = names.size(); k-- > 0;) {
-    if (scores[k] == level.score) level.followed.push_back(k);
-  }
-  return level;
+  TextFolder folder;
+  return MatchLevel(component, names, folder);
+}
+
+LevelScore MatchLevel(std::string_view component, const NameList& names, TextFolder& folder) {
+  // One pass over the bytes of all names: mostly they are ASCII, as the component is, and the
+  // byte tests take them.
+  if (IsAscii(component) && names.AllAscii()) return MatchAsciiLevel(component, names);
+  return MatchFoldedLevel(component, names, folder);
 }
 
 }  // namespace dirhop

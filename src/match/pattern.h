@@ -4,9 +4,14 @@
 // the names it has listed.
 //
 // Every typed component behaves as if a star ended both its name part and its extension part, so
-// "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA. Except for SplitFirstComponent and
-// MatchLevel, callers pass the pattern upper-cased; the wildcard and prefix tests fold the name's
-// case as they compare, and EditDistance compares byte for byte (both upper-cased).
+// "doc" matches DOCUMENTS and "a.b" matches ALPHA.BETA.
+//
+// MatchLevel compares by characters in every script (base/unicode_fold.h): case, the
+// normalisation form and, for a component typed without diacritics, the names' diacritics do not
+// count. The tests below come twice. On bytes, for ASCII: callers pass the pattern upper-cased;
+// the wildcard and prefix tests fold the name's case as they compare, and EditDistance compares
+// byte for byte (both upper-cased). On folded texts (TextFolder::Fold, both sides folded alike):
+// symbols are compared as they are, one a character.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +21,7 @@
 #include <vector>
 
 #include "base/name_list.h"
+#include "base/unicode_fold.h"
 
 namespace dirhop {
 
@@ -66,6 +72,19 @@ bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 // 255 characters; when both remainders are longer the answer is kMaxEditDistance.
 std::uint8_t EditDistance(std::string_view pattern, std::string_view name);
 
+// MatchPatternPart on folded texts: `?` takes one character of the name together with the
+// combining marks that follow it (IsCombiningMark).
+bool MatchPatternPart(std::u32string_view pattern_part, std::u32string_view name_part);
+
+// WildcardMatch on folded texts.
+bool WildcardMatch(std::u32string_view pattern, std::u32string_view name);
+
+// NameIsPrefixOfPattern on folded texts.
+bool NameIsPrefixOfPattern(std::u32string_view pattern, std::u32string_view name);
+
+// EditDistance on folded texts: the same limits, counted in characters.
+std::uint8_t EditDistance(std::u32string_view pattern, std::u32string_view name);
+
 // True when `text` holds `?` or `*` (such a path is never offered for creation).
 bool ContainsWildcard(std::string_view text);
 
@@ -76,10 +95,18 @@ struct LevelScore {
 };
 
 // Scores the subdirectory `names` of one level (as listed, case preserved) against the typed
-// `component` (any case), walking them last-listed first. An exact name wins alone (score 0, the
-// first one walked); failing that every wildcard or prefix match is followed (score 1); failing
-// that every name at the smallest edit distance (score distance + 1, at most 254). With no names
-// the score is kNoMatchScore and nothing is followed.
+// `component` (any case), walking them last-listed first. Both are compared folded: ignoring
+// case and the normalisation form; when the component holds no diacritic, the names' diacritics
+// are left out too ("cafe" is "Café"), and when it holds one, they count ("café" is not "cafe",
+// but one edit from it). An exact name wins alone (score 0): the first one walked that is equal
+// with its diacritics, failing that the first one equal once they are left out. Failing that
+// every wildcard or prefix match is followed (score 1); failing that every name at the smallest
+// edit distance in characters (score distance + 1, at most 254). With no names the score is
+// kNoMatchScore and nothing is followed. An ASCII component and ASCII names take the byte tests.
 LevelScore MatchLevel(std::string_view component, const NameList& names);
+
+// MatchLevel with the names folded by `folder`, whose cache of folded characters then serves
+// every level of a search.
+LevelScore MatchLevel(std::string_view component, const NameList& names, TextFolder& folder);
 
 }  // namespace dirhop

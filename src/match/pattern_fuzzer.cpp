@@ -1,6 +1,8 @@
-// Fuzz target: component matching. EditDistance is checked against a plain full-matrix
-// Levenshtein distance; MatchLevel against the selection its contract describes, built from the
-// matching primitives; the splits and the wildcard tests against the properties they promise.
+// Fuzz target: component matching. EditDistance (on bytes and on folded texts) is checked against
+// a plain full-matrix Levenshtein distance; MatchLevel against the selection its contract
+// describes, built from the folded matching primitives for every name (without the ASCII byte
+// path, the shortcuts and the pruning that MatchLevel takes); the splits and the wildcard tests
+// against the properties they promise.
 //
 // Input: lines. The first is the typed component, the others are the names listed at one level
 // (at most kMaxNames of them).
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "base/case_folding.h"
+#include "base/unicode_fold.h"
 #include "fuzz_check.h"
 #include "match/pattern.h"
 
@@ -26,8 +29,9 @@ constexpr std::size_t kMaxNames = 64;
 // The Levenshtein distance by the textbook recurrence over the full matrix (row by row in one
 // block: cell (i, j) is d[i * (b.size() + 1) + j]). Its comparisons guide no search, so they are
 // left out of the coverage feedback, which would otherwise cost most of the time.
-__attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(std::string_view a,
-                                                                        std::string_view b) {
+template <typename Text>
+__attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(const Text& a,
+                                                                        const Text& b) {
   const std::size_t width = b.size() + 1;
   std::vector<std::uint32_t> d((a.size() + 1) * width);
   for (std::size_t i = 0; i <= a.size(); ++i) d[i * width] = static_cast<std::uint32_t>(i);
@@ -44,7 +48,8 @@ __attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(std::str
 
 // What EditDistance promises: the distance held at kMaxEditDistance, exact while the shorter of
 // the two strings, once their common prefix and suffix are set aside, has at most 255 characters.
-std::uint8_t ExpectedDistance(std::string_view a, std::string_view b) {
+template <typename Text>
+std::uint8_t ExpectedDistance(const Text& a, const Text& b) {
   std::size_t prefix = 0;
   while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
   std::size_t suffix = 0;
@@ -58,13 +63,30 @@ std::uint8_t ExpectedDistance(std::string_view a, std::string_view b) {
       std::min<std::size_t>(FullMatrixDistance(a, b), kMaxEditDistance));
 }
 
-void CheckDistance(std::string_view a, std::string_view b) {
+template <typename Text>
+void CheckDistance(const Text& a, const Text& b) {
   const std::uint8_t distance = EditDistance(a, b);
   const std::uint8_t expected = ExpectedDistance(a, b);
   if (distance != expected) {
     std::fprintf(stderr, "EditDistance gives %u, the full matrix %u\n", distance, expected);
     std::abort();
   }
+}
+
+// The folded forms of a component and a name: their distance in characters, and what folding
+// promises whatever the bytes (ASCII case never matters; a folded text matches itself).
+void CheckFolded(std::string_view typed, std::string_view name) {
+  TextFolder folder;
+  const std::u32string a(folder.Fold(typed, Diacritics::kKeep).symbols);
+  const std::u32string b(folder.Fold(name, Diacritics::kStrip).symbols);
+  CheckDistance(std::u32string_view(a), std::u32string_view(b));
+  FUZZ_CHECK(std::u32string(folder.Fold(UpperCase(typed), Diacritics::kKeep).symbols) == a,
+             "ASCII case never changes a fold");
+  FUZZ_CHECK(SameIgnoringCase(typed, UpperCase(typed)), "a text is itself in any ASCII case");
+  FUZZ_CHECK(WildcardMatch(b, b) && NameIsPrefixOfPattern(b, b), "a folded name matches itself");
+  FUZZ_CHECK(folder.Fold(name, Diacritics::kStrip).symbols.size() <=
+                 folder.Fold(name, Diacritics::kKeep).symbols.size(),
+             "leaving diacritics out never lengthens a fold");
 }
 
 void CheckSplits(std::string_view text) {
@@ -114,21 +136,33 @@ void CheckWildcards(std::string_view typed, std::string_view name) {
   }
 }
 
-// The selection MatchLevel's contract describes, from the matching primitives.
+// The selection MatchLevel's contract describes, from the folded matching primitives: every name
+// folded as the component asks, a name equal with its diacritics before one equal without them.
 LevelScore ExpectedLevel(std::string_view component, const std::vector<std::string>& names) {
   LevelScore level;
   if (names.empty()) return level;
-  const std::string pattern = UpperCase(component);
-  for (std::size_t k = names.size(); k-- > 0;) {
-    if (UpperCase(names[k]) == pattern) {
-      level.score = kExactScore;
-      level.followed = {k};
-      return level;
+  TextFolder folder;
+  const FoldedText typed = folder.Fold(component, Diacritics::kKeep);
+  const std::u32string pattern(typed.symbols);
+  const Diacritics of_names = typed.has_diacritics ? Diacritics::kKeep : Diacritics::kStrip;
+  std::vector<std::u32string> folded;
+  std::vector<bool> stripped;
+  for (const auto& name : names) {
+    const FoldedText f = folder.Fold(name, of_names);
+    folded.emplace_back(f.symbols);
+    stripped.push_back(f.has_diacritics && of_names == Diacritics::kStrip);
+  }
+  for (bool without_diacritics : {false, true}) {
+    for (std::size_t k = names.size(); k-- > 0;) {
+      if (folded[k] == pattern && (without_diacritics || !stripped[k])) {
+        level.score = kExactScore;
+        level.followed = {k};
+        return level;
+      }
     }
   }
   std::vector<std::uint8_t> scores;
-  for (const auto& original : names) {
-    const std::string name = UpperCase(original);
+  for (const auto& name : folded) {
     const bool wild = WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name);
     scores.push_back(wild ? kWildcardScore
                           : static_cast<std::uint8_t>(EditDistance(pattern, name) + 1));
@@ -169,10 +203,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CheckSplits(component);
   for (const auto& name : names) {
-    CheckDistance(component, name);
+    CheckDistance(std::string_view(component), std::string_view(name));
     CheckWildcards(component, name);
+    CheckFolded(component, name);
   }
-  if (names.empty()) CheckDistance(component, "");
+  if (names.empty()) CheckDistance(std::string_view(component), std::string_view());
   CheckLevel(component, names);
   return 0;
 }

@@ -45,7 +45,7 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   DropEntriesIntoChain(listing);
   const NameList& names = listing.names;
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
-  const LevelScore level = MatchLevel(split.component, names);
+  const LevelScore level = MatchLevel(split.component, names, folder_);
 
   if (level.followed.empty()) {
     // A directory without subdirectories: the rest of the path spec could be created here.

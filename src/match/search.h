@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unicode_fold.h"
 #include "match/candidate_list.h"
 #include "match/path_syntax.h"
 #include "platform/file_system.h"
@@ -66,6 +67,7 @@ class DirectorySearch {
   CreateOffer create_offer_;
   FileSystem& fs_;
   std::vector<ChainLink> chain_;
+  TextFolder folder_;  // folds names that are not ASCII, for every level
   CandidateList match_list_;
   CandidateList create_list_;
 };

@@ -26,4 +26,15 @@ std::uint8_t TypoMeter::Distance(std::string_view name) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(distance, kMaxEditDistance));
 }
 
+CharacterTypoMeter::CharacterTypoMeter(std::u32string_view pattern)
+    : pattern_(pattern), masks_(pattern) {}
+
+std::uint8_t CharacterTypoMeter::Distance(std::u32string_view name) const {
+  if (pattern_.size() > kMaxBitParallelPattern) return EditDistance(pattern_, name);
+  const std::size_t distance =
+      pattern_.empty() ? name.size()
+                       : BitParallelDistance(pattern_.size(), masks_, name.data(), name.size());
+  return static_cast<std::uint8_t>(std::min<std::size_t>(distance, kMaxEditDistance));
+}
+
 }  // namespace dirhop

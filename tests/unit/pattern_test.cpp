@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/unicode_fold.h"
+
 namespace dirhop {
 namespace {
 
@@ -375,6 +377,182 @@ TEST(PatternMatchLevelTest, BytesAbove127AreNotFolded) {
   const LevelScore prefix = MatchLevel("caf\xE9", {"Caf\xE9s", "CAF\xC9S"});
   EXPECT_EQ(prefix.score, kWildcardScore);
   EXPECT_EQ(prefix.followed, Indices{0});
+}
+
+// The names a level follows, in the order MatchLevel gives them.
+std::vector<std::string> FollowedNames(const LevelScore& level, const NameList& names) {
+  std::vector<std::string> followed;
+  for (std::size_t index : level.followed) followed.emplace_back(names[index]);
+  return followed;
+}
+
+TEST(PatternUnicodeTest, EveryScriptMatchesByCharactersIgnoringCase) {
+  // The desktop folders of German, Russian and Greek systems, and others; each row a typed
+  // component, the level's score and the names followed.
+  const NameList german = {"Bilder",     "Dokumente",    "Downloads", "Musik",
+                           "Öffentlich", "Schreibtisch", "Videos",    "Vorlagen"};
+  const NameList russian = {"Видео",  "Документы",     "Загрузки",     "Изображения",
+                            "Музыка", "Общедоступные", "Рабочий стол", "Шаблоны"};
+  const NameList greek = {"Έγγραφα", "ΕΛΛΗΝΙΚΆ", "Μουσική", "Λήψεις"};
+  const NameList mixed = {"Über", "Uber",       "cage",   "café", "日本語",
+                          "日本", "O\xCC\x88l", "Straße", "कि",   "caf\xE9"};
+  struct Row {
+    const NameList* names;
+    std::string typed;
+    std::uint8_t score;
+    std::vector<std::string> followed;
+  };
+  const std::vector<Row> rows = {
+      // A prefix typed with its diacritic, without it, or in the other case.
+      {&german, "öff", kWildcardScore, {"Öffentlich"}},
+      {&german, "Off", kWildcardScore, {"Öffentlich"}},
+      {&german, "ÖFFENTLICH", kExactScore, {"Öffentlich"}},
+      {&german, "offentlich", kExactScore, {"Öffentlich"}},
+      {&german,
+       "O\xCC\x88"
+       "ffentlich",
+       kExactScore,
+       {"Öffentlich"}},  // typed decomposed
+      {&german, "mus", kWildcardScore, {"Musik"}},
+      {&german, "Öfentlich", 2, {"Öffentlich"}},  // one letter missing: one edit
+      // Cyrillic and Greek: case folds, a typo counts characters.
+      {&russian, "док", kWildcardScore, {"Документы"}},
+      {&russian, "загр", kWildcardScore, {"Загрузки"}},
+      {&russian, "ДОКУМЕНТЫ", kExactScore, {"Документы"}},
+      {&russian, "докумнты", 2, {"Документы"}},
+      {&russian, "видио", 2, {"Видео"}},
+      {&greek, "ελληνικά", kExactScore, {"ΕΛΛΗΝΙΚΆ"}},
+      {&greek, "ελληνικα", kExactScore, {"ΕΛΛΗΝΙΚΆ"}},
+      {&greek, "εγγ", kWildcardScore, {"Έγγραφα"}},
+      {&greek, "μουσικη", kExactScore, {"Μουσική"}},
+      // `?` takes one character, `*` any; a component typed with its diacritic wants it.
+      {&mixed, "?ber", kWildcardScore, {"Uber", "Über"}},
+      {&mixed, "Ü*", kWildcardScore, {"Über"}},
+      {&mixed, "u*", kWildcardScore, {"Uber", "Über"}},
+      {&mixed, "?l", kWildcardScore, {"O\xCC\x88l"}},  // a decomposed letter is one character
+      // A letter with its vowel sign is one character: too short for "??".
+      {&mixed,
+       "??",
+       kWildcardScore,
+       {"caf\xE9", "Straße", "O\xCC\x88l", "日本", "日本語", "café", "cage", "Uber", "Über"}},
+      {&mixed, "日?語", kWildcardScore, {"日本語"}},
+      {&mixed, "日本", kExactScore, {"日本"}},
+      {&mixed, "日夲語", 2, {"日本語"}},  // one character changed: one edit
+      // Full folding: sharp s is ss.
+      {&mixed, "STRASSE", kExactScore, {"Straße"}},
+      // Bytes outside UTF-8 still match themselves alone, byte for byte.
+      {&mixed, "CAF\xE9", kExactScore, {"caf\xE9"}},
+      {&mixed, "caf\xC9", 2, {"caf\xE9", "café"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("typed \"" + row.typed + "\"");
+    const LevelScore level = MatchLevel(row.typed, *row.names);
+    EXPECT_EQ(level.score, row.score);
+    EXPECT_EQ(FollowedNames(level, *row.names), row.followed);
+  }
+}
+
+TEST(PatternUnicodeTest, DiacriticsTypedMustMatchThoseLeftOutNeedNot) {
+  // "cafe" finds "café" as exactly as "café" does, but a name equal with its diacritics (the
+  // bare "cafe") wins over one equal without them, in either listing order; a typed diacritic
+  // never matches another one or none exactly: such a name is one edit away.
+  struct Row {
+    NameList names;
+    std::string typed;
+    std::uint8_t score;
+    std::vector<std::string> followed;
+  };
+  const std::vector<Row> rows = {
+      {{"cage", "café"}, "cafe", kExactScore, {"café"}},
+      {{"café", "cage"}, "cafe", kExactScore, {"café"}},
+      {{"cage", "café"}, "café", kExactScore, {"café"}},
+      {{"cage", "CAFE\xCC\x81"}, "café", kExactScore, {"CAFE\xCC\x81"}},
+      {{"cafe", "café"}, "cafe", kExactScore, {"cafe"}},
+      {{"café", "cafe"}, "cafe", kExactScore, {"cafe"}},
+      {{"Café", "cafe\xCC\x81"}, "cafe", kExactScore, {"cafe\xCC\x81"}},  // the first walked
+      {{"cafe", "cage"}, "café", 2, {"cafe"}},
+      {{"café", "cafe", "cage"}, "cafè", 2, {"cafe", "café"}},
+      {{"Crème", "Creme"}, "crème", kExactScore, {"Crème"}},
+      {{"Crème", "Creme"}, "crem", kWildcardScore, {"Creme", "Crème"}},
+      {{"Crème", "Creme"}, "crèm", kWildcardScore, {"Crème"}},
+      // A name that holds a star may equal "*" once its diacritics are left out.
+      {{"\xCC\x81*", "z"}, "*", kExactScore, {"\xCC\x81*"}},
+      // A decomposed name is as near as the composed one: one edit, not three.
+      {{"Mu\xCC\x88ller", "Miller"}, "Müler", 2, {"Mu\xCC\x88ller"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("typed \"" + row.typed + "\" among " + std::string(row.names[0]));
+    const LevelScore level = MatchLevel(row.typed, row.names);
+    EXPECT_EQ(level.score, row.score);
+    EXPECT_EQ(FollowedNames(level, row.names), row.followed);
+  }
+}
+
+// Deterministic folded text of `length` symbols over letters, accented and CJK characters, a
+// dot and stray-byte symbols, so that random pairs share symbols.
+std::u32string GeneratedSymbols(std::size_t length, std::uint32_t seed) {
+  static const char32_t kAlphabet[] = {
+      U'a', U'b', U'.', U'é', U'ü', U'日', U'本', kByteSymbolBase + 0xE9, kByteSymbolBase + 0x41};
+  std::u32string text;
+  for (std::size_t i = 0; i < length; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    text += kAlphabet[(seed >> 16) % (sizeof(kAlphabet) / sizeof(kAlphabet[0]))];
+  }
+  return text;
+}
+
+// ReferenceDistance over folded symbols.
+std::size_t ReferenceSymbolDistance(const std::u32string& a, const std::u32string& b) {
+  std::vector<std::size_t> previous(b.size() + 1);
+  std::vector<std::size_t> current(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitute = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      current[j] = std::min({substitute, previous[j] + 1, current[j - 1] + 1});
+    }
+    std::swap(previous, current);
+  }
+  return previous[b.size()];
+}
+
+TEST(PatternUnicodeTest, FoldedDistancesAgreeWithFullMatrix) {
+  // Lengths on both sides of the bit vectors' width and of the rows', bare and inside a common
+  // prefix and suffix.
+  const std::size_t lengths[] = {0, 1, 3, 31, 63, 64, 65, 100, 255, 256, 300};
+  const std::u32string prefix = GeneratedSymbols(70, 5);
+  const std::u32string suffix = GeneratedSymbols(9, 6);
+  std::uint32_t seed = 77;
+  for (std::size_t a : lengths) {
+    for (std::size_t b : lengths) {
+      if (std::min(a, b) > 255) continue;
+      for (int variant = 0; variant < 2; ++variant) {
+        std::u32string s = GeneratedSymbols(a, seed++);
+        std::u32string t = GeneratedSymbols(b, seed++);
+        if (variant == 1) {
+          s = prefix + s + suffix;
+          t = prefix + t + suffix;
+        }
+        const std::size_t expected = std::min<std::size_t>(ReferenceSymbolDistance(s, t), 253);
+        EXPECT_EQ(EditDistance(s, t), expected) << a << " and " << b << ", variant " << variant;
+        EXPECT_EQ(EditDistance(t, s), expected) << b << " and " << a << ", variant " << variant;
+      }
+    }
+  }
+}
+
+TEST(PatternUnicodeTest, FoldedWildcardsTakeCharactersWithTheirMarks) {
+  // q + combining tilde has no composed form: `?` takes both, the prefix test compares symbols.
+  const std::u32string q_tilde = U"q\x0303";
+  EXPECT_TRUE(MatchPatternPart(U"?x", q_tilde + U"x"));
+  EXPECT_FALSE(MatchPatternPart(U"??x", q_tilde + U"x"));
+  EXPECT_TRUE(MatchPatternPart(U"?", U"\x0303"));  // a mark with nothing before it is a character
+  EXPECT_TRUE(WildcardMatch(U"?.?", U"日.本"));
+  EXPECT_FALSE(WildcardMatch(U"?.?", U"日本"));
+  EXPECT_TRUE(WildcardMatch(U"*.本", U"日.本語"));
+  EXPECT_TRUE(NameIsPrefixOfPattern(U"日本語x", U"日本語"));
+  EXPECT_FALSE(NameIsPrefixOfPattern(U"日本", U"日本語"));
 }
 
 }  // namespace
