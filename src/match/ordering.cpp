@@ -4,11 +4,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "base/case_folding.h"
+#include "base/unicode_fold.h"
+#include "base/utf8.h"
 
 namespace dirhop {
 
@@ -167,25 +170,73 @@ void OrderTies(const CandidateList& candidates, std::size_t begin, Keyed* first,
   }
 }
 
-}  // namespace
-
-int CompareCandidates(Candidate a, Candidate b) {
-  if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-  return CompareIgnoringCase(a.Path(), b.Path());
+// Appends code point `c` (below 0x110000) to `out` in UTF-8.
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
 }
 
-void SortCandidates(CandidateList& candidates) { SortFirst(candidates, 0, candidates.size()); }
+// Makes `out` the bytes that `text` sorts by: its fold with its diacritics, each ASCII character
+// upper-cased, each other character in UTF-8 and each byte outside valid UTF-8 as itself. An
+// ASCII text sorts by its upper-cased bytes ('_' after the letters), and any other character
+// after every ASCII one, by its folded code point.
+void OrderKeyInto(TextFolder& folder, std::string_view text, std::string& out) {
+  if (IsAscii(text)) {
+    UpperCaseInto(text, out);
+    return;
+  }
+  out.clear();
+  for (const char32_t symbol : folder.Fold(text, Diacritics::kKeep).symbols) {
+    if (symbol < 0x80) {
+      out += UpperChar(static_cast<char>(symbol));
+    } else if (symbol < kByteSymbolBase) {
+      AppendUtf8(symbol, out);
+    } else {
+      out += static_cast<char>(symbol - kByteSymbolBase);
+    }
+  }
+}
 
-void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end) {
-  end = std::min(end, candidates.size());
-  if (begin >= end || candidates.size() - begin < 2) return;
-  const std::size_t shared = SharedLength(candidates, begin);
+// True when the paths of every candidate from `begin` on are ASCII. The candidates of one
+// listing share their directory, which is read once.
+bool EveryPathAscii(const CandidateList& candidates, std::size_t begin) {
+  std::string_view checked_dir;
+  for (std::size_t i = begin; i < candidates.size(); ++i) {
+    const Candidate c = candidates[i];
+    if (c.dir.data() != checked_dir.data() || c.dir.size() != checked_dir.size()) {
+      if (!IsAscii(c.dir)) return false;
+      checked_dir = c.dir;
+    }
+    if (!IsAscii(c.name)) return false;
+  }
+  return true;
+}
+
+// Puts the candidates of `arranged` from `arranged_begin` on in the order that sorts those of
+// `keys` from `begin` on (as many) by rank and then by upper-cased bytes, as SortFirst does with
+// `end`: only the first end - begin places need be in order. `keys` may be `arranged` itself.
+void SortFirstByBytes(const CandidateList& keys, std::size_t begin, std::size_t end,
+                      CandidateList& arranged, std::size_t arranged_begin) {
+  const std::size_t shared = SharedLength(keys, begin);
   // The sort moves 16-byte records, not candidates: the rank and the first key bytes after the
   // shared text, packed into one integer, decide most places without reading a path (a wide
   // search can sort thousands of candidates that tie on rank); only runs of equal heads read on.
-  std::vector<Keyed> keyed(candidates.size() - begin);
+  std::vector<Keyed> keyed(keys.size() - begin);
   for (std::size_t i = 0; i < keyed.size(); ++i) {
-    const Candidate c = candidates[begin + i];
+    const Candidate c = keys[begin + i];
     keyed[i] = {PackKeyBytes(c.rank, c, shared, kHeadBytes), i};
   }
   Keyed* const first = keyed.data();
@@ -201,8 +252,68 @@ void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end) {
     last = std::partition(wanted, last, [boundary](const Keyed& k) { return k.head == boundary; });
   }
   SortByHead(first, last);
-  OrderTies(candidates, begin, first, last, shared + kHeadBytes);
-  candidates.Arrange(begin, IndexOf{first});
+  OrderTies(keys, begin, first, last, shared + kHeadBytes);
+  arranged.Arrange(arranged_begin, IndexOf{first});
+}
+
+// SortFirst for candidates whose paths are not all ASCII: their order keys (OrderKeyInto), which
+// can differ from the paths in length and bytes, are sorted as ASCII paths are, and the
+// candidates put in their order. A directory is folded once for all its candidates.
+void SortFirstByOrderKeys(CandidateList& candidates, std::size_t begin, std::size_t end) {
+  CandidateList keys;
+  TextFolder folder;
+  std::string key;
+  std::string_view dir;
+  CandidateList::DirectoryId dir_key = 0;
+  bool dir_apart = false;
+  for (std::size_t i = begin; i < candidates.size(); ++i) {
+    const Candidate c = candidates[i];
+    if (i == begin || c.dir.data() != dir.data() || c.dir.size() != dir.size()) {
+      dir = c.dir;
+      // After a separator the name's fold is apart from the directory's: nothing composes with
+      // a separator. Any other directory is folded with each name.
+      dir_apart = dir.empty() || dir.back() == '/' || dir.back() == '\\';
+      if (dir_apart) {
+        OrderKeyInto(folder, dir, key);
+        dir_key = keys.AddDirectory(key);
+      }
+    }
+    if (dir_apart) {
+      OrderKeyInto(folder, c.name, key);
+      keys.Add(dir_key, key, c.rank);
+    } else {
+      OrderKeyInto(folder, c.Path(), key);
+      keys.Add(key, c.rank);
+    }
+  }
+  SortFirstByBytes(keys, 0, end - begin, candidates, begin);
+}
+
+}  // namespace
+
+int CompareCandidates(Candidate a, Candidate b) {
+  if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+  const std::string x = a.Path();
+  const std::string y = b.Path();
+  if (IsAscii(x) && IsAscii(y)) return CompareIgnoringCase(x, y);
+  TextFolder folder;
+  std::string x_key;
+  std::string y_key;
+  OrderKeyInto(folder, x, x_key);
+  OrderKeyInto(folder, y, y_key);
+  return x_key.compare(y_key) < 0 ? -1 : (x_key == y_key ? 0 : 1);
+}
+
+void SortCandidates(CandidateList& candidates) { SortFirst(candidates, 0, candidates.size()); }
+
+void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end) {
+  end = std::min(end, candidates.size());
+  if (begin >= end || candidates.size() - begin < 2) return;
+  if (EveryPathAscii(candidates, begin)) {
+    SortFirstByBytes(candidates, begin, end, candidates, begin);
+  } else {
+    SortFirstByOrderKeys(candidates, begin, end);
+  }
 }
 
 void KeepBestRank(CandidateList& candidates) {

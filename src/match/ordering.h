@@ -9,7 +9,10 @@
 namespace dirhop {
 
 // Negative when `a` goes first, positive when `b` does, 0 when equal: lower rank first, then the
-// upper-cased paths byte by byte as unsigned values, a path before any longer path it begins.
+// paths ignoring case, a path before any longer path it begins. ASCII paths compare by their
+// upper-cased bytes as unsigned values ('_' after the letters); other characters come after
+// every ASCII one at the same place, in the order of their folded code points (composed and
+// decomposed forms, and any case, sort as one).
 int CompareCandidates(Candidate a, Candidate b);
 
 // Sorts `candidates` in place into CompareCandidates order.

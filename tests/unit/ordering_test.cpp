@@ -58,6 +58,26 @@ TEST(OrderingCompareTest, PathsEqualApartFromCaseCompareEqual) {
   EXPECT_NE(CompareCandidates({"C:\\Work", 3}, {"C:\\Work", 4}), 0);
 }
 
+TEST(OrderingCompareTest, OtherCharactersSortAfterAsciiByTheirFoldedForm) {
+  // At the first place the paths differ, any character but ASCII sorts after every ASCII one,
+  // by its code point once folded; the ASCII letters around it still sort upper-cased.
+  ExpectFirst({"/x/Zebra", 1}, {"/x/Über", 1});
+  ExpectFirst({"/x/Zebra", 1}, {"/x/U\xCC\x88"
+                                "ber",
+                                1});  // decomposed: Ü, not U
+  ExpectFirst({"/x/éa", 1}, {"/x/Éb", 1});
+  ExpectFirst({"/x/école", 1}, {"/x/Ωmega", 1});
+  ExpectFirst({"/x/überb", 1}, {"/x/Über_a", 1});  // 'B' before '_', as in ASCII paths
+  ExpectFirst({"/x/Über", 1}, {"/x/Übers", 1});
+  EXPECT_EQ(CompareCandidates({"/x/Über", 2}, {"/X/U\xCC\x88"
+                                               "BER",
+                                               2}),
+            0);
+  EXPECT_EQ(CompareCandidates({"/Документы", 2}, {"/ДОКУМЕНТЫ", 2}), 0);
+  // A stray byte sorts as itself, against characters too.
+  ExpectFirst({"/x/\xC3(", 1}, {"/x/é", 1});
+}
+
 TEST(OrderingKeepBestTest, SortedListKeepsOnlyTheBestRank) {
   CandidateList list = {{"C:\\Programs\\Tools", 7},
                         {"C:\\Projects\\src", 2},
@@ -173,6 +193,74 @@ TEST(OrderingTest, SortingGivesCompareCandidatesOrderForAnyBytes) {
           << sorted[i - 1].Path() << " / " << sorted[i].Path();
     }
     EXPECT_EQ(Contents(list), Contents(sorted));
+  }
+}
+
+TEST(OrderingTest, AsciiPathsKeepTheirOrderAmongOthers) {
+  CandidateList list = {{"/t/U\xCC\x88"
+                         "ber",
+                         1},
+                        {"/t/b_x", 1},
+                        {"/t/Über", 1},
+                        {"/t/Zeta", 1},
+                        {"/t/ábc", 1},
+                        {"/t/Ba", 1},
+                        {"/t/Abc", 1},
+                        {"/t/日本", 1},
+                        {"/t/Zeta", 0}};
+  SortCandidates(list);
+  const std::vector<std::string> paths = Paths(list);
+  ASSERT_EQ(paths.size(), 9u);
+  EXPECT_EQ(
+      std::vector<std::string>(paths.begin(), paths.begin() + 6),
+      (std::vector<std::string>{"/t/Zeta", "/t/Abc", "/t/Ba", "/t/b_x", "/t/Zeta", "/t/ábc"}));
+  // The two spellings of Über tie; the CJK name comes last.
+  EXPECT_EQ(CompareCandidates(list[6], list[7]), 0);
+  EXPECT_EQ(std::set<std::string>(paths.begin() + 6, paths.begin() + 8),
+            (std::set<std::string>{"/t/U\xCC\x88"
+                                   "ber",
+                                   "/t/Über"}));
+  EXPECT_EQ(paths[8], "/t/日本");
+}
+
+// A list for round `round` of a property test over characters: names built of ASCII letters,
+// '_', accented letters composed and decomposed, CJK and stray bytes, so that the order of folded
+// forms is taken; one list in four is ASCII only, sorted as ASCII lists are.
+CandidateList CharacterList(std::mt19937& random, int round) {
+  static const char* const kPieces[] = {
+      "a", "A", "_", "z", "\xC3\xA9", "\xC3\x89", "e\xCC\x81", "\xE6\x97\xA5", "\xFF", "\xC3"};
+  const std::size_t pieces = round % 4 == 0 ? 4 : sizeof(kPieces) / sizeof(kPieces[0]);
+  CandidateList list;
+  const int count = static_cast<int>(random() % (round % 10 == 0 ? 400 : 40));
+  for (int i = 0; i < count; ++i) {
+    std::string name;
+    for (int k = static_cast<int>(random() % 6); k > 0; --k) name += kPieces[random() % pieces];
+    list.Add(list.AddDirectory(round % 2 ? "/base/" : "/other/"), name,
+             static_cast<std::uint8_t>(random() % 2));
+  }
+  return list;
+}
+
+TEST(OrderingTest, CharacterListsSortWholeAndPageByPageInCompareCandidatesOrder) {
+  std::mt19937 random(31);
+  for (int round = 0; round < 200; ++round) {
+    CandidateList paged = CharacterList(random, round);
+    CandidateList whole = paged;
+    SortCandidates(whole);
+    for (std::size_t i = 1; i < whole.size(); ++i) {
+      ASSERT_LE(CompareCandidates(whole[i - 1], whole[i]), 0)
+          << whole[i - 1].Path() << " / " << whole[i].Path();
+    }
+    std::size_t done = 0;
+    while (done < paged.size()) {
+      const std::size_t end = done + 1 + random() % 30;
+      SortFirst(paged, done, end);
+      done = std::min(end, paged.size());
+      for (std::size_t i = 0; i < done; ++i) {
+        ASSERT_EQ(CompareCandidates(paged[i], whole[i]), 0) << "place " << i;
+      }
+    }
+    ASSERT_EQ(Contents(paged), Contents(whole));
   }
 }
 
