@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace dirhop {
@@ -60,6 +61,25 @@ inline Utf8Step FirstUtf8Step(std::string_view text) {
     code_point = (code_point << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
   }
   return {code_point, length, true};
+}
+
+// Appends `code_point` (below 0x110000; a surrogate too, as WTF-8 writes it) in its UTF-8 form.
+inline void AppendUtf8(std::string& out, char32_t code_point) {
+  if (code_point < 0x80) {
+    out += static_cast<char>(code_point);
+  } else if (code_point < 0x800) {
+    out += static_cast<char>(0xC0 | (code_point >> 6));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else if (code_point < 0x10000) {
+    out += static_cast<char>(0xE0 | (code_point >> 12));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code_point >> 18));
+    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code_point & 0x3F));
+  }
 }
 
 // True when every byte of `text` is below 0x80: the fast path of every text operation. Eight

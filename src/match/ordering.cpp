@@ -170,25 +170,6 @@ void OrderTies(const CandidateList& candidates, std::size_t begin, Keyed* first,
   }
 }
 
-// Appends code point `c` (below 0x110000) to `out` in UTF-8.
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // Makes `out` the bytes that `text` sorts by: its fold with its diacritics, each ASCII character
 // upper-cased, each other character in UTF-8 and each byte outside valid UTF-8 as itself. An
 // ASCII text sorts by its upper-cased bytes ('_' after the letters), and any other character
@@ -203,7 +184,7 @@ void OrderKeyInto(TextFolder& folder, std::string_view text, std::string& out) {
     if (symbol < 0x80) {
       out += UpperChar(static_cast<char>(symbol));
     } else if (symbol < kByteSymbolBase) {
-      AppendUtf8(symbol, out);
+      AppendUtf8(out, symbol);
     } else {
       out += static_cast<char>(symbol - kByteSymbolBase);
     }
