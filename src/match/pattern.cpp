@@ -82,10 +82,16 @@ struct FoldedDotSplit {
   std::u32string_view extension;
 };
 
-FoldedDotSplit SplitFoldedAtDot(std::u32string_view text) {
-  const std::size_t at = text.find(U'.');
-  if (at == std::u32string_view::npos) return {text, std::u32string_view()};
+// `text` (bytes or folded symbols) cut at its first dot, as `Split` holds the two parts.
+template <typename Split, typename View>
+Split CutAtFirstDot(View text) {
+  const std::size_t at = text.find(static_cast<typename View::value_type>('.'));
+  if (at == View::npos) return {text, View()};
   return {text.substr(0, at), text.substr(at + 1)};
+}
+
+FoldedDotSplit SplitFoldedAtDot(std::u32string_view text) {
+  return CutAtFirstDot<FoldedDotSplit>(text);
 }
 
 // WildcardMatchParts on folded texts.
@@ -300,11 +306,7 @@ ComponentSplit SplitFirstComponent(std::string_view spec, char separator) {
   return {spec.substr(0, at), spec.substr(at + 1)};
 }
 
-DotSplit SplitAtDot(std::string_view text) {
-  const std::size_t at = text.find('.');
-  if (at == std::string_view::npos) return {text, std::string_view()};
-  return {text.substr(0, at), text.substr(at + 1)};
-}
+DotSplit SplitAtDot(std::string_view text) { return CutAtFirstDot<DotSplit>(text); }
 
 bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part) {
   return MatchPart<PartEnd::kWholeText>(pattern_part, name_part);

@@ -407,28 +407,31 @@ TEST(OldStoreTest, ADataFileOfTheOldReleaseIsReadInItsCodePage) {
                "bung");
   std::string image = old.Image();
   image[kTextFormOffset] = 0;
-  files.files["/work/d.dat"] = image;
   test::FakeConsole console = test::MakeFakeConsole();
-  Settings settings(files);
-  LoadSettings(*console.console, settings, std::string("/work/d.dat"));
-  EXPECT_EQ(settings.record.History(0),
+  // The record a data file holding `bytes` loads to.
+  const auto load = [&](const std::string& bytes) {
+    files.files["/work/d.dat"] = bytes;
+    Settings settings(files);
+    LoadSettings(*console.console, settings, std::string("/work/d.dat"));
+    return settings.record;
+  };
+  const SettingsRecord loaded = load(image);
+  EXPECT_EQ(loaded.History(0),
             "\xc3\xbc"
             "bung");
-  EXPECT_EQ(settings.record.History(1), "caf\xc3\xa9");
-  EXPECT_TRUE(settings.record.HistoryEmpty(2));  // grown past 255 bytes: a cut path would mislead
-  EXPECT_EQ(settings.record.AliasName(1), "abcdefghi");  // 10 bytes hold no half character
-  EXPECT_EQ(settings.record.AliasTarget(1),
+  EXPECT_EQ(loaded.History(1), "caf\xc3\xa9");
+  EXPECT_TRUE(loaded.HistoryEmpty(2));          // grown past 255 bytes: a cut path would mislead
+  EXPECT_EQ(loaded.AliasName(1), "abcdefghi");  // 10 bytes hold no half character
+  EXPECT_EQ(loaded.AliasTarget(1),
             "\xc3\xbc"
             "bung");
 
   // Saved by this release, the same bytes are UTF-8 and stay as they are.
-  files.files["/work/d.dat"] = old.Image();
-  Settings marked(files);
-  LoadSettings(*console.console, marked, std::string("/work/d.dat"));
-  EXPECT_EQ(marked.record.History(0),
+  const SettingsRecord marked = load(old.Image());
+  EXPECT_EQ(marked.History(0),
             "\x81"
             "bung");
-  EXPECT_EQ(marked.record.AliasName(1), "abcdefghi\x81");
+  EXPECT_EQ(marked.AliasName(1), "abcdefghi\x81");
 }
 
 // Registry values the release before UTF-8 set through the ANSI functions are converted; values
