@@ -87,6 +87,9 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   }
 
   Settings settings(fs);
+  // Set by the shell integration in a private session (fish --private), or by the user.
+  const std::optional<std::string> private_session = host.GetEnv("DIRHOP_PRIVATE");
+  settings.private_session = private_session && !private_session->empty();
   const std::optional<std::string> data_file =
       DataFilePath(host.GetEnv("DIRHOP"), facts->syntax, fs);
   if (query) {

@@ -62,4 +62,10 @@ std::string SystemFileSystem::TextFromOldStore(std::string_view text, platform::
   return platform::TextFromOldStore(text, where);
 }
 
+platform::StoreLockResult SystemFileSystem::LockStore(const std::string& store,
+                                                      platform::LockedStore kind,
+                                                      std::chrono::milliseconds wait) {
+  return platform::LockStore(store, kind, wait);
+}
+
 }  // namespace dirhop

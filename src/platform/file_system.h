@@ -10,6 +10,7 @@
 
 #include "platform/code_pages.h"
 #include "platform/platform.h"
+#include "platform/store_lock.h"
 #include "platform/store_platform.h"
 
 namespace dirhop {
@@ -56,6 +57,10 @@ class FileSystem {
   // A text as the release before UTF-8 left it in a store, as the characters the user meant (see
   // platform::TextFromOldStore).
   virtual std::string TextFromOldStore(std::string_view text, platform::OldStore where) = 0;
+  // Takes the lock every run holds while it reads or replaces the store `store` (see
+  // platform::LockStore).
+  virtual platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
+                                              std::chrono::milliseconds wait) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -78,6 +83,8 @@ class SystemFileSystem : public FileSystem {
   platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
                                               platform::KeyOpening opening) override;
   std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
+  platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
+                                      std::chrono::milliseconds wait) override;
 };
 
 }  // namespace dirhop

@@ -29,37 +29,20 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
                              VisibleText(name) + "' not defined");
     return false;
   }
-  SettingsRecord& record = settings.record;
-  std::optional<std::string> old;
-  for (int slot = 1; slot <= kAliasSlots; ++slot) {
-    if (SameIgnoringCase(record.AliasName(slot), name)) {
-      old = record.AliasTarget(slot);
-      record.MoveAliases(slot + 1, slot, kAliasSlots - slot);
-      record.ClearAlias(kAliasSlots);
-      break;
-    }
-    if (record.AliasFree(slot)) break;
+  const AliasSlotsUpdate update = UpdateAliasSlots(settings.record, name, target);
+  settings.changes.push_back(AliasUpdated{name, target});
+  if (update.dropped) {
+    console.ColouredLine(kColourError, "Dirhop: Alias list is full. Removing alias " +
+                                           VisibleText(update.dropped->first) + " = " +
+                                           VisibleText(update.dropped->second));
   }
-
-  if (!target || !target->empty()) {
-    if (!record.AliasFree(kAliasSlots)) {
-      console.ColouredLine(kColourError, "Dirhop: Alias list is full. Removing alias " +
-                                             VisibleText(record.AliasName(kAliasSlots)) + " = " +
-                                             VisibleText(record.AliasTarget(kAliasSlots)));
-    }
-    record.MoveAliases(1, 2, kAliasSlots - 1);
-    const std::string stored_name = name.substr(0, kAliasNameLength);
-    if (!target) {
-      record.SetAlias(1, stored_name, old.value_or(std::string()));
-    } else {
-      record.SetAlias(1, stored_name, *target);
-      console.ColouredLine(
-          kColourNotice, "Dirhop: Adding alias " + VisibleText(name) + "=" + VisibleText(*target));
-    }
-  } else if (!old) {
+  if (target && !target->empty()) {
+    console.ColouredLine(kColourNotice,
+                         "Dirhop: Adding alias " + VisibleText(name) + "=" + VisibleText(*target));
+  } else if (target && !update.old_target) {
     console.ColouredLine(kColourError,
                          "Dirhop: No alias to delete called '" + VisibleText(name) + "'");
-  } else {
+  } else if (target) {
     console.ColouredLine(kColourNotice, "Dirhop: Removing alias '" + VisibleText(name) + "'");
   }
   SaveSettings(console, settings);
@@ -116,7 +99,8 @@ std::optional<std::string> FindAlias(const Settings& settings, const std::string
 
 std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {
   std::optional<std::string> dir = FindAlias(settings, arg);
-  if (dir) UpdateAlias(console, settings, arg, kKeepTarget);
+  // A private session leaves no trace of which alias it used.
+  if (dir && !settings.private_session) UpdateAlias(console, settings, arg, kKeepTarget);
   return dir;
 }
 

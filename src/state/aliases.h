@@ -8,13 +8,9 @@
 
 #include "console/console.h"
 #include "state/settings_store.h"
+#include "state/store_changes.h"
 
 namespace dirhop {
-
-// What UpdateAlias does with a name: a directory text defines it, the empty text removes it, and
-// kKeepTarget (nullopt) promotes it to slot 1 with the directory it has.
-using AliasTarget = std::optional<std::string>;
-inline constexpr std::nullopt_t kKeepTarget = std::nullopt;
 
 // Defines, redefines, removes or promotes the alias `name` (compared ignoring case), reports it,
 // and saves the store. An empty name, or a target longer than 255 characters, is refused with a

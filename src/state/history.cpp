@@ -1,25 +1,14 @@
 #include "state/history.h"
 
-#include "base/case_folding.h"
 #include "console/visible_text.h"
+#include "state/store_changes.h"
 
 namespace dirhop {
 
 void AddToHistory(Console& console, Settings& settings, const std::string& dir, HistorySave save) {
-  if (dir.empty() || dir.size() > kPathFieldLength) return;
-  SettingsRecord& record = settings.record;
-  constexpr int kLast = kHistorySlots - 1;
-  for (int slot = 0; slot <= kLast; ++slot) {
-    if (SameIgnoringCase(record.History(slot), dir)) {
-      // Close the gap; the entry moved into this slot is not compared again.
-      record.MoveHistory(slot + 1, slot, kLast - slot);
-      record.ClearHistory(kLast);
-    } else if (record.HistoryEmpty(slot)) {
-      break;
-    }
-  }
-  record.MoveHistory(0, 1, kLast);
-  record.SetHistory(0, dir);
+  if (dir.empty() || dir.size() > kPathFieldLength || settings.private_session) return;
+  AddHistoryEntry(settings.record, dir);
+  settings.changes.push_back(HistoryAdded{dir});
   if (save == HistorySave::kNow) {
     SaveSettings(console, settings);
   } else {

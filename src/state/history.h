@@ -15,7 +15,7 @@ enum class HistorySave { kNow, kWithNextSave };
 // Puts `dir` in slot 0, removes an entry equal to it ignoring case, moves the entries before it
 // down one slot (the oldest of 21 falls off), and saves the store (now, or with the next save:
 // SaveSettingsLater). A directory longer than a slot holds is not added at all: a cut path would
-// name another directory.
+// name another directory. A private session's run records nothing.
 void AddToHistory(Console& console, Settings& settings, const std::string& dir,
                   HistorySave save = HistorySave::kNow);
 

@@ -98,12 +98,10 @@ std::string FitPath(const std::string& read, const std::string& converted) {
 }
 
 // Converts the texts of a data file image that the release before UTF-8 saved.
-void ReadOldDataFileTexts(Settings& settings) {
-  SettingsRecord& record = settings.record;
+void ReadOldDataFileTexts(FileSystem& files, SettingsRecord& record) {
   if (record.TextsInUtf8()) return;
-  const auto convert = [&settings](const std::string& text) {
-    return IsValidUtf8(text) ? text
-                             : settings.files.TextFromOldStore(text, platform::OldStore::kDataFile);
+  const auto convert = [&files](const std::string& text) {
+    return IsValidUtf8(text) ? text : files.TextFromOldStore(text, platform::OldStore::kDataFile);
   };
   for (int slot = 0; slot < kHistorySlots; ++slot) {
     const std::string dir = record.History(slot);
@@ -117,6 +115,32 @@ void ReadOldDataFileTexts(Settings& settings) {
     const std::string new_target = convert(target);
     if (new_name == name && new_target == target) continue;
     record.SetAlias(slot, CutAtCharacter(new_name, kAliasNameLength), FitPath(target, new_target));
+  }
+}
+
+// Reads every slot of `record` and its creation switch from `key` (absent or wrongly typed
+// values read as empty, "canCreatePath" as true), converting the texts the release before UTF-8
+// left.
+void ReadKeyRecord(FileSystem& files, platform::SettingsKey& key, SettingsRecord& record) {
+  std::optional<platform::StoreValue> can_create = key.Query("canCreatePath");
+  record.SetCanCreatePath(!can_create || can_create->type != platform::StoreValueType::kDword ||
+                          can_create->number != 0);
+  const std::vector<std::uint32_t> checks = ParseTextChecks(ReadString(key, kTextChecksValueName));
+  const auto convert = [&files, &checks](const std::string& text) {
+    if (IsAscii(text) || std::binary_search(checks.begin(), checks.end(), TextCheck(text))) {
+      return text;
+    }
+    return files.TextFromOldStore(text, platform::OldStore::kSettingsKey);
+  };
+  for (int slot = 0; slot < kHistorySlots; ++slot) {
+    const std::string dir = ReadString(key, HistoryValueName(slot));
+    record.SetHistory(slot, FitPath(dir, convert(dir)));
+  }
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    const std::string target = ReadString(key, AliasDirValueName(slot));
+    record.SetAlias(
+        slot, CutAtCharacter(convert(ReadString(key, AliasNameValueName(slot))), kAliasNameLength),
+        FitPath(target, convert(target)));
   }
 }
 
@@ -176,6 +200,57 @@ bool IsAbsolute(const std::string& path, PathSyntax syntax) {
   return IsDriveAbsolute(path, '\\') || IsDriveAbsolute(path, '/');
 }
 
+// The lock of the store `settings` uses (see platform::LockStore): none when there is no store
+// to lock.
+platform::StoreLockResult LockStoreOf(Settings& settings) {
+  if (settings.data_file.empty()) {
+    if (settings.key_location.empty()) return {};
+    return settings.files.LockStore(settings.key_location, platform::LockedStore::kSettingsKey,
+                                    platform::kStoreLockWait);
+  }
+  return settings.files.LockStore(settings.data_file, platform::LockedStore::kDataFile,
+                                  platform::kStoreLockWait);
+}
+
+// Tells the user, once, that another run held the store's lock for the whole wait, so this run
+// saves nothing.
+void ReportBusyStore(Console& console, Settings& settings) {
+  if (settings.store_busy) return;
+  settings.store_busy = true;
+  const std::string& path = settings.data_file.empty() ? settings.key_location : settings.data_file;
+  console.SetTextColour(kColourError);
+  console.Write("Dirhop: Error - '" + VisibleText(path) +
+                "' is locked by another run; nothing is saved this time");
+  console.EndColouredLine();
+}
+
+// Writes the data file: the run's changes made again on what the file holds now (the defaults
+// when it is gone), or the run's record as it stands when the file cannot be read now.
+StoreFileStatus SaveDataFile(Settings& settings) {
+  const platform::FileReadResult read =
+      settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+  if (IsStoreRefused(read.status)) return read.status;
+  if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
+    SettingsRecord current;
+    current.LoadImage(read.bytes);
+    ReadOldDataFileTexts(settings.files, current);
+    for (const StoreChange& change : settings.changes) ApplyChange(current, change);
+    settings.record = current;
+  }
+  // The new record goes in whole or not at all.
+  return settings.files.ReplaceFileAtomically(settings.data_file, settings.record.Image());
+}
+
+// SaveSettings for a run that holds the store's lock (or has none to take).
+bool SaveWhileLocked(Console& console, Settings& settings) {
+  const bool saved =
+      settings.data_file.empty()
+          ? ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location)
+          : ReportStoreStatus(console, settings, SaveDataFile(settings), settings.data_file);
+  if (saved) settings.changes.clear();
+  return saved;
+}
+
 }  // namespace
 
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
@@ -191,6 +266,8 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
 void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file) {
   settings.data_file = data_file.value_or(std::string());
+  const platform::StoreLockResult lock = LockStoreOf(settings);
+  if (lock.outcome == platform::StoreLockOutcome::kBusy) ReportBusyStore(console, settings);
   if (settings.data_file.empty()) {
     // The settings key says nothing when it cannot be opened, but a file standing in for it
     // that must not be used, or cannot be created, is the user's to hear about.
@@ -202,7 +279,7 @@ void LoadSettings(Console& console, Settings& settings,
   if (read.status == StoreFileStatus::kOk) {
     // A short file fills only the leading part.
     settings.record.LoadImage(read.bytes);
-    ReadOldDataFileTexts(settings);
+    ReadOldDataFileTexts(settings.files, settings.record);
     return;
   }
   if (IsStoreRefused(read.status)) {
@@ -213,7 +290,9 @@ void LoadSettings(Console& console, Settings& settings,
   console.WriteLine("Dirhop: Error - can't read settings from '" + VisibleText(settings.data_file) +
                     "'");
   console.WriteLine("        Creating new file");
-  const bool saved = SaveSettings(console, settings);
+  // Still under the lock: a run that finds the file missing at the same time reads what this
+  // one creates.
+  const bool saved = SaveWhileLocked(console, settings);
   console.EndColouredLine();
   settings.first_run = saved && read.status == StoreFileStatus::kMissing;
 }
@@ -221,6 +300,8 @@ void LoadSettings(Console& console, Settings& settings,
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file) {
   settings.read_only = true;
   settings.data_file = data_file.value_or(std::string());
+  // A query says nothing: a lock held elsewhere only means the store is read without it.
+  const platform::StoreLockResult lock = LockStoreOf(settings);
   if (settings.data_file.empty()) {
     LoadFromKey(settings, platform::KeyOpening::kExistingOnly);
     return;
@@ -229,21 +310,19 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
       settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
   if (read.status == StoreFileStatus::kOk) {
     settings.record.LoadImage(read.bytes);
-    ReadOldDataFileTexts(settings);
+    ReadOldDataFileTexts(settings.files, settings.record);
   }
 }
 
 bool SaveSettings(Console& console, Settings& settings) {
   settings.save_pending = false;
-  if (settings.store_refused || settings.read_only) return false;
-  if (settings.data_file.empty()) {
-    return ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location);
+  if (settings.store_refused || settings.read_only || settings.store_busy) return false;
+  const platform::StoreLockResult lock = LockStoreOf(settings);
+  if (lock.outcome == platform::StoreLockOutcome::kBusy) {
+    ReportBusyStore(console, settings);
+    return false;
   }
-  // The new record goes in whole or not at all.
-  return ReportStoreStatus(
-      console, settings,
-      settings.files.ReplaceFileAtomically(settings.data_file, settings.record.Image()),
-      settings.data_file);
+  return SaveWhileLocked(console, settings);
 }
 
 void SaveSettingsLater(Settings& settings) { settings.save_pending = true; }
@@ -261,28 +340,7 @@ StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
       settings.files.OpenSettingsKey(settings.key_location, opening);
   if (!opened.key) return opened.status;
   settings.first_run = opened.created;
-  platform::SettingsKey& key = *opened.key;
-  SettingsRecord& record = settings.record;
-  std::optional<platform::StoreValue> can_create = key.Query("canCreatePath");
-  record.SetCanCreatePath(!can_create || can_create->type != platform::StoreValueType::kDword ||
-                          can_create->number != 0);
-  const std::vector<std::uint32_t> checks = ParseTextChecks(ReadString(key, kTextChecksValueName));
-  const auto convert = [&settings, &checks](const std::string& text) {
-    if (IsAscii(text) || std::binary_search(checks.begin(), checks.end(), TextCheck(text))) {
-      return text;
-    }
-    return settings.files.TextFromOldStore(text, platform::OldStore::kSettingsKey);
-  };
-  for (int slot = 0; slot < kHistorySlots; ++slot) {
-    const std::string dir = ReadString(key, HistoryValueName(slot));
-    record.SetHistory(slot, FitPath(dir, convert(dir)));
-  }
-  for (int slot = 1; slot <= kAliasSlots; ++slot) {
-    const std::string target = ReadString(key, AliasDirValueName(slot));
-    record.SetAlias(
-        slot, CutAtCharacter(convert(ReadString(key, AliasNameValueName(slot))), kAliasNameLength),
-        FitPath(target, convert(target)));
-  }
+  ReadKeyRecord(settings.files, *opened.key, settings.record);
   opened.key->Close();  // nothing was set: nothing to write
   return StoreFileStatus::kOk;
 }
@@ -292,6 +350,10 @@ StoreFileStatus SaveToRegistry(Settings& settings) {
       settings.files.OpenSettingsKey(settings.key_location, platform::KeyOpening::kCreateMissing);
   if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
+  SettingsRecord current;
+  ReadKeyRecord(settings.files, key, current);
+  for (const StoreChange& change : settings.changes) ApplyChange(current, change);
+  settings.record = current;
   const SettingsRecord& record = settings.record;
   auto set = [&key](const std::string& name, const std::string& text) {
     if (!key.Set(name, platform::StoreValue{platform::StoreValueType::kString, text, 0})) {

@@ -4,12 +4,14 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/console.h"
 #include "match/path_syntax.h"
 #include "platform/file_system.h"
 #include "platform/store_platform.h"
 #include "state/settings_record.h"
+#include "state/store_changes.h"
 
 namespace dirhop {
 
@@ -35,6 +37,13 @@ struct Settings {
   // True while the record holds a change that is to be saved with the next save (see
   // SaveSettingsLater); every save clears it.
   bool save_pending = false;
+  // True once the store's lock could not be had: it was reported once, and nothing is saved.
+  bool store_busy = false;
+  // True for a run in a private shell session: it records no directory and promotes no alias.
+  bool private_session = false;
+  // The changes made to `record` since the last save that wrote them, in order: a save makes
+  // them again on what the store holds by then (see store_changes.h).
+  std::vector<StoreChange> changes;
 };
 
 // The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; a relative
@@ -43,22 +52,29 @@ struct Settings {
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
                                         FileSystem& fs);
 
-// Loads the record once at start-up: from the data file at `data_file` when given, otherwise
-// from the settings key. A data file that cannot be opened for reading and writing is reported
-// and created from the defaults; a store that must not be used (see
-// platform::IsStoreRefused) is reported once and left alone for the run. Never ends the run.
+// Loads the record once at start-up, under the store's lock: from the data file at `data_file`
+// when given, otherwise from the settings key. A data file that cannot be opened for reading and
+// writing is reported and created from the defaults; a store that must not be used (see
+// platform::IsStoreRefused) is reported once and left alone for the run. A lock held elsewhere
+// for the whole wait is reported once; the store is then read without it and never saved in this
+// run. Never ends the run.
 void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file);
 
 // Loads the record for a run that only reads it: what the data file or the settings key holds
-// when they exist and may be used, the defaults otherwise. Nothing is created, reported or ever
-// saved for this run (read_only is set), and first_run stays false.
+// when they exist and may be used, the defaults otherwise (read under the store's lock when it
+// can be had). Nothing is created, reported or ever saved for this run (read_only is set), and
+// first_run stays false.
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file);
 
-// Writes the whole record to the store, unless the store was refused or the run is read-only; a
-// store that cannot be written is reported (and a file that may not be written is never replaced).
-// Returns whether the record was saved. A failed write of a single settings value (the Windows
-// registry) throws std::runtime_error("Failed to set data for '<name>'").
+// Saves this run's changes under the store's lock: reads the store again, makes `changes` on
+// what it holds, writes the whole record and keeps it as the run's record; a store that cannot
+// be read now gets the run's record as it stands. Nothing is saved when the store was refused,
+// the run is read-only, or the lock cannot be had (reported once; later saves are skipped). A
+// store that cannot be written is reported (and a file that may not be written is never
+// replaced); the changes then wait for the next save. Returns whether the record was saved. A
+// failed write of a single settings value (the Windows registry) throws
+// std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
 
 // Leaves the change just made to the record for the next save to write: one durable write then
@@ -77,10 +93,11 @@ platform::StoreFileStatus LoadFromRegistry(Settings& settings);
 // LoadFromRegistry with the key opened as `opening` says (a key it does not create is kMissing).
 platform::StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening);
 
-// Writes the 61 string values of the record to the settings key ("canCreatePath" is only ever
-// read) and closes it: kOk, or why the key could not be opened or closed (the POSIX file is
-// written on closing). Throws std::runtime_error "Failed to set data for '<name>'" when a value
-// cannot be set.
+// Reads the settings key again, makes the run's `changes` on what it holds, and writes the 61
+// string values of the result ("canCreatePath" is only ever read), which becomes the run's
+// record; then closes the key: kOk, or why the key could not be opened or closed (the POSIX file
+// is written on closing). The caller holds the store's lock. Throws std::runtime_error "Failed
+// to set data for '<name>'" when a value cannot be set.
 platform::StoreFileStatus SaveToRegistry(Settings& settings);
 
 }  // namespace dirhop

@@ -410,6 +410,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--target", choices=["native", "wine"], required=True)
     parser.add_argument("--program", required=True)
+    # The program that holds the store's lock (tests/e2e/hold_store_lock.cpp), for test_store.
+    parser.add_argument("--lock-holder")
     ARGS, rest = parser.parse_known_args()
     drop_dac_capabilities()
     E2ETestCase.target = make_target()

@@ -671,5 +671,139 @@ class CrossBuild(StoreTestCase):
         self.assertEqual(self.read_data(), before)
 
 
+class SharedStore(StoreTestCase):
+    """Many shells, one store: every run saves only what it changed, made again on what the store
+    holds by then, under a lock that every run takes; a lock that cannot be had never stops a
+    jump. Each case runs on the settings key (the registry under Wine) and on a data file."""
+
+    STORES = ("key", "data")
+
+    def store_env(self, store):
+        return self.env(self.data if store == "data" else None)
+
+    def at_once(self, store, runs):
+        """Starts every word list of `runs` at the same moment; fails unless each ends with 0."""
+        procs = []
+        for n, words in enumerate(runs):
+            env = self.target.base_env()
+            env.update(self.store_env(store))
+            env["DIRHOP_HANDOFF"] = os.path.join(self.root, "h%d" % n)
+            procs.append(subprocess.Popen(self.target.command(words), cwd=self.tree, env=env,
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                          stderr=subprocess.PIPE))
+        for proc in procs:
+            out, _ = proc.communicate(timeout=300)
+            self.assertEqual(proc.returncode, 0, out)
+            self.assertNotIn(b"Error", out)
+
+    def table(self, store):
+        listing = self.c("-a", env=self.store_env(store)).text.splitlines()[1:]
+        return [tuple(line.strip().split(" = ", 1)) for line in listing]
+
+    def history(self, store):
+        listing = self.c("-h", env=self.store_env(store)).text.splitlines()[1:]
+        return [line.split(None, 1)[1] for line in listing]
+
+    def fresh(self, store):
+        if self.target.windows:
+            self.reg("delete", harness.STORE_KEY, "/f")
+            self.target.ensure_store()
+        for path in (self.data, os.path.join(self.config, "dirhop", "registry")):
+            with open(path, "wb"):
+                pass
+        if store == "data":
+            with open(self.data, "wb") as f:
+                f.write(default_record())
+
+    def test_runs_at_once_keep_every_change(self):
+        dirs = ["d%d" % n for n in range(8)]
+        self.mkdirs(*dirs)
+        for store in self.STORES:
+            with self.subTest(store=store):
+                self.fresh(store)
+                # Eight definitions at once, then eight uses at once (each promotes its alias
+                # and records its directory): all of them stay, each name with its own target.
+                self.at_once(store, [["-a", "n%d" % n, self.host(d)] for n, d in enumerate(dirs)])
+                self.at_once(store, [["n%d" % n] for n in range(len(dirs))])
+                table = self.table(store)
+                names = [name for name, _ in table]
+                self.assertEqual(sorted(n for n in names if n.startswith("n")),
+                                 ["n%d" % n for n in range(8)], table)
+                self.assertEqual(len(names), len(set(names)), table)
+                for name, target in table:
+                    if name.startswith("n"):
+                        self.assertEqual(target, self.host("d" + name[1:]), table)
+                self.assertEqual(sorted(h for h in self.history(store) if h != self.host()),
+                                 sorted(self.host(d) for d in dirs))
+
+    def test_a_run_waiting_at_a_menu_loses_nothing_saved_meanwhile(self):
+        self.mkdirs("x1", "x2", "p2_05", "p2_06")
+        for store in self.STORES:
+            with self.subTest(store=store):
+                self.fresh(store)
+                env = self.target.pty_env(self.handoff, self.store_env(store))
+                waiting = harness.PtySession(self.target.command(["x*"]), env, self.tree)
+                self.addCleanup(waiting.close)
+                waiting.wait_for("exit)? ")
+                # Another shell meanwhile: an alias and two directories.
+                self.assertStayed(self.c("-a", "mine", self.host("x2"),
+                                         env=self.store_env(store)), 0)
+                for d in ("p2_05", "p2_06"):
+                    self.assertWentTo(self.c(d, env=self.store_env(store)), self.path(d))
+                waiting.write(b"a")
+                self.assertEqual(waiting.wait(), 0, waiting.text())
+                self.assertIn(("mine", self.host("x2")), self.table(store))
+                history = self.history(store)
+                self.assertIn(self.host("p2_05"), history)
+                self.assertIn(self.host("p2_06"), history)
+                # The listing run records where it starts, after the choice of the menu.
+                self.assertEqual(history[-2:], [self.host("x1"), self.host()])
+
+    def hold_lock(self, store):
+        """Starts the program that holds the store's lock; returns it once it holds it."""
+        if not harness.ARGS.lock_holder:
+            self.skipTest("no --lock-holder program given")
+        holder = os.path.abspath(harness.ARGS.lock_holder)
+        words = ["file", self.target.host_path(self.data)] if store == "data" else ["key"]
+        env = self.target.base_env()
+        env.update(self.store_env(store))
+        command = (["wine", holder] if self.target.windows else [holder]) + words
+        proc = subprocess.Popen(command, cwd=self.root, env=env, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: proc.poll() is None and proc.kill())
+        self.assertEqual(proc.stdout.readline().strip(), b"held")
+        return proc
+
+    def test_a_lock_held_elsewhere_never_blocks_a_jump(self):
+        self.mkdirs("d1", "d2", "d3")
+        for store in self.STORES:
+            with self.subTest(store=store):
+                self.fresh(store)
+                path = self.target.host_path(self.data) if store == "data" else (
+                    "SOFTWARE\\Brantel Software\\Dirhop" if self.target.windows
+                    else os.path.join(self.config, "dirhop", "registry"))
+                holder = self.hold_lock(store)
+                before = self.history(store)
+                r = self.c("d1", env=self.store_env(store))
+                self.assertWentTo(r, self.path("d1"))
+                message = ("Dirhop: Error - '%s' is locked by another run; nothing is saved "
+                           "this time\n" % path)
+                self.assertEqual(r.text.count("is locked by another run"), 1, r.text)
+                self.assertIn(message, r.text)
+                self.assertEqual(self.history(store), before)
+                holder.stdin.close()
+                self.assertEqual(holder.wait(timeout=60), 0)
+                self.assertWentTo(self.c("d2", env=self.store_env(store)), self.path("d2"))
+                self.assertEqual(self.history(store)[-2:], [self.host("d2"), self.host()])
+                # A holder that dies lets go at once.
+                holder = self.hold_lock(store)
+                holder.kill()
+                holder.wait(timeout=60)
+                r = self.c("d3", env=self.store_env(store))
+                self.assertWentTo(r, self.path("d3"))
+                self.assertNotIn("locked", r.text)
+                self.assertEqual(self.history(store)[-2:], [self.host("d3"), self.host()])
+
+
 if __name__ == "__main__":
     harness.main()

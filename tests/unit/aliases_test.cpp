@@ -13,7 +13,12 @@ using test::FakeKeyStore;
 
 class AliasesTest : public ::testing::Test {
  protected:
-  AliasesTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {}
+  AliasesTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {
+    Stored();
+  }
+
+  // The store holds the record as the test set it up, as if the run had loaded it.
+  void Stored() { test::PutRecord(store_, settings_.record); }
 
   std::string Text() { return test::Written(fake_); }
 
@@ -30,6 +35,7 @@ class AliasesTest : public ::testing::Test {
     for (int slot = 1; slot <= kAliasSlots; ++slot) {
       settings_.record.SetAlias(slot, "a" + std::to_string(slot), "C:\\d" + std::to_string(slot));
     }
+    Stored();
   }
 
   test::FakeConsole fake_;
@@ -57,6 +63,7 @@ TEST_F(AliasesTest, DefiningPutsTheAliasFirstAndSaves) {
 TEST_F(AliasesTest, RedefiningInAnyCaseReplacesTheOldEntry) {
   FillTable();
   settings_.record.SetAlias(5, "proj", "C:\\old");
+  Stored();
   UpdateAlias(*fake_.console, settings_, "PROJ", std::string("C:\\new"));
   EXPECT_EQ(Text(), "Dirhop: Adding alias PROJ=C:\\new\n");  // no full-table message
   std::vector<std::string> table = Table();
@@ -113,6 +120,7 @@ TEST_F(AliasesTest, OverLongTargetsAndEmptyNamesAreRefusedNotCut) {
 TEST_F(AliasesTest, ListingCountsFreeSlotsAndAlignsNames) {
   settings_.record.SetAlias(3, "proj", "c:\\src\\proj");
   settings_.record.SetAlias(5, "abcdefghij", std::string(255, 't'));  // after a gap: still listed
+  Stored();
   ListAliases(*fake_.console, settings_);
   EXPECT_EQ(Text(),
             "  Dirhop  Directory Aliases (16 entries remaining)  \n"
@@ -134,6 +142,7 @@ TEST_F(AliasesTest, ListingAlignsWideAndAccentedNamesByColumnsAndCutsTargetsByCo
   const std::string accented_target = "/t/" + std::string(249, 'e') + acute + "x";
   settings_.record.SetAlias(3, nichi + nichi + nichi, wide_target);
   settings_.record.SetAlias(4, "cafe" + acute, accented_target);
+  Stored();
   ListAliases(*fake_.console, settings_);
   EXPECT_EQ(Text(),
             "  Dirhop  Directory Aliases (16 entries remaining)  \n"
@@ -150,6 +159,7 @@ TEST_F(AliasesTest, ListingAlignsWideAndAccentedNamesByColumnsAndCutsTargetsByCo
 TEST_F(AliasesTest, ListingShowsControlsAsEscapesEvenWhenTheNameOutgrowsItsColumn) {
   // Ten ESCs are 20 characters on the screen: the name pushes its target right.
   settings_.record.SetAlias(3, std::string(10, '\x1b'), "/t/x\x1b[2J");
+  Stored();
   ListAliases(*fake_.console, settings_);
   EXPECT_EQ(Text(), std::string("  Dirhop  Directory Aliases (17 entries remaining)  \n") +
                         R"(\e\e\e\e\e\e\e\e\e\e = /t/x\e[2J)" +
@@ -195,6 +205,7 @@ TEST_F(AliasesTest, GoToAliasPromotesUnderTheTypedSpellingAndSavesFirst) {
 TEST_F(AliasesTest, NamesMatchInAnyCaseAndFormOfEveryScriptButKeepTheirDiacritics) {
   settings_.record.SetAlias(1, "Über", "/u");
   settings_.record.SetAlias(2, "дом", "/d");
+  Stored();
   settings_.record.ClearAlias(3);
   EXPECT_EQ(GoToAlias(*fake_.console, settings_, "über"), "/u");
   EXPECT_EQ(GoToAlias(*fake_.console, settings_, "ДОМ"), "/d");
@@ -212,6 +223,7 @@ TEST_F(AliasesTest, GoToAliasStopsAtTheFirstFreeSlot) {
   settings_.record.ClearAlias(1);
   settings_.record.ClearAlias(2);
   settings_.record.SetAlias(3, "gap", "C:\\gap");
+  Stored();
   EXPECT_EQ(GoToAlias(*fake_.console, settings_, "gap"), std::nullopt);
   EXPECT_EQ(store_.opens, 0);
 }

@@ -12,11 +12,17 @@ using test::FakeKeyStore;
 
 class HistoryTest : public ::testing::Test {
  protected:
-  HistoryTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {}
+  HistoryTest() : fake_(test::MakeFakeConsole()), settings_(test::MakeSettingsOn(store_)) {
+    Stored();
+  }
+
+  // The store holds the record as the test set it up, as if the run had loaded it.
+  void Stored() { test::PutRecord(store_, settings_.record); }
 
   void Fill(std::initializer_list<const char*> dirs) {
     int slot = 0;
     for (const char* dir : dirs) settings_.record.SetHistory(slot++, dir);
+    Stored();
   }
 
   std::vector<std::string> Slots() const {
@@ -64,6 +70,7 @@ TEST_F(HistoryTest, AFullHistoryDropsItsOldestEntry) {
   for (int slot = 0; slot < kHistorySlots; ++slot) {
     settings_.record.SetHistory(slot, "d" + std::to_string(slot));
   }
+  Stored();
   AddToHistory(*fake_.console, settings_, "new");
   EXPECT_EQ(settings_.record.History(0), "new");
   EXPECT_EQ(settings_.record.History(1), "d0");
@@ -119,6 +126,7 @@ TEST_F(HistoryTest, TheStartCheckComparesWithCase) {
 TEST_F(HistoryTest, ListingShowsOldestFirstWithNumbersAndColours) {
   Fill({"C:\\Work", "C:\\", "D:\\Data"});
   settings_.record.SetHistory(10, "gap");  // slots after an empty one are still listed
+  Stored();
   ListHistory(*fake_.console, settings_);
   EXPECT_EQ(test::Written(fake_),
             "  Dirhop  Directory History  \n"

@@ -58,6 +58,7 @@ TEST(MainFlowTest, TheDirectAttemptComesBeforeTheAlias) {
 TEST(MainFlowTest, AnAliasIsTriedWhenTheSpecIsNoDirectory) {
   WorkTree faked;
   faked.settings.record.SetAlias(1, "oth", "C:\\Other");
+  faked.Stored();
   EXPECT_EQ(Flow(faked, {"OTH"}), kExitOk);
   EXPECT_EQ(Handoff(faked), BatchFor("C:\\Other"));
   EXPECT_EQ(faked.fs.Calls("ChangeDirectory"),
@@ -216,8 +217,8 @@ TEST(MainFlowTest, TheStartDirectoryIsRecordedFirstAndPrintedForNoWords) {
   EXPECT_EQ(Flow(faked, {}), kExitOk);
   EXPECT_EQ(test::Written(faked.fake), "C:\\Work\n");
   EXPECT_EQ(faked.settings.record.History(0), "C:\\Work");
-  // The one file-system call is the save of the history.
-  EXPECT_EQ(faked.fs.log, Log{"OpenSettingsKey fake"});
+  // The one file-system call is the save of the history, under the store's lock.
+  EXPECT_EQ(faked.fs.log, (Log{"LockStore fake", "OpenSettingsKey fake", "UnlockStore fake"}));
 }
 
 // GoToDirectory's outcomes: entered and handed off, or one of its three failures.
@@ -226,7 +227,8 @@ TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
   EXPECT_EQ(GoToDirectory(faked.run, "c:\\work\\PROJ"), kExitOk);
   EXPECT_EQ(faked.fs.log,
             (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
-                 "OpenSettingsKey fake", std::string("WriteFileContents ") + kWindowsHandoffPath}));
+                 "LockStore fake", "OpenSettingsKey fake", "UnlockStore fake",
+                 std::string("WriteFileContents ") + kWindowsHandoffPath}));
   // The directory as the system names it once entered.
   EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));
   EXPECT_EQ(faked.settings.record.History(0), "C:\\Work\\proj");

@@ -30,6 +30,7 @@ struct SavingRun : FakeRun {
     fs.AddDirectory("C:\\Work\\pro1");
     fs.AddDirectory("C:\\Work\\pro2");
     settings.record.SetHistory(0, "C:\\Old");
+    test::PutRecord(store, settings.record);
     store.on_open = [this] { shown_at_save.push_back(fake.device->Text()); };
   }
 
@@ -60,6 +61,7 @@ std::vector<std::string> TwoSaves(const std::string& entered) {
   Settings settings = test::MakeSettingsOn(store);
   test::FakeConsole fake = test::MakeFakeConsole();
   settings.record.SetHistory(0, "C:\\Old");
+  test::PutRecord(store, settings.record);
   AddToHistory(*fake.console, settings, "C:\\Work");
   AddToHistory(*fake.console, settings, entered);
   EXPECT_EQ(store.closes, 2);

@@ -117,20 +117,26 @@ TEST_F(DataFileTest, ReadingForAQueryNeverCreatesNorSavesTheFile) {
 }
 
 TEST_F(DataFileTest, SavingAndLoadingRoundTripsTheRecord) {
-  settings_.data_file = file_;
-  settings_.record.SetHistory(0, "C:\\Work");
-  settings_.record.SetAlias(1, "proj", "C:\\src\\proj");
-  settings_.record.SetCanCreatePath(false);
+  SettingsRecord stored;
+  stored.SetHistory(0, "C:\\Work");
+  stored.SetAlias(1, "proj", "C:\\src\\proj");
+  stored.SetCanCreatePath(false);
+  WriteFile(file_, stored.Image());
+  LoadSettings(*fake_.console, settings_, file_);
+  settings_.changes.push_back(HistoryAdded{"C:\\Next"});
+  AddHistoryEntry(settings_.record, "C:\\Next");
   ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
   Settings loaded(files_);
   LoadSettings(*fake_.console, loaded, file_);
   EXPECT_EQ(Text(), "");
   EXPECT_FALSE(loaded.first_run);
-  EXPECT_EQ(loaded.record.History(0), "C:\\Work");
+  EXPECT_EQ(loaded.record.History(0), "C:\\Next");
+  EXPECT_EQ(loaded.record.History(1), "C:\\Work");
   EXPECT_EQ(loaded.record.AliasName(1), "proj");
   EXPECT_EQ(loaded.record.AliasTarget(1), "C:\\src\\proj");
   EXPECT_FALSE(loaded.record.CanCreatePath());
   EXPECT_EQ(ReadFile(file_), settings_.record.Image());
+  EXPECT_TRUE(settings_.changes.empty());
 }
 
 TEST_F(DataFileTest, ShortFilesLoadWithoutAWordAndSaveWhole) {
@@ -364,8 +370,12 @@ TEST(DataFileSeamTest, LoadCreationAndRefusalGoThroughTheFileSystem) {
   LoadSettings(*created.console, settings, std::string("/work/d.dat"));
   EXPECT_TRUE(settings.first_run);
   EXPECT_EQ(files.files["/work/d.dat"], SettingsRecord().Image());
-  EXPECT_EQ(files.log, (std::vector<std::string>{"ReadFileForUpdate /work/d.dat",
-                                                 "ReplaceFileAtomically /work/d.dat"}));
+  // The check and the creation under one lock: a run that finds the file missing at the same
+  // time reads what this one creates.
+  EXPECT_EQ(files.log, (std::vector<std::string>{
+                           "LockStore /work/d.dat", "ReadFileForUpdate /work/d.dat",
+                           "ReadFileForUpdate /work/d.dat", "ReplaceFileAtomically /work/d.dat",
+                           "UnlockStore /work/d.dat"}));
 
   test::FakeFileSystem foreign(kPosixPaths, "/work");
   foreign.store_statuses["/work/d.dat"] = platform::StoreFileStatus::kForeignLink;
@@ -557,19 +567,20 @@ TEST(SettingsKeyStoreTest, ReadingForAQueryOpensOnlyAnExistingKeyAndNeverWrites)
 
 TEST(SettingsKeyStoreTest, SavingWritesAll61StringsTheirChecksAndNeverCanCreatePath) {
   FakeKeyStore store;
+  store.Put("canCreatePath", StoreValueType::kDword, "", 0);
   Settings settings = test::MakeSettingsOn(store);
-  settings.record.SetHistory(0, "C:\\Work");
-  settings.record.SetCanCreatePath(false);
+  settings.changes.push_back(HistoryAdded{"C:\\Work"});
   ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
-  EXPECT_EQ(store.values.size(), 62u);  // and "textChecks", empty: every text is ASCII
+  EXPECT_EQ(store.values.size(), 63u);  // and "textChecks", empty: every text is ASCII
   EXPECT_EQ(store.Text("textChecks"), "");
-  EXPECT_EQ(store.values.count("canCreatePath"), 0u);
+  EXPECT_EQ(store.values["canCreatePath"].number, 0u);  // read, never written
   EXPECT_EQ(store.Text("history_0"), "C:\\Work");
   EXPECT_EQ(store.Text("history_20"), "");
-  EXPECT_EQ(store.Text("aliasname_1"), "dos");
-  EXPECT_EQ(store.Text("aliasdir_2"), "c:\\windows");
-  EXPECT_EQ(store.Text("aliasname_20"), "");
+  EXPECT_EQ(store.Text("aliasname_1"), "");  // the key held no alias: no default comes back
+  EXPECT_EQ(store.Text("aliasdir_20"), "");
+  EXPECT_EQ(store.sets, 62);
   EXPECT_EQ(store.closes, 1);
+  EXPECT_FALSE(settings.record.CanCreatePath());
 }
 
 TEST(SettingsKeyStoreTest, WrongTypesReadAsDefaultsAndLongValuesAreCut) {
@@ -625,6 +636,8 @@ TEST(SettingsKeyStoreTest, AValueThatCannotBeSetEndsTheRunWithItsName) {
   FakeKeyStore store;
   store.refuse = "aliasname_2";
   Settings settings = test::MakeSettingsOn(store);
+  test::PutRecord(store, settings.record);
+  store.values.erase("aliasdir_2");
   test::FakeConsole fake = test::MakeFakeConsole();
   try {
     SaveSettings(*fake.console, settings);

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/store_lock.h"
 #include "support/os_fixtures.h"
 #include "support/scoped_env.h"
 #include "support/test_files.h"
@@ -403,6 +405,62 @@ TEST_F(StorePlatformTest, PosixKeyFileThatMayNotBeUsedIsNotOpened) {
   OpenedSettingsKey failed = OpenSettingsKey(blocked, KeyOpening::kCreateMissing);
   EXPECT_FALSE(failed.key);
   EXPECT_EQ(failed.status, StoreFileStatus::kWriteFailed);
+}
+
+// Whether another thread (on Windows a mutex is its owner thread's, on POSIX a lock is its open
+// file's) gets the lock of `store` within `wait`.
+StoreLockOutcome OutcomeElsewhere(const std::string& store, LockedStore kind,
+                                  std::chrono::milliseconds wait) {
+  StoreLockOutcome outcome = StoreLockOutcome::kUnsupported;
+  std::thread other([&] { outcome = LockStore(store, kind, wait).outcome; });
+  other.join();
+  return outcome;
+}
+
+TEST_F(StorePlatformTest, AStoreLockKeepsOthersOutUntilItEndsAndFollowsTheFile) {
+  using std::chrono::milliseconds;
+  const std::string file = (dir_ / "dirhop.dat").string();
+  // Another spelling of the same file: the same lock (Windows names ignore case).
+  const std::string other_spelling =
+      OnWindows() ? (dir_ / "SUB" / ".." / "DIRHOP.DAT").string() : file;
+  fs::create_directory(dir_ / "SUB");
+  WriteFile(dir_ / "other.dat", "");
+  for (const bool exists : {false, true}) {
+    SCOPED_TRACE(exists ? "an existing file" : "a file not made yet");
+    if (exists) WriteFile(file, "old");
+    {
+      StoreLockResult held = LockStore(file, LockedStore::kDataFile, milliseconds(0));
+      ASSERT_EQ(held.outcome, StoreLockOutcome::kHeld);
+      EXPECT_EQ(OutcomeElsewhere(other_spelling, LockedStore::kDataFile, milliseconds(50)),
+                StoreLockOutcome::kBusy);
+      // Another store that exists is not held up.
+      EXPECT_EQ(
+          OutcomeElsewhere((dir_ / "other.dat").string(), LockedStore::kDataFile, milliseconds(0)),
+          StoreLockOutcome::kHeld);
+    }
+    EXPECT_EQ(OutcomeElsewhere(other_spelling, LockedStore::kDataFile, milliseconds(0)),
+              StoreLockOutcome::kHeld);
+  }
+  // A save that puts a new file in place while the lock is held. Windows names its lock after
+  // the store: nothing changes. On POSIX whoever locks next holds the lock of the new file,
+  // which keeps a third run out.
+  StoreLockResult first = LockStore(file, LockedStore::kDataFile, milliseconds(0));
+  ASSERT_EQ(ReplaceFileAtomically(file, "new"), StoreFileStatus::kOk);
+  if (OnWindows()) {
+    EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(50)),
+              StoreLockOutcome::kBusy);
+    return;
+  }
+  StoreLockResult second;
+  std::thread next([&] { second = LockStore(file, LockedStore::kDataFile, milliseconds(2000)); });
+  next.join();
+  ASSERT_EQ(second.outcome, StoreLockOutcome::kHeld);
+  first = {};
+  EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(50)),
+            StoreLockOutcome::kBusy);
+  second = {};
+  EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(0)),
+            StoreLockOutcome::kHeld);
 }
 
 }  // namespace

@@ -246,4 +246,29 @@ std::string FakeFileSystem::TextFromOldStore(std::string_view text, platform::Ol
   return found != old_store_texts.end() ? found->second : std::string(text);
 }
 
+namespace {
+
+// A held fake lock: its end is logged.
+class FakeStoreLock final : public platform::StoreLock {
+ public:
+  FakeStoreLock(std::vector<std::string>& log, std::string store)
+      : log_(log), store_(std::move(store)) {}
+  ~FakeStoreLock() override { log_.push_back("UnlockStore " + store_); }
+
+ private:
+  std::vector<std::string>& log_;
+  std::string store_;
+};
+
+}  // namespace
+
+platform::StoreLockResult FakeFileSystem::LockStore(const std::string& store,
+                                                    platform::LockedStore /*kind*/,
+                                                    std::chrono::milliseconds /*wait*/) {
+  log.push_back("LockStore " + store);
+  if (on_lock) on_lock(store);
+  if (busy_stores.count(store) != 0) return {platform::StoreLockOutcome::kBusy, nullptr};
+  return {platform::StoreLockOutcome::kHeld, std::make_unique<FakeStoreLock>(log, store)};
+}
+
 }  // namespace dirhop::test

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -65,6 +66,10 @@ class FakeFileSystem : public FileSystem {
   // `old_store_texts[text]` when there is one (the old release's form of a test's name), `text`
   // itself otherwise.
   std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
+  // Logs "LockStore <store>"; kBusy for a store in `busy_stores`, otherwise a lock whose end logs
+  // "UnlockStore <store>". Calls `on_lock` (when set) first, with the store.
+  platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
+                                      std::chrono::milliseconds wait) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -76,6 +81,10 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, platform::StoreFileStatus> store_statuses;
   // What TextFromOldStore makes of a text, by store (as a code page would).
   std::map<std::pair<platform::OldStore, std::string>, std::string> old_store_texts;
+  // The stores whose lock another run holds for the whole wait.
+  std::set<std::string> busy_stores;
+  // Called by LockStore before it answers: another run's turn, for tests of overlapping runs.
+  std::function<void(const std::string&)> on_lock;
   // The settings key behind OpenSettingsKey; none when null.
   FakeKeyStore* key_store = nullptr;
   bool current_removed = false;

@@ -41,6 +41,9 @@ struct FakeRun {
         run{*fake.console, fs, host, FakeHostFacts(kind), start_dir, settings} {
     fs.key_store = &store;
   }
+  // The store holds the record as the test set it up, as if the run had loaded it.
+  void Stored() { PutRecord(store, settings.record); }
+
   // `run` refers to the members beside it: a copy would refer to the original's.
   FakeRun(const FakeRun&) = delete;
   FakeRun& operator=(const FakeRun&) = delete;

@@ -68,4 +68,16 @@ platform::OpenedSettingsKey FakeKeyStore::Open(platform::KeyOpening opening) {
 
 Settings MakeSettingsOn(FakeKeyStore& store) { return Settings(store.files); }
 
+void PutRecord(FakeKeyStore& store, const SettingsRecord& record) {
+  using platform::StoreValueType;
+  for (int slot = 0; slot < kHistorySlots; ++slot) {
+    store.Put("history_" + std::to_string(slot), StoreValueType::kString, record.History(slot));
+  }
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    store.Put("aliasname_" + std::to_string(slot), StoreValueType::kString, record.AliasName(slot));
+    store.Put("aliasdir_" + std::to_string(slot), StoreValueType::kString,
+              record.AliasTarget(slot));
+  }
+}
+
 }  // namespace dirhop::test

@@ -49,4 +49,9 @@ struct FakeKeyStore {
 // Settings whose key is `store` and that have no data file.
 Settings MakeSettingsOn(FakeKeyStore& store);
 
+// Puts the slots of `record` into `store` as a save of this release would (without counting
+// sets; the creation switch is the installer's, put by a test that needs it): the store then holds
+// what a run that loaded it has, so a save that reads it again finds the record a test set up.
+void PutRecord(FakeKeyStore& store, const SettingsRecord& record);
+
 }  // namespace dirhop::test
