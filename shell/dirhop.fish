@@ -54,6 +54,8 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
     set -l handoff $__dirhop_dir/handoff.fish
     # Emptied first: a run that writes no hand-off (a query, a failure) leaves nothing to replay.
     true >$handoff; or return 1
+    # A private session (fish --private) leaves no trace: dirhop records no directory it enters.
+    set -q fish_private_mode[1]; and set -lx DIRHOP_PRIVATE 1
     DIRHOP_HANDOFF=$handoff command $program $argv
     set -l rc $status
     set -l line

@@ -293,6 +293,28 @@ class PosixShells(PosixShellTestCase):
                 self.assertEqual(results, [(1, stays)])
                 self.assertNoTemporaryFiles()
 
+    def test_fish_private_mode_records_nothing(self):
+        self.need("fish")
+        self.mkdirs("secret-project")
+        script = ShellScript("fish", posix_wrapper("fish"))
+        script.step(["secret-project"], self.tree)
+        path = os.path.join(self.root, "script.fish")
+        with open(path, "w") as f:
+            f.write(script.text())
+        env = self.shell_env(script)
+        for private in (False, True):
+            with self.subTest(private=private):
+                open(os.path.join(self.config, "dirhop", "registry"), "w").close()
+                # Without --no-config, which fish 3.6 takes for a private session too; the test's
+                # HOME and XDG_CONFIG_HOME hold no fish configuration.
+                command = ["fish"] + (["--private"] if private else []) + [path]
+                subprocess.run(command, cwd=self.root, env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                self.assertEqual(read_results(self.results)[-1],
+                                 (0, self.path("secret-project")))
+                listed = self.target.run(["-h"], self.root).text
+                self.assertEqual("secret-project" in listed, not private, listed)
+
     def test_set_e_and_set_u_users(self):
         self.mkdirs("sub")
         for shell in ("bash", "zsh"):
