@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/case_folding.h"
+#include "bench_process.h"
 #include "match/ordering.h"
 #include "match/search.h"
 #include "platform/file_system.h"
@@ -115,39 +116,6 @@ std::string FirstSubdirectory(const fs::path& dir) {
 std::string Typo(std::string name) {
   name[name.size() / 2] = name[name.size() / 2] == 'q' ? 'x' : 'q';
   return name;
-}
-
-double RunProcess(const std::vector<std::string>& argv, const fs::path& cwd,
-                  const std::vector<std::string>& env_strings) {
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> env;
-  for (const auto& e : env_strings) env.push_back(const_cast<char*>(e.c_str()));
-  env.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  fs::current_path(cwd);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) {
-    std::perror("posix_spawn");
-    std::exit(2);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const auto stop = std::chrono::steady_clock::now();
-  posix_spawn_file_actions_destroy(&actions);
-  return std::chrono::duration<double, std::milli>(stop - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // What a goal compares dirhop with.

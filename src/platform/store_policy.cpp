@@ -100,12 +100,12 @@ bool WriteBeside(StoreSystemCalls& system, const std::string& path, std::string_
   // The temporary file stays open, and so claimed as a save in progress, until its name is gone.
   if (const std::optional<StoreTemporary> temporary =
           WriteTemporary(system, folder, parts.name, bytes, permissions)) {
+    // The folder is not flushed after the rename: the content is on the disk before it gets
+    // the name, so the store never tears, and the next save's flush of its own file carries
+    // this rename to the disk with it (a journal commits in order), so a power failure loses
+    // at most the newest save. That spares every jump the wait for a second journal commit.
     placed = system.PutInPlace(folder, *temporary, parts.name);
-    if (placed) {
-      system.SyncFolder(folder);  // the new name reaches the disk; nothing to do when it fails
-    } else {
-      system.RemoveTemporary(folder, *temporary);
-    }
+    if (!placed) system.RemoveTemporary(folder, *temporary);
     system.Close(temporary->file);
   }
   system.CloseFolder(folder);

@@ -107,8 +107,6 @@ class StoreSystemCalls {
   // Removes `temporary`, a name of exactly the temporary-file pattern, when it is a file a killed
   // save left behind: one of the user's that no process holds open as a save in progress.
   virtual void RemoveStaleTemporary(const StoreFolder& folder, const std::string& temporary) = 0;
-  // Makes the names of `folder` reach the disk (nothing to do on Windows).
-  virtual void SyncFolder(const StoreFolder& folder) = 0;
   // Gives `folder` back.
   virtual void CloseFolder(const StoreFolder& folder) = 0;
 

@@ -95,9 +95,6 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
     log.push_back("RemoveStaleTemporary " + temporary);
     if (!held.count(temporary)) files.erase(temporary);
   }
-  void SyncFolder(const StoreFolder& folder) override {
-    log.push_back("SyncFolder " + folder.path);
-  }
   void CloseFolder(const StoreFolder& folder) override { Close(folder.handle); }
   std::uint64_t RandomNumber() override { return next_random++; }
   CreatedTemporary CreateUnnamedTemporary(const StoreFolder& /*folder*/) override {
@@ -262,7 +259,7 @@ TEST(StorePolicyTest, AReplacementWritesATemporaryFileAndPutsItInPlace) {
           "Resolve /d/data", "OpenExisting /d/data write", "Close data", "OpenFolder /d",
           "ListTemporaryCandidates data", "CreateUnnamedTemporary", "CreateTemporary " + temp,
           "SetPermissions " + temp + " 416", "Write " + temp + " new", "FlushToDisk " + temp,
-          "PutInPlace " + temp + " data", "SyncFolder /d", "Close " + temp, "Close folder /d"}));
+          "PutInPlace " + temp + " data", "Close " + temp, "Close folder /d"}));
 
   // A missing file is created, with the system's default permissions.
   system.files.clear();
@@ -361,7 +358,6 @@ TEST(StorePolicyTest, AFailedSaveRemovesItsTemporaryFileAndKeepsTheOldOne) {
     const auto removed = std::find(log.begin(), log.end(), "RemoveTemporary " + Temporary(0));
     ASSERT_NE(removed, log.end());
     EXPECT_LT(removed, std::find(log.begin(), log.end(), "Close " + Temporary(0)));
-    EXPECT_TRUE(system.Calls("SyncFolder").empty());
     EXPECT_TRUE(system.AllClosed());
   }
 }
@@ -377,7 +373,7 @@ TEST(StorePolicyTest, AnUnnamedTemporaryFileIsNamedOnlyOnceItIsWhole) {
   EXPECT_EQ(std::vector<std::string>(created + 1, system.log.end()),
             (std::vector<std::string>{"Write (unnamed) new", "FlushToDisk (unnamed)",
                                       "NameTemporary " + Temporary(0),
-                                      "PutInPlace " + Temporary(0) + " data", "SyncFolder /d",
+                                      "PutInPlace " + Temporary(0) + " data",
                                       "Close " + Temporary(0), "Close folder /d"}));
 
   // Every name taken: the unnamed file is given back, and named files are tried.

@@ -204,8 +204,6 @@ class PosixStoreSystemCalls final : public StoreSystemCalls {
     }
   }
 
-  void SyncFolder(const StoreFolder& folder) override { fsync(Descriptor(folder.handle)); }
-
   void CloseFolder(const StoreFolder& folder) override { close(Descriptor(folder.handle)); }
 
   std::uint64_t RandomNumber() override {

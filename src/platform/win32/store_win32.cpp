@@ -297,8 +297,6 @@ class Win32StoreSystemCalls final : public StoreSystemCalls {
     DeleteFileW(WideFromText(folder.path + temporary).c_str());
   }
 
-  void SyncFolder(const StoreFolder& /*folder*/) override {}
-
   void CloseFolder(const StoreFolder& /*folder*/) override {}
 
   std::uint64_t RandomNumber() override {

@@ -1,0 +1,87 @@
+// Benchmark: what a jump that saves the store costs, against a static process that does nothing.
+// Every dirhop run enters the other of two directories, so each one records a directory and
+// saves; the store is the data file (DIRHOP) or the settings key file (XDG_CONFIG_HOME) in
+// store-dir (default /var/tmp: on the disk, where a durable save waits for it), and once more in
+// /dev/shm, where a save costs no flush. All cases run interleaved, in an order that turns from
+// round to round; the figures are medians in ms. Prints figures; asserts nothing.
+//
+//   bench_save <path-to-dirhop> <path-to-static-nothing> [rounds] [store-dir]
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench_process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Case {
+  std::string label;
+  std::vector<std::string> env;  // added to the environment of every run
+  bool jump = true;              // false: the do-nothing process
+  std::vector<double> ms;
+};
+
+// A scratch folder with the two directories the jumps go between.
+fs::path MakeScratch(const fs::path& base, const std::string& name) {
+  const fs::path scratch = base / name;
+  fs::remove_all(scratch);
+  fs::create_directories(scratch / "a");
+  fs::create_directories(scratch / "b");
+  fs::create_directories(scratch / "config" / "dirhop");
+  return scratch;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <dirhop> <static-nothing> [rounds] [store-dir]\n", argv[0]);
+    return 2;
+  }
+  const std::string dirhop = fs::absolute(argv[1]).string();
+  const std::string nothing = fs::absolute(argv[2]).string();
+  const int rounds = argc >= 4 ? std::max(3, std::atoi(argv[3])) : 201;
+  const fs::path disk = fs::path(argc >= 5 ? argv[4] : "/var/tmp");
+  const fs::path on_disk = MakeScratch(disk, "dirhop-bench-save");
+  const fs::path in_memory = MakeScratch("/dev/shm", "dirhop-bench-save");
+  const std::string path = std::string("PATH=") + (std::getenv("PATH") ? std::getenv("PATH") : "");
+
+  std::vector<Case> cases = {
+      {"static do-nothing process", {}, false, {}},
+      {"jump, data file on the disk", {"DIRHOP=" + (on_disk / "dirhop.dat").string()}, true, {}},
+      {"jump, settings key file on the disk",
+       {"XDG_CONFIG_HOME=" + (on_disk / "config").string()},
+       true,
+       {}},
+      {"jump, data file in /dev/shm", {"DIRHOP=" + (in_memory / "dirhop.dat").string()}, true, {}},
+  };
+  const std::vector<fs::path> scratch_of = {on_disk, on_disk, on_disk, in_memory};
+  for (int round = -3; round < rounds; ++round) {  // three rounds to warm up, not counted
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+      Case& c = cases[(k + static_cast<std::size_t>(round + 3)) % cases.size()];
+      const std::size_t index = static_cast<std::size_t>(&c - cases.data());
+      const fs::path scratch = scratch_of[index];
+      std::vector<std::string> env = {path, "HOME=" + scratch.string(),
+                                      "DIRHOP_HANDOFF=" + (scratch / "handoff").string()};
+      env.insert(env.end(), c.env.begin(), c.env.end());
+      const bool to_a = round % 2 == 0;
+      const double t = c.jump ? RunProcess({dirhop, to_a ? "a" : "b"}, scratch, env)
+                              : RunProcess({nothing}, scratch, env);
+      if (round >= 0) c.ms.push_back(t);
+    }
+  }
+  const double base = Median(cases[0].ms);
+  std::printf("%-40s %10s %10s\n", "case", "median ms", "÷nothing");
+  for (const Case& c : cases) {
+    const double m = Median(c.ms);
+    std::printf("%-40s %10.3f %10.2f\n", c.label.c_str(), m, m / base);
+  }
+  fs::remove_all(on_disk);
+  fs::remove_all(in_memory);
+  return 0;
+}
