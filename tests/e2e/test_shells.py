@@ -57,12 +57,16 @@ class ShellScript:
     environment variables, so no test value needs quoting in any shell's syntax; after each step
     the exit code and $PWD are appended, NUL-separated, to a results file."""
 
-    def __init__(self, shell, wrapper):
+    def __init__(self, shell, wrapper, private=False):
         self.shell = shell
         self.fish = shell == "fish"
         self.lines = []
         self.env = {}
         self.steps = 0
+        if self.fish and not private:
+            # fish 3.6 runs a --no-config session as a private one; these scripts stand for an
+            # ordinary session.
+            self.lines.append("set -e fish_private_mode")
         if self.fish:
             self.lines.append("function report; printf '%s\\0%s\\0' $argv[1] $PWD"
                               " >>$DIRHOP_TEST_RESULTS; end")
@@ -296,22 +300,13 @@ class PosixShells(PosixShellTestCase):
     def test_fish_private_mode_records_nothing(self):
         self.need("fish")
         self.mkdirs("secret-project")
-        script = ShellScript("fish", posix_wrapper("fish"))
-        script.step(["secret-project"], self.tree)
-        path = os.path.join(self.root, "script.fish")
-        with open(path, "w") as f:
-            f.write(script.text())
-        env = self.shell_env(script)
         for private in (False, True):
             with self.subTest(private=private):
                 open(os.path.join(self.config, "dirhop", "registry"), "w").close()
-                # Without --no-config, which fish 3.6 takes for a private session too; the test's
-                # HOME and XDG_CONFIG_HOME hold no fish configuration.
-                command = ["fish"] + (["--private"] if private else []) + [path]
-                subprocess.run(command, cwd=self.root, env=env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-                self.assertEqual(read_results(self.results)[-1],
-                                 (0, self.path("secret-project")))
+                script = ShellScript("fish", posix_wrapper("fish"), private=private)
+                script.step(["secret-project"], self.tree)
+                _, results, output = self.run_script(script)
+                self.assertEqual(results, [(0, self.path("secret-project"))], output)
                 listed = self.target.run(["-h"], self.root).text
                 self.assertEqual("secret-project" in listed, not private, listed)
 
