@@ -10,6 +10,9 @@ namespace dirhop {
 
 namespace {
 
+// Shown before an entry to create in a list of entries to enter (CreateMode::kEither).
+constexpr char kNewMark[] = "new ";
+
 bool IsPreviousPageKey(Key key) {
   return (key.ch != 0 && std::strchr("<,-[{", key.ch) != nullptr) ||
          (key.ch == 0 && (key.ext == kExtUp || key.ext == kExtPageUp));
@@ -39,7 +42,7 @@ class Chooser {
         page_size_(ChooserPageSize(console.ScreenLastRow())),
         field_width_(ChooserFieldWidth(console.ScreenHalfWidth())) {}
 
-  std::string Run() {
+  std::optional<ChosenEntry> Run() {
     ShowChooserPage();
     for (;;) {
       const std::optional<Key> read = console_.TryReadKey();
@@ -51,12 +54,13 @@ class Chooser {
         console_.Write(std::string(1, static_cast<char>(key.ch)));
         console_.WriteLine();
         console_.Flush();
-        return list_[page_first_ + index].Path();
+        const Candidate chosen = list_[page_first_ + index];
+        return ChosenEntry{chosen.Path(), chosen.rank};
       }
       if (key.ch == kKeyEscape || key.ch == kKeyCtrlC) {
         console_.WriteLine("Exit");
         console_.Flush();
-        return {};
+        return std::nullopt;
       }
     }
   }
@@ -95,11 +99,16 @@ class Chooser {
       console_.SetTextColour(kColourLabel);
       console_.Write(std::string("[") + kSelectionKeys[k] + "] ");
       console_.SetTextColour(kColourNormal);
-      const auto width = static_cast<std::uint8_t>(field_width_);
+      const Candidate entry = list_[page_first_ + k];
+      // Beside directories to enter, a directory to create says so before its path.
+      const bool marked = mode_ == CreateMode::kEither && entry.rank == kCreateRank;
+      const std::string mark = marked ? kNewMark : "";
+      const auto width =
+          static_cast<std::uint8_t>(std::max<int>(1, field_width_ - static_cast<int>(mark.size())));
       // Shortened by its real separators, then shown with its controls escaped, cut and padded
       // to the field's columns.
-      const std::string shortened = ShortenPath(width, list_[page_first_ + k].Path(), syntax_);
-      console_.Write(PadToWidth(shortened, width));
+      const std::string shortened = ShortenPath(width, entry.Path(), syntax_);
+      console_.Write(mark + PadToWidth(shortened, width));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();
@@ -113,7 +122,9 @@ class Chooser {
       console_.WriteNumber(pages);
       console_.Write("  ");
     }
-    console_.Write(mode_ == CreateMode::kOn ? "Create directory " : "Change directory to ");
+    console_.Write(mode_ == CreateMode::kOn       ? "Create directory "
+                   : mode_ == CreateMode::kEither ? "Change to or create directory "
+                                                  : "Change directory to ");
     console_.Write(std::string("(") + kSelectionKeys[0] + "-" + kSelectionKeys[shown_count_ - 1] +
                    " or Escape to exit)? ");
     console_.Flush();
@@ -167,12 +178,22 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
                             const std::string& start_dir, PathSyntax syntax) {
-  if (list.size() == 1) return list.front().Path();
-  // Compared in place: a wide search can offer thousands of candidates.
-  list.KeepIf([&](const Candidate& c) { return !c.PathIsIgnoringCase(start_dir); });
-  // Every entry was the start directory: staying there is the only choice there is.
-  if (list.empty()) return start_dir;
-  if (list.size() == 1) return list.front().Path();
+  const std::optional<ChosenEntry> chosen =
+      ChooseEntry(console, list, mode, order, SingleEntry::kTakeAtOnce, start_dir, syntax);
+  return chosen ? chosen->path : std::string();
+}
+
+std::optional<ChosenEntry> ChooseEntry(Console& console, CandidateList& list, CreateMode mode,
+                                       ListOrder order, SingleEntry single,
+                                       const std::string& start_dir, PathSyntax syntax) {
+  const auto whole = [](const Candidate& c) { return ChosenEntry{c.Path(), c.rank}; };
+  if (list.size() > 1) {
+    // Compared in place: a wide search can offer thousands of candidates.
+    list.KeepIf([&](const Candidate& c) { return !c.PathIsIgnoringCase(start_dir); });
+    // Every entry was the start directory: staying there is the only choice there is.
+    if (list.empty()) return ChosenEntry{start_dir, 0};
+  }
+  if (list.size() == 1 && single == SingleEntry::kTakeAtOnce) return whole(list.front());
   return Chooser(console, list, mode, order, syntax).Run();
 }
 

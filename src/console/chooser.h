@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "console/console.h"
@@ -11,8 +12,19 @@
 
 namespace dirhop {
 
-// What the chosen entry will be used for; only the question in the footer differs.
-enum class CreateMode { kOff, kOn };
+// What the chosen entry will be used for: entered, created, or either (the entries of rank
+// kCreateRank are then shown as "new" and are to be created, the others entered). Only the question
+// in the footer and that mark differ.
+enum class CreateMode { kOff, kOn, kEither };
+
+// Whether a list of one entry is taken at once or shown, to be taken by its key.
+enum class SingleEntry { kTakeAtOnce, kAsk };
+
+// The entry the user chose: its path and its rank (kCreateRank for a directory to create).
+struct ChosenEntry {
+  std::string path;
+  std::uint8_t rank = 0;
+};
 
 // The order the entries are shown in: as given, or CompareCandidates order (each page is sorted
 // when it is first shown, so a list of thousands is never sorted whole to show a few dozen).
@@ -41,5 +53,13 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 // `start_dir` itself is returned.
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
                             const std::string& start_dir, PathSyntax syntax);
+
+// ChooseDirectory that gives the chosen entry with its rank, nothing when the user leaves; with
+// SingleEntry::kAsk a list of one entry is shown too (the start directory is still removed only
+// from a list of several), and the start directory given back when the removal leaves nothing has
+// rank 0.
+std::optional<ChosenEntry> ChooseEntry(Console& console, CandidateList& list, CreateMode mode,
+                                       ListOrder order, SingleEntry single,
+                                       const std::string& start_dir, PathSyntax syntax);
 
 }  // namespace dirhop

@@ -8,6 +8,7 @@
 #include "console/chooser.h"
 #include "core/crash_report.h"
 #include "core/create_offer.h"
+#include "core/far_offer.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/options.h"
@@ -55,6 +56,9 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       return kExitError;
     case Resolution::Kind::kNoMatch:
       return OfferCreate(run, resolution.expanded_spec, resolution.candidates);
+    case Resolution::Kind::kFarMatches:
+      return OfferFarMatches(run, resolution.expanded_spec, resolution.candidates,
+                             resolution.creatable);
     case Resolution::Kind::kMatches: {
       const std::string chosen =
           ChooseDirectory(run.console, resolution.candidates, CreateMode::kOff,

@@ -117,7 +117,9 @@ ExitCode Init(Run& run, const std::vector<std::string>& words) {
 }
 
 // One line per directory: the one the path spec names, or the search's best candidates. One that
-// leads nowhere prints nothing, so that completion never offers an error message.
+// leads nowhere prints nothing, so that completion never offers an error message, and so does
+// one that found only far-fetched guesses: a shell completes a single answer in place of the
+// word typed, and a script takes each line for a match.
 ExitCode List(Run& run, const std::vector<std::string>& words) {
   Resolution resolution = ResolveSpec(run, words.empty() ? std::string() : words.front());
   switch (resolution.kind) {
@@ -130,6 +132,7 @@ ExitCode List(Run& run, const std::vector<std::string>& words) {
         run.console.WriteLine(candidate.Path());
       }
       return kExitOk;
+    case Resolution::Kind::kFarMatches:  // guesses are for the menu, never for completion
     case Resolution::Kind::kNoMatch:
     case Resolution::Kind::kFailure:
       break;

@@ -94,15 +94,23 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   search.SearchLevel(spec, base, 0);
   Resolution result;
   result.expanded_spec = expanded_spec;
-  if (search.MatchList().empty()) {
+  const bool found_plausible = search.FoundPlausible();
+  if (!found_plausible && search.CreateList().empty()) {
+    // The spec as typed, added last, only when the search met no place to create it: each place
+    // it met already offers the rest of the spec there, below directories that exist, and the
+    // spec as typed would name the same directory again, or a new tree named after the
+    // abbreviations of existing ones (pro/blog for projects/blog).
     search.AddCreateCandidate(expanded_spec);
+  }
+  if (search.MatchList().empty()) {
     result.kind = Resolution::Kind::kNoMatch;
     result.candidates = std::move(search.CreateList());
     return result;
   }
-  result.kind = Resolution::Kind::kMatches;
+  result.kind = found_plausible ? Resolution::Kind::kMatches : Resolution::Kind::kFarMatches;
   result.candidates = std::move(search.MatchList());
   KeepBestRank(result.candidates);
+  if (!found_plausible) result.creatable = std::move(search.CreateList());
   return result;
 }
 

@@ -16,14 +16,20 @@ struct Resolution {
   enum class Kind {
     kDirectory,  // one directory to enter: the spec as typed, an alias's target, or the base
     kMatches,    // the search's candidates of the best rank, in no order: users sort what they show
-    kNoMatch,    // nothing found; `candidates` holds the paths that could be created
-    kFailure,    // the path spec cannot be searched: `message` says why
+    // Nothing plausible found: `candidates` holds the far-fetched guesses of the best rank (in
+    // no order), never to be entered without asking, and `creatable` the paths that could be
+    // created instead.
+    kFarMatches,
+    kNoMatch,  // nothing found; `candidates` holds the paths that could be created
+    kFailure,  // the path spec cannot be searched: `message` says why
   };
   Kind kind = Kind::kFailure;
   std::string directory;
   // kDirectory through an alias: the alias name as typed (it is promoted when used).
   std::optional<std::string> alias;
   CandidateList candidates;
+  // kFarMatches: the paths that could be created, in the order the search met them.
+  CandidateList creatable;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).
   std::string expanded_spec;
   std::string message;

@@ -18,6 +18,16 @@ inline constexpr std::uint8_t kCreateRank = 255;
 inline constexpr std::uint8_t kMaxMatchRank = 254;
 static_assert(kMaxMatchRank < kCreateRank, "a found directory must rank before a creatable one");
 
+// The ranks of a found directory fall in two bands. Below kFarRank: a plausible path, every level
+// of it exact, a wildcard or prefix, letters in order or a plausible typo; its sum is held at
+// kFarRank - 1. From kFarRank to kMaxMatchRank: a path that took a far-fetched typo somewhere,
+// kFarRank plus its sum, held at kMaxMatchRank. So every plausible path ranks before every far
+// one, and within a band the sums order the paths.
+inline constexpr std::uint8_t kFarRank = 128;
+
+// Whether a found directory of `rank` is plausible (below kFarRank).
+constexpr bool IsPlausibleRank(std::uint8_t rank) { return rank < kFarRank; }
+
 // One found or creatable directory and its rank. Its full path is `dir` followed by `name`: the
 // candidates of one listing share one copy of the directory listed. Both are views, of the
 // CandidateList that holds the candidate (valid until that list next grows) or of text the caller
@@ -48,11 +58,20 @@ struct Candidate {
   std::uint8_t rank = 0;
 };
 
-// rank + score, held at kMaxMatchRank when the sum would be larger (an 8-bit sum that wrapped
-// would put a poor candidate ahead of every good one).
+// rank + score, held at the top of rank's band (an 8-bit sum that wrapped would put a poor
+// candidate ahead of every good one, and a plausible sum must not run into the far band).
 constexpr std::uint8_t AddRank(std::uint8_t rank, std::uint8_t score) {
   const unsigned sum = unsigned{rank} + unsigned{score};
-  return sum > kMaxMatchRank ? kMaxMatchRank : static_cast<std::uint8_t>(sum);
+  const unsigned top = IsPlausibleRank(rank) ? kFarRank - 1u : kMaxMatchRank;
+  return sum > top ? static_cast<std::uint8_t>(top) : static_cast<std::uint8_t>(sum);
+}
+
+// The rank of a path that has `rank` so far and has just taken a far-fetched typo: moved into
+// the far band (kFarRank plus the sum), where it stays.
+constexpr std::uint8_t FarRank(std::uint8_t rank) {
+  if (!IsPlausibleRank(rank)) return rank;
+  const unsigned far = unsigned{kFarRank} + unsigned{rank};
+  return far > kMaxMatchRank ? kMaxMatchRank : static_cast<std::uint8_t>(far);
 }
 
 }  // namespace dirhop

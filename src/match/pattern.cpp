@@ -11,6 +11,7 @@
 #include "base/utf8.h"
 #include "match/bit_parallel_distance.h"
 #include "match/typo_meter.h"
+#include "match/typo_rule.h"
 
 namespace dirhop {
 
@@ -103,12 +104,42 @@ bool FoldedWildcardMatchParts(const FoldedDotSplit& pattern, std::u32string_view
 }
 
 // The least level score a name of `length` can have by edit distance against a pattern of
-// `pattern_length`: a distance is at least the difference of the lengths, and is held at
-// kMaxEditDistance.
+// `pattern_length`: a distance is at least the difference of the lengths, and at least 1 (an
+// equal name is exact).
 std::uint8_t LeastTypoScore(std::size_t length, std::size_t pattern_length) {
   const std::size_t gap =
       length > pattern_length ? length - pattern_length : pattern_length - length;
-  return static_cast<std::uint8_t>(CapDistance(gap) + 1);
+  return TypoScore(std::max<std::uint8_t>(CapDistance(gap), 1));
+}
+
+// HasLettersInOrder over bytes (the name's case folded as it is read) or folded symbols.
+template <typename Symbol, typename Fold>
+bool LettersInOrder(std::basic_string_view<Symbol> pattern, std::basic_string_view<Symbol> name,
+                    Fold fold) {
+  if (pattern.empty() || name.empty() || fold(name.front()) != pattern.front()) return false;
+  std::size_t at = 1;  // the next pattern symbol to find
+  for (std::size_t i = 1; i < name.size() && at < pattern.size(); ++i) {
+    if (fold(name[i]) == pattern[at]) ++at;
+  }
+  return at == pattern.size();
+}
+
+// Whether the typo tier of a level is far-fetched for the name `k` the level follows by a typo at
+// `score`: `plausible(k)` decides by the names' texts, which only the names nearer than the rule
+// allows by Levenshtein distance, but not twice as near, need. A component with `?` or `*` that
+// reached the typos matched nothing: every name it follows is far.
+template <typename Plausible>
+void MarkFarTypos(LevelScore& level, std::size_t pattern_length, bool has_wildcard,
+                  Plausible plausible) {
+  if (level.score <= kLettersScore || level.score == kNoMatchScore) return;
+  const std::size_t limit = PlausibleTypoEdits(pattern_length);
+  // TypoScore(d) is d + 2 below the cap; a swap is two Levenshtein edits and one here.
+  const std::size_t distance = level.score - 2u;
+  for (const std::size_t k : level.followed) {
+    bool far = has_wildcard || distance > 2 * limit;
+    if (!far && distance > limit) far = !plausible(k);
+    if (far) level.far.push_back(k);
+  }
 }
 
 // The match masks of a remainder short enough for the bit vectors.
@@ -242,21 +273,31 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
   // The exact, wildcard and prefix tests fold each name's case as they compare, and so does the
   // meter, whose masks for the pattern are built once for every name.
   TypoMeter typos(pattern);
+  // A pattern's letters are where its wildcards put them, not in any order.
+  const bool has_wildcard = ContainsWildcard(pattern);
+  const auto upper = [](char c) { return UpperChar(c); };
   for (std::size_t k = names.size(); k-- > 0;) {
     const std::string_view name = names[k];
     if (SameAsciiIgnoringCase(name, pattern)) return ExactAt(k);
     if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
       scores[k] = kWildcardScore;
       best = kWildcardScore;
-    } else if (best > kWildcardScore && LeastTypoScore(name.size(), pattern.size()) <= best) {
-      // Distances only matter while no wildcard or prefix match has been seen, and only for a
-      // name that can come as near as the nearest so far; the others are never followed, so
-      // their distances are not computed (their scores stay above the level's).
-      scores[k] = static_cast<std::uint8_t>(typos.Distance(name) + 1);
+    } else if (best > kWildcardScore && !has_wildcard &&
+               LettersInOrder(std::string_view(pattern), name, upper)) {
+      scores[k] = kLettersScore;
+      best = kLettersScore;
+    } else if (best > kLettersScore && LeastTypoScore(name.size(), pattern.size()) <= best) {
+      // Distances only matter while no better match has been seen, and only for a name that can
+      // come as near as the nearest so far; the others are never followed, so their distances
+      // are not computed (their scores stay above the level's).
+      scores[k] = TypoScore(typos.Distance(name));
       best = std::min(best, scores[k]);
     }
   }
-  return FollowBest(scores, best);
+  LevelScore level = FollowBest(scores, best);
+  MarkFarTypos(level, pattern.size(), has_wildcard,
+               [&](std::size_t k) { return IsPlausibleTypo(pattern, UpperCase(names[k])); });
+  return level;
 }
 
 // MatchLevel for any other component or level: every name is folded, as the component asks.
@@ -272,6 +313,8 @@ LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, T
   // The first name walked that is equal once its diacritics are left out: it wins unless a name
   // equal with them comes, so nothing else is scored after it.
   std::optional<std::size_t> exact_without_diacritics;
+  const bool has_wildcard = ContainsWildcard(component);
+  const auto same = [](char32_t symbol) { return symbol; };
   for (std::size_t k = names.size(); k-- > 0;) {
     if (star_matches_all && names[k].find('*') == std::string_view::npos) {
       scores[k] = kWildcardScore;
@@ -288,14 +331,22 @@ LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, T
     if (folded.WildcardOrPrefix(name.symbols)) {
       scores[k] = kWildcardScore;
       best = kWildcardScore;
-    } else if (best > kWildcardScore &&
+    } else if (best > kWildcardScore && !has_wildcard &&
+               LettersInOrder(pattern, name.symbols, same)) {
+      scores[k] = kLettersScore;
+      best = kLettersScore;
+    } else if (best > kLettersScore &&
                LeastTypoScore(name.symbols.size(), pattern.size()) <= best) {
-      scores[k] = static_cast<std::uint8_t>(folded.Distance(name.symbols) + 1);
+      scores[k] = TypoScore(folded.Distance(name.symbols));
       best = std::min(best, scores[k]);
     }
   }
   if (exact_without_diacritics) return ExactAt(*exact_without_diacritics);
-  return FollowBest(scores, best);
+  LevelScore level = FollowBest(scores, best);
+  MarkFarTypos(level, pattern.size(), has_wildcard, [&](std::size_t k) {
+    return IsPlausibleTypo(pattern, folded.FoldName(names[k]).symbols);
+  });
+  return level;
 }
 
 }  // namespace
@@ -339,6 +390,18 @@ bool NameIsPrefixOfPattern(std::u32string_view pattern, std::u32string_view name
 
 std::uint8_t EditDistance(std::u32string_view pattern, std::u32string_view name) {
   return DistanceOf(pattern, name);
+}
+
+std::uint8_t TypoScore(std::uint8_t distance) {
+  return static_cast<std::uint8_t>(std::min<unsigned>(distance + 2u, kMaxTypoScore));
+}
+
+bool HasLettersInOrder(std::string_view pattern, std::string_view name) {
+  return LettersInOrder(pattern, name, [](char c) { return UpperChar(c); });
+}
+
+bool HasLettersInOrder(std::u32string_view pattern, std::u32string_view name) {
+  return LettersInOrder(pattern, name, [](char32_t symbol) { return symbol; });
 }
 
 bool ContainsWildcard(std::string_view text) {

@@ -29,8 +29,12 @@ namespace dirhop {
 inline constexpr std::uint8_t kExactScore = 0;
 // Level score of a wildcard or prefix match.
 inline constexpr std::uint8_t kWildcardScore = 1;
+// Level score of a name that holds the typed letters in order, beginning with the first one.
+inline constexpr std::uint8_t kLettersScore = 2;
 // Largest edit distance reported; longer distances are held here so a typo score stays below 255.
 inline constexpr std::uint8_t kMaxEditDistance = 253;
+// Highest level score of a typo: TypoScore holds its sums here, below kNoMatchScore.
+inline constexpr std::uint8_t kMaxTypoScore = 254;
 // Level score when nothing at the level can be followed (the level has no subdirectories).
 inline constexpr std::uint8_t kNoMatchScore = 255;
 
@@ -85,6 +89,17 @@ bool NameIsPrefixOfPattern(std::u32string_view pattern, std::u32string_view name
 // EditDistance on folded texts: the same limits, counted in characters.
 std::uint8_t EditDistance(std::u32string_view pattern, std::u32string_view name);
 
+// The level score of a typo at edit distance `distance` (at least 1): distance + 2, after every
+// letters-in-order match, held at kMaxTypoScore.
+std::uint8_t TypoScore(std::uint8_t distance);
+
+// True when `name` (any case) holds the letters of `pattern` (upper-cased) in order and begins
+// with its first one: PRJ for "projects", DL for "Downloads". An empty pattern holds none.
+bool HasLettersInOrder(std::string_view pattern, std::string_view name);
+
+// HasLettersInOrder on folded texts.
+bool HasLettersInOrder(std::u32string_view pattern, std::u32string_view name);
+
 // True when `text` holds `?` or `*` (such a path is never offered for creation).
 bool ContainsWildcard(std::string_view text);
 
@@ -92,6 +107,10 @@ bool ContainsWildcard(std::string_view text);
 struct LevelScore {
   std::uint8_t score = kNoMatchScore;  // score of every followed name, the level's best
   std::vector<std::size_t> followed;   // indices into the names, in the order they were walked
+  // The followed names taken by a far-fetched typo (in `followed` too, in the same order): a typo
+  // that is not plausible for the component's length (IsPlausibleTypo), or any typo of a
+  // component that holds `?` or `*` (a pattern that matched nothing).
+  std::vector<std::size_t> far;
 };
 
 // Scores the subdirectory `names` of one level (as listed, case preserved) against the typed
@@ -100,9 +119,11 @@ struct LevelScore {
 // are left out too ("cafe" is "Café"), and when it holds one, they count ("café" is not "cafe",
 // but one edit from it). An exact name wins alone (score 0): the first one walked that is equal
 // with its diacritics, failing that the first one equal once they are left out. Failing that
-// every wildcard or prefix match is followed (score 1); failing that every name at the smallest
-// edit distance in characters (score distance + 1, at most 254). With no names the score is
-// kNoMatchScore and nothing is followed. An ASCII component and ASCII names take the byte tests.
+// every wildcard or prefix match is followed (score 1); failing that, for a component without `?`
+// or `*`, every name that holds its letters in order (kLettersScore); failing that every name at
+// the smallest edit distance in characters (TypoScore), those that are far-fetched listed in
+// `far` as well. With no names the score is kNoMatchScore and nothing is followed. An ASCII
+// component and ASCII names take the byte tests.
 LevelScore MatchLevel(std::string_view component, const NameList& names);
 
 // MatchLevel with the names folded by `folder`, whose cache of folded characters then serves

@@ -47,20 +47,38 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   const LevelScore level = MatchLevel(split.component, names, folder_);
 
-  if (level.followed.empty()) {
-    // A directory without subdirectories: the rest of the path spec could be created here.
+  // A level with nothing plausible to follow (no subdirectories, or only far-fetched typos) is a
+  // place where the rest of the path spec could be created, as typed, when the branch that
+  // reached it is plausible itself; below a far-fetched step it would be created in a directory
+  // nobody asked for.
+  if (level.far.size() == level.followed.size() && IsPlausibleRank(rank)) {
     AddCreateCandidate(base + std::string(split.component) + syntax_.separator +
                        std::string(split.rest));
-  } else {
-    // An exact name adds nothing to the rank; everything else adds the level's score.
+  }
+  if (!level.followed.empty()) {
+    // An exact name adds nothing to the rank; everything else adds the level's score, and a
+    // far-fetched typo moves the path into the far band.
     const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
-    if (split.rest.empty()) {
+    const std::uint8_t far_rank = FarRank(next_rank);
+    // The far names are a part of the followed ones, in the same order.
+    std::size_t next_far = 0;
+    const auto rank_of = [&](std::size_t index) {
+      if (next_far < level.far.size() && level.far[next_far] == index) {
+        ++next_far;
+        return far_rank;
+      }
+      return next_rank;
+    };
+    if (split.rest.empty() && level.far.empty()) {
       // The last level: every name followed is a candidate, nothing more is listed (the
       // candidates take the listing's names over when they are most of them).
       match_list_.AddListed(base, listing.names, level.followed, next_rank);
+    } else if (split.rest.empty()) {
+      const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
+      for (std::size_t index : level.followed) match_list_.Add(dir, names[index], rank_of(index));
     } else {
       for (std::size_t index : level.followed) {
-        Search(split.rest, JoinPath(base, names[index]), next_rank, listing.IdentityOf(index));
+        Search(split.rest, JoinPath(base, names[index]), rank_of(index), listing.IdentityOf(index));
       }
     }
   }
@@ -96,6 +114,13 @@ void DirectorySearch::DropEntriesIntoChain(platform::DirectoryListing& listing) 
     kept.Add(listing.names[i], identity);
   }
   listing = std::move(kept);
+}
+
+bool DirectorySearch::FoundPlausible() const {
+  for (const Candidate& c : match_list_) {
+    if (IsPlausibleRank(c.rank)) return true;
+  }
+  return false;
 }
 
 void DirectorySearch::AddCreateCandidate(std::string path) {

@@ -37,12 +37,19 @@ class DirectorySearch {
   DirectorySearch(PathSyntax syntax, CreateOffer create_offer, FileSystem& fs);
 
   // Matches `rest` below `base`, one level per component, with `rank` the score so far. Every
-  // path that uses up `rest` goes to MatchList; dead ends go to CreateList.
+  // path that uses up `rest` goes to MatchList, a path that took a far-fetched typo with a rank
+  // in the far band (candidate.h). A level on a plausible branch where nothing plausible can be
+  // followed (no subdirectories, or only far-fetched typos) adds the rest of the spec below it,
+  // as typed, to CreateList.
   void SearchLevel(std::string_view rest, std::string base, std::uint8_t rank);
 
   // Adds `path` to CreateList with the creation rank, unless creating is off or the path holds a
   // `?` or `*`.
   void AddCreateCandidate(std::string path);
+
+  // Whether MatchList holds a plausible candidate (IsPlausibleRank): when it does not, what was
+  // found is a guess that the user is asked about, never entered at once.
+  bool FoundPlausible() const;
 
   CandidateList& MatchList() { return match_list_; }
   CandidateList& CreateList() { return create_list_; }

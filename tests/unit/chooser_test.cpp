@@ -256,3 +256,42 @@ TEST(ShortenPathTest, DropsLeadingLevelsUntilThePathFits) {
 
 }  // namespace
 }  // namespace dirhop
+
+namespace dirhop {
+namespace {
+
+TEST(ChooseEntryTest, AskedSingleEntriesAndNewDirectoriesBesideFoundOnes) {
+  // Asked: one entry is shown and waits for its key; Escape leaves without a choice.
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('x'), Ch('a')});
+  CandidateList one{{"C:\\Desktop", 140}};
+  const std::optional<ChosenEntry> taken =
+      ChooseEntry(*fake.console, one, CreateMode::kOff, ListOrder::kByRankAndPath,
+                  SingleEntry::kAsk, "C:\\Work", kWindowsPaths);
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->path, "C:\\Desktop");
+  EXPECT_EQ(taken->rank, 140);
+  EXPECT_EQ(fake.device->text_at_key_read.size(), 2u);  // 'x' is not a label: read on
+  EXPECT_NE(fake.device->Text().find("[a] C:\\Desktop"), std::string::npos);
+
+  FakeConsole left = MakeFakeConsole({{80, 25}}, {Ch(27)});
+  CandidateList alone{{"C:\\Desktop", 140}};
+  EXPECT_FALSE(ChooseEntry(*left.console, alone, CreateMode::kOff, ListOrder::kByRankAndPath,
+                           SingleEntry::kAsk, "C:\\Work", kWindowsPaths));
+
+  // Either: the directories to create come after the found ones, marked, with their rank.
+  FakeConsole either = MakeFakeConsole({{80, 25}}, {Ch('b')});
+  CandidateList mixed{{"C:\\W\\new\\", kCreateRank}, {"C:\\W\\posts", 140}};
+  const std::optional<ChosenEntry> created =
+      ChooseEntry(*either.console, mixed, CreateMode::kEither, ListOrder::kByRankAndPath,
+                  SingleEntry::kAsk, "C:\\Work", kWindowsPaths);
+  ASSERT_TRUE(created);
+  EXPECT_EQ(created->path, "C:\\W\\new\\");
+  EXPECT_EQ(created->rank, kCreateRank);
+  EXPECT_EQ(either.device->Text(), "[a] C:\\W\\posts" + std::string(35 - 10, ' ') +
+                                       "[b] new C:\\W\\new\\" + std::string(31 - 9, ' ') +
+                                       "\n\nChange to or create directory (a-b or Escape to "
+                                       "exit)? b\n");
+}
+
+}  // namespace
+}  // namespace dirhop

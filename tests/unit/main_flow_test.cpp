@@ -35,6 +35,10 @@ std::string BatchFor(const std::string& directory) {
   return HandOffText(directory, HandoffFormat::kBatch) + "\r\n";
 }
 
+// The POSIX hand-off written, and the one that enters `directory` (no quote in it).
+std::string PosixHandoff(FakeRun& faked) { return faked.fs.files[test::kPosixHandoffPath]; }
+std::string ShellFor(const std::string& directory) { return "cd -- '" + directory + "'\n"; }
+
 // A Windows run in C:\Work with C:\Work\proj, C:\Programs and C:\Other.
 struct WorkTree : FakeRun {
   WorkTree() : FakeRun(HostKind::kWindows, "C:\\Work") {
@@ -153,30 +157,91 @@ TEST(MainFlowTest, ARemovedCurrentDirectoryStopsARelativeSearch) {
 }
 
 TEST(MainFlowTest, NoMatchGoesToTheCreationOffer) {
-  // An empty directory: nothing below it matches, not even as a typo. The offer holds the dead
-  // end below the base and the spec as typed.
+  // An empty directory: nothing below it matches, not even as a typo. The dead end below the base
+  // is the spec as typed: offered once, by the single question.
   FakeRun declined(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
-  EXPECT_EQ(Flow(declined, {"newdir"}), kExitOk);
-  const std::string text = test::Written(declined.fake);
-  EXPECT_EQ(text.rfind("Dirhop: No directories found matching 'newdir'\n"
-                       "** Create a new directory? **\n\n[a] C:\\Work\\newdir\\ ",
-                       0),
-            0u);
-  EXPECT_NE(text.find("[b] newdir "), std::string::npos);
+  EXPECT_EQ(Flow(declined, {"newdir"}), kExitCreateDeclined);
+  EXPECT_EQ(test::Written(declined.fake),
+            "Dirhop: No directories found matching 'newdir'\n"
+            "Create 'C:\\Work\\newdir\\' [y/N] ? No\n");
   EXPECT_TRUE(declined.fs.Calls("CreateOneDirectory").empty());
   EXPECT_EQ(declined.fs.Calls("WriteFileContents"), Log{});
 
-  FakeRun accepted(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'a', 0}});
+  FakeRun accepted(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'y', 0}});
   EXPECT_EQ(Flow(accepted, {"newdir"}), kExitOk);
   EXPECT_EQ(accepted.fs.Calls("CreateOneDirectory").back(), "CreateOneDirectory C:\\Work\\newdir");
   EXPECT_TRUE(accepted.fs.Exists("C:\\Work\\newdir"));
   EXPECT_EQ(Handoff(accepted), BatchFor("C:\\Work\\newdir"));
+
+  // Two dead ends (pro* leads to two directories without subdirectories): the menu, each once.
+  FakeRun two(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
+  two.fs.AddDirectory("C:\\Work\\pro1");
+  two.fs.AddDirectory("C:\\Work\\pro2");
+  EXPECT_EQ(Flow(two, {"pro*\\newdir"}), kExitOk);
+  const std::string menu = test::Written(two.fake);
+  EXPECT_EQ(menu.rfind("Dirhop: No directories found matching 'pro*\\newdir'\n"
+                       "** Create a new directory? **\n\n",
+                       0),
+            0u);
+  EXPECT_NE(menu.find("C:\\Work\\pro1\\newdir\\"), std::string::npos);
+  EXPECT_NE(menu.find("C:\\Work\\pro2\\newdir\\"), std::string::npos);
+  EXPECT_EQ(menu.find("[c]"), std::string::npos);
 
   FakeRun off(HostKind::kWindows, "C:\\Work");
   off.settings.record.SetCanCreatePath(false);
   EXPECT_EQ(Flow(off, {"newdir"}), kExitOk);
   EXPECT_EQ(test::Written(off.fake), "Dirhop: No directories found matching 'newdir'\n");
   EXPECT_EQ(off.fs.Calls("WriteFileContents"), Log{});
+}
+
+TEST(MainFlowTest, FarFetchedGuessesAreShownNeverEntered) {
+  // Only a far typo (NOTES.TXT is six edits from Desktop): the menu shows the guess, even alone,
+  // with the offer to create the spec where it was typed; one key takes either.
+  const auto home = [](FakeRun& faked) {
+    faked.fs.AddDirectory("/home/u/Desktop");
+    faked.fs.AddDirectory("/home/u/projects/blog/content/posts");
+  };
+  FakeRun left(HostKind::kPosix, "/home/u", {{160, 25}}, {{27, 0}});
+  home(left);
+  EXPECT_EQ(Flow(left, {"notes.txt"}), kExitOk);
+  const std::string text = test::Written(left.fake);
+  EXPECT_EQ(text.rfind("** Nothing close to 'notes.txt' **\n\n[a] /home/u/Desktop", 0), 0u) << text;
+  EXPECT_NE(text.find("[b] new /home/u/notes.txt/"), std::string::npos) << text;
+  EXPECT_NE(text.find("Change to or create directory (a-b or Escape to exit)? Exit"),
+            std::string::npos);
+  EXPECT_EQ(left.fs.Calls("WriteFileContents"), Log{});
+  EXPECT_TRUE(left.fs.Calls("CreateOneDirectory").empty());
+
+  FakeRun taken(HostKind::kPosix, "/home/u", {{160, 25}}, {{'a', 0}});
+  home(taken);
+  EXPECT_EQ(Flow(taken, {"pro/blog/content/drafts"}), kExitOk);
+  EXPECT_NE(test::Written(taken.fake).find("[a] /home/u/projects/blog/content/posts"),
+            std::string::npos);
+  EXPECT_EQ(PosixHandoff(taken), ShellFor("/home/u/projects/blog/content/posts"));
+
+  // The creation entry makes the typed name below the directories that exist, not pro/blog/...
+  FakeRun created(HostKind::kPosix, "/home/u", {{160, 25}}, {{'b', 0}});
+  home(created);
+  EXPECT_EQ(Flow(created, {"pro/blog/content/drafts"}), kExitOk);
+  EXPECT_TRUE(created.fs.Exists("/home/u/projects/blog/content/drafts"));
+  EXPECT_FALSE(created.fs.Exists("/home/u/pro"));
+  EXPECT_EQ(PosixHandoff(created), ShellFor("/home/u/projects/blog/content/drafts"));
+
+  // A wildcard that matched nothing: the guess alone, nothing to create.
+  FakeRun pattern(HostKind::kPosix, "/home/u/projects", {{160, 25}}, {{27, 0}});
+  home(pattern);
+  EXPECT_EQ(Flow(pattern, {"zz*"}), kExitOk);
+  EXPECT_NE(test::Written(pattern.fake).find("[a] /home/u/projects/blog"), std::string::npos);
+  EXPECT_NE(test::Written(pattern.fake).find("Change directory to (a-a or Escape to exit)? Exit"),
+            std::string::npos);
+  EXPECT_EQ(pattern.fs.Calls("WriteFileContents"), Log{});
+
+  // A plausible slip lands at once.
+  FakeRun slip(HostKind::kPosix, "/home/u", {{160, 25}}, {});
+  home(slip);
+  EXPECT_EQ(Flow(slip, {"Desktpo"}), kExitOk);
+  EXPECT_EQ(test::Written(slip.fake), "");
+  EXPECT_EQ(PosixHandoff(slip), ShellFor("/home/u/Desktop"));
 }
 
 TEST(MainFlowTest, SeveralMatchesGoThroughTheChooser) {

@@ -24,13 +24,25 @@ void ExpectFirst(Candidate first, Candidate second) {
   EXPECT_GT(CompareCandidates(second, first), 0) << first.Path() << " before " << second.Path();
 }
 
-TEST(OrderingRankTest, AddRankSaturatesBelowTheCreationRank) {
+TEST(OrderingRankTest, AddRankSaturatesAtTheTopOfItsBand) {
   EXPECT_EQ(AddRank(0, 0), 0);
   EXPECT_EQ(AddRank(2, 1), 3);
-  EXPECT_EQ(AddRank(1, 253), 254);
-  EXPECT_EQ(AddRank(2, 253), kMaxMatchRank);
+  // A plausible path stays plausible however long: its sum holds below the far band.
+  EXPECT_EQ(AddRank(1, 125), 126);
+  EXPECT_EQ(AddRank(1, 253), kFarRank - 1);
+  EXPECT_EQ(AddRank(120, 120), kFarRank - 1);
+  EXPECT_TRUE(IsPlausibleRank(AddRank(127, 254)));
+  // A far path holds below the creation rank.
+  EXPECT_EQ(AddRank(kFarRank, 126), 254);
   EXPECT_EQ(AddRank(200, 100), kMaxMatchRank);  // would wrap to 44 in 8 bits
   EXPECT_EQ(AddRank(254, 254), kMaxMatchRank);  // would wrap to 252
+  // Taking a far-fetched typo moves a path into the far band once, keeping its sum there.
+  EXPECT_EQ(FarRank(0), kFarRank);
+  EXPECT_EQ(FarRank(5), kFarRank + 5);
+  EXPECT_EQ(FarRank(kFarRank - 1), kMaxMatchRank);
+  EXPECT_EQ(FarRank(FarRank(5)), kFarRank + 5);
+  EXPECT_FALSE(IsPlausibleRank(FarRank(0)));
+  EXPECT_LT(FarRank(kFarRank - 1), kCreateRank);
 }
 
 TEST(OrderingCompareTest, LowerRankGoesFirstWhateverThePath) {

@@ -310,20 +310,95 @@ TEST(PatternMatchLevelTest, DottedComponentNeedsAnExtension) {
   EXPECT_EQ(level.followed, Indices{1});
 }
 
-TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesHoweverFar) {
-  const LevelScore wndows = MatchLevel("wndows", {"Users", "Windows"});
-  EXPECT_EQ(wndows.score, 2);  // distance 1 plus 1; Users is at distance 5
-  EXPECT_EQ(wndows.followed, Indices{1});
-  // Ties at the smallest distance are all followed.
+TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesAndMarkTheFarFetched) {
+  // A typo scores its distance plus 2, after every letters-in-order match (2).
+  const LevelScore wimdows = MatchLevel("wimdows", {"Users", "Windows"});
+  EXPECT_EQ(wimdows.score, 3);  // distance 1; Users is at distance 6
+  EXPECT_EQ(wimdows.followed, Indices{1});
+  EXPECT_TRUE(wimdows.far.empty());
+  // Ties at the smallest distance are all followed; at a distance too far for the length typed
+  // every one of them is far-fetched.
   const LevelScore mu = MatchLevel("mu", {"Tools", "Boots", "Bin"});
-  EXPECT_EQ(mu.score, 4);  // MU to BIN: 3
+  EXPECT_EQ(mu.score, 5);  // MU to BIN: 3
   EXPECT_EQ(mu.followed, Indices{2});
+  EXPECT_EQ(mu.far, Indices{2});
   const LevelScore tie = MatchLevel("mu", {"Tools", "Boots"});
-  EXPECT_EQ(tie.score, 6);
+  EXPECT_EQ(tie.score, 7);
   EXPECT_EQ(tie.followed, (Indices{1, 0}));
+  EXPECT_EQ(tie.far, (Indices{1, 0}));
   const LevelScore far = MatchLevel("zzzzzzzz", {"abc"});
-  EXPECT_EQ(far.score, 9);
+  EXPECT_EQ(far.score, 10);
   EXPECT_EQ(far.followed, Indices{0});
+  EXPECT_EQ(far.far, Indices{0});
+  // Two names at Levenshtein distance 2 from five letters: two neighbours swapped are one edit,
+  // plausible; two letters changed are two, too many for five.
+  const LevelScore swapped = MatchLevel("msuic", {"Music", "Magic"});
+  EXPECT_EQ(swapped.score, TypoScore(2));
+  EXPECT_EQ(swapped.followed, (Indices{1, 0}));
+  EXPECT_EQ(swapped.far, Indices{1});
+  // Eight letters may take two edits of any kind.
+  EXPECT_TRUE(MatchLevel("porjects", {"Projects", "Pojrects"}).far.empty());
+  EXPECT_EQ(MatchLevel("xyzw", {"xaby"}).far, Indices{0});
+  // A wildcard component that matched nothing: whatever it follows by distance is far-fetched.
+  const LevelScore pattern = MatchLevel("zz*", {"blog", "zap"});
+  EXPECT_EQ(pattern.followed, Indices{1});
+  EXPECT_EQ(pattern.far, Indices{1});
+  // Exact, wildcard, prefix and letters-in-order matches are never far-fetched.
+  EXPECT_TRUE(MatchLevel("pro*", {"Projects"}).far.empty());
+  EXPECT_TRUE(MatchLevel("pjs", {"Projects"}).far.empty());
+}
+
+TEST(PatternMatchLevelTest, LettersInOrderComeAfterPrefixesAndBeforeTypos) {
+  // A home directory: each abbreviation finds the names holding its letters in order and
+  // beginning with its first one; a prefix or wildcard match elsewhere at the level wins.
+  const NameList home = {".local",   ".ssh",   "Desktop",   "Documents", "Downloads", "Music",
+                         "Pictures", "Public", "Templates", "Videos",    "projects",  "Dropbox"};
+  struct Row {
+    std::string typed;
+    std::uint8_t score;
+    std::vector<std::string> followed;
+  };
+  const std::vector<Row> rows = {
+      {"prj", kLettersScore, {"projects"}},
+      {"pjs", kLettersScore, {"projects"}},
+      {"dl", kLettersScore, {"Downloads"}},
+      {"docs", kLettersScore, {"Documents"}},
+      {"dcs", kLettersScore, {"Documents"}},
+      {"tmpl", kLettersScore, {"Templates"}},
+      {"dwnl", kLettersScore, {"Downloads"}},
+      {"dtp", kLettersScore, {"Desktop"}},
+      {"ds", kLettersScore, {"Downloads", "Documents", "Desktop"}},  // all three, to choose
+      {"pic", kWildcardScore, {"Pictures"}},                         // a prefix first
+      {"DOWNLOADS", kExactScore, {"Downloads"}},
+      // The first letter must begin the name: "ocs" is not in order from the start of any.
+      {"ocs", TypoScore(1), {"Docs"}},
+      // A wildcard places its letters itself.
+      {"d*x", kWildcardScore, {"Dropbox", "Downloads", "Documents", "Desktop"}},
+  };
+  NameList with_docs = home;
+  with_docs.Add("Docs");
+  for (const Row& row : rows) {
+    SCOPED_TRACE("typed \"" + row.typed + "\"");
+    const NameList& names = row.typed == "ocs" ? with_docs : home;
+    const LevelScore level = MatchLevel(row.typed, names);
+    EXPECT_EQ(level.score, row.score);
+    std::vector<std::string> followed;
+    for (std::size_t index : level.followed) followed.emplace_back(names[index]);
+    EXPECT_EQ(followed, row.followed);
+  }
+  EXPECT_TRUE(HasLettersInOrder("DL", "Downloads"));
+  EXPECT_FALSE(HasLettersInOrder("LD", "Downloads"));
+  EXPECT_FALSE(HasLettersInOrder("DLX", "Downloads"));
+  EXPECT_FALSE(HasLettersInOrder("", "Downloads"));
+  EXPECT_FALSE(HasLettersInOrder("D", ""));
+  // Ignoring case and, when none is typed, diacritics; by characters in every script.
+  const NameList german = {"Öffentlich", "Schreibtisch", "Bilder"};
+  EXPECT_EQ(MatchLevel("oftl", german).followed, Indices{0});
+  EXPECT_EQ(MatchLevel("öftl", german).followed, Indices{0});
+  EXPECT_EQ(MatchLevel("schrt", german).score, kLettersScore);
+  const NameList russian = {"Документы", "Загрузки"};
+  EXPECT_EQ(MatchLevel("дкм", russian).followed, Indices{0});
+  EXPECT_EQ(MatchLevel("згр", russian).score, kLettersScore);
 }
 
 TEST(PatternMatchLevelTest, ANameAsFarByLengthAloneAsTheNearestStillTies) {
@@ -333,7 +408,7 @@ TEST(PatternMatchLevelTest, ANameAsFarByLengthAloneAsTheNearestStillTies) {
   // One longer still, it cannot come as near, whichever is met first.
   EXPECT_EQ(MatchLevel("ab", {"CDEAB", "XY"}).followed, Indices{1});
   EXPECT_EQ(MatchLevel("ab", {"XY", "CDEAB"}).followed, Indices{0});
-  EXPECT_EQ(MatchLevel("ab", {"XY", "CDEAB"}).score, 3);
+  EXPECT_EQ(MatchLevel("ab", {"XY", "CDEAB"}).score, TypoScore(2));
 }
 
 TEST(PatternMatchLevelTest, StarAndQuestionMarkComponents) {
@@ -416,13 +491,13 @@ TEST(PatternUnicodeTest, EveryScriptMatchesByCharactersIgnoringCase) {
        kExactScore,
        {"Öffentlich"}},  // typed decomposed
       {&german, "mus", kWildcardScore, {"Musik"}},
-      {&german, "Öfentlich", 2, {"Öffentlich"}},  // one letter missing: one edit
+      {&german, "Öfentlich", kLettersScore, {"Öffentlich"}},  // one letter missing: in order
       // Cyrillic and Greek: case folds, a typo counts characters.
       {&russian, "док", kWildcardScore, {"Документы"}},
       {&russian, "загр", kWildcardScore, {"Загрузки"}},
       {&russian, "ДОКУМЕНТЫ", kExactScore, {"Документы"}},
-      {&russian, "докумнты", 2, {"Документы"}},
-      {&russian, "видио", 2, {"Видео"}},
+      {&russian, "докумнты", kLettersScore, {"Документы"}},
+      {&russian, "видио", TypoScore(1), {"Видео"}},
       {&greek, "ελληνικά", kExactScore, {"ΕΛΛΗΝΙΚΆ"}},
       {&greek, "ελληνικα", kExactScore, {"ΕΛΛΗΝΙΚΆ"}},
       {&greek, "εγγ", kWildcardScore, {"Έγγραφα"}},
@@ -439,12 +514,12 @@ TEST(PatternUnicodeTest, EveryScriptMatchesByCharactersIgnoringCase) {
        {"caf\xE9", "Straße", "O\xCC\x88l", "日本", "日本語", "café", "cage", "Uber", "Über"}},
       {&mixed, "日?語", kWildcardScore, {"日本語"}},
       {&mixed, "日本", kExactScore, {"日本"}},
-      {&mixed, "日夲語", 2, {"日本語"}},  // one character changed: one edit
+      {&mixed, "日夲語", TypoScore(1), {"日本語"}},  // one character changed: one edit
       // Full folding: sharp s is ss.
       {&mixed, "STRASSE", kExactScore, {"Straße"}},
       // Bytes outside UTF-8 still match themselves alone, byte for byte.
       {&mixed, "CAF\xE9", kExactScore, {"caf\xE9"}},
-      {&mixed, "caf\xC9", 2, {"caf\xE9", "café"}},
+      {&mixed, "caf\xC9", TypoScore(1), {"caf\xE9", "café"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("typed \"" + row.typed + "\"");
@@ -472,15 +547,15 @@ TEST(PatternUnicodeTest, DiacriticsTypedMustMatchThoseLeftOutNeedNot) {
       {{"cafe", "café"}, "cafe", kExactScore, {"cafe"}},
       {{"café", "cafe"}, "cafe", kExactScore, {"cafe"}},
       {{"Café", "cafe\xCC\x81"}, "cafe", kExactScore, {"cafe\xCC\x81"}},  // the first walked
-      {{"cafe", "cage"}, "café", 2, {"cafe"}},
-      {{"café", "cafe", "cage"}, "cafè", 2, {"cafe", "café"}},
+      {{"cafe", "cage"}, "café", TypoScore(1), {"cafe"}},
+      {{"café", "cafe", "cage"}, "cafè", TypoScore(1), {"cafe", "café"}},
       {{"Crème", "Creme"}, "crème", kExactScore, {"Crème"}},
       {{"Crème", "Creme"}, "crem", kWildcardScore, {"Creme", "Crème"}},
       {{"Crème", "Creme"}, "crèm", kWildcardScore, {"Crème"}},
       // A name that holds a star may equal "*" once its diacritics are left out.
       {{"\xCC\x81*", "z"}, "*", kExactScore, {"\xCC\x81*"}},
       // A decomposed name is as near as the composed one: one edit, not three.
-      {{"Mu\xCC\x88ller", "Miller"}, "Müler", 2, {"Mu\xCC\x88ller"}},
+      {{"Mu\xCC\x88ller", "Miller"}, "Mülker", TypoScore(1), {"Mu\xCC\x88ller"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("typed \"" + row.typed + "\" among " + std::string(row.names[0]));

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "match/ordering.h"
+#include "match/pattern.h"
 #include "platform/platform.h"
 #include "support/fake_file_system.h"
 #include "support/test_files.h"
@@ -101,8 +102,112 @@ TEST(SearchTest, WorkedExampleRanksAndDeadEnds) {
       .Add("C:\\Programs\\", {"Tools"});
   DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("pro*\\mu", "C:\\", 0);
+  // MU to TOOLS is 5 edits (typo score 7): far-fetched for two letters, so Tools ranks in the
+  // far band, after every plausible path, and the place where MU could be made is offered.
   EXPECT_EQ(Sorted(search.MatchList()),
-            (Found{{"C:\\Projects\\Music", 2}, {"C:\\Programs\\Tools", 7}}));
+            (Found{{"C:\\Projects\\Music", 2}, {"C:\\Programs\\Tools", FarRank(1 + 7)}}));
+  EXPECT_TRUE(search.FoundPlausible());
+  ASSERT_EQ(search.CreateList().size(), 1u);
+  EXPECT_EQ(search.CreateList()[0].Path(), "C:\\Programs\\mu\\");
+}
+
+TEST(SearchTest, PlausibleSlipsLandAndFarTyposAreMarked) {
+  // A home directory as people keep it; each row a typed spec, the best candidates and whether
+  // they are plausible.
+  FakeTree tree;
+  tree.Add("/home/u/", {".local", ".ssh", "Desktop", "Documents", "Downloads", "Music", "Pictures",
+                        "Videos", "Templates", "projects", "Windows"})
+      .Add("/home/u/projects/", {"webshop", "api-server", "blog"})
+      .Add("/home/u/projects/blog/", {"content", "src"})
+      .Add("/home/u/projects/blog/content/", {"posts"})
+      .Add("/home/u/projects/blog/content/posts/", {})
+      .Add("/home/u/Documents/", {"docs"});
+  struct Row {
+    std::string spec;
+    Found best;
+    bool plausible;
+  };
+  const std::vector<Row> rows = {
+      {"wndows", {{"/home/u/Windows", kLettersScore}}, true},
+      {"porjects", {{"/home/u/projects", TypoScore(2)}}, true},
+      {"Documetns", {{"/home/u/Documents", TypoScore(2)}}, true},
+      {"Downlaods", {{"/home/u/Downloads", TypoScore(2)}}, true},
+      {"pro/webhsop", {{"/home/u/projects/webshop", 1 + TypoScore(2)}}, true},
+      {"pro/api-sever", {{"/home/u/projects/api-server", 1 + kLettersScore}}, true},
+      {"prj", {{"/home/u/projects", kLettersScore}}, true},
+      {"dl", {{"/home/u/Downloads", kLettersScore}}, true},
+      {"docs", {{"/home/u/Documents", kLettersScore}}, true},
+      {"notes.txt", {{"/home/u/Desktop", FarRank(TypoScore(6))}}, false},
+      {"pro/blog/content/drafts",
+       {{"/home/u/projects/blog/content/posts", FarRank(1 + TypoScore(4))}},
+       false},
+      {"pro/blog/zz*", {{"/home/u/projects/blog/src", FarRank(1 + TypoScore(3))}}, false},
+      {"Documents/xyz", {{"/home/u/Documents/docs", FarRank(TypoScore(4))}}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("spec " + row.spec);
+    DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree);
+    search.SearchLevel(row.spec, "/home/u", 0);
+    CandidateList best = search.MatchList();
+    KeepBestRank(best);
+    EXPECT_EQ(Sorted(best), row.best);
+    EXPECT_EQ(search.FoundPlausible(), row.plausible);
+  }
+}
+
+TEST(SearchTest, LettersInOrderRankBeforeTheNearestTypoOnAnyBranch) {
+  // Below a1 the letters of DCUMENTS are in order in Documents; below a2 Dcumentz is one letter
+  // off. Once they tied at rank 2; now the letters in order come first, alone.
+  FakeTree tree;
+  tree.Add("/r/", {"a1", "a2"}).Add("/r/a1/", {"Documents"}).Add("/r/a2/", {"Dcumentz"});
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, tree);
+  search.SearchLevel("a*/dcuments", "/r", 0);
+  EXPECT_EQ(Sorted(search.MatchList()),
+            (Found{{"/r/a1/Documents", 1 + kLettersScore}, {"/r/a2/Dcumentz", 1 + TypoScore(1)}}));
+  CandidateList best = search.MatchList();
+  KeepBestRank(best);
+  EXPECT_EQ(Sorted(best), (Found{{"/r/a1/Documents", 1 + kLettersScore}}));
+}
+
+TEST(SearchTest, CreationIsOfferedWhereNothingPlausibleWasFound) {
+  FakeTree tree;
+  tree.Add("/h/", {"projects", "Music"})
+      .Add("/h/projects/", {"blog"})
+      .Add("/h/projects/blog/", {"content"})
+      .Add("/h/projects/blog/content/", {"posts"})
+      .Add("/h/Music/", {"Jazz"});
+  // Only a far typo at the last level: the rest is offered there, below the directories that
+  // exist, never as the abbreviations typed.
+  DirectorySearch drafts(kPosixPaths, CreateOffer::kOn, tree);
+  drafts.SearchLevel("pro/blog/content/drafts", "/h", 0);
+  EXPECT_FALSE(drafts.FoundPlausible());
+  ASSERT_EQ(drafts.CreateList().size(), 1u);
+  EXPECT_EQ(drafts.CreateList()[0].Path(), "/h/projects/blog/content/drafts/");
+  // A far typo in the middle: offered once, where the branch went astray; nothing below the far
+  // guess (Jazz has no subdirectories, and would be a dead end) is offered.
+  DirectorySearch middle(kPosixPaths, CreateOffer::kOn, tree);
+  middle.SearchLevel("Music/xyzzy/newthing", "/h", 0);
+  EXPECT_EQ(Sorted(middle.MatchList()), Found{});
+  ASSERT_EQ(middle.CreateList().size(), 1u);
+  EXPECT_EQ(middle.CreateList()[0].Path(), "/h/Music/xyzzy/newthing");
+  // A wildcard that matched nothing offers nothing to create; creating off offers nothing.
+  DirectorySearch pattern(kPosixPaths, CreateOffer::kOn, tree);
+  pattern.SearchLevel("projects/zz*", "/h", 0);
+  EXPECT_EQ(pattern.MatchList().size(), 1u);
+  EXPECT_TRUE(pattern.CreateList().empty());
+  DirectorySearch off(kPosixPaths, CreateOffer::kOff, tree);
+  off.SearchLevel("pro/blog/content/drafts", "/h", 0);
+  EXPECT_TRUE(off.CreateList().empty());
+  // A plausible match anywhere: it ranks first, whatever the far ones.
+  DirectorySearch mixed(kPosixPaths, CreateOffer::kOn, tree);
+  mixed.SearchLevel("*/xyzzy", "/h", 0);
+  EXPECT_FALSE(mixed.FoundPlausible());
+  DirectorySearch plausible(kPosixPaths, CreateOffer::kOn, tree);
+  plausible.SearchLevel("*/blg", "/h", 0);
+  EXPECT_TRUE(plausible.FoundPlausible());
+  CandidateList best = plausible.MatchList();
+  KeepBestRank(best);
+  EXPECT_EQ(Sorted(best), (Found{{"/h/projects/blog", 1 + kLettersScore}}));
 }
 
 TEST(SearchTest, DeadEndsBecomeCreationCandidatesWithoutWildcards) {
