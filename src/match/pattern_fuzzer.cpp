@@ -19,6 +19,7 @@
 #include "base/unicode_fold.h"
 #include "fuzz_check.h"
 #include "match/pattern.h"
+#include "match/typo_rule.h"
 
 namespace {
 
@@ -161,15 +162,22 @@ LevelScore ExpectedLevel(std::string_view component, const std::vector<std::stri
       }
     }
   }
+  const bool has_wildcard = ContainsWildcard(component);
   std::vector<std::uint8_t> scores;
   for (const auto& name : folded) {
     const bool wild = WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name);
-    scores.push_back(wild ? kWildcardScore
-                          : static_cast<std::uint8_t>(EditDistance(pattern, name) + 1));
+    const bool letters = !has_wildcard && HasLettersInOrder(pattern, name);
+    scores.push_back(wild      ? kWildcardScore
+                     : letters ? kLettersScore
+                               : TypoScore(EditDistance(pattern, name)));
   }
   level.score = *std::min_element(scores.begin(), scores.end());
   for (std::size_t k = names.size(); k-- > 0;) {
-    if (scores[k] == level.score) level.followed.push_back(k);
+    if (scores[k] != level.score) continue;
+    level.followed.push_back(k);
+    if (level.score > kLettersScore && (has_wildcard || !IsPlausibleTypo(pattern, folded[k]))) {
+      level.far.push_back(k);
+    }
   }
   return level;
 }
@@ -181,6 +189,7 @@ void CheckLevel(std::string_view component, const std::vector<std::string>& name
   const LevelScore expected = ExpectedLevel(component, names);
   FUZZ_CHECK(level.score == expected.score, "the level's score");
   FUZZ_CHECK(level.followed == expected.followed, "the names followed, last listed first");
+  FUZZ_CHECK(level.far == expected.far, "the far-fetched typos among them");
   if (!names.empty()) {
     FUZZ_CHECK(level.score < kNoMatchScore, "a level with names always has a way on");
   }

@@ -117,6 +117,86 @@ class Search(TypedSpecTestCase):
             self.assertEqual(handoff, self.target.handoff_for(self.path(evil)))
 
 
+class LandsOrAsks(TypedSpecTestCase):
+    """Abbreviations by their letters in order, plausible typos entered at once, far-fetched ones
+    shown in the menu beside the offer to create what was typed."""
+
+    HOME = ("Desktop", "Documents", "Downloads", "Music/Jazz", "Pictures", "Videos", "Templates",
+            "Windows", ".ssh", ".local/share", "projects/webshop", "projects/api-server",
+            "projects/blog/content/posts", "projects/blog/src")
+
+    def setUp(self):
+        super().setUp()
+        self.mkdirs(*self.HOME)
+
+    def test_slips_and_abbreviations_land_at_once(self):
+        for spec, where in (("wndows", "Windows"), ("porjects", "projects"),
+                            ("Documetns", "Documents"), ("Downlaods", "Downloads"),
+                            ("pro/webhsop", "projects/webshop"),
+                            ("pro/api-sever", "projects/api-server"), ("prj", "projects"),
+                            ("dl", "Downloads"), ("docs", "Documents"), ("tmpl", "Templates"),
+                            ("dcs", "Documents"), ("pjs", "projects")):
+            with self.subTest(spec=spec):
+                self.assertWentTo(self.c(self.sep(spec)), self.path(*where.split("/")))
+
+    def test_far_guesses_are_shown_never_entered(self):
+        # No console to answer: the menu is shown and left; nothing is entered or created.
+        r = self.c("notes.txt")
+        self.assertStayed(r, 0)
+        self.assertTrue(r.text.startswith("** Nothing close to 'notes.txt' **\n"), r.text)
+        self.assertRegex(r.text, r"\[a\] \S*Desktop\s")
+        self.assertRegex(r.text, r"\[b\] new \S*notes\.txt")
+        self.assertIn("Change to or create directory (a-b or Escape to exit)? Exit", r.text)
+        self.assertFalse(os.path.exists(self.path("notes.txt")))
+        # A wildcard that matched nothing: the guess alone, and nothing to create.
+        r = self.c("zz*", cwd=self.path("projects", "blog"))
+        self.assertStayed(r, 0)
+        self.assertRegex(r.text, r"\[a\] \S*src\s")
+        self.assertIn("Change directory to (a-a or Escape to exit)? Exit", r.text)
+        # Letters that are nowhere near the one name there.
+        self.mkdirs("d/docs")
+        r = self.c("xyz", cwd=self.path("d"))
+        self.assertStayed(r, 0)
+        self.assertRegex(r.text, r"\[a\] \S*docs\s")
+
+    def test_one_key_takes_a_guess_or_creates_what_was_typed(self):
+        typed = self.sep("pro/blog/content/drafts")
+        r = self.target.run_pty([typed], self.tree, [(FOOTER, b"a")], handoff=self.handoff,
+                                cols=160)
+        self.assertIn("** Nothing close to '%s' **" % typed, r.text)
+        self.assertWentTo(r, self.path("projects", "blog", "content", "posts"))
+        r = self.target.run_pty([typed], self.tree, [(FOOTER, b"b")], handoff=self.handoff,
+                                cols=160)
+        self.assertRegex(r.text, r"\[b\] new \S*" + re.escape(self.sep("content/drafts")))
+        self.assertWentTo(r, self.path("projects", "blog", "content", "drafts"))
+        self.assertFalse(os.path.exists(self.path("pro")))
+
+    def test_creation_offers_each_directory_once_below_the_directories_that_exist(self):
+        # At a leaf the single question, for the full path; an abbreviated path is offered below
+        # the directories it abbreviates, never as a tree named pro/blog/...
+        slash = "\\" if self.target.windows else "/"
+        for typed, parts in (("Music/Jazz/newthing", ("Music", "Jazz", "newthing")),
+                             ("pro/blog/src/newfeature", ("projects", "blog", "src",
+                                                          "newfeature"))):
+            with self.subTest(typed=typed):
+                r = self.target.run_pty([self.sep(typed)], self.tree, [("[y/N] ? ", b"y")],
+                                        handoff=self.handoff, cols=160)
+                offered = self.target.host_path(self.path(*parts)) + slash
+                self.assertIn("Create '%s' [y/N] ? Yes" % offered, r.text)
+                self.assertWentTo(r, self.path(*parts))
+        self.assertFalse(os.path.exists(self.path("pro")))
+
+    def test_list_and_completion_take_letters_in_order_and_never_guesses(self):
+        for spec, where in (("docs", "Documents"), ("dwnl", "Downloads"),
+                            ("pro/api-sever", "projects/api-server")):
+            r = self.c("--list", self.sep(spec))
+            self.assertEqual((r.code, r.text),
+                             (0, self.target.host_path(self.path(*where.split("/"))) + "\n"), r)
+        for spec in ("notes.txt", "xyzzy", self.sep("pro/blog/content/drafts")):
+            r = self.c("--list", spec)
+            self.assertEqual((r.code, r.text), (1, ""), r)
+
+
 class Links(TypedSpecTestCase):
     """Links and junctions (Wine sees a Unix symbolic link to a directory as a reparse point)."""
 
@@ -250,14 +330,17 @@ class OddCurrentDirectories(E2ETestCase):
 
 class Create(TypedSpecTestCase):
     def test_chooser_of_creation_candidates_creates_and_goes(self):
-        self.mkdirs("proj")
-        r = self.target.run_pty([self.sep("pro/newdir")], self.tree, [(FOOTER, b"a")],
+        # Two dead ends; the spec as typed (pro/newdir) would be a new tree named after the
+        # abbreviation, and is not offered.
+        self.mkdirs("proj", "prod")
+        r = self.target.run_pty([self.sep("pro/newdir")], self.tree, [(FOOTER, b"b")],
                                 handoff=self.handoff)
         self.assertIn("No directories found matching '%s'" % self.sep("pro/newdir"), r.text)
         self.assertIn("** Create a new directory? **", r.text)
-        self.assertIn("Create directory (a-b or Escape to exit)? a", r.text)
+        self.assertIn("Create directory (a-b or Escape to exit)? b", r.text)
         self.assertTrue(os.path.isdir(self.path("proj", "newdir")))
         self.assertWentTo(r, self.path("proj", "newdir"))
+        self.assertFalse(os.path.exists(self.path("pro")))
 
     def test_single_prompt_yes_and_no(self):
         self.mkdirs("proj")
@@ -281,7 +364,7 @@ class Create(TypedSpecTestCase):
         with open(self.path("f.txt"), "w") as f:
             f.write("x")
         typed = self.sep("f.txt/x")
-        r = self.target.run_pty([typed], self.tree, [(FOOTER, b"b")], handoff=self.handoff)
+        r = self.target.run_pty([typed], self.tree, [("[y/N] ? ", b"y")], handoff=self.handoff)
         self.assertStayed(r, 0)
         self.assertIn("Path not found creating directory '%s'"
                       % self.target.host_path(self.path("f.txt", "x")), r.text)
