@@ -124,20 +124,21 @@ bool LettersInOrder(std::basic_string_view<Symbol> pattern, std::basic_string_vi
   return at == pattern.size();
 }
 
-// Whether the typo tier of a level is far-fetched for the name `k` the level follows by a typo at
-// `score`: `plausible(k)` decides by the names' texts, which only the names nearer than the rule
-// allows by Levenshtein distance, but not twice as near, need. A component with `?` or `*` that
-// reached the typos matched nothing: every name it follows is far.
+// Lists in level.far the names a level follows by a far-fetched typo. A component with `?` or `*`
+// that reached the typos matched nothing: all of them. Otherwise the level's score gives the
+// Levenshtein distance d of them all: within the rule's limit each is plausible, beyond twice the
+// limit each is far (a swap is two Levenshtein edits and one for the rule); in between, and when
+// the score is held at its cap (d is then unknown), `plausible(k)` decides for name k by its text.
 template <typename Plausible>
 void MarkFarTypos(LevelScore& level, std::size_t pattern_length, bool has_wildcard,
                   Plausible plausible) {
   if (level.score <= kLettersScore || level.score == kNoMatchScore) return;
   const std::size_t limit = PlausibleTypoEdits(pattern_length);
-  // TypoScore(d) is d + 2 below the cap; a swap is two Levenshtein edits and one here.
-  const std::size_t distance = level.score - 2u;
+  const bool known = level.score < kMaxTypoScore;
+  const std::size_t distance = level.score - 2u;  // TypoScore below the cap
   for (const std::size_t k : level.followed) {
-    bool far = has_wildcard || distance > 2 * limit;
-    if (!far && distance > limit) far = !plausible(k);
+    bool far = has_wildcard || (known && distance > 2 * limit);
+    if (!far && (!known || distance > limit)) far = !plausible(k);
     if (far) level.far.push_back(k);
   }
 }

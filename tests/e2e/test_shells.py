@@ -277,13 +277,13 @@ class PosixShells(PosixShellTestCase):
                 self.need(shell)
                 script = ShellScript(shell, posix_wrapper(shell))
                 script.step(["-0"], stays)              # invalid history index
-                script.step(["nothing-here"], stays)    # nothing found, no console to answer
+                script.step(["nothing-here"], stays)    # nothing found, the question answered no
                 script.step(["-?"], stays)              # usage screen
                 script.step(["p?oj/new"], stays)        # single creation prompt declined
                 script.step(["--version"], stays)       # prints the version
                 script.step([], stays)                  # goes home, as cd does
                 _, results, output = self.run_script(script)
-                self.assertEqual(results, [(243, stays), (0, stays), (250, stays),
+                self.assertEqual(results, [(243, stays), (255, stays), (250, stays),
                                            (0, stays), (0, stays), (0, self.home)], output)
                 self.assertIn("Dirhop: Invalid history index '0'", output)
                 self.assertIn("dirhop 3.1\n", output)

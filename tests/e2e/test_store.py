@@ -167,7 +167,7 @@ class SettingsKeyValues(StoreTestCase):
         self.assertEqual(r.text, "  Dirhop  Directory History  \n   0  %s\n" % self.host())
         self.assertEqual(self.c("-a").text.splitlines()[1], "  abcdefghij = C:\\x")
         r = self.c("nothing-here")
-        self.assertIn("Create a new directory?", r.text)
+        self.assertIn("' [y/N] ? No", r.text)
 
     def test_can_create_path_off_stops_the_offer(self):
         self.put_value("canCreatePath", "REG_DWORD", "0")

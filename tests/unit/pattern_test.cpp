@@ -439,6 +439,13 @@ TEST(PatternMatchLevelTest, LongComponentSaturatesBelowTheNoMatchScore) {
   const LevelScore wide = MatchLevel(std::string(255, 'x'), {std::string(255, 'y')});
   EXPECT_EQ(wide.score, 254);
   EXPECT_EQ(wide.followed, Indices{0});
+  EXPECT_EQ(level.far, (Indices{1, 0}));
+  // Two long texts that differ only at both ends: the distance is beyond what the rows measure
+  // (the score is held at the cap), but two edits in 302 letters are a plausible typo.
+  const std::string middle(300, 'a');
+  const LevelScore ends = MatchLevel("x" + middle + "y", {"z" + middle + "w"});
+  EXPECT_EQ(ends.score, 254);
+  EXPECT_TRUE(ends.far.empty());
   // The long component equal to a listed name apart from case is an exact hit.
   const LevelScore exact = MatchLevel(component, {"a", std::string(1000, 'Q')});
   EXPECT_EQ(exact.score, kExactScore);
