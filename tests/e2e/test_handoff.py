@@ -90,20 +90,24 @@ class DriveLetters(E2ETestCase):
         self.assertStayed(r, 243)
         self.assertEqual(r.text,
                          "Dirhop: Invalid drive letter '1' (valid drives are A: through Z:)\n")
-        # With a root after the prefix no drive test is made: nothing is found instead.
+        # With a root after the prefix no drive test is made: nothing is found instead, and the
+        # one place to create it is offered once (answered no without a console).
         r = self.c("1:\\x")
-        self.assertStayed(r, 0)
-        self.assertIn("No directories found matching '1:\\x'", r.text)
+        self.assertStayed(r, 255)
+        self.assertEqual(r.text, "Dirhop: No directories found matching '1:\\x'\n"
+                         "Create '1:\\x\\' [y/N] ? No\n")
 
     def test_drive_that_does_not_exist(self):
         self.target.drop_drive("q")
         r = self.c("Q:")
         self.assertStayed(r, 243)
         self.assertEqual(r.text, "Dirhop: Could not change directory to 'Q:'\n")
-        # With a name after it the process's own directory is the base of the search.
+        # With a name after it the process's own directory is the base of the search: the place
+        # to create it is there, offered once (answered no without a console).
         r = self.c("q:zz")
-        self.assertStayed(r, 0)
-        self.assertIn("No directories found matching 'q:zz'", r.text)
+        self.assertStayed(r, 255)
+        self.assertEqual(r.text, "Dirhop: No directories found matching 'q:zz'\n"
+                         "Create '%s\\' [y/N] ? No\n" % self.target.host_path(self.path("zz")))
 
 
 class HandoffFailures(E2ETestCase):
