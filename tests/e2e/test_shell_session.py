@@ -91,12 +91,14 @@ class ShellSession(PosixShellTestCase):
         c starts besides dirhop fails, then lists the temporary and runtime directories."""
         listing = os.path.join(self.root, "listing")
         script = ShellScript(shell, posix_wrapper(shell))
+        # The lines before the one that loads the wrapper.
+        prelude = len(script.lines) - 1
         # Loading the wrapper again (a start-up file read twice) makes no second file.
         script.raw(script.lines[-1])
         for args, start in jumps:
             script.step(args, start)
-        lines = script.lines[2:]
-        del script.lines[2:]
+        lines = script.lines[prelude:]
+        del script.lines[prelude:]
         if script.fish:
             script.raw("set -l saved $PATH; set PATH %s" % os.path.join(self.root, "nothing"))
         else:
