@@ -91,8 +91,8 @@ class ShellSession(PosixShellTestCase):
         c starts besides dirhop fails, then lists the temporary and runtime directories."""
         listing = os.path.join(self.root, "listing")
         script = ShellScript(shell, posix_wrapper(shell))
-        # The lines before the one that loads the wrapper.
-        prelude = len(script.lines) - 1
+        # The set-up and the first load of the wrapper run with PATH as it is.
+        prelude = len(script.lines)
         # Loading the wrapper again (a start-up file read twice) makes no second file.
         script.raw(script.lines[-1])
         for args, start in jumps:
