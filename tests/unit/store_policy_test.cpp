@@ -253,13 +253,12 @@ TEST(StorePolicyTest, AReplacementWritesATemporaryFileAndPutsItInPlace) {
   // The old file is opened for writing first, and the temporary file is held open until it has
   // taken the old one's place.
   const std::string temp = Temporary(7);
-  EXPECT_EQ(
-      system.log,
-      (std::vector<std::string>{
-          "Resolve /d/data", "OpenExisting /d/data write", "Close data", "OpenFolder /d",
-          "ListTemporaryCandidates data", "CreateUnnamedTemporary", "CreateTemporary " + temp,
-          "SetPermissions " + temp + " 416", "Write " + temp + " new", "FlushToDisk " + temp,
-          "PutInPlace " + temp + " data", "Close " + temp, "Close folder /d"}));
+  EXPECT_EQ(system.log,
+            (std::vector<std::string>{
+                "Resolve /d/data", "OpenExisting /d/data write", "Close data", "OpenFolder /d",
+                "ListTemporaryCandidates data", "CreateUnnamedTemporary", "CreateTemporary " + temp,
+                "SetPermissions " + temp + " 416", "Write " + temp + " new", "FlushToDisk " + temp,
+                "PutInPlace " + temp + " data", "Close " + temp, "Close folder /d"}));
 
   // A missing file is created, with the system's default permissions.
   system.files.clear();
@@ -370,11 +369,11 @@ TEST(StorePolicyTest, AnUnnamedTemporaryFileIsNamedOnlyOnceItIsWhole) {
   EXPECT_EQ(system.files, (std::map<std::string, std::string>{{"data", "new"}}));
   const auto created = std::find(system.log.begin(), system.log.end(), "CreateUnnamedTemporary");
   ASSERT_NE(created, system.log.end());
-  EXPECT_EQ(std::vector<std::string>(created + 1, system.log.end()),
-            (std::vector<std::string>{"Write (unnamed) new", "FlushToDisk (unnamed)",
-                                      "NameTemporary " + Temporary(0),
-                                      "PutInPlace " + Temporary(0) + " data",
-                                      "Close " + Temporary(0), "Close folder /d"}));
+  EXPECT_EQ(
+      std::vector<std::string>(created + 1, system.log.end()),
+      (std::vector<std::string>{
+          "Write (unnamed) new", "FlushToDisk (unnamed)", "NameTemporary " + Temporary(0),
+          "PutInPlace " + Temporary(0) + " data", "Close " + Temporary(0), "Close folder /d"}));
 
   // Every name taken: the unnamed file is given back, and named files are tried.
   system.next_random = 0;
