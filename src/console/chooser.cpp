@@ -43,6 +43,8 @@ class Chooser {
         field_width_(ChooserFieldWidth(console.ScreenHalfWidth())) {}
 
   std::optional<ChosenEntry> Run() {
+    // Before the page appears, so that a key pressed after seeing it is never dropped.
+    console_.DiscardTypedAhead();
     ShowChooserPage();
     for (;;) {
       const std::optional<Key> read = console_.TryReadKey();

@@ -64,6 +64,9 @@ class Console {
   // Like ReadConsoleKey, but nullopt when no key can be read, for callers that must not wait
   // for ever on a console that gives no keys.
   std::optional<Key> TryReadKey();
+  // Drops the keys typed before now and not read yet, so that a question or menu about to appear
+  // is answered only by keys pressed after it appeared.
+  void DiscardTypedAhead() { device_->DiscardPendingInput(); }
 
   // Calls `hook` once, just before the first text, colour or key read that follows; an empty hook
   // clears it. The hook may write: it is cleared before it runs.

@@ -19,6 +19,8 @@ std::string FullPath(Run& run, const std::string& path) {
 // Asks "Create '<path>' [y/N] ? " and waits for y, n, Enter, Escape or Ctrl+C.
 bool ConfirmCreate(Run& run, const std::string& path) {
   Console& console = run.console;
+  // Before the question appears, so that a key pressed after seeing it is never dropped.
+  console.DiscardTypedAhead();
   console.SetTextColour(kColourNotice);
   console.Write("Create '" + VisibleText(path) + "' [y/N] ? ");
   for (;;) {

@@ -138,6 +138,9 @@ class ConsoleDevice {
   virtual void SetAttribute(std::uint16_t attr) = 0;
   // Waits for one key press, without echo; nullopt when no key can be read (no console input).
   virtual std::optional<Key> ReadKey() = 0;
+  // Drops every key typed but not read yet (the console's input buffer, the terminal's input
+  // queue), so that only keys pressed from now on are read; does nothing when input is no console.
+  virtual void DiscardPendingInput() = 0;
   // The screen buffer's size; nullopt when it cannot be read (output redirected).
   virtual std::optional<ScreenSize> BufferSize() = 0;
 };

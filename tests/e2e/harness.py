@@ -120,11 +120,12 @@ class Target:
         full_env.update(env or {})
         return full_env
 
-    def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60):
+    def run_pty(self, args, cwd, steps, handoff=None, rows=25, cols=80, env=None, timeout=60,
+                typed_ahead=b""):
         """Runs the program in a pseudo-terminal of `rows` x `cols` (see run_in_pty). Returns a
         Result whose stdout is the screen text with escape sequences removed."""
         code, text = run_in_pty(self.command(args), self.pty_env(handoff, env), cwd, steps,
-                                timeout=timeout, rows=rows, cols=cols)
+                                timeout=timeout, rows=rows, cols=cols, typed_ahead=typed_ahead)
         data = None
         if handoff is not None and os.path.exists(handoff):
             with open(handoff, "rb") as f:
@@ -148,13 +149,16 @@ class PtySession:
     of its own; what it writes is collected while the test waits for text, writes keys, sends
     signals and reads the terminal's mode. With `controlling_terminal` the pseudo-terminal is the
     session's controlling terminal, as a terminal window is for its shell (job control, signals
-    from keys); otherwise it is only the program's standard input and output."""
+    from keys); otherwise it is only the program's standard input and output. `typed_ahead` is
+    written to the terminal before the program starts: keys typed before it could ask anything."""
 
     def __init__(self, command, env, cwd, timeout=60, rows=25, cols=80,
-                 controlling_terminal=False):
+                 controlling_terminal=False, typed_ahead=b""):
         self.master, slave = os.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
         self.initial_mode = termios.tcgetattr(slave)
+        if typed_ahead:
+            os.write(self.master, typed_ahead)
         if controlling_terminal:
             command = [sys.executable, "-c", _WITH_CONTROLLING_TERMINAL] + list(command)
         self.proc = subprocess.Popen(command, cwd=cwd, env=env, stdin=slave, stdout=slave,
@@ -228,11 +232,13 @@ class PtySession:
         os.close(self.master)
 
 
-def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80):
+def run_in_pty(command, env, cwd, steps, timeout=60, rows=25, cols=80, typed_ahead=b""):
     """Runs `command` with a pseudo-terminal as its terminal; `steps` are (marker, key bytes):
     each key is written once the marker has appeared on the screen after the previous one.
-    Returns (exit code, screen text)."""
-    session = PtySession(command, env, cwd, timeout=timeout, rows=rows, cols=cols)
+    `typed_ahead` is in the terminal's input before the program starts. Returns (exit code,
+    screen text)."""
+    session = PtySession(command, env, cwd, timeout=timeout, rows=rows, cols=cols,
+                         typed_ahead=typed_ahead)
     try:
         for marker, key in steps:
             session.wait_for(marker)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "console/visible_text.h"
 #include "match/ordering.h"
 #include "support/fake_console.h"
@@ -191,6 +194,29 @@ TEST(ChooserTest, KeysThatDoNothingAndLeaving) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
     EXPECT_EQ(fake.device->text_at_key_read.front(), text.substr(0, text.size() - 5));
   }
+}
+
+TEST(ChooserTest, KeysTypedBeforeTheMenuAppearsAreDroppedUnread) {
+  // A selection key, a paging key and Escape typed ahead: none of them may choose, turn the page
+  // or leave; only the key pressed after the menu appeared counts.
+  FakeConsole fake = MakeFakeConsole({{80, 6}}, {Ch('c')});
+  fake.device->TypeAhead({Ch('a'), Ext(kExtPageDown), Ch(kKeyEscape)});
+  CandidateList list = Paths(20);
+  EXPECT_EQ(Choose(fake, list), "C:\\d3");
+  // Dropped once, before any of the menu was drawn.
+  EXPECT_EQ(fake.device->text_at_discard, std::vector<std::string>{""});
+  EXPECT_EQ(fake.device->text_at_key_read.size(), 1u);
+  EXPECT_EQ(fake.device->Text().find("Page 2"), std::string::npos);
+
+  // Each menu drops what was typed before it, not keys already pressed in it.
+  FakeConsole twice = MakeFakeConsole({{80, 25}}, {Ch('b')});
+  CandidateList first = Paths(3);
+  EXPECT_EQ(Choose(twice, first), "C:\\d2");
+  twice.device->TypeAhead({Ch('a')});
+  twice.device->PushKeys({Ch('c')});
+  CandidateList second = Paths(3);
+  EXPECT_EQ(Choose(twice, second), "C:\\d3");
+  EXPECT_EQ(twice.device->text_at_discard.size(), 2u);
 }
 
 TEST(ChooserTest, UpperCaseKeysSelectFromThe37thEntryOn) {

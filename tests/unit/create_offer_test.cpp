@@ -68,6 +68,26 @@ TEST(OfferCreateTest, YesCreatesTheOfferedPath) {
   EXPECT_TRUE(faked.fs.Calls("ChangeDirectory").empty());
 }
 
+TEST(OfferCreateTest, KeysTypedBeforeTheQuestionNeverAnswerIt) {
+  // "y" typed ahead would create the directory; it is dropped before the question appears, and
+  // the answer is the key pressed after it.
+  FakeRun single(HostKind::kWindows, "C:\\Work", std::nullopt, {{'n', 0}});
+  single.fake.device->TypeAhead({{'y', 0}});
+  CandidateList one{{"C:\\Work\\p\\new\\", kCreateRank}};
+  EXPECT_EQ(OfferCreate(single.run, "p?\\new", one), 255);
+  EXPECT_TRUE(single.fs.Calls("CreateOneDirectory").empty());
+  EXPECT_EQ(single.fake.device->text_at_discard.size(), 1u);
+  EXPECT_EQ(single.fake.device->text_at_discard[0].find("[y/N]"), std::string::npos);
+
+  // The creation menu drops "a" typed ahead the same way; Escape then leaves it.
+  FakeRun menu(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
+  menu.fake.device->TypeAhead({{'a', 0}});
+  CandidateList two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
+  EXPECT_EQ(OfferCreate(menu.run, "pro\\new", two), kExitOk);
+  EXPECT_TRUE(menu.fs.Calls("CreateOneDirectory").empty());
+  EXPECT_EQ(menu.fake.device->text_at_discard.size(), 1u);
+}
+
 TEST(OfferCreateTest, SeveralCandidatesGoThroughTheChooser) {
   FakeRun faked(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
   CandidateList two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};

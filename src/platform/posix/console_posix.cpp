@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -92,6 +93,13 @@ class PosixConsoleDevice final : public ConsoleDevice {
     if (!raw.active()) return std::nullopt;
     StdinByteSource source(raw.suspend_byte());
     return decoder_.ReadKey(source);
+  }
+
+  void DiscardPendingInput() override {
+    // Fails harmlessly (ENOTTY) when standard input is a pipe or a file: that input was not typed.
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    // A byte the decoder kept from the last key belongs to what was typed before.
+    decoder_ = KeyDecoder();
   }
 
   std::optional<ScreenSize> BufferSize() override {

@@ -72,6 +72,9 @@ class Win32ConsoleDevice : public ConsoleDevice {
     });
   }
 
+  // Fails harmlessly when standard input is not a console.
+  void DiscardPendingInput() override { FlushConsoleInputBuffer(input_); }
+
   std::optional<ScreenSize> BufferSize() override {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(output_, &info)) return std::nullopt;

@@ -15,10 +15,24 @@ void FakeConsoleDevice::SetAttribute(std::uint16_t attr) {
 
 std::optional<Key> FakeConsoleDevice::ReadKey() {
   text_at_key_read.push_back(Text());
+  if (!typed_ahead_.empty()) {
+    Key key = typed_ahead_.front();
+    typed_ahead_.pop_front();
+    return key;
+  }
   if (keys_.empty()) return std::nullopt;
   Key key = keys_.front();
   keys_.pop_front();
   return key;
+}
+
+void FakeConsoleDevice::DiscardPendingInput() {
+  text_at_discard.push_back(Text());
+  typed_ahead_.clear();
+}
+
+void FakeConsoleDevice::TypeAhead(std::initializer_list<Key> keys) {
+  typed_ahead_.insert(typed_ahead_.end(), keys.begin(), keys.end());
 }
 
 void FakeConsoleDevice::PushKeys(std::initializer_list<Key> keys) {

@@ -28,13 +28,18 @@ class FakeConsoleDevice : public platform::ConsoleDevice {
   void Write(std::string_view bytes) override;
   // Records `attr` as the attribute of later pieces (and in `attributes_set`).
   void SetAttribute(std::uint16_t attr) override;
-  // The next scripted key; nullopt (a failed read) once the script is used up.
+  // The next key typed ahead, else the next scripted key; nullopt (a failed read) once both are
+  // used up.
   std::optional<Key> ReadKey() override;
+  // Drops the keys typed ahead (not the script) and records the text written before the call.
+  void DiscardPendingInput() override;
   // The size given to SetBufferSize; nullopt (like redirected output) until then.
   std::optional<platform::ScreenSize> BufferSize() override { return buffer_size_; }
 
   // Adds keys to the end of the script that ReadKey plays back.
   void PushKeys(std::initializer_list<Key> keys);
+  // Adds keys typed ahead: read before the script unless DiscardPendingInput drops them first.
+  void TypeAhead(std::initializer_list<Key> keys);
   // Sets what BufferSize reports (Console reads it once, when it is constructed).
   void SetBufferSize(std::optional<platform::ScreenSize> size) { buffer_size_ = size; }
 
@@ -53,10 +58,13 @@ class FakeConsoleDevice : public platform::ConsoleDevice {
   std::vector<std::uint16_t> attributes_set;
   // For each ReadKey call, the whole text written before it (what the user saw while waiting).
   std::vector<std::string> text_at_key_read;
+  // For each DiscardPendingInput call, the whole text written before it.
+  std::vector<std::string> text_at_discard;
 
  private:
   std::uint16_t attribute_ = kColourNormal;
   std::deque<Key> keys_;
+  std::deque<Key> typed_ahead_;
   std::optional<platform::ScreenSize> buffer_size_;
 };
 
