@@ -1,6 +1,6 @@
 # Dirhop for bash and zsh: source this file (". /path/to/dirhop.bash"), or put
-#   eval "$(dirhop --init bash)"    in ~/.bashrc
-#   eval "$(dirhop --init zsh)"     in ~/.zshrc
+#   command -v dirhop >/dev/null && eval "$(dirhop --init bash)"    in ~/.bashrc
+#   command -v dirhop >/dev/null && eval "$(dirhop --init zsh)"     in ~/.zshrc
 # to get the command `c`.
 #
 # A program cannot change the directory of the shell that started it. `c` runs dirhop with
@@ -8,9 +8,11 @@
 # "# rem" (stay) or cd -- '<directory>' (with every ' written as '\''), and `c` then changes this
 # shell's directory.
 #
-# The hand-off file is made once per shell session, in $XDG_RUNTIME_DIR when that is a directory,
-# else in ${TMPDIR:-/tmp} with mode 0600; it is created exclusively (never an existing file or a
-# link) and removed when the shell exits. A jump starts one process: dirhop itself.
+# The hand-off file is made at the session's first `c`, in $XDG_RUNTIME_DIR when that is a
+# directory, else in ${TMPDIR:-/tmp} with mode 0600; it is created exclusively (never an existing
+# file or a link) and removed when the shell exits. A jump starts one process: dirhop itself. A
+# shell that never runs `c` makes no file and starts nothing at its exit, and loading this file
+# starts no process.
 #
 # Wildcards reach dirhop as typed: in zsh `c` is an alias for `noglob c`; in bash the alias turns
 # globbing off before the words are expanded and `c` restores the user's own setting at once.
@@ -21,8 +23,9 @@
 # this file (<prefix>/bin/dirhop for <prefix>/share/dirhop/dirhop.bash).
 #
 # Written for users' own shell settings: no word splitting or globbing of names (zsh and bash),
-# nothing unset is read (set -u), a failing dirhop ends no script that uses set -e, and `c`
-# returns dirhop's exit code. Tab completion offers the options, alias names and the directories
+# nothing unset is read (set -u), a failing dirhop ends no script that uses set -e, bash's POSIX
+# mode, zsh's WARN_CREATE_GLOBAL and WARN_NESTED_VAR (globals are made here, at the top level, and
+# functions that set them say so), and `c` returns dirhop's exit code. Tab completion offers the options, alias names and the directories
 # that dirhop's own search finds for a partly typed (even misspelt) path.
 
 # An alias named c would shadow the function (and, in bash, rename its definition).
@@ -57,9 +60,15 @@ if [ -n "${ZSH_VERSION-}" ]; then
   zmodload zsh/system 2>/dev/null || true
 fi
 
+# The globals the functions set, made here so that none is created inside a function.
+_dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap=
+_dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
+_dirhop_exit_hooked=${_dirhop_exit_hooked-}
+
 # Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
 # owns the session's hand-off file.
 _dirhop_pid() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
   _dirhop_current_pid=${BASHPID-${sysparams[pid]-$$}}
 }
 
@@ -82,8 +91,10 @@ _dirhop_create() {
   [ -f "$1" ] && [ ! -L "$1" ] && [ -O "$1" ]
 } 2>/dev/null
 
-# Makes this session's hand-off file and records it in _dirhop_handoff (empty on failure).
+# Makes this session's hand-off file and records it in _dirhop_handoff (empty on failure); the
+# first time in this shell, arranges for the file to go when the shell exits.
 _dirhop_make_handoff() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
   local dir kind n name
   if [ -n "${XDG_RUNTIME_DIR-}" ] && [ -d "$XDG_RUNTIME_DIR" ] && [ -O "$XDG_RUNTIME_DIR" ] &&
      [ -w "$XDG_RUNTIME_DIR" ]; then
@@ -98,21 +109,57 @@ _dirhop_make_handoff() {
     name=$dir/dirhop.$_dirhop_current_pid.$RANDOM$RANDOM.sh
     if _dirhop_create "$name" "$kind"; then
       _dirhop_handoff=$name _dirhop_owner=$_dirhop_current_pid
+      [[ $_dirhop_exit_hooked == "$_dirhop_owner" ]] || _dirhop_hook_exit
       return 0
     fi
   done
 }
 
+# Removes the session's hand-off file when the shell exits.
+_dirhop_hook_exit() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  _dirhop_exit_hooked=$_dirhop_owner
+  if [[ -n ${ZSH_VERSION-} ]]; then
+    # zsh runs these hooks when the shell exits, never in subshells; a trap set here would
+    # belong to the function.
+    typeset -ga zshexit_functions
+    zshexit_functions+=(_dirhop_remove_handoff)
+  else
+    # Chains to the EXIT trap already set, which runs after the file is removed. In POSIX mode
+    # `trap -p` shows an unset trap as "-".
+    _dirhop_user_exit_trap=$(trap -p EXIT)
+    eval "_dirhop_take_trap ${_dirhop_user_exit_trap#trap }"
+    [[ $_dirhop_user_exit_trap != - ]] || _dirhop_user_exit_trap=
+    trap _dirhop_exit_trap EXIT
+  fi
+}
+
+# Keeps the action of the `trap -p` line whose words it is given.
+_dirhop_take_trap() { _dirhop_user_exit_trap=${2-}; }
+
+# The EXIT trap (bash): removes the session's file, then runs the user's own EXIT trap.
+_dirhop_exit_trap() {
+  _dirhop_remove_handoff
+  eval "$_dirhop_user_exit_trap"
+}
+
 # Removes the session's hand-off file; run when the shell exits.
 _dirhop_remove_handoff() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
   _dirhop_pid
-  if [ -n "${_dirhop_handoff-}" ] && [ "$_dirhop_current_pid" = "${_dirhop_owner-}" ]; then
-    command rm -f -- "$_dirhop_handoff"
+  if [[ -n $_dirhop_handoff && $_dirhop_current_pid == "$_dirhop_owner" ]]; then
+    # zsh removes it with its own builtin; bash has none.
+    if [[ -n ${ZSH_VERSION-} ]] && zmodload -F zsh/files b:zf_rm 2>/dev/null; then
+      zf_rm -f -- "$_dirhop_handoff"
+    else
+      command rm -f -- "$_dirhop_handoff"
+    fi
     _dirhop_handoff=
   fi
 }
 
 function c {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
@@ -142,9 +189,11 @@ function c {
   fi
   if [[ -n $_dirhop_tmp ]]; then
     command rm -f -- "$_dirhop_tmp"
-  elif [[ $_dirhop_rc != 0 && -n ${ZSH_VERSION-} && -o errexit ]]; then
-    # zsh runs no exit hook when errexit ends the shell: the file goes now, and the next c
-    # makes another.
+  elif [[ -n ${BASH_EXECUTION_STRING-}${ZSH_EXECUTION_STRING-} ]] ||
+       [[ $_dirhop_rc != 0 && -n ${ZSH_VERSION-} && -o errexit ]]; then
+    # A shell run with -c (as editors run `zsh -i -l -c env`) ends by executing its last command
+    # in its own place, and zsh runs no exit hook when errexit ends the shell: there the file
+    # goes now, and the next c makes another.
     _dirhop_remove_handoff
   fi
   _dirhop_line=${_dirhop_line%$'\n'}
@@ -187,25 +236,11 @@ else
   esac
 fi
 
-# The session's hand-off file, removed at exit.
-if [ -z "${_dirhop_handoff-}" ] || [ "${_dirhop_owner-}" != "$$" ]; then
-  _dirhop_make_handoff
-  if [ -n "${ZSH_VERSION-}" ]; then
-    # zsh runs these hooks when the shell exits, never in subshells; a trap would belong to the
-    # function that sources this file.
-    typeset -ga zshexit_functions
-    zshexit_functions+=(_dirhop_remove_handoff)
-  else
-    # Chains to the EXIT trap already set, which runs after the file is removed.
-    _dirhop_take_trap() { _dirhop_user_exit_trap=${2-}; }
-    _dirhop_user_exit_trap=$(trap -p EXIT)
-    eval "_dirhop_take_trap ${_dirhop_user_exit_trap#trap }"
-    _dirhop_exit_trap() {
-      _dirhop_remove_handoff
-      eval "$_dirhop_user_exit_trap"
-    }
-    trap _dirhop_exit_trap EXIT
-  fi
+# This shell owns the session: its first `c` makes the hand-off file. Loading the file again in
+# the same shell keeps the file it has.
+_dirhop_pid
+if [ "$_dirhop_owner" != "$_dirhop_current_pid" ]; then
+  _dirhop_owner=$_dirhop_current_pid _dirhop_handoff=
 fi
 
 # The options that Tab offers after `c -`.
@@ -213,8 +248,10 @@ _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --versi
 
 # Sets the array _dirhop_found to the completions of word $1 (after `c -a` when $2 is "alias"):
 # options, alias names, or the directories dirhop's search finds, relative to $PWD below it and
-# ending in /. Changes nothing: the queries write no hand-off, history or store.
+# ending in /; after a word that ends in /, the directories in the one it names. Changes nothing:
+# the queries write no hand-off, history or store.
 _dirhop_complete_word() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
   local word=$1 option
   local -a query
   _dirhop_found=()
@@ -226,7 +263,10 @@ _dirhop_complete_word() {
     done
     return 0
   else
-    query=(--list "${word:-*}")
+    case $word in
+      '' | */) query=(--list "$word*") ;;
+      *) query=(--list "$word") ;;
+    esac
   fi
   if [[ -n ${ZSH_VERSION-} ]]; then
     _dirhop_found=("${(@f)$(command "${DIRHOP_PROGRAM:-dirhop}" "${query[@]}" 2>/dev/null \
@@ -258,8 +298,17 @@ if [ -n "${ZSH_VERSION-}" ]; then
       _dirhop_complete_word "$PREFIX$SUFFIX"
       case $PREFIX in
         -*) compadd -- "${_dirhop_found[@]}" ;;
-        # -U: a misspelt or abbreviated word is replaced by what the search found.
-        *) compadd -U -S '' -- "${_dirhop_found[@]}" ;;
+        *)
+          # -U: a misspelt or abbreviated word is replaced by what the search found.
+          compadd -U -S '' -- "${_dirhop_found[@]}"
+          # Candidates that do not all begin with the word (pro/sr: projects/src, prototype/src;
+          # a tie of typos) have a common start shorter than the word, or none: inserting it
+          # would cut the word or delete it. A menu of the candidates is offered instead.
+          if (( ${#_dirhop_found[@]} > 1 )) &&
+             [[ ${compstate[unambiguous]} != "$PREFIX$SUFFIX"* ]]; then
+            compstate[insert]=menu
+          fi
+          ;;
       esac
     fi
   }
@@ -273,10 +322,32 @@ elif [ -n "${BASH_VERSION-}" ]; then
     if [[ $COMP_CWORD == 2 && ${COMP_WORDS[1]} == -a ]]; then
       kind=alias
     fi
-    _dirhop_complete_word "${COMP_WORDS[COMP_CWORD]}" "$kind"
-    COMPREPLY=("${_dirhop_found[@]}")
+    local word=${COMP_WORDS[COMP_CWORD]}
+    _dirhop_complete_word "$word" "$kind"
+    if [[ -n $kind || $word == -* ]]; then
+      COMPREPLY=("${_dirhop_found[@]}")
+    elif (( ${#_dirhop_found[@]} > 1 )) && _dirhop_some_not_begin "$word"; then
+      # Readline would put the common start of the candidates in place of the word: for pro/sr
+      # (projects/src, prototype/src) "pro". An empty candidate leaves no common start, so the
+      # word stays as typed and the directories are listed in full.
+      COMPREPLY=("" "${_dirhop_found[@]}")
+      compopt +o filenames -o nospace 2>/dev/null
+      return 0
+    else
+      # Without the slash: readline adds one to a directory, and shows the last level.
+      COMPREPLY=("${_dirhop_found[@]%/}")
+    fi
     # Directory names are quoted as the shell needs them, and no space follows a directory.
     compopt -o filenames -o nospace 2>/dev/null
+  }
+
+  # True when some entry of _dirhop_found does not begin with $1 (whole-array expansions: a big
+  # tree gives thousands of candidates).
+  _dirhop_some_not_begin() {
+    local IFS=$'\2'
+    local -a marked=("${_dirhop_found[@]/#"$1"/$'\1'}")
+    local joined=$'\2'"${marked[*]}"
+    [[ $joined == *$'\2'[!$'\1']* || $joined == *$'\2' ]]
   }
   complete -F _dirhop_bash_complete c
 fi

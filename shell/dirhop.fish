@@ -1,12 +1,14 @@
-# Dirhop for fish: put `dirhop --init fish | source` in ~/.config/fish/config.fish (or source
-# this file) to get the command `c`.
+# Dirhop for fish: put `command -q dirhop; and dirhop --init fish | source` in
+# ~/.config/fish/config.fish (or source this file) to get the command `c`.
 #
 # A program cannot change the directory of the shell that started it. `c` runs dirhop with
 # DIRHOP_HANDOFF naming this session's private hand-off file, whose name ends in ".fish" so that
 # dirhop quotes for fish: the file holds "# rem" (stay) or cd -- '<directory>' with \ and '
 # escaped by a backslash. `c` then runs that line in this shell and returns dirhop's exit code.
-# The file lives in a private directory made once per session (in $XDG_RUNTIME_DIR when set,
-# else in $TMPDIR or /tmp) and removed when fish exits, so a jump starts one process: dirhop.
+# The file is made at the session's first `c`, by fish itself (mode 0600, never an existing file or
+# a link), in $XDG_RUNTIME_DIR when set, else in $TMPDIR or /tmp, and removed when fish exits, so
+# a jump starts one process: dirhop. Loading this file starts none, and a session that never runs
+# `c` leaves nothing.
 #
 # Fish expands an unquoted wildcard before any function sees it, and a word that matches no file
 # is an error: quote wildcards for c, as in  c 'd*'  c '*/src'  c 'pro*/sr'.
@@ -25,33 +27,45 @@ if not set -q DIRHOP_PROGRAM; and not command -sq dirhop
     end
 end
 
-# Makes this session's private directory; sets __dirhop_dir (empty when that fails).
-function __dirhop_make_dir
-    set -g __dirhop_dir
+# Makes this session's hand-off file; sets __dirhop_handoff (empty when that fails). The name
+# ends in ".fish", so that dirhop quotes for fish.
+function __dirhop_make_file
+    set -g __dirhop_handoff
     set -l tmp /tmp
     set -q TMPDIR[1]; and test -n "$TMPDIR[1]"; and set tmp $TMPDIR[1]
     if set -q XDG_RUNTIME_DIR[1]; and test -d "$XDG_RUNTIME_DIR[1]" -a -O "$XDG_RUNTIME_DIR[1]"
         set tmp $XDG_RUNTIME_DIR[1]
     end
-    # mktemp -d makes a new directory of mode 0700; dirhop creates the file inside it.
-    set -g __dirhop_dir (command mktemp -d (string trim -r -c / -- $tmp)/dirhop.XXXXXXXX 2>/dev/null)
+    set tmp (string trim -r -c / -- $tmp)
+    set -l mask (umask)
+    umask 077
+    for n in 1 2 3 4 5 6 7 8
+        set -l name $tmp/dirhop.$fish_pid.(random)(random).fish
+        # >? creates the file only where nothing is, and no link is followed to make it.
+        if true >?$name 2>/dev/null; and test -f $name -a ! -L $name -a -O $name
+            set -g __dirhop_handoff $name
+            break
+        end
+    end
+    umask $mask
     set -g __dirhop_owner $fish_pid
 end
 
-function __dirhop_remove_dir --on-event fish_exit
-    if set -q __dirhop_dir[1]; and test -n "$__dirhop_dir"; and test "$__dirhop_owner" = $fish_pid
-        command rm -rf -- $__dirhop_dir
+function __dirhop_remove_file --on-event fish_exit
+    if set -q __dirhop_handoff[1]; and test -n "$__dirhop_handoff"
+        and test "$__dirhop_owner" = $fish_pid
+        command rm -f -- $__dirhop_handoff
     end
 end
 
 function c --description 'Change directory with Dirhop (abbreviations, wildcards, typos)'
     set -l program $DIRHOP_PROGRAM[1]
     test -n "$program"; or set program dirhop
-    if not test -d "$__dirhop_dir" -a -O "$__dirhop_dir"
-        __dirhop_make_dir
-        test -n "$__dirhop_dir"; or return 1
+    if not test -f "$__dirhop_handoff" -a ! -L "$__dirhop_handoff" -a -O "$__dirhop_handoff"
+        __dirhop_make_file
+        test -n "$__dirhop_handoff"; or return 1
     end
-    set -l handoff $__dirhop_dir/handoff.fish
+    set -l handoff $__dirhop_handoff
     # Emptied first: a run that writes no hand-off (a query, a failure) leaves nothing to replay.
     true >$handoff; or return 1
     # A private session (fish --private) leaves no trace: dirhop records no directory it enters.
@@ -93,18 +107,14 @@ function __dirhop_complete
         printf '%s\n' '-?' -w -h -l -a -x -mail -brantel -home -manual --help --version
         return 0
     end
-    test -n "$word"; or set word '*'
+    # An empty word, or one that ends in /: the directories in the one it names.
+    string match -q -- '*/' "$word"; or test -z "$word"; and set word "$word*"
     set -l found (command $program --list $word 2>/dev/null </dev/null)
     # Whole-list string operations: a big tree gives thousands of lines.
     if test "$PWD" != /
         set found (string replace -r -- '^'(string escape --style=regex -- $PWD/) '' $found)
     end
     string replace -r -- '/?$' / $found
-end
-
-# Made now, so that a jump starts no process but dirhop; loading this file again keeps it.
-if not test -d "$__dirhop_dir" -a -O "$__dirhop_dir"; or test "$__dirhop_owner" != $fish_pid
-    __dirhop_make_dir
 end
 
 complete -c c -e

@@ -1,6 +1,6 @@
 # Dirhop for PowerShell 7 (Windows, Linux, macOS) and Windows PowerShell 5.1: dot-source this
 # file in your profile (. "C:\Tools\Dirhop\dirhop.ps1"), or put
-#   Invoke-Expression (& dirhop --init powershell | Out-String)
+#   try { Invoke-Expression (& dirhop --init powershell | Out-String) } catch {}
 # there, to get the command `c`.
 #
 # A program cannot change the directory of the shell that started it. `c` runs dirhop with
@@ -21,10 +21,11 @@
 #   which are skipped here. A directory with a character outside that code page comes in UTF-8
 #   between "@chcp 65001 >nul" and "@chcp <page> >nul", which are skipped too.
 #
-# The hand-off file is made once per session with a random name, created exclusively (never an
-# existing file or a link): on POSIX in $env:XDG_RUNTIME_DIR when that is a directory, else in the
-# temporary directory, with mode 0600; on Windows in the user's TEMP. It is removed when the
-# session exits.
+# The hand-off file is made at the session's first `c` with a random name, created exclusively
+# (never an existing file or a link): on POSIX in $env:XDG_RUNTIME_DIR when that is a directory,
+# else in the temporary directory, with mode 0600; on Windows in the user's TEMP. It is removed
+# when the session exits. Loading this file makes nothing and looks nothing up: what only a jump
+# needs (the file, the exit hook, the program's place on PATH) waits for the first jump.
 #
 # On POSIX PowerShell expands wildcards and ~ in the unquoted arguments of a program; `c` passes
 # its arguments to dirhop as typed, so that dirhop's own search sees the wildcards, and turns a
@@ -128,12 +129,17 @@ if ($PSScriptRoot) {
     }
 }
 Remove-Variable -Name dirhopBeside, dirhopCandidate -ErrorAction Ignore
-if ($global:DirhopProgram -notmatch '[\\/]') {
-    # Looked up once here rather than on every jump.
-    $dirhopFound = Get-Command -Name $global:DirhopProgram -CommandType Application `
-        -ErrorAction Ignore | Select-Object -First 1
-    if ($dirhopFound) { $global:DirhopProgram = $dirhopFound.Source }
-    Remove-Variable -Name dirhopFound -ErrorAction Ignore
+$global:DirhopProgramResolved = $false
+
+# The program's full name when it is found by name on PATH: looked up at the first jump rather
+# than on every one (nor when the file loads).
+function Resolve-DirhopProgram {
+    if ($global:DirhopProgram -notmatch '[\\/]') {
+        $found = Get-Command -Name $global:DirhopProgram -CommandType Application `
+            -ErrorAction Ignore | Select-Object -First 1
+        if ($found) { $global:DirhopProgram = $found.Source }
+    }
+    $global:DirhopProgramResolved = $true
 }
 
 # Creates this session's hand-off file and returns its name, or $null when none can be made.
@@ -184,15 +190,17 @@ function New-DirhopHandoffFile {
     return $null
 }
 
-# This session's hand-off file: one per PowerShell process, made once, removed at exit. Loading
-# this file again keeps the file made the first time.
-if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore) -or
-    -not $global:DirhopHandoff -or -not [IO.File]::Exists($global:DirhopHandoff)) {
-    $dirhopExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
+# This session's hand-off file: one per PowerShell process, made by the first `c`, removed at
+# exit. Loading this file again keeps the file made the first time.
+if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore)) {
+    $global:DirhopHandoff = $null
+}
+
+# Makes this session's hand-off file; the first time, arranges for it to be removed at exit.
+function New-DirhopSessionFile {
     $global:DirhopHandoff = New-DirhopHandoffFile
-    $global:LASTEXITCODE = $dirhopExitCode
-    Remove-Variable -Name dirhopExitCode -ErrorAction Ignore
-    if (-not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
+    if ($global:DirhopHandoff -and
+        -not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
         $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting `
                 -SupportEvent -Action {
             if ($global:DirhopHandoff) {
@@ -200,6 +208,7 @@ if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore) -o
             }
         }
     }
+    return $global:DirhopHandoff
 }
 
 # On POSIX each argument goes to the program as a quoted string, which PowerShell neither globs nor
@@ -221,14 +230,17 @@ function Get-DirhopCaller {
 # written out here: each further function call would add to the cost of every jump.
 function c {
     $program = $env:DIRHOP_PROGRAM
-    if (-not $program) { $program = $global:DirhopProgram }
+    if (-not $program) {
+        if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
+        $program = $global:DirhopProgram
+    }
     $handoff = $global:DirhopHandoff
-    # Emptied, so that a run that writes nothing leaves nothing to take; made again when it has
-    # gone (a cleaner of the temporary directory).
+    # Emptied, so that a run that writes nothing leaves nothing to take; made at the first jump,
+    # and again when it has gone (a cleaner of the temporary directory).
     try {
         [IO.File]::Open($handoff, [IO.FileMode]::Truncate, [IO.FileAccess]::Write).Dispose()
     } catch {
-        $handoff = $global:DirhopHandoff = New-DirhopHandoffFile
+        $handoff = New-DirhopSessionFile
         if (-not $handoff) {
             Write-Error 'Dirhop: cannot create a hand-off file in the temporary directory'
             $global:LASTEXITCODE = 1

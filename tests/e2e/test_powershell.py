@@ -325,7 +325,9 @@ class Sessions(PowerShellTestCase):
         user = pwd.getpwuid(os.geteuid()).pw_name
         report_file = ("Report ('{0} {1}' -f $DirhopHandoff, "
                        "(& /usr/bin/stat -c '%i %a %F %U' -- $DirhopHandoff))\n")
-        body = (report_file + step(["one"], self.tree) + report_file +
+        # Loading makes no file: the first jump makes it.
+        body = ("Report ('before ' + [string] $DirhopHandoff)\n" +
+                step(["one"], self.tree) + report_file +
                 step(["two"], self.tree) + report_file +
                 # Removed behind the session's back: the next jump makes another.
                 "Remove-Item -LiteralPath $DirhopHandoff\n" +
@@ -338,8 +340,10 @@ class Sessions(PowerShellTestCase):
             with self.subTest(directory=directory, env=extra):
                 code, results, output = self.run_ps(body, env=self.pwsh_env(**extra))
                 self.assertEqual(code, 0, output)
+                self.assertEqual(results[0][0], "before ", output)
+                results = results[1:]
                 files = [value for value, _ in results if not value.isdigit()]
-                self.assertEqual(len(files), 5, output)
+                self.assertEqual(len(files), 4, output)
                 self.assertEqual([r for r in results if r[0].isdigit()],
                                  [("0", self.path("one")), ("0", self.path("two")),
                                   ("0", self.path("one"))], output)
@@ -353,11 +357,9 @@ class Sessions(PowerShellTestCase):
                                      output)
                 # One file for the first jumps, a new one after the removal, kept on reloading.
                 self.assertEqual(names[0], names[1])
-                self.assertEqual(names[1], names[2])
                 self.assertEqual(inodes[0], inodes[1])
-                self.assertEqual(inodes[1], inodes[2])
-                self.assertNotEqual(names[3], names[2])
-                self.assertEqual(names[3], names[4])
+                self.assertNotEqual(names[2], names[1])
+                self.assertEqual(names[2], names[3])
                 self.assertEqual(os.listdir(directory), [], "not removed at exit")
                 self.assertNoTemporaryFiles()
 

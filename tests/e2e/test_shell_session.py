@@ -5,7 +5,9 @@ the shell exits; a run that writes no hand-off never replays an earlier jump; su
 shells keep out of the session's file; Tab completion offers what dirhop's search finds."""
 
 import os
+import shutil
 import stat
+import subprocess
 
 import harness
 from harness import PtySession
@@ -246,10 +248,14 @@ class Completion(PosixShellTestCase):
     def test_bash_offers_search_results_options_and_aliases(self):
         self.need("bash")
         self.c("-a", "proj", self.path("Projects"))
-        self.assertEqual(self.bash_completions(["c", "wndows"]), ["Windows/"])
+        # Directories without their slash, which readline adds (see
+        # test_bash_completes_at_the_prompt); candidates that do not all begin with the word come
+        # whole, after an empty one that keeps readline from cutting the word.
+        self.assertEqual(self.bash_completions(["c", "wndows"]), ["Windows"])
         self.assertEqual(sorted(self.bash_completions(["c", "pro/sr"])),
-                         ["Projects/src/", "Prototype/src/"])
-        self.assertEqual(self.bash_completions(["c", "my"]), ["my dir/"])
+                         ["", "Projects/src/", "Prototype/src/"])
+        self.assertEqual(self.bash_completions(["c", "my"]), ["my dir"])
+        self.assertEqual(self.bash_completions(["c", "Windows/"]), ["Windows/System32"])
         self.assertEqual(self.bash_completions(["c", "-ma"]), ["-mail", "-manual"])
         self.assertEqual(self.bash_completions(["c", "-a", ""]), ["proj"])
         self.assertEqual(self.bash_completions(["c", "Windows/System32/x"]), [])
@@ -273,7 +279,8 @@ class Completion(PosixShellTestCase):
             with self.subTest(shell=shell):
                 self.need(shell)
                 if shell == "bash":
-                    found = [self.bash_completions(["c", word]) for word in words]
+                    found = [[name + "/" for name in self.bash_completions(["c", word])]
+                             for word in words]
                 elif shell == "fish":
                     found = [self.fish_completions("c " + word) for word in words]
                 else:
@@ -292,7 +299,8 @@ class Completion(PosixShellTestCase):
             with self.subTest(shell=shell):
                 self.need(shell)
                 if shell == "bash":
-                    found = [self.bash_completions(["c", word]) for word, _ in cases]
+                    found = [[name + "/" for name in self.bash_completions(["c", word])]
+                             for word, _ in cases]
                 else:
                     found = [[entered]
                              for entered in self.zsh_complete_and_enter([w for w, _ in cases])]
@@ -328,6 +336,73 @@ class Completion(PosixShellTestCase):
                          session.text())
         return passed
 
+    def prompt_session(self, shell):
+        """An interactive shell with line editing (zsh with compinit), the wrapper loaded, in the
+        tree."""
+        self.need(shell)
+        env = self.shell_env(ShellScript(shell, posix_wrapper(shell)))
+        env.update({"PS1": PROMPT, "INPUTRC": os.devnull})
+        command = (["bash", "--norc", "--noprofile", "-i"] if shell == "bash"
+                   else ["zsh", "-f", "-i"])
+        session = PtySession(command, env, self.tree, rows=40, cols=100,
+                             controlling_terminal=True)
+        self.addCleanup(session.close)
+        if shell == "zsh":
+            session.write(b"autoload -Uz compinit; compinit -u\r")
+        session.write(b". \"$DIRHOP_TEST_WRAPPER\"\r")
+        session.write(b"echo loaded\r")
+        session.wait_for("\nloaded")
+        return session
+
+    def typed_line(self, session):
+        """The line being edited: what follows the last prompt on the screen."""
+        line = session.text().rsplit(PROMPT, 1)[-1].split("\n")[0]
+        return line.replace("\x07", "").rstrip(" \b\r")
+
+    def tab_and_wait(self, session, line, condition, what):
+        """Clears the line, types `line` and the Tab keys in it, and waits until `condition`
+        holds for the screen text written since; returns that text."""
+        start = len(session.text())
+        session.write(b"\x15" + line.encode())
+        session.wait_until(lambda: condition(session.text()[start:]), what)
+        return session.text()[start:]
+
+    def test_bash_completes_at_the_prompt(self):
+        # One slash after a directory, in the line and in the list; a word that ends in a slash
+        # offers what is inside; candidates that do not begin with the word are listed and the
+        # word stays as typed.
+        self.mkdirs("Projects/data-lake")
+        session = self.prompt_session("bash")
+        self.tab_and_wait(session, "c Projects/d\t",
+                          lambda text: self.typed_line(session) == "c Projects/data-lake/",
+                          "Projects/data-lake/ in the line")
+        self.tab_and_wait(session, "c Projects/\t\t",
+                          lambda text: "data-lake/" in text and "src/" in text,
+                          "the folders in Projects listed")
+        shown = self.tab_and_wait(session, "c pro/sr\t\t",
+                                  lambda text: "Prototype/src/" in text and
+                                  text.endswith(PROMPT + "c pro/sr"), "both candidates listed")
+        self.assertIn("Projects/src/", shown)
+        self.assertNotIn("//", session.text())
+
+    def test_zsh_completes_inside_a_folder_and_never_cuts_the_word(self):
+        self.mkdirs("Projects/data-lake", "tie/pjx", "tie/xjj")
+        session = self.prompt_session("zsh")
+        self.tab_and_wait(session, "c Projects/\t",
+                          lambda text: "Projects/data-lake/" in text and "Projects/src/" in text,
+                          "the folders in Projects offered")
+        # Candidates with a common start shorter than the word (pro/sr) or none (a tie of typos,
+        # pjj: pjx and xjj): a menu of them, the first in the line, never the common start.
+        # (zsh redraws the line in place: the screen ends with the line as it is now.)
+        self.tab_and_wait(session, "c pro/sr\t",
+                          lambda text: text.rstrip(" \b\r\x07").endswith(
+                              ("c Projects/src/", "c Prototype/src/")), "a candidate in the line")
+        session.write(b"\x03")
+        session.write(b"builtin cd tie\r")
+        self.tab_and_wait(session, "c pjj\t",
+                          lambda text: text.rstrip(" \b\r\x07").endswith(("c pjx/", "c xjj/")),
+                          "a candidate in the line")
+
     def test_zsh_completes_a_misspelt_word_at_the_prompt(self):
         self.need("zsh")
         env = self.shell_env(ShellScript("zsh", posix_wrapper("zsh")))
@@ -345,6 +420,125 @@ class Completion(PosixShellTestCase):
         session.wait_until(lambda: "-mail" in session.text() and "-manual" in session.text(),
                            "the options offered")
         self.assertEqual(read_results(self.results), [])
+
+
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+
+
+class Loading(PosixShellTestCase):
+    """What loading the integration costs a shell that never jumps, and what a shell leaves or
+    says in the modes users run it in."""
+
+    def load_command(self, shell, after=""):
+        """The shell running: load the wrapper, then `after`."""
+        if shell == "fish":
+            return ["fish", "--no-config", "-c", "source $DIRHOP_TEST_WRAPPER; " + after]
+        start = ["bash", "--norc", "--noprofile"] if shell == "bash" else ["zsh", "-f"]
+        return start + ["-c", '. "$DIRHOP_TEST_WRAPPER"; ' + after]
+
+    def run_shell(self, shell, command, env=None):
+        full_env = self.shell_env(ShellScript(shell, posix_wrapper(shell)))
+        full_env.update(env or {})
+        return subprocess.run(command, cwd=self.tree, env=full_env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+
+    def test_loading_starts_no_process_and_an_unused_session_leaves_nothing(self):
+        strace = shutil.which("strace")
+        for shell in SHELLS:
+            with self.subTest(shell=shell):
+                self.need(shell)
+                if strace:
+                    log = os.path.join(self.root, "trace")
+                    proc = self.run_shell(shell, [strace, "-f", "-qq", "-e", "trace=execve",
+                                                  "-o", log] + self.load_command(shell))
+                    self.assertEqual(proc.returncode, 0, proc.stdout)
+                    with open(log) as f:
+                        programs = [line for line in f if "execve(" in line]
+                    # The shell itself only: no file made, no trap read, nothing at exit.
+                    self.assertEqual(len(programs), 1, "".join(programs))
+                proc = self.run_shell(shell, self.load_command(shell, "type c >/dev/null"))
+                self.assertEqual((proc.returncode, proc.stdout), (0, b""))
+                self.assertNoTemporaryFiles()
+
+    def test_shells_run_with_c_leave_no_hand_off_file(self):
+        # A shell run with -c executes its last command in its own place, so its exit hook never
+        # runs: editors read the login environment with `zsh -i -l -c env`.
+        self.mkdirs("one")
+        zdotdir = os.path.join(self.root, "zdot")
+        os.makedirs(zdotdir)
+        with open(os.path.join(zdotdir, ".zshrc"), "w") as f:
+            f.write('. "$DIRHOP_TEST_WRAPPER"\n')
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        for xdg in (None, runtime):
+            env = {"XDG_RUNTIME_DIR": xdg} if xdg else {}
+            for shell in ("bash", "zsh"):
+                with self.subTest(shell=shell, runtime=bool(xdg)):
+                    self.need(shell)
+                    if shell == "zsh":
+                        proc = self.run_shell(shell, ["zsh", "-i", "-l", "-c", "env"],
+                                              dict(env, ZDOTDIR=zdotdir))
+                        self.assertEqual(proc.returncode, 0, proc.stdout)
+                    proc = self.run_shell(shell, self.load_command(
+                        shell, "c one; c ..; c one && command env >/dev/null"), env)
+                    self.assertEqual((proc.returncode, proc.stdout), (0, b""))
+                    self.assertNoTemporaryFiles()
+                    self.assertEqual(os.listdir(runtime), [])
+
+    def test_no_messages_in_posix_mode_or_with_zsh_warnings_on(self):
+        self.mkdirs("one")
+        steps = "c one; c ..; _dirhop_complete_word on; c -h >/dev/null; c nothing-here"
+        cases = [("bash", ["bash", "--norc", "--noprofile", "--posix", "-c"], ""),
+                 ("bash", ["bash", "--norc", "--noprofile", "-c"], "set -o posix; "),
+                 ("zsh", ["zsh", "-f", "-c"], "setopt warn_create_global warn_nested_var; ")]
+        for shell, start, before in cases:
+            with self.subTest(shell=start[0], options=start[3:] + [before]):
+                self.need(shell)
+                proc = self.run_shell(shell, start + [
+                    before + '. "$DIRHOP_TEST_WRAPPER"; ' + before + steps + " >/dev/null"])
+                # dirhop's own message for the missing directory goes to standard output.
+                self.assertEqual(proc.stdout, b"")
+                self.assertNoTemporaryFiles()
+
+    def test_readme_lines_load_c_and_say_nothing_once_dirhop_is_gone(self):
+        with open(README, encoding="utf-8") as f:
+            rows = [line for line in f
+                    if line.startswith(("| bash ", "| zsh ", "| fish ", "| PowerShell "))
+                    and "dirhop --init" in line]
+        lines = {}
+        for row in rows:
+            code = row.rstrip().rstrip("|").rsplit("| `", 1)[1].rstrip().rstrip("`")
+            lines[row.split("|")[1].strip().split()[0]] = code.replace("\\|", "|")
+        self.assertEqual(sorted(lines), ["PowerShell", "bash", "fish", "zsh"])
+        bin_dir = os.path.join(self.root, "bin")
+        os.makedirs(bin_dir)
+        os.symlink(self.target.program, os.path.join(bin_dir, "dirhop"))
+        pwsh = shutil.which("pwsh") or os.path.expanduser("~/.dotnet/tools/pwsh")
+        commands = {
+            "bash": ["bash", "--norc", "--noprofile", "-c"],
+            "zsh": ["zsh", "-f", "-c"],
+            "fish": ["fish", "--no-config", "-c"],
+            "PowerShell": [pwsh, "-NoLogo", "-NoProfile", "-NonInteractive", "-Command"],
+        }
+        check = {"PowerShell": "; if (Get-Command c -CommandType Function -ErrorAction Ignore) "
+                               "{ 'c' }",
+                 "fish": "; functions -q c; and echo c"}
+        for shell, line in lines.items():
+            with self.subTest(shell=shell):
+                if not os.access(commands[shell][0], os.X_OK) and not shutil.which(
+                        commands[shell][0]):
+                    self.skipTest(shell + " is not installed")
+                for installed in (True, False):
+                    env = self.shell_env(ShellScript("bash", posix_wrapper("bash")))
+                    del env["DIRHOP_PROGRAM"]
+                    # Without dirhop: the shell's own directories only.
+                    env["PATH"] = (bin_dir + os.pathsep if installed else "") + "/usr/bin:/bin"
+                    test = line + check.get(shell, "; type c >/dev/null 2>&1 && echo c")
+                    proc = subprocess.run(commands[shell] + [test], cwd=self.tree, env=env,
+                                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                          stderr=subprocess.STDOUT, timeout=120)
+                    # Nothing said without dirhop, not even "command not found".
+                    self.assertEqual(proc.stdout, b"c\n" if installed else b"", (installed, line))
 
 
 if __name__ == "__main__":
