@@ -193,14 +193,25 @@ class Queries(StoreTestCase):
         self.assertEqual(self.read_data(), before)
 
     def test_init_prints_the_shell_files_byte_for_byte(self):
+        # bash, zsh and fish get the file without its comment lines, which halves what the shell
+        # reads and parses at every start; PowerShell gets the file as it is.
         shell_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell")
-        for name, file in [("bash", "dirhop.bash"), ("zsh", "dirhop.bash"),
-                           ("FISH", "dirhop.fish"), ("powershell", "dirhop.ps1")]:
+        for name, file, commentless in [("bash", "dirhop.bash", True),
+                                        ("zsh", "dirhop.bash", True),
+                                        ("FISH", "dirhop.fish", True),
+                                        ("powershell", "dirhop.ps1", False)]:
             with self.subTest(shell=name):
                 r = self.c("--init", name)
                 self.assertEqual(r.code, 0, r)
                 with open(os.path.join(shell_dir, file), "rb") as f:
-                    self.assertEqual(r.stdout, f.read())
+                    expected = f.read()
+                if commentless:
+                    lines = expected.split(b"\n")
+                    expected = b"\n".join(line for line in lines
+                                          if not line.lstrip(b" \t").startswith(b"#"))
+                    expected = expected.lstrip(b"\n")
+                    self.assertNotIn(b"\n#", expected)
+                self.assertEqual(r.stdout, expected)
         r = self.c("--init", "tcsh")
         self.assertEqual(r.code, 243, r)
         self.assertEqual(
