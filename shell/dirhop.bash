@@ -55,10 +55,6 @@ if [ -z "${DIRHOP_PROGRAM-}" ] && ! command -v dirhop >/dev/null 2>&1; then
   unset _dirhop_here
 fi
 
-# zsh gives the process's own pid (a subshell's differs from $$) in sysparams.
-if [ -n "${ZSH_VERSION-}" ]; then
-  zmodload zsh/system 2>/dev/null || true
-fi
 
 # The globals the functions set, made here so that none is created inside a function.
 _dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap=
@@ -66,9 +62,14 @@ _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 
 # Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
-# owns the session's hand-off file.
+# owns the session's hand-off file. zsh gives it in sysparams (its $$ is the shell's in a
+# subshell too), once zsh/system is loaded: by the first `c` or completion, not when this file
+# loads.
 _dirhop_pid() {
-  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  if [[ -n ${ZSH_VERSION-} ]]; then
+    setopt localoptions nowarncreateglobal nowarnnestedvar
+    [[ -n ${sysparams+x} ]] || zmodload zsh/system 2>/dev/null
+  fi
   _dirhop_current_pid=${BASHPID-${sysparams[pid]-$$}}
 }
 
@@ -159,7 +160,10 @@ _dirhop_remove_handoff() {
 }
 
 function c {
-  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  if [[ -n ${ZSH_VERSION-} ]]; then
+    setopt localoptions nowarncreateglobal nowarnnestedvar
+    [[ -n ${sysparams+x} ]] || zmodload zsh/system 2>/dev/null
+  fi
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
@@ -237,8 +241,9 @@ else
 fi
 
 # This shell owns the session: its first `c` makes the hand-off file. Loading the file again in
-# the same shell keeps the file it has.
-_dirhop_pid
+# the same shell keeps the file it has. (zsh's $$ where zsh/system is not loaded yet: loaded in a
+# subshell, the owner is then the parent, and c in the subshell takes a file of its own per run.)
+_dirhop_current_pid=${BASHPID-${sysparams[pid]-$$}}
 if [ "$_dirhop_owner" != "$_dirhop_current_pid" ]; then
   _dirhop_owner=$_dirhop_current_pid _dirhop_handoff=
 fi
@@ -312,7 +317,8 @@ if [ -n "${ZSH_VERSION-}" ]; then
       esac
     fi
   }
-  if (( ${+functions[compdef]} )); then
+  # whence is a builtin: looking at $functions would load zsh/parameter at every start.
+  if whence compdef >/dev/null; then
     compdef _dirhop_zsh_complete c
   fi
 elif [ -n "${BASH_VERSION-}" ]; then
