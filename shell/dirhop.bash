@@ -241,9 +241,9 @@ else
 fi
 
 # This shell owns the session: its first `c` makes the hand-off file. Loading the file again in
-# the same shell keeps the file it has. (zsh's $$ where zsh/system is not loaded yet: loaded in a
-# subshell, the owner is then the parent, and c in the subshell takes a file of its own per run.)
-_dirhop_current_pid=${BASHPID-${sysparams[pid]-$$}}
+# the same shell keeps the file it has. (zsh's $$, as zsh/system may not be loaded yet: loaded in
+# a subshell, the owner is then the parent, and c in the subshell takes a file of its own per run.)
+_dirhop_current_pid=${BASHPID-$$}
 if [ "$_dirhop_owner" != "$_dirhop_current_pid" ]; then
   _dirhop_owner=$_dirhop_current_pid _dirhop_handoff=
 fi
