@@ -377,11 +377,13 @@ class Create(TypedSpecTestCase):
         self.assertWentTo(r, self.path("menu", "Prototype", "src"))
         self.assertIn("Change directory to (a-b or Escape to exit)? b", r.text)
 
+        # Two empty folders the spec's first part leads to: two places to create it, a menu.
+        self.mkdirs("prog")
         r = self.target.run_pty([self.sep("pro/newdir")], self.tree, [(FOOTER, b"\x1b")],
                                 handoff=self.handoff, typed_ahead=b"ab")
         self.assertStayed(r, 0)
         self.assertIn("Create directory (a-b or Escape to exit)? Exit", r.text)
-        self.assertEqual(sorted(os.listdir(self.path("proj"))), [])
+        self.assertEqual(os.listdir(self.path("proj")) + os.listdir(self.path("prog")), [])
         self.assertFalse(os.path.exists(self.path("pro")))
 
         r = self.target.run_pty([self.sep("p?oj/newdir")], self.tree, [("[y/N] ? ", b"n")],
