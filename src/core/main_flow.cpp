@@ -60,10 +60,11 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       return OfferFarMatches(run, resolution.expanded_spec, resolution.candidates,
                              resolution.creatable);
     case Resolution::Kind::kMatches: {
-      const std::string chosen =
-          ChooseDirectory(run.console, resolution.candidates, CreateMode::kOff,
-                          ListOrder::kByRankAndPath, run.start_dir, run.facts.syntax);
-      return chosen.empty() ? kExitOk : GoToDirectory(run, chosen);
+      const std::optional<ChosenEntry> chosen = ChooseEntry(
+          run.console, resolution.candidates, CreateMode::kOff, ListOrder::kByRankAndPath,
+          resolution.ask_even_alone ? SingleEntry::kAsk : SingleEntry::kTakeAtOnce, run.start_dir,
+          run.facts.syntax);
+      return chosen ? GoToDirectory(run, chosen->path) : kExitOk;
     }
   }
   return kExitOk;

@@ -3,6 +3,7 @@
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
 #include "console/visible_text.h"
+#include "core/remembered_places.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/search.h"
@@ -50,6 +51,8 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   }
 
   std::string base;
+  // No drive, no root and no parent step: the spec may also start at a remembered place.
+  bool relative = false;
   char drive = 0;
   bool drive_given = false;
   if (syntax.drives) {
@@ -83,7 +86,9 @@ Resolution ResolveSpec(Run& run, std::string spec) {
     }
     base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
     if (base.empty()) return Failure("Dirhop: Could not read the current directory");
+    const std::size_t typed = spec.size();
     TakeParentSteps(spec, base, syntax, ParentStep::kTwoDots);
+    relative = !drive_given && spec.size() == typed;
   }
 
   if (spec.empty()) return Directory(base);
@@ -95,6 +100,12 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   Resolution result;
   result.expanded_spec = expanded_spec;
   const bool found_plausible = search.FoundPlausible();
+  if (!found_plausible && relative) {
+    if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec)) {
+      remembered->expanded_spec = expanded_spec;
+      return std::move(*remembered);
+    }
+  }
   if (!found_plausible && search.CreateList().empty()) {
     // The spec as typed, added last, only when the search met no place to create it: each place
     // it met already offers the rest of the spec there, below directories that exist, and the

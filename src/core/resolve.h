@@ -28,6 +28,9 @@ struct Resolution {
   // kDirectory through an alias: the alias name as typed (it is promoted when used).
   std::optional<std::string> alias;
   CandidateList candidates;
+  // kMatches found from a remembered place whose first component was not matched exactly: even a
+  // single candidate is shown in the menu, to be taken by its key.
+  bool ask_even_alone = false;
   // kFarMatches: the paths that could be created, in the order the search met them.
   CandidateList creatable;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).
@@ -37,7 +40,9 @@ struct Resolution {
 
 // Resolves `spec` in the order the main flow tries things: the direct attempt (which changes
 // run.fs's current directory when it names a directory), then an alias, then the drive, root,
-// parent steps and the search. Prints nothing and changes no setting.
+// parent steps and the search; a relative spec (no drive, root or parent step) that finds nothing
+// plausible there is then searched from the remembered places (core/remembered_places.h). Prints
+// nothing and changes no setting.
 Resolution ResolveSpec(Run& run, std::string spec);
 
 }  // namespace dirhop

@@ -198,6 +198,50 @@ class LandsOrAsks(TypedSpecTestCase):
             self.assertEqual((r.code, r.text), (1, ""), r)
 
 
+class RememberedPlaces(TypedSpecTestCase):
+    """A relative spec that finds nothing plausible where the user is starts at the places the
+    history and the aliases remember (under Wine they are drive-qualified: Z:\\...)."""
+
+    def setUp(self):
+        super().setUp()
+        if self.target.windows:
+            # A key of this test's own: the history is the one these runs leave.
+            self.target.run(["reg", "delete", harness.STORE_KEY, "/f"], self.root, raw=True)
+            self.target.ensure_store()
+        self.mkdirs("home/projects/webshop/src", "home/projects/webshop/tests",
+                    "home/projects/api-server/tests", "usr/share/doc/bash", "usr/share/debconf",
+                    "usr/share/fish", "elsewhere")
+        self.assertWentTo(self.c("src", cwd=self.path("home/projects/webshop")),
+                          self.path("home/projects/webshop/src"))
+        self.assertWentTo(self.c("api-server", cwd=self.path("home/projects")),
+                          self.path("home/projects/api-server"))
+        self.assertStayed(self.c("-a", "doc", self.target.host_path(self.path("usr/share/doc"))), 0)
+        self.share = self.path("usr/share")
+
+    def test_a_remembered_place_is_entered_when_its_name_is_typed_whole(self):
+        self.assertWentTo(self.c("webshop", cwd=self.share), self.path("home/projects/webshop"))
+        self.assertWentTo(self.c(self.sep("webshop/tests"), cwd=self.share),
+                          self.path("home/projects/webshop/tests"))
+        self.assertWentTo(self.c(self.sep("doc/bash"), cwd=self.path("elsewhere")),
+                          self.path("usr/share/doc/bash"))
+        # A spec that is an alias's name still goes to the alias; --list completes to full paths.
+        self.assertWentTo(self.c("doc", cwd=self.path("elsewhere")), self.path("usr/share/doc"))
+        r = self.c("--list", self.sep("web/te"), cwd=self.share)
+        self.assertEqual(r.text.strip(), self.target.host_path(self.path("home/projects/webshop/tests")))
+
+    def test_a_remembered_place_matched_by_its_beginning_is_asked_about(self):
+        for typed, where in (("web/te", "home/projects/webshop/tests"),
+                             ("api/tests", "home/projects/api-server/tests")):
+            with self.subTest(typed=typed):
+                r = self.target.run_pty([self.sep(typed)], self.share, [(FOOTER, b"a")],
+                                        handoff=self.handoff)
+                # Shown alone, by its full path (its beginning cut to fit the screen).
+                self.assertIn("[a] ", r.text)
+                self.assertNotIn("[b] ", r.text)
+                self.assertIn(self.sep(where), r.text)
+                self.assertWentTo(r, self.path(where))
+
+
 class Links(TypedSpecTestCase):
     """Links and junctions (Wine sees a Unix symbolic link to a directory as a reparse point)."""
 

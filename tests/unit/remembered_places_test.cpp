@@ -1,0 +1,132 @@
+// The places a run remembers as roots of the search: which directory a first component leads to,
+// and when the search from them is made and what it offers.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/main_flow.h"
+#include "core/resolve.h"
+#include "match/remembered_roots.h"
+#include "support/fake_run.h"
+#include "support/keys.h"
+
+namespace dirhop {
+namespace {
+
+using platform::HostKind;
+using test::FakeRun;
+
+std::vector<std::string> Roots(std::string_view component, const std::vector<std::string>& places,
+                               PathSyntax syntax = kPosixPaths) {
+  TextFolder folder;
+  std::vector<std::string> dirs;
+  for (const RememberedRoot& root : MatchRememberedRoots(component, places, syntax, folder)) {
+    dirs.push_back(root.dir + " " + std::to_string(root.score));
+  }
+  return dirs;
+}
+
+TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot) {
+  const std::vector<std::string> places = {"/home/u/projects/webshop/src", "/srv/web",
+                                           "/home/u/projects/api-server", "relative/webshop"};
+  // Exact in one place beats a prefix in another; the deepest of a tier in a path wins.
+  EXPECT_EQ(Roots("web", places), std::vector<std::string>{"/srv/web 0"});
+  // (A name that begins the component is of the prefix tier too, as at a live level.)
+  EXPECT_EQ(Roots("webs", places),
+            (std::vector<std::string>{"/home/u/projects/webshop 1", "/srv/web 1"}));
+  EXPECT_EQ(Roots("api", places), std::vector<std::string>{"/home/u/projects/api-server 1"});
+  EXPECT_EQ(Roots("pro", {"/p/q/projects/x"}), std::vector<std::string>{"/p/q/projects 1"});
+  // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
+  EXPECT_EQ(Roots("wbshp", places), std::vector<std::string>{"/home/u/projects/webshop 2"});
+  EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 4"});
+  EXPECT_TRUE(Roots("xyz", places).empty());
+  // Each directory once: two entries below one project lead to it once.
+  EXPECT_EQ(Roots("projects", {"/h/projects/a", "/h/projects/b", "/h/projects"}),
+            std::vector<std::string>{"/h/projects 0"});
+  // Windows: drive and UNC roots are not components; one directory in any case is one root.
+  EXPECT_EQ(Roots("share", {"\\\\server\\share\\docs", "C:\\Share\\x", "c:\\share\\y", "x\\share"},
+                  kWindowsPaths),
+            std::vector<std::string>{"C:\\Share 0"});
+}
+
+// A POSIX run in /usr/share (debconf, fish) whose history holds a project's source folder and
+// whose alias "doc" names /usr/share/doc.
+struct RememberingRun : FakeRun {
+  RememberingRun(std::initializer_list<Key> keys = {})
+      : FakeRun(HostKind::kPosix, "/usr/share", {{80, 25}}, keys) {
+    for (const char* dir : {"/usr/share/debconf", "/usr/share/fish", "/usr/share/doc/bash",
+                            "/home/u/projects/webshop/src", "/home/u/projects/webshop/tests",
+                            "/home/u/projects/api-server/tests", "/tmp"}) {
+      fs.AddDirectory(dir);
+    }
+    settings.record.SetHistory(0, "/usr/share");
+    settings.record.SetHistory(1, "/home/u/projects/webshop/src");
+    settings.record.SetHistory(2, "/home/u/projects/api-server");
+    settings.record.SetHistory(3, "/home/u/gone/webshop");  // removed since
+    settings.record.SetAlias(1, "doc", "/usr/share/doc");
+  }
+
+  // Where `spec` resolves, as --list prints it, and whether a single one would be asked about.
+  std::vector<std::string> Resolve(const std::string& spec, bool* ask = nullptr) {
+    Resolution resolution = ResolveSpec(run, spec);
+    if (ask != nullptr) *ask = resolution.ask_even_alone;
+    std::vector<std::string> paths;
+    if (resolution.kind == Resolution::Kind::kDirectory) paths.push_back(resolution.directory);
+    if (resolution.kind == Resolution::Kind::kMatches) {
+      for (const Candidate& c : resolution.candidates) paths.push_back(c.Path());
+    }
+    return paths;
+  }
+};
+
+TEST(RememberedPlacesTest, ARelativeSpecThatFindsNothingHereStartsAtARememberedPlace) {
+  RememberingRun faked;
+  bool ask = true;
+  EXPECT_EQ(faked.Resolve("webshop", &ask), std::vector<std::string>{"/home/u/projects/webshop"});
+  EXPECT_FALSE(ask);
+  EXPECT_EQ(faked.Resolve("webshop/tests", &ask),
+            std::vector<std::string>{"/home/u/projects/webshop/tests"});
+  EXPECT_FALSE(ask);
+  // A first component matched only by its beginning is asked about, even alone.
+  EXPECT_EQ(faked.Resolve("web/te", &ask),
+            std::vector<std::string>{"/home/u/projects/webshop/tests"});
+  EXPECT_TRUE(ask);
+  EXPECT_EQ(faked.Resolve("api/tests", &ask),
+            std::vector<std::string>{"/home/u/projects/api-server/tests"});
+  EXPECT_TRUE(ask);
+  // An alias's directory is a remembered place too.
+  faked.fs.ChangeDirectory("/tmp");
+  EXPECT_EQ(faked.Resolve("doc/bash", &ask), std::vector<std::string>{"/usr/share/doc/bash"});
+  EXPECT_FALSE(ask);
+  // No remembered place is tried for a spec with a root or parent steps, nor for one that found
+  // something plausible here: the search from here lists nothing remembered.
+  EXPECT_TRUE(faked.Resolve("/webshop").empty());
+  EXPECT_TRUE(faked.Resolve("../webshop").empty());
+  faked.fs.ChangeDirectory("/usr/share");
+  faked.fs.log.clear();
+  EXPECT_EQ(faked.Resolve("fi"), std::vector<std::string>{"/usr/share/fish"});
+  EXPECT_EQ(faked.fs.Calls("ListSubdirectories"),
+            std::vector<std::string>{"ListSubdirectories /usr/share/"});
+}
+
+TEST(RememberedPlacesTest, GonePlacesAndTheCurrentDirectoryAreNeverOffered) {
+  RememberingRun faked;
+  faked.settings.record.SetHistory(4, "/home/u/projects/webshop/src/share");
+  // "share" leads to /usr/share, where the run is, and to a remembered folder that is gone.
+  EXPECT_TRUE(faked.Resolve("share").empty());
+  faked.fs.AddDirectory("/home/u/projects/webshop/src/share");
+  EXPECT_EQ(faked.Resolve("share"), std::vector<std::string>{"/home/u/projects/webshop/src/share"});
+}
+
+TEST(RememberedPlacesTest, TheMenuShowsAnAskedCandidateAloneAndItsKeyTakesIt) {
+  RememberingRun faked({test::Ch('a')});
+  const CommandWords words = CommandWords::FromArguments({"web/te"}, faked.run.facts.own_file_path);
+  EXPECT_EQ(MainFlow(faked.run, words), kExitOk);
+  EXPECT_NE(test::Written(faked.fake).find("/home/u/projects/webshop/tests"), std::string::npos);
+  EXPECT_EQ(faked.fs.files[test::kPosixHandoffPath], "cd -- '/home/u/projects/webshop/tests'\n");
+}
+
+}  // namespace
+}  // namespace dirhop
