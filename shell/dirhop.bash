@@ -167,6 +167,11 @@ function c {
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
+  # The assignments typed before c, which the alias gave to _dirhop_noglob (bash).
+  if [[ -n ${_dirhop_env[*]-} ]]; then
+    local -x "${_dirhop_env[@]}"
+    _dirhop_env=()
+  fi
   local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
   # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
   if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
@@ -221,6 +226,17 @@ else
       *f*) _dirhop_glob_was_on= ;;
       *) _dirhop_glob_was_on=1; set -f ;;
     esac
+    # `NAME=value c` gives the assignment to the alias's first command, this one: the exported
+    # values of the variables dirhop reads are kept for c to hand on (bash 4.4 and later).
+    _dirhop_env=()
+    if (( BASH_VERSINFO[0] * 100 + BASH_VERSINFO[1] >= 404 )); then
+      local _dirhop_name
+      for _dirhop_name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR \
+          XDG_CONFIG_HOME XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
+        [[ -v $_dirhop_name && ${!_dirhop_name@a} == *x* ]] &&
+          _dirhop_env+=("$_dirhop_name=${!_dirhop_name}")
+      done
+    fi
     return 0
   }
   alias c='_dirhop_noglob && c'

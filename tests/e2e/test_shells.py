@@ -310,6 +310,28 @@ class PosixShells(PosixShellTestCase):
                 listed = self.target.run(["-h"], self.root).text
                 self.assertEqual("secret-project" in listed, not private, listed)
 
+    def test_assignments_typed_before_c_reach_dirhop(self):
+        # bash gives `NAME=value c` to the first command of c's alias; zsh's alias is noglob.
+        out = os.path.join(self.root, "seen")
+        program = self.fake_program('echo "[${NO_COLOR-unset}] [${DIRHOP-unset}]" >>"%s"\n'
+                                    'echo "# rem" >"$DIRHOP_HANDOFF"\n' % out)
+        for shell in ("bash", "zsh"):
+            with self.subTest(shell=shell):
+                self.need(shell)
+                if os.path.exists(out):
+                    os.remove(out)
+                script = ShellScript(shell, posix_wrapper(shell))
+                script.lines.insert(0, "shopt -s expand_aliases" if shell == "bash" else ":")
+                script.raw("NO_COLOR=1 c x")
+                script.raw("c x")
+                script.raw("DIRHOP=/a/b NO_COLOR= c x")
+                script.raw('echo "[${NO_COLOR-unset}] [${DIRHOP-unset}]" >>%s' % out)
+                self.run_script(script, program=program)
+                with open(out) as f:
+                    self.assertEqual(f.read().splitlines(),
+                                     ["[1] [unset]", "[unset] [unset]", "[] [/a/b]",
+                                      "[unset] [unset]"])
+
     def test_set_e_and_set_u_users(self):
         self.mkdirs("sub")
         for shell in ("bash", "zsh"):
