@@ -39,12 +39,24 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     return;
   }
   base = AddTrailingBackslash(std::move(base), syntax_);
+  const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
+  // A subdirectory of exactly the typed name wins alone at its level: it is looked up instead of
+  // listing the level, so a long path lists only the levels where it is abbreviated. Only a
+  // directory itself: a link could lead back up the branch, which only a listing tells.
+  if (IsWholeName(split.component)) {
+    std::string exact = JoinPath(base, split.component);
+    if (fs_.IsDirectoryItself(exact)) {
+      chain_.push_back(ChainLink{base, identity, identity.has_value()});
+      Search(split.rest, std::move(exact), rank, std::nullopt);
+      chain_.pop_back();
+      return;
+    }
+  }
   // The listing is read completely (and closed) before the search goes a level deeper.
   platform::DirectoryListing listing = fs_.ListSubdirectories(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});
   DropEntriesIntoChain(listing);
   const NameList& names = listing.names;
-  const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   const LevelScore level = MatchLevel(split.component, names, folder_);
 
   // A level with nothing plausible to follow (no subdirectories, or only far-fetched typos) is a
@@ -83,6 +95,15 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     }
   }
   chain_.pop_back();
+}
+
+bool DirectorySearch::IsWholeName(std::string_view component) const {
+  if (component.empty() || component == "." || component == ".." || ContainsWildcard(component)) {
+    return false;
+  }
+  // Windows drops a trailing dot or space from a name it is given, so such a component would
+  // find another name than the one typed.
+  return !syntax_.drives || (component.back() != '.' && component.back() != ' ');
 }
 
 void DirectorySearch::DropEntriesIntoChain(platform::DirectoryListing& listing) {

@@ -67,6 +67,10 @@ class DirectorySearch {
   void Search(std::string_view rest, std::string base, std::uint8_t rank,
               std::optional<platform::DirectoryIdentity> identity);
 
+  // Whether `component` can only match a subdirectory of exactly that name when one exists: no
+  // wildcard, not "." or "..", and on Windows no trailing dot or space.
+  bool IsWholeName(std::string_view component) const;
+
   // Removes the entries that lead to a directory of the current chain (the listed one included).
   void DropEntriesIntoChain(platform::DirectoryListing& listing);
 

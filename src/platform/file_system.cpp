@@ -25,6 +25,10 @@ std::optional<platform::DirectoryIdentity> SystemFileSystem::IdentifyDirectory(
   return platform::IdentifyDirectory(dir);
 }
 
+bool SystemFileSystem::IsDirectoryItself(const std::string& path) {
+  return platform::IsDirectoryItself(path);
+}
+
 int SystemFileSystem::CreateOneDirectory(const std::string& path) {
   return platform::CreateOneDirectory(path);
 }

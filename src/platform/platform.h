@@ -45,6 +45,10 @@ DirectoryListing ListSubdirectories(const std::string& dir);
 // directory that can be opened. A path of any length is accepted.
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 
+// True when `path` names a directory itself: not a file, and not a link or junction (which
+// could lead anywhere, back up the tree included). Nothing is opened.
+bool IsDirectoryItself(const std::string& path);
+
 // True when the process's current directory has been removed (by another process) since it was
 // entered: a relative path then leads nowhere.
 bool CurrentDirectoryRemoved();

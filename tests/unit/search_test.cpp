@@ -38,6 +38,8 @@ class FakeTree : public test::FakeFileSystem {
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string&) override {
     return std::nullopt;
   }
+  // Every level is listed: a tree of names only.
+  bool IsDirectoryItself(const std::string&) override { return false; }
   int listings = 0;
 
  private:
@@ -300,6 +302,16 @@ class FakeGraph : public test::FakeFileSystem {
     if (!found) return std::nullopt;
     return Identity(*found);
   }
+  bool IsDirectoryItself(const std::string& path) override {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return false;
+    std::optional<int> parent = Resolve(path.substr(0, slash));
+    if (!parent) return false;
+    const std::string name = path.substr(slash + 1);
+    const auto& children = children_[*parent];
+    return std::any_of(children.begin(), children.end(),
+                       [&name](const Child& c) { return c.name == name && !c.link; });
+  }
   int listings = 0;
   int identified = 0;
 
@@ -390,6 +402,24 @@ TEST(SearchLinkTest, ALinkUpIsLeftOutAsIfItWereNotThere) {
   DirectorySearch exact(kPosixPaths, CreateOffer::kOn, graph);
   exact.SearchLevel("a/b/c/x", "/r", 0);
   EXPECT_EQ(Sorted(exact.MatchList()), (Found{{"/r/a/b/c/xylo", 1}}));
+}
+
+TEST(SearchLinkTest, LevelsTypedWholeAreLookedUpAndOnlyAbbreviatedOnesListed) {
+  FakeGraph graph;
+  const int a = graph.Dir(FakeGraph::kRoot, "a");
+  const int b = graph.Dir(a, "b");
+  graph.Dir(a, "bee");
+  graph.Dir(b, "xylo");
+  graph.Dir(b, "xenon");
+  DirectorySearch abbreviated(kPosixPaths, CreateOffer::kOn, graph);
+  abbreviated.SearchLevel("a/b/xy", "/r", 0);
+  EXPECT_EQ(Sorted(abbreviated.MatchList()), (Found{{"/r/a/b/xylo", 1}}));
+  EXPECT_EQ(graph.listings, 1);  // only /r/a/b/, where "xy" is abbreviated
+  DirectorySearch whole(kPosixPaths, CreateOffer::kOn, graph);
+  whole.SearchLevel("a/b", "/r", 0);
+  EXPECT_EQ(Sorted(whole.MatchList()), (Found{{"/r/a/b", 0}}));
+  EXPECT_EQ(graph.listings, 1);
+  EXPECT_EQ(graph.identified, 0);
 }
 
 TEST(SearchLinkTest, TwoWaysToOneDirectoryAreTwoCandidates) {

@@ -160,6 +160,11 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentityOf(info);
 }
 
+bool IsDirectoryItself(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool CurrentDirectoryRemoved() {
   // A removed directory stays usable as the current one, but it has no links left.
   struct stat info;

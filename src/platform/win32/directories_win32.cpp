@@ -83,6 +83,12 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentifyPath(dir.empty() ? std::string(".") : dir);
 }
 
+bool IsDirectoryItself(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(WideFromText(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool CurrentDirectoryRemoved() {
   // Windows keeps its current directory open, but a directory removed all the same (by a Unix
   // process under Wine) leaves a current directory whose path no longer leads anywhere.

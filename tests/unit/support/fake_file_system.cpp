@@ -148,6 +148,12 @@ platform::DirectoryListing FakeFileSystem::ListSubdirectories(const std::string&
   return entries;
 }
 
+bool FakeFileSystem::IsDirectoryItself(const std::string& path) {
+  log.push_back("IsDirectoryItself " + path);
+  const std::optional<std::string> full = Resolve(path);
+  return full && Find(*full) != nullptr;
+}
+
 std::optional<platform::DirectoryIdentity> FakeFileSystem::IdentifyDirectory(
     const std::string& dir) {
   log.push_back("IdentifyDirectory " + dir);

@@ -43,6 +43,8 @@ class FakeFileSystem : public FileSystem {
   bool CurrentDirectoryRemoved() override;
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
+  // Logs "IsDirectoryItself <path>"; true when `path` is a directory of the tree (it has no links).
+  bool IsDirectoryItself(const std::string& path) override;
   // The scripted code of `path` if any (a directory is made only for 0); otherwise 183 for an
   // existing directory, 3 when the parent is missing, else the directory is made and 0.
   int CreateOneDirectory(const std::string& path) override;
