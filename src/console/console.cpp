@@ -7,7 +7,8 @@
 
 namespace dirhop {
 
-Console::Console(std::unique_ptr<platform::ConsoleDevice> device) : device_(std::move(device)) {
+Console::Console(std::unique_ptr<platform::ConsoleDevice> device)
+    : device_(std::move(device)), writes_to_screen_(device_->WritesToScreen()) {
   // A size that makes no sense (a terminal reporting 0 rows) counts as unknown.
   auto size = device_->BufferSize();
   if (size && size->columns > 0 && size->rows > 0) {

@@ -72,6 +72,9 @@ class Console {
   // clears it. The hook may write: it is cleared before it runs.
   void SetBeforeOutput(std::function<void()> hook) { before_output_ = std::move(hook); }
 
+  // True when the output is a terminal or console, false when it goes to a file or a pipe
+  // (read once, at construction).
+  bool WritesToScreen() const { return writes_to_screen_; }
   int ScreenWidth() const { return width_; }
   int ScreenHalfWidth() const { return half_width_; }
   int ScreenLastRow() const { return last_row_; }
@@ -84,6 +87,7 @@ class Console {
   std::function<void()> before_output_;
   std::string buffer_;
   std::uint16_t colour_ = kColourNormal;
+  bool writes_to_screen_ = true;
   int width_ = 80;
   int half_width_ = 40;
   int last_row_ = 24;

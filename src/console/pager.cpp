@@ -19,7 +19,9 @@ PageResult Pager::PageLine(std::string_view text) {
   // The caller's colour is for this line, not for the prompt; keep it across a pause.
   const std::uint16_t line_colour = console_.CurrentTextColour();
   ++line_count_;
-  if (line_count_ > console_.ScreenLastRow() && Pause() == PageResult::kLeft) {
+  // Output to a file or a pipe is read by a program, not page by page: it never waits for a key.
+  if (console_.WritesToScreen() && line_count_ > console_.ScreenLastRow() &&
+      Pause() == PageResult::kLeft) {
     return PageResult::kLeft;
   }
   console_.SetTextColour(line_colour);

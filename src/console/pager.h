@@ -26,7 +26,8 @@ class Pager {
   Pager& operator=(const Pager&) = delete;
 
   // Writes `text` as one whole line in the colour current at the call, pausing first if the
-  // screen is full; leaves the normal colour set. Escape or Ctrl+C at the pause erases the prompt
+  // screen is full and the output is a screen (never into a file or a pipe); leaves the normal
+  // colour set. Escape or Ctrl+C at the pause erases the prompt
   // and gives kLeft without writing the line (the caller writes nothing more and ends the run with
   // exit code 0); any other key, or a failed key read, goes on.
   PageResult PageLine(std::string_view text);

@@ -147,6 +147,9 @@ class ConsoleDevice {
   virtual void DiscardPendingInput() = 0;
   // The screen buffer's size; nullopt when it cannot be read (output redirected).
   virtual std::optional<ScreenSize> BufferSize() = 0;
+  // True when standard output is a terminal or console that someone reads as it comes; false
+  // when it goes to a file or a pipe.
+  virtual bool WritesToScreen() = 0;
 };
 
 // Which standard handle could not be obtained when the console was opened.

@@ -15,6 +15,7 @@ namespace {
 using test::Ch;
 using test::FakeConsole;
 using test::MakeFakeConsole;
+using test::MakeRedirectedFakeConsole;
 using test::Written;
 using test::WrittenIn;
 
@@ -69,13 +70,24 @@ TEST(PagerTest, PausesWhenTheLineAfterAFullScreenIsDue) {
   }
 }
 
-TEST(PagerTest, RedirectedOutputStillPausesAfterTwentyFourLines) {
-  FakeConsole fake = MakeFakeConsole(std::nullopt, {Ch('x')});  // no buffer size: last row 24
-  Pager pager(*fake.console);
-  for (int n = 1; n <= 30; ++n) pager.PageLine(Line(n));
-  EXPECT_EQ(PausePoints(fake), std::vector<int>{25});
-  // The prompt and the erasing characters go into the output with the text.
-  EXPECT_NE(Written(fake).find(kPrompt + kErase + "line 25\n"), std::string::npos);
+TEST(PagerTest, OutputToAFileOrPipeNeverWaitsForAKey) {
+  // A terminal of unknown size pauses after 24 lines; the same text into a file or a pipe goes
+  // through to its end without a prompt or a key read, even with keys waiting.
+  FakeConsole screen = MakeFakeConsole(std::nullopt, {Ch('x')});
+  Pager screen_pager(*screen.console);
+  for (int n = 1; n <= 30; ++n) screen_pager.PageLine(Line(n));
+  EXPECT_EQ(PausePoints(screen), std::vector<int>{25});
+  EXPECT_NE(Written(screen).find(kPrompt + kErase + "line 25\n"), std::string::npos);
+
+  FakeConsole file = MakeRedirectedFakeConsole({Ch('\x1b')});
+  Pager file_pager(*file.console);
+  for (int n = 1; n <= 100; ++n) EXPECT_EQ(file_pager.PageLine(Line(n)), PageResult::kShown);
+  EXPECT_TRUE(file.device->text_at_key_read.empty());
+  EXPECT_EQ(file.device->keys_left(), 1u);
+  const std::string text = Written(file);
+  EXPECT_EQ(text.find(kPrompt), std::string::npos);
+  EXPECT_EQ(CountLines(text), 100);
+  EXPECT_NE(text.find("line 99\nline 100\n"), std::string::npos);
 }
 
 TEST(PagerTest, CountRunsAcrossScreensAndRestartsAfterAPause) {

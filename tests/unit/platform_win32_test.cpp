@@ -260,6 +260,7 @@ TEST(ConsoleDeviceProbe, DISABLED_ReportRedirectedConsole) {
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(failure, ConsoleFailure::kNone);
   device->Write(device->BufferSize() ? "size:known\n" : "size:unknown\n");
+  device->Write(device->WritesToScreen() ? "screen\n" : "file\n");
   // UTF-8, one character split between two writes.
   device->Write(
       "\xc3\x9c"
@@ -282,10 +283,11 @@ TEST_F(PlatformWin32Test, ConsoleDeviceWithRedirectedOutputAndInput) {
                               out.string() + "\"\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-  // No buffer size, UTF-8 unchanged (what a wrapper reads), colours add no bytes, text mode
-  // writes CRLF, and a key read from something that is not a console fails at once.
+  // No buffer size, not a screen (the pager never waits), UTF-8 unchanged (what a wrapper
+  // reads), colours add no bytes, text mode writes CRLF, and a key read from something that is
+  // not a console fails at once.
   const std::string text = ReadFile(out);
-  EXPECT_NE(text.find("size:unknown\r\n\xc3\x9c"
+  EXPECT_NE(text.find("size:unknown\r\nfile\r\n\xc3\x9c"
                       "bung \xe6\x97\xa5\r\nred\r\nkey:0,79\r\n"),
             std::string::npos)
       << text;

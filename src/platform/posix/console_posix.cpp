@@ -102,6 +102,8 @@ class PosixConsoleDevice final : public ConsoleDevice {
     decoder_ = KeyDecoder();
   }
 
+  bool WritesToScreen() override { return isatty(STDOUT_FILENO) != 0; }
+
   std::optional<ScreenSize> BufferSize() override {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) {

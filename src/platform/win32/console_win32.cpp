@@ -75,6 +75,8 @@ class Win32ConsoleDevice : public ConsoleDevice {
   // Fails harmlessly when standard input is not a console.
   void DiscardPendingInput() override { FlushConsoleInputBuffer(input_); }
 
+  bool WritesToScreen() override { return console_output_; }
+
   std::optional<ScreenSize> BufferSize() override {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(output_, &info)) return std::nullopt;

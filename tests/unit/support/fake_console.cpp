@@ -64,6 +64,16 @@ FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size,
   return fake;
 }
 
+FakeConsole MakeRedirectedFakeConsole(std::initializer_list<Key> keys) {
+  auto device = std::make_unique<FakeConsoleDevice>();
+  device->SetWritesToScreen(false);
+  device->PushKeys(keys);
+  FakeConsole fake;
+  fake.device = device.get();
+  fake.console = std::make_unique<Console>(std::move(device));
+  return fake;
+}
+
 std::string Written(FakeConsole& fake) {
   fake.console->Flush();
   return fake.device->Text();

@@ -35,6 +35,8 @@ class FakeConsoleDevice : public platform::ConsoleDevice {
   void DiscardPendingInput() override;
   // The size given to SetBufferSize; nullopt (like redirected output) until then.
   std::optional<platform::ScreenSize> BufferSize() override { return buffer_size_; }
+  // What SetWritesToScreen gave; true (a terminal) until then.
+  bool WritesToScreen() override { return writes_to_screen_; }
 
   // Adds keys to the end of the script that ReadKey plays back.
   void PushKeys(std::initializer_list<Key> keys);
@@ -42,6 +44,8 @@ class FakeConsoleDevice : public platform::ConsoleDevice {
   void TypeAhead(std::initializer_list<Key> keys);
   // Sets what BufferSize reports (Console reads it once, when it is constructed).
   void SetBufferSize(std::optional<platform::ScreenSize> size) { buffer_size_ = size; }
+  // Sets what WritesToScreen reports (Console reads it once, when it is constructed).
+  void SetWritesToScreen(bool screen) { writes_to_screen_ = screen; }
 
   // All text written so far, in order.
   std::string Text() const;
@@ -66,6 +70,7 @@ class FakeConsoleDevice : public platform::ConsoleDevice {
   std::deque<Key> keys_;
   std::deque<Key> typed_ahead_;
   std::optional<platform::ScreenSize> buffer_size_;
+  bool writes_to_screen_ = true;
 };
 
 // A Console over a FakeConsoleDevice; `device` is owned by `console` and lives as long as it.
@@ -77,6 +82,10 @@ struct FakeConsole {
 // Builds a Console over a new fake whose buffer has `size` and whose key script is `keys`.
 FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size = std::nullopt,
                             std::initializer_list<Key> keys = {});
+
+// Builds a Console over a new fake whose output is a file or a pipe (no screen size, not a
+// screen) and whose key script is `keys`.
+FakeConsole MakeRedirectedFakeConsole(std::initializer_list<Key> keys = {});
 
 // Everything written so far, after flushing the line end the console still holds back.
 std::string Written(FakeConsole& fake);
