@@ -148,6 +148,13 @@ ExitCode AliasNames(Run& run, const std::vector<std::string>&) {
   return kExitOk;
 }
 
+// A word with two dashes is one of ours; one we do not have is a typo, not a history index.
+ExitCode UnknownOption(Run& run, const std::vector<std::string>& words) {
+  run.console.ColouredLine(kColourError, "Dirhop: Unknown option '" + VisibleText(words.front()) +
+                                             "' (c --help or c -? lists the options)");
+  return kExitError;
+}
+
 template <LaunchOption kOption>
 ExitCode Launch(Run& run, const std::vector<std::string>&) {
   return RunLaunchOption(run, kOption);
@@ -183,13 +190,15 @@ constexpr OptionRow kOptions[] = {
 constexpr OptionRow kUnnamedOptions[] = {
     {OptionId::kStartDir, nullptr, nullptr, NoWords},
     {OptionId::kHistoryIndex, nullptr, nullptr, GoToHistoryIndex},
+    {OptionId::kUnknown, nullptr, nullptr, UnknownOption},
 };
 
 }  // namespace
 
 bool IsQuery(OptionId option) {
   return option == OptionId::kHelp || option == OptionId::kVersion || option == OptionId::kInit ||
-         option == OptionId::kList || option == OptionId::kAliasNames;
+         option == OptionId::kList || option == OptionId::kAliasNames ||
+         option == OptionId::kUnknown;
 }
 
 std::optional<long> ReadRuntimeInteger(std::string_view text) {
@@ -234,6 +243,7 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
       return {row.id, {}};
     }
   }
+  if (key.compare(0, 2, "--") == 0) return {OptionId::kUnknown, {first}};
   return {OptionId::kHistoryIndex, {first.substr(1)}};
 }
 

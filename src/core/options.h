@@ -35,6 +35,7 @@ enum class OptionId {
   kInit,          // --init SHELL: the shell's integration script
   kList,          // --list SPEC...: where a jump with SPEC would go
   kAliasNames,    // --aliases: the alias names
+  kUnknown,       // any other first word beginning with "--": reported, nothing done
   kHistoryIndex,  // any other first word beginning with '-'
 };
 
@@ -47,7 +48,7 @@ struct ParsedCommandLine {
   OptionId option = OptionId::kStartDir;
   // kPathSpec: the words joined with one space; kAlias, kInit: the words after the option;
   // kList: the words after it joined with one space; kHistoryIndex: the first word without its
-  // '-'; empty for the others.
+  // '-'; kUnknown: the first word; empty for the others.
   std::vector<std::string> words;
 };
 
@@ -59,7 +60,8 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words);
 // screens end with 250 (--help with 0); a history index goes to that history entry, or reports an
 // invalid or too-old index (exit 243); --list ends with 0 when it printed a directory and 1 when
 // there is none (and then prints nothing at all); --init ends with 243 for a shell it has no script
-// for; a screen left at the pager's prompt ends with 0; the others end as their operations do.
+// for; an unknown "--" word is reported with a pointer to --help (exit 243); a screen left at the
+// pager's prompt ends with 0; the others end as their operations do.
 ExitCode RunOption(Run& run, const ParsedCommandLine& parsed);
 
 }  // namespace dirhop

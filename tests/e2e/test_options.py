@@ -29,8 +29,8 @@ class Screens(StoreTestCase):
         self.assertTrue(lines[0].startswith("Dirhop 3.1"), r.text)
         self.assertEqual(lines[1:3], ["", "Usage:"])
         self.assertIn("  c -?             displays this usage screen", lines)
-        # No console to read a key from: the pager goes on as after any other key.
-        self.assertIn(PROMPT, r.text)
+        # Output into a pipe is never paged: no prompt, no key read, the whole text.
+        self.assertNotIn(PROMPT, r.text)
         self.assertTrue(r.text.endswith("c D:..\\*\n" if self.target.windows else "c ../*\n"),
                         r.text)
         r = self.c("-W")
@@ -78,7 +78,7 @@ class HistoryIndex(StoreTestCase):
             self.assertStayed(r, 243)
             self.assertEqual(r.text, "Dirhop: History does not yet extend back %d entries.\n"
                              % shown)
-        for word in ("-0", "-21", "-abc", "--3", "-hx", "-a1"):
+        for word in ("-0", "-21", "-abc", "-hx", "-a1", "-version"):
             r = self.c(word, cwd=self.path("d3"))
             self.assertStayed(r, 243)
             self.assertEqual(r.text, "Dirhop: Invalid history index '%s' (valid values are 1 "
@@ -151,7 +151,8 @@ class Launcher(StoreTestCase):
 
 class Queries(StoreTestCase):
     """--list, --aliases, --init, --version and --help are run by scripts and completion: they
-    answer on standard output and leave no trace (no store, no history, no hand-off)."""
+    answer on standard output and leave no trace (no store, no history, no hand-off); so does a
+    "--" word that is not an option."""
 
     def store_exists(self):
         if self.target.windows:
@@ -169,6 +170,10 @@ class Queries(StoreTestCase):
             (["--list", "proj/src/x"], 1, ""),
             (["--aliases"], 0, "dos\nwin\n"),
             (["--version"], 0, "dirhop 3.1\n"),
+            # Two dashes are ours: a typo is an unknown option, not a history index.
+            (["--hlep"], 243, "Dirhop: Unknown option '--hlep' (c --help or c -? lists the "
+             "options)\n"),
+            (["--3"], 243, "Dirhop: Unknown option '--3' (c --help or c -? lists the options)\n"),
         ]
         for args, code, text in cases:
             with self.subTest(args=args):

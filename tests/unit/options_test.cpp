@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "console/visible_text.h"
 #include "core/launcher.h"
 #include "core/shell_scripts.h"
 #include "support/fake_run.h"
@@ -55,7 +56,10 @@ TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
       {{"--list", "-a", "pro"}, OptionId::kList, {"-a pro"}},
       {{"--list"}, OptionId::kList, {""}},
       {{"--aliases"}, OptionId::kAliasNames, {}},
-      {{"--x"}, OptionId::kHistoryIndex, {"-x"}},
+      {{"--x"}, OptionId::kUnknown, {"--x"}},
+      {{"--HLEP", "x"}, OptionId::kUnknown, {"--HLEP"}},
+      {{"--"}, OptionId::kUnknown, {"--"}},
+      {{"-version"}, OptionId::kHistoryIndex, {"version"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.words.empty() ? "(no words)" : row.words.front());
@@ -88,7 +92,7 @@ TEST(RunOptionTest, NoWordsPrintTheStartDirectoryOnWindowsAndGoHomeOnPosix) {
 
 TEST(RunOptionTest, QueriesAreExactlyTheOptionsThatLeaveNoTrace) {
   for (OptionId id : {OptionId::kHelp, OptionId::kVersion, OptionId::kInit, OptionId::kList,
-                      OptionId::kAliasNames}) {
+                      OptionId::kAliasNames, OptionId::kUnknown}) {
     EXPECT_TRUE(IsQuery(id));
   }
   for (OptionId id : {OptionId::kPathSpec, OptionId::kStartDir, OptionId::kUsage, OptionId::kAlias,
@@ -128,6 +132,26 @@ TEST(RunOptionTest, HelpVersionAndInitPrintWhatTheyNameAndEndWithZero) {
     EXPECT_EQ(test::Written(unknown.fake),
               "Dirhop: Unknown shell '" + (words.size() > 1 ? words[1] : std::string()) +
                   "' for --init (use bash, zsh, fish or powershell)\n");
+  }
+}
+
+TEST(RunOptionTest, AnUnknownDoubleDashWordSaysSoAndPointsToHelp) {
+  for (HostKind host : {HostKind::kWindows, HostKind::kPosix}) {
+    for (const Words& words : {Words{"--hlep"}, Words{"--Version2", "x"}, Words{"--\x1b"}}) {
+      SCOPED_TRACE(words.front());
+      FakeRun faked(host, host == HostKind::kWindows ? "C:\\Work" : "/work");
+      faked.settings.record.SetHistory(1, host == HostKind::kWindows ? "C:\\Old" : "/old");
+      EXPECT_EQ(RunWords(faked, words), kExitError);
+      // A control character is shown as its escape, never sent to the terminal.
+      const std::string shown = VisibleText(words.front());
+      EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+      EXPECT_EQ(test::Written(faked.fake),
+                "Dirhop: Unknown option '" + shown + "' (c --help or c -? lists the options)\n");
+      EXPECT_EQ(test::WrittenIn(faked.fake, kColourError),
+                "Dirhop: Unknown option '" + shown + "' (c --help or c -? lists the options)");
+      // Nothing is looked up, changed or written.
+      EXPECT_EQ(faked.fs.log, std::vector<std::string>{});
+    }
   }
 }
 
@@ -299,7 +323,7 @@ TEST(RunOptionTest, AHistoryIndexGoesToThatEntry) {
 }
 
 TEST(RunOptionTest, AHistoryIndexOutOfRangeOrBeyondTheHistoryIsReported) {
-  for (const char* text : {"0", "21", "-1", "abc", "$15", "2x", "99999999999"}) {
+  for (const char* text : {"0", "21", "abc", "$15", "2x", "99999999999"}) {
     SCOPED_TRACE(text);
     FakeRun faked(HostKind::kWindows, "C:\\Work");
     EXPECT_EQ(RunWords(faked, {std::string("-") + text}), kExitError);
