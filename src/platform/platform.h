@@ -139,6 +139,8 @@ class ConsoleDevice {
   // Writes `bytes` to standard output as they are ("\n" ends a line; Windows text mode adds CR).
   virtual void Write(std::string_view bytes) = 0;
   // Makes text written from now on appear in Windows attribute `attr` (7, 10, 12, 14 are used).
+  // Text in 12, the error colour, is an error line: on POSIX it goes to standard error, with the
+  // line end written just after it; Windows writes it to standard output with the rest.
   virtual void SetAttribute(std::uint16_t attr) = 0;
   // Waits for one key press, without echo; nullopt when no key can be read (no console input).
   virtual std::optional<Key> ReadKey() = 0;

@@ -93,14 +93,19 @@ class Target:
         return env
 
     def run(self, args, cwd, handoff=None, env=None, stdin=subprocess.DEVNULL, timeout=60,
-            raw=False):
+            raw=False, separate_errors=False):
+        """Runs the program. Natively its error lines go to standard error: unless
+        `separate_errors`, they are read with standard output, in order, as a terminal shows
+        them, and Result.stderr is empty."""
         full_env = self.base_env()
         if handoff is not None:
             full_env["DIRHOP_HANDOFF"] = handoff
         full_env.update(env or {})
         command = (["wine"] + list(args)) if raw else self.command(args)
         proc = subprocess.run(command, cwd=cwd, env=full_env, stdin=stdin,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+                              stdout=subprocess.PIPE,
+                              stderr=(subprocess.PIPE if self.windows or separate_errors
+                                      else subprocess.STDOUT), timeout=timeout)
         out = proc.stdout
         if self.windows:
             out = out.replace(b"\r\n", b"\n")
@@ -108,7 +113,7 @@ class Target:
         if handoff is not None and os.path.exists(self.unix_path(handoff)):
             with open(self.unix_path(handoff), "rb") as f:
                 data = f.read()
-        return Result(proc.returncode, out, data, proc.stderr)
+        return Result(proc.returncode, out, data, proc.stderr or b"")
 
 
     def pty_env(self, handoff=None, env=None):

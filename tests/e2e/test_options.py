@@ -187,6 +187,30 @@ class Queries(StoreTestCase):
         self.assertEqual(r.text.count("\nUsage:\n"), 1)  # no first-run screens before it
         self.assertFalse(self.store_exists())
 
+    def test_error_lines_go_to_standard_error_on_posix(self):
+        # What scripts read stays on standard output; the error lines go to standard error
+        # natively (dirhop --list x 2>/dev/null shows nothing) and stay with the rest on Windows.
+        error = "Dirhop: No directories found matching 'nothing-here'\n"
+        r = self.c("nothing-here", separate_errors=True)
+        self.assertStayed(r, 0)
+        self.mkdirs("proj")
+        unknown = "Dirhop: Unknown option '--hlep' (c --help or c -? lists the options)\n"
+        u = self.c("--hlep", separate_errors=True)
+        self.assertEqual(u.code, 243, u)
+        if self.target.windows:
+            self.assertIn(error, r.text)
+            self.assertEqual(u.text, unknown)
+        else:
+            self.assertNotIn(error, r.text)
+            self.assertIn(error, r.stderr.decode())
+            self.assertEqual((u.text, u.stderr.decode()), ("", unknown))
+        for args, text in ((["--list", "pro"], self.host("proj") + "\n"),
+                           (["--version"], "dirhop 3.1\n")):
+            r = self.c(*args, separate_errors=True)
+            self.assertEqual((r.code, r.text), (0, text), r)
+            if not self.target.windows:
+                self.assertEqual(r.stderr, b"", r)
+
     def test_list_reads_aliases_from_the_data_file_and_leaves_it_unchanged(self):
         self.mkdirs("target dir")
         self.assertEqual(self.c("-a", "t", self.host("target dir"), data_file=self.data).code, 0)

@@ -12,7 +12,9 @@
 #include <regex>
 #include <string>
 
+#include "platform/ansi_colours.h"
 #include "platform/platform.h"
+#include "support/os_fixtures.h"
 #include "support/scoped_env.h"
 #include "support/test_files.h"
 
@@ -44,6 +46,63 @@ class PlatformPosixTest : public ::testing::Test {
   fs::path root_;
   fs::path start_dir_;
 };
+
+TEST_F(PlatformPosixTest, ErrorLinesGoToStandardErrorAndTheRestToStandardOutput) {
+  const fs::path out = root_ / "out";
+  const fs::path error = root_ / "error";
+  {
+    test::RedirectedStandardStreams streams(out, error);
+    ASSERT_TRUE(streams.redirected());
+    ConsoleFailure failure = ConsoleFailure::kInput;
+    std::unique_ptr<ConsoleDevice> device = OpenConsoleDevice(failure);
+    ASSERT_NE(device, nullptr);
+    EXPECT_FALSE(device->WritesToScreen());
+    EXPECT_EQ(device->BufferSize(), std::nullopt);
+    // As Console writes them: an error line, its line end in the normal colour with the next
+    // text, a notice, then an error of two lines, each line end already inside.
+    device->Write("before\n");
+    device->SetAttribute(12);
+    device->Write("Dirhop: wrong");
+    device->SetAttribute(7);
+    device->Write("\nafter\n");
+    device->SetAttribute(14);
+    device->Write("notice");
+    device->SetAttribute(7);
+    device->Write("\n");
+    device->SetAttribute(12);
+    device->Write("Dirhop: one\n        two\n");
+    device->SetAttribute(7);
+    device->Write("\n");
+    device->Write("last\n");
+  }
+  // Files are not terminals: no colour bytes on either stream.
+  EXPECT_EQ(ReadFile(out), "before\nafter\nnotice\n\nlast\n");
+  EXPECT_EQ(ReadFile(error), "Dirhop: wrong\nDirhop: one\n        two\n");
+}
+
+TEST(AnsiColoursTest, TheProgramsColoursReadOnLightAndDarkThemes) {
+  // Normal is the terminal's own colours; the others start from them, so none depends on what
+  // came before.
+  EXPECT_EQ(AnsiColourSequence(7), "\x1b[0m");
+  EXPECT_EQ(AnsiColourSequence(10), "\x1b[0;1m");
+  EXPECT_EQ(AnsiColourSequence(12), "\x1b[0;31m");
+  EXPECT_EQ(AnsiColourSequence(14), "\x1b[0;35m");
+  // No bright foreground (90-97) and none of yellow, green, cyan or white, which vanish on a
+  // white background, nor blue or black, which vanish on a black one; any attribute.
+  const std::regex unreadable(R"(\x1b\[0;(9[0-7]|3[023467])(;|m))");
+  for (int attr = 0; attr < 256; ++attr) {
+    const std::string sequence = AnsiColourSequence(static_cast<std::uint16_t>(attr));
+    SCOPED_TRACE(attr);
+    EXPECT_EQ(sequence.compare(0, 2, "\x1b["), 0);
+    EXPECT_EQ(sequence.back(), 'm');
+    if (attr == 7 || attr == 10 || attr == 12 || attr == 14) {
+      EXPECT_FALSE(std::regex_search(sequence, unreadable));
+    }
+  }
+  // A background keeps its colour, bright or not.
+  EXPECT_EQ(AnsiColourSequence(0x1F), "\x1b[0;37;44m");
+  EXPECT_EQ(AnsiColourSequence(0xC0), "\x1b[0;30;101m");
+}
 
 TEST_F(PlatformPosixTest, ChangeDirectoryRoundTrip) {
   fs::create_directories(root_ / "a" / "b c");

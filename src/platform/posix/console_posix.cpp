@@ -1,5 +1,6 @@
-// The console device on a POSIX terminal: text and ANSI colours to standard output, single keys
-// from standard input in raw mode (raw_terminal_posix.h), the size from TIOCGWINSZ.
+// The console device on a POSIX terminal: text and ANSI colours to standard output, error lines to
+// standard error, single keys from standard input in raw mode (raw_terminal_posix.h), the size
+// from TIOCGWINSZ.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ansi_colours.h"
 #include "platform/key_decoder.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_io.h"
@@ -64,26 +66,48 @@ class StdinByteSource final : public ByteSource {
   std::optional<std::uint8_t> suspend_byte_;
 };
 
-// The ANSI colour number (0..7) of the Windows colour bits blue 1, green 2, red 4.
-int AnsiColour(unsigned bits) {
-  return ((bits & 4) ? 1 : 0) | ((bits & 2) ? 2 : 0) | ((bits & 1) ? 4 : 0);
-}
+// The attribute of error lines: text written in it goes to standard error.
+constexpr std::uint16_t kErrorAttribute = 12;
+constexpr std::uint16_t kNormalAttribute = 7;
+
+// One output stream of the device and the colour its text is in now.
+struct OutputStream {
+  int fd;
+  bool colours;  // a terminal, and NO_COLOR unset
+  std::uint16_t attr = kNormalAttribute;
+};
 
 class PosixConsoleDevice final : public ConsoleDevice {
  public:
   PosixConsoleDevice() {
     const char* no_colour = std::getenv("NO_COLOR");
-    colours_ = isatty(STDOUT_FILENO) && (no_colour == nullptr || *no_colour == '\0');
+    const bool wanted = no_colour == nullptr || *no_colour == '\0';
+    output_.colours = wanted && isatty(STDOUT_FILENO);
+    error_.colours = wanted && isatty(STDERR_FILENO);
   }
 
   // Output errors are not reported, as on Windows.
-  void Write(std::string_view bytes) override { WriteAll(STDOUT_FILENO, bytes); }
+  void Write(std::string_view bytes) override {
+    if (bytes.empty()) return;
+    if (in_error_) {
+      WriteAll(STDERR_FILENO, bytes);
+      error_line_open_ = bytes.back() != '\n';
+      return;
+    }
+    // An error line is ended in the normal colour: its line end belongs on standard error too.
+    if (error_line_open_ && bytes.front() == '\n') {
+      WriteAll(STDERR_FILENO, "\n");
+      bytes.remove_prefix(1);
+    }
+    error_line_open_ = false;
+    WriteAll(STDOUT_FILENO, bytes);
+  }
 
   void SetAttribute(std::uint16_t attr) override {
-    // Like a colour set on redirected Windows output, colours outside a terminal do nothing.
-    if (!colours_) return;
-    std::string sequence = ColourSequence(attr);
-    WriteAll(STDOUT_FILENO, sequence);
+    in_error_ = attr == kErrorAttribute;
+    // The stream left behind goes back to the terminal's colours; the other takes `attr`.
+    SetStreamColour(in_error_ ? output_ : error_, kNormalAttribute);
+    SetStreamColour(in_error_ ? error_ : output_, attr);
   }
 
   std::optional<Key> ReadKey() override {
@@ -113,30 +137,18 @@ class PosixConsoleDevice final : public ConsoleDevice {
   }
 
  private:
-  // The ANSI sequence for Windows attribute `attr`. 7, the normal colour, is the terminal's own
-  // colours; intensity (bit 3) selects the bright foreground. A black background is the terminal's
-  // background, so the four colours the program uses need nothing but a foreground code.
-  std::string ColourSequence(std::uint16_t attr) {
-    unsigned foreground = attr & 0x0F;
-    unsigned background = (attr >> 4) & 0x0F;
-    if (attr == 7) {
-      background_set_ = false;
-      return "\x1b[0m";
-    }
-    std::string codes;
-    if (background != 0) {
-      codes = ";" + std::to_string(((background & 8) ? 100 : 40) + AnsiColour(background));
-    } else if (background_set_) {
-      codes = ";49";  // back to the terminal's background
-    }
-    background_set_ = background != 0;
-    int fg = ((foreground & 8) ? 90 : 30) + AnsiColour(foreground);
-    return "\x1b[" + std::to_string(fg) + codes + "m";
+  // Like a colour set on redirected Windows output, colours outside a terminal add no bytes.
+  static void SetStreamColour(OutputStream& stream, std::uint16_t attr) {
+    if (stream.attr == attr) return;
+    stream.attr = attr;
+    if (stream.colours) WriteAll(stream.fd, AnsiColourSequence(attr));
   }
 
   KeyDecoder decoder_;
-  bool colours_ = false;
-  bool background_set_ = false;
+  OutputStream output_{STDOUT_FILENO, false};
+  OutputStream error_{STDERR_FILENO, false};
+  bool in_error_ = false;         // the error attribute is set: text goes to standard error
+  bool error_line_open_ = false;  // the last text was error text without its line end
 };
 
 }  // namespace

@@ -43,6 +43,23 @@ class HeldLikeASave {
 // Otherwise returns false and the test goes on here.
 bool RerunWithoutPermissionBypass();
 
+// Sends this process's standard output and standard error (descriptors 1 and 2) to the files
+// `out` and `error` until the object goes, then puts them back. redirected() is false where the
+// system has no such descriptors under its console (Windows) or on failure.
+class RedirectedStandardStreams {
+ public:
+  RedirectedStandardStreams(const std::filesystem::path& out, const std::filesystem::path& error);
+  ~RedirectedStandardStreams();
+  RedirectedStandardStreams(const RedirectedStandardStreams&) = delete;
+  RedirectedStandardStreams& operator=(const RedirectedStandardStreams&) = delete;
+  // True while both streams go to the files.
+  bool redirected() const { return saved_out_ >= 0 && saved_error_ >= 0; }
+
+ private:
+  int saved_out_ = -1;
+  int saved_error_ = -1;
+};
+
 // True when this Windows program runs under Wine (never on POSIX).
 bool RunsUnderWine();
 

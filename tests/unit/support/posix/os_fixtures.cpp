@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace dirhop::test {
 
 bool MakeFifo(const std::filesystem::path& path) { return mkfifo(path.c_str(), 0666) == 0; }
@@ -31,6 +33,35 @@ HeldLikeASave::HeldLikeASave(const std::filesystem::path& path) {
     close(*static_cast<int*>(held));
     delete static_cast<int*>(held);
   });
+}
+
+RedirectedStandardStreams::RedirectedStandardStreams(const std::filesystem::path& out,
+                                                     const std::filesystem::path& error) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int error_fd = open(error.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (out_fd >= 0 && error_fd >= 0) {
+    saved_out_ = dup(STDOUT_FILENO);
+    saved_error_ = dup(STDERR_FILENO);
+    dup2(out_fd, STDOUT_FILENO);
+    dup2(error_fd, STDERR_FILENO);
+  }
+  if (out_fd >= 0) close(out_fd);
+  if (error_fd >= 0) close(error_fd);
+}
+
+RedirectedStandardStreams::~RedirectedStandardStreams() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  if (saved_out_ >= 0) {
+    dup2(saved_out_, STDOUT_FILENO);
+    close(saved_out_);
+  }
+  if (saved_error_ >= 0) {
+    dup2(saved_error_, STDERR_FILENO);
+    close(saved_error_);
+  }
 }
 
 bool RunsUnderWine() { return false; }

@@ -23,6 +23,12 @@ HeldLikeASave::HeldLikeASave(const std::filesystem::path& path) {
   if (file->is_open()) holder_ = file;
 }
 
+// The Win32 console device writes through the standard handles, not descriptors: nothing to do.
+RedirectedStandardStreams::RedirectedStandardStreams(const std::filesystem::path&,
+                                                     const std::filesystem::path&) {}
+
+RedirectedStandardStreams::~RedirectedStandardStreams() = default;
+
 bool RunsUnderWine() {
   // Wine's ntdll exports its version; Windows' does not.
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
