@@ -47,7 +47,7 @@ bool CreatePathReporting(Run& run, const std::string& path) {
       CreatePath(FullPath(run, path), run.facts.syntax, run.fs);
   if (!failure) return true;
   run.console.SetTextColour(kColourError);
-  run.console.Write(ErrorText(static_cast<std::uint8_t>(failure->code)) + " creating directory '" +
+  run.console.Write(CreationErrorText(failure->code, run.facts.kind) + " creating directory '" +
                     VisibleText(failure->level) + "'");
   run.console.EndColouredLine();
   return false;

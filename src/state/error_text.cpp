@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/windows_errors.h"
+
 namespace dirhop {
 
 namespace {
@@ -104,6 +106,30 @@ std::string ErrorText(std::uint8_t code) {
   const std::size_t at = message.find('%');
   if (at != std::string::npos) message[at] = 'C';
   return message;
+}
+
+std::string CreationErrorText(int code, platform::HostKind host) {
+  const std::uint8_t low = static_cast<std::uint8_t>(code & 0xFF);
+  if (host == platform::HostKind::kWindows) return ErrorText(low);
+  // The POSIX port reports errno values as the Windows numbers nearest them; the runtime's table
+  // would read several of those as unrelated faults (206 is its "Floating point underflow"), so
+  // these say again what errno said.
+  struct PosixText {
+    int code;
+    const char* text;
+  };
+  constexpr PosixText kPosixTexts[] = {
+      {kErrorFilenameExcedRange, "File name too long"},
+      {kErrorDiskFull, "No space left on device"},
+      {kErrorCantResolveFilename, "Too many levels of symbolic links"},
+      {kErrorWriteProtect, "Read-only file system"},
+      {kErrorInvalidFunction, "Too many links"},
+      {kErrorGenFailure, "Input/output error or other system failure"},
+  };
+  for (const PosixText& entry : kPosixTexts) {
+    if ((entry.code & 0xFF) == low) return entry.text;
+  }
+  return ErrorText(low);
 }
 
 }  // namespace dirhop

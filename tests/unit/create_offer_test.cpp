@@ -88,6 +88,38 @@ TEST(OfferCreateTest, KeysTypedBeforeTheQuestionNeverAnswerIt) {
   EXPECT_EQ(menu.fake.device->text_at_discard.size(), 1u);
 }
 
+TEST(OfferCreateTest, PosixCreationErrorsSayWhatTheSystemSaid) {
+  // errno values arrive as the Windows numbers nearest them; on POSIX the message says what
+  // errno said, where the Windows runtime's table names an unrelated fault for the same number.
+  struct Case {
+    int code;
+    const char* posix;
+    const char* windows;
+  };
+  const Case cases[] = {
+      {206, "File name too long", "Floating point underflow"},              // ENAMETOOLONG
+      {112, "No space left on device", "Unexpected error 112"},             // ENOSPC, EDQUOT
+      {1921, "Too many levels of symbolic links", "Unexpected error 129"},  // ELOOP
+      {19, "Read-only file system", "Unexpected error 19"},                 // EROFS
+      {3, "Path not found", "Path not found"},                              // ENOENT, ENOTDIR
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    for (HostKind host : {HostKind::kPosix, HostKind::kWindows}) {
+      const bool posix = host == HostKind::kPosix;
+      FakeRun faked(host, posix ? "/work" : "C:\\Work", std::nullopt, {{'y', 0}});
+      const std::string level = posix ? "/work/p/new" : "C:\\Work\\p\\new";
+      faked.fs.create_codes = {{level, c.code}};
+      CandidateList one{{level + (posix ? "/" : "\\"), kCreateRank}};
+      OfferCreate(faked.run, "p?/new", one);
+      EXPECT_EQ(faked.fake.device->TextIn(kColourError),
+                "Dirhop: No directories found matching 'p?/new'" +
+                    std::string(posix ? c.posix : c.windows) + " creating directory '" + level +
+                    "'");
+    }
+  }
+}
+
 TEST(OfferCreateTest, SeveralCandidatesGoThroughTheChooser) {
   FakeRun faked(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{27, 0}});
   CandidateList two{{"C:\\Work\\proj\\new\\", kCreateRank}, {"pro\\new", kCreateRank}};
