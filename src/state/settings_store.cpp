@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "base/drive_prefix.h"
 #include "base/hex_digit.h"
 #include "base/utf8.h"
@@ -256,6 +257,9 @@ bool SaveWhileLocked(Console& console, Settings& settings) {
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
                                         FileSystem& fs) {
   if (!dirhop || dirhop->empty()) return std::nullopt;
+  // "Keep nothing": the device is no regular file, and a store there would be refused at every
+  // run. Windows knows NUL in any case and in any directory; POSIX only /dev/null itself.
+  if (syntax.drives ? UpperCase(*dirhop) == "NUL" : *dirhop == "/dev/null") return kNullDataFile;
   if (IsAbsolute(*dirhop, syntax)) return *dirhop;
   std::string path = *dirhop;
   // "\x" and "/x" are rooted on the current drive; ExpandFullPath knows only backslashes.
@@ -266,6 +270,10 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
 void LoadSettings(Console& console, Settings& settings,
                   const std::optional<std::string>& data_file) {
   settings.data_file = data_file.value_or(std::string());
+  if (settings.data_file == kNullDataFile) {
+    settings.read_only = true;
+    return;
+  }
   const platform::StoreLockResult lock = LockStoreOf(settings);
   if (lock.outcome == platform::StoreLockOutcome::kBusy) ReportBusyStore(console, settings);
   if (settings.data_file.empty()) {
@@ -300,6 +308,7 @@ void LoadSettings(Console& console, Settings& settings,
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file) {
   settings.read_only = true;
   settings.data_file = data_file.value_or(std::string());
+  if (settings.data_file == kNullDataFile) return;
   // A query says nothing: a lock held elsewhere only means the store is read without it.
   const platform::StoreLockResult lock = LockStoreOf(settings);
   if (settings.data_file.empty()) {

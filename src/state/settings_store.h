@@ -46,14 +46,20 @@ struct Settings {
   std::vector<StoreChange> changes;
 };
 
-// The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; a relative
-// path is made absolute against the current directories of `fs` now, so that saves after a
-// change of directory still reach the file that was loaded.
+// The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; the null device
+// (POSIX "/dev/null", Windows "NUL" in any case) as kNullDataFile; a relative path is made
+// absolute against the current directories of `fs` now, so that saves after a change of
+// directory still reach the file that was loaded.
 std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop, PathSyntax syntax,
                                         FileSystem& fs);
 
+// The data file that keeps nothing: DIRHOP names the null device. The run reads the defaults,
+// saves nothing and says nothing about the store.
+inline constexpr char kNullDataFile[] = "<null device>";
+
 // Loads the record once at start-up, under the store's lock: from the data file at `data_file`
-// when given, otherwise from the settings key. A data file that cannot be opened for reading and
+// when given, otherwise from the settings key; kNullDataFile gives the defaults, read-only, with
+// nothing touched or reported. A data file that cannot be opened for reading and
 // writing is reported and created from the defaults; a store that must not be used (see
 // platform::IsStoreRefused) is reported once and left alone for the run. A lock held elsewhere
 // for the whole wait is reported once; the store is then read without it and never saved in this

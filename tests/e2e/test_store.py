@@ -369,10 +369,23 @@ class StoreNodes(StoreTestCase):
             null = os.path.join(place, "null")
             os.mknod(null, 0o666 | stat.S_IFCHR, os.stat("/dev/null").st_rdev)
             made.append(("null device", null, lambda: stat.S_ISCHR(os.lstat(null).st_mode)))
-        else:
-            made.append(("/dev/null", "/dev/null",
-                         lambda: stat.S_ISCHR(os.lstat("/dev/null").st_mode)))
         return made
+
+    def test_the_null_device_keeps_nothing_and_says_nothing(self):
+        # DIRHOP=/dev/null (Windows: NUL): the defaults are read, nothing is saved, no message.
+        self.mkdirs("sub")
+        null = "NUL" if self.target.windows else "/dev/null"
+        env = dict(self.env(), DIRHOP=null)
+        for _ in range(2):
+            r = self.c("sub", env=env)
+            self.assertWentTo(r, self.path("sub"))
+            self.assertEqual(r.text, "")
+        r = self.c("-h", env=env)
+        self.assertEqual((r.code, r.text),
+                         (0, "  Dirhop  Directory History  \n   0  %s\n" % self.host()), r)
+        self.assertFalse(os.path.exists(self.path("NUL")))
+        if not self.target.windows:
+            self.assertEqual(os.path.getsize(os.path.join(self.config, "dirhop", "registry")), 0)
 
     def test_a_node_that_is_not_a_regular_file_is_never_replaced(self):
         self.mkdirs("sub")

@@ -498,6 +498,37 @@ TEST(DataFilePathTest, UnsetOrEmptyMeansTheSettingsKey) {
   EXPECT_EQ(DataFilePath(std::string(), kPosixPaths, system_files), std::nullopt);
 }
 
+TEST(DataFilePathTest, TheNullDeviceKeepsNothingAndSaysNothing) {
+  EXPECT_EQ(DataFilePath(std::string("/dev/null"), kPosixPaths, system_files), kNullDataFile);
+  EXPECT_EQ(DataFilePath(std::string("NUL"), kWindowsPaths, system_files), kNullDataFile);
+  EXPECT_EQ(DataFilePath(std::string("nul"), kWindowsPaths, system_files), kNullDataFile);
+  // Elsewhere these are ordinary names.
+  EXPECT_EQ(
+      DataFilePath(std::string("/dev/null"), kWindowsPaths, system_files)->find(kNullDataFile),
+      std::string::npos);
+  EXPECT_NE(DataFilePath(std::string("NUL"), kPosixPaths, system_files), kNullDataFile);
+  EXPECT_NE(DataFilePath(std::string("/dev/nullx"), kPosixPaths, system_files), kNullDataFile);
+
+  for (bool query : {false, true}) {
+    SCOPED_TRACE(query);
+    test::FakeFileSystem files(kPosixPaths, "/work");
+    test::FakeConsole console = test::MakeFakeConsole();
+    Settings settings(files);
+    if (query) {
+      LoadSettingsToRead(settings, std::string(kNullDataFile));
+    } else {
+      LoadSettings(*console.console, settings, std::string(kNullDataFile));
+    }
+    EXPECT_FALSE(settings.first_run);
+    EXPECT_EQ(settings.record.Image(), SettingsRecord().Image());  // the defaults
+    settings.record.SetHistory(0, "/work");
+    EXPECT_FALSE(SaveSettings(*console.console, settings));
+    // No lock, no read, no write, no message.
+    EXPECT_EQ(files.log, std::vector<std::string>{});
+    EXPECT_EQ(test::Written(console), "");
+  }
+}
+
 TEST(DataFilePathTest, AbsolutePathsAreKeptAsTyped) {
   EXPECT_EQ(DataFilePath(std::string("C:\\data\\d.dat"), kWindowsPaths, system_files),
             "C:\\data\\d.dat");
