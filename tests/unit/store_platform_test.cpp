@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/passwd_entry.h"
 #include "platform/platform.h"
 #include "platform/store_lock.h"
 #include "support/os_fixtures.h"
@@ -200,6 +201,39 @@ TEST_F(StorePlatformTest, PosixDefaultLocationFollowsXdgConfigHome) {
   if (!home.empty()) {
     EXPECT_EQ(DefaultSettingsKeyLocation(), home + "/.config/dirhop/registry");
   }
+  // A relative HOME counts as unset (the user's entry in the password file stands in): a
+  // location taken from it would put a store in every directory the program is run from.
+  env.Set("HOME", "relative/home");
+  const std::string location = DefaultSettingsKeyLocation();
+  EXPECT_EQ(location.find("relative"), std::string::npos) << location;
+  if (!location.empty()) {
+    EXPECT_EQ(location[0], '/') << location;
+  }
+}
+
+TEST(PasswdEntryTest, TheHomeOfTheFirstLineWithTheUserId) {
+  const std::string text =
+      "root:x:0:0:root:/root:/bin/bash\n"
+      "# a comment\n"
+      "short:x:7\n"
+      "daemon:x:1:1:daemon:/usr/sbin:/usr/sbin/nologin\n"
+      "ann:x:1000:1000:Ann,,,:/home/ann smith:/bin/zsh\n"
+      "dup:x:1000:1000::/home/dup:/bin/sh\n"
+      "rel:x:1001:1001::relative:/bin/sh\n"
+      "nohome:x:1002:1002:::/bin/sh\n"
+      "big:x:4294967294:1::/home/big:/bin/sh";  // no line end at the end of the text
+  EXPECT_EQ(HomeInPasswdText(text, 0), "/root");
+  EXPECT_EQ(HomeInPasswdText(text, 1), "/usr/sbin");
+  EXPECT_EQ(HomeInPasswdText(text, 1000), "/home/ann smith");
+  EXPECT_EQ(HomeInPasswdText(text, 4294967294UL), "/home/big");
+  EXPECT_EQ(HomeInPasswdText(text, 1001), std::nullopt);  // not absolute
+  EXPECT_EQ(HomeInPasswdText(text, 1002), std::nullopt);  // empty
+  EXPECT_EQ(HomeInPasswdText(text, 7), std::nullopt);     // a malformed line
+  EXPECT_EQ(HomeInPasswdText(text, 4242), std::nullopt);
+  EXPECT_EQ(HomeInPasswdText("", 0), std::nullopt);
+  // "10" is not "1", "+1" and " 1" are no user ids.
+  EXPECT_EQ(HomeInPasswdText("a:x:10:0::/ten:/bin/sh\nb:x:+1:0::/p:/s\nc:x: 1:0::/s:/s\n", 1),
+            std::nullopt);
 }
 
 TEST_F(StorePlatformTest, ReadingForUpdateTellsMissingFromUnreadable) {

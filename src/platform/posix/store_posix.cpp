@@ -9,7 +9,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,12 +16,15 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/passwd_entry.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_io.h"
 #include "platform/registry_file.h"
@@ -335,15 +337,19 @@ std::string DefaultSettingsKeyLocation() {
   if (config && (*config)[0] == '/') {
     base = *config;
   } else {
-    std::optional<std::string> home = GetEnv("HOME");
-    if (!home) {
-      const struct passwd* entry = getpwuid(geteuid());
-      if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] != '\0') {
-        home = std::string(entry->pw_dir);
-      }
+    // A relative HOME would put a store in every directory the program is run from: it counts
+    // as unset, as a relative XDG_CONFIG_HOME does.
+    std::string home = GetEnv("HOME").value_or(std::string());
+    if (home.empty() || home[0] != '/') {
+      // Read from the password file itself: getpwuid in a static program needs the shared NSS
+      // libraries of the glibc it was linked with, and warns at every link.
+      std::ifstream passwd("/etc/passwd", std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(passwd)),
+                             std::istreambuf_iterator<char>());
+      home = HomeInPasswdText(text, geteuid()).value_or(std::string());
     }
-    if (!home) return {};
-    base = *home + "/.config";
+    if (home.empty()) return {};
+    base = home + "/.config";
   }
   while (base.size() > 1 && base.back() == '/') base.pop_back();
   return base + "/dirhop/registry";
