@@ -135,7 +135,11 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
   const std::string& path = facts.handoff_path;
   if (!fs.WriteFileContents(path, text + LineEnd(facts.handoff_format))) {
     console.SetTextColour(kColourError);
-    console.WriteLine("Dirhop: Error - can't write to batch file '" + VisibleText(path) + "'");
+    // Only cmd's hand-off is a batch file; the shells source shell code.
+    const char* what =
+        facts.handoff_format == HandoffFormat::kBatch ? "batch file" : "the hand-off file";
+    console.WriteLine("Dirhop: Error - can't write to " + std::string(what) + " '" +
+                      VisibleText(path) + "'");
     console.EndColouredLine();
     return false;
   }

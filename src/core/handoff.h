@@ -31,7 +31,8 @@ std::string HandoffPlaceholder(HandoffFormat format);
 std::optional<std::string> HandoffPath(Console& console, Host& host, HandoffFormat format);
 
 // Overwrites the hand-off file that `facts` name with `text` and a line end, through `fs`; on
-// failure reports it and returns false (the run ends with exit code 243).
+// failure reports it ("can't write to batch file" for cmd's, "to the hand-off file" for a shell's)
+// and returns false (the run ends with exit code 243).
 bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
                        const std::string& text);
 

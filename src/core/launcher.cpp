@@ -96,7 +96,7 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
     case LaunchOption::kExplorer:
       // The current directory is the start directory: nothing has changed it yet.
       if (windows) return {"Starting Explorer in current directory", "explorer.exe", "/e,.", false};
-      return {"Starting Explorer in current directory", ".", "", false};
+      return {"Starting the file manager in current directory", ".", "", false};
     case LaunchOption::kHome:
       return {"Starting Web browser for Dirhop homepage", HomePageAddress(), "", true};
     case LaunchOption::kBrantel:
@@ -128,6 +128,14 @@ ExitCode RunLaunchOption(Run& run, LaunchOption option) {
   if (option == LaunchOption::kManual && !IsWindows(run.facts) &&
       !run.host.DesktopOpenerAvailable()) {
     return ShowManualPage(run);
+  }
+  // Without an opener there is no file manager to start, and the user hears so.
+  if (option == LaunchOption::kExplorer && !IsWindows(run.facts) &&
+      !run.host.DesktopOpenerAvailable()) {
+    run.console.ColouredLine(kColourError,
+                             "Dirhop: No file manager to start (neither xdg-open nor open is "
+                             "installed)");
+    return kExitError;
   }
   return RunLaunchPlan(run, PlanLaunch(option, run.facts.kind, run.facts.own_file_path, run.fs));
 }

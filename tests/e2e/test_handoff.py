@@ -115,7 +115,8 @@ class HandoffFailures(E2ETestCase):
         missing = os.path.join(self.root, "missing", "h.out")
         r = self.c("..", handoff=missing)
         self.assertEqual(r.code, 243, r)
-        self.assertEqual(r.text, "Dirhop: Error - can't write to batch file '%s'\n\n" % missing)
+        what = "batch file" if self.target.windows else "the hand-off file"
+        self.assertEqual(r.text, "Dirhop: Error - can't write to %s '%s'\n\n" % (what, missing))
 
     def test_directory_that_cannot_be_entered(self):
         self.mkdirs("locked")
@@ -160,7 +161,7 @@ class HandoffFailures(E2ETestCase):
             with self.subTest(handoff=handoff):
                 r = self.c("..", handoff=handoff, env=env)
                 self.assertEqual(r.code, 243, r)
-                self.assertEqual(r.text, "Dirhop: Error - can't write to batch file '%s'\n\n"
+                self.assertEqual(r.text, "Dirhop: Error - can't write to the hand-off file '%s'\n\n"
                                  % (handoff or fallback))
                 with open(victim) as f:
                     self.assertEqual(f.read(), "keep")

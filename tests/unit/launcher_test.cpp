@@ -275,7 +275,7 @@ TEST(PlanLaunchTest, ExplorerOpensTheCurrentDirectoryAndIgnoresTheResult) {
   EXPECT_EQ(windows.parameters, "/e,.");
   EXPECT_FALSE(windows.report_failure);
   LaunchPlan posix = PlanLaunch(LaunchOption::kExplorer, platform::HostKind::kPosix, "", no_files);
-  EXPECT_EQ(posix.announcement, "Starting Explorer in current directory");
+  EXPECT_EQ(posix.announcement, "Starting the file manager in current directory");
   EXPECT_EQ(posix.file, ".");
   EXPECT_EQ(posix.parameters, "");
   EXPECT_FALSE(posix.report_failure);
@@ -307,10 +307,13 @@ TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {
     dirhop::Run run = MakeRun(*fake.console, shell);
     EXPECT_EQ(RunLaunchOption(run, LaunchOption::kExplorer), 0);
     ASSERT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Explorer in current directory\n");
+    const std::string line = platform::ThisHostKind() == platform::HostKind::kWindows
+                                 ? "Starting Explorer in current directory\n"
+                                 : "Starting the file manager in current directory\n";
+    EXPECT_EQ(shell.calls[0].screen_at_call, line);
     EXPECT_EQ(shell.calls[0].directory, "");
     EXPECT_EQ(shell.calls[0].show, 5);
-    EXPECT_EQ(test::Written(fake), "Starting Explorer in current directory\n");
+    EXPECT_EQ(test::Written(fake), line);
   }
 }
 

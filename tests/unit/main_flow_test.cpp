@@ -373,6 +373,14 @@ TEST(GoToDirectoryTest, AHandoffThatCannotBeWrittenIsReported) {
   EXPECT_EQ(GoToDirectory(faked.run, "C:\\Other"), kExitError);
   EXPECT_EQ(test::Written(faked.fake), std::string("Dirhop: Error - can't write to batch file '") +
                                            kWindowsHandoffPath + "'\n\n");
+  // A shell's hand-off is shell code, not a batch file.
+  FakeRun posix(HostKind::kPosix, "/work");
+  posix.fs.AddDirectory("/other");
+  posix.fs.unwritable.insert(test::kPosixHandoffPath);
+  EXPECT_EQ(GoToDirectory(posix.run, "/other"), kExitError);
+  EXPECT_EQ(test::Written(posix.fake),
+            std::string("Dirhop: Error - can't write to the hand-off file '") +
+                test::kPosixHandoffPath + "'\n\n");
 }
 
 // The host facts come from the environment once; a Windows host without TEMP cannot hand off.

@@ -308,6 +308,22 @@ TEST(RunOptionTest, WithoutADesktopOpenerPosixShowsTheManualPage) {
   }
 }
 
+TEST(RunOptionTest, WithoutADesktopOpenerPosixSaysThereIsNoFileManager) {
+  FakeRun posix(HostKind::kPosix, "/work");
+  posix.host.desktop_opener = false;
+  EXPECT_EQ(RunWords(posix, {"-x"}), kExitError);
+  EXPECT_EQ(posix.host.Calls("OpenWithShell"), std::vector<std::string>{});
+  EXPECT_EQ(test::WrittenIn(posix.fake, kColourError),
+            "Dirhop: No file manager to start (neither xdg-open nor open is installed)");
+  EXPECT_EQ(test::Written(posix.fake).find("Starting"), std::string::npos);
+  // Windows always has Explorer to start.
+  FakeRun windows(HostKind::kWindows, "C:\\Work");
+  windows.host.desktop_opener = false;
+  EXPECT_EQ(RunWords(windows, {"-x"}), kExitOk);
+  EXPECT_EQ(windows.host.Calls("OpenWithShell").size(), 1u);
+  EXPECT_EQ(test::Written(windows.fake), "Starting Explorer in current directory\n");
+}
+
 TEST(RunOptionTest, AHistoryIndexGoesToThatEntry) {
   for (const char* word : {"-", "-1", "-$1", "- 1", "-+1"}) {
     SCOPED_TRACE(word);
