@@ -1,5 +1,6 @@
 #include "core/launcher.h"
 
+#include "base/case_folding.h"
 #include "base/exit_codes.h"
 #include "base/windows_errors.h"
 #include "console/visible_text.h"
@@ -10,6 +11,27 @@ namespace dirhop {
 const char* SupportEmailAddress() { return build_info::kSupportEmail; }
 const char* HomePageAddress() { return build_info::kHomePage; }
 const char* MakerSiteAddress() { return build_info::kMakerSite; }
+
+bool IsPlaceholderAddress(std::string_view address) {
+  // The host: after "@" in an e-mail address, between "//" and the next "/" in a web address.
+  std::string_view host = address;
+  const std::size_t at = host.rfind('@');
+  if (at != std::string_view::npos) host.remove_prefix(at + 1);
+  const std::size_t scheme = host.find("//");
+  if (scheme != std::string_view::npos) host.remove_prefix(scheme + 2);
+  host = host.substr(0, host.find_first_of("/?:#"));
+  while (!host.empty() && host.back() == '.') host.remove_suffix(1);
+  if (host.empty()) return true;
+  const std::string name = "." + UpperCase(host);
+  for (const char* reserved : {".EXAMPLE.COM", ".EXAMPLE.ORG", ".EXAMPLE.NET", ".EXAMPLE",
+                               ".INVALID", ".TEST", ".LOCALHOST"}) {
+    const std::string_view end(reserved);
+    if (name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
 
 int ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
               int show, Host& host) {
@@ -124,6 +146,12 @@ ExitCode ShowManualPage(Run& run) {
 }
 
 ExitCode RunLaunchOption(Run& run, LaunchOption option) {
+  // An example address would only send the user nowhere: the manual is the documentation there is.
+  const char* address = option == LaunchOption::kMail      ? SupportEmailAddress()
+                        : option == LaunchOption::kHome    ? HomePageAddress()
+                        : option == LaunchOption::kBrantel ? MakerSiteAddress()
+                                                           : nullptr;
+  if (address != nullptr && IsPlaceholderAddress(address)) option = LaunchOption::kManual;
   // Without a desktop to show the manual on, POSIX has it as a manual page.
   if (option == LaunchOption::kManual && !IsWindows(run.facts) &&
       !run.host.DesktopOpenerAvailable()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/exit_codes.h"
 #include "core/run.h"
@@ -27,6 +28,11 @@ const char* SupportEmailAddress();
 const char* HomePageAddress();
 // The maker's web-site address chosen when the program was built.
 const char* MakerSiteAddress();
+
+// True when `address` (an e-mail address or a web address) is no real address: empty, or on a
+// name reserved for examples and tests (example.com, .org and .net, and the top-level names
+// .example, .invalid, .test and .localhost). Such an address is never handed to a user.
+bool IsPlaceholderAddress(std::string_view address);
 
 // Calls host.OpenWithShell with each of the three texts cut to its first 255 characters and
 // `show`; returns what it returned (above 32: success, otherwise a failure code).
@@ -73,8 +79,10 @@ LaunchPlan PlanLaunch(LaunchOption option, platform::HostKind host,
 ExitCode ShowManualPage(Run& run);
 
 // Carries out `option` for this program: writes its announcement line in the normal colour,
-// launches through run.host, and gives exit code 0. On POSIX without a desktop opener, -manual is
-// ShowManualPage instead.
+// launches through run.host, and gives exit code 0. -mail, -home and -brantel show the manual
+// instead when this build's address for them is a placeholder (IsPlaceholderAddress). On POSIX
+// without a desktop opener, -manual is ShowManualPage instead, and -x says that no file manager
+// can be started (exit code 243).
 ExitCode RunLaunchOption(Run& run, LaunchOption option);
 
 // RunLaunchOption with the plan given, for tests of the whole sequence.

@@ -91,6 +91,11 @@ std::vector<ScreenLine> UsageLines(platform::HostKind host) {
   return lines;
 }
 
+// `address`, or the command that shows the manual when the address is a placeholder.
+std::string AddressOrManual(const char* address) {
+  return IsPlaceholderAddress(address) ? "c -manual" : address;
+}
+
 // The lines of the welcome screen for `host`.
 std::vector<ScreenLine> WelcomeLines(platform::HostKind host) {
   // There is no DOS on POSIX; the command it stands in for there is the shell's cd.
@@ -104,11 +109,17 @@ std::vector<ScreenLine> WelcomeLines(platform::HostKind host) {
       {"of directories visited, automatically create a directory if it doesn't exist"},
       {"and much more. No index files required! It even matches typos!"},
       {""},
-      {"For updates, information, mailing lists and other products, see our web page -"},
-      {std::string("  ") + MakerSiteAddress(), true},
+      // A build without real addresses points to the manual, never to an example address.
+      IsPlaceholderAddress(MakerSiteAddress())
+          ? ScreenLine{"For updates and information, see the Dirhop manual -"}
+          : ScreenLine{"For updates, information, mailing lists and other products, see our web "
+                       "page -"},
+      {"  " + AddressOrManual(MakerSiteAddress()), true},
       {""},
-      {"Send us email with your comments, suggestions or bug reports at"},
-      {std::string("  ") + SupportEmailAddress(), true},
+      IsPlaceholderAddress(SupportEmailAddress())
+          ? ScreenLine{"For comments, suggestions or bug reports, see the Dirhop manual -"}
+          : ScreenLine{"Send us email with your comments, suggestions or bug reports at"},
+      {"  " + AddressOrManual(SupportEmailAddress()), true},
   };
 }
 

@@ -286,17 +286,59 @@ TEST(RunLaunchOptionTest, TheAnnouncementIsOnScreenInTheNormalColourBeforeTheLau
   FakeShell shell(31, fake.device);
   dirhop::Run run = MakeRun(*fake.console, shell);
   fake.console->SetTextColour(kColourNotice);  // whatever came before, the line is normal
-  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kHome), 0);
+  EXPECT_EQ(RunLaunchOption(run, LaunchOption::kManual), 0);
   ASSERT_EQ(shell.calls.size(), 1u);
-  EXPECT_EQ(shell.calls[0].screen_at_call, "Starting Web browser for Dirhop homepage\n");
-  EXPECT_EQ(shell.calls[0].file, HomePageAddress());
+  const std::string announcement = std::string(kManualAnnouncement) + "\n";
+  EXPECT_EQ(shell.calls[0].screen_at_call, announcement);
   fake.console->Flush();
-  const std::string expected = std::string("Starting Web browser for Dirhop homepage\nError: ") +
-                               HomePageAddress() +
+  const std::string expected = announcement + "Error: " + shell.calls[0].file +
                                " - There is no application associated with the given filename "
                                "extension.\n";
   EXPECT_EQ(fake.device->Text(), expected);
   EXPECT_EQ(fake.device->TextIn(kColourNormal), expected);
+}
+
+TEST(RunLaunchOptionTest, APlaceholderAddressIsNeverHandedOnTheManualIsShownInstead) {
+  // Reserved example names, in any case, with or without a path, port or user.
+  for (const char* address :
+       {"", "support@dirhop.example", "https://dirhop.example/", "https://brantel.example/",
+        "HTTPS://WWW.EXAMPLE.COM/x", "mailto:a@example.org", "http://example.net:8080",
+        "https://x.invalid/", "help@host.test", "http://localhost.", "https://a.b.localhost/p"}) {
+    EXPECT_TRUE(IsPlaceholderAddress(address)) << address;
+  }
+  for (const char* address :
+       {"support@dirhop.org", "https://github.com/dirhop/dirhop", "https://example.com.evil.org/",
+        "https://myexample.com/", "help@testing.org", "https://dirhop.examples.net/"}) {
+    EXPECT_FALSE(IsPlaceholderAddress(address)) << address;
+  }
+
+  // This build's addresses: each real one is opened, each placeholder gives the manual.
+  struct Case {
+    LaunchOption option;
+    const char* address;
+    std::string file;
+  };
+  const Case cases[] = {
+      {LaunchOption::kMail, SupportEmailAddress(),
+       std::string("mailto:") + SupportEmailAddress() + "?Subject=Dirhop Technical Support"},
+      {LaunchOption::kHome, HomePageAddress(), HomePageAddress()},
+      {LaunchOption::kBrantel, MakerSiteAddress(), MakerSiteAddress()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    auto fake = test::MakeFakeConsole();
+    FakeShell shell(42, fake.device);
+    dirhop::Run run = MakeRun(*fake.console, shell);
+    EXPECT_EQ(RunLaunchOption(run, c.option), 0);
+    ASSERT_EQ(shell.calls.size(), 1u);
+    if (IsPlaceholderAddress(c.address)) {
+      EXPECT_EQ(test::Written(fake), std::string(kManualAnnouncement) + "\n");
+      EXPECT_EQ(shell.calls[0].file, ManualPath(run.facts.kind, platform::OwnFilePath(), run.fs));
+      EXPECT_EQ(shell.calls[0].file.find(".example"), std::string::npos);
+    } else {
+      EXPECT_EQ(shell.calls[0].file, c.file);
+    }
+  }
 }
 
 TEST(RunLaunchOptionTest, ExplorerPrintsOnlyItsLineWhateverTheShellSays) {

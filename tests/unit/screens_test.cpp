@@ -97,17 +97,21 @@ Examples:
 std::string WelcomeText(const std::string& first_paragraph_line) {
   const std::string site = MakerSiteAddress();
   const std::string email = SupportEmailAddress();
+  const std::string site_lines =
+      IsPlaceholderAddress(site)
+          ? "For updates and information, see the Dirhop manual -\n  c -manual\n"
+          : "For updates, information, mailing lists and other products, see our web page -\n  " +
+                site + "\n";
+  const std::string email_lines =
+      IsPlaceholderAddress(email)
+          ? "For comments, suggestions or bug reports, see the Dirhop manual -\n  c -manual\n"
+          : "Send us email with your comments, suggestions or bug reports at\n  " + email + "\n";
   return BannerLine() + "\n\n" + first_paragraph_line + "\n" +
          "directories, save aliases for frequently-used directories, access a history\n"
          "of directories visited, automatically create a directory if it doesn't exist\n"
          "and much more. No index files required! It even matches typos!\n"
-         "\n"
-         "For updates, information, mailing lists and other products, see our web page -\n"
-         "  " +
-         site + "\n\n" +
-         "Send us email with your comments, suggestions or bug reports at\n"
-         "  " +
-         email + "\n";
+         "\n" +
+         site_lines + "\n" + email_lines;
 }
 
 const std::string kWindowsWelcome =
@@ -172,11 +176,14 @@ TEST(ScreensTest, WelcomeScreenWithBannerAndAddressesInTheNoticeColour) {
     ShowWelcomeScreen(pager, host);
     EXPECT_EQ(Written(fake),
               host == platform::HostKind::kWindows ? kWindowsWelcome : kPosixWelcome);
-    ASSERT_STRNE(MakerSiteAddress(), "");
-    ASSERT_STRNE(SupportEmailAddress(), "");
-    // Exactly the banner and the two address lines are yellow; their line ends are not.
-    EXPECT_EQ(WrittenIn(fake, kColourNotice),
-              BannerLine() + "  " + MakerSiteAddress() + "  " + SupportEmailAddress());
+    // Exactly the banner and the two address lines are yellow; their line ends are not. An
+    // example address never shows: the manual stands in for it.
+    const auto shown = [](const char* address) {
+      return IsPlaceholderAddress(address) ? std::string("c -manual") : std::string(address);
+    };
+    EXPECT_EQ(WrittenIn(fake, kColourNotice), BannerLine() + "  " + shown(MakerSiteAddress()) +
+                                                  "  " + shown(SupportEmailAddress()));
+    EXPECT_EQ(Written(fake).find(".example"), std::string::npos);
     EXPECT_EQ(pager.PagerLineCount(), 12);
     EXPECT_EQ(fake.device->attribute(), kColourNormal);
     for (const std::string& line : SplitLines(Written(fake))) {
