@@ -22,15 +22,9 @@ import subprocess
 import sys
 import tempfile
 
+from bench_jump import pwsh_path  # the same pwsh the jump benchmark times
+
 SHELLS = ("bash", "zsh", "fish", "pwsh")
-
-
-def pwsh_path():
-    found = shutil.which("pwsh")
-    if found:
-        return found
-    candidate = os.path.expanduser("~/.dotnet/tools/pwsh")
-    return candidate if os.access(candidate, os.X_OK) else None
 
 
 def commands(shell, dirhop, zoxide):
