@@ -121,6 +121,7 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return std::nullopt;
   }
+  bool IsDirectoryItself(const std::string&) override { return Unasked(); }
   int CreateOneDirectory(const std::string&) override { return Unasked(); }
   std::size_t LongestWholePath() override { return Unasked(); }
   bool WriteFileContents(const std::string&, std::string_view) override { return Unasked(); }
@@ -144,6 +145,11 @@ class FuzzDirectories final : public dirhop::FileSystem {
     return {};
   }
   std::string TextFromOldStore(std::string_view, dirhop::platform::OldStore) override {
+    Unasked();
+    return {};
+  }
+  dirhop::platform::StoreLockResult LockStore(const std::string&, dirhop::platform::LockedStore,
+                                              std::chrono::milliseconds) override {
     Unasked();
     return {};
   }

@@ -89,6 +89,7 @@ std::string SettingsRecord::Image() const {
 void SettingsRecord::LoadImage(std::string_view bytes) {
   // One block copy: a byte loop (char to uint8_t) costs ten times as many instructions, twice a
   // jump (the load and the save's second look).
+  if (bytes.empty()) return;  // an empty view may hold no pointer, which memcpy must not get
   std::memcpy(bytes_.data(), bytes.data(), std::min(bytes.size(), bytes_.size()));
 }
 
