@@ -45,10 +45,8 @@ LockPlace PlaceOf(const std::string& store) {
   const StoreTarget target = HostStoreSystemCalls().Resolve(store);
   if (target.status == StoreFileStatus::kOk) return {target.status, target.path};
   if (target.status != StoreFileStatus::kMissing) return {target.status, {}};
-  const std::size_t slash = target.path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : target.path.substr(0, slash);
-  if (folder.empty()) folder = "/";
-  return {target.status, folder};
+  // The folder a save would create the file in, cut as the store's own calls cut it.
+  return {target.status, HostStoreSystemCalls().SplitPath(target.path).folder};
 }
 
 // Whether the locked `fd` is still what `store` leads to.
