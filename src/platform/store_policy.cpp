@@ -11,15 +11,24 @@
 namespace dirhop::platform {
 namespace {
 
-// Reads `file` until its end or `limit` bytes; false on a read error.
-bool ReadUpTo(StoreSystemCalls& system, StoreHandle file, std::size_t limit, std::string& bytes) {
-  char buffer[kStoreReadChunk];
+// Reads `file` until its end or `limit` bytes, straight into `bytes`; false on a read error.
+// `expected` is the size the system told: room for it and one byte more is set aside, so that
+// a file that did not change is read whole and its end seen without the string growing. No
+// buffer of its own spares a short run the stack pages one would touch.
+bool ReadUpTo(StoreSystemCalls& system, StoreHandle file, std::size_t limit,
+              std::optional<std::uint64_t> expected, std::string& bytes) {
+  const bool told = expected && *expected < limit;
+  if (told) bytes.reserve(static_cast<std::size_t>(*expected) + 1);
   while (bytes.size() < limit) {
+    const std::size_t had = bytes.size();
+    const std::size_t room =
+        told && bytes.capacity() > had ? bytes.capacity() - had : kStoreReadChunk;
+    bytes.resize(had + std::min(room, limit - had));
     const std::optional<std::size_t> got =
-        system.Read(file, buffer, std::min(sizeof buffer, limit - bytes.size()));
+        system.Read(file, bytes.data() + had, bytes.size() - had);
+    bytes.resize(had + got.value_or(0));
     if (!got) return false;
     if (*got == 0) break;
-    bytes.append(buffer, *got);
   }
   return true;
 }
@@ -128,7 +137,7 @@ FileReadResult ReadFileForUpdate(StoreSystemCalls& system, const std::string& pa
   // byte past the limit.
   if (opened.size && *opened.size > limit) {
     result.status = StoreFileStatus::kTooLarge;
-  } else if (!ReadUpTo(system, opened.file, limit + 1, result.bytes)) {
+  } else if (!ReadUpTo(system, opened.file, limit + 1, opened.size, result.bytes)) {
     result.status = StoreFileStatus::kUnreadable;
   } else if (result.bytes.size() > limit) {
     result.status = StoreFileStatus::kTooLarge;

@@ -25,6 +25,7 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
   std::optional<StoreTarget> resolved;       // what Resolve answers (default: the file or kMissing)
   StoreFileStatus open_status = StoreFileStatus::kOk;  // what opening an existing file answers
   bool tells_size = true;
+  std::optional<std::size_t> told_size;      // a size told in place of the file's own
   std::optional<std::uint32_t> permissions;  // the old file's, as the system tells them
   bool read_fails = false;
   NameCase name_case = NameCase::kExact;
@@ -59,7 +60,7 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
     if (open_status != StoreFileStatus::kOk) return opened;
     const std::string name = target.path.substr(3);
     opened.file = Open(name, files.at(name));
-    if (tells_size) opened.size = files.at(name).size();
+    if (tells_size) opened.size = told_size.value_or(files.at(name).size());
     opened.permissions = permissions;
     return opened;
   }
@@ -185,6 +186,19 @@ TEST(StorePolicyTest, AReadStopsOneBytePastTheLimit) {
   EXPECT_EQ(system.log.front(), "Resolve /d/data");
   EXPECT_EQ(system.log[1], "OpenExisting /d/data read-write");
   EXPECT_EQ(system.log.back(), "Close data");
+
+  // A told size under the limit is read in one piece and its end seen with one byte more, never
+  // a whole chunk; a file that grew since it was told is still read whole.
+  system.log.clear();
+  read = ReadFileForUpdate(system, "/d/data", 1000);
+  EXPECT_EQ(read.bytes, std::string(100, 'x'));
+  EXPECT_EQ(system.Calls("Read"), (std::vector<std::string>{"Read 101", "Read 1"}));
+  system.told_size = 40;
+  system.log.clear();
+  read = ReadFileForUpdate(system, "/d/data", 1000);
+  EXPECT_EQ(read.status, Status::kOk);
+  EXPECT_EQ(read.bytes, std::string(100, 'x'));
+  system.told_size.reset();
 
   // A size the system tells that is over the limit spares the reading.
   system.files["data"] = std::string(101, 'x');

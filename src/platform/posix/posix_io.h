@@ -1,6 +1,7 @@
 // Small POSIX file helpers shared by the platform's POSIX files.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace dirhop::platform {
@@ -27,5 +28,8 @@ class FileDescriptor {
 
 // Writes all of `bytes` to `fd`, retrying after interrupts and partial writes; false on an error.
 bool WriteAll(int fd, std::string_view bytes);
+
+// The whole content of the file at `path`; empty when it cannot be opened or read.
+std::string ReadSmallFile(const char* path);
 
 }  // namespace dirhop::platform

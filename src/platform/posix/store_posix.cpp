@@ -10,16 +10,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -209,12 +208,16 @@ class PosixStoreSystemCalls final : public StoreSystemCalls {
   void CloseFolder(const StoreFolder& folder) override { close(Descriptor(folder.handle)); }
 
   std::uint64_t RandomNumber() override {
-    static std::mt19937_64 generator = [] {
-      std::random_device device;
-      std::seed_seq seed{device(), device(), static_cast<unsigned>(getpid())};
-      return std::mt19937_64(seed);
-    }();
-    return generator();
+    // From the kernel each time: one system call, where a seeded generator costs a process that
+    // saves once more than it spares.
+    std::uint64_t number = 0;
+    if (getentropy(&number, sizeof number) == 0) return number;
+    // No entropy to be had: a name no other process would pick at this moment still does, as a
+    // taken name only means another try.
+    static std::uint64_t counter = 0;
+    const auto now =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return (now ^ (static_cast<std::uint64_t>(getpid()) << 32)) + 0x9E3779B97F4A7C15u * ++counter;
   }
 
   CreatedTemporary CreateUnnamedTemporary(const StoreFolder& folder) override {
@@ -343,10 +346,7 @@ std::string DefaultSettingsKeyLocation() {
     if (home.empty() || home[0] != '/') {
       // Read from the password file itself: getpwuid in a static program needs the shared NSS
       // libraries of the glibc it was linked with, and warns at every link.
-      std::ifstream passwd("/etc/passwd", std::ios::binary);
-      const std::string text((std::istreambuf_iterator<char>(passwd)),
-                             std::istreambuf_iterator<char>());
-      home = HomeInPasswdText(text, geteuid()).value_or(std::string());
+      home = HomeInPasswdText(ReadSmallFile("/etc/passwd"), geteuid()).value_or(std::string());
     }
     if (home.empty()) return {};
     base = home + "/.config";
