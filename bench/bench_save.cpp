@@ -3,9 +3,10 @@
 // saves; the store is the data file (DIRHOP) or the settings key file (XDG_CONFIG_HOME) in
 // store-dir (default /var/tmp: on the disk, where a durable save waits for it), and once more in
 // /dev/shm, where a save costs no flush. All cases run interleaved, in an order that turns from
-// round to round; the figures are medians in ms. Prints figures; asserts nothing.
+// round to round; the figures are medians in ms. A second dirhop (an older build, say) adds its
+// two cases on the disk to the same rounds. Prints figures; asserts nothing.
 //
-//   bench_save <path-to-dirhop> <path-to-static-nothing> [rounds] [store-dir]
+//   bench_save <path-to-dirhop> <path-to-static-nothing> [rounds] [store-dir] [other-dirhop]
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@ struct Case {
   std::string label;
   std::vector<std::string> env;  // added to the environment of every run
   bool jump = true;              // false: the do-nothing process
+  std::string program;           // the dirhop that jumps
   std::vector<double> ms;
 };
 
@@ -40,7 +42,8 @@ fs::path MakeScratch(const fs::path& base, const std::string& name) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <dirhop> <static-nothing> [rounds] [store-dir]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <dirhop> <static-nothing> [rounds] [store-dir] [other-dirhop]\n",
+                 argv[0]);
     return 2;
   }
   const std::string dirhop = fs::absolute(argv[1]).string();
@@ -51,16 +54,36 @@ int main(int argc, char** argv) {
   const fs::path in_memory = MakeScratch("/dev/shm", "dirhop-bench-save");
   const std::string path = std::string("PATH=") + (std::getenv("PATH") ? std::getenv("PATH") : "");
 
+  const std::string data_on_disk = "DIRHOP=" + (on_disk / "dirhop.dat").string();
+  const std::string key_on_disk = "XDG_CONFIG_HOME=" + (on_disk / "config").string();
   std::vector<Case> cases = {
-      {"static do-nothing process", {}, false, {}},
-      {"jump, data file on the disk", {"DIRHOP=" + (on_disk / "dirhop.dat").string()}, true, {}},
-      {"jump, settings key file on the disk",
-       {"XDG_CONFIG_HOME=" + (on_disk / "config").string()},
+      {"static do-nothing process", {}, false, {}, {}},
+      {"jump, data file on the disk", {data_on_disk}, true, dirhop, {}},
+      {"jump, settings key file on the disk", {key_on_disk}, true, dirhop, {}},
+      {"jump, data file in /dev/shm",
+       {"DIRHOP=" + (in_memory / "dirhop.dat").string()},
        true,
+       dirhop,
        {}},
-      {"jump, data file in /dev/shm", {"DIRHOP=" + (in_memory / "dirhop.dat").string()}, true, {}},
   };
-  const std::vector<fs::path> scratch_of = {on_disk, on_disk, on_disk, in_memory};
+  std::vector<fs::path> scratch_of = {on_disk, on_disk, on_disk, in_memory};
+  if (argc >= 6) {
+    // The other build keeps its stores in a scratch folder of its own: the two never share one.
+    const std::string other = fs::absolute(argv[5]).string();
+    const fs::path other_disk = MakeScratch(disk, "dirhop-bench-save-other");
+    cases.push_back({"other: jump, data file on the disk",
+                     {"DIRHOP=" + (other_disk / "dirhop.dat").string()},
+                     true,
+                     other,
+                     {}});
+    cases.push_back({"other: jump, settings key file on the disk",
+                     {"XDG_CONFIG_HOME=" + (other_disk / "config").string()},
+                     true,
+                     other,
+                     {}});
+    scratch_of.push_back(other_disk);
+    scratch_of.push_back(other_disk);
+  }
   for (int round = -3; round < rounds; ++round) {  // three rounds to warm up, not counted
     for (std::size_t k = 0; k < cases.size(); ++k) {
       Case& c = cases[(k + static_cast<std::size_t>(round + 3)) % cases.size()];
@@ -70,18 +93,17 @@ int main(int argc, char** argv) {
                                       "DIRHOP_HANDOFF=" + (scratch / "handoff").string()};
       env.insert(env.end(), c.env.begin(), c.env.end());
       const bool to_a = round % 2 == 0;
-      const double t = c.jump ? RunProcess({dirhop, to_a ? "a" : "b"}, scratch, env)
+      const double t = c.jump ? RunProcess({c.program, to_a ? "a" : "b"}, scratch, env)
                               : RunProcess({nothing}, scratch, env);
       if (round >= 0) c.ms.push_back(t);
     }
   }
   const double base = Median(cases[0].ms);
-  std::printf("%-40s %10s %10s\n", "case", "median ms", "÷nothing");
+  std::printf("%-44s %10s %10s\n", "case", "median ms", "÷nothing");
   for (const Case& c : cases) {
     const double m = Median(c.ms);
-    std::printf("%-40s %10.3f %10.2f\n", c.label.c_str(), m, m / base);
+    std::printf("%-44s %10.3f %10.2f\n", c.label.c_str(), m, m / base);
   }
-  fs::remove_all(on_disk);
-  fs::remove_all(in_memory);
+  for (const fs::path& scratch : scratch_of) fs::remove_all(scratch);
   return 0;
 }
