@@ -228,15 +228,19 @@ void ReportBusyStore(Console& console, Settings& settings) {
 // Writes the data file: the run's changes made again on what the file holds now (the defaults
 // when it is gone), or the run's record as it stands when the file cannot be read now.
 StoreFileStatus SaveDataFile(Settings& settings) {
-  const platform::FileReadResult read =
-      settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
-  if (IsStoreRefused(read.status)) return read.status;
-  if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
-    SettingsRecord current;
-    current.LoadImage(read.bytes);
-    ReadOldDataFileTexts(settings.files, current);
-    for (const StoreChange& change : settings.changes) ApplyChange(current, change);
-    settings.record = current;
+  {
+    // The bytes read are let go before the new image is made, which then takes their memory
+    // rather than pages a short run has not touched yet.
+    const platform::FileReadResult read =
+        settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+    if (IsStoreRefused(read.status)) return read.status;
+    if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
+      SettingsRecord current;
+      current.LoadImage(read.bytes);
+      ReadOldDataFileTexts(settings.files, current);
+      for (const StoreChange& change : settings.changes) ApplyChange(current, change);
+      settings.record = current;
+    }
   }
   // The new record goes in whole or not at all.
   return settings.files.ReplaceFileAtomically(settings.data_file, settings.record.Image());
