@@ -104,7 +104,9 @@ bool WriteFileContents(const std::string& path, std::string_view bytes) {
   // its blocks out when it is closed (its guard for files replaced by truncation), and the second
   // write of a run would wait for that.
   WriteAll(fd.get(), bytes);
-  [[maybe_unused]] const int truncated = ftruncate(fd.get(), static_cast<off_t>(bytes.size()));
+  if (info.st_size > static_cast<off_t>(bytes.size())) {
+    [[maybe_unused]] const int truncated = ftruncate(fd.get(), static_cast<off_t>(bytes.size()));
+  }
   return true;
 }
 
