@@ -74,5 +74,20 @@ class PlainBuild(E2ETestCase):
             self.assertIn("dirhop_unit_tests", self.default_targets(build))
 
 
+class LeanProgram(E2ETestCase):
+    """Every run pays a page fault for each stretch of the program it touches, so the program
+    carries no iostreams: their locale machinery alone doubled its code."""
+
+    def test_the_program_links_no_iostreams(self):
+        if self.target.windows or not shutil.which("nm"):
+            self.skipTest("the native program, read with nm")
+        symbols = subprocess.run(["nm", "-C", self.target.program], stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL, check=True).stdout.decode()
+        self.assertIn("dirhop::", symbols)  # a program with symbols at all
+        linked = [part for part in ("std::ios_base::Init", "std::basic_filebuf", "std::time_get")
+                  if part in symbols]
+        self.assertEqual(linked, [])
+
+
 if __name__ == "__main__":
     harness.main()
