@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <thread>
 
 #include "platform/posix/posix_io.h"
@@ -63,7 +64,14 @@ bool StillInPlace(const std::string& store, const LockPlace& locked, int fd) {
 
 StoreLockResult LockStore(const std::string& store, LockedStore /*kind*/,
                           std::chrono::milliseconds wait) {
-  const Clock::time_point deadline = Clock::now() + wait;
+  // The time left to wait. The clock is read only once the lock is found held or its file
+  // replaced: a run that gets the lock at once never touches the clock's pages.
+  std::optional<Clock::time_point> deadline;
+  const auto time_left = [&deadline, wait] {
+    const Clock::time_point now = Clock::now();
+    if (!deadline) deadline = now + wait;
+    return *deadline - now;
+  };
   std::chrono::milliseconds pause{1};
   for (;;) {
     const LockPlace place = PlaceOf(store);
@@ -83,13 +91,13 @@ StoreLockResult LockStore(const std::string& store, LockedStore /*kind*/,
     } else if (errno != EWOULDBLOCK && errno != EINTR) {
       return {};  // a file system without locks
     } else {
-      const Clock::time_point now = Clock::now();
-      if (now >= deadline) return {StoreLockOutcome::kBusy, nullptr};
-      std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+      const Clock::duration left = time_left();
+      if (left <= Clock::duration::zero()) return {StoreLockOutcome::kBusy, nullptr};
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, left));
       pause = std::min(pause * 2, kLongestPause);
       continue;
     }
-    if (Clock::now() >= deadline) return {StoreLockOutcome::kBusy, nullptr};
+    if (time_left() <= Clock::duration::zero()) return {StoreLockOutcome::kBusy, nullptr};
   }
 }
 
