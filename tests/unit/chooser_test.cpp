@@ -111,7 +111,9 @@ TEST(ChooserTest, ColumnsLineUpForWideAccentedAndUnreadableNames) {
   EXPECT_EQ(text.substr(0, expected.size()), expected);
   for (std::size_t start = 0, end; (end = text.find('\n', start)) < expected.size();
        start = end + 1) {
-    if (end > start) EXPECT_EQ(DisplayWidth(text.substr(start, end - start)), 2u * (4 + 35));
+    if (end > start) {
+      EXPECT_EQ(DisplayWidth(text.substr(start, end - start)), 2u * (4 + 35));
+    }
   }
 }
 
