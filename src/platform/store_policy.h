@@ -16,7 +16,8 @@ namespace dirhop::platform {
 // before it gives up.
 inline constexpr int kTemporaryNameAttempts = 16;
 
-// The most a read of a store file asks the system for at once.
+// The most a read of a store file asks the system for at once, where the system told no size or
+// the file has grown past the size it told.
 inline constexpr std::size_t kStoreReadChunk = 65536;
 
 // ReadFileForUpdate (store_platform.h) through the calls of `system`.
