@@ -152,14 +152,14 @@ ExitCode RunLaunchOption(Run& run, LaunchOption option) {
                         : option == LaunchOption::kBrantel ? MakerSiteAddress()
                                                            : nullptr;
   if (address != nullptr && IsPlaceholderAddress(address)) option = LaunchOption::kManual;
+  // Asked only for the two options that need a desktop opener on POSIX.
+  const bool without_opener =
+      (option == LaunchOption::kManual || option == LaunchOption::kExplorer) &&
+      !IsWindows(run.facts) && !run.host.DesktopOpenerAvailable();
   // Without a desktop to show the manual on, POSIX has it as a manual page.
-  if (option == LaunchOption::kManual && !IsWindows(run.facts) &&
-      !run.host.DesktopOpenerAvailable()) {
-    return ShowManualPage(run);
-  }
+  if (without_opener && option == LaunchOption::kManual) return ShowManualPage(run);
   // Without an opener there is no file manager to start, and the user hears so.
-  if (option == LaunchOption::kExplorer && !IsWindows(run.facts) &&
-      !run.host.DesktopOpenerAvailable()) {
+  if (without_opener) {
     run.console.ColouredLine(kColourError,
                              "Dirhop: No file manager to start (neither xdg-open nor open is "
                              "installed)");

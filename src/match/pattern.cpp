@@ -276,15 +276,13 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
   TypoMeter typos(pattern);
   // A pattern's letters are where its wildcards put them, not in any order.
   const bool has_wildcard = ContainsWildcard(pattern);
-  const auto upper = [](char c) { return UpperChar(c); };
   for (std::size_t k = names.size(); k-- > 0;) {
     const std::string_view name = names[k];
     if (SameAsciiIgnoringCase(name, pattern)) return ExactAt(k);
     if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
       scores[k] = kWildcardScore;
       best = kWildcardScore;
-    } else if (best > kWildcardScore && !has_wildcard &&
-               LettersInOrder(std::string_view(pattern), name, upper)) {
+    } else if (best > kWildcardScore && !has_wildcard && HasLettersInOrder(pattern, name)) {
       scores[k] = kLettersScore;
       best = kLettersScore;
     } else if (best > kLettersScore && LeastTypoScore(name.size(), pattern.size()) <= best) {
@@ -315,7 +313,6 @@ LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, T
   // equal with them comes, so nothing else is scored after it.
   std::optional<std::size_t> exact_without_diacritics;
   const bool has_wildcard = ContainsWildcard(component);
-  const auto same = [](char32_t symbol) { return symbol; };
   for (std::size_t k = names.size(); k-- > 0;) {
     if (star_matches_all && names[k].find('*') == std::string_view::npos) {
       scores[k] = kWildcardScore;
@@ -332,8 +329,7 @@ LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, T
     if (folded.WildcardOrPrefix(name.symbols)) {
       scores[k] = kWildcardScore;
       best = kWildcardScore;
-    } else if (best > kWildcardScore && !has_wildcard &&
-               LettersInOrder(pattern, name.symbols, same)) {
+    } else if (best > kWildcardScore && !has_wildcard && HasLettersInOrder(pattern, name.symbols)) {
       scores[k] = kLettersScore;
       best = kLettersScore;
     } else if (best > kLettersScore &&

@@ -53,25 +53,32 @@ std::string FakeConsoleDevice::TextIn(std::uint16_t colour) const {
   return text;
 }
 
-FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size,
-                            std::initializer_list<Key> keys) {
-  auto device = std::make_unique<FakeConsoleDevice>();
-  device->SetBufferSize(size);
-  device->PushKeys(keys);
+namespace {
+
+// A console over `device`, with the device kept at hand for the test; the console reads what the
+// device says of the screen when it is made.
+FakeConsole ConsoleOver(std::unique_ptr<FakeConsoleDevice> device) {
   FakeConsole fake;
   fake.device = device.get();
   fake.console = std::make_unique<Console>(std::move(device));
   return fake;
 }
 
+}  // namespace
+
+FakeConsole MakeFakeConsole(std::optional<platform::ScreenSize> size,
+                            std::initializer_list<Key> keys) {
+  auto device = std::make_unique<FakeConsoleDevice>();
+  device->SetBufferSize(size);
+  device->PushKeys(keys);
+  return ConsoleOver(std::move(device));
+}
+
 FakeConsole MakeRedirectedFakeConsole(std::initializer_list<Key> keys) {
   auto device = std::make_unique<FakeConsoleDevice>();
   device->SetWritesToScreen(false);
   device->PushKeys(keys);
-  FakeConsole fake;
-  fake.device = device.get();
-  fake.console = std::make_unique<Console>(std::move(device));
-  return fake;
+  return ConsoleOver(std::move(device));
 }
 
 std::string Written(FakeConsole& fake) {
