@@ -79,10 +79,11 @@ void AppendHexEscape(std::string& out, std::string_view prefix, unsigned char va
 
 // How one character, control or stray byte is shown.
 enum class UnitForm {
-  kAsItIs,       // a printable character, written unchanged
-  kShortEscape,  // a C0 control with a C name: `\e`
-  kByteEscape,   // a C0 control without one, DEL, or a byte that begins no UTF-8 character: `\x9b`
-  kC1Escape,     // a C1 control: `\u009b`
+  kAsItIs,        // a printable character, written unchanged
+  kShortEscape,   // a C0 control with a C name: `\e`
+  kByteEscape,    // a C0 control without one, DEL, or a byte that begins no UTF-8 character: `\x9b`
+  kC1Escape,      // a C1 control: `\u009b`
+  kFormatEscape,  // a format character or a line or paragraph separator: `\u202e`, `\U000e0001`
 };
 
 // The character, control or stray byte that a text begins with, as it is shown.
@@ -98,6 +99,28 @@ std::size_t CharacterColumns(char32_t code_point) {
   return width > 0 ? static_cast<std::size_t>(width) : 0;
 }
 
+// The columns of the escape of a format character: `\u` and four hex digits, `\U` and eight
+// past the first plane.
+std::size_t FormatEscapeColumns(char32_t code_point) { return code_point > 0xFFFF ? 10 : 6; }
+
+// The unit of a valid character that is not ASCII. Format characters (bidirectional overrides and
+// isolates, zero-width spaces and joiners, the byte order mark, tags) and the line and paragraph
+// separators are invisible or rearrange what follows them in a terminal: a name holding one could
+// pass for another, or reverse the rest of its menu row. They are shown as escapes.
+Unit CharacterUnit(char32_t code_point, std::size_t bytes) {
+  const utf8proc_property_t* property =
+      utf8proc_get_property(static_cast<utf8proc_int32_t>(code_point));
+  switch (property->category) {
+    case UTF8PROC_CATEGORY_CF:
+    case UTF8PROC_CATEGORY_ZL:
+    case UTF8PROC_CATEGORY_ZP:
+      return {UnitForm::kFormatEscape, bytes, FormatEscapeColumns(code_point)};
+    default:
+      return {UnitForm::kAsItIs, bytes,
+              property->charwidth > 0 ? static_cast<std::size_t>(property->charwidth) : 0};
+  }
+}
+
 // The first unit of non-empty `text`.
 Unit FirstUnit(std::string_view text) {
   const unsigned char first = ByteAt(text, 0);
@@ -109,7 +132,7 @@ Unit FirstUnit(std::string_view text) {
   const Utf8Step step = FirstUtf8Step(text);
   if (!step.valid) return {UnitForm::kByteEscape, 1, 4};
   if (step.code_point >= 0x80 && step.code_point <= 0x9F) return {UnitForm::kC1Escape, 2, 6};
-  return {UnitForm::kAsItIs, step.length, CharacterColumns(step.code_point)};
+  return CharacterUnit(step.code_point, step.length);
 }
 
 // Appends the visible form of `unit`, the first unit of `text`.
@@ -128,6 +151,15 @@ void AppendUnit(std::string& out, std::string_view text, Unit unit) {
     case UnitForm::kC1Escape:
       AppendHexEscape(out, "\\u00", ByteAt(text, 1));
       break;
+    case UnitForm::kFormatEscape: {
+      const char32_t code_point = FirstUtf8Step(text).code_point;
+      const int digits = code_point > 0xFFFF ? 8 : 4;
+      out += code_point > 0xFFFF ? "\\U" : "\\u";
+      for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        out += kHexDigits[(code_point >> shift) & 0x0F];
+      }
+      break;
+    }
   }
 }
 

@@ -8,9 +8,14 @@
 //   - C1 controls U+0080-U+009F (C2 80..C2 9F in UTF-8): `\u0080`..`\u009f`;
 //   - a byte that does not begin a valid UTF-8 sequence (a stray continuation byte, an overlong
 //     form, a surrogate, a value past U+10FFFF, a cut sequence): `\xHH`, one escape per byte, so
-//     a lone 0x9B can never be read as CSI.
-// Valid UTF-8 (accents, CJK, emoji) and printable ASCII pass unchanged. The forms are those of
-// C and of the shell's $'...' quoting, and a C1 character (`\u009b`) reads differently from a
+//     a lone 0x9B can never be read as CSI;
+//   - format characters (Unicode category Cf: bidirectional overrides and isolates such as
+//     U+202E and U+2066-U+2069, zero-width spaces and joiners U+200B-U+200F, the byte order mark
+//     U+FEFF, tags) and the line and paragraph separators U+2028 and U+2029: `\u202e`, or `\U` and
+//     eight hex digits past U+FFFF. They are invisible or reorder what follows, so a name holding
+//     one could pass for another or reverse the rest of a menu row.
+// Other valid UTF-8 (accents, CJK, emoji) and printable ASCII pass unchanged. The forms are those
+// of C and of the shell's $'...' quoting, and a C1 character (`\u009b`) reads differently from a
 // stray byte of the same value (`\x9b`).
 //
 // A backslash stays as it is: it is the Windows path separator, and doubling it would change every
@@ -33,9 +38,9 @@ std::string VisibleText(std::string_view text);
 
 // The number of terminal columns the visible form of `text` takes. Printable ASCII takes one
 // column a byte; an escape takes one column for each of its characters (`\e` 2, `\x9b` 4,
-// `\u009b` 6), as it is shown; a UTF-8 character takes the width utf8proc gives it: 2 for wide East
-// Asian characters and emoji, 0 for combining marks and other characters of no width, 1 for the
-// rest. Visible text shows as itself, so `text` may be raw or already visible.
+// `\u009b` and `\u202e` 6), as it is shown; a UTF-8 character takes the width utf8proc gives it: 2
+// for wide East Asian characters and emoji, 0 for combining marks and other characters of no width,
+// 1 for the rest. Visible text shows as itself, so `text` may be raw or already visible.
 std::size_t DisplayWidth(std::string_view text);
 
 // The visible form of `text`, cut to at most `width` columns (as DisplayWidth counts them). What

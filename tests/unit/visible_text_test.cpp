@@ -38,6 +38,22 @@ TEST(VisibleTextTest, ControlsBecomeEscapes) {
   EXPECT_EQ(VisibleText("C:\\e\\x1b"), "C:\\e\\x1b");
 }
 
+TEST(VisibleTextTest, FormatCharactersAndSeparatorsBecomeEscapes) {
+  // A right-to-left override would reverse the rest of the row; isolates, zero-width characters
+  // and the byte order mark make one name pass for another; the separators break the line.
+  EXPECT_EQ(VisibleText("txt.\u202Eexe"), "txt.\\u202eexe");
+  EXPECT_EQ(VisibleText("a\u2066b\u2069c\u200Bd\u200Fe\uFEFFf\u2028g\u2029"),
+            "a\\u2066b\\u2069c\\u200bd\\u200fe\\ufefff\\u2028g\\u2029");
+  EXPECT_EQ(VisibleText("flag\U000E0067"), "flag\\U000e0067");  // a tag, past the first plane
+  // Each takes the columns of its escape, so a cut never ends inside one or just after a raw one.
+  EXPECT_EQ(DisplayWidth("\u202E"), 6u);
+  EXPECT_EQ(DisplayWidth("\U000E0067"), 10u);
+  EXPECT_EQ(VisibleTextCut("ab\u202Ecd", 7), "ab");
+  EXPECT_EQ(VisibleTextCut("ab\u202Ecd", 8), "ab\\u202e");
+  // Letters of right-to-left scripts are no format characters: they show as they are.
+  EXPECT_EQ(VisibleText("\u05E9\u05DC\u05D5\u05DD"), "\u05E9\u05DC\u05D5\u05DD");
+}
+
 TEST(VisibleTextTest, BytesThatAreNotValidUtf8BecomeOneEscapeEach) {
   EXPECT_EQ(VisibleText("\x9b"
                         "2J"),
