@@ -95,7 +95,7 @@ class Console {
 
 // Opens the process's console through `host`. When a standard handle is missing, writes the
 // matching "Cannot get console ... handle." line to standard output and returns null; the caller
-// ends the run with exit code 0.
+// ends the run with an error exit code, since the run does nothing.
 std::unique_ptr<Console> ConsoleInit(Host& host);
 
 // `count` copies of `ch`.

@@ -116,9 +116,12 @@ int RunProgram(const std::vector<std::string>& arguments) {
   std::unique_ptr<Console> console;
   ExitCode code = kExitOk;
   try {
+    // A run started with a standard stream closed acts as one whose streams are not a terminal;
+    // it still jumps.
+    platform::OpenNullOntoClosedStandardStreams();
     SystemHost host;
     console = ConsoleInit(host);
-    if (!console) return kExitOk;
+    if (!console) return kExitError;
     InstallCrashReport();
     SetCrashIdentity(kProductName, kVersion);
     platform::KeepFreedMemory();

@@ -81,6 +81,12 @@ std::string OwnFilePath();
 // setting (Windows, other C libraries).
 void KeepFreedMemory();
 
+// Puts the null device in place of every standard stream the process was started without (a
+// closed descriptor 0, 1 or 2 on POSIX; a missing standard handle on Windows), so that a run
+// started that way behaves as one whose input and output are not a terminal, and no file the run
+// opens later takes a standard stream's place. A stream that cannot be replaced stays missing.
+void OpenNullOntoClosedStandardStreams();
+
 // ---- Files -------------------------------------------------------------------------------------
 
 // Creates or truncates the file at `path` and writes `bytes` to it. False when the file cannot be

@@ -2,6 +2,7 @@
 with every failure it reports."""
 
 import os
+import subprocess
 import unittest
 
 import harness
@@ -108,6 +109,26 @@ class DriveLetters(E2ETestCase):
         self.assertStayed(r, 255)
         self.assertEqual(r.text, "Dirhop: No directories found matching 'q:zz'\n"
                          "Create '%s\\' [y/N] ? No\n" % self.target.host_path(self.path("zz")))
+
+
+class ClosedStandardStreams(E2ETestCase):
+    def test_a_closed_standard_stream_still_jumps(self):
+        # Started by a service or a script that closed one of its streams, the run acts as one
+        # whose streams are not a terminal: it jumps and leaves the jump in the hand-off.
+        self.mkdirs("alpha")
+        for fd in (0, 1, 2):
+            with self.subTest(closed=fd):
+                env = self.target.base_env()
+                env["DIRHOP_HANDOFF"] = self.handoff
+                command = ["sh", "-c", 'exec %d>&-; exec "$@"' % fd, "sh"]
+                proc = subprocess.run(command + self.target.command(["alpha"]), cwd=self.tree,
+                                      env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=subprocess.PIPE, timeout=60)
+                with open(self.handoff, "rb") as f:
+                    handoff = f.read()
+                self.assertEqual(proc.returncode, 0, proc)
+                self.assertNotIn(b"Cannot get console", proc.stdout + proc.stderr)
+                self.assertEqual(handoff, self.target.handoff_for(self.path("alpha")))
 
 
 class HandoffFailures(E2ETestCase):

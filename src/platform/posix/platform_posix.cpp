@@ -84,6 +84,18 @@ void KeepFreedMemory() {
 #endif
 }
 
+void OpenNullOntoClosedStandardStreams() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is the closed one; left open across exec, like the stream it
+    // stands for.
+    const int opened = open("/dev/null", O_RDWR | O_NOCTTY);
+    if (opened < 0 || opened == fd) continue;
+    dup2(opened, fd);
+    close(opened);
+  }
+}
+
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
   // The hand-off file may live in a shared temporary folder where anyone can plant a file or a link
   // under its name. O_NOFOLLOW refuses a symbolic link; O_NONBLOCK keeps a planted FIFO from

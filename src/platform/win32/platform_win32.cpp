@@ -68,6 +68,18 @@ std::string OwnFilePath() {
 
 void KeepFreedMemory() {}
 
+void OpenNullOntoClosedStandardStreams() {
+  for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    const HANDLE handle = GetStdHandle(which);
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) continue;
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE null_device =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (null_device != INVALID_HANDLE_VALUE) SetStdHandle(which, null_device);
+  }
+}
+
 bool WriteFileContents(const std::string& path, std::string_view bytes) {
   HANDLE file = CreateFileW(WideFromText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
