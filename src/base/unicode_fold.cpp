@@ -290,4 +290,10 @@ bool IsCombiningMark(char32_t symbol) {
   return IsMarkCategory(utf8proc_get_property(static_cast<utf8proc_int32_t>(symbol))->category);
 }
 
+bool IsWideCharacter(char32_t symbol) {
+  // Nothing below U+1100 (the first Hangul jamo) is wide.
+  if (symbol < 0x1100 || symbol >= kByteSymbolBase) return false;
+  return utf8proc_charwidth(static_cast<utf8proc_int32_t>(symbol)) == 2;
+}
+
 }  // namespace dirhop

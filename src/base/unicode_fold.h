@@ -83,4 +83,7 @@ class TextFolder {
 // with the character before it: part of the same character as that one.
 bool IsCombiningMark(char32_t symbol);
 
+// True when `symbol` takes two terminal columns (wide East Asian characters, emoji).
+bool IsWideCharacter(char32_t symbol);
+
 }  // namespace dirhop

@@ -1,5 +1,5 @@
-// The Levenshtein distance by bit vectors (Myers' algorithm in Hyyrö's form for the whole-string
-// distance): one column of the distance matrix is held as two 64-bit words of +1 and -1 steps, so
+// The edit distance by bit vectors (Myers' algorithm in Hyyrö's form for the whole-string distance,
+// with Hyyrö's extension for swapped neighbours): one column of the distance matrix is held as two 64-bit words of +1 and -1 steps, so
 // a pattern of up to 64 symbols is compared with a text in one pass of a few word operations per
 // text symbol. The pattern is given by its match masks, built once and used for many texts; the
 // symbols are a template parameter: bytes, or the folded characters of base/unicode_fold.h.
@@ -79,8 +79,8 @@ struct CharacterMasks {
   }
 };
 
-// The Levenshtein distance (insert, delete, substitute cost 1 each; not capped) between a pattern
-// of `pattern_length` symbols, 1 to kMaxBitParallelPattern, and the `text_length` symbols at
+// The edit distance (insert, delete, substitute, and swap two neighbours cost 1 each: the optimal
+// string alignment distance; not capped) between a pattern of `pattern_length` symbols, 1 to kMaxBitParallelPattern, and the `text_length` symbols at
 // `text`. `mask_of(symbol)` gives the pattern's match mask of a text symbol: bit i set when the
 // pattern's symbol i equals it, no bit at or above `pattern_length`.
 template <typename Symbol, typename MaskOf>
@@ -94,10 +94,18 @@ std::size_t BitParallelDistance(std::size_t pattern_length, const MaskOf& mask_o
   std::uint64_t minus = 0;
   const std::uint64_t last = std::uint64_t{1} << (pattern_length - 1);
   std::size_t distance = pattern_length;  // D[m][j], the bottom cell of the column
+  // The previous column's diagonal zero steps and its text symbol's mask: a swap of pattern
+  // symbols i-1, i with text symbols j-1, j makes D[i][j] = D[i-2][j-2] + 1 a zero diagonal step.
+  std::uint64_t diagonal_zero = 0;
+  std::uint64_t previous_equal = 0;
   for (std::size_t j = 0; j < text_length; ++j) {
     const std::uint64_t equal = mask_of(text[j]);
-    const std::uint64_t vertical_change = equal | minus;
-    const std::uint64_t horizontal_change = (((equal & plus) + plus) ^ plus) | equal;
+    const std::uint64_t swapped = ((~diagonal_zero & equal) << 1) & previous_equal;
+    const std::uint64_t horizontal_change = (((equal & plus) + plus) ^ plus) | equal | swapped;
+    // The rows whose diagonal step is zero; with swaps it decides the vertical steps too.
+    diagonal_zero = horizontal_change | minus;
+    previous_equal = equal;
+    const std::uint64_t vertical_change = diagonal_zero;
     std::uint64_t horizontal_plus = minus | ~(horizontal_change | plus);
     std::uint64_t horizontal_minus = plus & horizontal_change;
     if (horizontal_plus & last) {

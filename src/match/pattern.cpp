@@ -103,6 +103,19 @@ bool FoldedWildcardMatchParts(const FoldedDotSplit& pattern, std::u32string_view
          MatchFoldedPart<PartEnd::kWholeText>(pattern.extension, n.extension);
 }
 
+// True when `name` is a leading part of `pattern` (NameIsPrefixOfPattern) and what was typed past
+// it is no more than a plausible typo of the pattern's length adds: WINDOWSX finds WINDOWS, but
+// apps-legacy does not take apps, nor docs-site docs. Such a name is left to the typo tier, where
+// the rest typed past it is its distance.
+bool IsPlausibleLeadingPart(std::string_view pattern, std::string_view name) {
+  return NameIsPrefixOfPattern(pattern, name) &&
+         pattern.size() - name.size() <= PlausibleTypoEdits(pattern.size());
+}
+bool IsPlausibleLeadingPart(std::u32string_view pattern, std::u32string_view name) {
+  return NameIsPrefixOfPattern(pattern, name) &&
+         TypedLength(pattern.substr(name.size())) <= PlausibleTypoEdits(TypedLength(pattern));
+}
+
 // The least level score a name of `length` can have by edit distance against a pattern of
 // `pattern_length`: a distance is at least the difference of the lengths, and at least 1 (an
 // equal name is exact).
@@ -125,20 +138,19 @@ bool LettersInOrder(std::basic_string_view<Symbol> pattern, std::basic_string_vi
 }
 
 // Lists in level.far the names a level follows by a far-fetched typo. A component with `?` or `*`
-// that reached the typos matched nothing: all of them. Otherwise the level's score gives the
-// Levenshtein distance d of them all: within the rule's limit each is plausible, beyond twice the
-// limit each is far (a swap is two Levenshtein edits and one for the rule); in between, and when
-// the score is held at its cap (d is then unknown), `plausible(k)` decides for name k by its text.
+// that reached the typos matched nothing: all of them. Otherwise the level's score gives the edit
+// distance d of them all, a swap counting one as the rule counts it: each is plausible within the
+// rule's limit for `typed_length` (TypedLength) and far beyond it; when the score is held at its
+// cap (d is then unknown), `plausible(k)` decides for name k by its text.
 template <typename Plausible>
-void MarkFarTypos(LevelScore& level, std::size_t pattern_length, bool has_wildcard,
+void MarkFarTypos(LevelScore& level, std::size_t typed_length, bool has_wildcard,
                   Plausible plausible) {
   if (level.score <= kLettersScore || level.score == kNoMatchScore) return;
-  const std::size_t limit = PlausibleTypoEdits(pattern_length);
+  const std::size_t limit = PlausibleTypoEdits(typed_length);
   const bool known = level.score < kMaxTypoScore;
   const std::size_t distance = level.score - 2u;  // TypoScore below the cap
   for (const std::size_t k : level.followed) {
-    bool far = has_wildcard || (known && distance > 2 * limit);
-    if (!far && (!known || distance > limit)) far = !plausible(k);
+    const bool far = has_wildcard || (known ? distance > limit : !plausible(k));
     if (far) level.far.push_back(k);
   }
 }
@@ -176,21 +188,28 @@ std::uint8_t DistanceOf(std::basic_string_view<Symbol> pattern,
 
   // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
   // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
-  std::uint8_t rows[2][kRowCells];
-  std::uint8_t* previous = rows[0];
-  std::uint8_t* current = rows[1];
+  std::uint8_t rows[3][kRowCells];
+  std::uint8_t* before = rows[0];  // row i - 2, for a swap of two neighbours
+  std::uint8_t* previous = rows[1];
+  std::uint8_t* current = rows[2];
   for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
   for (std::size_t i = 1; i <= s.size(); ++i) {
     current[0] = CapDistance(i);
     for (std::size_t j = 1; j <= t.size(); ++j) {
       if (s[i - 1] == t[j - 1]) {
         current[j] = previous[j - 1];
-      } else {
-        const std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
-        current[j] = CapDistance(nearest + 1);
+        continue;
       }
+      std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
+      if (i > 1 && j > 1 && s[i - 1] == t[j - 2] && s[i - 2] == t[j - 1]) {
+        nearest = std::min<std::size_t>(nearest, before[j - 2]);
+      }
+      current[j] = CapDistance(nearest + 1);
     }
-    std::swap(previous, current);
+    std::uint8_t* const oldest = before;
+    before = previous;
+    previous = current;
+    current = oldest;
   }
   return previous[t.size()];
 }
@@ -219,7 +238,7 @@ class FoldedComponent {
   }
   // True when the folded `name` is a wildcard or prefix match.
   bool WildcardOrPrefix(std::u32string_view name) const {
-    return FoldedWildcardMatchParts(parts_, name) || NameIsPrefixOfPattern(pattern_, name);
+    return FoldedWildcardMatchParts(parts_, name) || IsPlausibleLeadingPart(pattern_, name);
   }
   // The edit distance of the folded `name`.
   std::uint8_t Distance(std::u32string_view name) const { return typos_.Distance(name); }
@@ -279,7 +298,7 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
   for (std::size_t k = names.size(); k-- > 0;) {
     const std::string_view name = names[k];
     if (SameAsciiIgnoringCase(name, pattern)) return ExactAt(k);
-    if (WildcardMatchParts(pattern_parts, name) || NameIsPrefixOfPattern(pattern, name)) {
+    if (WildcardMatchParts(pattern_parts, name) || IsPlausibleLeadingPart(pattern, name)) {
       scores[k] = kWildcardScore;
       best = kWildcardScore;
     } else if (best > kWildcardScore && !has_wildcard && HasLettersInOrder(pattern, name)) {
@@ -291,6 +310,16 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
       // are not computed (their scores stay above the level's).
       scores[k] = TypoScore(typos.Distance(name));
       best = std::min(best, scores[k]);
+    }
+  }
+  if (best == kLettersScore) {
+    // A name of the typed length that is a plausible typo (a swap, a changed letter) is as likely
+    // meant as one holding the letters in order: both are followed, so neither is entered alone.
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      if (scores[k] != kLettersScore && names[k].size() == pattern.size() &&
+          IsPlausibleTypo(pattern, UpperCase(names[k]))) {
+        scores[k] = kLettersScore;
+      }
     }
   }
   LevelScore level = FollowBest(scores, best);
@@ -339,8 +368,18 @@ LevelScore MatchFoldedLevel(std::string_view component, const NameList& names, T
     }
   }
   if (exact_without_diacritics) return ExactAt(*exact_without_diacritics);
+  if (best == kLettersScore) {
+    // As for ASCII names: a plausible typo of the typed length is followed with the letters.
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      if (scores[k] == kLettersScore) continue;
+      const FoldedText name = folded.FoldName(names[k]);
+      if (name.symbols.size() == pattern.size() && IsPlausibleTypo(pattern, name.symbols)) {
+        scores[k] = kLettersScore;
+      }
+    }
+  }
   LevelScore level = FollowBest(scores, best);
-  MarkFarTypos(level, pattern.size(), has_wildcard, [&](std::size_t k) {
+  MarkFarTypos(level, TypedLength(pattern), has_wildcard, [&](std::size_t k) {
     return IsPlausibleTypo(pattern, folded.FoldName(names[k]).symbols);
   });
   return level;

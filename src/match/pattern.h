@@ -66,11 +66,12 @@ bool MatchPatternPart(std::string_view pattern_part, std::string_view name_part)
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // True when `name` (any case) is a leading part of `pattern` (directory Windows for component
-// WINDOWSX).
+// WINDOWSX). MatchLevel takes such a name as a prefix match only while what was typed past it is
+// within the plausible-typo bound of the pattern's length (match/typo_rule.h).
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 
-// Levenshtein distance between `pattern` and `name` (insert, delete, substitute cost 1 each, dots
-// included), held at kMaxEditDistance. No heap: after the common prefix and suffix are set aside,
+// Edit distance between `pattern` and `name` (insert, delete, substitute, and swap two neighbours
+// cost 1 each, dots included: the optimal string alignment distance), held at kMaxEditDistance. No heap: after the common prefix and suffix are set aside,
 // a shorter remainder of at most 64 characters is measured by bit vectors, a longer one by two
 // fixed rows of 256 cells. Exact for any lengths as long as that shorter remainder has at most
 // 255 characters; when both remainders are longer the answer is kMaxEditDistance.
@@ -119,8 +120,10 @@ struct LevelScore {
 // are left out too ("cafe" is "Café"), and when it holds one, they count ("café" is not "cafe",
 // but one edit from it). An exact name wins alone (score 0): the first one walked that is equal
 // with its diacritics, failing that the first one equal once they are left out. Failing that
-// every wildcard or prefix match is followed (score 1); failing that, for a component without `?`
-// or `*`, every name that holds its letters in order (kLettersScore); failing that every name at
+// every wildcard or prefix match is followed (score 1; a name that is a leading part of the
+// component counts only within the plausible-typo bound); failing that, for a component without
+// `?` or `*`, every name that holds its letters in order (kLettersScore), together with every name
+// of the component's length that is a plausible typo of it; failing that every name at
 // the smallest edit distance in characters (TypoScore), those that are far-fetched listed in
 // `far` as well. With no names the score is kNoMatchScore and nothing is followed. An ASCII
 // component and ASCII names take the byte tests.

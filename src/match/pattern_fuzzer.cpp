@@ -1,5 +1,5 @@
 // Fuzz target: component matching. EditDistance (on bytes and on folded texts) is checked against
-// a plain full-matrix Levenshtein distance; MatchLevel against the selection its contract
+// a plain full-matrix distance (swaps of neighbours counting one); MatchLevel against the selection its contract
 // describes, built from the folded matching primitives for every name (without the ASCII byte
 // path, the shortcuts and the pruning that MatchLevel takes); the splits and the wildcard tests
 // against the properties they promise.
@@ -27,7 +27,8 @@ using namespace dirhop;
 
 constexpr std::size_t kMaxNames = 64;
 
-// The Levenshtein distance by the textbook recurrence over the full matrix (row by row in one
+// The edit distance with swaps of neighbours (optimal string alignment) by the textbook recurrence
+// over the full matrix (row by row in one
 // block: cell (i, j) is d[i * (b.size() + 1) + j]). Its comparisons guide no search, so they are
 // left out of the coverage feedback, which would otherwise cost most of the time.
 template <typename Text>
@@ -40,8 +41,12 @@ __attribute__((no_sanitize("coverage"))) std::size_t FullMatrixDistance(const Te
   for (std::size_t i = 1; i <= a.size(); ++i) {
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::uint32_t substitute = d[(i - 1) * width + j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-      d[i * width + j] =
+      std::uint32_t cell =
           std::min({substitute, d[(i - 1) * width + j] + 1, d[i * width + j - 1] + 1});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        cell = std::min(cell, d[(i - 2) * width + j - 2] + 1);
+      }
+      d[i * width + j] = cell;
     }
   }
   return d[a.size() * width + b.size()];
@@ -164,14 +169,24 @@ LevelScore ExpectedLevel(std::string_view component, const std::vector<std::stri
   }
   const bool has_wildcard = ContainsWildcard(component);
   std::vector<std::uint8_t> scores;
+  const std::size_t limit = PlausibleTypoEdits(TypedLength(pattern));
   for (const auto& name : folded) {
-    const bool wild = WildcardMatch(pattern, name) || NameIsPrefixOfPattern(pattern, name);
+    const bool leading = NameIsPrefixOfPattern(pattern, name) &&
+                         TypedLength(pattern.substr(name.size())) <= limit;
+    const bool wild = WildcardMatch(pattern, name) || leading;
     const bool letters = !has_wildcard && HasLettersInOrder(pattern, name);
     scores.push_back(wild      ? kWildcardScore
                      : letters ? kLettersScore
                                : TypoScore(EditDistance(pattern, name)));
   }
   level.score = *std::min_element(scores.begin(), scores.end());
+  if (level.score == kLettersScore) {
+    for (std::size_t k = 0; k < folded.size(); ++k) {
+      if (folded[k].size() == pattern.size() && IsPlausibleTypo(pattern, folded[k])) {
+        scores[k] = kLettersScore;
+      }
+    }
+  }
   for (std::size_t k = names.size(); k-- > 0;) {
     if (scores[k] != level.score) continue;
     level.followed.push_back(k);

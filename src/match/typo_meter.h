@@ -18,8 +18,8 @@ class TypoMeter {
   // A meter for `pattern`, upper-cased (UpperCase); it must outlive the meter.
   explicit TypoMeter(std::string_view pattern);
 
-  // EditDistance(pattern, UpperCase(name)), exactly: the Levenshtein distance held at
-  // kMaxEditDistance, with `name`'s ASCII letters compared upper-cased.
+  // EditDistance(pattern, UpperCase(name)), exactly: the edit distance (a swap counting one) held
+  // at kMaxEditDistance, with `name`'s ASCII letters compared upper-cased.
   std::uint8_t Distance(std::string_view name);
 
  private:

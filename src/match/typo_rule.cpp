@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/unicode_fold.h"
+
 namespace dirhop {
 
 namespace {
@@ -52,6 +54,12 @@ std::uint8_t PlausibleTypoEdits(std::size_t length) {
   return 2;
 }
 
+std::size_t TypedLength(std::u32string_view pattern) {
+  std::size_t length = pattern.size();
+  for (const char32_t symbol : pattern) length += IsWideCharacter(symbol) ? 1 : 0;
+  return length;
+}
+
 std::size_t SwapDistance(std::string_view pattern, std::string_view name, std::size_t limit) {
   return SwapDistanceOf(pattern, name, limit);
 }
@@ -66,7 +74,7 @@ bool IsPlausibleTypo(std::string_view pattern, std::string_view name) {
 }
 
 bool IsPlausibleTypo(std::u32string_view pattern, std::u32string_view name) {
-  const std::size_t limit = PlausibleTypoEdits(pattern.size());
+  const std::size_t limit = PlausibleTypoEdits(TypedLength(pattern));
   return SwapDistance(pattern, name, limit) <= limit;
 }
 

@@ -14,22 +14,23 @@ namespace {
 
 using Indices = std::vector<std::size_t>;
 
-// Plain full-matrix Levenshtein distance, no cap: the oracle for EditDistance (over bytes) and
-// for the distance of folded names (over symbols).
+// Plain full-matrix edit distance with swaps of neighbours (optimal string alignment), no cap:
+// the oracle for EditDistance (over bytes) and for the distance of folded names (over symbols).
 template <typename Text>
 std::size_t ReferenceDistance(const Text& a, const Text& b) {
-  std::vector<std::size_t> previous(b.size() + 1);
-  std::vector<std::size_t> current(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    current[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t substitute = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-      current[j] = std::min({substitute, previous[j] + 1, current[j - 1] + 1});
+      const std::size_t substitute = d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      d[i][j] = std::min({substitute, d[i - 1][j] + 1, d[i][j - 1] + 1});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
     }
-    std::swap(previous, current);
   }
-  return previous[b.size()];
+  return d[a.size()][b.size()];
 }
 
 // Deterministic text of `length` bytes over a small alphabet, so that random pairs share letters.
@@ -171,7 +172,8 @@ TEST(PatternEditDistanceTest, KnownDistances) {
   EXPECT_EQ(EditDistance("DOCX", "DOCUMENTS"), 6);
   EXPECT_EQ(EditDistance("KITTEN", "SITTING"), 3);
   EXPECT_EQ(EditDistance("FLAW", "LAWN"), 2);
-  EXPECT_EQ(EditDistance("PROJECTS", "PROJETCS"), 2);
+  EXPECT_EQ(EditDistance("PROJECTS", "PROJETCS"), 1);  // a swap of neighbours counts one
+  EXPECT_EQ(EditDistance("T4190", "T4109"), 1);
   EXPECT_EQ(EditDistance("A.B", "AXB"), 1);  // dots count like any character
   EXPECT_EQ(EditDistance("", "ABC"), 3);
   EXPECT_EQ(EditDistance("ABC", ""), 3);
@@ -287,10 +289,39 @@ TEST(PatternMatchLevelTest, EveryWildcardOrPrefixMatchIsFollowed) {
   const LevelScore level = MatchLevel("pro*", names);
   EXPECT_EQ(level.score, kWildcardScore);
   EXPECT_EQ(level.followed, (Indices{2, 0}));  // walked last-listed first
-  // A prefix of the typed component counts like a wildcard match.
+  // A leading part of the typed component counts like a wildcard match while what was typed past
+  // it is no more than a plausible typo adds (two characters for eight); past that it is only a
+  // typo, far-fetched when it is that far: a longer word is not taken for its first part.
   const LevelScore prefix = MatchLevel("windowsx", {"Windows", "Win.old", "Wind"});
   EXPECT_EQ(prefix.score, kWildcardScore);
-  EXPECT_EQ(prefix.followed, (Indices{2, 0}));
+  EXPECT_EQ(prefix.followed, (Indices{0}));
+  const LevelScore longer = MatchLevel("apps-legacy", {"apps", "blog"});
+  EXPECT_EQ(longer.score, TypoScore(7));
+  EXPECT_EQ(longer.followed, Indices{0});
+  EXPECT_EQ(longer.far, Indices{0});
+  EXPECT_EQ(MatchLevel("Videos-old", {"Videos"}).far, Indices{0});
+  EXPECT_EQ(MatchLevel("café-old", {"Café"}).score, TypoScore(4));  // folded names alike
+}
+
+TEST(PatternMatchLevelTest, ASwapOfTheTypedLengthIsFollowedBesideLettersInOrder) {
+  // dco holds the letters of debconf in order, and is doc with two neighbours swapped: neither is
+  // more likely meant, so both are followed and the user is asked.
+  const LevelScore level = MatchLevel("dco", {"debconf", "doc", "dict"});
+  EXPECT_EQ(level.score, kLettersScore);
+  EXPECT_EQ(level.followed, (Indices{1, 0}));
+  // Folded names alike; a name of another length is no such typo.
+  EXPECT_EQ(MatchLevel("dcö", {"döc", "dxcö"}).followed, (Indices{1, 0}));
+  EXPECT_EQ(MatchLevel("dco", {"debconf", "docs"}).followed, (Indices{0}));
+}
+
+TEST(PatternMatchLevelTest, AWideCharacterCountsAsTwoForThePlausibleTypo) {
+  // Two CJK characters are a whole word: one wrong character is a plausible slip.
+  const LevelScore level = MatchLevel("月本", {"日本", "中国語"});
+  EXPECT_EQ(level.score, TypoScore(1));
+  EXPECT_EQ(level.followed, Indices{0});
+  EXPECT_TRUE(level.far.empty());
+  // Two letters are not: one changed is another name.
+  EXPECT_EQ(MatchLevel("ab", {"xb"}).far, Indices{0});
 }
 
 TEST(PatternMatchLevelTest, DocxFollowsDocButNotDocuments) {
@@ -330,12 +361,14 @@ TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesAndMarkTheFarFetched) {
   EXPECT_EQ(far.score, 10);
   EXPECT_EQ(far.followed, Indices{0});
   EXPECT_EQ(far.far, Indices{0});
-  // Two names at Levenshtein distance 2 from five letters: two neighbours swapped are one edit,
-  // plausible; two letters changed are two, too many for five.
+  // Two neighbours swapped are one edit, nearer than two letters changed: only Music is followed.
   const LevelScore swapped = MatchLevel("msuic", {"Music", "Magic"});
-  EXPECT_EQ(swapped.score, TypoScore(2));
-  EXPECT_EQ(swapped.followed, (Indices{1, 0}));
-  EXPECT_EQ(swapped.far, Indices{1});
+  EXPECT_EQ(swapped.score, TypoScore(1));
+  EXPECT_EQ(swapped.followed, (Indices{0}));
+  EXPECT_TRUE(swapped.far.empty());
+  // A swap and a changed letter tie: t4190 offers t4109 beside t4100 and t4110.
+  EXPECT_EQ(MatchLevel("t4190", {"t4100", "t4109", "t4110", "t4200"}).followed,
+            (Indices{2, 1, 0}));
   // Eight letters may take two edits of any kind.
   EXPECT_TRUE(MatchLevel("porjects", {"Projects", "Pojrects"}).far.empty());
   EXPECT_EQ(MatchLevel("xyzw", {"xaby"}).far, Indices{0});

@@ -40,7 +40,7 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
   EXPECT_EQ(Roots("pro", {"/p/q/projects/x"}), std::vector<std::string>{"/p/q/projects 1"});
   // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
   EXPECT_EQ(Roots("wbshp", places), std::vector<std::string>{"/home/u/projects/webshop 2"});
-  EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 4"});
+  EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 3"});
   EXPECT_TRUE(Roots("xyz", places).empty());
   // Each directory once: two entries below one project lead to it once.
   EXPECT_EQ(Roots("projects", {"/h/projects/a", "/h/projects/b", "/h/projects"}),

@@ -131,10 +131,10 @@ TEST(SearchTest, PlausibleSlipsLandAndFarTyposAreMarked) {
   };
   const std::vector<Row> rows = {
       {"wndows", {{"/home/u/Windows", kLettersScore}}, true},
-      {"porjects", {{"/home/u/projects", TypoScore(2)}}, true},
-      {"Documetns", {{"/home/u/Documents", TypoScore(2)}}, true},
-      {"Downlaods", {{"/home/u/Downloads", TypoScore(2)}}, true},
-      {"pro/webhsop", {{"/home/u/projects/webshop", 1 + TypoScore(2)}}, true},
+      {"porjects", {{"/home/u/projects", TypoScore(1)}}, true},
+      {"Documetns", {{"/home/u/Documents", TypoScore(1)}}, true},
+      {"Downlaods", {{"/home/u/Downloads", TypoScore(1)}}, true},
+      {"pro/webhsop", {{"/home/u/projects/webshop", 1 + TypoScore(1)}}, true},
       {"pro/api-sever", {{"/home/u/projects/api-server", 1 + kLettersScore}}, true},
       {"prj", {{"/home/u/projects", kLettersScore}}, true},
       {"dl", {{"/home/u/Downloads", kLettersScore}}, true},
