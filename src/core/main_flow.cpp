@@ -104,9 +104,8 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   }
   Run run{console, fs, host, *facts, start_dir, settings};
   // The run that created the store is the first: the welcome and usage screens come first.
-  if (settings.first_run && ShowFirstRunScreens(run.pager, facts->kind) == PageResult::kLeft) {
-    return kExitOk;
-  }
+  // Leaving them with Escape ends the screens; what was typed is still carried out.
+  if (settings.first_run) ShowFirstRunScreens(run.pager, facts->kind);
   return RunWithPendingSave(console, settings, [&] { return MainFlow(run, words); });
 }
 

@@ -28,8 +28,8 @@ PageResult ShowWelcomeScreen(Pager& pager, platform::HostKind host);
 PageResult ShowUsageScreenWithBanner(Pager& pager, platform::HostKind host);
 
 // The first run's start-up screens: the welcome screen, an empty line, the usage screen, paged as
-// one text; the run then goes on. kLeft when the user leaves at the prompt (the run then ends
-// with exit code 0).
+// one text; the run then goes on, whether the user paged to the end or left at a prompt (kLeft):
+// leaving ends the screens, never the command that was typed.
 PageResult ShowFirstRunScreens(Pager& pager, platform::HostKind host);
 
 }  // namespace dirhop

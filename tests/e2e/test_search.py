@@ -452,6 +452,14 @@ class Create(TypedSpecTestCase):
         self.assertEqual(r.text.count(PAGER_PROMPT), 1, r.text)
         self.assertIn("Change directory to (a-b or Escape to exit)? b", r.text)
 
+    def test_escape_on_the_first_run_screens_still_jumps(self):
+        """Escape ends the welcome and usage screens of a first run, not the jump typed."""
+        self.mkdirs("first/sub")
+        first_run = {"DIRHOP": os.path.join(self.root, "new-store.dat")}
+        r = self.target.run_pty(["sub"], self.path("first"), [(PAGER_PROMPT, b"\x1b")],
+                                handoff=self.handoff, env=first_run)
+        self.assertWentTo(r, self.path("first", "sub"))
+
     def test_creation_failure_is_reported_in_words(self):
         with open(self.path("f.txt"), "w") as f:
             f.write("x")
