@@ -14,9 +14,10 @@ namespace {
 
 // Where the POSIX text differs from the Windows text.
 enum class PosixText {
-  kSame,     // the Windows line is right on POSIX too
-  kReplace,  // use the POSIX line
-  kOmit,     // the line describes something POSIX does not have
+  kSame,                  // the Windows line is right on POSIX too
+  kReplace,               // use the POSIX line
+  kOmit,                  // the line describes something POSIX does not have
+  kOmitWithoutMakerSite,  // the line names the maker's site: on POSIX only when one is configured
 };
 
 struct UsageLine {
@@ -45,7 +46,7 @@ constexpr UsageLine kUsageLines[] = {
      "  c -x             starts the file manager in current directory"},
     {""},
     {"  c -mail          send technical support email"},
-    {"  c -brantel       go to the Brantel Software web site"},
+    {"  c -brantel       go to the Brantel Software web site", PosixText::kOmitWithoutMakerSite},
     {"  c -home          go to the Dirhop home page"},
     {"  c -manual        display the Dirhop user manual"},
     {""},
@@ -61,8 +62,8 @@ constexpr UsageLine kUsageLines[] = {
     // '/' is already the separator on POSIX and '\' is an ordinary character of a name there.
     {"    / -> \\      Unix slash makes no difference", PosixText::kOmit},
     {"   \\\\ -> \\*\\    Saves hitting [Shift+8] (use to choose all matches)", PosixText::kReplace,
-     "   // -> /*/    Saves hitting [Shift+8] (use to choose all matches)"},
-    {"    X -> X*.*   * is ALWAYS added"},
+     "   // -> /*/    Saves typing the star (use to choose all matches)"},
+    {"    X -> X*.*   * is ALWAYS added", PosixText::kReplace, "    X -> X*     * is ALWAYS added"},
     {""},
     {"Examples:  (where D: is a drive letter)", PosixText::kReplace, "Examples:"},
     {"  c \\   c D:..   c *   c \\T   c *\\*   c D:B*   c D:..\\*", PosixText::kReplace,
@@ -82,7 +83,9 @@ std::vector<ScreenLine> UsageLines(platform::HostKind host) {
   const bool windows = WindowsTexts(host);
   std::vector<ScreenLine> lines;
   for (const UsageLine& line : kUsageLines) {
-    if (windows || line.posix_text == PosixText::kSame) {
+    const bool maker_site_line = line.posix_text == PosixText::kOmitWithoutMakerSite &&
+                                 !IsPlaceholderAddress(build_info::kMakerSite);
+    if (windows || line.posix_text == PosixText::kSame || maker_site_line) {
       lines.push_back({std::string(line.windows)});
     } else if (line.posix_text == PosixText::kReplace) {
       lines.push_back({std::string(line.posix)});
