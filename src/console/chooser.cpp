@@ -108,9 +108,11 @@ class Chooser {
       const auto width =
           static_cast<std::uint8_t>(std::max<int>(1, field_width_ - static_cast<int>(mark.size())));
       // Shortened by its real separators, then shown with its controls escaped, cut and padded
-      // to the field's columns.
+      // to the field's columns, the last of which stays blank: a filled field never runs into
+      // the key of the next one.
       const std::string shortened = ShortenPath(width, entry.Path(), syntax_);
-      console_.Write(mark + PadToWidth(shortened, width));
+      const auto text_width = static_cast<std::uint8_t>(std::max(1, width - 1));
+      console_.Write(mark + PadToWidth(shortened, text_width) + (width > 1 ? " " : ""));
       if (k % 2 == 1) console_.WriteLine();
     }
     if (shown_count_ % 2 == 1) console_.WriteLine();

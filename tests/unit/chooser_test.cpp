@@ -97,11 +97,13 @@ TEST(ChooserTest, ColumnsLineUpForWideAccentedAndUnreadableNames) {
   EXPECT_EQ(ChooseDirectory(*fake.console, list, CreateMode::kOff, ListOrder::kAsGiven, "/w",
                             kPosixPaths),
             paths[2]);  // the real bytes, not the escape shown
-  // Fields of 35 columns: ShortenPath keeps 4 columns for "/..." and the field cuts the rest.
+  // Fields of 35 columns: ShortenPath keeps 4 columns for "/..." and the field cuts the rest,
+  // keeping its last column blank so that a filled field never touches the next key.
   std::string wide_shown = "/.../x";
   for (int i = 0; i < 14; ++i) wide_shown += nichi;
   std::string decomposed_shown = "/.../";
-  for (int i = 0; i < 30; ++i) decomposed_shown += "e" + acute;
+  for (int i = 0; i < 29; ++i) decomposed_shown += "e" + acute;
+  decomposed_shown += " ";
   const std::string expected = "[a] " + paths[0] + std::string(35 - 13, ' ') + "[b] " + paths[1] +
                                std::string(35 - 10, ' ') + "\n" + "[c] /home/caf\\xe9" +
                                std::string(35 - 13, ' ') + "[d] " + wide_shown + " \n" + "[e] " +
