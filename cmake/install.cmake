@@ -76,7 +76,29 @@ function(dirhop_add_manual_and_install_rules)
     DEPENDS ${beside_program}
     VERBATIM)
   if(man_page)
-    add_custom_target(dirhop_man_page ALL DEPENDS ${man_page})
+    add_custom_command(
+      OUTPUT ${docs}/dirhop.1.gz ${docs}/c.1.gz
+      COMMAND gzip -9 -n -c ${docs}/dirhop.1 > ${docs}/dirhop.1.gz
+      COMMAND gzip -9 -n -c ${docs}/c.1 > ${docs}/c.1.gz
+      DEPENDS ${man_page}
+      COMMENT "Compressing the man pages"
+      VERBATIM)
+    add_custom_target(dirhop_man_page ALL DEPENDS ${docs}/dirhop.1.gz ${docs}/c.1.gz)
+  endif()
+  if(NOT WIN32)
+    # A native package's changelog: the version this build makes.
+    string(CONCAT changelog
+           "dirhop (${PROJECT_VERSION}) stable; urgency=medium\n\n"
+           "  * Dirhop ${PROJECT_VERSION}.\n\n"
+           " -- The Dirhop authors <${DIRHOP_SUPPORT_EMAIL}>  Wed, 09 Dec 2026 00:00:00 +0000\n")
+    file(WRITE ${docs}/changelog "${changelog}")
+    add_custom_command(
+      OUTPUT ${docs}/changelog.gz
+      COMMAND gzip -9 -n -c ${docs}/changelog > ${docs}/changelog.gz
+      DEPENDS ${docs}/changelog
+      COMMENT "Compressing the changelog"
+      VERBATIM)
+    add_custom_target(dirhop_changelog ALL DEPENDS ${docs}/changelog.gz)
   endif()
 
   # The licence in Debian's machine-readable format, for the package's copyright file.
@@ -107,9 +129,17 @@ function(dirhop_add_manual_and_install_rules)
     install(FILES ${docs}/dirhop.html ${readme} ${licence_file} ${docs}/copyright
             DESTINATION ${CMAKE_INSTALL_DOCDIR})
     if(man_page)
-      # `man c` shows the same page.
+      # `man c` shows the same page. The pages are installed compressed, as man expects them
+      # (gzip -n: no name or time in the header, so every build makes the same bytes).
       file(WRITE ${docs}/c.1 ".so man1/dirhop.1\n")
-      install(FILES ${man_page} ${docs}/c.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+      install(FILES ${docs}/dirhop.1.gz ${docs}/c.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
+    # The package's changelog, which Debian's tools look for in every package.
+    install(FILES ${docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+      # Installed as a system package (the deb preset): lintian's notes on what is meant.
+      install(FILES ${source}/packaging/deb/lintian-overrides RENAME dirhop
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
     endif()
     # -manual goes from the program's directory to the installed manual by the relative path
     # between these two directories, which CMakeLists.txt writes into core/build_info.h.
@@ -134,10 +164,14 @@ function(dirhop_add_manual_and_install_rules)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DIRHOP_HOME_PAGE})
+  # A home page field only for a real address: an example address leads nowhere.
+  if(NOT DIRHOP_HOME_PAGE MATCHES "\\.example(/|$)")
+    set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DIRHOP_HOME_PAGE})
+  endif()
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-         "Dirhop gives bash, zsh and fish the command c, a cd that takes abbreviations,\n"
-         "wildcards and names with typos, searching the directories level by level.")
+         "Dirhop gives bash, zsh, fish and PowerShell the command c, a cd that takes\n"
+         "abbreviations, wildcards and names with typos, searching the directories level\n"
+         "by level.")
   set(CPACK_STRIP_FILES ON)
   # The library dependencies come from dpkg-shlibdeps: none for the static program Linux builds.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -95,8 +95,9 @@ class ManualAndInstall(E2ETestCase):
         self.assertEqual(sorted(tree_files(prefix)), [
             "bin/dirhop", "share/dirhop/dirhop.bash", "share/dirhop/dirhop.fish",
             "share/dirhop/dirhop.ps1", "share/doc/dirhop/LICENSE", "share/doc/dirhop/README.md",
-            "share/doc/dirhop/copyright", "share/doc/dirhop/dirhop.html",
-            "share/man/man1/c.1", "share/man/man1/dirhop.1"])
+            "share/doc/dirhop/changelog.gz", "share/doc/dirhop/copyright",
+            "share/doc/dirhop/dirhop.html", "share/man/man1/c.1.gz",
+            "share/man/man1/dirhop.1.gz"])
         with open(os.path.join(prefix, "share/doc/dirhop/LICENSE")) as f:
             self.assertIn("Copyright (c) 2026 The Dirhop authors", f.read())
         with open(os.path.join(prefix, "share/doc/dirhop/copyright")) as f:
@@ -107,14 +108,15 @@ class ManualAndInstall(E2ETestCase):
                                os.path.join(prefix, "share", "doc", "dirhop", "dirhop.html"))
         man_dir = os.path.join(prefix, "share", "man")
         if shutil.which("groff"):
+            # The page as the build wrote it, before it was compressed for installing.
             proc = subprocess.run(["groff", "-t", "-man", "-ww", "-z",
-                                   os.path.join(man_dir, "man1", "dirhop.1")],
+                                   os.path.join(self.build, "docs", "dirhop.1")],
                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
             self.assertEqual((proc.returncode, proc.stderr), (0, b""))
         if shutil.which("man"):
             env = {**os.environ, "MANWIDTH": "80", "MANPAGER": "cat", "PAGER": "cat",
                    "LANG": "C.UTF-8"}
-            page = subprocess.run(["man", "-l", os.path.join(man_dir, "man1", "dirhop.1")],
+            page = subprocess.run(["man", "-l", os.path.join(man_dir, "man1", "dirhop.1.gz")],
                                   stdout=subprocess.PIPE, env=env, check=True,
                                   timeout=60).stdout.decode("utf-8")
             page = re.sub(r".\x08", "", page)
