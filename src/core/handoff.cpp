@@ -178,7 +178,9 @@ ExitCode GoToDirectory(Run& run, const std::string& directory) {
         kColourError, "Dirhop: Could not change directory to '" + VisibleText(directory) + "'");
     return kExitError;
   }
-  std::string entered = run.fs.CurrentDirectory();
+  // The system gives back the current directory as it was asked for: the shell and the history
+  // get the names as the disk holds them (an alias or an entry may be spelt in another case).
+  std::string entered = WithNamesAsStored(run.fs.CurrentDirectory(), run.facts.syntax, run.fs);
   if (entered.empty()) entered = directory;
   const std::string for_shell = PathForShell(run, entered);
   if (for_shell.empty()) {

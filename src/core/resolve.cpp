@@ -37,10 +37,11 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   const std::string expanded_spec = spec;
 
   // The direct attempt: a typed path that already names a directory (relative, drive-relative or
-  // absolute) is taken as it is, before any alias or search.
+  // absolute) is taken as it is, before any alias or search, with its names as the disk holds
+  // them (the system gives back the current directory as it was typed).
   if (run.fs.ChangeDirectory(spec)) {
     std::string entered = run.fs.CurrentDirectory();
-    return Directory(entered.empty() ? spec : entered);
+    return Directory(entered.empty() ? spec : WithNamesAsStored(entered, syntax, run.fs));
   }
 
   // An alias is tried only when the spec is not a directory as it stands.

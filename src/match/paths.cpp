@@ -1,6 +1,7 @@
 #include "match/paths.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -122,6 +123,36 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSyste
   if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
   TakeParentSteps(rest, base, syntax, ParentStep::kComponent);
   return AddTrailingBackslash(base, syntax) + rest;
+}
+
+std::string WithNamesAsStored(const std::string& path, PathSyntax syntax, FileSystem& fs) {
+  if (!syntax.drives) return path;
+  std::size_t at = 0;  // where the first level below the root begins
+  if (IsDriveAbsolute(path, '\\')) {
+    at = 3;
+  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share\: a share is no entry of a folder, and keeps its spelling.
+    const std::size_t server_end = path.find('\\', 2);
+    const std::size_t share_end =
+        server_end == std::string::npos ? server_end : path.find('\\', server_end + 1);
+    if (share_end == std::string::npos) return path;
+    at = share_end + 1;
+  } else {
+    return path;
+  }
+  std::string stored = path.substr(0, at);
+  while (at < path.size()) {
+    std::size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(at, end - at);
+    if (!name.empty()) {
+      const std::optional<std::string> found = fs.DirectoryItselfName(stored + name);
+      stored += found ? *found : name;
+    }
+    if (end < path.size()) stored += '\\';
+    at = end + 1;
+  }
+  return stored;
 }
 
 std::string ParentDir(const std::string& path, PathSyntax syntax) {

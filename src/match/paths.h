@@ -23,6 +23,11 @@ void ExpandDots(std::string& spec, PathSyntax syntax);
 // `fs` (CurrentDirectory, or DriveCurrentDirectory for a drive-relative path).
 std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSystem& fs);
 
+// The absolute `path` with each level spelt as the file system holds it: on Windows, in the real
+// case of its name, however it was typed (a level that is a link, or that is not found, stays as
+// written); unchanged on POSIX, whose names differ by case, and for a path that is not absolute.
+std::string WithNamesAsStored(const std::string& path, PathSyntax syntax, FileSystem& fs);
+
 // The directory one level up from a non-empty absolute path; a root is its own parent.
 std::string ParentDir(const std::string& path, PathSyntax syntax);
 

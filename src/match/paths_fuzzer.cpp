@@ -121,7 +121,10 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return std::nullopt;
   }
-  bool IsDirectoryItself(const std::string&) override { return Unasked(); }
+  std::optional<std::string> DirectoryItselfName(const std::string&) override {
+    Unasked();
+    return std::nullopt;
+  }
   int CreateOneDirectory(const std::string&) override { return Unasked(); }
   std::size_t LongestWholePath() override { return Unasked(); }
   bool WriteFileContents(const std::string&, std::string_view) override { return Unasked(); }

@@ -42,12 +42,14 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   // A subdirectory of exactly the typed name wins alone at its level: it is looked up instead of
   // listing the level, so a long path lists only the levels where it is abbreviated. Only a
-  // directory itself: a link could lead back up the branch, which only a listing tells.
+  // directory itself: a link could lead back up the branch, which only a listing tells. The path
+  // goes on with the name as the disk holds it, as a listed name would.
   if (IsWholeName(split.component)) {
-    std::string exact = JoinPath(base, split.component);
-    if (fs_.IsDirectoryItself(exact)) {
+    const std::optional<std::string> name =
+        fs_.DirectoryItselfName(JoinPath(base, split.component));
+    if (name) {
       chain_.push_back(ChainLink{base, identity, identity.has_value()});
-      Search(split.rest, std::move(exact), rank, std::nullopt);
+      Search(split.rest, JoinPath(base, *name), rank, std::nullopt);
       chain_.pop_back();
       return;
     }

@@ -25,8 +25,8 @@ std::optional<platform::DirectoryIdentity> SystemFileSystem::IdentifyDirectory(
   return platform::IdentifyDirectory(dir);
 }
 
-bool SystemFileSystem::IsDirectoryItself(const std::string& path) {
-  return platform::IsDirectoryItself(path);
+std::optional<std::string> SystemFileSystem::DirectoryItselfName(const std::string& path) {
+  return platform::DirectoryItselfName(path);
 }
 
 int SystemFileSystem::CreateOneDirectory(const std::string& path) {

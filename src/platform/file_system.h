@@ -32,9 +32,9 @@ class FileSystem {
   virtual platform::DirectoryListing ListSubdirectories(const std::string& dir) = 0;
   // The identity of the directory `dir` leads to; nullopt when it cannot be opened.
   virtual std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) = 0;
-  // True when `path` names a directory itself, not a link to one (see
-  // platform::IsDirectoryItself).
-  virtual bool IsDirectoryItself(const std::string& path) = 0;
+  // The name of the last level of `path` as stored, when `path` names a directory itself, not a
+  // link to one (see platform::DirectoryItselfName); nullopt otherwise.
+  virtual std::optional<std::string> DirectoryItselfName(const std::string& path) = 0;
   // Creates the single directory `path`; the outcome as a Windows error code (0 success).
   virtual int CreateOneDirectory(const std::string& path) = 0;
   // The longest directory path a change of directory takes whole (Windows: in UTF-16 units,
@@ -75,7 +75,7 @@ class SystemFileSystem : public FileSystem {
   bool CurrentDirectoryRemoved() override;
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
-  bool IsDirectoryItself(const std::string& path) override;
+  std::optional<std::string> DirectoryItselfName(const std::string& path) override;
   int CreateOneDirectory(const std::string& path) override;
   std::size_t LongestWholePath() override;
   bool WriteFileContents(const std::string& path, std::string_view bytes) override;

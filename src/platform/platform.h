@@ -45,9 +45,12 @@ DirectoryListing ListSubdirectories(const std::string& dir);
 // directory that can be opened. A path of any length is accepted.
 std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 
-// True when `path` names a directory itself: not a file, and not a link or junction (which
-// could lead anywhere, back up the tree included). Nothing is opened.
-bool IsDirectoryItself(const std::string& path);
+// When `path` names a directory itself (not a file, and not a link or junction, which could
+// lead anywhere, back up the tree included): the name of its last level as the file system holds
+// it (Windows: in its real case, however `path` spells it; POSIX: as given, since names there
+// are told apart by case). nullopt otherwise. The directory itself is not opened (Windows looks
+// its name up in its parent, as a listing would).
+std::optional<std::string> DirectoryItselfName(const std::string& path);
 
 // True when the process's current directory has been removed (by another process) since it was
 // entered: a relative path then leads nowhere.

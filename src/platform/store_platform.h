@@ -46,7 +46,8 @@ struct StoreValue {
   std::uint32_t number = 0;
 };
 
-// An open settings key. Values are read and set by name; Close makes what was set permanent.
+// An open settings key. Values are read, set and removed by name; Close makes the changes
+// permanent.
 class SettingsKey {
  public:
   virtual ~SettingsKey() = default;
@@ -54,7 +55,9 @@ class SettingsKey {
   virtual std::optional<StoreValue> Query(const std::string& name) = 0;
   // Sets `name` to `value`; false when the system refuses (values set before stay set).
   virtual bool Set(const std::string& name, const StoreValue& value) = 0;
-  // Makes the values set so far permanent and closes the key (POSIX: replaces the emulating file
+  // Removes the value `name`; true when it is gone afterwards (also when there was none).
+  virtual bool Delete(const std::string& name) = 0;
+  // Makes the changes so far permanent and closes the key (POSIX: replaces the emulating file
   // atomically, with the outcomes of ReplaceFileAtomically). A key not closed explicitly is
   // closed without saving.
   virtual StoreFileStatus Close() = 0;

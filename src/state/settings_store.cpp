@@ -12,6 +12,7 @@
 #include "base/utf8.h"
 #include "console/visible_text.h"
 #include "match/paths.h"
+#include "platform/registry_file.h"
 
 namespace dirhop {
 
@@ -43,42 +44,75 @@ std::string ReadString(platform::SettingsKey& key, const std::string& name) {
 // data file bytes unchanged, its registry values through the ANSI page and back), so a text is
 // taken as this release's form when it is ASCII, when the data file is marked, when in an
 // unmarked data file it is valid UTF-8 (an OEM name almost never is), or when a registry value's
-// check is listed; any other text is converted from the old form.
+// check is listed; any other text is converted from the old form. A key without the list is one
+// only the release before wrote, all of whose texts are in the old form; a list that is damaged
+// or not a string tells nothing, and then no text is converted.
 
 // The value that lists the checks of the registry texts this release saved.
 const char kTextChecksValueName[] = "textChecks";
 
-// The check of a text that is not ASCII: 32-bit FNV-1a of its bytes.
+// The check of a text: 32-bit FNV-1a of its bytes.
 std::uint32_t TextCheck(std::string_view text) {
   std::uint32_t hash = 2166136261u;
   for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
   return hash;
 }
 
-// The checks listed in `value` (eight hex digits each, separated by blanks), sorted.
-std::vector<std::uint32_t> ParseTextChecks(const std::string& value) {
+// The checks listed in `text` (eight hex digits each, separated by single blanks), in their
+// order; nullopt when it is no such list.
+std::optional<std::vector<std::uint32_t>> ParseCheckList(std::string_view text) {
+  if (!text.empty() && text.size() % 9 != 8) return std::nullopt;
   std::vector<std::uint32_t> checks;
-  for (std::size_t at = 0; at + 8 <= value.size(); at += 9) {
+  checks.reserve((text.size() + 1) / 9);
+  for (std::size_t at = 0; at < text.size(); at += 9) {
+    if (at > 0 && text[at - 1] != ' ') return std::nullopt;
     std::uint32_t check = 0;
     for (std::size_t i = at; i < at + 8; ++i) {
-      const int digit = HexDigit(value[i]);
-      if (digit < 0) return {};  // not a list this release wrote: no text is taken as listed
+      const int digit = HexDigit(text[i]);
+      if (digit < 0) return std::nullopt;
       check = check << 4 | static_cast<std::uint32_t>(digit);
     }
     checks.push_back(check);
   }
-  std::sort(checks.begin(), checks.end());
   return checks;
 }
 
-// The "textChecks" value for the texts of `record`.
-std::string TextChecksOf(const SettingsRecord& record) {
+// The checks a "textChecks" value lists, sorted; nullopt when the value is damaged or not a
+// string, as no list this release wrote is.
+std::optional<std::vector<std::uint32_t>> ParseTextChecks(const platform::StoreValue& value) {
+  if (value.type != platform::StoreValueType::kString) return std::nullopt;
+  std::optional<std::vector<std::uint32_t>> checks = ParseCheckList(value.text);
+  if (checks) std::sort(checks->begin(), checks->end());
+  return checks;
+}
+
+// The names of the slot values, in the order a save sets them: the history, then each alias
+// slot's name and target.
+std::vector<std::string> SlotValueNames() {
+  std::vector<std::string> names;
+  names.reserve(kHistorySlots + 2 * kAliasSlots);
+  for (int slot = 0; slot < kHistorySlots; ++slot) names.push_back(HistoryValueName(slot));
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    names.push_back(AliasNameValueName(slot));
+    names.push_back(AliasDirValueName(slot));
+  }
+  return names;
+}
+
+// The texts of `record`'s slots, in the order of SlotValueNames.
+std::vector<std::string> SlotTexts(const SettingsRecord& record) {
   std::vector<std::string> texts;
+  texts.reserve(kHistorySlots + 2 * kAliasSlots);
   for (int slot = 0; slot < kHistorySlots; ++slot) texts.push_back(record.History(slot));
   for (int slot = 1; slot <= kAliasSlots; ++slot) {
     texts.push_back(record.AliasName(slot));
     texts.push_back(record.AliasTarget(slot));
   }
+  return texts;
+}
+
+// The "textChecks" value for the slot texts `texts`.
+std::string TextChecksOf(const std::vector<std::string>& texts) {
   std::string value;
   char digits[9];
   for (const std::string& text : texts) {
@@ -88,6 +122,73 @@ std::string TextChecksOf(const SettingsRecord& record) {
     value += digits;
   }
   return value;
+}
+
+// ---- A registry save that is whole or not at all ----
+//
+// The registry takes one value at a time, so a run cut short in a save (a closed console, a
+// logoff, a power cut) would leave some slots new and the others old. A save therefore first
+// sets one value that holds the whole new table, "pendingSave", then the slot values, and
+// removes it last. A load that finds it knows the save before was cut short and takes the table
+// from it; the next save puts the slot values right. Releases that know nothing of it read and
+// write the slot values only: a save of theirs after a cut one must win over the table left
+// waiting. So the value also holds a check of every slot value as the cut save found it: the
+// slot values are the cut save's own work exactly when they begin with its new texts and end
+// with values of those checks. (The POSIX file takes a save whole on closing anyway, where the
+// value is set and removed before it is written.)
+//
+// Its text: a first line "dirhop-save 1", one line for each slot text in the order of
+// SlotValueNames (escaped as in the POSIX settings file, so no text holds a line feed), and a
+// last line with the checks of the values before, as "textChecks" lists them.
+const char kPendingSaveValueName[] = "pendingSave";
+const char kPendingSaveHeader[] = "dirhop-save 1";
+
+// The "pendingSave" value for a save of `texts` over slot values that held `before`.
+std::string PendingSaveOf(const std::vector<std::string>& texts,
+                          const std::vector<std::string>& before) {
+  std::string value = kPendingSaveHeader;
+  for (const std::string& text : texts) value += '\n' + platform::EscapeRegistryText(text);
+  value += '\n';
+  char digits[9];
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(TextCheck(before[i])));
+    if (i > 0) value += ' ';
+    value += digits;
+  }
+  return value;
+}
+
+// The table a cut save left in "pendingSave", when the slot values `read` (in the order of
+// SlotValueNames) are that save's work; nullopt when there is no such value, it is damaged, or
+// the slot values were written since.
+std::optional<std::vector<std::string>> PendingTable(platform::SettingsKey& key,
+                                                     const std::vector<std::string>& read) {
+  const std::optional<platform::StoreValue> value = key.Query(kPendingSaveValueName);
+  if (!value || value->type != platform::StoreValueType::kString) return std::nullopt;
+  std::vector<std::string_view> lines;
+  std::string_view rest = value->text;
+  for (std::size_t end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
+    lines.push_back(rest.substr(0, end));
+    rest.remove_prefix(end + 1);
+  }
+  lines.push_back(rest);
+  if (lines.size() != read.size() + 2 || lines.front() != kPendingSaveHeader) return std::nullopt;
+  std::vector<std::string> table;
+  table.reserve(read.size());
+  for (std::size_t i = 1; i <= read.size(); ++i) {
+    std::optional<std::string> text = platform::UnescapeRegistryText(lines[i]);
+    if (!text) return std::nullopt;
+    table.push_back(std::move(*text));
+  }
+  const std::optional<std::vector<std::uint32_t>> before = ParseCheckList(lines.back());
+  if (!before || before->size() != read.size()) return std::nullopt;
+  // The cut save set the slots in order: new texts up to some slot, the old values from there.
+  std::size_t new_until = 0;
+  while (new_until < read.size() && read[new_until] == table[new_until]) ++new_until;
+  std::size_t old_from = read.size();
+  while (old_from > 0 && TextCheck(read[old_from - 1]) == (*before)[old_from - 1]) --old_from;
+  if (old_from > new_until) return std::nullopt;
+  return table;
 }
 
 // A path read from a store, fitted to its field: a text of the store's own is cut at a character
@@ -119,30 +220,55 @@ void ReadOldDataFileTexts(FileSystem& files, SettingsRecord& record) {
   }
 }
 
+// Puts the slot texts `texts` (in the order of SlotValueNames) into `record`, each through
+// `convert`, fitted to its field.
+template <typename Convert>
+void FillSlots(const std::vector<std::string>& texts, const Convert& convert,
+               SettingsRecord& record) {
+  std::size_t next = 0;
+  for (int slot = 0; slot < kHistorySlots; ++slot) {
+    const std::string& dir = texts[next++];
+    record.SetHistory(slot, FitPath(dir, convert(dir)));
+  }
+  for (int slot = 1; slot <= kAliasSlots; ++slot) {
+    const std::string& name = texts[next++];
+    const std::string& target = texts[next++];
+    record.SetAlias(slot, CutAtCharacter(convert(name), kAliasNameLength),
+                    FitPath(target, convert(target)));
+  }
+}
+
 // Reads every slot of `record` and its creation switch from `key` (absent or wrongly typed
-// values read as empty, "canCreatePath" as true), converting the texts the release before UTF-8
-// left.
-void ReadKeyRecord(FileSystem& files, platform::SettingsKey& key, SettingsRecord& record) {
+// values read as empty, "canCreatePath" as true): the table a cut save left waiting when there
+// is one, otherwise the slot values, converting the texts the release before UTF-8 left. Returns
+// the slot values as read, in the order of SlotValueNames.
+std::vector<std::string> ReadKeyRecord(FileSystem& files, platform::SettingsKey& key,
+                                       SettingsRecord& record) {
   std::optional<platform::StoreValue> can_create = key.Query("canCreatePath");
   record.SetCanCreatePath(!can_create || can_create->type != platform::StoreValueType::kDword ||
                           can_create->number != 0);
-  const std::vector<std::uint32_t> checks = ParseTextChecks(ReadString(key, kTextChecksValueName));
+  std::vector<std::string> read;
+  for (const std::string& name : SlotValueNames()) read.push_back(ReadString(key, name));
+  if (const std::optional<std::vector<std::string>> pending = PendingTable(key, read)) {
+    const auto as_saved = [](const std::string& text) { return text; };
+    FillSlots(*pending, as_saved, record);
+    return read;
+  }
+  // A key without the list is one only the release before UTF-8 wrote: its texts are all in the
+  // old form. A list that is there but damaged, or not a string, tells nothing, and then no text
+  // is converted: a real name is never rewritten on a guess.
+  const std::optional<platform::StoreValue> listed = key.Query(kTextChecksValueName);
+  const std::optional<std::vector<std::uint32_t>> checks =
+      listed ? ParseTextChecks(*listed) : std::vector<std::uint32_t>();
   const auto convert = [&files, &checks](const std::string& text) {
-    if (IsAscii(text) || std::binary_search(checks.begin(), checks.end(), TextCheck(text))) {
+    if (!checks || IsAscii(text) ||
+        std::binary_search(checks->begin(), checks->end(), TextCheck(text))) {
       return text;
     }
     return files.TextFromOldStore(text, platform::OldStore::kSettingsKey);
   };
-  for (int slot = 0; slot < kHistorySlots; ++slot) {
-    const std::string dir = ReadString(key, HistoryValueName(slot));
-    record.SetHistory(slot, FitPath(dir, convert(dir)));
-  }
-  for (int slot = 1; slot <= kAliasSlots; ++slot) {
-    const std::string target = ReadString(key, AliasDirValueName(slot));
-    record.SetAlias(
-        slot, CutAtCharacter(convert(ReadString(key, AliasNameValueName(slot))), kAliasNameLength),
-        FitPath(target, convert(target)));
-  }
+  FillSlots(read, convert, record);
+  return read;
 }
 
 [[noreturn]] void FailedToSet(const std::string& name) {
@@ -364,24 +490,22 @@ StoreFileStatus SaveToRegistry(Settings& settings) {
   if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
   SettingsRecord current;
-  ReadKeyRecord(settings.files, key, current);
+  const std::vector<std::string> before = ReadKeyRecord(settings.files, key, current);
   for (const StoreChange& change : settings.changes) ApplyChange(current, change);
   settings.record = current;
-  const SettingsRecord& record = settings.record;
   auto set = [&key](const std::string& name, const std::string& text) {
     if (!key.Set(name, platform::StoreValue{platform::StoreValueType::kString, text, 0})) {
       FailedToSet(name);
     }
   };
-  // The checks go first: a save cut short then leaves no text of this release unlisted.
-  set(kTextChecksValueName, TextChecksOf(record));
-  for (int slot = 0; slot < kHistorySlots; ++slot) {
-    set(HistoryValueName(slot), record.History(slot));
-  }
-  for (int slot = 1; slot <= kAliasSlots; ++slot) {
-    set(AliasNameValueName(slot), record.AliasName(slot));
-    set(AliasDirValueName(slot), record.AliasTarget(slot));
-  }
+  const std::vector<std::string> texts = SlotTexts(settings.record);
+  // The whole table first: a save cut short from here on reads as this one.
+  set(kPendingSaveValueName, PendingSaveOf(texts, before));
+  set(kTextChecksValueName, TextChecksOf(texts));
+  const std::vector<std::string> names = SlotValueNames();
+  for (std::size_t i = 0; i < names.size(); ++i) set(names[i], texts[i]);
+  // A value that stays (the removal refused) holds the very table the slots hold, and reads so.
+  key.Delete(kPendingSaveValueName);
   // Where the values only become permanent on closing (the POSIX file), that is the write.
   return key.Close();
 }

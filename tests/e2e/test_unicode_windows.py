@@ -83,6 +83,22 @@ class Western(UnicodeCase):
         listed = self.names_listed(self.run_c("--list", "*"))
         self.assertEqual(sorted(listed), sorted(self.host(name) for name in WESTERN_NAMES))
 
+    def test_paths_carry_the_names_as_the_disk_holds_them(self):
+        """Levels typed whole in another case are looked up, not listed: what is listed, handed
+        off and recorded still spells every level as it is on disk."""
+        self.mkdirs("lp/Clients/Archive/Reports", "lp/Шаблоны/Αρχείο")
+        data = os.path.join(self.root, "dirhop.dat")
+        env = {"DIRHOP": self.target.host_path(data)}
+        listed = self.names_listed(self.run_c("--list", "lp\\clients\\archive\\rep", env=env))
+        self.assertEqual(listed, [self.host("lp", "Clients", "Archive", "Reports")])
+        for spec, parts in [("lp\\clients\\archive\\reports", ("Clients", "Archive", "Reports")),
+                            ("lp\\clients\\archive\\reportz", ("Clients", "Archive", "Reports")),
+                            ("LP\\шаблоны\\αρχείο", ("Шаблоны", "Αρχείο"))]:
+            with self.subTest(spec=spec):
+                self.assertHandedOff(self.run_c(spec, env=env), self.path("lp", *parts))
+                with open(data, "rb") as f:
+                    self.assertIn(self.host("lp", *parts).encode("utf-8") + b"\0", f.read())
+
     def test_data_file_temp_and_handoff_under_accented_folders(self):
         self.mkdirs("Übung")
         folder = os.path.join(self.root, "Müller")

@@ -291,8 +291,9 @@ TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
   WorkTree faked;
   EXPECT_EQ(GoToDirectory(faked.run, "c:\\work\\PROJ"), kExitOk);
   EXPECT_EQ(faked.fs.log,
-            (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory", "LongestWholePath",
-                 "LockStore fake", "OpenSettingsKey fake", "UnlockStore fake",
+            (Log{"ChangeDirectory c:\\work\\PROJ", "CurrentDirectory",
+                 "DirectoryItselfName C:\\Work", "DirectoryItselfName C:\\Work\\proj",
+                 "LongestWholePath", "LockStore fake", "OpenSettingsKey fake", "UnlockStore fake",
                  std::string("WriteFileContents ") + kWindowsHandoffPath}));
   // The directory as the system names it once entered.
   EXPECT_EQ(Handoff(faked), BatchFor("C:\\Work\\proj"));

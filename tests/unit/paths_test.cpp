@@ -174,5 +174,23 @@ TEST_F(ExpandFullPathTest, PosixPaths) {
   EXPECT_EQ(ExpandFullPath("../../../x", kPosixPaths, posix_), "/x");
 }
 
+// Each level as the tree holds it, whatever case it was typed in; levels the tree lacks, the root
+// and a share stay as written, and POSIX names are never changed.
+TEST_F(ExpandFullPathTest, NamesAsStored) {
+  windows_.AddDirectory(
+      "C:\\lp\\Clients\\\xd0\xa8\xd0\xb0\xd0\xb1\xd0\xbb\xd0\xbe\xd0\xbd\xd1\x8b");
+  EXPECT_EQ(
+      WithNamesAsStored("c:\\LP\\clients\\\xd1\x88\xd0\xb0\xd0\xb1\xd0\xbb\xd0\xbe\xd0\xbd\xd1\x8b",
+                        kWindowsPaths, windows_),
+      "c:\\lp\\Clients\\\xd0\xa8\xd0\xb0\xd0\xb1\xd0\xbb\xd0\xbe\xd0\xbd\xd1\x8b");
+  EXPECT_EQ(WithNamesAsStored("C:\\LP\\gone\\CLIENTS\\", kWindowsPaths, windows_),
+            "C:\\lp\\gone\\CLIENTS\\");
+  EXPECT_EQ(WithNamesAsStored("C:\\", kWindowsPaths, windows_), "C:\\");
+  EXPECT_EQ(WithNamesAsStored("\\\\srv\\Share", kWindowsPaths, windows_), "\\\\srv\\Share");
+  EXPECT_EQ(WithNamesAsStored("lp\\clients", kWindowsPaths, windows_), "lp\\clients");
+  posix_.AddDirectory("/a/B");
+  EXPECT_EQ(WithNamesAsStored("/a/b", kPosixPaths, posix_), "/a/b");
+}
+
 }  // namespace
 }  // namespace dirhop

@@ -39,7 +39,9 @@ class FakeTree : public test::FakeFileSystem {
     return std::nullopt;
   }
   // Every level is listed: a tree of names only.
-  bool IsDirectoryItself(const std::string&) override { return false; }
+  std::optional<std::string> DirectoryItselfName(const std::string&) override {
+    return std::nullopt;
+  }
   int listings = 0;
 
  private:
@@ -73,6 +75,31 @@ TEST(SearchTest, ExactNameWinsAloneAndCostsNothing) {
   DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
   search.SearchLevel("windows", "C:\\", 0);
   EXPECT_EQ(Sorted(search.MatchList()), (Found{{"C:\\Windows", 0}}));
+}
+
+// A level typed whole is looked up rather than listed, and the path goes on with the name as the
+// disk holds it: what is shown, handed off and recorded carries each level's real case.
+TEST(SearchTest, LevelsLookedUpGoOnWithTheirNamesAsStored) {
+  test::FakeFileSystem tree(kWindowsPaths, "C:\\");
+  tree.AddDirectory("C:\\lp\\Clients\\Archive\\Reports");
+  const std::string templates = "\xd0\xa8\xd0\xb0\xd0\xb1\xd0\xbb\xd0\xbe\xd0\xbd\xd1\x8b";
+  tree.AddDirectory("C:\\lp\\" + templates + "\\\xce\x91\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xbf");
+  const std::vector<std::pair<std::string, Found>> cases = {
+      {"lp\\clients\\archive\\rep", {{"C:\\lp\\Clients\\Archive\\Reports", 1}}},
+      {"LP\\CLIENTS\\ARCHIVE\\REPORTS", {{"C:\\lp\\Clients\\Archive\\Reports", 0}}},
+      // шаблоны\αρχείο: Шаблоны\Αρχείο
+      {"lp\\\xd1\x88\xd0\xb0\xd0\xb1\xd0\xbb\xd0\xbe\xd0\xbd\xd1\x8b\\\xce\xb1\xcf\x81\xcf\x87\xce"
+       "\xb5\xce\xaf\xce\xbf",
+       {{"C:\\lp\\" + templates + "\\\xce\x91\xcf\x81\xcf\x87\xce\xb5\xce\xaf\xce\xbf", 0}}},
+  };
+  for (const auto& [spec, found] : cases) {
+    SCOPED_TRACE(spec);
+    tree.log.clear();
+    DirectorySearch search(kWindowsPaths, CreateOffer::kOn, tree);
+    search.SearchLevel(spec, "C:\\", 0);
+    EXPECT_EQ(Sorted(search.MatchList()), found);
+    EXPECT_LE(tree.Calls("ListSubdirectories").size(), 1u);  // only an abbreviated last level
+  }
 }
 
 TEST(SearchTest, TypoFollowsTheNearestDirectoryOnly) {
@@ -302,15 +329,18 @@ class FakeGraph : public test::FakeFileSystem {
     if (!found) return std::nullopt;
     return Identity(*found);
   }
-  bool IsDirectoryItself(const std::string& path) override {
+  std::optional<std::string> DirectoryItselfName(const std::string& path) override {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return false;
+    if (slash == std::string::npos) return std::nullopt;
     std::optional<int> parent = Resolve(path.substr(0, slash));
-    if (!parent) return false;
+    if (!parent) return std::nullopt;
     const std::string name = path.substr(slash + 1);
     const auto& children = children_[*parent];
-    return std::any_of(children.begin(), children.end(),
-                       [&name](const Child& c) { return c.name == name && !c.link; });
+    if (std::none_of(children.begin(), children.end(),
+                     [&name](const Child& c) { return c.name == name && !c.link; })) {
+      return std::nullopt;
+    }
+    return name;
   }
   int listings = 0;
   int identified = 0;

@@ -484,10 +484,48 @@ TEST(OldStoreTest, RegistryValuesOfTheOldReleaseAreConvertedAndThisReleasesKept)
             "\xc3\x9c"
             "bung");
 
-  store.Put("textChecks", StoreValueType::kString, "not a list");
-  Settings garbled = test::MakeSettingsOn(store);
-  LoadFromRegistry(garbled);
-  EXPECT_EQ(garbled.record.History(1), "wrong");
+  // Without the list the key is one only the release before wrote: every text is converted.
+  store.values.erase("textChecks");
+  Settings unlisted = test::MakeSettingsOn(store);
+  LoadFromRegistry(unlisted);
+  EXPECT_EQ(unlisted.record.History(1), "wrong");
+}
+
+// A "textChecks" value that no save of this release wrote (damaged, or of another type) tells
+// nothing about the texts, and none of them is rewritten; a well-formed list converts exactly
+// the texts it lacks.
+TEST(OldStoreTest, ADamagedOrMistypedListConvertsNothing) {
+  using platform::OldStore;
+  const std::string cafe = "C:\\caf\xc3\xa9";
+  FakeKeyStore store;
+  store.files.old_store_texts = {{{OldStore::kSettingsKey, cafe}, "C:\\caf\xce\x98"}};
+  store.Put("history_0", StoreValueType::kString, cafe);
+  const std::vector<platform::StoreValue> damaged = {
+      {StoreValueType::kString, "not a list", 0},
+      {StoreValueType::kString, "0123456g", 0},
+      {StoreValueType::kString, "0123456", 0},
+      {StoreValueType::kString, "01234567 ", 0},
+      {StoreValueType::kString, "01234567,89abcdef", 0},
+      {StoreValueType::kString, "01234567  89abcdef", 0},
+      {StoreValueType::kExpandString, "01234567", 0},
+      {StoreValueType::kDword, "", 7},
+      {StoreValueType::kOther, "01234567", 0},
+  };
+  for (const platform::StoreValue& value : damaged) {
+    SCOPED_TRACE(value.text);
+    store.values["textChecks"] = value;
+    Settings settings = test::MakeSettingsOn(store);
+    LoadFromRegistry(settings);
+    EXPECT_EQ(settings.record.History(0), cafe);
+  }
+  for (const std::string& list :
+       {std::string(), std::string("01234567"), std::string("01234567 89ABCDEF 00000000")}) {
+    SCOPED_TRACE(list);
+    store.Put("textChecks", StoreValueType::kString, list);
+    Settings settings = test::MakeSettingsOn(store);
+    LoadFromRegistry(settings);
+    EXPECT_EQ(settings.record.History(0), "C:\\caf\xce\x98");
+  }
 }
 
 // The machine's file system, for the current directories of a relative data file path.
@@ -609,7 +647,10 @@ TEST(SettingsKeyStoreTest, SavingWritesAll61StringsTheirChecksAndNeverCanCreateP
   EXPECT_EQ(store.Text("history_20"), "");
   EXPECT_EQ(store.Text("aliasname_1"), "");  // the key held no alias: no default comes back
   EXPECT_EQ(store.Text("aliasdir_20"), "");
-  EXPECT_EQ(store.sets, 62);
+  // The whole table went first, in a value that the save removed when it was done.
+  EXPECT_EQ(store.sets, 63);
+  EXPECT_EQ(store.deletes, 1);
+  EXPECT_EQ(store.values.count("pendingSave"), 0u);
   EXPECT_EQ(store.closes, 1);
   EXPECT_FALSE(settings.record.CanCreatePath());
 }
@@ -734,6 +775,162 @@ TEST(SettingsKeyStoreTest, ARefusedKeyIsReportedOnceAndNeverOpenedAgain) {
     EXPECT_EQ(fake.device->TextIn(kColourError), Refusal("fake", reason));
     EXPECT_EQ(store.opens, 1);
   }
+}
+
+// ---- A registry save cut short ----
+
+// A full table of this release's: 21 history entries and 20 aliases, some of them not ASCII.
+SettingsRecord FullTable() {
+  SettingsRecord record;
+  for (int slot = kHistorySlots - 1; slot >= 0; --slot) {
+    AddHistoryEntry(record, "C:\\h" + std::to_string(slot) + (slot % 3 ? "" : "\xc3\xa9"));
+  }
+  for (int slot = kAliasSlots; slot >= 1; --slot) {
+    UpdateAliasSlots(record, "al" + std::to_string(slot),
+                     "C:\\t" + std::to_string(slot) + (slot % 4 ? "" : "\xce\xa3"));
+  }
+  return record;
+}
+
+// The changes of a run that jumps through the alias in the last slot: every history slot and
+// every alias slot moves.
+std::vector<StoreChange> PromotionChanges() {
+  return {AliasUpdated{"al20", kKeepTarget}, HistoryAdded{"C:\\t20"}};
+}
+
+// The record `record` with `changes` made on it.
+SettingsRecord Changed(SettingsRecord record, const std::vector<StoreChange>& changes) {
+  for (const StoreChange& change : changes) ApplyChange(record, change);
+  return record;
+}
+
+// The record a run that loads `files`' settings key now finds.
+SettingsRecord Loaded(FileSystem& files) {
+  Settings settings(files);
+  EXPECT_EQ(LoadFromRegistry(settings), platform::StoreFileStatus::kOk);
+  return settings.record;
+}
+
+// Saves `changes` on `files`' settings key; true when the save ran to its end, false when the run
+// was cut.
+bool SaveOrCut(FileSystem& files, const std::vector<StoreChange>& changes) {
+  Settings settings(files);
+  settings.changes = changes;
+  try {
+    EXPECT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
+    return true;
+  } catch (const test::RunCut&) {
+    return false;
+  }
+}
+
+// A cut after any change of a save leaves the key reading as the table before the save (cut
+// before its first change) or the one after it; the next save puts every slot value right.
+TEST(RegistryCutTest, ASaveCutAfterAnyChangeReadsAsTheOldTableOrTheNew) {
+  const SettingsRecord before = FullTable();
+  const SettingsRecord after = Changed(before, PromotionChanges());
+  ASSERT_NE(before.AliasName(1), after.AliasName(1));
+  bool finished = false;
+  for (int cut = 0; !finished; ++cut) {
+    SCOPED_TRACE("cut after " + std::to_string(cut) + " changes");
+    FakeKeyStore store;
+    test::PutRecord(store, before);
+    store.Put("textChecks", StoreValueType::kString, "");  // every text is this release's
+    store.cut_after = cut;
+    finished = SaveOrCut(store.files, PromotionChanges());
+    store.cut_after = -1;
+    const SettingsRecord& whole = cut == 0 ? before : after;
+    EXPECT_EQ(Loaded(store.files).Image(), whole.Image());
+    // A save with nothing to change writes the table as it reads it into the slot values, which
+    // are then all a release that reads only them needs.
+    ASSERT_TRUE(SaveOrCut(store.files, {}));
+    EXPECT_EQ(store.values.count("pendingSave"), 0u);
+    EXPECT_EQ(Loaded(store.files).Image(), whole.Image());
+    EXPECT_EQ(store.Text("aliasname_1"), whole.AliasName(1));
+  }
+}
+
+// A release that knows only the slot values may save after a cut save: its table is read, not
+// the one the cut save left waiting, and so is a waiting table that is damaged.
+TEST(RegistryCutTest, SlotValuesWrittenAfterACutSaveWinOverItsWaitingTable) {
+  const SettingsRecord before = FullTable();
+  SettingsRecord theirs = before;
+  AddHistoryEntry(theirs, "C:\\theirs");
+  for (const int cut : {1, 2, 30, 63}) {
+    SCOPED_TRACE("cut after " + std::to_string(cut) + " changes");
+    FakeKeyStore store;
+    test::PutRecord(store, before);
+    store.Put("textChecks", StoreValueType::kString, "");
+    store.cut_after = cut;
+    ASSERT_FALSE(SaveOrCut(store.files, PromotionChanges()));
+    store.cut_after = -1;
+    ASSERT_TRUE(store.Text("pendingSave"));
+    test::PutRecord(store, theirs);  // the older release's save: the slot values only
+    EXPECT_EQ(Loaded(store.files).Image(), theirs.Image());
+    ASSERT_TRUE(SaveOrCut(store.files, PromotionChanges()));
+    EXPECT_EQ(Loaded(store.files).Image(), Changed(theirs, PromotionChanges()).Image());
+  }
+  FakeKeyStore store;
+  test::PutRecord(store, before);
+  for (const char* damaged : {"dirhop-save 1", "x\ny", "dirhop-save 2\n\\q"}) {
+    store.Put("pendingSave", StoreValueType::kString, damaged);
+    EXPECT_EQ(Loaded(store.files).Image(), before.Image());
+  }
+}
+
+// The machine's settings key (the registry on Windows, the emulating file on POSIX) at a place
+// of the test's own, whose keys are cut after `cut` changes when it is not negative.
+class CutKeyFileSystem : public SystemFileSystem {
+ public:
+  explicit CutKeyFileSystem(std::string location) : location_(std::move(location)) {}
+  std::string SettingsKeyLocation() override { return location_; }
+  platform::OpenedSettingsKey OpenSettingsKey(const std::string& location,
+                                              platform::KeyOpening opening) override {
+    platform::OpenedSettingsKey opened = platform::OpenSettingsKey(location, opening);
+    if (opened.key && cut >= 0) opened.key = test::CutAfter(std::move(opened.key), cut);
+    return opened;
+  }
+  int cut = -1;
+
+ private:
+  std::string location_;
+};
+
+// The cut on the machine's own key: under Wine the registry takes each value as it is set, so
+// a cut there leaves what was set before it.
+TEST(RegistryCutTest, TheMachinesKeyCutAfterAnyValueReadsAsTheOldTableOrTheNew) {
+  test::TempDir temp("dirhop_keycut");
+  const bool windows = platform::ThisHostKind() == platform::HostKind::kWindows;
+  const std::string location =
+      windows ? "SOFTWARE\\Brantel Software\\DirhopTest_" + temp.path().filename().string()
+              : (temp.path() / "registry").string();
+  CutKeyFileSystem files(location);
+  const SettingsRecord before = FullTable();
+  const SettingsRecord after = Changed(before, PromotionChanges());
+  bool finished = false;
+  for (int cut = 0; !finished; ++cut) {
+    SCOPED_TRACE("cut after " + std::to_string(cut) + " changes");
+    ASSERT_TRUE(platform::DeleteSettingsKey(location));
+    files.cut = -1;
+    std::vector<StoreChange> table;  // the changes that make `before` on an empty key
+    for (int slot = kHistorySlots - 1; slot >= 0; --slot) {
+      table.push_back(HistoryAdded{before.History(slot)});
+    }
+    for (int slot = kAliasSlots; slot >= 1; --slot) {
+      table.push_back(AliasUpdated{before.AliasName(slot), before.AliasTarget(slot)});
+    }
+    ASSERT_TRUE(SaveOrCut(files, table));
+    ASSERT_EQ(Loaded(files).Image(), before.Image());
+    files.cut = cut;
+    finished = SaveOrCut(files, PromotionChanges());
+    files.cut = -1;
+    const std::string loaded = Loaded(files).Image();
+    EXPECT_TRUE(loaded == before.Image() || loaded == after.Image());
+    if (finished) {
+      EXPECT_EQ(loaded, after.Image());
+    }
+  }
+  platform::DeleteSettingsKey(location);
 }
 
 }  // namespace

@@ -85,11 +85,15 @@ TEST_F(StorePlatformTest, OpeningCreatesTheKeyOnceAndValuesComeBackTyped) {
   EXPECT_EQ(flag->number, 0u);
   EXPECT_EQ(second.key->Query("x")->type, StoreValueType::kExpandString);
   EXPECT_EQ(second.key->Query("x")->text, "%TEMP%");
-  // Replacing a value keeps one value of that name.
+  // Replacing a value keeps one value of that name; a removed value is gone, the others stay.
   ASSERT_TRUE(second.key->Set("history_0", String("D:\\")));
+  ASSERT_TRUE(second.key->Delete("history_1"));
+  EXPECT_TRUE(second.key->Delete("never_there"));
   ASSERT_EQ(second.key->Close(), StoreFileStatus::kOk);
-  EXPECT_EQ(OpenSettingsKey(key_, KeyOpening::kCreateMissing).key->Query("history_0")->text,
-            "D:\\");
+  OpenedSettingsKey third = OpenSettingsKey(key_, KeyOpening::kCreateMissing);
+  EXPECT_EQ(third.key->Query("history_0")->text, "D:\\");
+  EXPECT_EQ(third.key->Query("history_1"), std::nullopt);
+  EXPECT_EQ(third.key->Query("x")->text, "%TEMP%");
 }
 
 TEST_F(StorePlatformTest, OpeningAnExistingKeyOnlyNeverCreatesOne) {

@@ -160,9 +160,11 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentityOf(info);
 }
 
-bool IsDirectoryItself(const std::string& path) {
+std::optional<std::string> DirectoryItselfName(const std::string& path) {
   struct stat info;
-  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool CurrentDirectoryRemoved() {

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -315,6 +316,17 @@ class FileSettingsKey : public SettingsKey {
     } else {
       values_[place->second].value = value;
     }
+    return true;
+  }
+
+  bool Delete(const std::string& name) override {
+    const auto found = places_.find(name);
+    if (found == places_.end()) return true;
+    changed_ = true;
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(found->second));
+    // The values after it moved down one place.
+    places_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i) places_.emplace(values_[i].name, i);
     return true;
   }
 

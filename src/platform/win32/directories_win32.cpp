@@ -83,10 +83,36 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir) {
   return IdentifyPath(dir.empty() ? std::string(".") : dir);
 }
 
-bool IsDirectoryItself(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(WideFromText(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+std::optional<std::string> DirectoryItselfName(const std::string& path) {
+  const std::size_t last = path.find_last_of("\\/");
+  const std::size_t name_at = last == std::string::npos ? 0 : last + 1;
+  // The system takes these as wildcards too; no name on disk holds them.
+  if (path.find_first_of("*?<>\"", name_at) != std::string::npos) return std::nullopt;
+  const std::wstring wide_path = WideFromText(path);
+  // One look-up gives both the attributes and the name as stored, in its real case.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(wide_path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                 nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) {
+    // A share (\\server\share) is no entry of a folder, so it is not found; it has no stored
+    // name to give either, and is taken as typed.
+    const bool share = path.size() > 2 && (path[0] == '\\' || path[0] == '/') &&
+                       (path[1] == '\\' || path[1] == '/') && last != std::string::npos &&
+                       path.find_first_of("\\/", 2) == last && last > 2;
+    if (!share) return std::nullopt;
+    const DWORD attributes = GetFileAttributesW(wide_path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return std::nullopt;
+    }
+    return path.substr(name_at);
+  }
+  FindClose(find);
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return std::nullopt;
+  }
+  return TextFromWide(data.cFileName);
 }
 
 bool CurrentDirectoryRemoved() {

@@ -101,6 +101,12 @@ class RegistrySettingsKey : public SettingsKey {
     return status == ERROR_SUCCESS;
   }
 
+  bool Delete(const std::string& name) override {
+    if (key_ == nullptr) return false;
+    const LONG status = RegDeleteValueW(key_, WideFromText(name).c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  }
+
   StoreFileStatus Close() override {
     // Values are in the registry as soon as they are set; closing only gives the handle back.
     if (key_ != nullptr) RegCloseKey(key_);

@@ -6,6 +6,7 @@
 
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
+#include "base/unicode_fold.h"
 #include "base/windows_errors.h"
 #include "support/call_log.h"
 #include "support/fake_settings_key.h"
@@ -26,7 +27,14 @@ FakeFileSystem::FakeFileSystem(PathSyntax syntax, const std::string& current) : 
 
 std::string FakeFileSystem::Key(const std::string& path) const {
   if (!syntax_.drives) return path;
-  return UpperCase(path);
+  // Windows finds a name whatever its case, in every script ("шаблоны" finds "Шаблоны").
+  TextFolder folder;
+  const FoldedText folded = folder.Fold(path, Diacritics::kKeep);
+  std::string key;
+  for (const char32_t symbol : folded.symbols) {
+    key.append(reinterpret_cast<const char*>(&symbol), sizeof symbol);
+  }
+  return key;
 }
 
 std::string FakeFileSystem::RootOf(const std::string& path) const {
@@ -61,7 +69,7 @@ std::optional<std::string> FakeFileSystem::Resolve(const std::string& path) cons
   }
   if (HasDrivePrefix(path)) {
     const char drive = UpperChar(path[0]);
-    if (!IsDriveLetter(drive) || nodes_.count(std::string(1, drive) + ":\\") == 0) {
+    if (!IsDriveLetter(drive) || nodes_.count(Key(std::string(1, drive) + ":\\")) == 0) {
       return std::nullopt;
     }
     const std::string rest = path.substr(2);
@@ -116,7 +124,7 @@ std::string FakeFileSystem::DriveCurrentDirectory(char letter) {
   auto known = drive_dirs_.find(drive);
   if (known != drive_dirs_.end()) return known->second;
   // A drive that cannot be made current answers with the process's directory.
-  if (nodes_.count(std::string(1, drive) + ":\\") == 0) return current_;
+  if (nodes_.count(Key(std::string(1, drive) + ":\\")) == 0) return current_;
   return std::string(1, drive) + ":\\";
 }
 
@@ -148,10 +156,12 @@ platform::DirectoryListing FakeFileSystem::ListSubdirectories(const std::string&
   return entries;
 }
 
-bool FakeFileSystem::IsDirectoryItself(const std::string& path) {
-  log.push_back("IsDirectoryItself " + path);
+std::optional<std::string> FakeFileSystem::DirectoryItselfName(const std::string& path) {
+  log.push_back("DirectoryItselfName " + path);
   const std::optional<std::string> full = Resolve(path);
-  return full && Find(*full) != nullptr;
+  const Node* node = full ? Find(*full) : nullptr;
+  if (node == nullptr) return std::nullopt;
+  return node->path.substr(node->path.find_last_of(syntax_.separator) + 1);
 }
 
 std::optional<platform::DirectoryIdentity> FakeFileSystem::IdentifyDirectory(

@@ -43,8 +43,9 @@ class FakeFileSystem : public FileSystem {
   bool CurrentDirectoryRemoved() override;
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
-  // Logs "IsDirectoryItself <path>"; true when `path` is a directory of the tree (it has no links).
-  bool IsDirectoryItself(const std::string& path) override;
+  // Logs "DirectoryItselfName <path>"; when `path` is a directory of the tree (it has no links),
+  // its last name as added (the tree's case, as Windows gives it, however `path` spells it).
+  std::optional<std::string> DirectoryItselfName(const std::string& path) override;
   // The scripted code of `path` if any (a directory is made only for 0); otherwise 183 for an
   // existing directory, 3 when the parent is missing, else the directory is made and 0.
   int CreateOneDirectory(const std::string& path) override;
@@ -102,7 +103,7 @@ class FakeFileSystem : public FileSystem {
   // `path` made absolute against the current directories and normalised ("." and ".." steps
   // applied); nullopt on Windows for a drive letter that is not one or has no directory.
   std::optional<std::string> Resolve(const std::string& path) const;
-  // The tree's key for an absolute normalised path (upper-cased on Windows).
+  // The tree's key for an absolute normalised path (case-folded on Windows).
   std::string Key(const std::string& path) const;
   // The root of the absolute `path` ("C:\" or "/").
   std::string RootOf(const std::string& path) const;

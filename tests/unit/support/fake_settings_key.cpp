@@ -23,6 +23,12 @@ class FakeKey : public platform::SettingsKey {
     return true;
   }
 
+  bool Delete(const std::string& name) override {
+    ++store_.deletes;
+    store_.values.erase(name);
+    return true;
+  }
+
   platform::StoreFileStatus Close() override {
     if (store_.refuse_close) return platform::StoreFileStatus::kWriteFailed;
     ++store_.closes;
@@ -33,7 +39,50 @@ class FakeKey : public platform::SettingsKey {
   FakeKeyStore& store_;
 };
 
+class CutKey : public platform::SettingsKey {
+ public:
+  CutKey(std::unique_ptr<platform::SettingsKey> key, int changes)
+      : key_(std::move(key)), changes_left_(changes) {}
+
+  std::optional<platform::StoreValue> Query(const std::string& name) override {
+    return key_->Query(name);
+  }
+
+  bool Set(const std::string& name, const platform::StoreValue& value) override {
+    Change();
+    return key_->Set(name, value);
+  }
+
+  bool Delete(const std::string& name) override {
+    Change();
+    return key_->Delete(name);
+  }
+
+  platform::StoreFileStatus Close() override {
+    if (cut_) return platform::StoreFileStatus::kOk;
+    return key_->Close();
+  }
+
+ private:
+  void Change() {
+    if (changes_left_ == 0) {
+      cut_ = true;
+      throw RunCut{};
+    }
+    --changes_left_;
+  }
+
+  std::unique_ptr<platform::SettingsKey> key_;
+  int changes_left_;
+  bool cut_ = false;
+};
+
 }  // namespace
+
+std::unique_ptr<platform::SettingsKey> CutAfter(std::unique_ptr<platform::SettingsKey> key,
+                                                int changes) {
+  return std::make_unique<CutKey>(std::move(key), changes);
+}
 
 std::optional<std::string> FakeKeyStore::Text(const std::string& name) const {
   auto found = values.find(name);
@@ -63,6 +112,7 @@ platform::OpenedSettingsKey FakeKeyStore::Open(platform::KeyOpening opening) {
   opened.created = !exists;
   exists = true;
   opened.key = std::make_unique<FakeKey>(*this);
+  if (cut_after >= 0) opened.key = CutAfter(std::move(opened.key), cut_after);
   return opened;
 }
 

@@ -1,5 +1,6 @@
 // A settings key held in memory, for tests of the store that must not touch the registry or the
-// user's files: records what is set and closed, and can be told to refuse a value.
+// user's files: records what is set, removed and closed, and can be told to refuse a value or to
+// stop as a killed run would.
 #pragma once
 
 #include <functional>
@@ -13,6 +14,14 @@
 #include "support/fake_file_system.h"
 
 namespace dirhop::test {
+
+// Thrown by a key of CutAfter where the run is cut: nothing after it reaches the key.
+struct RunCut {};
+
+// `key` with the run cut after `changes` changes (sets and removals): the next change throws
+// RunCut and changes nothing, and Close then writes nothing (as a killed process closes nothing).
+std::unique_ptr<platform::SettingsKey> CutAfter(std::unique_ptr<platform::SettingsKey> key,
+                                                int changes);
 
 // The shared state behind every key FakeKeyStore opens, and a file system of its own whose
 // settings key it is.
@@ -31,6 +40,9 @@ struct FakeKeyStore {
   int opens = 0;
   int closes = 0;  // successful Close calls
   int sets = 0;
+  int deletes = 0;
+  // When >= 0, keys opened from now on are cut (CutAfter) after this many changes.
+  int cut_after = -1;
 
   // A string value's text; nullopt when it is absent or not a string.
   std::optional<std::string> Text(const std::string& name) const;
