@@ -153,6 +153,7 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return {};
   }
+  bool ReadsTakeTheLock(dirhop::platform::LockedStore) override { return Unasked(); }
 
  private:
   static bool Unasked() {
