@@ -772,12 +772,14 @@ class SharedStore(StoreTestCase):
                 # The listing run records where it starts, after the choice of the menu.
                 self.assertEqual(history[-2:], [self.host("x1"), self.host()])
 
-    def hold_lock(self, store):
-        """Starts the program that holds the store's lock; returns it once it holds it."""
+    def hold_lock(self, store, data_file=None):
+        """Starts the program that holds the store's lock (the data file's by the name
+        `data_file`, when given); returns it once it holds it."""
         if not harness.ARGS.lock_holder:
             self.skipTest("no --lock-holder program given")
         holder = os.path.abspath(harness.ARGS.lock_holder)
-        words = ["file", self.target.host_path(self.data)] if store == "data" else ["key"]
+        words = (["file", data_file or self.target.host_path(self.data)] if store == "data"
+                 else ["key"])
         env = self.target.base_env()
         env.update(self.store_env(store))
         command = (["wine", holder] if self.target.windows else [holder]) + words
@@ -816,6 +818,32 @@ class SharedStore(StoreTestCase):
                 self.assertWentTo(r, self.path("d3"))
                 self.assertNotIn("locked", r.text)
                 self.assertEqual(self.history(store)[-2:], [self.host("d3"), self.host()])
+
+    def test_every_name_of_a_data_file_takes_one_lock(self):
+        self.mkdirs("d1")
+        folder = os.path.join(self.root, "store")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "dirhop.dat"), "wb") as f:
+            f.write(default_record())
+        os.symlink("dirhop.dat", os.path.join(folder, "link.dat"))
+        # The file's own name, a link of the user's, and (Windows) the name in other letters
+        # and the folder as drive Q:.
+        names = [self.target.host_path(os.path.join(folder, n)) for n in ("dirhop.dat", "link.dat")]
+        if self.target.windows:
+            names.append(self.target.host_path(os.path.join(folder, "DIRHOP.DAT")))
+            self.target.drive("q", folder)
+            self.addCleanup(self.target.drop_drive, "q")
+            names.append("Q:\\dirhop.dat")
+        for held_as in names:
+            for other in names[1:] if held_as == names[0] else names[:1]:
+                with self.subTest(held_as=held_as, other=other):
+                    holder = self.hold_lock("data", held_as)
+                    r = self.c("d1", env=self.env(None) | {"DIRHOP": other})
+                    holder.stdin.close()
+                    self.assertEqual(holder.wait(timeout=60), 0)
+                    self.assertWentTo(r, self.path("d1"))
+                    self.assertEqual(r.text, "Dirhop: Error - '%s' is locked by another run; "
+                                     "nothing is saved this time\n" % other)
 
     def test_first_runs_at_once_on_a_fresh_account_keep_every_alias(self):
         if self.target.windows:
