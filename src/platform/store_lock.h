@@ -23,8 +23,9 @@ class StoreLock {
 enum class StoreLockOutcome {
   kHeld,         // the lock is held (`lock` holds it)
   kBusy,         // another process held it for the whole wait
-  kUnsupported,  // the system gives no lock for this store (a file system without locks, a
-                 // path that may not be opened): the run goes on without one, as it always has
+  kUnsupported,  // no lock can be had for this store (a folder the user may not write, a path
+                 // the store refuses, a lock file that is not the user's): the run goes on
+                 // without one
 };
 
 // What the user is to hear about the lock.

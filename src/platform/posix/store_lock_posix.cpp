@@ -97,7 +97,7 @@ std::string StartOf(const std::string& pid) {
 }
 
 std::string HostName() {
-  char name[HOST_NAME_MAX + 1] = {};
+  char name[256] = {};
   if (gethostname(name, sizeof name - 1) != 0) return "?";
   return name;
 }
