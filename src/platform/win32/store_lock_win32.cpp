@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/store_lock.h"
+#include "platform/store_system_calls.h"
 #include "platform/win32/win32_io.h"
 
 namespace dirhop::platform {
@@ -61,9 +62,12 @@ std::wstring FinalPathOfName(const std::wstring& path) {
 }
 
 // The lock file of the data file `store`: beside the file's final path, or beside its folder's
-// final path and the name given while it does not exist. Empty when neither can be found (a
-// missing folder, where no save could create the file either).
+// final path and the name given while it does not exist. Empty for a path the store refuses (a
+// folder, a device), and when neither can be found (a missing folder, where no save could create
+// the file either).
 std::wstring DataFileLockFile(const std::string& store) {
+  const StoreFileStatus status = HostStoreSystemCalls().Resolve(store).status;
+  if (status != StoreFileStatus::kOk && status != StoreFileStatus::kMissing) return {};
   const std::wstring path = WideFromText(store);
   std::wstring final_path = FinalPathOfName(path);
   if (final_path.empty()) {
