@@ -156,6 +156,7 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return {};
   }
+  bool ReadsTakeTheLock(dirhop::platform::LockedStore) override { return Unasked(); }
 
  private:
   static bool Unasked() {

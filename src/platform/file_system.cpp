@@ -72,4 +72,8 @@ platform::StoreLockResult SystemFileSystem::LockStore(const std::string& store,
   return platform::LockStore(store, kind, wait);
 }
 
+bool SystemFileSystem::ReadsTakeTheLock(platform::LockedStore kind) {
+  return platform::ReadsTakeTheLock(kind);
+}
+
 }  // namespace dirhop

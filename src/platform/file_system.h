@@ -64,6 +64,9 @@ class FileSystem {
   // platform::LockStore).
   virtual platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                               std::chrono::milliseconds wait) = 0;
+  // Whether a run that only reads the store `kind` takes its lock (see
+  // platform::ReadsTakeTheLock).
+  virtual bool ReadsTakeTheLock(platform::LockedStore kind) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -89,6 +92,7 @@ class SystemFileSystem : public FileSystem {
   std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
+  bool ReadsTakeTheLock(platform::LockedStore kind) override;
 };
 
 }  // namespace dirhop

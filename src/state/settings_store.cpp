@@ -327,16 +327,34 @@ bool IsAbsolute(const std::string& path, PathSyntax syntax) {
   return IsDriveAbsolute(path, '\\') || IsDriveAbsolute(path, '/');
 }
 
-// The lock of the store `settings` uses (see platform::LockStore): none when there is no store
-// to lock.
-platform::StoreLockResult LockStoreOf(Settings& settings) {
-  if (settings.data_file.empty()) {
-    if (settings.key_location.empty()) return {};
-    return settings.files.LockStore(settings.key_location, platform::LockedStore::kSettingsKey,
-                                    platform::kStoreLockWait);
+// Tells the user, once in a run, what the lock had to say about its lock file.
+void ReportLockNotice(Console& console, Settings& settings, const platform::StoreLockResult& lock) {
+  if (lock.notice == platform::StoreLockNotice::kNone || settings.lock_notice_given) return;
+  settings.lock_notice_given = true;
+  const std::string file = VisibleText(lock.lock_file);
+  if (lock.notice == platform::StoreLockNotice::kLocksRefused) {
+    console.Write("Dirhop: the file system of '" + file +
+                  "' refuses file locks; runs take turns by creating that file instead");
+  } else {
+    console.SetTextColour(kColourError);
+    console.Write("Dirhop: Error - can't use '" + file +
+                  "' as the store's lock: it is not your own file; saving without the lock");
   }
-  return settings.files.LockStore(settings.data_file, platform::LockedStore::kDataFile,
-                                  platform::kStoreLockWait);
+  console.EndColouredLine();
+}
+
+// The lock of the store `settings` uses (see platform::LockStore), its notice told: none when
+// there is no store to lock.
+platform::StoreLockResult LockStoreOf(Console& console, Settings& settings) {
+  if (settings.data_file.empty() && settings.key_location.empty()) return {};
+  platform::StoreLockResult lock =
+      settings.data_file.empty()
+          ? settings.files.LockStore(settings.key_location, platform::LockedStore::kSettingsKey,
+                                     platform::kStoreLockWait)
+          : settings.files.LockStore(settings.data_file, platform::LockedStore::kDataFile,
+                                     platform::kStoreLockWait);
+  ReportLockNotice(console, settings, lock);
+  return lock;
 }
 
 // Tells the user, once, that another run held the store's lock for the whole wait, so this run
@@ -404,7 +422,7 @@ void LoadSettings(Console& console, Settings& settings,
     settings.read_only = true;
     return;
   }
-  const platform::StoreLockResult lock = LockStoreOf(settings);
+  const platform::StoreLockResult lock = LockStoreOf(console, settings);
   if (lock.outcome == platform::StoreLockOutcome::kBusy) ReportBusyStore(console, settings);
   if (settings.data_file.empty()) {
     // The settings key says nothing when it cannot be opened, but a file standing in for it
@@ -439,9 +457,16 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
   settings.read_only = true;
   settings.data_file = data_file.value_or(std::string());
   if (settings.data_file == kNullDataFile) return;
-  // A query says nothing: a lock held elsewhere only means the store is read without it.
-  const platform::StoreLockResult lock = LockStoreOf(settings);
   if (settings.data_file.empty()) {
+    // A store read whole needs no lock. Where the key's values are read one at a time, the lock
+    // keeps a save from coming between them; a query says nothing, and a lock held elsewhere
+    // only means the key is read without it.
+    platform::StoreLockResult lock;
+    if (!settings.key_location.empty() &&
+        settings.files.ReadsTakeTheLock(platform::LockedStore::kSettingsKey)) {
+      lock = settings.files.LockStore(settings.key_location, platform::LockedStore::kSettingsKey,
+                                      platform::kStoreLockWait);
+    }
     LoadFromKey(settings, platform::KeyOpening::kExistingOnly);
     return;
   }
@@ -456,7 +481,7 @@ void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& da
 bool SaveSettings(Console& console, Settings& settings) {
   settings.save_pending = false;
   if (settings.store_refused || settings.read_only || settings.store_busy) return false;
-  const platform::StoreLockResult lock = LockStoreOf(settings);
+  const platform::StoreLockResult lock = LockStoreOf(console, settings);
   if (lock.outcome == platform::StoreLockOutcome::kBusy) {
     ReportBusyStore(console, settings);
     return false;

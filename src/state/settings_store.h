@@ -39,6 +39,8 @@ struct Settings {
   bool save_pending = false;
   // True once the store's lock could not be had: it was reported once, and nothing is saved.
   bool store_busy = false;
+  // True once what the lock had to say (see platform::StoreLockNotice) was said in this run.
+  bool lock_notice_given = false;
   // True for a run in a private shell session: it records no directory and promotes no alias.
   bool private_session = false;
   // The changes made to `record` since the last save that wrote them, in order: a save makes

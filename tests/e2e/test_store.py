@@ -219,7 +219,7 @@ class DataFile(StoreTestCase):
         self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
         self.assertEqual(history_slot(self.read_data(), 0), self.host("sub"))
         self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
-                         ["dirhop.dat"])
+                         ["dirhop.dat", "dirhop.dat.lock"])
 
     def test_bad_files_are_read_as_far_as_they_go(self):
         self.mkdirs("sub")
@@ -286,7 +286,7 @@ class DataFile(StoreTestCase):
         self.assertEqual(self.read_data(), original)
         self.assertEqual(os.listdir(self.root).count("dirhop.dat"), 1)
         self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
-                         ["dirhop.dat"])
+                         ["dirhop.dat", "dirhop.dat.lock"])
 
     def test_eight_runs_at_once_leave_a_whole_record(self):
         self.mkdirs(*("d%d" % n for n in range(8)))
@@ -308,7 +308,7 @@ class DataFile(StoreTestCase):
         self.assertEqual(alias_slot(image, 1), ("x", "C:\\x"))
         self.assertIn(history_slot(image, 0), [self.host("d%d" % n) for n in range(8)])
         self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
-                         ["dirhop.dat"])
+                         ["dirhop.dat", "dirhop.dat.lock"])
 
     def test_run_killed_while_saving_leaves_old_or_new_record(self):
         self.mkdirs("a", "b")
@@ -334,7 +334,7 @@ class DataFile(StoreTestCase):
         # The next run reads a whole record, and its save removes whatever a killed save left.
         self.assertStayed(self.c("-a", "last", "C:\\last", data_file=self.data), 0)
         self.assertEqual([n for n in os.listdir(self.root) if n.startswith("dirhop.dat")],
-                         ["dirhop.dat"])
+                         ["dirhop.dat", "dirhop.dat.lock"])
 
 
 def refusal(name, reason):
@@ -469,7 +469,7 @@ class StoreLinks(StoreTestCase):
         self.assertTrue(os.path.islink(self.data))
         with open(real, "rb") as f:
             self.assertEqual(history_slot(f.read(), 0), self.host("sub"))
-        self.assertEqual(os.listdir(dotfiles), ["dirhop.dat"])
+        self.assertEqual(sorted(os.listdir(dotfiles)), ["dirhop.dat", "dirhop.dat.lock"])
 
     def test_a_dangling_link_of_the_users_gets_its_file(self):
         if self.target.windows:
@@ -555,7 +555,7 @@ class StoreFaults(StoreTestCase):
                 pass
             proc.wait()
         self.assertStayed(self.c("-a", "last", "/last"), 0)
-        self.assertEqual(os.listdir(folder), ["registry"])
+        self.assertEqual(sorted(os.listdir(folder)), ["registry", "registry.lock"])
         self.assertEqual(self.key_value("aliasname_1"), ("REG_SZ", "last"))
 
     def full_disk(self):
@@ -600,7 +600,7 @@ class StoreFaults(StoreTestCase):
             f.write(default_record())
         # (label, store file, its name in messages, how to run on it, what its folder holds)
         stores = [("data file", data, self.target.host_path(data), {"data_file": data},
-                   ["dirhop.dat", "filler"])]
+                   ["dirhop.dat", "dirhop.dat.lock", "filler"])]
         if not self.target.windows:
             config = os.path.join(disk, "config")
             os.makedirs(os.path.join(config, "dirhop"))
@@ -608,7 +608,7 @@ class StoreFaults(StoreTestCase):
             with open(registry, "w") as f:
                 f.write("history_0\tsz\t/elsewhere\n")
             stores.append(("key file", registry, registry, {"env": {"XDG_CONFIG_HOME": config}},
-                           ["registry"]))
+                           ["registry", "registry.lock"]))
             stores[0][4].append("config")
         filler = self.fill(disk)
         for label, path, name, how, entries in stores:
@@ -772,12 +772,14 @@ class SharedStore(StoreTestCase):
                 # The listing run records where it starts, after the choice of the menu.
                 self.assertEqual(history[-2:], [self.host("x1"), self.host()])
 
-    def hold_lock(self, store):
-        """Starts the program that holds the store's lock; returns it once it holds it."""
+    def hold_lock(self, store, data_file=None):
+        """Starts the program that holds the store's lock (the data file's by the name
+        `data_file`, when given); returns it once it holds it."""
         if not harness.ARGS.lock_holder:
             self.skipTest("no --lock-holder program given")
         holder = os.path.abspath(harness.ARGS.lock_holder)
-        words = ["file", self.target.host_path(self.data)] if store == "data" else ["key"]
+        words = (["file", data_file or self.target.host_path(self.data)] if store == "data"
+                 else ["key"])
         env = self.target.base_env()
         env.update(self.store_env(store))
         command = (["wine", holder] if self.target.windows else [holder]) + words
@@ -816,6 +818,219 @@ class SharedStore(StoreTestCase):
                 self.assertWentTo(r, self.path("d3"))
                 self.assertNotIn("locked", r.text)
                 self.assertEqual(self.history(store)[-2:], [self.host("d3"), self.host()])
+
+    def test_every_name_of_a_data_file_takes_one_lock(self):
+        self.mkdirs("d1")
+        folder = os.path.join(self.root, "store")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "dirhop.dat"), "wb") as f:
+            f.write(default_record())
+        os.symlink("dirhop.dat", os.path.join(folder, "link.dat"))
+        # The file's own name, a link of the user's, and (Windows) the name in other letters
+        # and the folder as drive Q:.
+        names = [self.target.host_path(os.path.join(folder, n)) for n in ("dirhop.dat", "link.dat")]
+        if self.target.windows:
+            names.append(self.target.host_path(os.path.join(folder, "DIRHOP.DAT")))
+            self.target.drive("q", folder)
+            self.addCleanup(self.target.drop_drive, "q")
+            names.append("Q:\\dirhop.dat")
+        for held_as in names:
+            for other in names[1:] if held_as == names[0] else names[:1]:
+                with self.subTest(held_as=held_as, other=other):
+                    holder = self.hold_lock("data", held_as)
+                    r = self.c("d1", env=self.env(None) | {"DIRHOP": other})
+                    holder.stdin.close()
+                    self.assertEqual(holder.wait(timeout=60), 0)
+                    self.assertWentTo(r, self.path("d1"))
+                    self.assertEqual(r.text, "Dirhop: Error - '%s' is locked by another run; "
+                                     "nothing is saved this time\n" % other)
+
+    def test_first_runs_at_once_on_a_fresh_account_keep_every_alias(self):
+        if self.target.windows:
+            self.skipTest("the key's folder is made by the POSIX build only")
+        dirs = ["f%d" % n for n in range(16)]
+        self.mkdirs(*dirs)
+        # Neither the configuration folder nor Dirhop's folder in it exists yet.
+        self.config = os.path.join(self.root, "fresh", "config")
+        self.at_once("key", [["-a", "n%d" % n, self.host(d)] for n, d in enumerate(dirs)])
+        self.assertEqual(sorted(self.table("key")),
+                         sorted(("n%d" % n, self.host(d)) for n, d in enumerate(dirs)))
+        folder = os.path.join(self.config, "dirhop")
+        self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode), 0o700)
+        self.assertEqual(sorted(os.listdir(folder)), ["registry", "registry.lock"])
+
+    def without_file_locks(self, words):
+        """The command that runs `words` with every flock call of the program failing as it
+        fails on a file system without locks; skips the test where that cannot be done."""
+        if self.target.windows or not shutil.which("strace"):
+            self.skipTest("needs the native build and strace")
+        # Only flock stops the program (seccomp), so the runs go at nearly their own speed.
+        return (["strace", "--seccomp-bpf", "-f", "-qq", "-o", "/dev/null", "-e", "trace=flock",
+                 "-e", "inject=flock:error=ENOLCK"] + self.target.command(words))
+
+    def test_a_file_system_without_locks_is_told_once_and_loses_nothing(self):
+        dirs = ["j%d" % n for n in range(80)]
+        self.mkdirs(*dirs)
+        refused = "refuses file locks; runs take turns by creating that file instead"
+        for store in self.STORES:
+            with self.subTest(store=store):
+                self.fresh(store)
+                said = 0
+                # 80 recorded jumps, 20 at a time (the history holds 21 directories).
+                for first in range(0, 80, 20):
+                    procs = []
+                    for n in range(first, first + 20):
+                        env = self.target.base_env()
+                        env.update(self.store_env(store))
+                        env["DIRHOP_HANDOFF"] = os.path.join(self.root, "h%d" % n)
+                        procs.append(subprocess.Popen(
+                            self.without_file_locks(["j%d" % n]), cwd=self.tree, env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT))
+                    for proc in procs:
+                        out, _ = proc.communicate(timeout=300)
+                        self.assertEqual(proc.returncode, 0, out)
+                        self.assertNotIn(b"Error", out)
+                        said += out.decode().count(refused)
+                    self.assertEqual(sorted(h for h in self.history(store) if h != self.host()),
+                                     sorted(self.host("j%d" % n)
+                                            for n in range(first, first + 20)))
+                self.assertEqual(said, 1)
+                path = self.data if store == "data" else os.path.join(
+                    self.config, "dirhop", "registry")
+                self.assertFalse(os.path.exists(path + ".lock.held"))
+
+    def test_without_locks_a_holder_that_died_is_passed_and_a_live_one_waited_for(self):
+        self.without_file_locks([])
+        self.mkdirs("d1", "d2")
+        self.fresh("data")
+        held = self.data + ".lock.held"
+        host = os.uname().nodename
+
+        def run(words):
+            env = self.target.base_env()
+            env.update(self.store_env("data"))
+            env["DIRHOP_HANDOFF"] = self.handoff
+            return subprocess.run(
+                self.without_file_locks(words), cwd=self.tree, env=env, stdin=subprocess.DEVNULL,
+                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120).stdout.decode()
+
+        # A process that has ended (its number, should another process have it by now, names
+        # one started at another moment).
+        ended = subprocess.Popen(["true"])
+        ended.wait()
+        with open(held, "w") as f:
+            f.write("%s %d 1\n" % (host, ended.pid))
+        out = run(["d1"])
+        self.assertNotIn("locked by another run", out)
+        self.assertIn(self.host("d1"), self.history("data"))
+        self.assertFalse(os.path.exists(held))
+        # This test's own process, started when /proc says it was.
+        with open("/proc/self/stat") as f:
+            start = f.read().rsplit(")", 1)[1].split()[19]
+        with open(held, "w") as f:
+            f.write("%s %d %s\n" % (host, os.getpid(), start))
+        out = run(["d2"])
+        self.assertIn("Dirhop: Error - '%s' is locked by another run; nothing is saved this "
+                      "time\n" % self.data, out)
+        self.assertNotIn(self.host("d2"), self.history("data"))
+        self.assertTrue(os.path.exists(held))
+
+    def test_a_query_takes_no_lock(self):
+        if self.target.windows or not shutil.which("strace"):
+            self.skipTest("needs the native build and strace")
+        self.mkdirs("x1")
+        for store in self.STORES:
+            with self.subTest(store=store):
+                self.fresh(store)
+                trace = os.path.join(self.root, "trace")
+                env = self.target.base_env()
+                env.update(self.store_env(store))
+                # A listing and the alias names of completion.
+                for words in (["--list", "x"], ["--aliases"]):
+                    subprocess.run(["strace", "-f", "-qq", "-o", trace, "-e", "trace=flock"]
+                                   + self.target.command(words), cwd=self.tree, env=env,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   timeout=60, check=True)
+                    with open(trace) as f:
+                        self.assertEqual(f.read(), "", words)
+
+
+class PrivateStore(StoreTestCase):
+    """Nobody but the user reads the store's lock file, or holds up a save: new store files and
+    the folders Dirhop makes are the user's alone, and a store others may read is locked through
+    a file they may not open."""
+
+    def setUp(self):
+        super().setUp()
+        if self.target.windows:
+            self.skipTest("POSIX modes and users")
+        self.addCleanup(os.umask, os.umask(0o022))
+
+    def test_new_files_and_folders_are_private_and_a_files_own_mode_stays(self):
+        self.mkdirs("sub")
+        self.config = os.path.join(self.root, "fresh", "config")
+        self.assertStayed(self.c("-a"), 0)
+        folder = os.path.join(self.config, "dirhop")
+        for made in (folder, self.config):
+            self.assertEqual(stat.S_IMODE(os.stat(made).st_mode), 0o700, made)
+        for name in ("registry", "registry.lock"):
+            self.assertEqual(stat.S_IMODE(os.stat(os.path.join(folder, name)).st_mode), 0o600)
+        self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
+        self.assertEqual(stat.S_IMODE(os.stat(self.data).st_mode), 0o600)
+        # A mode the user gave the file is kept by every save.
+        os.chmod(self.data, 0o644)
+        self.assertWentTo(self.c("sub", data_file=self.data), self.path("sub"))
+        self.assertEqual(stat.S_IMODE(os.stat(self.data).st_mode), 0o644)
+
+    def test_another_user_who_can_read_the_store_holds_up_nothing(self):
+        if os.geteuid() != 0 or not shutil.which("useradd") or not shutil.which("setpriv"):
+            self.skipTest("needs root, useradd and setpriv to act as a second user")
+        user = "dirhope2e%d" % os.getpid()
+        subprocess.run(["useradd", "--no-create-home", "--shell", "/bin/false", user],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(subprocess.run, ["userdel", user], stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL)
+        as_other = ["setpriv", "--reuid", user, "--regid", user, "--clear-groups"]
+        self.mkdirs("d1", "d2")
+        os.chmod(self.root, 0o755)
+        with open(self.data, "wb") as f:
+            f.write(default_record())
+        os.chmod(self.data, 0o644)
+        # The other user holds a shared lock on the store file itself, as long as it likes.
+        holder = subprocess.Popen(as_other + ["flock", "-s", self.data, "sh", "-c",
+                                              "echo held; exec cat"],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.addCleanup(lambda: holder.poll() is None and holder.kill())
+        self.assertEqual(holder.stdout.readline().strip(), b"held")
+        for d in ("d1", "d2"):
+            r = self.c(d, data_file=self.data)
+            self.assertWentTo(r, self.path(d))
+            self.assertEqual(r.text, "")
+        listing = self.c("-h", data_file=self.data).text
+        self.assertNotIn("locked", listing)
+        self.assertIn(self.host("d1"), listing)
+        self.assertIn(self.host("d2"), listing)
+        # The lock file is the user's alone: the other user cannot even open it.
+        lock = self.data + ".lock"
+        self.assertEqual(stat.S_IMODE(os.stat(lock).st_mode), 0o600)
+        tried = subprocess.run(as_other + ["flock", "-n", "-s", lock, "true"],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.assertNotEqual(tried.returncode, 0)
+        self.assertIn(b"Permission denied", tried.stderr)
+        holder.stdin.close()
+        self.assertEqual(holder.wait(timeout=60), 0)
+
+    def test_a_lock_file_the_user_does_not_own_is_reported_and_the_save_goes_on(self):
+        self.mkdirs("d1")
+        with open(self.data, "wb") as f:
+            f.write(default_record())
+        os.symlink(os.path.join(self.root, "elsewhere"), self.data + ".lock")
+        r = self.c("d1", data_file=self.data)
+        self.assertWentTo(r, self.path("d1"))
+        self.assertEqual(r.text, "Dirhop: Error - can't use '%s.lock' as the store's lock: it is "
+                         "not your own file; saving without the lock\n" % self.data)
+        self.assertEqual(history_slot(self.read_data(), 0), self.host("d1"))
+        self.assertFalse(os.path.exists(os.path.join(self.root, "elsewhere")))
 
 
 if __name__ == "__main__":

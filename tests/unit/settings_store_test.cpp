@@ -93,7 +93,8 @@ TEST_F(DataFileTest, AMissingFileIsReportedAndCreatedWithTheDefaults) {
   EXPECT_EQ(ReadFile(file_), SettingsRecord().Image());
   EXPECT_TRUE(settings_.first_run);
   EXPECT_EQ(settings_.data_file, file_);
-  EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"dirhop.dat"});  // no temporary file left
+  // No temporary file left; the lock file stays.
+  EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{"dirhop.dat", "dirhop.dat.lock"}));
 }
 
 TEST_F(DataFileTest, ReadingForAQueryNeverCreatesNorSavesTheFile) {
@@ -204,7 +205,7 @@ TEST_F(DataFileTest, AReadOnlyFileIsNeverReplacedAndEverySaveSaysSo) {
   const std::string line = "Dirhop: Error - can't write to '" + file_ + "'\n";
   EXPECT_EQ(Text().substr(Text().size() - 2 * line.size()), line + line);
   EXPECT_EQ(ReadFile(file_), original);
-  EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"dirhop.dat"});
+  EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{"dirhop.dat", "dirhop.dat.lock"}));
 }
 
 TEST_F(DataFileTest, AFileInAMissingFolderIsReportedAndTheRunGoesOn) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -142,6 +143,48 @@ TEST(SharedStoreTest, ALockHeldElsewhereIsReportedOnceAndTheRunSavesNothing) {
     EXPECT_EQ(query.record.Image(), before.Image());
     shared.store.files.busy_stores.clear();
     EXPECT_EQ(shared.Stored().Image(), before.Image());
+  }
+}
+
+TEST(SharedStoreTest, AQueryLocksOnlyAStoreWhoseValuesAreReadOneAtATime) {
+  for (const bool data_file : {false, true}) {
+    for (const bool reads_take_the_lock : {false, true}) {
+      SCOPED_TRACE(std::string(data_file ? "data file" : "settings key") +
+                   (reads_take_the_lock ? ", read in pieces" : ", read whole"));
+      SharedStore shared(data_file);
+      shared.store.files.reads_take_the_lock = reads_take_the_lock;
+      shared.store.files.log.clear();
+      Settings query = test::MakeSettingsOn(shared.store);
+      LoadSettingsToRead(query, shared.Path());
+      // A data file is replaced whole on every system: a query never waits for its lock.
+      const bool locked = !data_file && reads_take_the_lock;
+      const std::vector<std::string>& log = shared.store.files.log;
+      EXPECT_EQ(std::count(log.begin(), log.end(), "LockStore fake"), locked ? 1 : 0);
+      EXPECT_EQ(std::count(log.begin(), log.end(), "LockStore " + std::string(SharedStore::kPath)),
+                0);
+    }
+  }
+}
+
+TEST(SharedStoreTest, WhatTheLockSaysIsToldOnceARun) {
+  using platform::StoreLockNotice;
+  for (const StoreLockNotice notice :
+       {StoreLockNotice::kLocksRefused, StoreLockNotice::kLockFileNotUsable}) {
+    SharedStore shared(true);
+    shared.store.files.lock_notice = notice;
+    SharedStore::Run run(shared);
+    AddToHistory(*run.fake.console, run.settings, "/a");
+    AddToHistory(*run.fake.console, run.settings, "/b");
+    // Saved all the same.
+    shared.store.files.lock_notice = StoreLockNotice::kNone;
+    EXPECT_EQ(History(shared.Stored()), (std::vector<std::string>{"/b", "/a"}));
+    const std::string said =
+        notice == StoreLockNotice::kLocksRefused
+            ? "Dirhop: the file system of '/lock' refuses file locks; runs take turns by "
+              "creating that file instead\n"
+            : "Dirhop: Error - can't use '/lock' as the store's lock: it is not your own file; "
+              "saving without the lock\n";
+    EXPECT_EQ(test::Written(run.fake), said);
   }
 }
 

@@ -455,50 +455,123 @@ StoreLockOutcome OutcomeElsewhere(const std::string& store, LockedStore kind,
   return outcome;
 }
 
-TEST_F(StorePlatformTest, AStoreLockKeepsOthersOutUntilItEndsAndFollowsTheFile) {
+TEST_F(StorePlatformTest, AStoreLockKeepsOthersOutUntilItEndsWhateverTheFileIsCalled) {
   using std::chrono::milliseconds;
-  const std::string file = (dir_ / "dirhop.dat").string();
-  // Another spelling of the same file: the same lock (Windows names ignore case).
-  const std::string other_spelling =
-      OnWindows() ? (dir_ / "SUB" / ".." / "DIRHOP.DAT").string() : file;
+  const fs::path file = dir_ / "longer store name.dat";
   fs::create_directory(dir_ / "SUB");
   WriteFile(dir_ / "other.dat", "");
+  // Other names of the same file: another case and a detour (Windows), a link of the user's
+  // (POSIX), and once it exists its Z: and short names (Windows).
+  std::vector<std::string> names = {file.string()};
+  if (OnWindows()) {
+    names.push_back((dir_ / "SUB" / ".." / "LONGER STORE NAME.DAT").string());
+  } else {
+    fs::create_symlink(file.filename(), dir_ / "link.dat");
+    names.push_back((dir_ / "link.dat").string());
+  }
   for (const bool exists : {false, true}) {
     SCOPED_TRACE(exists ? "an existing file" : "a file not made yet");
-    if (exists) WriteFile(file, "old");
-    {
-      StoreLockResult held = LockStore(file, LockedStore::kDataFile, milliseconds(0));
+    if (exists) {
+      WriteFile(file, "old");
+      for (const std::string& name : test::OtherWindowsNamesOf(file)) names.push_back(name);
+      if (test::RunsUnderWine()) {
+        ASSERT_GE(names.size(), 4u);
+      }
+    }
+    for (const std::string& holder : names) {
+      SCOPED_TRACE("held as " + holder);
+      StoreLockResult held = LockStore(holder, LockedStore::kDataFile, milliseconds(0));
       ASSERT_EQ(held.outcome, StoreLockOutcome::kHeld);
-      EXPECT_EQ(OutcomeElsewhere(other_spelling, LockedStore::kDataFile, milliseconds(50)),
-                StoreLockOutcome::kBusy);
+      for (const std::string& name : names) {
+        EXPECT_EQ(OutcomeElsewhere(name, LockedStore::kDataFile, milliseconds(50)),
+                  StoreLockOutcome::kBusy)
+            << name;
+      }
       // Another store that exists is not held up.
       EXPECT_EQ(
           OutcomeElsewhere((dir_ / "other.dat").string(), LockedStore::kDataFile, milliseconds(0)),
           StoreLockOutcome::kHeld);
     }
-    EXPECT_EQ(OutcomeElsewhere(other_spelling, LockedStore::kDataFile, milliseconds(0)),
-              StoreLockOutcome::kHeld);
+    for (const std::string& name : names) {
+      EXPECT_EQ(OutcomeElsewhere(name, LockedStore::kDataFile, milliseconds(0)),
+                StoreLockOutcome::kHeld)
+          << name;
+    }
   }
-  // A save that puts a new file in place while the lock is held. Windows names its lock after
-  // the store: nothing changes. On POSIX whoever locks next holds the lock of the new file,
-  // which keeps a third run out.
-  StoreLockResult first = LockStore(file, LockedStore::kDataFile, milliseconds(0));
-  ASSERT_EQ(ReplaceFileAtomically(file, "new"), StoreFileStatus::kOk);
-  if (OnWindows()) {
-    EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(50)),
-              StoreLockOutcome::kBusy);
-    return;
-  }
-  StoreLockResult second;
-  std::thread next([&] { second = LockStore(file, LockedStore::kDataFile, milliseconds(2000)); });
-  next.join();
-  ASSERT_EQ(second.outcome, StoreLockOutcome::kHeld);
-  first = {};
-  EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(50)),
+  // A save that puts a new file in place while the lock is held changes nothing: the lock is on
+  // the lock file beside it, which no save replaces.
+  StoreLockResult first = LockStore(file.string(), LockedStore::kDataFile, milliseconds(0));
+  ASSERT_EQ(first.outcome, StoreLockOutcome::kHeld);
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), "new"), StoreFileStatus::kOk);
+  EXPECT_EQ(OutcomeElsewhere(file.string(), LockedStore::kDataFile, milliseconds(50)),
             StoreLockOutcome::kBusy);
-  second = {};
-  EXPECT_EQ(OutcomeElsewhere(file, LockedStore::kDataFile, milliseconds(0)),
+  first = {};
+  EXPECT_EQ(OutcomeElsewhere(file.string(), LockedStore::kDataFile, milliseconds(0)),
             StoreLockOutcome::kHeld);
+}
+
+TEST_F(StorePlatformTest, TheSettingsKeysLockIsOneForTheUser) {
+  using std::chrono::milliseconds;
+  StoreLockResult held = LockStore(key_, LockedStore::kSettingsKey, milliseconds(0));
+  ASSERT_EQ(held.outcome, StoreLockOutcome::kHeld);
+  EXPECT_EQ(OutcomeElsewhere(key_, LockedStore::kSettingsKey, milliseconds(50)),
+            StoreLockOutcome::kBusy);
+  // A data file is another store.
+  EXPECT_EQ(OutcomeElsewhere((dir_ / "d.dat").string(), LockedStore::kDataFile, milliseconds(0)),
+            StoreLockOutcome::kHeld);
+  held = {};
+  EXPECT_EQ(OutcomeElsewhere(key_, LockedStore::kSettingsKey, milliseconds(0)),
+            StoreLockOutcome::kHeld);
+  // Only the registry's values are read one at a time; files are read whole.
+  EXPECT_EQ(ReadsTakeTheLock(LockedStore::kSettingsKey), OnWindows());
+  EXPECT_FALSE(ReadsTakeTheLock(LockedStore::kDataFile));
+}
+
+TEST_F(StorePlatformTest, ALockFileIsTheUsersOwnAndAFoldersMadeForItArePrivate) {
+  if (OnWindows()) GTEST_SKIP() << "POSIX modes and owners";
+  using std::chrono::milliseconds;
+  // The settings key's folder is made, private, before its lock is taken.
+  {
+    StoreLockResult held = LockStore(key_, LockedStore::kSettingsKey, milliseconds(0));
+    ASSERT_EQ(held.outcome, StoreLockOutcome::kHeld);
+  }
+  const fs::path key_folder = fs::path(key_).parent_path();
+  EXPECT_EQ(fs::status(key_folder).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(fs::status(key_ + ".lock").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  // A lock file another user may read is made the user's alone again.
+  const fs::path data = dir_ / "d.dat";
+  WriteFile(fs::path(data.string() + ".lock"), "");
+  fs::permissions(data.string() + ".lock", fs::perms::owner_read | fs::perms::owner_write |
+                                               fs::perms::group_read | fs::perms::others_read);
+  {
+    StoreLockResult held = LockStore(data.string(), LockedStore::kDataFile, milliseconds(0));
+    ASSERT_EQ(held.outcome, StoreLockOutcome::kHeld);
+    EXPECT_EQ(held.notice, StoreLockNotice::kNone);
+  }
+  EXPECT_EQ(fs::status(data.string() + ".lock").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  // A link in its place is not followed: the run goes without a lock, and says why.
+  fs::remove(data.string() + ".lock");
+  fs::create_symlink(dir_ / "elsewhere", data.string() + ".lock");
+  StoreLockResult refused = LockStore(data.string(), LockedStore::kDataFile, milliseconds(0));
+  EXPECT_EQ(refused.outcome, StoreLockOutcome::kUnsupported);
+  EXPECT_EQ(refused.notice, StoreLockNotice::kLockFileNotUsable);
+  EXPECT_EQ(refused.lock_file, data.string() + ".lock");
+  EXPECT_FALSE(fs::exists(dir_ / "elsewhere"));
+  // A folder no save could be made in gives no lock, and nothing to say.
+  StoreLockResult nowhere =
+      LockStore((dir_ / "missing" / "d.dat").string(), LockedStore::kDataFile, milliseconds(0));
+  EXPECT_EQ(nowhere.outcome, StoreLockOutcome::kUnsupported);
+  EXPECT_EQ(nowhere.notice, StoreLockNotice::kNone);
+  // A new store file is private; a replaced one keeps the mode the user gave it.
+  ASSERT_EQ(ReplaceFileAtomically(data.string(), "new"), StoreFileStatus::kOk);
+  EXPECT_EQ(fs::status(data).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(data, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_EQ(ReplaceFileAtomically(data.string(), "newer"), StoreFileStatus::kOk);
+  EXPECT_EQ(fs::status(data).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 }  // namespace

@@ -42,25 +42,13 @@ constexpr int kMaxLinkHops = 40;
 // a device or FIFO swapped in since neither blocks the run nor becomes its terminal.
 constexpr int kCheckedOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
+// A store file made new is the user's alone: it holds the folders the user went to. A save that
+// replaces a file gives the new one the old one's mode instead, as the user left it.
+constexpr mode_t kNewFileMode = 0600;
 
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Creates `dir` and its missing parents (mode 0700 for the ones made here).
-bool MakeFolders(const std::string& dir) {
-  struct stat info {};
-  if (stat(dir.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  const std::string parent = FolderOf(dir);
-  if (parent != dir && !MakeFolders(parent)) return false;
-  return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 // The text of the link at `path`; nullopt when it cannot be read.
@@ -224,7 +212,7 @@ class PosixStoreSystemCalls final : public StoreSystemCalls {
   CreatedTemporary CreateUnnamedTemporary(const StoreFolder& folder) override {
 #ifdef O_TMPFILE
     FileDescriptor fd(
-        openat(Descriptor(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        openat(Descriptor(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, kNewFileMode));
     if (fd.get() < 0) return {TemporaryOutcome::kUnsupported, {}};
     if (!MarkInProgress(fd.get())) return {TemporaryOutcome::kFailed, {}};
     return {TemporaryOutcome::kDone, Handle(fd.release())};
@@ -254,8 +242,8 @@ class PosixStoreSystemCalls final : public StoreSystemCalls {
 
   CreatedTemporary CreateTemporary(const StoreFolder& folder, const std::string& name) override {
     const int dir = Descriptor(folder.handle);
-    FileDescriptor fd(
-        openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666));
+    FileDescriptor fd(openat(dir, name.c_str(),
+                             O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, kNewFileMode));
     if (fd.get() < 0) {
       return {errno == EEXIST ? TemporaryOutcome::kNameTaken : TemporaryOutcome::kFailed, {}};
     }

@@ -283,8 +283,17 @@ platform::StoreLockResult FakeFileSystem::LockStore(const std::string& store,
                                                     std::chrono::milliseconds /*wait*/) {
   log.push_back("LockStore " + store);
   if (on_lock) on_lock(store);
-  if (busy_stores.count(store) != 0) return {platform::StoreLockOutcome::kBusy, nullptr};
-  return {platform::StoreLockOutcome::kHeld, std::make_unique<FakeStoreLock>(log, store)};
+  platform::StoreLockResult result =
+      busy_stores.count(store) != 0
+          ? platform::BusyStoreLock()
+          : platform::HeldStoreLock(std::make_unique<FakeStoreLock>(log, store));
+  result.notice = lock_notice;
+  result.lock_file = "/lock";
+  return result;
+}
+
+bool FakeFileSystem::ReadsTakeTheLock(platform::LockedStore /*kind*/) {
+  return reads_take_the_lock;
 }
 
 }  // namespace dirhop::test

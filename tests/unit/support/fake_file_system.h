@@ -73,6 +73,8 @@ class FakeFileSystem : public FileSystem {
   // "UnlockStore <store>". Calls `on_lock` (when set) first, with the store.
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
+  // `reads_take_the_lock`, whatever the store.
+  bool ReadsTakeTheLock(platform::LockedStore kind) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -86,6 +88,10 @@ class FakeFileSystem : public FileSystem {
   std::map<std::pair<platform::OldStore, std::string>, std::string> old_store_texts;
   // The stores whose lock another run holds for the whole wait.
   std::set<std::string> busy_stores;
+  // Whether queries lock the store (as the Windows registry's do).
+  bool reads_take_the_lock = false;
+  // What every lock taken says about its lock file, "/lock" (platform::StoreLockNotice).
+  platform::StoreLockNotice lock_notice = platform::StoreLockNotice::kNone;
   // Called by LockStore before it answers: another run's turn, for tests of overlapping runs.
   std::function<void(const std::string&)> on_lock;
   // The settings key behind OpenSettingsKey; none when null.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace dirhop::test {
 
@@ -62,6 +63,11 @@ class RedirectedStandardStreams {
 
 // True when this Windows program runs under Wine (never on POSIX).
 bool RunsUnderWine();
+
+// Other names Windows knows the existing file `file` by: under Wine the same file through the
+// drive Z: (the whole Linux tree), and its short 8.3 name where it has one that differs. None on
+// POSIX.
+std::vector<std::string> OtherWindowsNamesOf(const std::filesystem::path& file);
 
 // Sets the process's environment variable `name` to `value` (UTF-8; Windows: as UTF-16, the form
 // the system keeps), or removes it for nullopt; false when the system refuses.

@@ -66,6 +66,8 @@ RedirectedStandardStreams::~RedirectedStandardStreams() {
 
 bool RunsUnderWine() { return false; }
 
+std::vector<std::string> OtherWindowsNamesOf(const std::filesystem::path&) { return {}; }
+
 bool SetEnvironmentText(const std::string& name, const std::optional<std::string>& value) {
   return (value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str())) == 0;
 }

@@ -35,6 +35,30 @@ bool RunsUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::vector<std::string> OtherWindowsNamesOf(const std::filesystem::path& file) {
+  std::vector<std::string> names;
+  const std::wstring path = file.wstring();
+  // Wine's kernel32 tells the Linux name; Z: is the Linux root in every prefix.
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (char* name = unix_name != nullptr ? unix_name(path.c_str()) : nullptr) {
+    std::string on_z = std::string("Z:") + name;
+    HeapFree(GetProcessHeap(), 0, name);
+    for (char& c : on_z) c = c == '/' ? '\\' : c;
+    names.push_back(on_z);
+  }
+  std::wstring short_name(MAX_PATH, L'\0');
+  const DWORD length = GetShortPathNameW(path.c_str(), short_name.data(), MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    short_name.resize(length);
+    if (lstrcmpiW(short_name.c_str(), path.c_str()) != 0) {
+      names.push_back(platform::TextFromWide(short_name.c_str()));
+    }
+  }
+  return names;
+}
+
 bool SetEnvironmentText(const std::string& name, const std::optional<std::string>& value) {
   const std::wstring wide_name = platform::WideFromText(name);
   if (!value) return SetEnvironmentVariableW(wide_name.c_str(), nullptr) != 0;
