@@ -165,7 +165,9 @@ TEST(ScreensTest, UsageDescriptionsStartInColumnTwenty) {
         EXPECT_EQ(line.substr(0, 4), "  c ");
       }
     }
-    if (windows) EXPECT_EQ(lines[17].substr(0, 4), "  c ");
+    if (windows) {
+      EXPECT_EQ(lines[17].substr(0, 4), "  c ");
+    }
     // No usage line is wider than an 80-column console.
     for (const std::string& line : lines) EXPECT_LT(line.size(), 80u) << line;
   }
