@@ -29,6 +29,10 @@ bool SystemFileSystem::IsDirectoryItself(const std::string& path) {
   return platform::IsDirectoryItself(path);
 }
 
+platform::MountPlace SystemFileSystem::MountOf(const std::string& path) {
+  return platform::MountOf(path);
+}
+
 int SystemFileSystem::CreateOneDirectory(const std::string& path) {
   return platform::CreateOneDirectory(path);
 }

@@ -165,6 +165,12 @@ bool IsDirectoryItself(const std::string& path) {
   return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+MountPlace MountOf(const std::string& path) {
+  // The table as the run started: a mount made while it runs is unknown to it.
+  static const MountTable table = MountTable::FromMountInfo(ReadSmallFile("/proc/self/mountinfo"));
+  return table.MountOf(path);
+}
+
 bool CurrentDirectoryRemoved() {
   // A removed directory stays usable as the current one, but it has no links left.
   struct stat info;

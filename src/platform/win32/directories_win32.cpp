@@ -89,6 +89,21 @@ bool IsDirectoryItself(const std::string& path) {
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+MountPlace MountOf(const std::string& path) {
+  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share\...: the share is the mount, and a share is on the network.
+    std::size_t end = path.find('\\', 2);
+    if (end != std::string::npos) end = path.find('\\', end + 1);
+    return MountPlace{end == std::string::npos ? path + "\\" : path.substr(0, end + 1), true};
+  }
+  if (path.size() < 2 || path[1] != ':') return MountPlace{path, false};
+  std::string root = path.substr(0, 2) + "\\";
+  if (root[0] >= 'a' && root[0] <= 'z') root[0] = static_cast<char>(root[0] - 'a' + 'A');
+  // The drive type comes from the drive's entry, not from the share behind it.
+  const bool remote = GetDriveTypeW(WideFromText(root).c_str()) == DRIVE_REMOTE;
+  return MountPlace{root, remote};
+}
+
 bool CurrentDirectoryRemoved() {
   // Windows keeps its current directory open, but a directory removed all the same (by a Unix
   // process under Wine) leaves a current directory whose path no longer leads anywhere.
