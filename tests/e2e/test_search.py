@@ -283,8 +283,9 @@ class RememberedPlacesBounds(TypedSpecTestCase):
     @staticmethod
     def unmount(daemon, mount_point):
         """Ends the daemon (every request it holds then fails) and takes the mount away."""
-        daemon.kill()
-        daemon.communicate()
+        if daemon.returncode is None:
+            daemon.kill()
+            daemon.communicate()
         if subprocess.run(["fusermount", "-u", "-z", mount_point],
                           stderr=subprocess.DEVNULL).returncode != 0:
             subprocess.run(["umount", "-l", mount_point], stderr=subprocess.DEVNULL)
