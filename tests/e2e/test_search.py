@@ -18,6 +18,13 @@ SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file
 
 
 class TypedSpecTestCase(E2ETestCase):
+    def use_own_history(self):
+        """Natively every test has a store of its own; under Wine the history is in the prefix's
+        registry: a key of this test's own, so the history is the one its runs leave."""
+        if self.target.windows:
+            self.target.run(["reg", "delete", harness.STORE_KEY, "/f"], self.root, raw=True)
+            self.target.ensure_store()
+
     def sep(self, spec):
         """A spec typed with '/' as the user would on POSIX, with '\\' on Windows."""
         return spec.replace("/", "\\") if self.target.windows else spec
@@ -206,10 +213,7 @@ class RememberedPlaces(TypedSpecTestCase):
 
     def setUp(self):
         super().setUp()
-        if self.target.windows:
-            # A key of this test's own: the history is the one these runs leave.
-            self.target.run(["reg", "delete", harness.STORE_KEY, "/f"], self.root, raw=True)
-            self.target.ensure_store()
+        self.use_own_history()
         self.mkdirs("home/projects/webshop/src", "home/projects/webshop/tests",
                     "home/projects/api-server/tests", "usr/share/doc/bash", "usr/share/debconf",
                     "usr/share/fish", "elsewhere")
