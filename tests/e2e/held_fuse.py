@@ -1,10 +1,13 @@
 """A FUSE file system of directories that stops answering on request, as a dead network share
 does: every request made once the file `hold` exists waits until the daemon is killed.
 
-    held_fuse.py MOUNT_POINT HOLD_FILE DIR...
+    held_fuse.py [--one-thread] MOUNT_POINT HOLD_FILE DIR...
 
 Mounts a tree of the directories named (relative paths) at MOUNT_POINT and serves it in the
-foreground. Needs Debian's python3-fusepy (the module `fusepy`, or `fuse` elsewhere)."""
+foreground; each request it holds first creates HOLD_FILE.held. With --one-thread it serves one
+request at a time: while it holds one, the kernel keeps the requests after it queued, where a
+fatal signal still ends the process that made them (a request the daemon has taken can only be
+answered). Needs Debian's python3-fusepy (the module `fusepy`, or `fuse` elsewhere)."""
 
 import errno
 import os
@@ -28,6 +31,8 @@ class HeldTree(fuse.Operations):
                 self.dirs.add("/" + "/".join(parts[:n]))
 
     def _wait_while_held(self):
+        if os.path.exists(self.hold):
+            open(self.hold + ".held", "w").close()
         while os.path.exists(self.hold):
             time.sleep(0.05)
 
@@ -58,9 +63,13 @@ class HeldTree(fuse.Operations):
 
 
 def main():
-    mount_point, hold = sys.argv[1], sys.argv[2]
+    args = sys.argv[1:]
+    one_thread = args[0] == "--one-thread"
+    if one_thread:
+        args = args[1:]
+    mount_point, hold = args[0], args[1]
     # No kernel caching: every look at the tree is a request the daemon sees.
-    fuse.FUSE(HeldTree(hold, sys.argv[3:]), mount_point, foreground=True, nothreads=False,
+    fuse.FUSE(HeldTree(hold, args[2:]), mount_point, foreground=True, nothreads=one_thread,
               entry_timeout=0, attr_timeout=0, negative_timeout=0)
 
 

@@ -4,6 +4,7 @@ missing directory."""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import time
 
@@ -265,9 +266,11 @@ class RememberedPlacesBounds(TypedSpecTestCase):
                 return python
         self.skipTest("no FUSE module for Python (python3-fusepy)")
 
-    def mount_held_tree(self, mount_point, hold, *dirs):
+    def mount_held_tree(self, mount_point, hold, *dirs, one_thread=False):
         """Serves `dirs` at `mount_point` until the file `hold` exists; returns the daemon."""
-        daemon = subprocess.Popen([self.fuse_python(), HELD_FUSE, mount_point, hold] + list(dirs),
+        options = ["--one-thread"] if one_thread else []
+        daemon = subprocess.Popen([self.fuse_python(), HELD_FUSE] + options +
+                                  [mount_point, hold] + list(dirs),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         deadline = time.monotonic() + 30
         while not self.mounted(mount_point):
@@ -325,6 +328,51 @@ class RememberedPlacesBounds(TypedSpecTestCase):
                     self.assertIn(shown, out.decode())
         finally:
             self.unmount(daemon, mount_point)
+
+    def test_ctrl_c_ends_a_run_that_waits_for_a_mount_it_goes_to_after_the_menu(self):
+        mount_point = os.path.join(self.root, "mnt")
+        hold = os.path.join(self.root, "hold")
+        os.makedirs(mount_point)
+        os.makedirs(os.path.join(self.root, "mnx"))
+        daemon = self.mount_held_tree(mount_point, hold, "webshop", one_thread=True)
+        blocker = session = None
+        try:
+            # The daemon's one thread holds a request of another process; the run's requests
+            # then wait in the kernel's queue, as for a share that is slow to answer.
+            open(hold, "w").close()
+            blocker = subprocess.Popen(["stat", os.path.join(mount_point, "webshop")],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 30
+            while not os.path.exists(hold + ".held") and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertTrue(os.path.exists(hold + ".held"), "the daemon took no request")
+            session = harness.PtySession(self.target.command(["mn"]),
+                                         self.target.pty_env(self.handoff), self.root)
+            session.wait_for(FOOTER)
+            self.assertIn("mnt", session.text())
+            if self.waits_in(session.proc.pid) in ("", "0"):
+                self.skipTest("the kernel does not show where a process waits")
+            session.write(b"a")  # mnt: the change of directory waits for the mount
+            session.wait_until(
+                lambda: self.waits_in(session.proc.pid) == "request_wait_answer",
+                "a wait for the mount")
+            session.proc.send_signal(signal.SIGINT)
+            try:
+                code = session.proc.wait(timeout=30)  # only a guard
+            except subprocess.TimeoutExpired:
+                self.fail("Ctrl+C did not end a run that waits for a mount")
+            self.assertEqual(code, -signal.SIGINT)
+        finally:
+            self.unmount(daemon, mount_point)
+            for process in (blocker, session):
+                if process is not None:
+                    process.close() if process is session else process.wait()
+
+    @staticmethod
+    def waits_in(pid):
+        """The kernel function process `pid` waits in (its wchan)."""
+        with open("/proc/%d/wchan" % pid) as wchan:
+            return wchan.read().strip()
 
     def test_a_link_to_the_root_below_a_remembered_place_is_not_followed(self):
         # Every Wine prefix holds dosdevices/z:, a link to "/".
