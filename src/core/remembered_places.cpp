@@ -52,9 +52,9 @@ std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view
     if (search.ListingsRanOut()) {
       Resolution result;
       result.kind = Resolution::Kind::kFailure;
-      result.message = "Dirhop: '" + VisibleText(spec) + "' leads to more than " +
-                       std::to_string(kRememberedPlaceListings) +
-                       " folders below the remembered places; type more of the path";
+      result.message = "Dirhop: Searching for '" + VisibleText(spec) +
+                       "' from the remembered places would list more than " +
+                       std::to_string(kRememberedPlaceListings) + " folders; type more of the path";
       return result;
     }
   }

@@ -167,9 +167,10 @@ TEST(RememberedPlacesTest, TheWalkFromThePlacesIsBounded) {
   faked.fs.log.clear();
   const Resolution wide = ResolveSpec(faked.run, "src/*/*");
   EXPECT_EQ(wide.kind, Resolution::Kind::kFailure);
-  EXPECT_EQ(wide.message, "Dirhop: 'src/*/*' leads to more than " +
-                              std::to_string(kRememberedPlaceListings) +
-                              " folders below the remembered places; type more of the path");
+  EXPECT_EQ(wide.message,
+            "Dirhop: Searching for 'src/*/*' from the remembered places would list "
+            "more than " +
+                std::to_string(kRememberedPlaceListings) + " folders; type more of the path");
   EXPECT_EQ(faked.fs.Calls("ListSubdirectories").size(), kRememberedPlaceListings + 1);
   EXPECT_EQ(faked.Resolve("src/d7/*"),
             std::vector<std::string>{"/home/u/projects/webshop/src/d7/x"});
