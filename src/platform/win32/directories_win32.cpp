@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_io.h"
 
@@ -96,12 +98,19 @@ MountPlace MountOf(const std::string& path) {
     if (end != std::string::npos) end = path.find('\\', end + 1);
     return MountPlace{end == std::string::npos ? path + "\\" : path.substr(0, end + 1), true};
   }
-  if (path.size() < 2 || path[1] != ':') return MountPlace{path, false};
-  std::string root = path.substr(0, 2) + "\\";
-  if (root[0] >= 'a' && root[0] <= 'z') root[0] = static_cast<char>(root[0] - 'a' + 'A');
-  // The drive type comes from the drive's entry, not from the share behind it.
-  const bool remote = GetDriveTypeW(WideFromText(root).c_str()) == DRIVE_REMOTE;
-  return MountPlace{root, remote};
+  const char letter = path.size() >= 2 && path[1] == ':' ? UpperChar(path[0]) : 0;
+  if (letter < 'A' || letter > 'Z') return MountPlace{path, false};
+  const std::string root = std::string(1, letter) + ":\\";
+  // The drive type comes from the drive's entry, not from the share behind it; asked once per
+  // drive, however many paths are on it.
+  static std::array<signed char, 26> remote_drives = [] {
+    std::array<signed char, 26> unknown{};
+    unknown.fill(-1);
+    return unknown;
+  }();
+  signed char& remote = remote_drives[static_cast<std::size_t>(letter - 'A')];
+  if (remote < 0) remote = GetDriveTypeW(WideFromText(root).c_str()) == DRIVE_REMOTE ? 1 : 0;
+  return MountPlace{root, remote == 1};
 }
 
 bool CurrentDirectoryRemoved() {
