@@ -20,12 +20,14 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
   // that each place costs one look-up however many there are.
   std::unordered_set<std::string> known;
   std::string key;
+  // The components of one path, and where each one ends in it: filled again for every path.
+  NameList names;
+  std::vector<std::size_t> ends;
   for (const std::string& path : remembered) {
     const std::size_t root = RootLength(path, syntax);
     if (root == 0) continue;
-    // The components, and where each one ends in the path.
-    NameList names;
-    std::vector<std::size_t> ends;
+    names.Clear();
+    ends.clear();
     for (std::size_t at = root; at < path.size();) {
       std::size_t end = path.find(syntax.separator, at);
       if (end == std::string::npos) end = path.size();
