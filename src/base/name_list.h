@@ -33,6 +33,12 @@ class NameList {
     ends_.push_back(text_.size());
   }
 
+  // Removes every name, keeping the room they took: a list filled again and again allocates once.
+  void Clear() {
+    text_.clear();
+    ends_.clear();
+  }
+
   // How many names the list holds, and whether it holds none.
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }

@@ -178,6 +178,19 @@ void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, Pa
   }
 }
 
+std::size_t RootLength(std::string_view path, PathSyntax syntax) {
+  if (!syntax.drives) return !path.empty() && path[0] == '/' ? 1 : 0;
+  if (path.size() >= 3 && HasDrivePrefix(path) && path[2] == '\\') return 3;
+  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    const std::size_t server_end = path.find('\\', 2);
+    if (server_end == std::string_view::npos || server_end == 2) return 0;
+    const std::size_t share_end = path.find('\\', server_end + 1);
+    if (share_end == server_end + 1) return 0;
+    return share_end == std::string_view::npos ? path.size() : share_end + 1;
+  }
+  return 0;
+}
+
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
   if (path.empty() || path.back() != syntax.separator) path += syntax.separator;
   return path;

@@ -1,7 +1,9 @@
 // The shorthand expansions of a typed path and small path utilities.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "match/path_syntax.h"
 #include "platform/file_system.h"
@@ -40,6 +42,10 @@ enum class ParentStep {
 // Takes the leading parent steps off `rest`, three characters each (the two dots and what
 // follows them; two when nothing does), and moves `base` up by ParentDir once for each.
 void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, ParentStep step);
+
+// How many leading bytes of the absolute `path` are its root ("/", "C:\" or "\\server\share\");
+// 0 when it is not absolute.
+std::size_t RootLength(std::string_view path, PathSyntax syntax);
 
 // `path` with a separator appended unless it already ends in one.
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax);

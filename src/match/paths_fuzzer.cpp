@@ -125,6 +125,10 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return std::nullopt;
   }
+  dirhop::platform::MountPlace MountOf(const std::string&) override {
+    Unasked();
+    return {};
+  }
   int CreateOneDirectory(const std::string&) override { return Unasked(); }
   std::size_t LongestWholePath() override { return Unasked(); }
   bool WriteFileContents(const std::string&, std::string_view) override { return Unasked(); }

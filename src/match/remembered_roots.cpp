@@ -1,44 +1,33 @@
 #include "match/remembered_roots.h"
 
 #include <algorithm>
+#include <unordered_set>
 
-#include "base/case_folding.h"
-#include "base/drive_prefix.h"
 #include "base/name_list.h"
+#include "match/paths.h"
 #include "match/pattern.h"
 
 namespace dirhop {
-
-namespace {
-
-// How many leading bytes of the absolute `path` are its root ("/", "C:\" or "\\server\share\");
-// 0 when it is not absolute.
-std::size_t RootLength(std::string_view path, PathSyntax syntax) {
-  if (!syntax.drives) return !path.empty() && path[0] == '/' ? 1 : 0;
-  if (path.size() >= 3 && HasDrivePrefix(path) && path[2] == '\\') return 3;
-  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-    const std::size_t server_end = path.find('\\', 2);
-    if (server_end == std::string_view::npos || server_end == 2) return 0;
-    const std::size_t share_end = path.find('\\', server_end + 1);
-    if (share_end == server_end + 1) return 0;
-    return share_end == std::string_view::npos ? path.size() : share_end + 1;
-  }
-  return 0;
-}
-
-}  // namespace
 
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
                                                  const std::vector<std::string>& remembered,
                                                  PathSyntax syntax, TextFolder& folder) {
   std::vector<RememberedRoot> roots;
+  // A component of wildcards alone matches every folder of every place: it names none of them.
+  if (component.find_first_not_of("*?") == std::string_view::npos) return roots;
   std::uint8_t best = kNoMatchScore;
+  // The roots kept so far, by their text (Windows: folded, as names are equal ignoring case), so
+  // that each place costs one look-up however many there are.
+  std::unordered_set<std::string> known;
+  std::string key;
+  // The components of one path, and where each one ends in it: filled again for every path.
+  NameList names;
+  std::vector<std::size_t> ends;
   for (const std::string& path : remembered) {
     const std::size_t root = RootLength(path, syntax);
     if (root == 0) continue;
-    // The components, and where each one ends in the path.
-    NameList names;
-    std::vector<std::size_t> ends;
+    names.Clear();
+    ends.clear();
     for (std::size_t at = root; at < path.size();) {
       std::size_t end = path.find(syntax.separator, at);
       if (end == std::string::npos) end = path.size();
@@ -60,12 +49,16 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
     if (level.score < best) {
       best = level.score;
       roots.clear();
+      known.clear();
     }
     std::string dir = path.substr(0, ends[deepest]);
-    const bool known = std::any_of(roots.begin(), roots.end(), [&](const RememberedRoot& r) {
-      return syntax.drives ? SameIgnoringCase(r.dir, dir) : r.dir == dir;
-    });
-    if (!known) roots.push_back(RememberedRoot{std::move(dir), level.score});
+    if (syntax.drives) {
+      const std::u32string_view symbols = folder.Fold(dir, Diacritics::kKeep).symbols;
+      key.assign(reinterpret_cast<const char*>(symbols.data()), symbols.size() * sizeof(char32_t));
+    } else {
+      key = dir;
+    }
+    if (known.insert(key).second) roots.push_back(RememberedRoot{std::move(dir), level.score});
   }
   return roots;
 }

@@ -24,7 +24,9 @@ struct RememberedRoot {
 // far-fetched typo never counts). In each path the components are taken the last first, so the
 // deepest one of the best tier is used. Only the roots of the best tier over all the paths are
 // kept, each directory once (ignoring case on Windows), in the order of `remembered`. Relative
-// paths are left out: they name no place until they are used.
+// paths are left out: they name no place until they are used. A component of wildcards alone
+// ("*", "?*") leads nowhere: it would make every folder of every place a root. The cost is one
+// pass over each path's components and one hash look-up per path.
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
                                                  const std::vector<std::string>& remembered,
                                                  PathSyntax syntax, TextFolder& folder);

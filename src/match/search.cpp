@@ -32,8 +32,25 @@ void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::
   Search(rest, std::move(base), rank, std::nullopt);
 }
 
+void DirectorySearch::SearchBelowPlace(std::string_view rest, const std::string& base,
+                                       std::uint8_t rank) {
+  // The directories above `base`, the root first: each prefix of it that ends in a separator.
+  const std::size_t root = RootLength(base, syntax_);
+  const std::size_t outer = chain_.size();
+  if (root > 0) chain_.push_back(ChainLink{base.substr(0, root), std::nullopt, false});
+  for (std::size_t at = base.find(syntax_.separator, root);
+       at != std::string::npos && at + 1 < base.size(); at = base.find(syntax_.separator, at + 1)) {
+    chain_.push_back(ChainLink{base.substr(0, at + 1), std::nullopt, false});
+  }
+  Search(rest, base, rank, std::nullopt);
+  chain_.resize(outer);
+}
+
+void DirectorySearch::LimitListings(std::size_t count) { listings_left_ = count; }
+
 void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8_t rank,
                              std::optional<platform::DirectoryIdentity> identity) {
+  if (listings_ran_out_) return;
   if (rest.empty()) {
     match_list_.Add(base, rank);
     return;
@@ -54,6 +71,11 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
       return;
     }
   }
+  if (listings_left_ == 0) {
+    listings_ran_out_ = true;
+    return;
+  }
+  --listings_left_;
   // The listing is read completely (and closed) before the search goes a level deeper.
   platform::DirectoryListing listing = fs_.ListSubdirectories(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});

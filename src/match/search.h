@@ -3,6 +3,7 @@
 // sum of its level scores) and every dead end that could be created.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,20 @@ class DirectorySearch {
   // as typed, to CreateList.
   void SearchLevel(std::string_view rest, std::string base, std::uint8_t rank);
 
+  // SearchLevel from a place other than where the user is (a remembered one, given absolute):
+  // every directory above `base` is on the branch too, as it is for a path typed from the root,
+  // so a link below it that leads up (a link to "/") is left out instead of opening the disk.
+  void SearchBelowPlace(std::string_view rest, const std::string& base, std::uint8_t rank);
+
+  // From now on at most `count` more directories are listed; once they are used up the search
+  // lists nothing more, and ListingsRanOut says so. Without a limit a search lists what its spec
+  // leads to.
+  void LimitListings(std::size_t count);
+
+  // Whether the search stopped short because its listings ran out (LimitListings): what it
+  // found is then only a part of what the spec leads to.
+  bool ListingsRanOut() const { return listings_ran_out_; }
+
   // Adds `path` to CreateList with the creation rank, unless creating is off or the path holds a
   // `?` or `*`.
   void AddCreateCandidate(std::string path);
@@ -79,6 +94,8 @@ class DirectorySearch {
   FileSystem& fs_;
   std::vector<ChainLink> chain_;
   TextFolder folder_;  // folds names that are not ASCII, for every level
+  std::size_t listings_left_ = SIZE_MAX;
+  bool listings_ran_out_ = false;
   CandidateList match_list_;
   CandidateList create_list_;
 };

@@ -29,6 +29,10 @@ std::optional<std::string> SystemFileSystem::DirectoryItselfName(const std::stri
   return platform::DirectoryItselfName(path);
 }
 
+platform::MountPlace SystemFileSystem::MountOf(const std::string& path) {
+  return platform::MountOf(path);
+}
+
 int SystemFileSystem::CreateOneDirectory(const std::string& path) {
   return platform::CreateOneDirectory(path);
 }

@@ -35,6 +35,8 @@ class FileSystem {
   // The name of the last level of `path` as stored, when `path` names a directory itself, not a
   // link to one (see platform::DirectoryItselfName); nullopt otherwise.
   virtual std::optional<std::string> DirectoryItselfName(const std::string& path) = 0;
+  // The mount the absolute `path` lies on, found without touching it (see platform::MountOf).
+  virtual platform::MountPlace MountOf(const std::string& path) = 0;
   // Creates the single directory `path`; the outcome as a Windows error code (0 success).
   virtual int CreateOneDirectory(const std::string& path) = 0;
   // The longest directory path a change of directory takes whole (Windows: in UTF-16 units,
@@ -79,6 +81,7 @@ class SystemFileSystem : public FileSystem {
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
   std::optional<std::string> DirectoryItselfName(const std::string& path) override;
+  platform::MountPlace MountOf(const std::string& path) override;
   int CreateOneDirectory(const std::string& path) override;
   std::size_t LongestWholePath() override;
   bool WriteFileContents(const std::string& path, std::string_view bytes) override;

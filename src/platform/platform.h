@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/directory_listing.h"
+#include "platform/mount_table.h"
 
 namespace dirhop::platform {
 
@@ -51,6 +52,13 @@ std::optional<DirectoryIdentity> IdentifyDirectory(const std::string& dir);
 // are told apart by case). nullopt otherwise. The directory itself is not opened (Windows looks
 // its name up in its parent, as a listing would).
 std::optional<std::string> DirectoryItselfName(const std::string& path);
+
+// The mount the absolute `path` lies on, found without touching the path or its file system (a
+// mount that stopped answering would hold the call). POSIX: the longest mount point above it in
+// /proc/self/mountinfo, read once per process (a local "/" where there is no such table); links
+// in `path` are not followed. Windows: its drive, remote when GetDriveTypeW says so; a UNC path is
+// on its share, always remote.
+MountPlace MountOf(const std::string& path);
 
 // True when the process's current directory has been removed (by another process) since it was
 // entered: a relative path then leads nowhere.

@@ -4,18 +4,28 @@ missing directory."""
 import os
 import re
 import shutil
+import signal
 import subprocess
+import time
 
 import harness
 from harness import E2ETestCase, PtySession
 
 FOOTER = "exit)? "
 PAGER_PROMPT = " -- Press [Esc] to exit or any other key to continue -- "
+HELD_FUSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "held_fuse.py")
 SHELL_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                           "shell"))
 
 
 class TypedSpecTestCase(E2ETestCase):
+    def use_own_history(self):
+        """Natively every test has a store of its own; under Wine the history is in the prefix's
+        registry: a key of this test's own, so the history is the one its runs leave."""
+        if self.target.windows:
+            self.target.run(["reg", "delete", harness.STORE_KEY, "/f"], self.root, raw=True)
+            self.target.ensure_store()
+
     def sep(self, spec):
         """A spec typed with '/' as the user would on POSIX, with '\\' on Windows."""
         return spec.replace("/", "\\") if self.target.windows else spec
@@ -201,10 +211,7 @@ class RememberedPlaces(TypedSpecTestCase):
 
     def setUp(self):
         super().setUp()
-        if self.target.windows:
-            # A key of this test's own: the history is the one these runs leave.
-            self.target.run(["reg", "delete", harness.STORE_KEY, "/f"], self.root, raw=True)
-            self.target.ensure_store()
+        self.use_own_history()
         self.mkdirs("home/projects/webshop/src", "home/projects/webshop/tests",
                     "home/projects/api-server/tests", "usr/share/doc/bash", "usr/share/debconf",
                     "usr/share/fish", "elsewhere")
@@ -237,6 +244,146 @@ class RememberedPlaces(TypedSpecTestCase):
                 self.assertNotIn("[b] ", r.text)
                 self.assertIn(self.sep("/".join(where.split("/")[-2:])), r.text)
                 self.assertWentTo(r, self.path(where))
+
+
+class RememberedPlacesBounds(TypedSpecTestCase):
+    """What a search from the remembered places may touch: nothing on a mount that stopped
+    answering unless the run goes there, and nothing a link leads to above a place."""
+
+    def fuse_python(self):
+        """A Python that has the FUSE module (Debian's python3-fusepy is for /usr/bin/python3)."""
+        if self.target.windows:
+            self.skipTest("Linux mounts")
+        if not os.path.exists("/dev/fuse"):
+            self.skipTest("no /dev/fuse")
+        for python in ("/usr/bin/python3", shutil.which("python3")):
+            if python and subprocess.run(
+                    [python, "-c", "try:\n import fusepy\nexcept ImportError:\n import fuse"],
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
+                return python
+        self.skipTest("no FUSE module for Python (python3-fusepy)")
+
+    def mount_held_tree(self, mount_point, hold, *dirs, one_thread=False):
+        """Serves `dirs` at `mount_point` until the file `hold` exists; returns the daemon."""
+        options = ["--one-thread"] if one_thread else []
+        daemon = subprocess.Popen([self.fuse_python(), HELD_FUSE] + options +
+                                  [mount_point, hold] + list(dirs),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 30
+        while not self.mounted(mount_point):
+            if daemon.poll() is not None or time.monotonic() > deadline:
+                daemon.kill()
+                errors = daemon.communicate()[1]
+                self.unmount(daemon, mount_point)
+                self.fail("the FUSE tree was not mounted: %r" % errors)
+            time.sleep(0.05)
+        return daemon
+
+    @staticmethod
+    def mounted(mount_point):
+        with open("/proc/self/mountinfo") as table:
+            return " %s " % mount_point in table.read()
+
+    @staticmethod
+    def unmount(daemon, mount_point):
+        """Ends the daemon (every request it holds then fails) and takes the mount away."""
+        if daemon.returncode is None:
+            daemon.kill()
+            daemon.communicate()
+        if subprocess.run(["fusermount", "-u", "-z", mount_point],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            subprocess.run(["umount", "-l", mount_point], stderr=subprocess.DEVNULL)
+
+    def test_a_place_on_a_mount_that_stopped_answering_holds_no_run_that_goes_elsewhere(self):
+        mount_point = os.path.join(self.root, "mnt")
+        hold = os.path.join(self.root, "hold")
+        os.makedirs(mount_point)
+        self.mkdirs("elsewhere")
+        daemon = self.mount_held_tree(mount_point, hold, "webshop/src")
+        try:
+            # A history entry on the mount, made while it answers.
+            place = os.path.join(mount_point, "webshop", "src")
+            self.assertWentTo(self.c("src", cwd=os.path.join(mount_point, "webshop")), place)
+            open(hold, "w").close()
+            env = self.target.base_env()
+            env["DIRHOP_HANDOFF"] = self.handoff
+            for args, shown in ((["src"], "No directories found matching 'src'"),
+                                (["webshop"], "No directories found matching 'webshop'"),
+                                (["-h"], place)):
+                with self.subTest(args=args):
+                    run = subprocess.Popen(self.target.command(args), cwd=self.path("elsewhere"),
+                                           env=env, stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                    try:
+                        # Only a guard: a run that touches the mount never ends by itself.
+                        out, _ = run.communicate(timeout=60)
+                    except subprocess.TimeoutExpired:
+                        self.unmount(daemon, mount_point)
+                        run.kill()
+                        run.communicate()
+                        self.fail("c %s waited for the mount that stopped answering" % args)
+                    self.assertIn(shown, out.decode())
+        finally:
+            self.unmount(daemon, mount_point)
+
+    def test_ctrl_c_ends_a_run_that_waits_for_a_mount_it_goes_to_after_the_menu(self):
+        mount_point = os.path.join(self.root, "mnt")
+        hold = os.path.join(self.root, "hold")
+        os.makedirs(mount_point)
+        os.makedirs(os.path.join(self.root, "mnx"))
+        daemon = self.mount_held_tree(mount_point, hold, "webshop", one_thread=True)
+        blocker = session = None
+        try:
+            # The daemon's one thread holds a request of another process; the run's requests
+            # then wait in the kernel's queue, as for a share that is slow to answer.
+            open(hold, "w").close()
+            blocker = subprocess.Popen(["stat", os.path.join(mount_point, "webshop")],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 30
+            while not os.path.exists(hold + ".held") and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertTrue(os.path.exists(hold + ".held"), "the daemon took no request")
+            session = harness.PtySession(self.target.command(["mn"]),
+                                         self.target.pty_env(self.handoff), self.root)
+            session.wait_for(FOOTER)
+            self.assertIn("mnt", session.text())
+            if self.waits_in(session.proc.pid) in ("", "0"):
+                self.skipTest("the kernel does not show where a process waits")
+            session.write(b"a")  # mnt: the change of directory waits for the mount
+            session.wait_until(
+                lambda: self.waits_in(session.proc.pid) == "request_wait_answer",
+                "a wait for the mount")
+            session.proc.send_signal(signal.SIGINT)
+            try:
+                code = session.proc.wait(timeout=30)  # only a guard
+            except subprocess.TimeoutExpired:
+                self.fail("Ctrl+C did not end a run that waits for a mount")
+            self.assertEqual(code, -signal.SIGINT)
+        finally:
+            self.unmount(daemon, mount_point)
+            for process in (blocker, session):
+                if process is not None:
+                    process.close() if process is session else process.wait()
+
+    @staticmethod
+    def waits_in(pid):
+        """The kernel function process `pid` waits in (its wchan)."""
+        with open("/proc/%d/wchan" % pid) as wchan:
+            return wchan.read().strip()
+
+    def test_a_link_to_the_root_below_a_remembered_place_is_not_followed(self):
+        # Every Wine prefix holds dosdevices/z:, a link to "/".
+        self.mkdirs("wine/dosdevices", "wine/drive_c/windows", "elsewhere")
+        os.symlink("/", self.path("wine", "dosdevices", "z:"))
+        os.symlink("../drive_c", self.path("wine", "dosdevices", "c:"))
+        self.assertWentTo(self.c("wine"), self.path("wine"))
+        r = self.c("--list", self.sep("wine/*/*"), cwd=self.path("elsewhere"))
+        self.assertEqual(r.text.split(), [self.target.host_path(self.path(*p)) for p in
+                                          (("wine", "dosdevices", "c:"),
+                                           ("wine", "drive_c", "windows"))], r)
+        # Through z: this would be /tmp.
+        r = self.c("--list", self.sep("wine/*/*/tmp"), cwd=self.path("elsewhere"))
+        self.assertEqual((r.code, r.text), (1, ""), r)
 
 
 class Links(TypedSpecTestCase):

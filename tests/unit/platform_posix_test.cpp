@@ -104,6 +104,14 @@ TEST(AnsiColoursTest, TheProgramsColoursReadOnLightAndDarkThemes) {
   EXPECT_EQ(AnsiColourSequence(0xC0), "\x1b[0;30;101m");
 }
 
+TEST_F(PlatformPosixTest, MountsComeFromTheSystemsTable) {
+  if (!fs::exists("/proc/self/mountinfo")) GTEST_SKIP() << "no /proc/self/mountinfo";
+  const MountPlace proc = MountOf("/proc/self/fd");
+  EXPECT_EQ(proc.point, "/proc");
+  EXPECT_FALSE(proc.remote);
+  EXPECT_EQ(MountOf("/").point, "/");
+}
+
 TEST_F(PlatformPosixTest, ChangeDirectoryRoundTrip) {
   fs::create_directories(root_ / "a" / "b c");
   ASSERT_TRUE(ChangeDirectory((root_ / "a" / "b c").string()));

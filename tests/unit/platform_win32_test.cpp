@@ -57,6 +57,16 @@ class PlatformWin32Test : public ::testing::Test {
   fs::path root_;
 };
 
+TEST_F(PlatformWin32Test, AShareIsARemoteMountAndALocalDriveIsNot) {
+  // A share is known by its name alone: nothing is sent to the server.
+  const MountPlace share = MountOf("\\\\server\\share\\docs\\x");
+  EXPECT_EQ(share.point, "\\\\server\\share\\");
+  EXPECT_TRUE(share.remote);
+  const MountPlace drive = MountOf("c:\\windows\\system32");
+  EXPECT_EQ(drive.point, "C:\\");
+  EXPECT_FALSE(drive.remote);
+}
+
 TEST_F(PlatformWin32Test, ChangeDirectoryMakesTheDirectoryCurrent) {
   const fs::path sub = root_ / "Sub Dir.x";
   fs::create_directories(sub / "inner");

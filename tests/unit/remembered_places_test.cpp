@@ -1,6 +1,8 @@
 // The places a run remembers as roots of the search: which directory a first component leads to,
 // and when the search from them is made and what it offers.
 
+#include "core/remembered_places.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -42,6 +44,11 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
   EXPECT_EQ(Roots("wbshp", places), std::vector<std::string>{"/home/u/projects/webshop 2"});
   EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 3"});
   EXPECT_TRUE(Roots("xyz", places).empty());
+  // Wildcards alone name no place (they would make every folder of every path a root); a
+  // wildcard beside a letter does.
+  EXPECT_TRUE(Roots("*", places).empty());
+  EXPECT_TRUE(Roots("?*", places).empty());
+  EXPECT_EQ(Roots("a*", places), std::vector<std::string>{"/home/u/projects/api-server 1"});
   // Each directory once: two entries below one project lead to it once.
   EXPECT_EQ(Roots("projects", {"/h/projects/a", "/h/projects/b", "/h/projects"}),
             std::vector<std::string>{"/h/projects 0"});
@@ -118,6 +125,55 @@ TEST(RememberedPlacesTest, GonePlacesAndTheCurrentDirectoryAreNeverOffered) {
   EXPECT_TRUE(faked.Resolve("share").empty());
   faked.fs.AddDirectory("/home/u/projects/webshop/src/share");
   EXPECT_EQ(faked.Resolve("share"), std::vector<std::string>{"/home/u/projects/webshop/src/share"});
+}
+
+// The calls that reached below `dir`, MountOf (which touches nothing) left out.
+std::vector<std::string> CallsBelow(const test::FakeFileSystem& fs, const std::string& dir) {
+  std::vector<std::string> calls;
+  for (const std::string& call : fs.log) {
+    if (call.find(" " + dir) != std::string::npos && call.rfind("MountOf ", 0) != 0) {
+      calls.push_back(call);
+    }
+  }
+  return calls;
+}
+
+TEST(RememberedPlacesTest, APlaceOnAMountThatCanStopAnsweringIsLookedAtOnlyFromThatMount) {
+  RememberingRun faked;  // started in /usr/share
+  faked.fs.remote_mounts = {"/usr", "/home/u/projects"};
+  faked.fs.ChangeDirectory("/tmp");
+  faked.fs.log.clear();
+  EXPECT_TRUE(faked.Resolve("webshop").empty());
+  EXPECT_TRUE(faked.Resolve("webshop/tests").empty());
+  EXPECT_TRUE(faked.Resolve("api/tests").empty());
+  EXPECT_EQ(CallsBelow(faked.fs, "/home/u/projects"), std::vector<std::string>{});
+  // The run started on the mount of /usr: the alias's folder there is looked at.
+  EXPECT_EQ(faked.Resolve("doc/bash"), std::vector<std::string>{"/usr/share/doc/bash"});
+}
+
+TEST(RememberedPlacesTest, TheWalkFromThePlacesIsBounded) {
+  RememberingRun faked;
+  faked.fs.ChangeDirectory("/tmp");
+  faked.fs.log.clear();
+  // Wildcards alone as the first part lead to no place: "*" would be every remembered folder.
+  EXPECT_TRUE(faked.Resolve("*/tests").empty());
+  EXPECT_TRUE(faked.Resolve("*").empty());
+  EXPECT_EQ(faked.fs.Calls("ListSubdirectories"),
+            (std::vector<std::string>{"ListSubdirectories /tmp/", "ListSubdirectories /tmp/"}));
+  // A spec that would list more folders than the walk may says so instead of running on.
+  for (std::size_t i = 0; i <= kRememberedPlaceListings; ++i) {
+    faked.fs.AddDirectory("/home/u/projects/webshop/src/d" + std::to_string(i) + "/x");
+  }
+  faked.fs.log.clear();
+  const Resolution wide = ResolveSpec(faked.run, "src/*/*");
+  EXPECT_EQ(wide.kind, Resolution::Kind::kFailure);
+  EXPECT_EQ(wide.message,
+            "Dirhop: Searching for 'src/*/*' from the remembered places would list "
+            "more than " +
+                std::to_string(kRememberedPlaceListings) + " folders; type more of the path");
+  EXPECT_EQ(faked.fs.Calls("ListSubdirectories").size(), kRememberedPlaceListings + 1);
+  EXPECT_EQ(faked.Resolve("src/d7/*"),
+            std::vector<std::string>{"/home/u/projects/webshop/src/d7/x"});
 }
 
 TEST(RememberedPlacesTest, TheMenuShowsAnAskedCandidateAloneAndItsKeyTakesIt) {

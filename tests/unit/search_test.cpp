@@ -434,6 +434,28 @@ TEST(SearchLinkTest, ALinkUpIsLeftOutAsIfItWereNotThere) {
   EXPECT_EQ(Sorted(exact.MatchList()), (Found{{"/r/a/b/c/xylo", 1}}));
 }
 
+TEST(SearchLinkTest, BelowAPlaceTheFoldersAboveItAreOnTheBranch) {
+  // A Wine prefix: dosdevices/z: leads to the root, c: to the prefix's own drive_c.
+  FakeGraph graph;
+  const int home = graph.Dir(FakeGraph::kRoot, "home");
+  const int wine = graph.Dir(home, "wine");
+  const int dosdevices = graph.Dir(wine, "dosdevices");
+  const int drive_c = graph.Dir(wine, "drive_c");
+  graph.Link(dosdevices, "z:", FakeGraph::kRoot);
+  graph.Link(dosdevices, "c:", drive_c);
+  graph.Dir(drive_c, "windows");
+  DirectorySearch below(kPosixPaths, CreateOffer::kOff, graph);
+  below.SearchBelowPlace("*/*", "/r/home/wine", 0);
+  EXPECT_EQ(Sorted(below.MatchList()),
+            (Found{{"/r/home/wine/dosdevices/c:", 2}, {"/r/home/wine/drive_c/windows", 2}}));
+  // From the place as a start of its own, z: leads up and out.
+  DirectorySearch level(kPosixPaths, CreateOffer::kOff, graph);
+  level.SearchLevel("*/*", "/r/home/wine", 0);
+  EXPECT_EQ(Sorted(level.MatchList()), (Found{{"/r/home/wine/dosdevices/c:", 2},
+                                              {"/r/home/wine/dosdevices/z:", 2},
+                                              {"/r/home/wine/drive_c/windows", 2}}));
+}
+
 TEST(SearchLinkTest, LevelsTypedWholeAreLookedUpAndOnlyAbbreviatedOnesListed) {
   FakeGraph graph;
   const int a = graph.Dir(FakeGraph::kRoot, "a");

@@ -167,6 +167,12 @@ std::optional<std::string> DirectoryItselfName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+MountPlace MountOf(const std::string& path) {
+  // The table as the run started: a mount made while it runs is unknown to it.
+  static const MountTable table = MountTable::FromMountInfo(ReadSmallFile("/proc/self/mountinfo"));
+  return table.MountOf(path);
+}
+
 bool CurrentDirectoryRemoved() {
   // A removed directory stays usable as the current one, but it has no links left.
   struct stat info;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 namespace dirhop::platform {
@@ -114,27 +115,40 @@ void OnContinue(int) {
   errno = saved_errno;
 }
 
-// Installs the handlers once. A signal that the process inherited as ignored (nohup, a shell
-// without job control) stays ignored.
+// The dispositions the handlers replaced, by signal, while the handlers are installed.
+std::vector<std::pair<int, struct sigaction>> g_replaced;
+
+// Installs the handlers for the time raw mode may be in effect. A signal that the process
+// inherited as ignored (nohup, a shell without job control) stays ignored.
 void InstallHandlers() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
+  if (!g_replaced.empty()) return;
   const std::vector<int> ending = EndingSignals();
   sigemptyset(&g_handled);
   for (int sig : ending) sigaddset(&g_handled, sig);
   sigaddset(&g_handled, SIGTSTP);
   sigaddset(&g_handled, SIGCONT);
 
-  auto install_unless_ignored = [](int sig, void (*handler)(int)) {
+  auto install_unless_ignored = [](int sig, void (*handler)(int), bool even_ignored) {
     struct sigaction previous {};
-    if (sigaction(sig, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return false;
+    if (sigaction(sig, nullptr, &previous) != 0) return false;
+    if (previous.sa_handler == SIG_IGN && !even_ignored) return false;
     SetDisposition(sig, handler);
+    g_replaced.emplace_back(sig, previous);
     return true;
   };
-  for (int sig : ending) install_unless_ignored(sig, OnEndingSignal);
-  g_stop_handled = install_unless_ignored(SIGTSTP, OnStopSignal);
-  SetDisposition(SIGCONT, OnContinue);
+  for (int sig : ending) install_unless_ignored(sig, OnEndingSignal, false);
+  g_stop_handled = install_unless_ignored(SIGTSTP, OnStopSignal, false);
+  install_unless_ignored(SIGCONT, OnContinue, true);
+}
+
+// Puts back what InstallHandlers replaced. Outside a key read the signals act as they did before
+// the program changed anything: Ctrl+C ends a run that waits in the system (a change of directory
+// on a share that is slow to answer) instead of waiting for a handler that can run only after the
+// call returns.
+void RemoveHandlers() {
+  for (const auto& [sig, previous] : g_replaced) sigaction(sig, &previous, nullptr);
+  g_replaced.clear();
+  g_stop_handled = 0;
 }
 
 // Blocks the handled signals for the life of the object, so that a handler never sees the raw
@@ -173,7 +187,10 @@ RawInputSession::RawInputSession() {
   g_own_mode = own;
   g_raw_mode = RawInputMode(own);
   // TCSANOW keeps keys typed ahead.
-  if (tcsetattr(STDIN_FILENO, TCSANOW, &g_raw_mode) != 0) return;
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &g_raw_mode) != 0) {
+    RemoveHandlers();
+    return;
+  }
   g_raw_in_effect = 1;
   active_ = true;
   // The suspend key suspends only where the terminal's own mode sends signals for keys.
@@ -188,6 +205,8 @@ RawInputSession::~RawInputSession() {
   HandledSignalsBlocked blocked;
   tcsetattr(STDIN_FILENO, TCSANOW, &g_own_mode);
   g_raw_in_effect = 0;
+  // A signal that came meanwhile is delivered as the block ends, with its own disposition.
+  RemoveHandlers();
 }
 
 void SuspendLikeTheTerminal() {

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "base/case_folding.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_io.h"
 
@@ -113,6 +115,28 @@ std::optional<std::string> DirectoryItselfName(const std::string& path) {
     return std::nullopt;
   }
   return TextFromWide(data.cFileName);
+}
+
+MountPlace MountOf(const std::string& path) {
+  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share\...: the share is the mount, and a share is on the network.
+    std::size_t end = path.find('\\', 2);
+    if (end != std::string::npos) end = path.find('\\', end + 1);
+    return MountPlace{end == std::string::npos ? path + "\\" : path.substr(0, end + 1), true};
+  }
+  const char letter = path.size() >= 2 && path[1] == ':' ? UpperChar(path[0]) : 0;
+  if (letter < 'A' || letter > 'Z') return MountPlace{path, false};
+  const std::string root = std::string(1, letter) + ":\\";
+  // The drive type comes from the drive's entry, not from the share behind it; asked once per
+  // drive, however many paths are on it.
+  static std::array<signed char, 26> remote_drives = [] {
+    std::array<signed char, 26> unknown{};
+    unknown.fill(-1);
+    return unknown;
+  }();
+  signed char& remote = remote_drives[static_cast<std::size_t>(letter - 'A')];
+  if (remote < 0) remote = GetDriveTypeW(WideFromText(root).c_str()) == DRIVE_REMOTE ? 1 : 0;
+  return MountPlace{root, remote == 1};
 }
 
 bool CurrentDirectoryRemoved() {

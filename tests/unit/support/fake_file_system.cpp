@@ -176,6 +176,17 @@ std::optional<platform::DirectoryIdentity> FakeFileSystem::IdentifyDirectory(
   return identity;
 }
 
+platform::MountPlace FakeFileSystem::MountOf(const std::string& path) {
+  log.push_back("MountOf " + path);
+  platform::MountPlace place{RootOf(path.empty() ? current_ : path), false};
+  for (const std::string& point : remote_mounts) {
+    const bool above = path.compare(0, point.size(), point) == 0 &&
+                       (path.size() == point.size() || IsSeparator(path[point.size()]));
+    if (above && point.size() > place.point.size()) place = platform::MountPlace{point, true};
+  }
+  return place;
+}
+
 int FakeFileSystem::CreateOneDirectory(const std::string& path) {
   log.push_back("CreateOneDirectory " + path);
   auto scripted = create_codes.find(path);

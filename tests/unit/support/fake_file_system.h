@@ -46,6 +46,9 @@ class FakeFileSystem : public FileSystem {
   // Logs "DirectoryItselfName <path>"; when `path` is a directory of the tree (it has no links),
   // its last name as added (the tree's case, as Windows gives it, however `path` spells it).
   std::optional<std::string> DirectoryItselfName(const std::string& path) override;
+  // Logs "MountOf <path>"; the longest of `remote_mounts` that is `path` or above it (remote), or
+  // the local root.
+  platform::MountPlace MountOf(const std::string& path) override;
   // The scripted code of `path` if any (a directory is made only for 0); otherwise 183 for an
   // existing directory, 3 when the parent is missing, else the directory is made and 0.
   int CreateOneDirectory(const std::string& path) override;
@@ -96,6 +99,8 @@ class FakeFileSystem : public FileSystem {
   std::function<void(const std::string&)> on_lock;
   // The settings key behind OpenSettingsKey; none when null.
   FakeKeyStore* key_store = nullptr;
+  // The mount points (absolute, as MountOf gets paths) of file systems that can stop answering.
+  std::set<std::string> remote_mounts;
   bool current_removed = false;
   std::size_t longest_whole_path = 4096;
 
