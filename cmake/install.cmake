@@ -191,7 +191,6 @@ function(dirhop_add_manual_and_install_rules)
   set(CPACK_RPM_PACKAGE_LICENSE MIT)
   set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
-  set(CPACK_RPM_PACKAGE_SUGGESTS "xdg-utils")
   # The program is stripped already (CPACK_STRIP_FILES): no separate debug-information package.
   set(CPACK_RPM_DEBUGINFO_PACKAGE OFF)
   # Only the package's own files: no /usr/lib/.build-id links, and the man directories belong to
