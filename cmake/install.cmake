@@ -85,12 +85,22 @@ function(dirhop_add_manual_and_install_rules)
       VERBATIM)
     add_custom_target(dirhop_man_page ALL DEPENDS ${docs}/dirhop.1.gz ${docs}/c.1.gz)
   endif()
+  # The packages name the authors with the support address only when it is not an example.
+  set(authors "The Dirhop authors")
+  dirhop_is_example_address("${DIRHOP_SUPPORT_EMAIL}" no_email)
+  if(NOT no_email)
+    string(APPEND authors " <${DIRHOP_SUPPORT_EMAIL}>")
+  elseif(DIRHOP_PACKAGE_FORMAT STREQUAL "deb")
+    # Debian's Maintainer field and changelog must name an address one can write to.
+    message(FATAL_ERROR "The Debian package's Maintainer field needs an address that is not an "
+                        "example: set DIRHOP_SUPPORT_EMAIL (now \"${DIRHOP_SUPPORT_EMAIL}\").")
+  endif()
   if(NOT WIN32)
     # A native package's changelog: the version this build makes.
     string(CONCAT changelog
            "dirhop (${PROJECT_VERSION}) stable; urgency=medium\n\n"
            "  * Dirhop ${PROJECT_VERSION}.\n\n"
-           " -- The Dirhop authors <${DIRHOP_SUPPORT_EMAIL}>  Wed, 09 Dec 2026 00:00:00 +0000\n")
+           " -- ${authors}  Wed, 09 Dec 2026 00:00:00 +0000\n")
     file(WRITE ${docs}/changelog "${changelog}")
     add_custom_command(
       OUTPUT ${docs}/changelog.gz
@@ -136,8 +146,8 @@ function(dirhop_add_manual_and_install_rules)
     endif()
     # The package's changelog, which Debian's tools look for in every package.
     install(FILES ${docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-      # Installed as a system package (the deb preset): lintian's notes on what is meant.
+    if(DIRHOP_PACKAGE_FORMAT STREQUAL "deb")
+      # The Debian package (the deb preset): lintian's notes on what is meant.
       install(FILES ${source}/packaging/deb/lintian-overrides RENAME dirhop
               DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
     endif()
@@ -152,10 +162,11 @@ function(dirhop_add_manual_and_install_rules)
     VERBATIM)
 
   # Packages: `cpack` in the build directory; the zip is the Windows distribution, the .deb
-  # (`cpack -G DEB`, or the deb preset: scripts/package-deb) the Debian one.
+  # (`cpack -G DEB`, or the deb preset: scripts/package-deb) the Debian one, the .rpm (the rpm
+  # preset: scripts/package-rpm) the one for Fedora, openSUSE and the other RPM systems.
   set(CPACK_PACKAGE_NAME dirhop)
   set(CPACK_PACKAGE_VENDOR "The Dirhop authors")
-  set(CPACK_PACKAGE_CONTACT "The Dirhop authors <${DIRHOP_SUPPORT_EMAIL}>")
+  set(CPACK_PACKAGE_CONTACT "${authors}")
   set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
       "Change directory by abbreviation, wildcard or misspelt name")
@@ -164,14 +175,28 @@ function(dirhop_add_manual_and_install_rules)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  # A home page field only for a real address: an example address leads nowhere.
-  if(NOT DIRHOP_HOME_PAGE MATCHES "\\.example(/|$)")
+  # A home page field only for an address that is not an example: that leads nowhere.
+  dirhop_is_example_address("${DIRHOP_HOME_PAGE}" no_home_page)
+  if(NOT no_home_page)
     set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DIRHOP_HOME_PAGE})
+    set(CPACK_RPM_PACKAGE_URL ${DIRHOP_HOME_PAGE})
   endif()
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
          "Dirhop gives bash, zsh, fish and PowerShell the command c, a cd that takes\n"
          "abbreviations, wildcards and names with typos, searching the directories level\n"
          "by level.")
+  # The RPM: dirhop-<version>-1.<arch>.rpm, the same files and description as the .deb.
+  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  set(CPACK_RPM_PACKAGE_RELEASE 1)
+  set(CPACK_RPM_PACKAGE_LICENSE MIT)
+  set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+  set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+  # The program is stripped already (CPACK_STRIP_FILES): no separate debug-information package.
+  set(CPACK_RPM_DEBUGINFO_PACKAGE OFF)
+  # Only the package's own files: no /usr/lib/.build-id links, and the man directories belong to
+  # the system.
+  set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+  set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
   set(CPACK_STRIP_FILES ON)
   # The library dependencies come from dpkg-shlibdeps: none for the static program Linux builds.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
