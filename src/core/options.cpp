@@ -11,6 +11,7 @@
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/launcher.h"
+#include "core/places.h"
 #include "core/resolve.h"
 #include "core/screens.h"
 #include "core/shell_scripts.h"
@@ -184,6 +185,10 @@ constexpr OptionRow kOptions[] = {
     {OptionId::kInit, "--INIT", nullptr, Init},
     {OptionId::kList, "--LIST", nullptr, List},
     {OptionId::kAliasNames, "--ALIASES", nullptr, AliasNames},
+    {OptionId::kPlaces, "--PLACES", nullptr, ListPlacesOption},
+    {OptionId::kForget, "--FORGET", nullptr, ForgetPlaceOption},
+    {OptionId::kImport, "--IMPORT", nullptr, ImportPlacesOption},
+    {OptionId::kRecordVisit, "--RECORD-VISIT", nullptr, RecordVisitOption},
 };
 
 // The options that no word names.
@@ -195,10 +200,15 @@ constexpr OptionRow kUnnamedOptions[] = {
 
 }  // namespace
 
+bool IsPlacesOption(OptionId option) {
+  return option == OptionId::kPlaces || option == OptionId::kForget ||
+         option == OptionId::kImport || option == OptionId::kRecordVisit;
+}
+
 bool IsQuery(OptionId option) {
   return option == OptionId::kHelp || option == OptionId::kVersion || option == OptionId::kInit ||
          option == OptionId::kList || option == OptionId::kAliasNames ||
-         option == OptionId::kUnknown;
+         option == OptionId::kUnknown || IsPlacesOption(option);
 }
 
 std::optional<long> ReadRuntimeInteger(std::string_view text) {
@@ -234,7 +244,10 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
     if (key == row.name || (row.other_name != nullptr && key == row.other_name)) {
       std::vector<std::string> rest;
       for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
-      if (row.id == OptionId::kAlias || row.id == OptionId::kInit) return {row.id, rest};
+      if (row.id == OptionId::kAlias || row.id == OptionId::kInit || row.id == OptionId::kForget ||
+          row.id == OptionId::kImport || row.id == OptionId::kRecordVisit) {
+        return {row.id, rest};
+      }
       if (row.id == OptionId::kList) {
         std::string spec;
         for (std::size_t n = 0; n < rest.size(); ++n) spec += (n == 0 ? "" : " ") + rest[n];

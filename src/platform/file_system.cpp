@@ -72,4 +72,10 @@ platform::StoreLockResult SystemFileSystem::LockStore(const std::string& store,
   return platform::LockStore(store, kind, wait);
 }
 
+platform::AppendResult SystemFileSystem::AppendToPrivateFile(const std::string& path,
+                                                             std::string_view bytes,
+                                                             std::size_t head) {
+  return platform::AppendToPrivateFile(path, bytes, head);
+}
+
 }  // namespace dirhop

@@ -10,6 +10,7 @@
 
 #include "platform/code_pages.h"
 #include "platform/platform.h"
+#include "platform/private_file.h"
 #include "platform/store_lock.h"
 #include "platform/store_platform.h"
 
@@ -64,6 +65,10 @@ class FileSystem {
   // platform::LockStore).
   virtual platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                               std::chrono::milliseconds wait) = 0;
+  // Appends `bytes` to the private file at `path` and reads its first `head` bytes back (see
+  // platform::AppendToPrivateFile).
+  virtual platform::AppendResult AppendToPrivateFile(const std::string& path,
+                                                     std::string_view bytes, std::size_t head) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -89,6 +94,8 @@ class SystemFileSystem : public FileSystem {
   std::string TextFromOldStore(std::string_view text, platform::OldStore where) override;
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
+  platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
+                                             std::size_t head) override;
 };
 
 }  // namespace dirhop

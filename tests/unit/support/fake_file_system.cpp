@@ -277,4 +277,18 @@ platform::StoreLockResult FakeFileSystem::LockStore(const std::string& store,
   return {platform::StoreLockOutcome::kHeld, std::make_unique<FakeStoreLock>(log, store)};
 }
 
+platform::AppendResult FakeFileSystem::AppendToPrivateFile(const std::string& path,
+                                                           std::string_view bytes,
+                                                           std::size_t head) {
+  log.push_back("AppendToPrivateFile " + path);
+  platform::AppendResult result;
+  if (unwritable.count(path) != 0) return result;
+  std::string& file = files[path];
+  file.append(bytes);
+  result.written = true;
+  result.size = file.size();
+  result.head = file.substr(0, head);
+  return result;
+}
+
 }  // namespace dirhop::test

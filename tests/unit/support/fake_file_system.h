@@ -72,6 +72,10 @@ class FakeFileSystem : public FileSystem {
   // "UnlockStore <store>". Calls `on_lock` (when set) first, with the store.
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
+  // Logs "AppendToPrivateFile <path>"; appends `bytes` to `files[path]` (made when missing),
+  // unless `path` is in `unwritable`.
+  platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
+                                             std::size_t head) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
