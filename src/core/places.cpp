@@ -26,8 +26,7 @@ std::string WithoutTrailingSeparator(std::string path, PathSyntax syntax) {
 // `dir` as the memory keeps it: absolute (against the run's current directories), without a
 // trailing separator.
 std::string PlacePath(Run& run, const std::string& dir) {
-  return WithoutTrailingSeparator(ExpandFullPath(dir, run.facts.syntax, run.fs),
-                                  run.facts.syntax);
+  return WithoutTrailingSeparator(ExpandFullPath(dir, run.facts.syntax, run.fs), run.facts.syntax);
 }
 
 // "Dirhop: " and a message in the error colour; exit 243.
@@ -176,7 +175,8 @@ ExitCode ImportPlacesOption(Run& run, const std::vector<std::string>& words) {
   } else if (tool == "ZOXIDE") {
     format = ImportFormat::kZoxide;
   } else {
-    return Failure(run, "Unknown memory '" + (words.empty() ? std::string() : VisibleText(words[0])) +
+    return Failure(run, "Unknown memory '" +
+                            (words.empty() ? std::string() : VisibleText(words[0])) +
                             "' for --import (use z, fasd, autojump or zoxide)");
   }
   std::string file = words.size() > 1 ? words[1] : DefaultImportFile(run, format, tool);
@@ -188,7 +188,8 @@ ExitCode ImportPlacesOption(Run& run, const std::vector<std::string>& words) {
     }
     return Failure(run, "No file to import from (name one after the tool)");
   }
-  if (!run.places) return Failure(run, "No memory of places is kept (DIRHOP names the null device)");
+  if (!run.places)
+    return Failure(run, "No memory of places is kept (DIRHOP names the null device)");
   file = ExpandFullPath(file, run.facts.syntax, run.fs);
   const platform::FileReadResult read = run.fs.ReadFileForUpdate(file, kPlaceFileLimit);
   if (read.status != platform::StoreFileStatus::kOk) {
@@ -218,8 +219,8 @@ ExitCode ImportPlacesOption(Run& run, const std::vector<std::string>& words) {
   }
   const PlaceSave save = ImportPlaces(run.fs, *run.places, kept, now);
   if (save != PlaceSave::kSaved) return SaveFailure(run, save);
-  std::string done = "Imported " + std::to_string(kept.size()) + " places from '" +
-                     VisibleText(file) + "'";
+  std::string done =
+      "Imported " + std::to_string(kept.size()) + " places from '" + VisibleText(file) + "'";
   if (excluded != 0) done += " (" + std::to_string(excluded) + " excluded by DIRHOP_EXCLUDE)";
   run.console.WriteLine(done);
   return kExitOk;

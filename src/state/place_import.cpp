@@ -59,8 +59,8 @@ std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syn
 }
 
 // One line of `format`, or nullopt when it is bad.
-std::optional<ImportedPlace> ReadLine(ImportFormat format, std::string_view line,
-                                      PathSyntax syntax, UnixSeconds now) {
+std::optional<ImportedPlace> ReadLine(ImportFormat format, std::string_view line, PathSyntax syntax,
+                                      UnixSeconds now) {
   ImportedPlace place;
   std::string_view path;
   std::optional<double> count;

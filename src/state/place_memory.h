@@ -81,8 +81,7 @@ class PlaceMemory {
   // damaged record is skipped), ages it as a save would, scores every place at `now` and orders
   // them most frecent first (ties: the latest visit first, then by path). Takes no lock: every
   // change of the file is one append or one atomic replacement.
-  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
-                          PlaceFolds folds);
+  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now, PlaceFolds folds);
 
   // The places, most frecent first.
   const std::vector<RememberedPlace>& places() const { return places_; }
@@ -100,9 +99,9 @@ class PlaceMemory {
 
 // What came of a change of the memory.
 enum class PlaceSave {
-  kSaved,    // made and on the disk
-  kBusy,     // another run held the lock for the whole wait: nothing changed
-  kFailed,   // the file could not be read or written: nothing changed
+  kSaved,   // made and on the disk
+  kBusy,    // another run held the lock for the whole wait: nothing changed
+  kFailed,  // the file could not be read or written: nothing changed
 };
 
 // Records a visit of `dir` at `now`: appends one record; compacts the file when the records
