@@ -21,7 +21,6 @@ struct AppendResult {
 // readable and writable by the user alone (POSIX mode 0600), in missing folders made for the
 // user alone (0700). Only a regular file of the user's is written (POSIX: a link at `path` is
 // refused). Reads back the file's first `head` bytes.
-AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
-                                 std::size_t head);
+AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes, std::size_t head);
 
 }  // namespace dirhop::platform

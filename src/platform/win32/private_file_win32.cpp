@@ -60,8 +60,8 @@ AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes
     result.head.resize(head);
     OVERLAPPED at_start{};
     DWORD got = 0;
-    if (head == 0 || !ReadFile(file, result.head.data(), static_cast<DWORD>(head), &got,
-                               &at_start)) {
+    if (head == 0 ||
+        !ReadFile(file, result.head.data(), static_cast<DWORD>(head), &got, &at_start)) {
       got = 0;
     }
     result.head.resize(got);
