@@ -99,9 +99,17 @@ ExitCode Version(Run& run, const std::vector<std::string>&) {
   return kExitOk;
 }
 
-// The script for the shell named by the first word (ignoring case).
+// The script for the shell named by the first word (ignoring case); with --remember-cd after it,
+// the script ends by turning on its hook that records every change of directory.
 ExitCode Init(Run& run, const std::vector<std::string>& words) {
   const std::string shell = words.empty() ? std::string() : UpperCase(words.front());
+  const bool remember_cd = words.size() == 2 && UpperCase(words[1]) == "--REMEMBER-CD";
+  if (words.size() > 2 || (words.size() == 2 && !remember_cd)) {
+    run.console.ColouredLine(kColourError,
+                             "Dirhop: Unknown word '" + VisibleText(words.back()) +
+                                 "' for --init (only --remember-cd may follow the shell)");
+    return kExitError;
+  }
   std::string_view script;
   if (shell == "BASH" || shell == "ZSH") script = kBashIntegration;
   if (shell == "FISH") script = kFishIntegration;
@@ -114,6 +122,11 @@ ExitCode Init(Run& run, const std::vector<std::string>& words) {
     return kExitError;
   }
   run.console.Write(script);
+  if (remember_cd) {
+    if (shell == "FISH") run.console.WriteLine("__dirhop_remember_cd");
+    if (shell == "BASH" || shell == "ZSH") run.console.WriteLine("_dirhop_remember_cd");
+    if (shell == "POWERSHELL" || shell == "PWSH") run.console.WriteLine("Enable-DirhopRememberCd");
+  }
   return kExitOk;
 }
 
