@@ -113,7 +113,8 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
     LoadSettings(console, settings, data_file);
   }
   Run run{console, fs, host, *facts, start_dir, settings};
-  run.places = PlaceFileFor(host, *facts, data_file);
+  // The memory beside a data file that may not be used is not kept either.
+  if (!(data_file && settings.store_refused)) run.places = PlaceFileFor(host, *facts, data_file);
   // The run that created the store is the first: the welcome and usage screens come first.
   if (settings.first_run && ShowFirstRunScreens(run.pager, facts->kind) == PageResult::kLeft) {
     return kExitOk;

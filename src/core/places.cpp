@@ -90,7 +90,7 @@ std::optional<PlaceFile> PlaceFileFor(Host& host, const HostFacts& facts,
   const PathCase path_case = IsWindows(facts) ? PathCase::kInsensitive : PathCase::kSensitive;
   if (data_file) {
     if (*data_file == kNullDataFile) return std::nullopt;
-    return PlaceFile{*data_file + "." + kPlacesName, path_case};
+    return PlaceFile{*data_file + "." + kPlacesName, path_case, platform::MissingFolders::kFail};
   }
   if (IsWindows(facts)) {
     const std::optional<std::string> local = host.GetEnv("LOCALAPPDATA");

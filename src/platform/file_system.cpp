@@ -74,8 +74,9 @@ platform::StoreLockResult SystemFileSystem::LockStore(const std::string& store,
 
 platform::AppendResult SystemFileSystem::AppendToPrivateFile(const std::string& path,
                                                              std::string_view bytes,
-                                                             std::size_t head) {
-  return platform::AppendToPrivateFile(path, bytes, head);
+                                                             std::size_t head,
+                                                             platform::MissingFolders folders) {
+  return platform::AppendToPrivateFile(path, bytes, head, folders);
 }
 
 }  // namespace dirhop

@@ -68,7 +68,8 @@ class FileSystem {
   // Appends `bytes` to the private file at `path` and reads its first `head` bytes back (see
   // platform::AppendToPrivateFile).
   virtual platform::AppendResult AppendToPrivateFile(const std::string& path,
-                                                     std::string_view bytes, std::size_t head) = 0;
+                                                     std::string_view bytes, std::size_t head,
+                                                     platform::MissingFolders folders) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -95,7 +96,8 @@ class SystemFileSystem : public FileSystem {
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
   platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
-                                             std::size_t head) override;
+                                             std::size_t head,
+                                             platform::MissingFolders folders) override;
 };
 
 }  // namespace dirhop

@@ -17,10 +17,14 @@ struct AppendResult {
   std::string head;        // the file's first bytes after the append, up to the length asked for
 };
 
+// Whether appending to a file in a missing folder makes the folder.
+enum class MissingFolders { kMake, kFail };
+
 // Appends `bytes` to the file at `path` in one write at its end. A missing file is created
-// readable and writable by the user alone (POSIX mode 0600), in missing folders made for the
-// user alone (0700). Only a regular file of the user's is written (POSIX: a link at `path` is
-// refused). Reads back the file's first `head` bytes.
-AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes, std::size_t head);
+// readable and writable by the user alone (POSIX mode 0600); with MissingFolders::kMake in
+// missing folders made for the user alone (0700). Only a regular file of the user's is written
+// (POSIX: a link at `path` is refused). Reads back the file's first `head` bytes.
+AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes, std::size_t head,
+                                 MissingFolders folders);
 
 }  // namespace dirhop::platform

@@ -245,7 +245,7 @@ std::optional<Table> ReadForChange(FileSystem& fs, const PlaceFile& file) {
 // that the replacement keeps its permissions.
 PlaceSave WriteWhole(FileSystem& fs, const PlaceFile& file, Table& table) {
   Age(table.entries());
-  if (!fs.AppendToPrivateFile(file.path, {}, 0).written) return PlaceSave::kFailed;
+  if (!fs.AppendToPrivateFile(file.path, {}, 0, file.folders).written) return PlaceSave::kFailed;
   return fs.ReplaceFileAtomically(file.path, CompactedText(table.entries())) ==
                  platform::StoreFileStatus::kOk
              ? PlaceSave::kSaved
@@ -317,7 +317,7 @@ PlaceSave RecordVisit(FileSystem& fs, const PlaceFile& file, const std::string& 
   const platform::StoreLockResult lock = LockMemory(fs, file);
   if (lock.outcome == platform::StoreLockOutcome::kBusy) return PlaceSave::kBusy;
   const platform::AppendResult appended =
-      fs.AppendToPrivateFile(file.path, VisitRecord(dir, now), kHeadLength);
+      fs.AppendToPrivateFile(file.path, VisitRecord(dir, now), kHeadLength, file.folders);
   if (!appended.written) return PlaceSave::kFailed;
   // Compaction rewrites the file, so it needs the lock: an append made meanwhile would be lost.
   if (lock.outcome == platform::StoreLockOutcome::kHeld &&

@@ -47,6 +47,9 @@ enum class PathCase { kSensitive, kInsensitive };
 struct PlaceFile {
   std::string path;  // the memory file
   PathCase path_case = PathCase::kSensitive;
+  // Whether a missing folder of the file is made (the memory's own folder), or the memory is
+  // then not kept (a folder the user named through the data file).
+  platform::MissingFolders folders = platform::MissingFolders::kMake;
 };
 
 // The weight of a visit made at `last`, seen at `now`: 4 within the hour, 2 within the day, 1/2

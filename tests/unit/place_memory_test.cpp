@@ -291,7 +291,8 @@ TEST(PlaceMemoryFilesTest, TheMemoryFileIsPrivateAndSurvivesCompaction) {
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(fs::status(dir.path() / "made").permissions() & fs::perms::all, fs::perms::owner_all);
   }
-  const platform::AppendResult appended = files.AppendToPrivateFile(file.path, "V 1 2 /x\n", 4);
+  const platform::AppendResult appended =
+      files.AppendToPrivateFile(file.path, "V 1 2 /x\n", 4, platform::MissingFolders::kMake);
   EXPECT_TRUE(appended.written);
   EXPECT_EQ(appended.size, VisitRecord(place, kNow).size() + 9);
   EXPECT_EQ(appended.head, "V 17");
@@ -304,10 +305,16 @@ TEST(PlaceMemoryFilesTest, TheMemoryFileIsPrivateAndSurvivesCompaction) {
     EXPECT_EQ(fs::status(file.path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
   }
+  // A memory beside a data file never makes the data file's folder.
+  const std::string nowhere = (dir.path() / "nowhere" / "places").string();
+  EXPECT_FALSE(
+      files.AppendToPrivateFile(nowhere, "V 1 2 /x\n", 0, platform::MissingFolders::kFail).written);
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
   // A folder in place of the file is refused, not replaced.
   const std::string folder = (dir.path() / "folder").string();
   fs::create_directory(folder);
-  EXPECT_FALSE(files.AppendToPrivateFile(folder, "V 1 2 /x\n", 0).written);
+  EXPECT_FALSE(
+      files.AppendToPrivateFile(folder, "V 1 2 /x\n", 0, platform::MissingFolders::kMake).written);
 }
 
 }  // namespace

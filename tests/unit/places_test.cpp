@@ -58,6 +58,10 @@ TEST(PlaceFileTest, WhereTheMemoryIsKept) {
   // Beside a data file, so that a portable or test setup keeps everything together.
   EXPECT_EQ(PlaceFileFor(posix, posix_facts, std::string("/t/store.dat"))->path,
             "/t/store.dat.places");
+  EXPECT_EQ(PlaceFileFor(posix, posix_facts, std::string("/t/store.dat"))->folders,
+            platform::MissingFolders::kFail);
+  EXPECT_EQ(PlaceFileFor(posix, posix_facts, std::nullopt)->folders,
+            platform::MissingFolders::kMake);
   EXPECT_EQ(PlaceFileFor(posix, posix_facts, std::string(kNullDataFile)), std::nullopt);
 
   test::FakeHost windows(HostKind::kWindows, "C:\\dirhop.exe");

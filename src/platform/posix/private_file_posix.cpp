@@ -37,11 +37,12 @@ int OpenForAppend(const std::string& path) {
 
 }  // namespace
 
-AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
-                                 std::size_t head) {
+AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes, std::size_t head,
+                                 MissingFolders folders) {
   AppendResult result;
   int opened = OpenForAppend(path);
-  if (opened < 0 && errno == ENOENT && MakePrivateFolders(FolderOf(path))) {
+  if (opened < 0 && errno == ENOENT && folders == MissingFolders::kMake &&
+      MakePrivateFolders(FolderOf(path))) {
     opened = OpenForAppend(path);
   }
   const FileDescriptor fd(opened);

@@ -43,12 +43,12 @@ HANDLE OpenForAppend(const std::string& path) {
 
 }  // namespace
 
-AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
-                                 std::size_t head) {
+AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes, std::size_t head,
+                                 MissingFolders folders) {
   AppendResult result;
   HANDLE file = OpenForAppend(path);
   if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND &&
-      MakeFolders(FolderOf(path))) {
+      folders == MissingFolders::kMake && MakeFolders(FolderOf(path))) {
     file = OpenForAppend(path);
   }
   if (file == INVALID_HANDLE_VALUE) return result;

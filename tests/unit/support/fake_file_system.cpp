@@ -278,8 +278,8 @@ platform::StoreLockResult FakeFileSystem::LockStore(const std::string& store,
 }
 
 platform::AppendResult FakeFileSystem::AppendToPrivateFile(const std::string& path,
-                                                           std::string_view bytes,
-                                                           std::size_t head) {
+                                                           std::string_view bytes, std::size_t head,
+                                                           platform::MissingFolders /*folders*/) {
   log.push_back("AppendToPrivateFile " + path);
   platform::AppendResult result;
   if (unwritable.count(path) != 0) return result;

@@ -75,7 +75,8 @@ class FakeFileSystem : public FileSystem {
   // Logs "AppendToPrivateFile <path>"; appends `bytes` to `files[path]` (made when missing),
   // unless `path` is in `unwritable`.
   platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
-                                             std::size_t head) override;
+                                             std::size_t head,
+                                             platform::MissingFolders folders) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
