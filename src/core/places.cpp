@@ -144,12 +144,9 @@ ExitCode ListPlacesOption(Run& run, const std::vector<std::string>&) {
   if (!run.places) return kExitOk;
   const PlaceMemory memory =
       PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone);
+  // Plain lines, no colours: a colour change flushes the console, which costs a write a line.
   for (const RememberedPlace& place : memory.places()) {
-    run.console.SetTextColour(kColourLabel);
-    run.console.Write(ScoreText(place.score));
-    run.console.SetTextColour(kColourNormal);
-    run.console.Write("  ");
-    run.console.WriteLine(VisibleText(place.path));
+    run.console.WriteLine(ScoreText(place.score) + "  " + VisibleText(place.path));
   }
   return kExitOk;
 }

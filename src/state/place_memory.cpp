@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <iterator>
+#include <memory>
 #include <optional>
 
 #include "base/case_folding.h"
@@ -19,43 +22,65 @@ constexpr UnixSeconds kHour = 3600;
 constexpr UnixSeconds kDay = 24 * kHour;
 constexpr UnixSeconds kWeek = 7 * kDay;
 
-// One place while a file is folded together.
+// One place while a file is folded together; `path` lies in the text read or in what the caller
+// passed, which outlive the table.
 struct Entry {
-  std::string path;
+  std::string_view path;
   double visits = 0;
   UnixSeconds last = 0;
   bool gone = false;
 };
 
-// The key two spellings of one place share.
-std::string KeyOf(std::string_view path, PathCase path_case) {
-  return path_case == PathCase::kInsensitive ? UpperCase(path) : std::string(path);
-}
-
-// The places of a file, each once, in the order first met.
+// The places of a file, each once, in the order first met. Paths are not copied: a memory of
+// 10,000 places is folded with one allocation per place at most (Windows keys), none on POSIX.
 class Table {
  public:
-  explicit Table(PathCase path_case) : path_case_(path_case) {}
+  explicit Table(PathCase path_case, std::size_t expected = 0) : path_case_(path_case) {
+    index_.reserve(expected);
+    entries_.reserve(expected);
+  }
 
+  // The entry of `path` (which must outlive the table), made when missing.
   Entry& At(std::string_view path) {
-    const auto [found, added] = index_.try_emplace(KeyOf(path, path_case_), entries_.size());
-    if (added) entries_.push_back(Entry{std::string(path)});
+    const auto [found, added] = index_.try_emplace(Key(path), entries_.size());
+    if (added) entries_.push_back(Entry{path});
     Entry& entry = entries_[found->second];
-    if (entry.gone) entry = Entry{std::string(path)};
+    if (entry.gone) entry = Entry{path};
     return entry;
   }
   Entry* Find(std::string_view path) {
-    const auto found = index_.find(KeyOf(path, path_case_));
+    const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
+    const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
     if (found == index_.end() || entries_[found->second].gone) return nullptr;
     return &entries_[found->second];
   }
   std::vector<Entry>& entries() { return entries_; }
+  // Hands the index (path to entry number) and the keys it refers to over; the table is then
+  // done with.
+  void ReleaseIndex(std::unordered_map<std::string_view, std::size_t>& index,
+                    std::deque<std::string>& keys) {
+    index = std::move(index_);
+    keys = std::move(upper_keys_);
+  }
 
  private:
+  // The key of `path` in the index: itself, or its upper-cased copy kept here.
+  std::string_view Key(std::string_view path) {
+    if (path_case_ == PathCase::kSensitive) return path;
+    return upper_keys_.emplace_back(UpperCase(path));
+  }
+
   PathCase path_case_;
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;
+  std::unordered_map<std::string_view, std::size_t> index_;
+  std::deque<std::string> upper_keys_;  // a deque never moves what it holds
 };
+
+// No place: an entry forgotten while loading.
+constexpr std::size_t kNoPlace = static_cast<std::size_t>(-1);
+
+// The number of records a memory text of `size` bytes may hold, to size a table for it.
+std::size_t ExpectedPlaces(std::size_t size) { return size / 48 + 16; }
 
 // Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
 // none, it overflows, or no space follows.
@@ -229,16 +254,13 @@ platform::StoreLockResult LockMemory(FileSystem& fs, const PlaceFile& file) {
   return fs.LockStore(file.path, platform::LockedStore::kDataFile, platform::kStoreLockWait);
 }
 
-// Reads the file into a table for a change: nullopt when it exists but cannot be used.
-std::optional<Table> ReadForChange(FileSystem& fs, const PlaceFile& file) {
-  const platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
-  Table table(file.path_case);
-  if (read.status == platform::StoreFileStatus::kOk) {
-    ReadRecords(read.bytes, table);
-  } else if (read.status != platform::StoreFileStatus::kMissing) {
-    return std::nullopt;
-  }
-  return table;
+// Reads the file for a change: its text (empty when it is missing); nullopt when it exists but
+// cannot be used.
+std::optional<std::string> ReadForChange(FileSystem& fs, const PlaceFile& file) {
+  platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
+  if (read.status == platform::StoreFileStatus::kOk) return std::move(read.bytes);
+  if (read.status == platform::StoreFileStatus::kMissing) return std::string();
+  return std::nullopt;
 }
 
 // Writes `table` whole in place of the file. A missing file is made first, empty and private, so
@@ -266,28 +288,48 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
                               PlaceFolds folds) {
   PlaceMemory memory;
   memory.path_case_ = file.path_case;
-  const platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
+  platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
   if (read.status != platform::StoreFileStatus::kOk) return memory;
-  Table table(file.path_case);
-  memory.damaged_ = ReadRecords(read.bytes, table);
+  // The text stays with the memory, on the heap where a move of the memory leaves it: the
+  // places' paths and the index's keys are views of it.
+  memory.text_ = std::make_unique<const std::string>(std::move(read.bytes));
+  Table table(file.path_case, ExpectedPlaces(memory.text_->size()));
+  memory.damaged_ = ReadRecords(*memory.text_, table);
   Age(table.entries());
-  for (Entry& entry : table.entries()) {
-    if (entry.gone) continue;
-    memory.places_.push_back(RememberedPlace{std::move(entry.path), entry.visits, entry.last,
-                                             Frecency(entry.visits, entry.last, now)});
+  std::vector<Entry>& entries = table.entries();
+  // Sorted as small records; the places are then made in that order, each once.
+  struct Ranked {
+    double score;
+    std::size_t entry;
+  };
+  std::vector<Ranked> ranked;
+  ranked.reserve(entries.size());
+  for (std::size_t n = 0; n < entries.size(); ++n) {
+    if (!entries[n].gone) ranked.push_back({Frecency(entries[n].visits, entries[n].last, now), n});
   }
-  std::sort(memory.places_.begin(), memory.places_.end(),
-            [](const RememberedPlace& a, const RememberedPlace& b) {
-              if (a.score != b.score) return a.score > b.score;
-              if (a.last != b.last) return a.last > b.last;
-              return a.path < b.path;
-            });
-  memory.index_.reserve(memory.places_.size());
-  TextFolder folder;
-  for (std::size_t n = 0; n < memory.places_.size(); ++n) {
-    RememberedPlace& place = memory.places_[n];
-    memory.index_.emplace(KeyOf(place.path, file.path_case), n);
-    if (folds == PlaceFolds::kFolded) {
+  std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
+    if (a.score != b.score) return a.score > b.score;
+    const Entry& x = entries[a.entry];
+    const Entry& y = entries[b.entry];
+    if (x.last != y.last) return x.last > y.last;
+    return x.path < y.path;
+  });
+  // The table's index becomes the memory's: each entry's number turned into its place's.
+  std::vector<std::size_t> place_of(entries.size(), kNoPlace);
+  memory.places_.reserve(ranked.size());
+  for (const Ranked& place : ranked) {
+    const Entry& entry = entries[place.entry];
+    place_of[place.entry] = memory.places_.size();
+    memory.places_.push_back(RememberedPlace{entry.path, entry.visits, entry.last, place.score});
+  }
+  table.ReleaseIndex(memory.index_, memory.upper_keys_);
+  for (auto key = memory.index_.begin(); key != memory.index_.end();) {
+    key->second = place_of[key->second];
+    key = key->second == kNoPlace ? memory.index_.erase(key) : std::next(key);
+  }
+  if (folds == PlaceFolds::kFolded) {
+    TextFolder folder;
+    for (RememberedPlace& place : memory.places_) {
       const FoldedText kept = folder.Fold(place.path, Diacritics::kKeep);
       place.folded.assign(kept.symbols);
       if (kept.has_diacritics) {
@@ -299,7 +341,8 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
 }
 
 const RememberedPlace* PlaceMemory::Find(std::string_view path) const {
-  const auto found = index_.find(KeyOf(path, path_case_));
+  const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
+  const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
   return found == index_.end() ? nullptr : &places_[found->second];
 }
 
@@ -322,7 +365,11 @@ PlaceSave RecordVisit(FileSystem& fs, const PlaceFile& file, const std::string& 
   // Compaction rewrites the file, so it needs the lock: an append made meanwhile would be lost.
   if (lock.outcome == platform::StoreLockOutcome::kHeld &&
       appended.size > CompactedLength(appended.head) + kAppendedBound) {
-    if (std::optional<Table> table = ReadForChange(fs, file)) WriteWhole(fs, file, *table);
+    if (const std::optional<std::string> text = ReadForChange(fs, file)) {
+      Table table(file.path_case, ExpectedPlaces(text->size()));
+      ReadRecords(*text, table);
+      WriteWhole(fs, file, table);
+    }
   }
   return PlaceSave::kSaved;
 }
@@ -335,18 +382,20 @@ ForgetResult ForgetPlaces(FileSystem& fs, const PlaceFile& file,
     result.save = PlaceSave::kBusy;
     return result;
   }
-  std::optional<Table> table = ReadForChange(fs, file);
-  if (!table) {
+  const std::optional<std::string> text = ReadForChange(fs, file);
+  if (!text) {
     result.save = PlaceSave::kFailed;
     return result;
   }
+  Table table(file.path_case, ExpectedPlaces(text->size()));
+  ReadRecords(*text, table);
   for (const std::string& dir : dirs) {
-    if (Entry* entry = table->Find(dir)) {
+    if (Entry* entry = table.Find(dir)) {
       entry->gone = true;
       ++result.forgotten;
     }
   }
-  if (result.forgotten != 0) result.save = WriteWhole(fs, file, *table);
+  if (result.forgotten != 0) result.save = WriteWhole(fs, file, table);
   return result;
 }
 
@@ -354,14 +403,16 @@ PlaceSave ImportPlaces(FileSystem& fs, const PlaceFile& file,
                        const std::vector<ImportedPlace>& imported, UnixSeconds /*now*/) {
   const platform::StoreLockResult lock = LockMemory(fs, file);
   if (lock.outcome == platform::StoreLockOutcome::kBusy) return PlaceSave::kBusy;
-  std::optional<Table> table = ReadForChange(fs, file);
-  if (!table) return PlaceSave::kFailed;
+  const std::optional<std::string> text = ReadForChange(fs, file);
+  if (!text) return PlaceSave::kFailed;
+  Table table(file.path_case, ExpectedPlaces(text->size()) + imported.size());
+  ReadRecords(*text, table);
   for (const ImportedPlace& place : imported) {
-    Entry& entry = table->At(place.path);
+    Entry& entry = table.At(place.path);
     entry.visits = std::max(entry.visits, place.visits);
     entry.last = std::max(entry.last, place.last);
   }
-  return WriteWhole(fs, file, *table);
+  return WriteWhole(fs, file, table);
 }
 
 bool MatchesGlob(std::string_view pattern, std::string_view path, PathCase path_case) {

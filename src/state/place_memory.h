@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -35,8 +37,8 @@ inline constexpr double kMostVisits = 10000;
 // forgotten.
 inline constexpr double kAgingFactor = 0.9;
 // The appended records a memory file may hold beyond its compacted part before the run that
-// appends compacts it (about 1,500 visits).
-inline constexpr std::size_t kAppendedBound = 64 * 1024;
+// appends compacts it (2,000 to 3,000 visits).
+inline constexpr std::size_t kAppendedBound = 128 * 1024;
 // The longest memory file that is read; a longer one is neither used nor rewritten.
 inline constexpr std::size_t kPlaceFileLimit = std::size_t{64} << 20;
 
@@ -63,10 +65,10 @@ inline double Frecency(double visits, UnixSeconds last, UnixSeconds now) {
 
 // One remembered place.
 struct RememberedPlace {
-  std::string path;
-  double visits = 0;     // visits, aged
-  UnixSeconds last = 0;  // the latest visit
-  double score = 0;      // Frecency at the time the memory was loaded
+  std::string_view path;  // valid as long as the PlaceMemory that holds the place
+  double visits = 0;      // visits, aged
+  UnixSeconds last = 0;   // the latest visit
+  double score = 0;       // Frecency at the time the memory was loaded
   // The path folded for matching (TextFolder::Fold): with its diacritics, and without them. Set
   // only when the memory is loaded with PlaceFolds::kFolded; `folded_plain` is empty when the
   // path holds no diacritic (then it is `folded`).
@@ -80,6 +82,13 @@ enum class PlaceFolds { kNone, kFolded };
 // A memory of places read from its file: the places most frecent first.
 class PlaceMemory {
  public:
+  PlaceMemory() = default;
+  // Moved only: the index refers into the places.
+  PlaceMemory(PlaceMemory&&) = default;
+  PlaceMemory& operator=(PlaceMemory&&) = default;
+  PlaceMemory(const PlaceMemory&) = delete;
+  PlaceMemory& operator=(const PlaceMemory&) = delete;
+
   // Reads the memory at `file` (a missing, unreadable or too large file is an empty memory; a
   // damaged record is skipped), ages it as a save would, scores every place at `now` and orders
   // them most frecent first (ties: the latest visit first, then by path). Takes no lock: every
@@ -94,8 +103,13 @@ class PlaceMemory {
   std::size_t damaged() const { return damaged_; }
 
  private:
+  // The file's text: the places' paths are views of it.
+  std::unique_ptr<const std::string> text_;
   std::vector<RememberedPlace> places_;
-  std::unordered_map<std::string, std::size_t> index_;
+  // Keys are views of the paths in `text_`, or of their upper-cased copies in `upper_keys_`
+  // where case does not count (a deque never moves what it holds).
+  std::unordered_map<std::string_view, std::size_t> index_;
+  std::deque<std::string> upper_keys_;
   PathCase path_case_ = PathCase::kSensitive;
   std::size_t damaged_ = 0;
 };

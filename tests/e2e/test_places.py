@@ -56,7 +56,7 @@ class Places(StoreTestCase):
         # while the others append.
         filler = b""
         n = 0
-        while len(filler) < 64 * 1024 - 40:
+        while len(filler) < 128 * 1024 - 40:
             path = ("/filler/%05d" % n).encode()
             filler += b"V 1700000000 %d %s\n" % (len(path), path)
             n += 1

@@ -31,7 +31,7 @@ class PlaceMemoryTest : public ::testing::Test {
     std::vector<std::string> listed;
     const PlaceMemory memory = Load();
     for (const RememberedPlace& place : memory.places()) {
-      listed.push_back(place.path + " " + std::to_string(place.visits));
+      listed.push_back(std::string(place.path) + " " + std::to_string(place.visits));
     }
     return listed;
   }

@@ -40,7 +40,7 @@ struct PosixRun : FakeRun {
     std::vector<std::string> paths;
     const PlaceMemory memory =
         PlaceMemory::Load(fs, *run.places, host.unix_time, PlaceFolds::kNone);
-    for (const RememberedPlace& place : memory.places()) paths.push_back(place.path);
+    for (const RememberedPlace& place : memory.places()) paths.emplace_back(place.path);
     return paths;
   }
 };
