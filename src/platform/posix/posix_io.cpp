@@ -1,6 +1,7 @@
 #include "platform/posix/posix_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +23,21 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool MakeFolders(const std::string& dir) {
+  struct stat info {};
+  if (stat(dir.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  const std::string parent = FolderOf(dir);
+  if (parent != dir && !MakeFolders(parent)) return false;
+  return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 std::string ReadSmallFile(const char* path) {

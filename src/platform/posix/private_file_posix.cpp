@@ -14,22 +14,6 @@
 namespace dirhop::platform {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Creates `dir` and its missing parents, each made for the user alone.
-bool MakePrivateFolders(const std::string& dir) {
-  struct stat info {};
-  if (stat(dir.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  const std::string parent = FolderOf(dir);
-  if (parent != dir && !MakePrivateFolders(parent)) return false;
-  return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 int OpenForAppend(const std::string& path) {
   return open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
               0600);
@@ -42,7 +26,7 @@ AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes
   AppendResult result;
   int opened = OpenForAppend(path);
   if (opened < 0 && errno == ENOENT && folders == MissingFolders::kMake &&
-      MakePrivateFolders(FolderOf(path))) {
+      MakeFolders(FolderOf(path))) {
     opened = OpenForAppend(path);
   }
   const FileDescriptor fd(opened);

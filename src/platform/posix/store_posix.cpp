@@ -41,25 +41,9 @@ constexpr int kMaxLinkHops = 40;
 // a device or FIFO swapped in since neither blocks the run nor becomes its terminal.
 constexpr int kCheckedOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Creates `dir` and its missing parents (mode 0700 for the ones made here).
-bool MakeFolders(const std::string& dir) {
-  struct stat info {};
-  if (stat(dir.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  const std::string parent = FolderOf(dir);
-  if (parent != dir && !MakeFolders(parent)) return false;
-  return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 // The text of the link at `path`; nullopt when it cannot be read.
