@@ -60,6 +60,7 @@ fi
 _dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap=
 _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
+_dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
 
 # Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
 # owns the session's hand-off file. zsh gives it in sysparams (its $$ is the shell's in a
@@ -190,8 +191,8 @@ function c {
   # a failure) then leaves nothing to replay.
   : >|"$_dirhop_file" || return 1
   # In an && || list a failure does not trigger set -e.
-  DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
-    _dirhop_rc=0 || _dirhop_rc=$?
+  DIRHOP_SHELL_RECORDS=$_dirhop_records DIRHOP_HANDOFF=$_dirhop_file \
+    command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
   if [[ $_dirhop_rc == 0 ]]; then
     # The whole file, line feeds in names included; read is a builtin, so no process starts.
     IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
@@ -211,7 +212,10 @@ function c {
       # The quoted part is the program's own sh quoting: evaluate it as an assignment only,
       # then change directory with the builtin, whatever cd is aliased or redefined to.
       eval "_dirhop_dir=${_dirhop_line#cd -- }" || return 1
+      # dirhop has recorded the visit: the hook of --remember-cd is not to record it again.
+      _dirhop_recorded_pwd=$_dirhop_dir
       builtin cd -- "$_dirhop_dir" || return 1
+      _dirhop_recorded_pwd=$PWD
       ;;
   esac
   return "$_dirhop_rc"
@@ -256,6 +260,37 @@ else
   esac
 fi
 
+# With `dirhop --init bash --remember-cd` (or zsh) every change of directory the shell makes by
+# other commands is recorded in dirhop's memory of places as well, as a jump records it: zsh runs
+# the hook when the directory changes (chpwd), bash before each prompt, where it compares $PWD
+# with the directory it recorded last and starts dirhop only when they differ. Without the option
+# nothing runs at prompt time.
+_dirhop_record_pwd() {
+  local rc=$?
+  if [[ $PWD != "$_dirhop_recorded_pwd" ]]; then
+    [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+    _dirhop_recorded_pwd=$PWD
+    command "${DIRHOP_PROGRAM:-dirhop}" --record-visit "$PWD" </dev/null >/dev/null 2>&1
+  fi
+  return "$rc"
+}
+
+# Turns the hook on (what --remember-cd adds to the script).
+_dirhop_remember_cd() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  _dirhop_records=1
+  if [[ -n ${ZSH_VERSION-} ]]; then
+    typeset -ga chpwd_functions
+    [[ ${chpwd_functions[(Ie)_dirhop_record_pwd]} != 0 ]] ||
+      chpwd_functions+=(_dirhop_record_pwd)
+  else
+    case ";${PROMPT_COMMAND-};" in
+      *";_dirhop_record_pwd;"*) ;;
+      *) PROMPT_COMMAND="_dirhop_record_pwd${PROMPT_COMMAND:+;$PROMPT_COMMAND}" ;;
+    esac
+  fi
+}
+
 # This shell owns the session: its first `c` makes the hand-off file. Loading the file again in
 # the same shell keeps the file it has. (zsh's $$, as zsh/system may not be loaded yet: loaded in
 # a subshell, the owner is then the parent, and c in the subshell takes a file of its own per run.)
@@ -265,7 +300,8 @@ if [ "$_dirhop_owner" != "$_dirhop_current_pid" ]; then
 fi
 
 # The options that Tab offers after `c -`.
-_dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --version)
+_dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --version --places
+                 --forget --import)
 
 # Sets the array _dirhop_found to the completions of word $1 (after `c -a` when $2 is "alias"):
 # options, alias names, or the directories dirhop's search finds, relative to $PWD below it and

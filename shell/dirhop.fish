@@ -70,6 +70,8 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
     true >$handoff; or return 1
     # A private session (fish --private) leaves no trace: dirhop records no directory it enters.
     set -q fish_private_mode[1]; and set -lx DIRHOP_PRIVATE 1
+    # With --remember-cd the shell's hook records every directory, the start of this run too.
+    set -q __dirhop_records[1]; and set -lx DIRHOP_SHELL_RECORDS 1
     DIRHOP_HANDOFF=$handoff command $program $argv
     set -l rc $status
     set -l line
@@ -81,7 +83,12 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
         # The line is dirhop's own fish quoting: the builtin enters the directory, and dirprev and
         # dirnext change as fish's cd function changes them, so that prevd/nextd and dirh know it.
         set -l previous $PWD
-        eval builtin $line; or return 1
+        # dirhop has recorded the visit: the hook of --remember-cd is not to record it again.
+        set -g __dirhop_jumping 1
+        eval builtin $line
+        set -l entered $status
+        set -e __dirhop_jumping
+        test $entered -eq 0; or return 1
         if test "$PWD" != "$previous"
             set -q dirprev[25]; and set -e dirprev[1]
             set -g -a dirprev $previous
@@ -90,6 +97,20 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
         end
     end
     return $rc
+end
+
+# With `dirhop --init fish --remember-cd` every change of directory the shell makes by other
+# commands is recorded in dirhop's memory of places as well, as a jump records it: a handler of
+# PWD runs dirhop when the directory changes. Without the option no handler is defined.
+function __dirhop_remember_cd
+    set -g __dirhop_records 1
+    function __dirhop_record_pwd --on-variable PWD
+        set -q __dirhop_jumping[1]; and return
+        set -q fish_private_mode[1]; and return
+        set -l program $DIRHOP_PROGRAM[1]
+        test -n "$program"; or set program dirhop
+        command $program --record-visit $PWD </dev/null >/dev/null 2>&1
+    end
 end
 
 # The completions of the word being typed: options, alias names after `c -a`, or the
@@ -104,7 +125,8 @@ function __dirhop_complete
         return 0
     end
     if string match -q -- '-*' $word
-        printf '%s\n' '-?' -w -h -l -a -x -mail -brantel -home -manual --help --version
+        printf '%s\n' '-?' -w -h -l -a -x -mail -brantel -home -manual --help --version \
+            --places --forget --import
         return 0
     end
     # An empty word, or one that ends in /: the directories in the one it names.

@@ -249,6 +249,8 @@ function c {
     }
     $saved = $env:DIRHOP_HANDOFF
     $env:DIRHOP_HANDOFF = $handoff
+    # With -RememberCd the prompt's hook records every directory, the start of this run too.
+    if ($global:DirhopRecords) { $env:DIRHOP_SHELL_RECORDS = '1' }
     $code = $null
     try {
         if ($global:DirhopOnWindows) {
@@ -279,6 +281,7 @@ function c {
         return
     } finally {
         $env:DIRHOP_HANDOFF = $saved
+        if ($global:DirhopRecords) { $env:DIRHOP_SHELL_RECORDS = $null }
     }
     if ($code -eq 0) {
         if ($global:DirhopOnWindows) {
@@ -297,12 +300,42 @@ function c {
             }
         }
     }
+    # dirhop has recorded the visit: the prompt's hook is not to record it again.
+    if ($global:DirhopRecords) {
+        $global:DirhopRecordedPath = $ExecutionContext.SessionState.Path.CurrentLocation.ProviderPath
+    }
     $global:LASTEXITCODE = $code
+}
+
+# With `dirhop --init powershell --remember-cd` every change of location the shell makes by other
+# commands is recorded in dirhop's memory of places as well, as a jump records it: the prompt
+# compares the file-system location with the one it recorded last and runs dirhop only when they
+# differ, then shows the prompt it had before. Without the option the prompt is not touched.
+function Enable-DirhopRememberCd {
+    if ($global:DirhopRecords) { return }
+    $global:DirhopRecords = $true
+    $global:DirhopRecordedPath = $null
+    $global:DirhopUserPrompt = $function:prompt
+    function global:prompt {
+        $here = $ExecutionContext.SessionState.Path.CurrentLocation
+        if ($here.Provider.Name -eq 'FileSystem' -and $here.ProviderPath -cne $global:DirhopRecordedPath) {
+            $global:DirhopRecordedPath = $here.ProviderPath
+            $program = $env:DIRHOP_PROGRAM
+            if (-not $program) {
+                if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
+                $program = $global:DirhopProgram
+            }
+            $code = $global:LASTEXITCODE
+            try { & $program --record-visit $here.ProviderPath *> $null } catch {}
+            $global:LASTEXITCODE = $code
+        }
+        if ($global:DirhopUserPrompt) { & $global:DirhopUserPrompt }
+    }
 }
 
 # The options that Tab offers after `c -`.
 $global:DirhopOptions = @('-?', '-w', '-h', '-l', '-a', '-x', '-mail', '-brantel', '-home',
-                          '-manual', '--help', '--version')
+                          '-manual', '--help', '--version', '--places', '--forget', '--import')
 
 # A completion as PowerShell needs it typed: in single quotes unless every character is plain.
 function ConvertTo-DirhopCompletionText {

@@ -4,6 +4,7 @@
 #include "base/exit_codes.h"
 #include "base/utf8.h"
 #include "console/visible_text.h"
+#include "core/places.h"
 #include "match/paths.h"
 #include "state/history.h"
 
@@ -190,6 +191,7 @@ ExitCode GoToDirectory(Run& run, const std::string& directory) {
     return kExitError;
   }
   AddToHistory(run.console, run.settings, entered);
+  RememberVisit(run, entered);
   return HandOffDirectory(run, for_shell) ? kExitOk : kExitError;
 }
 

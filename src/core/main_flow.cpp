@@ -12,6 +12,7 @@
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/options.h"
+#include "core/places.h"
 #include "core/resolve.h"
 #include "core/screens.h"
 #include "platform/file_system.h"
@@ -43,7 +44,13 @@ ExitCode ReportUnexpectedFailure(Console* console, const std::string& descriptio
 ExitCode MainFlow(Run& run, const CommandWords& words) {
   const ParsedCommandLine parsed = ParseCommandLine(words);
   if (IsQuery(parsed.option)) return RunOption(run, parsed);
-  // A directory reached by other means since the last run is recorded first.
+  // A directory reached by other means since the last run is recorded first (in the memory of
+  // places too, unless the shell's own hook records every change of directory).
+  const SettingsRecord& record = run.settings.record;
+  if ((record.HistoryEmpty(0) || record.History(0) != run.start_dir) &&
+      !run.host.GetEnv("DIRHOP_SHELL_RECORDS")) {
+    RememberVisit(run, run.start_dir);
+  }
   CheckHistoryStart(run.console, run.settings, run.start_dir);
   if (parsed.option != OptionId::kPathSpec) return RunOption(run, parsed);
   Resolution resolution = ResolveSpec(run, parsed.words.front());
@@ -85,7 +92,8 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
 
   const std::string start_dir = fs.CurrentDirectory();
   // A query (--init, --list, ...) is run by scripts and completion: it leaves no trace.
-  const bool query = IsQuery(ParseCommandLine(words).option);
+  const OptionId option = ParseCommandLine(words).option;
+  const bool query = IsQuery(option);
   if (!query &&
       !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
     return kExitError;
@@ -97,12 +105,16 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   settings.private_session = private_session && !private_session->empty();
   const std::optional<std::string> data_file =
       DataFilePath(host.GetEnv("DIRHOP"), facts->syntax, fs);
-  if (query) {
+  if (IsPlacesOption(option)) {
+    settings.read_only = true;  // the memory of places is all these options use
+  } else if (query) {
     LoadSettingsToRead(settings, data_file);
   } else {
     LoadSettings(console, settings, data_file);
   }
   Run run{console, fs, host, *facts, start_dir, settings};
+  // The memory beside a data file that may not be used is not kept either.
+  if (!(data_file && settings.store_refused)) run.places = PlaceFileFor(host, *facts, data_file);
   // The run that created the store is the first: the welcome and usage screens come first.
   // Leaving them with Escape ends the screens; what was typed is still carried out.
   if (settings.first_run) ShowFirstRunScreens(run.pager, facts->kind);

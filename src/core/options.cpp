@@ -11,6 +11,7 @@
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/launcher.h"
+#include "core/places.h"
 #include "core/resolve.h"
 #include "core/screens.h"
 #include "core/shell_scripts.h"
@@ -98,9 +99,17 @@ ExitCode Version(Run& run, const std::vector<std::string>&) {
   return kExitOk;
 }
 
-// The script for the shell named by the first word (ignoring case).
+// The script for the shell named by the first word (ignoring case); with --remember-cd after it,
+// the script ends by turning on its hook that records every change of directory.
 ExitCode Init(Run& run, const std::vector<std::string>& words) {
   const std::string shell = words.empty() ? std::string() : UpperCase(words.front());
+  const bool remember_cd = words.size() == 2 && UpperCase(words[1]) == "--REMEMBER-CD";
+  if (words.size() > 2 || (words.size() == 2 && !remember_cd)) {
+    run.console.ColouredLine(kColourError,
+                             "Dirhop: Unknown word '" + VisibleText(words.back()) +
+                                 "' for --init (only --remember-cd may follow the shell)");
+    return kExitError;
+  }
   std::string_view script;
   if (shell == "BASH" || shell == "ZSH") script = kBashIntegration;
   if (shell == "FISH") script = kFishIntegration;
@@ -113,6 +122,11 @@ ExitCode Init(Run& run, const std::vector<std::string>& words) {
     return kExitError;
   }
   run.console.Write(script);
+  if (remember_cd) {
+    if (shell == "FISH") run.console.WriteLine("__dirhop_remember_cd");
+    if (shell == "BASH" || shell == "ZSH") run.console.WriteLine("_dirhop_remember_cd");
+    if (shell == "POWERSHELL" || shell == "PWSH") run.console.WriteLine("Enable-DirhopRememberCd");
+  }
   return kExitOk;
 }
 
@@ -184,6 +198,10 @@ constexpr OptionRow kOptions[] = {
     {OptionId::kInit, "--INIT", nullptr, Init},
     {OptionId::kList, "--LIST", nullptr, List},
     {OptionId::kAliasNames, "--ALIASES", nullptr, AliasNames},
+    {OptionId::kPlaces, "--PLACES", nullptr, ListPlacesOption},
+    {OptionId::kForget, "--FORGET", nullptr, ForgetPlaceOption},
+    {OptionId::kImport, "--IMPORT", nullptr, ImportPlacesOption},
+    {OptionId::kRecordVisit, "--RECORD-VISIT", nullptr, RecordVisitOption},
 };
 
 // The options that no word names.
@@ -195,10 +213,15 @@ constexpr OptionRow kUnnamedOptions[] = {
 
 }  // namespace
 
+bool IsPlacesOption(OptionId option) {
+  return option == OptionId::kPlaces || option == OptionId::kForget ||
+         option == OptionId::kImport || option == OptionId::kRecordVisit;
+}
+
 bool IsQuery(OptionId option) {
   return option == OptionId::kHelp || option == OptionId::kVersion || option == OptionId::kInit ||
          option == OptionId::kList || option == OptionId::kAliasNames ||
-         option == OptionId::kUnknown;
+         option == OptionId::kUnknown || IsPlacesOption(option);
 }
 
 std::optional<long> ReadRuntimeInteger(std::string_view text) {
@@ -234,7 +257,10 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
     if (key == row.name || (row.other_name != nullptr && key == row.other_name)) {
       std::vector<std::string> rest;
       for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
-      if (row.id == OptionId::kAlias || row.id == OptionId::kInit) return {row.id, rest};
+      if (row.id == OptionId::kAlias || row.id == OptionId::kInit || row.id == OptionId::kForget ||
+          row.id == OptionId::kImport || row.id == OptionId::kRecordVisit) {
+        return {row.id, rest};
+      }
       if (row.id == OptionId::kList) {
         std::string spec;
         for (std::size_t n = 0; n < rest.size(); ++n) spec += (n == 0 ? "" : " ") + rest[n];

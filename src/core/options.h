@@ -35,18 +35,27 @@ enum class OptionId {
   kInit,          // --init SHELL: the shell's integration script
   kList,          // --list SPEC...: where a jump with SPEC would go
   kAliasNames,    // --aliases: the alias names
+  kPlaces,        // --places: the remembered places with their scores
+  kForget,        // --forget [DIR]: forgets a remembered place
+  kImport,        // --import TOOL [FILE]: imports another tool's places
+  kRecordVisit,   // --record-visit DIR: records a visit (the shell's hook)
   kUnknown,       // any other first word beginning with "--": reported, nothing done
   kHistoryIndex,  // any other first word beginning with '-'
 };
 
 // True for the options that only answer a question: they read the settings but never change
-// them, never write the hand-off, and show no first-run screens.
+// them, never write the hand-off, and show no first-run screens. The options of the memory of
+// places are among them: they change that memory only.
 bool IsQuery(OptionId option);
+
+// True for the options that use the memory of places only: the store is not even read.
+bool IsPlacesOption(OptionId option);
 
 // The command line read, nothing done yet.
 struct ParsedCommandLine {
   OptionId option = OptionId::kStartDir;
-  // kPathSpec: the words joined with one space; kAlias, kInit: the words after the option;
+  // kPathSpec: the words joined with one space; kAlias, kInit, kForget, kImport, kRecordVisit:
+  // the words after the option;
   // kList: the words after it joined with one space; kHistoryIndex: the first word without its
   // '-'; kUnknown: the first word; empty for the others.
   std::vector<std::string> words;

@@ -3,6 +3,7 @@
 // start directory and the settings.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "console/console.h"
@@ -10,6 +11,7 @@
 #include "core/host_facts.h"
 #include "platform/file_system.h"
 #include "platform/host.h"
+#include "state/place_memory.h"
 #include "state/settings_store.h"
 
 namespace dirhop {
@@ -27,6 +29,8 @@ struct Run {
   Settings& settings;
   // Long screens go through the pager, whose line count runs across the whole run.
   Pager pager{console};
+  // Where the memory of places is kept; none when the run keeps nothing (core/places.h).
+  std::optional<PlaceFile> places{};
 };
 
 }  // namespace dirhop

@@ -80,4 +80,11 @@ bool SystemFileSystem::ReadsTakeTheLock(platform::LockedStore kind) {
   return platform::ReadsTakeTheLock(kind);
 }
 
+platform::AppendResult SystemFileSystem::AppendToPrivateFile(const std::string& path,
+                                                             std::string_view bytes,
+                                                             std::size_t head,
+                                                             platform::MissingFolders folders) {
+  return platform::AppendToPrivateFile(path, bytes, head, folders);
+}
+
 }  // namespace dirhop

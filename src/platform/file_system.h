@@ -10,6 +10,7 @@
 
 #include "platform/code_pages.h"
 #include "platform/platform.h"
+#include "platform/private_file.h"
 #include "platform/store_lock.h"
 #include "platform/store_platform.h"
 
@@ -69,6 +70,11 @@ class FileSystem {
   // Whether a run that only reads the store `kind` takes its lock (see
   // platform::ReadsTakeTheLock).
   virtual bool ReadsTakeTheLock(platform::LockedStore kind) = 0;
+  // Appends `bytes` to the private file at `path` and reads its first `head` bytes back (see
+  // platform::AppendToPrivateFile).
+  virtual platform::AppendResult AppendToPrivateFile(const std::string& path,
+                                                     std::string_view bytes, std::size_t head,
+                                                     platform::MissingFolders folders) = 0;
 };
 
 // The machine itself: every call goes to the platform function of the same name.
@@ -96,6 +102,9 @@ class SystemFileSystem : public FileSystem {
   platform::StoreLockResult LockStore(const std::string& store, platform::LockedStore kind,
                                       std::chrono::milliseconds wait) override;
   bool ReadsTakeTheLock(platform::LockedStore kind) override;
+  platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
+                                             std::size_t head,
+                                             platform::MissingFolders folders) override;
 };
 
 }  // namespace dirhop

@@ -1,10 +1,14 @@
 #include "platform/host.h"
 
+#include <ctime>
+
 #include "platform/shell_platform.h"
 
 namespace dirhop {
 
 platform::HostKind SystemHost::Kind() { return platform::ThisHostKind(); }
+
+std::int64_t SystemHost::UnixTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 std::optional<std::string> SystemHost::GetEnv(const char* name) { return platform::GetEnv(name); }
 

@@ -4,6 +4,7 @@
 // logs what was asked.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,12 +45,15 @@ class Host {
   virtual unsigned ConsoleCodePage() = 0;
   // `text` as the bytes of `code_page`, or nullopt (see platform::TextInCodePage).
   virtual std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) = 0;
+  // The time now, in seconds since 1970-01-01 UTC.
+  virtual std::int64_t UnixTime() = 0;
 };
 
 // The process itself: every call goes to the platform function of the same name.
 class SystemHost : public Host {
  public:
   platform::HostKind Kind() override;
+  std::int64_t UnixTime() override;
   std::optional<std::string> GetEnv(const char* name) override;
   std::optional<std::string> RawCommandLine() override;
   std::string OwnFilePath() override;

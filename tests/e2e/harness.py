@@ -88,7 +88,8 @@ class Target:
 
     def base_env(self):
         env = {k: v for k, v in os.environ.items()
-               if not k.startswith("DIRHOP") and k not in ("NO_COLOR", "XDG_CONFIG_HOME")}
+               if not k.startswith("DIRHOP")
+               and k not in ("NO_COLOR", "XDG_CONFIG_HOME", "XDG_DATA_HOME")}
         env.update(self.extra_env)
         return env
 
@@ -385,7 +386,9 @@ class E2ETestCase(unittest.TestCase):
         self.config = os.path.join(self.root, "config")
         os.makedirs(os.path.join(self.config, "dirhop"))
         open(os.path.join(self.config, "dirhop", "registry"), "w").close()
-        self.target.extra_env = {"XDG_CONFIG_HOME": self.config}
+        # The memory of places of its own too (natively; under Wine it is the prefix's).
+        self.data = os.path.join(self.root, "data")
+        self.target.extra_env = {"XDG_CONFIG_HOME": self.config, "XDG_DATA_HOME": self.data}
 
     def tearDown(self):
         for dirpath, dirnames, _ in os.walk(self.root):

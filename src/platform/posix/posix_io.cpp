@@ -25,20 +25,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-std::string ReadSmallFile(const char* path) {
-  const FileDescriptor fd(open(path, O_RDONLY | O_CLOEXEC));
-  std::string text;
-  if (fd.get() < 0) return text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = read(fd.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return {};
-    if (got == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-}
-
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -52,6 +38,20 @@ bool MakeFolders(const std::string& dir) {
   const std::string parent = FolderOf(dir);
   if (parent != dir && !MakeFolders(parent)) return false;
   return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+std::string ReadSmallFile(const char* path) {
+  const FileDescriptor fd(open(path, O_RDONLY | O_CLOEXEC));
+  std::string text;
+  if (fd.get() < 0) return text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return {};
+    if (got == 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
 }
 
 }  // namespace dirhop::platform

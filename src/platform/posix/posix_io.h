@@ -29,14 +29,14 @@ class FileDescriptor {
 // Writes all of `bytes` to `fd`, retrying after interrupts and partial writes; false on an error.
 bool WriteAll(int fd, std::string_view bytes);
 
-// The whole content of the file at `path`; empty when it cannot be opened or read.
-std::string ReadSmallFile(const char* path);
-
 // The folder part of `path`: "." for a bare name, "/" for a name in the root.
 std::string FolderOf(const std::string& path);
 
-// Creates the folder `dir` and its missing parents, each made here private to the user (mode
-// 0700); true when `dir` is a folder at the end.
+// Creates `dir` and its missing parents, each made for the user alone (mode 0700); true when
+// `dir` is a folder afterwards.
 bool MakeFolders(const std::string& dir);
+
+// The whole content of the file at `path`; empty when it cannot be opened or read.
+std::string ReadSmallFile(const char* path);
 
 }  // namespace dirhop::platform

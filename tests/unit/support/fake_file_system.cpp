@@ -307,4 +307,18 @@ bool FakeFileSystem::ReadsTakeTheLock(platform::LockedStore /*kind*/) {
   return reads_take_the_lock;
 }
 
+platform::AppendResult FakeFileSystem::AppendToPrivateFile(const std::string& path,
+                                                           std::string_view bytes, std::size_t head,
+                                                           platform::MissingFolders /*folders*/) {
+  log.push_back("AppendToPrivateFile " + path);
+  platform::AppendResult result;
+  if (unwritable.count(path) != 0) return result;
+  std::string& file = files[path];
+  file.append(bytes);
+  result.written = true;
+  result.size = file.size();
+  result.head = file.substr(0, head);
+  return result;
+}
+
 }  // namespace dirhop::test

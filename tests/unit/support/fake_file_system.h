@@ -78,6 +78,11 @@ class FakeFileSystem : public FileSystem {
                                       std::chrono::milliseconds wait) override;
   // `reads_take_the_lock`, whatever the store.
   bool ReadsTakeTheLock(platform::LockedStore kind) override;
+  // Logs "AppendToPrivateFile <path>"; appends `bytes` to `files[path]` (made when missing),
+  // unless `path` is in `unwritable`.
+  platform::AppendResult AppendToPrivateFile(const std::string& path, std::string_view bytes,
+                                             std::size_t head,
+                                             platform::MissingFolders folders) override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;

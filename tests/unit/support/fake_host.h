@@ -44,6 +44,8 @@ class FakeHost : public Host {
   // For `console_code_page`: ASCII as it is, each other character by `code_page_bytes` (UTF-8
   // character to its byte), nullopt when one has none; for platform::kUtf8CodePage `text` itself.
   std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) override;
+  // Answers `unix_time`.
+  std::int64_t UnixTime() override { return unix_time; }
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -56,6 +58,7 @@ class FakeHost : public Host {
   int terminal_result = 0;
   std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
   unsigned console_code_page = 850;
+  std::int64_t unix_time = 1'700'000'000;
   std::map<std::string, std::string> code_page_bytes = {{"\xc3\xbc", "\x81"}};  // u-umlaut
 
  private:

@@ -1,0 +1,446 @@
+#include "state/place_memory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+#include "base/case_folding.h"
+#include "base/unicode_fold.h"
+#include "platform/store_lock.h"
+
+namespace dirhop {
+namespace {
+
+constexpr std::string_view kHeader = "# dirhop places 1 ";
+// How much of the file's start an append reads back: the header and its number.
+constexpr std::size_t kHeadLength = 48;
+
+constexpr UnixSeconds kHour = 3600;
+constexpr UnixSeconds kDay = 24 * kHour;
+constexpr UnixSeconds kWeek = 7 * kDay;
+
+// One place while a file is folded together; `path` lies in the text read or in what the caller
+// passed, which outlive the table.
+struct Entry {
+  std::string_view path;
+  double visits = 0;
+  UnixSeconds last = 0;
+  bool gone = false;
+};
+
+// The places of a file, each once, in the order first met. Paths are not copied: a memory of
+// 10,000 places is folded with one allocation per place at most (Windows keys), none on POSIX.
+class Table {
+ public:
+  explicit Table(PathCase path_case, std::size_t expected = 0) : path_case_(path_case) {
+    index_.reserve(expected);
+    entries_.reserve(expected);
+  }
+
+  // The entry of `path` (which must outlive the table), made when missing.
+  Entry& At(std::string_view path) {
+    const auto [found, added] = index_.try_emplace(Key(path), entries_.size());
+    if (added) entries_.push_back(Entry{path});
+    Entry& entry = entries_[found->second];
+    if (entry.gone) entry = Entry{path};
+    return entry;
+  }
+  Entry* Find(std::string_view path) {
+    const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
+    const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
+    if (found == index_.end() || entries_[found->second].gone) return nullptr;
+    return &entries_[found->second];
+  }
+  std::vector<Entry>& entries() { return entries_; }
+  // Hands the index (path to entry number) and the keys it refers to over; the table is then
+  // done with.
+  void ReleaseIndex(std::unordered_map<std::string_view, std::size_t>& index,
+                    std::deque<std::string>& keys) {
+    index = std::move(index_);
+    keys = std::move(upper_keys_);
+  }
+
+ private:
+  // The key of `path` in the index: itself, or its upper-cased copy kept here.
+  std::string_view Key(std::string_view path) {
+    if (path_case_ == PathCase::kSensitive) return path;
+    return upper_keys_.emplace_back(UpperCase(path));
+  }
+
+  PathCase path_case_;
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string_view, std::size_t> index_;
+  std::deque<std::string> upper_keys_;  // a deque never moves what it holds
+};
+
+// No place: an entry forgotten while loading.
+constexpr std::size_t kNoPlace = static_cast<std::size_t>(-1);
+
+// The number of records a memory text of `size` bytes may hold, to size a table for it.
+std::size_t ExpectedPlaces(std::size_t size) { return size / 48 + 16; }
+
+// Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
+// none, it overflows, or no space follows.
+std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) {
+  const std::size_t begin = at;
+  std::int64_t value = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    if (value > (INT64_MAX - 9) / 10) return std::nullopt;
+    value = value * 10 + (text[at++] - '0');
+  }
+  if (at == begin || at >= text.size() || text[at] != ' ') return std::nullopt;
+  ++at;
+  return value;
+}
+
+// Reads a decimal with an optional fraction ("12", "0.25") at `text[at]` up to the next space.
+std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
+  const std::size_t begin = at;
+  double value = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    value = value * 10 + (text[at++] - '0');
+  }
+  const bool whole = at > begin;
+  bool fraction = false;
+  if (at < text.size() && text[at] == '.') {
+    double unit = 0.1;
+    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, unit /= 10) {
+      value += (text[at] - '0') * unit;
+      fraction = true;
+    }
+  }
+  if ((!whole && !fraction) || at >= text.size() || text[at] != ' ' || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  ++at;
+  return value;
+}
+
+// Reads "<length> <path>\n" at `text[at]`: the path, with `at` past its line feed.
+std::optional<std::string_view> ReadPath(std::string_view text, std::size_t& at) {
+  const std::optional<std::int64_t> length = ReadInteger(text, at);
+  if (!length || *length == 0 || static_cast<std::uint64_t>(*length) >= text.size() - at) {
+    return std::nullopt;
+  }
+  const std::size_t end = at + static_cast<std::size_t>(*length);
+  if (text[end] != '\n') return std::nullopt;
+  const std::string_view path = text.substr(at, end - at);
+  at = end + 1;
+  return path;
+}
+
+// Makes the records of `text` on `table`; returns how many were damaged.
+std::size_t ReadRecords(std::string_view text, Table& table) {
+  std::size_t damaged = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t start = at;
+    bool read = false;
+    if (text[at] == '#' || text[at] == '\n') {
+      read = true;
+      const std::size_t end = text.find('\n', at);
+      at = end == std::string_view::npos ? text.size() : end + 1;
+    } else if (text.compare(at, 2, "P ") == 0) {
+      at += 2;
+      const std::optional<double> visits = ReadDecimal(text, at);
+      const std::optional<std::int64_t> last = visits ? ReadInteger(text, at) : std::nullopt;
+      const std::optional<std::string_view> path = last ? ReadPath(text, at) : std::nullopt;
+      if (path) {
+        Entry& entry = table.At(*path);
+        entry.visits += *visits;
+        entry.last = std::max(entry.last, *last);
+        read = true;
+      }
+    } else if (text.compare(at, 2, "V ") == 0) {
+      at += 2;
+      const std::optional<std::int64_t> when = ReadInteger(text, at);
+      const std::optional<std::string_view> path = when ? ReadPath(text, at) : std::nullopt;
+      if (path) {
+        Entry& entry = table.At(*path);
+        entry.visits += 1;
+        entry.last = std::max(entry.last, *when);
+        read = true;
+      }
+    }
+    if (!read) {
+      ++damaged;
+      const std::size_t end = text.find('\n', start);
+      at = end == std::string_view::npos ? text.size() : end + 1;
+    }
+  }
+  return damaged;
+}
+
+// Ages the counts while together they pass kMostVisits; forgets those that fall below 1.
+void Age(std::vector<Entry>& entries) {
+  for (;;) {
+    double total = 0;
+    for (const Entry& entry : entries) {
+      if (!entry.gone) total += entry.visits;
+    }
+    if (total <= kMostVisits) return;
+    for (Entry& entry : entries) {
+      entry.visits *= kAgingFactor;
+      if (entry.visits < 1) entry.gone = true;
+    }
+  }
+}
+
+// Appends `value` in decimal.
+void AppendInteger(std::string& out, std::uint64_t value) {
+  char digits[20];
+  std::size_t n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n != 0) out += digits[--n];
+}
+
+// Appends "<length> <path>\n".
+void AppendPath(std::string& out, std::string_view path) {
+  AppendInteger(out, path.size());
+  out += ' ';
+  out.append(path);
+  out += '\n';
+}
+
+// The whole file for `entries`: the header, then one P record a place, most visited first.
+std::string CompactedText(std::vector<Entry>& entries) {
+  std::vector<const Entry*> kept;
+  for (const Entry& entry : entries) {
+    if (!entry.gone) kept.push_back(&entry);
+  }
+  std::sort(kept.begin(), kept.end(),
+            [](const Entry* a, const Entry* b) { return a->visits > b->visits; });
+  std::string body;
+  for (const Entry* entry : kept) {
+    // Thousandths, written without the locale's decimal sign.
+    const auto thousandths = static_cast<std::uint64_t>(std::llround(entry->visits * 1000));
+    body += "P ";
+    AppendInteger(body, thousandths / 1000);
+    body += '.';
+    const auto fraction = thousandths % 1000;
+    body += static_cast<char>('0' + fraction / 100);
+    body += static_cast<char>('0' + fraction / 10 % 10);
+    body += static_cast<char>('0' + fraction % 10);
+    body += ' ';
+    AppendInteger(body, static_cast<std::uint64_t>(std::max<UnixSeconds>(entry->last, 0)));
+    body += ' ';
+    AppendPath(body, entry->path);
+  }
+  std::string text(kHeader);
+  AppendInteger(text, body.size());
+  text += '\n';
+  return text + body;
+}
+
+// The length of the compacted part that the header at the start of `head` gives; 0 without one.
+std::uint64_t CompactedLength(std::string_view head) {
+  if (head.compare(0, kHeader.size(), kHeader) != 0) return 0;
+  std::uint64_t length = 0;
+  for (std::size_t at = kHeader.size(); at < head.size() && head[at] >= '0' && head[at] <= '9';
+       ++at) {
+    length = length * 10 + static_cast<std::uint64_t>(head[at] - '0');
+  }
+  return length;
+}
+
+// Takes the memory's lock. kUnsupported goes on without one, as the store does.
+platform::StoreLockResult LockMemory(FileSystem& fs, const PlaceFile& file) {
+  return fs.LockStore(file.path, platform::LockedStore::kDataFile, platform::kStoreLockWait);
+}
+
+// Reads the file for a change: its text (empty when it is missing); nullopt when it exists but
+// cannot be used.
+std::optional<std::string> ReadForChange(FileSystem& fs, const PlaceFile& file) {
+  platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
+  if (read.status == platform::StoreFileStatus::kOk) return std::move(read.bytes);
+  if (read.status == platform::StoreFileStatus::kMissing) return std::string();
+  return std::nullopt;
+}
+
+// Writes `table` whole in place of the file. A missing file is made first, empty and private, so
+// that the replacement keeps its permissions.
+PlaceSave WriteWhole(FileSystem& fs, const PlaceFile& file, Table& table) {
+  Age(table.entries());
+  if (!fs.AppendToPrivateFile(file.path, {}, 0, file.folders).written) return PlaceSave::kFailed;
+  return fs.ReplaceFileAtomically(file.path, CompactedText(table.entries())) ==
+                 platform::StoreFileStatus::kOk
+             ? PlaceSave::kSaved
+             : PlaceSave::kFailed;
+}
+
+}  // namespace
+
+double RecencyWeight(UnixSeconds last, UnixSeconds now) {
+  const UnixSeconds age = now - last;
+  if (age < kHour) return 4;
+  if (age < kDay) return 2;
+  if (age < kWeek) return 0.5;
+  return 0.25;
+}
+
+PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
+                              PlaceFolds folds) {
+  PlaceMemory memory;
+  memory.path_case_ = file.path_case;
+  platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
+  if (read.status != platform::StoreFileStatus::kOk) return memory;
+  // The text stays with the memory, on the heap where a move of the memory leaves it: the
+  // places' paths and the index's keys are views of it.
+  memory.text_ = std::make_unique<const std::string>(std::move(read.bytes));
+  Table table(file.path_case, ExpectedPlaces(memory.text_->size()));
+  memory.damaged_ = ReadRecords(*memory.text_, table);
+  Age(table.entries());
+  std::vector<Entry>& entries = table.entries();
+  // Sorted as small records; the places are then made in that order, each once.
+  struct Ranked {
+    double score;
+    std::size_t entry;
+  };
+  std::vector<Ranked> ranked;
+  ranked.reserve(entries.size());
+  for (std::size_t n = 0; n < entries.size(); ++n) {
+    if (!entries[n].gone) ranked.push_back({Frecency(entries[n].visits, entries[n].last, now), n});
+  }
+  std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
+    if (a.score != b.score) return a.score > b.score;
+    const Entry& x = entries[a.entry];
+    const Entry& y = entries[b.entry];
+    if (x.last != y.last) return x.last > y.last;
+    return x.path < y.path;
+  });
+  // The table's index becomes the memory's: each entry's number turned into its place's.
+  std::vector<std::size_t> place_of(entries.size(), kNoPlace);
+  memory.places_.reserve(ranked.size());
+  for (const Ranked& place : ranked) {
+    const Entry& entry = entries[place.entry];
+    place_of[place.entry] = memory.places_.size();
+    memory.places_.push_back(RememberedPlace{entry.path, entry.visits, entry.last, place.score});
+  }
+  table.ReleaseIndex(memory.index_, memory.upper_keys_);
+  for (auto key = memory.index_.begin(); key != memory.index_.end();) {
+    key->second = place_of[key->second];
+    key = key->second == kNoPlace ? memory.index_.erase(key) : std::next(key);
+  }
+  if (folds == PlaceFolds::kFolded) {
+    TextFolder folder;
+    for (RememberedPlace& place : memory.places_) {
+      const FoldedText kept = folder.Fold(place.path, Diacritics::kKeep);
+      place.folded.assign(kept.symbols);
+      if (kept.has_diacritics) {
+        place.folded_plain.assign(folder.Fold(place.path, Diacritics::kStrip).symbols);
+      }
+    }
+  }
+  return memory;
+}
+
+const RememberedPlace* PlaceMemory::Find(std::string_view path) const {
+  const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
+  const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
+  return found == index_.end() ? nullptr : &places_[found->second];
+}
+
+std::string VisitRecord(std::string_view dir, UnixSeconds when) {
+  std::string record = "V ";
+  AppendInteger(record, static_cast<std::uint64_t>(std::max<UnixSeconds>(when, 0)));
+  record += ' ';
+  AppendPath(record, dir);
+  return record;
+}
+
+PlaceSave RecordVisit(FileSystem& fs, const PlaceFile& file, const std::string& dir,
+                      UnixSeconds now) {
+  if (dir.empty()) return PlaceSave::kFailed;
+  const platform::StoreLockResult lock = LockMemory(fs, file);
+  if (lock.outcome == platform::StoreLockOutcome::kBusy) return PlaceSave::kBusy;
+  const platform::AppendResult appended =
+      fs.AppendToPrivateFile(file.path, VisitRecord(dir, now), kHeadLength, file.folders);
+  if (!appended.written) return PlaceSave::kFailed;
+  // Compaction rewrites the file, so it needs the lock: an append made meanwhile would be lost.
+  if (lock.outcome == platform::StoreLockOutcome::kHeld &&
+      appended.size > CompactedLength(appended.head) + kAppendedBound) {
+    if (const std::optional<std::string> text = ReadForChange(fs, file)) {
+      Table table(file.path_case, ExpectedPlaces(text->size()));
+      ReadRecords(*text, table);
+      WriteWhole(fs, file, table);
+    }
+  }
+  return PlaceSave::kSaved;
+}
+
+ForgetResult ForgetPlaces(FileSystem& fs, const PlaceFile& file,
+                          const std::vector<std::string>& dirs, UnixSeconds /*now*/) {
+  ForgetResult result;
+  const platform::StoreLockResult lock = LockMemory(fs, file);
+  if (lock.outcome == platform::StoreLockOutcome::kBusy) {
+    result.save = PlaceSave::kBusy;
+    return result;
+  }
+  const std::optional<std::string> text = ReadForChange(fs, file);
+  if (!text) {
+    result.save = PlaceSave::kFailed;
+    return result;
+  }
+  Table table(file.path_case, ExpectedPlaces(text->size()));
+  ReadRecords(*text, table);
+  for (const std::string& dir : dirs) {
+    if (Entry* entry = table.Find(dir)) {
+      entry->gone = true;
+      ++result.forgotten;
+    }
+  }
+  if (result.forgotten != 0) result.save = WriteWhole(fs, file, table);
+  return result;
+}
+
+PlaceSave ImportPlaces(FileSystem& fs, const PlaceFile& file,
+                       const std::vector<ImportedPlace>& imported, UnixSeconds /*now*/) {
+  const platform::StoreLockResult lock = LockMemory(fs, file);
+  if (lock.outcome == platform::StoreLockOutcome::kBusy) return PlaceSave::kBusy;
+  const std::optional<std::string> text = ReadForChange(fs, file);
+  if (!text) return PlaceSave::kFailed;
+  Table table(file.path_case, ExpectedPlaces(text->size()) + imported.size());
+  ReadRecords(*text, table);
+  for (const ImportedPlace& place : imported) {
+    Entry& entry = table.At(place.path);
+    entry.visits = std::max(entry.visits, place.visits);
+    entry.last = std::max(entry.last, place.last);
+  }
+  return WriteWhole(fs, file, table);
+}
+
+bool MatchesGlob(std::string_view pattern, std::string_view path, PathCase path_case) {
+  const auto same = [path_case](char a, char b) {
+    return path_case == PathCase::kInsensitive ? UpperChar(a) == UpperChar(b) : a == b;
+  };
+  // The last star met and where its run in `path` ends so far: a mismatch lets it take one byte
+  // more, so the whole test is linear in practice.
+  std::size_t p = 0;
+  std::size_t t = 0;
+  std::size_t star = std::string_view::npos;
+  std::size_t star_end = 0;
+  while (t < path.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      star_end = t;
+    } else if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], path[t]))) {
+      ++p;
+      ++t;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      t = ++star_end;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace dirhop
