@@ -1,8 +1,9 @@
 // The edit distance by bit vectors (Myers' algorithm in Hyyrö's form for the whole-string distance,
-// with Hyyrö's extension for swapped neighbours): one column of the distance matrix is held as two 64-bit words of +1 and -1 steps, so
-// a pattern of up to 64 symbols is compared with a text in one pass of a few word operations per
-// text symbol. The pattern is given by its match masks, built once and used for many texts; the
-// symbols are a template parameter: bytes, or the folded characters of base/unicode_fold.h.
+// with Hyyrö's extension for swapped neighbours): one column of the distance matrix is held as two
+// 64-bit words of +1 and -1 steps, so a pattern of up to 64 symbols is compared with a text in one
+// pass of a few word operations per text symbol. The pattern is given by its match masks, built
+// once and used for many texts; the symbols are a template parameter: bytes, or the folded
+// characters of base/unicode_fold.h.
 #pragma once
 
 #include <algorithm>
@@ -80,9 +81,10 @@ struct CharacterMasks {
 };
 
 // The edit distance (insert, delete, substitute, and swap two neighbours cost 1 each: the optimal
-// string alignment distance; not capped) between a pattern of `pattern_length` symbols, 1 to kMaxBitParallelPattern, and the `text_length` symbols at
-// `text`. `mask_of(symbol)` gives the pattern's match mask of a text symbol: bit i set when the
-// pattern's symbol i equals it, no bit at or above `pattern_length`.
+// string alignment distance; not capped) between a pattern of `pattern_length` symbols, 1 to
+// kMaxBitParallelPattern, and the `text_length` symbols at `text`. `mask_of(symbol)` gives the
+// pattern's match mask of a text symbol: bit i set when the pattern's symbol i equals it, no bit at
+// or above `pattern_length`.
 template <typename Symbol, typename MaskOf>
 std::size_t BitParallelDistance(std::size_t pattern_length, const MaskOf& mask_of,
                                 const Symbol* text, std::size_t text_length) {

@@ -71,10 +71,11 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 
 // Edit distance between `pattern` and `name` (insert, delete, substitute, and swap two neighbours
-// cost 1 each, dots included: the optimal string alignment distance), held at kMaxEditDistance. No heap: after the common prefix and suffix are set aside,
-// a shorter remainder of at most 64 characters is measured by bit vectors, a longer one by two
-// fixed rows of 256 cells. Exact for any lengths as long as that shorter remainder has at most
-// 255 characters; when both remainders are longer the answer is kMaxEditDistance.
+// cost 1 each, dots included: the optimal string alignment distance), held at kMaxEditDistance. No
+// heap: after the common prefix and suffix are set aside, a shorter remainder of at most 64
+// characters is measured by bit vectors, a longer one by two fixed rows of 256 cells. Exact for any
+// lengths as long as that shorter remainder has at most 255 characters; when both remainders are
+// longer the answer is kMaxEditDistance.
 std::uint8_t EditDistance(std::string_view pattern, std::string_view name);
 
 // MatchPatternPart on folded texts: `?` takes one character of the name together with the

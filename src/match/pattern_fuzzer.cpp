@@ -1,8 +1,8 @@
 // Fuzz target: component matching. EditDistance (on bytes and on folded texts) is checked against
-// a plain full-matrix distance (swaps of neighbours counting one); MatchLevel against the selection its contract
-// describes, built from the folded matching primitives for every name (without the ASCII byte
-// path, the shortcuts and the pruning that MatchLevel takes); the splits and the wildcard tests
-// against the properties they promise.
+// a plain full-matrix distance (swaps of neighbours counting one); MatchLevel against the selection
+// its contract describes, built from the folded matching primitives for every name (without the
+// ASCII byte path, the shortcuts and the pruning that MatchLevel takes); the splits and the
+// wildcard tests against the properties they promise.
 //
 // Input: lines. The first is the typed component, the others are the names listed at one level
 // (at most kMaxNames of them).
@@ -171,8 +171,8 @@ LevelScore ExpectedLevel(std::string_view component, const std::vector<std::stri
   std::vector<std::uint8_t> scores;
   const std::size_t limit = PlausibleTypoEdits(TypedLength(pattern));
   for (const auto& name : folded) {
-    const bool leading = NameIsPrefixOfPattern(pattern, name) &&
-                         TypedLength(pattern.substr(name.size())) <= limit;
+    const bool leading =
+        NameIsPrefixOfPattern(pattern, name) && TypedLength(pattern.substr(name.size())) <= limit;
     const bool wild = WildcardMatch(pattern, name) || leading;
     const bool letters = !has_wildcard && HasLettersInOrder(pattern, name);
     scores.push_back(wild      ? kWildcardScore

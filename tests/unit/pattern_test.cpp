@@ -367,8 +367,7 @@ TEST(PatternMatchLevelTest, TyposFollowTheNearestNamesAndMarkTheFarFetched) {
   EXPECT_EQ(swapped.followed, (Indices{0}));
   EXPECT_TRUE(swapped.far.empty());
   // A swap and a changed letter tie: t4190 offers t4109 beside t4100 and t4110.
-  EXPECT_EQ(MatchLevel("t4190", {"t4100", "t4109", "t4110", "t4200"}).followed,
-            (Indices{2, 1, 0}));
+  EXPECT_EQ(MatchLevel("t4190", {"t4100", "t4109", "t4110", "t4200"}).followed, (Indices{2, 1, 0}));
   // Eight letters may take two edits of any kind.
   EXPECT_TRUE(MatchLevel("porjects", {"Projects", "Pojrects"}).far.empty());
   EXPECT_EQ(MatchLevel("xyzw", {"xaby"}).far, Indices{0});
