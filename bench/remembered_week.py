@@ -68,12 +68,13 @@ def short_word(rng, home, target, visits):
     project = rel[0]
     if len(rel) == 2:
         return project + "/" + rel[1]
-    # A prefix is used only where the project is the most visited place of its prefix, as a user
-    # types `web` for the webshop they work in and `webshop-a` for the admin.
+    # A prefix is used only where the project is visited more than any other place of its
+    # prefix, as a user types `web` for the webshop they work in and `webshop-a` for the admin.
     prefix = project.split("-")[0][:max(3, len(project.split("-")[0]) - 2)]
     rivals = [p for p in visits if os.path.basename(p).startswith(prefix) and
               os.path.dirname(p) == os.path.dirname(target)]
-    if rng.random() < 0.5 and rivals and max(rivals, key=lambda p: visits[p]) == target:
+    leads = all(visits[target] > visits[p] for p in rivals if p != target)
+    if rng.random() < 0.5 and target in rivals and leads:
         return prefix
     return project
 
@@ -153,15 +154,19 @@ def run_week(jumper, home, seed, verbose):
                 landed = jumper.visit(cwd, target)  # the user then types it in full
         visits[target] = visits.get(target, 0) + 1
         cwd = landed or cwd
-    queries = {"right": 0, "wrong": 0, "asks/none": 0}
+    queries = {"right": 0, "wrong": 0, "asks/none": 0, "here": 0}
     most = sorted(visits, key=lambda p: -visits[p])[:10]
     for start in UNRELATED:
         cwd = start if start.startswith("/") else os.path.join(home, start)
         for target in most:
             word = short_word(rng, home, target, visits)
             landed = jumper.query(cwd, word)
+            # A folder right here whose name begins with the word (`inf` in /usr/share, which
+            # holds info/) is what the live search takes first: counted apart from the rest.
+            here = (landed is not None and os.path.dirname(landed) == cwd and
+                    os.path.basename(landed).lower().startswith(word.lower()))
             outcome = ("right" if landed == target else "asks/none" if landed is None
-                       else "wrong")
+                       else "here" if here else "wrong")
             queries[outcome] += 1
             if verbose and outcome != "right":
                 print("  query   %-22s from %-40s -> %s" % (word, cwd, landed))
@@ -174,6 +179,7 @@ def main():
     parser.add_argument("--zoxide", action="store_true")
     parser.add_argument("--seed", type=int, default=7)
     parser.add_argument("--verbose", action="store_true")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary home and print it")
     args = parser.parse_args()
     for make in ([lambda r, h: Dirhop(os.path.abspath(args.dirhop), r, h)] +
                  ([lambda r, h: Zoxide(r, h)] if args.zoxide and shutil.which("zoxide") else [])):
@@ -182,12 +188,15 @@ def main():
             home = make_home(root)
             jumper = make(root, home)
             revisits, queries = run_week(jumper, home, args.seed, args.verbose)
-            print("%-7s revisits: %3d right, %2d wrong, %2d asks/none   "
-                  "queries from elsewhere: %2d right, %2d wrong, %2d asks/none" %
+            print("%-7s revisits: %3d right, %2d wrong, %2d asks/none   queries from elsewhere: "
+                  "%2d right, %2d wrong, %2d asks/none, %d a folder here" %
                   (jumper.name, revisits["right"], revisits["wrong"], revisits["asks/none"],
-                   queries["right"], queries["wrong"], queries["asks/none"]))
+                   queries["right"], queries["wrong"], queries["asks/none"], queries["here"]))
         finally:
-            shutil.rmtree(root, ignore_errors=True)
+            if args.keep:
+                print("kept:", root)
+            else:
+                shutil.rmtree(root, ignore_errors=True)
     return 0
 
 

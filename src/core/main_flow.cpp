@@ -68,7 +68,7 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
                              resolution.creatable);
     case Resolution::Kind::kMatches: {
       const std::optional<ChosenEntry> chosen = ChooseEntry(
-          run.console, resolution.candidates, CreateMode::kOff, ListOrder::kByRankAndPath,
+          run.console, resolution.candidates, CreateMode::kOff, resolution.order,
           resolution.ask_even_alone ? SingleEntry::kAsk : SingleEntry::kTakeAtOnce, run.start_dir,
           run.facts.syntax);
       return chosen ? GoToDirectory(run, chosen->path) : kExitOk;

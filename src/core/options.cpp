@@ -141,7 +141,8 @@ ExitCode List(Run& run, const std::vector<std::string>& words) {
       run.console.WriteLine(resolution.directory);
       return kExitOk;
     case Resolution::Kind::kMatches:
-      SortCandidates(resolution.candidates);
+      // In the order the menu would show them; a candidate `c` would take alone is all there is.
+      if (resolution.order == ListOrder::kByRankAndPath) SortCandidates(resolution.candidates);
       for (const Candidate& candidate : resolution.candidates) {
         run.console.WriteLine(candidate.Path());
       }

@@ -16,17 +16,11 @@ constexpr char kPlacesName[] = "places";
 // The most bad lines of an import that are named one by one.
 constexpr std::size_t kBadLinesNamed = 10;
 
-// `path` without separators at its end, unless it is a root.
-std::string WithoutTrailingSeparator(std::string path, PathSyntax syntax) {
-  const std::size_t root = syntax.drives && path.size() >= 3 && path[1] == ':' ? 3 : 1;
-  while (path.size() > root && path.back() == syntax.separator) path.pop_back();
-  return path;
-}
-
 // `dir` as the memory keeps it: absolute (against the run's current directories), without a
 // trailing separator.
 std::string PlacePath(Run& run, const std::string& dir) {
-  return WithoutTrailingSeparator(ExpandFullPath(dir, run.facts.syntax, run.fs), run.facts.syntax);
+  return std::string(
+      WithoutTrailingSeparators(ExpandFullPath(dir, run.facts.syntax, run.fs), run.facts.syntax));
 }
 
 // "Dirhop: " and a message in the error colour; exit 243.
@@ -95,18 +89,20 @@ std::optional<PlaceFile> PlaceFileFor(Host& host, const HostFacts& facts,
   if (IsWindows(facts)) {
     const std::optional<std::string> local = host.GetEnv("LOCALAPPDATA");
     if (!local) return std::nullopt;
-    return PlaceFile{WithoutTrailingSeparator(*local, facts.syntax) + "\\Dirhop\\" + kPlacesName,
-                     path_case};
+    return PlaceFile{
+        std::string(WithoutTrailingSeparators(*local, facts.syntax)) + "\\Dirhop\\" + kPlacesName,
+        path_case};
   }
   std::string data = host.GetEnv("XDG_DATA_HOME").value_or("");
   // The XDG rule: a relative value is ignored.
   if (data.empty() || data[0] != '/') {
     const std::optional<std::string> home = host.GetEnv("HOME");
     if (!home || (*home)[0] != '/') return std::nullopt;
-    data = WithoutTrailingSeparator(*home, facts.syntax) + "/.local/share";
+    data = std::string(WithoutTrailingSeparators(*home, facts.syntax)) + "/.local/share";
   }
-  return PlaceFile{WithoutTrailingSeparator(data, facts.syntax) + "/dirhop/" + kPlacesName,
-                   path_case};
+  return PlaceFile{
+      std::string(WithoutTrailingSeparators(data, facts.syntax)) + "/dirhop/" + kPlacesName,
+      path_case};
 }
 
 bool ExcludedPlace(Host& host, const HostFacts& facts, const std::string& dir) {
@@ -115,7 +111,7 @@ bool ExcludedPlace(Host& host, const HostFacts& facts, const std::string& dir) {
   const std::optional<std::string> globs = host.GetEnv("DIRHOP_EXCLUDE");
   if (!globs) {
     const std::optional<std::string> home = host.GetEnv(windows ? "USERPROFILE" : "HOME");
-    return home && MatchesGlob(WithoutTrailingSeparator(*home, facts.syntax), dir, path_case);
+    return home && MatchesGlob(WithoutTrailingSeparators(*home, facts.syntax), dir, path_case);
   }
   const char list_separator = windows ? ';' : ':';
   std::size_t begin = 0;
@@ -124,7 +120,7 @@ bool ExcludedPlace(Host& host, const HostFacts& facts, const std::string& dir) {
     if (end == std::string::npos) end = globs->size();
     const std::string glob = globs->substr(begin, end - begin);
     if (!glob.empty() &&
-        MatchesGlob(WithoutTrailingSeparator(glob, facts.syntax), dir, path_case)) {
+        MatchesGlob(WithoutTrailingSeparators(glob, facts.syntax), dir, path_case)) {
       return true;
     }
     begin = end + 1;

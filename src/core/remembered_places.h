@@ -13,12 +13,16 @@
 namespace dirhop {
 
 // Matches the first component of `spec` (expanded, relative, without parent steps) against the
-// components of the remembered places (match/remembered_roots.h) and searches the rest of `spec`
-// below each directory so matched, creating nothing. The plausible candidates of the best rank,
-// the start directory left out, as kMatches: entered at once only when there is one and the first
-// component matched exactly (`ask_even_alone` otherwise). nullopt when nothing plausible is
-// found. A remembered directory that is gone costs one failed listing and is left out silently;
-// the store is not touched.
+// folders of the remembered places (the history, the aliases and the memory of places:
+// match/remembered_roots.h) and searches the rest of `spec` below each directory so matched,
+// creating nothing. The plausible candidates of the best rank, the start directory left out, as
+// kMatches ordered most frecent first (`order` kAsGiven). Entered at once: the one candidate when
+// the first component matched a folder's whole name, or the beginning of the last folder of one
+// remembered place only; or the most frecent candidate alone when it is at least kClearLead
+// times as frecent as the next (`candidates` then holds it alone). Otherwise the menu, even for
+// one (`ask_even_alone`). nullopt when nothing plausible is found. A remembered directory that is
+// gone costs one failed look and is left out; a place of the memory found gone on a local file
+// system is forgotten, except by a query. The store is not touched.
 //
 // Bounds: a remembered directory on a file system that can stop answering (network, FUSE,
 // autofs: FileSystem::MountOf) is not looked at unless the run starts on that same mount, so a
@@ -29,5 +33,9 @@ std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view
 
 // How many directories the search from the remembered places lists at most.
 inline constexpr std::size_t kRememberedPlaceListings = 2000;
+
+// How many times as frecent as the next the most frecent candidate from the remembered places
+// must be to be taken without asking (measured on bench/remembered_week.py: see bench/README.md).
+inline constexpr double kClearLead = 1.5;
 
 }  // namespace dirhop

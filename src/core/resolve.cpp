@@ -1,11 +1,14 @@
 #include "core/resolve.h"
 
+#include <algorithm>
+
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
 #include "console/visible_text.h"
 #include "core/remembered_places.h"
 #include "match/ordering.h"
 #include "match/paths.h"
+#include "match/pattern.h"
 #include "match/search.h"
 #include "state/aliases.h"
 
@@ -25,6 +28,22 @@ Resolution Failure(std::string message) {
   result.kind = Resolution::Kind::kFailure;
   result.message = std::move(message);
   return result;
+}
+
+// The best (lowest) rank of `candidates`; kCreateRank when there are none.
+std::uint8_t BestRank(const CandidateList& candidates) {
+  std::uint8_t best = kCreateRank;
+  for (const Candidate& c : candidates) best = std::min(best, c.rank);
+  return best;
+}
+
+// True when some plausible candidate took every level of `spec` by its whole name or its
+// beginning (a rank no higher than a prefix at each level).
+bool FitsByNamesOrBeginnings(const CandidateList& candidates, std::string_view spec,
+                             PathSyntax syntax) {
+  const std::size_t levels =
+      static_cast<std::size_t>(std::count(spec.begin(), spec.end(), syntax.separator)) + 1;
+  return BestRank(candidates) <= levels * kWildcardScore;
 }
 
 }  // namespace
@@ -101,10 +120,19 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   Resolution result;
   result.expanded_spec = expanded_spec;
   const bool found_plausible = search.FoundPlausible();
-  if (!found_plausible && relative) {
+  // A relative spec is also searched from the remembered places when nothing here fits better
+  // than by letters in order or a typo at some level: a remembered place that fits by its name
+  // or beginning is then the likelier meaning (`gam` for the game-engine project worked on, not
+  // /usr/share/gstreamer).
+  if (relative &&
+      (!found_plausible || !FitsByNamesOrBeginnings(search.MatchList(), spec, syntax))) {
     if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec)) {
-      remembered->expanded_spec = expanded_spec;
-      return std::move(*remembered);
+      const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
+                               BestRank(remembered->candidates) < BestRank(search.MatchList());
+      if (!found_plausible || fits_better) {
+        remembered->expanded_spec = expanded_spec;
+        return std::move(*remembered);
+      }
     }
   }
   if (!found_plausible && search.CreateList().empty()) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "console/chooser.h"
 #include "core/run.h"
 #include "match/candidate_list.h"
 
@@ -31,6 +32,9 @@ struct Resolution {
   // kMatches found from a remembered place whose first component was not matched exactly: even a
   // single candidate is shown in the menu, to be taken by its key.
   bool ask_even_alone = false;
+  // kMatches: the order the candidates are shown and listed in (from a remembered place: most
+  // frecent first, as they are given).
+  ListOrder order = ListOrder::kByRankAndPath;
   // kFarMatches: the paths that could be created, in the order the search met them.
   CandidateList creatable;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).

@@ -191,6 +191,15 @@ std::size_t RootLength(std::string_view path, PathSyntax syntax) {
   return 0;
 }
 
+std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syntax) {
+  const std::size_t root = syntax.drives && path.size() >= 3 && path[1] == ':' ? 3 : 1;
+  const auto is_separator = [syntax](char c) {
+    return c == syntax.separator || (syntax.drives && c == '/');
+  };
+  while (path.size() > root && is_separator(path.back())) path.remove_suffix(1);
+  return path;
+}
+
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
   if (path.empty() || path.back() != syntax.separator) path += syntax.separator;
   return path;

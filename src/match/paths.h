@@ -50,6 +50,10 @@ std::size_t RootLength(std::string_view path, PathSyntax syntax);
 // `path` with a separator appended unless it already ends in one.
 std::string AddTrailingBackslash(std::string path, PathSyntax syntax);
 
+// `path` without the separators at its end (on Windows `/` too), unless it is a root ("/",
+// "C:\").
+std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syntax);
+
 // The way from directory `from` to directory `to` (both absolute) as a relative path that begins
 // with "." so that no shell searches for it elsewhere: "./sub/x", "./..", "./../y", or "." for the
 // same directory. Names are compared byte for byte. Empty when the two paths share no root

@@ -1,6 +1,7 @@
-// The places a run remembers (its history entries and alias directories) as roots of the search:
-// the first component of a path spec is matched against the components of each remembered path,
-// and the directory it matches there is where the rest of the spec is searched.
+// The places a run remembers (its history entries, alias directories and memory of places) as
+// roots of the search: the first component of a path spec is matched against the folders of
+// each remembered path, and the directory it matches there is where the rest of the spec is
+// searched.
 #pragma once
 
 #include <cstdint>
@@ -13,22 +14,50 @@
 
 namespace dirhop {
 
+// A remembered place as the roots are matched against it.
+struct RememberedPath {
+  std::string_view path;  // absolute; a relative one names no place and is left out
+  double frecency = 0;    // how often and lately it was visited; 0 when nothing says
+};
+
 // A remembered directory the first component of a spec leads to.
 struct RememberedRoot {
   std::string dir;         // the remembered path cut after the matching component
   std::uint8_t score = 0;  // that component's level score (pattern.h), the same for every root
+  // True when the component matched the last folder of a remembered place, so `dir` is that
+  // place itself; false when it matched a folder above remembered places only.
+  bool is_place = false;
+  double frecency = 0;  // the place's frecency when is_place (the highest of its entries); else 0
 };
 
-// Matches `component` against the components of every absolute path in `remembered` with the
-// tiers of a live level (MatchLevel: exact, wildcard or prefix, letters in order, typo; a
-// far-fetched typo never counts). In each path the components are taken the last first, so the
-// deepest one of the best tier is used. Only the roots of the best tier over all the paths are
-// kept, each directory once (ignoring case on Windows), in the order of `remembered`. Relative
-// paths are left out: they name no place until they are used. A component of wildcards alone
-// ("*", "?*") leads nowhere: it would make every folder of every place a root. The cost is one
-// pass over each path's components and one hash look-up per path.
+// Which folders of the remembered paths may be roots.
+enum class RootFolders {
+  // The remembered places themselves when one of them matches well enough (see below), else
+  // any folder.
+  kPlacesFirst,
+  // Any folder: the deepest of the best tier in each path.
+  kAnyFolder,
+};
+
+// Matches `component` against the folders of every absolute path in `remembered` with the tiers
+// of a live level (MatchLevel: exact, wildcard or prefix, letters in order, typo; a far-fetched
+// typo never counts). The folders above `home` (the user's home folder: /home, C:\Users) are
+// passed through by every path below them and name no place of the user's: they are no roots
+// (unless remembered as places themselves). With kPlacesFirst the remembered places themselves
+// come first: when the last folder of some place matches at the best tier of any folder, the
+// roots are those places (`webs` finds the visited /srv/web before ~/projects/webshop, which only
+// holds visited places). Otherwise, in each path, the deepest folder of the best tier over all
+// folders is the root. Each directory once (ignoring case on Windows), in the order of
+// `remembered`. A component of wildcards alone ("*", "?*") leads nowhere: it would make every
+// folder of every place a root.
+//
+// Built for thousands of places: every folder name is matched once however many paths hold it
+// (one MatchLevel over the distinct names), and each path costs one pass over its bytes and a
+// hash look-up a folder.
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
-                                                 const std::vector<std::string>& remembered,
-                                                 PathSyntax syntax, TextFolder& folder);
+                                                 const std::vector<RememberedPath>& remembered,
+                                                 PathSyntax syntax, std::string_view home,
+                                                 TextFolder& folder,
+                                                 RootFolders which = RootFolders::kPlacesFirst);
 
 }  // namespace dirhop

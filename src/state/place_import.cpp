@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/drive_prefix.h"
+#include "match/paths.h"
 
 namespace dirhop {
 namespace {
@@ -47,15 +48,6 @@ bool IsAbsolute(std::string_view path, PathSyntax syntax) {
   if (!syntax.drives) return !path.empty() && path[0] == '/';
   return IsDriveAbsolute(path, '\\') || IsDriveAbsolute(path, '/') ||
          (path.size() > 2 && path[0] == '\\' && path[1] == '\\');
-}
-
-// `path` without separators at its end, unless it is a root.
-std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syntax) {
-  const std::size_t root = syntax.drives && path.size() >= 3 && path[1] == ':' ? 3 : 1;
-  while (path.size() > root && (path.back() == syntax.separator || path.back() == '/')) {
-    path.remove_suffix(1);
-  }
-  return path;
 }
 
 // One line of `format`, or nullopt when it is bad.

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/main_flow.h"
 #include "core/resolve.h"
 #include "match/remembered_roots.h"
+#include "state/place_memory.h"
 #include "support/fake_run.h"
 #include "support/keys.h"
 
@@ -23,8 +25,11 @@ using test::FakeRun;
 std::vector<std::string> Roots(std::string_view component, const std::vector<std::string>& places,
                                PathSyntax syntax = kPosixPaths) {
   TextFolder folder;
+  std::vector<RememberedPath> remembered;
+  for (const std::string& place : places) remembered.push_back({place, 0});
   std::vector<std::string> dirs;
-  for (const RememberedRoot& root : MatchRememberedRoots(component, places, syntax, folder)) {
+  for (const RememberedRoot& root :
+       MatchRememberedRoots(component, remembered, syntax, "/home/u", folder)) {
     dirs.push_back(root.dir + " " + std::to_string(root.score));
   }
   return dirs;
@@ -35,9 +40,26 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
                                            "/home/u/projects/api-server", "relative/webshop"};
   // Exact in one place beats a prefix in another; the deepest of a tier in a path wins.
   EXPECT_EQ(Roots("web", places), std::vector<std::string>{"/srv/web 0"});
-  // (A name that begins the component is of the prefix tier too, as at a live level.)
-  EXPECT_EQ(Roots("webs", places),
-            (std::vector<std::string>{"/home/u/projects/webshop 1", "/srv/web 1"}));
+  // (A name that begins the component is of the prefix tier too, as at a live level.) A place
+  // itself comes before a folder that is only above places: /srv/web was visited, webshop only
+  // holds what was.
+  EXPECT_EQ(Roots("webs", places), std::vector<std::string>{"/srv/web 1"});
+  EXPECT_EQ(Roots("home", {"/home/u/projects/homelab", "/home/u/notes"}),
+            std::vector<std::string>{"/home/u/projects/homelab 1"});
+  // A typo of a place does not beat a folder above places that matches better; the folders
+  // above the home folder are no roots, unless remembered themselves.
+  EXPECT_EQ(Roots("tmp", {"/tmp/x/tnp"}), std::vector<std::string>{"/tmp 0"});
+  EXPECT_TRUE(Roots("home", {"/home/u/notes"}).empty());
+  EXPECT_EQ(Roots("home", {"/home"}), std::vector<std::string>{"/home 0"});
+  // An exact folder above places beats a place that only begins with the word.
+  EXPECT_EQ(Roots("webshop", {"/h/webshop/tests", "/h/webshop-admin"}),
+            std::vector<std::string>{"/h/webshop 0"});
+  // Any folder, when asked for: the deepest of the best tier in each path.
+  TextFolder folder;
+  const std::vector<RememberedPath> both = {{"/home/u/projects/webshop/src", 0}, {"/srv/web", 0}};
+  EXPECT_EQ(
+      MatchRememberedRoots("webs", both, kPosixPaths, "", folder, RootFolders::kAnyFolder).size(),
+      2u);
   EXPECT_EQ(Roots("api", places), std::vector<std::string>{"/home/u/projects/api-server 1"});
   EXPECT_EQ(Roots("pro", {"/p/q/projects/x"}), std::vector<std::string>{"/p/q/projects 1"});
   // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
@@ -100,9 +122,10 @@ TEST(RememberedPlacesTest, ARelativeSpecThatFindsNothingHereStartsAtARememberedP
   EXPECT_EQ(faked.Resolve("web/te", &ask),
             std::vector<std::string>{"/home/u/projects/webshop/tests"});
   EXPECT_TRUE(ask);
+  // The beginning of the last folder of one remembered place only is taken at once.
   EXPECT_EQ(faked.Resolve("api/tests", &ask),
             std::vector<std::string>{"/home/u/projects/api-server/tests"});
-  EXPECT_TRUE(ask);
+  EXPECT_FALSE(ask);
   // An alias's directory is a remembered place too.
   faked.fs.ChangeDirectory("/tmp");
   EXPECT_EQ(faked.Resolve("doc/bash", &ask), std::vector<std::string>{"/usr/share/doc/bash"});
@@ -174,6 +197,68 @@ TEST(RememberedPlacesTest, TheWalkFromThePlacesIsBounded) {
   EXPECT_EQ(faked.fs.Calls("ListSubdirectories").size(), kRememberedPlaceListings + 1);
   EXPECT_EQ(faked.Resolve("src/d7/*"),
             std::vector<std::string>{"/home/u/projects/webshop/src/d7/x"});
+}
+
+// A run in /etc whose memory of places holds projects visited `visits` times each, just now.
+struct MemoryRun : RememberingRun {
+  explicit MemoryRun(const std::vector<std::pair<std::string, int>>& visits) {
+    run.places = PlaceFile{"/data/places", PathCase::kSensitive};
+    fs.ChangeDirectory("/tmp");
+    for (const auto& [dir, times] : visits) {
+      fs.AddDirectory(dir);
+      for (int n = 0; n < times; ++n) RecordVisit(fs, *run.places, dir, host.unix_time);
+    }
+  }
+};
+
+TEST(RememberedPlacesTest, TheMemoryOrdersByFrecencyAndAClearLeadGoesAtOnce) {
+  MemoryRun faked({{"/p/webshop", 6},
+                   {"/p/webshop-admin", 3},
+                   {"/p/infra", 3},
+                   {"/p/infra-docs", 4},
+                   {"/p/k8s/tests", 1}});
+  bool ask = true;
+  // At least half again as frecent as the next (kClearLead): taken at once, and --list says only
+  // that one.
+  EXPECT_EQ(faked.Resolve("webs", &ask), std::vector<std::string>{"/p/webshop"});
+  EXPECT_FALSE(ask);
+  // Less than that: the menu, most frecent first.
+  EXPECT_EQ(faked.Resolve("inf", &ask), (std::vector<std::string>{"/p/infra-docs", "/p/infra"}));
+  EXPECT_TRUE(ask);
+  // A folder above a place, then the rest below it, from anywhere.
+  EXPECT_EQ(faked.Resolve("k8s/tests", &ask), std::vector<std::string>{"/p/k8s/tests"});
+  EXPECT_FALSE(ask);
+}
+
+TEST(RememberedPlacesTest, AFolderHereFoundOnlyByLettersGivesWayToARememberedPlaceByItsName) {
+  MemoryRun faked({{"/p/game-engine", 2}});
+  faked.fs.AddDirectory("/tmp/gstreamer");
+  bool ask = true;
+  EXPECT_EQ(faked.Resolve("gam", &ask), std::vector<std::string>{"/p/game-engine"});
+  EXPECT_FALSE(ask);
+  // A folder here that begins with the word is still taken first.
+  faked.fs.AddDirectory("/tmp/games");
+  EXPECT_EQ(faked.Resolve("gam", &ask), std::vector<std::string>{"/tmp/games"});
+}
+
+TEST(RememberedPlacesTest, APlaceFoundGoneIsForgottenByARunButNotByAQuery) {
+  MemoryRun faked({{"/p/kept", 1}});
+  // Remembered, and removed since.
+  RecordVisit(faked.fs, *faked.run.places, "/p/gone-project", faked.host.unix_time);
+  const auto remembered = [&faked] {
+    std::vector<std::string> paths;
+    const PlaceMemory memory =
+        PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time, PlaceFolds::kNone);
+    for (const RememberedPlace& place : memory.places()) paths.emplace_back(place.path);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+  };
+  faked.settings.read_only = true;  // a query: --list, completion
+  EXPECT_TRUE(faked.Resolve("gone-project").empty());
+  EXPECT_EQ(remembered(), (std::vector<std::string>{"/p/gone-project", "/p/kept"}));
+  faked.settings.read_only = false;
+  EXPECT_TRUE(faked.Resolve("gone-project").empty());
+  EXPECT_EQ(remembered(), std::vector<std::string>{"/p/kept"});
 }
 
 TEST(RememberedPlacesTest, TheMenuShowsAnAskedCandidateAloneAndItsKeyTakesIt) {
