@@ -67,10 +67,10 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       return OfferFarMatches(run, resolution.expanded_spec, resolution.candidates,
                              resolution.creatable);
     case Resolution::Kind::kMatches: {
-      const std::optional<ChosenEntry> chosen = ChooseEntry(
-          run.console, resolution.candidates, CreateMode::kOff, resolution.order,
-          resolution.ask_even_alone ? SingleEntry::kAsk : SingleEntry::kTakeAtOnce, run.start_dir,
-          run.facts.syntax);
+      const std::optional<ChosenEntry> chosen =
+          ChooseEntry(run.console, resolution.candidates, CreateMode::kOff, resolution.order,
+                      resolution.ask_even_alone ? SingleEntry::kAsk : SingleEntry::kTakeAtOnce,
+                      run.start_dir, run.facts.syntax);
       return chosen ? GoToDirectory(run, chosen->path) : kExitOk;
     }
   }
