@@ -45,6 +45,17 @@ struct Candidate {
   std::size_t PathSize() const { return dir.size() + name.size(); }
   // Whether the full path is `path`, ignoring case (SameIgnoringCase).
   bool PathIsIgnoringCase(std::string_view path) const {
+    // Most candidates already differ in their last character. An ASCII byte is a whole
+    // character in UTF-8 and folds only to itself, so two different last ASCII letters settle
+    // it without a look at the rest.
+    const std::string_view tail = name.empty() ? dir : name;
+    if (!path.empty() && !tail.empty()) {
+      const auto last = static_cast<unsigned char>(path.back());
+      const auto own = static_cast<unsigned char>(tail.back());
+      if (last < 0x80 && own < 0x80 && UpperChar(path.back()) != UpperChar(tail.back())) {
+        return false;
+      }
+    }
     if (IsAscii(path) && IsAscii(dir) && IsAscii(name)) {
       return path.size() == PathSize() && SameIgnoringCase(path.substr(0, dir.size()), dir) &&
              SameIgnoringCase(path.substr(dir.size()), name);

@@ -291,8 +291,9 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
   // the branches followed, hence of the creation candidates.
   const DotSplit pattern_parts = SplitAtDot(pattern);
   // The exact, wildcard and prefix tests fold each name's case as they compare, and so does the
-  // meter, whose masks for the pattern are built once for every name.
-  TypoMeter typos(pattern);
+  // meter, whose masks for the pattern are built once for every name, when a first name needs a
+  // distance (a level settled by a name or a wildcard never does: 2 KiB of masks a level saved).
+  std::optional<TypoMeter> typos;
   // A pattern's letters are where its wildcards put them, not in any order.
   const bool has_wildcard = ContainsWildcard(pattern);
   for (std::size_t k = names.size(); k-- > 0;) {
@@ -308,7 +309,8 @@ LevelScore MatchAsciiLevel(std::string_view component, const NameList& names) {
       // Distances only matter while no better match has been seen, and only for a name that can
       // come as near as the nearest so far; the others are never followed, so their distances
       // are not computed (their scores stay above the level's).
-      scores[k] = TypoScore(typos.Distance(name));
+      if (!typos) typos.emplace(pattern);
+      scores[k] = TypoScore(typos->Distance(name));
       best = std::min(best, scores[k]);
     }
   }

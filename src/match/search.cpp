@@ -29,7 +29,7 @@ DirectorySearch::DirectorySearch(PathSyntax syntax, CreateOffer create_offer, Fi
 }
 
 void DirectorySearch::SearchLevel(std::string_view rest, std::string base, std::uint8_t rank) {
-  Search(rest, std::move(base), rank, std::nullopt);
+  Search(rest, std::move(base), rank, std::nullopt, LookUp::kFirst);
 }
 
 void DirectorySearch::SearchBelowPlace(std::string_view rest, const std::string& base,
@@ -42,14 +42,14 @@ void DirectorySearch::SearchBelowPlace(std::string_view rest, const std::string&
        at != std::string::npos && at + 1 < base.size(); at = base.find(syntax_.separator, at + 1)) {
     chain_.push_back(ChainLink{base.substr(0, at + 1), std::nullopt, false});
   }
-  Search(rest, base, rank, std::nullopt);
+  Search(rest, base, rank, std::nullopt, LookUp::kFirst);
   chain_.resize(outer);
 }
 
 void DirectorySearch::LimitListings(std::size_t count) { listings_left_ = count; }
 
 void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8_t rank,
-                             std::optional<platform::DirectoryIdentity> identity) {
+                             std::optional<platform::DirectoryIdentity> identity, LookUp look_up) {
   if (listings_ran_out_) return;
   if (rest.empty()) {
     match_list_.Add(base, rank);
@@ -61,12 +61,12 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   // listing the level, so a long path lists only the levels where it is abbreviated. Only a
   // directory itself: a link could lead back up the branch, which only a listing tells. The path
   // goes on with the name as the disk holds it, as a listed name would.
-  if (IsWholeName(split.component)) {
+  if (look_up == LookUp::kFirst && IsWholeName(split.component)) {
     const std::optional<std::string> name =
         fs_.DirectoryItselfName(JoinPath(base, split.component));
     if (name) {
       chain_.push_back(ChainLink{base, identity, identity.has_value()});
-      Search(split.rest, JoinPath(base, *name), rank, std::nullopt);
+      Search(split.rest, JoinPath(base, *name), rank, std::nullopt, LookUp::kFirst);
       chain_.pop_back();
       return;
     }
@@ -113,8 +113,10 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
       const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
       for (std::size_t index : level.followed) match_list_.Add(dir, names[index], rank_of(index));
     } else {
+      const LookUp below = level.followed.size() == 1 ? LookUp::kFirst : LookUp::kNever;
       for (std::size_t index : level.followed) {
-        Search(split.rest, JoinPath(base, names[index]), rank_of(index), listing.IdentityOf(index));
+        Search(split.rest, JoinPath(base, names[index]), rank_of(index), listing.IdentityOf(index),
+               below);
       }
     }
   }

@@ -78,9 +78,17 @@ class DirectorySearch {
     bool identified = false;
   };
 
+  // Whether a level whose typed component is a whole name is looked up before it is listed.
+  enum class LookUp {
+    kFirst,  // the branch is the only one at its depth: a look-up that finds the name saves a
+             // listing, and one that fails costs one call
+    kNever,  // the level above led to several branches (`*/*/x`): a look-up would fail on most
+             // of them, each before a listing, so the level is listed at once
+  };
+
   // SearchLevel for a directory whose identity the listing above it may already know.
   void Search(std::string_view rest, std::string base, std::uint8_t rank,
-              std::optional<platform::DirectoryIdentity> identity);
+              std::optional<platform::DirectoryIdentity> identity, LookUp look_up);
 
   // Whether `component` can only match a subdirectory of exactly that name when one exists: no
   // wildcard, not "." or "..", and on Windows no trailing dot or space.
