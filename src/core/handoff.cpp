@@ -190,6 +190,9 @@ ExitCode GoToDirectory(Run& run, const std::string& directory) {
                                                "' (the path is too long for the shell)");
     return kExitError;
   }
+  // The directory the run started in first, when the history does not begin with it yet, so
+  // that `c -` leads back there.
+  CheckHistoryStart(run.console, run.settings, run.start_dir);
   AddToHistory(run.console, run.settings, entered);
   RememberVisit(run, entered);
   return HandOffDirectory(run, for_shell) ? kExitOk : kExitError;

@@ -51,8 +51,12 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       !run.host.GetEnv("DIRHOP_SHELL_RECORDS")) {
     RememberVisit(run, run.start_dir);
   }
-  CheckHistoryStart(run.console, run.settings, run.start_dir);
-  if (parsed.option != OptionId::kPathSpec) return RunOption(run, parsed);
+  // A path spec records the start directory only when it goes somewhere (GoToDirectory): a run
+  // that finds nothing must not push the oldest remembered place out of the history.
+  if (parsed.option != OptionId::kPathSpec) {
+    CheckHistoryStart(run.console, run.settings, run.start_dir);
+    return RunOption(run, parsed);
+  }
   Resolution resolution = ResolveSpec(run, parsed.words.front());
   switch (resolution.kind) {
     case Resolution::Kind::kDirectory:

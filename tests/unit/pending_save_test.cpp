@@ -83,18 +83,16 @@ TEST(PendingSaveTest, EnteringADirectoryAtOnceWritesTheStoreOnceAsTwoSavesWould)
   EXPECT_EQ(Values(searched.store), TwoSaves("C:\\Work\\proj"));
 }
 
+// One way a run ends: its words, the keys it reads, its exit code (-1: any).
+struct Ending {
+  const char* what;
+  std::vector<std::string> words;
+  std::initializer_list<Key> keys;
+  int exit_code;
+};
+
 TEST(PendingSaveTest, EveryOtherEndingSavesTheStartDirectoryBeforeShowingAnything) {
-  struct Ending {
-    const char* what;
-    std::vector<std::string> words;
-    std::initializer_list<Key> keys;
-    int exit_code;
-  };
   const Ending endings[] = {
-      {"menu left with Escape", {"pro"}, {{27, 0}}, -1},
-      {"menu, then a directory chosen", {"pro"}, {{'b', 0}}, kExitOk},
-      {"creation offer left with Escape", {"pro*\\newdir"}, {{27, 0}}, -1},
-      {"error", {"1:x"}, {}, kExitError},
       {"option with a screen", {"-?"}, {}, kExitScreenShown},
       {"history list", {"-h"}, {}, kExitOk},
       {"start directory printed", {}, {}, kExitOk},
@@ -112,6 +110,32 @@ TEST(PendingSaveTest, EveryOtherEndingSavesTheStartDirectoryBeforeShowingAnythin
     EXPECT_EQ(faked.store.Text(faked.store.closes == 1 ? "history_0" : "history_1"), "C:\\Work");
     EXPECT_FALSE(faked.settings.save_pending);
   }
+}
+
+TEST(PendingSaveTest, APathSpecThatGoesNowhereLeavesTheHistoryAsItWas) {
+  // The start directory is recorded only by a run that goes somewhere: one that finds nothing,
+  // or is left at a menu, must not push the oldest entry out of the history.
+  const Ending endings[] = {
+      {"menu left with Escape", {"pro"}, {{27, 0}}, -1},
+      {"creation offer left with Escape", {"pro*\\newdir"}, {{27, 0}}, -1},
+      {"error", {"1:x"}, {}, kExitError},
+  };
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(ending.what);
+    SavingRun faked(ending.keys);
+    faked.Flow(ending.words);
+    EXPECT_NE(test::Written(faked.fake), "");
+    EXPECT_EQ(faked.store.closes, 0);
+    EXPECT_FALSE(faked.settings.save_pending);
+    EXPECT_EQ(faked.settings.record.History(0), "C:\\Old");
+  }
+  // One that goes somewhere records where it started, then where it went, in one save.
+  SavingRun chose({{'b', 0}});
+  EXPECT_EQ(chose.Flow({"pro"}), kExitOk);
+  EXPECT_EQ(chose.store.closes, 1);
+  EXPECT_EQ(chose.store.Text("history_0"), "C:\\Work\\pro2");
+  EXPECT_EQ(chose.store.Text("history_1"), "C:\\Work");
+  EXPECT_EQ(chose.store.Text("history_2"), "C:\\Old");
 }
 
 TEST(PendingSaveTest, ASaveLeftPendingIsMadeWhenTheStepsEndSilently) {
