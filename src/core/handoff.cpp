@@ -171,12 +171,30 @@ std::string PathForShell(Run& run, const std::string& entered) {
   return length(relative) <= longest ? relative : std::string();
 }
 
+// What the system said when it refused to enter a directory, as the end of the message.
+std::string EnterFailureReason(platform::EnterFailure failure) {
+  switch (failure) {
+    case platform::EnterFailure::kGone:
+      return " (it no longer exists)";
+    case platform::EnterFailure::kNotADirectory:
+      return " (not a directory)";
+    case platform::EnterFailure::kAccessDenied:
+      return " (permission denied)";
+    case platform::EnterFailure::kNone:
+    case platform::EnterFailure::kOther:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
 
 ExitCode GoToDirectory(Run& run, const std::string& directory) {
-  if (!run.fs.ChangeDirectory(directory)) {
-    run.console.ColouredLine(
-        kColourError, "Dirhop: Could not change directory to '" + VisibleText(directory) + "'");
+  const platform::EnterFailure failure = run.fs.EnterDirectory(directory);
+  if (failure != platform::EnterFailure::kNone) {
+    run.console.ColouredLine(kColourError, "Dirhop: Could not change directory to '" +
+                                               VisibleText(directory) + "'" +
+                                               EnterFailureReason(failure));
     return kExitError;
   }
   // The system gives back the current directory as it was asked for: the shell and the history

@@ -111,6 +111,10 @@ class FuzzDirectories final : public dirhop::FileSystem {
     return dir;
   }
   bool ChangeDirectory(const std::string&) override { return Unasked(); }
+  dirhop::platform::EnterFailure EnterDirectory(const std::string&) override {
+    Unasked();
+    return dirhop::platform::EnterFailure::kOther;
+  }
   bool CurrentDirectoryRemoved() override { return Unasked(); }
   dirhop::platform::DirectoryListing ListSubdirectories(const std::string&) override {
     Unasked();

@@ -14,6 +14,10 @@ bool SystemFileSystem::ChangeDirectory(const std::string& dir) {
   return platform::ChangeDirectory(dir);
 }
 
+platform::EnterFailure SystemFileSystem::EnterDirectory(const std::string& dir) {
+  return platform::EnterDirectory(dir);
+}
+
 bool SystemFileSystem::CurrentDirectoryRemoved() { return platform::CurrentDirectoryRemoved(); }
 
 platform::DirectoryListing SystemFileSystem::ListSubdirectories(const std::string& dir) {

@@ -27,6 +27,8 @@ class FileSystem {
   virtual std::string DriveCurrentDirectory(char letter) = 0;
   // Makes `dir` (relative, drive-relative or absolute) the current directory; false when refused.
   virtual bool ChangeDirectory(const std::string& dir) = 0;
+  // ChangeDirectory with the reason it was refused (see platform::EnterDirectory).
+  virtual platform::EnterFailure EnterDirectory(const std::string& dir) = 0;
   // True when the current directory has been removed since it was entered.
   virtual bool CurrentDirectoryRemoved() = 0;
   // The subdirectories of `dir` in listing order; empty when it cannot be listed.
@@ -83,6 +85,7 @@ class SystemFileSystem : public FileSystem {
   std::string CurrentDirectory() override;
   std::string DriveCurrentDirectory(char letter) override;
   bool ChangeDirectory(const std::string& dir) override;
+  platform::EnterFailure EnterDirectory(const std::string& dir) override;
   bool CurrentDirectoryRemoved() override;
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;

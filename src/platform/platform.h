@@ -27,9 +27,21 @@ HostKind ThisHostKind();
 // The process's current directory as the system reports it; empty text when it cannot be read.
 std::string CurrentDirectory();
 
+// Why the system refused to make a directory current.
+enum class EnterFailure {
+  kNone,           // it did not refuse: the directory is current
+  kGone,           // there is no such directory (or a level above it is missing)
+  kNotADirectory,  // the path names a file, or leads through one
+  kAccessDenied,   // the user may not enter it (no search permission)
+  kOther,          // anything else the system said
+};
+
 // Makes `dir` the process's current directory; false (and nothing changed) when the system refuses.
 // On POSIX a path longer than LongestWholePath() is entered too.
 bool ChangeDirectory(const std::string& dir);
+
+// ChangeDirectory, with the system's reason when it refuses.
+EnterFailure EnterDirectory(const std::string& dir);
 
 // The current directory of drive `letter` (Windows keeps one per drive): makes "X:" current, reads
 // the directory, restores the previous one. When the drive cannot be made current the answer is the

@@ -150,7 +150,7 @@ class HandoffFailures(E2ETestCase):
         # The direct attempt cannot enter it; the search finds it by name, and entering fails.
         r = self.c("locked")
         self.assertStayed(r, 243)
-        self.assertEqual(r.text, "Dirhop: Could not change directory to '%s'\n"
+        self.assertEqual(r.text, "Dirhop: Could not change directory to '%s' (permission denied)\n"
                          % self.target.host_path(self.path("locked")))
         if not self.target.windows:
             return
@@ -161,7 +161,7 @@ class HandoffFailures(E2ETestCase):
         finally:
             self.target.drop_drive("d")
         self.assertStayed(r, 243)
-        self.assertEqual(r.text, "Dirhop: Could not change directory to 'D:\\'\n")
+        self.assertEqual(r.text, "Dirhop: Could not change directory to 'D:\\' (permission denied)\n")
 
     def test_handoff_is_never_written_through_a_link(self):
         if self.target.windows:

@@ -303,9 +303,16 @@ TEST(GoToDirectoryTest, EntersRecordsAndHandsOff) {
 TEST(GoToDirectoryTest, ADirectoryThatCannotBeEnteredIsReported) {
   WorkTree faked;
   EXPECT_EQ(GoToDirectory(faked.run, "C:\\Gone"), kExitError);
-  EXPECT_EQ(test::Written(faked.fake), "Dirhop: Could not change directory to 'C:\\Gone'\n");
+  // The message says why, as the system said it.
+  EXPECT_EQ(test::Written(faked.fake),
+            "Dirhop: Could not change directory to 'C:\\Gone' (it no longer exists)\n");
   EXPECT_EQ(faked.fs.Calls("WriteFileContents"), Log{});
   EXPECT_TRUE(faked.settings.record.HistoryEmpty(0));
+  WorkTree file;
+  file.fs.files["C:\\Work\\notes.txt"] = "x";
+  EXPECT_EQ(GoToDirectory(file.run, "C:\\Work\\notes.txt"), kExitError);
+  EXPECT_EQ(test::Written(file.fake),
+            "Dirhop: Could not change directory to 'C:\\Work\\notes.txt' (not a directory)\n");
 }
 
 TEST(GoToDirectoryTest, APathTooLongForTheShellGoesRelativeOrIsReported) {

@@ -109,10 +109,28 @@ DirectoryIdentity IdentityOf(const struct stat& info) {
 
 }  // namespace
 
-bool ChangeDirectory(const std::string& dir) {
-  if (dir.size() < PATH_MAX) return chdir(dir.c_str()) == 0;
-  FileDescriptor fd(OpenDirectory(dir, kLookUpFlags));
-  return fd.get() >= 0 && fchdir(fd.get()) == 0;
+bool ChangeDirectory(const std::string& dir) { return EnterDirectory(dir) == EnterFailure::kNone; }
+
+EnterFailure EnterDirectory(const std::string& dir) {
+  bool entered = false;
+  if (dir.size() < PATH_MAX) {
+    entered = chdir(dir.c_str()) == 0;
+  } else {
+    FileDescriptor fd(OpenDirectory(dir, kLookUpFlags));
+    entered = fd.get() >= 0 && fchdir(fd.get()) == 0;
+  }
+  if (entered) return EnterFailure::kNone;
+  switch (errno) {
+    case ENOENT:
+      return EnterFailure::kGone;
+    case ENOTDIR:
+      return EnterFailure::kNotADirectory;
+    case EACCES:
+    case EPERM:
+      return EnterFailure::kAccessDenied;
+    default:
+      return EnterFailure::kOther;
+  }
 }
 
 DirectoryListing ListSubdirectories(const std::string& dir) {

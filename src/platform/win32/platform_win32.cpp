@@ -25,8 +25,22 @@ std::string CurrentDirectory() {
   }
 }
 
-bool ChangeDirectory(const std::string& dir) {
-  return SetCurrentDirectoryW(WideFromText(dir).c_str()) != 0;
+bool ChangeDirectory(const std::string& dir) { return EnterDirectory(dir) == EnterFailure::kNone; }
+
+EnterFailure EnterDirectory(const std::string& dir) {
+  if (SetCurrentDirectoryW(WideFromText(dir).c_str()) != 0) return EnterFailure::kNone;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+      return EnterFailure::kGone;
+    case ERROR_DIRECTORY:  // "The directory name is invalid": a file
+      return EnterFailure::kNotADirectory;
+    case ERROR_ACCESS_DENIED:
+      return EnterFailure::kAccessDenied;
+    default:
+      return EnterFailure::kOther;
+  }
 }
 
 std::string DriveCurrentDirectory(char letter) {

@@ -128,6 +128,12 @@ std::string FakeFileSystem::DriveCurrentDirectory(char letter) {
   return std::string(1, drive) + ":\\";
 }
 
+platform::EnterFailure FakeFileSystem::EnterDirectory(const std::string& dir) {
+  if (ChangeDirectory(dir)) return platform::EnterFailure::kNone;
+  return files.count(dir) != 0 ? platform::EnterFailure::kNotADirectory
+                               : platform::EnterFailure::kGone;
+}
+
 bool FakeFileSystem::ChangeDirectory(const std::string& dir) {
   log.push_back("ChangeDirectory " + dir);
   if (dir.empty()) return false;  // as the systems refuse it

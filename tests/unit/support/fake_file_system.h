@@ -40,6 +40,8 @@ class FakeFileSystem : public FileSystem {
   std::string CurrentDirectory() override;
   std::string DriveCurrentDirectory(char letter) override;
   bool ChangeDirectory(const std::string& dir) override;
+  // ChangeDirectory; refused: kNotADirectory when `dir` is one of `files`, else kGone.
+  platform::EnterFailure EnterDirectory(const std::string& dir) override;
   bool CurrentDirectoryRemoved() override;
   platform::DirectoryListing ListSubdirectories(const std::string& dir) override;
   std::optional<platform::DirectoryIdentity> IdentifyDirectory(const std::string& dir) override;
