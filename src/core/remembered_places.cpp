@@ -164,6 +164,9 @@ std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view
   KeepBestRank(result.candidates);
   OrderByFrecency(result.candidates, memory);
   result.order = ListOrder::kAsGiven;
+  result.by_place_name = std::all_of(roots.begin(), roots.end(), [](const RememberedRoot& root) {
+    return root.is_place && root.score <= kWildcardScore;
+  });
   // Taken at once: a candidate far more frecent than the next, which is then the only one; or
   // the one candidate when the first component matched a folder's whole name, or the beginning
   // of the last folder of one remembered place only.

@@ -127,7 +127,9 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   if (relative &&
       (!found_plausible || !FitsByNamesOrBeginnings(search.MatchList(), spec, syntax))) {
     if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec)) {
+      // Over what fits here, only a place found by its own name or beginning.
       const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
+                               remembered->by_place_name &&
                                BestRank(remembered->candidates) < BestRank(search.MatchList());
       if (!found_plausible || fits_better) {
         remembered->expanded_spec = expanded_spec;

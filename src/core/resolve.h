@@ -35,6 +35,9 @@ struct Resolution {
   // kMatches: the order the candidates are shown and listed in (from a remembered place: most
   // frecent first, as they are given).
   ListOrder order = ListOrder::kByRankAndPath;
+  // kMatches from the remembered places: every root was a remembered place itself, matched by
+  // its whole name or its beginning (not a folder above places, nor letters or a typo).
+  bool by_place_name = false;
   // kFarMatches: the paths that could be created, in the order the search met them.
   CandidateList creatable;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).

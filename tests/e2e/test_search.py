@@ -233,17 +233,23 @@ class RememberedPlaces(TypedSpecTestCase):
         r = self.c("--list", self.sep("web/te"), cwd=self.share)
         self.assertEqual(r.text.strip(), self.target.host_path(self.path("home/projects/webshop/tests")))
 
-    def test_a_remembered_place_matched_by_its_beginning_is_asked_about(self):
+    def test_the_beginning_of_one_place_goes_at_once_and_of_two_asks(self):
+        # The beginning of the last folder of one remembered place only: entered at once.
         for typed, where in (("web/te", "home/projects/webshop/tests"),
                              ("api/tests", "home/projects/api-server/tests")):
             with self.subTest(typed=typed):
-                r = self.target.run_pty([self.sep(typed)], self.share, [(FOOTER, b"a")],
-                                        handoff=self.handoff)
-                # Shown alone, by its full path (its beginning cut to fit the screen).
-                self.assertIn("[a] ", r.text)
-                self.assertNotIn("[b] ", r.text)
-                self.assertIn(self.sep("/".join(where.split("/")[-2:])), r.text)
-                self.assertWentTo(r, self.path(where))
+                self.assertWentTo(self.c(self.sep(typed), cwd=self.share), self.path(where))
+        # Two places that begin so, neither clearly more frecent: the menu shows both.
+        self.mkdirs("home/projects/webapp/tests")
+        self.assertWentTo(self.c("webapp", cwd=self.path("home/projects")),
+                          self.path("home/projects/webapp"))
+        self.assertWentTo(self.c("tests", cwd=self.path("home/projects/webapp")),
+                          self.path("home/projects/webapp/tests"))
+        r = self.target.run_pty([self.sep("web/te")], self.path("elsewhere"), [(FOOTER, b"b")],
+                                handoff=self.handoff)
+        self.assertIn("[a] ", r.text)
+        self.assertIn("[b] ", r.text)
+        self.assertEqual(r.code, 0, r)
 
 
 class RememberedPlacesBounds(TypedSpecTestCase):
