@@ -109,6 +109,10 @@ $global:DirhopShellLine = [regex] "\Acd -- '((?:[^']|'\\'')*)'\n?\z"
 
 # Windows PowerShell 5.1 has no $IsWindows; PowerShell 6 and later have it on every system.
 $global:DirhopOnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $IsWindows
+# Whether the prompt's hook records every change of location (Enable-DirhopRememberCd); set here,
+# so that a profile under Set-StrictMode can read it before it is turned on. Loading the file
+# again keeps what it was.
+if (-not (Test-Path Variable:global:DirhopRecords)) { $global:DirhopRecords = $false }
 
 # The program, unless $env:DIRHOP_PROGRAM names one when `c` runs. (Loaded into the global scope:
 # the helper variables have names of their own and are removed again.)

@@ -110,8 +110,8 @@ class Chooser {
       // Shortened by its real separators, then shown with its controls escaped, cut and padded
       // to the field's columns, the last of which stays blank: a filled field never runs into
       // the key of the next one.
-      const std::string shortened = ShortenPath(width, entry.Path(), syntax_);
       const auto text_width = static_cast<std::uint8_t>(std::max(1, width - 1));
+      const std::string shortened = ShortenPath(text_width, entry.Path(), syntax_);
       console_.Write(mark + PadToWidth(shortened, text_width) + (width > 1 ? " " : ""));
       if (k % 2 == 1) console_.WriteLine();
     }
