@@ -81,7 +81,7 @@ bool LeadsClearly(const CandidateList& candidates, const PlaceMemory& memory) {
 
 // The plausible candidates found below `roots` (the start directory left out), or the failure
 // of a walk that ran out of listings. Remembered places found gone on a local file system are
-// added to `gone`; `searched_places` counts the places searched below.
+// added to `gone`; `searched_places` counts the places below which something was found.
 struct RootSearch {
   std::optional<Resolution> failure;
   CandidateList found;
@@ -107,8 +107,10 @@ RootSearch SearchBelowRoots(Run& run, std::string_view spec, const ComponentSpli
       if (root.is_place && !mount.remote) gone.push_back(root.dir);
       continue;
     }
-    if (root.is_place) ++result.searched_places;
+    const std::size_t found_before = search.MatchList().size();
     search.SearchBelowPlace(split.rest, root.dir, root.score);
+    // Only a place that led somewhere counts: one removed since leads nowhere.
+    if (root.is_place && search.MatchList().size() > found_before) ++result.searched_places;
     if (search.ListingsRanOut()) {
       Resolution failure;
       failure.kind = Resolution::Kind::kFailure;

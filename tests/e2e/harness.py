@@ -386,9 +386,16 @@ class E2ETestCase(unittest.TestCase):
         self.config = os.path.join(self.root, "config")
         os.makedirs(os.path.join(self.config, "dirhop"))
         open(os.path.join(self.config, "dirhop", "registry"), "w").close()
-        # The memory of places of its own too (natively; under Wine it is the prefix's).
+        # The memory of places of its own too. Under Wine it is the prefix's (Wine sets
+        # LOCALAPPDATA itself): each test starts it empty, so that no test sees another's places.
         self.data = os.path.join(self.root, "data")
         self.target.extra_env = {"XDG_CONFIG_HOME": self.config, "XDG_DATA_HOME": self.data}
+        if self.target.windows:
+            kept = os.path.join(self.target.prefix, "drive_c", "users",
+                                os.environ.get("USER", "root"), "AppData", "Local", "Dirhop")
+            for name in ("places", "places.lock"):
+                if os.path.exists(os.path.join(kept, name)):
+                    os.remove(os.path.join(kept, name))
 
     def tearDown(self):
         for dirpath, dirnames, _ in os.walk(self.root):
