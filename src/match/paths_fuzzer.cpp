@@ -165,6 +165,12 @@ class FuzzDirectories final : public dirhop::FileSystem {
     return {};
   }
   bool ReadsTakeTheLock(dirhop::platform::LockedStore) override { return Unasked(); }
+  dirhop::platform::AppendResult AppendToPrivateFile(const std::string&, std::string_view,
+                                                     std::size_t,
+                                                     dirhop::platform::MissingFolders) override {
+    Unasked();
+    return {};
+  }
 
  private:
   static bool Unasked() {
