@@ -9,6 +9,7 @@ import subprocess
 
 import harness
 from store_case import StoreTestCase
+from test_powershell import find_pwsh
 from test_shells import ShellScript, posix_wrapper, shell_command
 
 RECORD_SIZE = 10736
@@ -192,6 +193,32 @@ class RememberCd(StoreTestCase):
                                     for line in f.read().splitlines())
                 self.assertEqual(visits, sorted([self.path("a"), self.path("b"), self.path("c"),
                                                  self.tree]), proc.stdout)
+
+    def test_the_powershell_prompt_records_each_new_location_once(self):
+        if self.target.windows:
+            self.skipTest("pwsh runs the native program here")
+        pwsh = find_pwsh()
+        if pwsh is None:
+            self.skipTest("pwsh is not installed")
+        self.mkdirs("a", "b")
+        data = os.path.join(self.root, "dirhop.dat")
+        with open(data, "wb") as f:
+            f.write(b"\0" * RECORD_SIZE)
+        # A script shows no prompt: it calls the prompt function where a session would show it.
+        script = ("Invoke-Expression (& $env:DIRHOP_PROGRAM --init powershell --remember-cd |"
+                  " Out-String)\n"
+                  "Set-Location -LiteralPath $env:A; prompt | Out-Null; prompt | Out-Null\n"
+                  "Set-Location -LiteralPath $env:B; prompt | Out-Null\n")
+        env = self.target.base_env()
+        env.update({"DIRHOP": data, "DIRHOP_PROGRAM": self.target.program, "HOME": self.root,
+                    "A": self.path("a"), "B": self.path("b")})
+        proc = subprocess.run([pwsh, "-NoProfile", "-NonInteractive", "-Command", script],
+                              cwd=self.tree, env=env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        self.assertEqual(proc.returncode, 0, proc.stdout)
+        with open(data + ".places", "rb") as f:
+            visits = sorted(line.rsplit(b" ", 1)[1].decode() for line in f.read().splitlines())
+        self.assertEqual(visits, [self.path("a"), self.path("b")], proc.stdout)
 
     def test_without_the_option_nothing_runs_at_prompt_time(self):
         if self.target.windows:
