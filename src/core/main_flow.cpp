@@ -104,6 +104,8 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   }
 
   Settings settings(fs);
+  settings.windows_default_aliases = facts->kind == platform::HostKind::kWindows;
+  if (!settings.windows_default_aliases) settings.record.ClearAliases();
   // Set by the shell integration in a private session (fish --private), or by the user.
   const std::optional<std::string> private_session = host.GetEnv("DIRHOP_PRIVATE");
   settings.private_session = private_session && !private_session->empty();

@@ -14,8 +14,8 @@ namespace {
 constexpr std::size_t kReservedValues = std::size_t{1} << 18;
 
 constexpr char kHeader[] =
-    "# Dirhop settings. This file stands in for the registry key\n"
-    "# HKEY_CURRENT_USER\\SOFTWARE\\Brantel Software\\Dirhop of the Windows version.\n"
+    "# Dirhop settings: the history (history_0 newest to history_20), the aliases (aliasname_N\n"
+    "# and aliasdir_N) and whether missing directories may be created (canCreatePath).\n"
     "# One value a line: <name> TAB <type> TAB <data>; type sz, expand_sz or dword.\n"
     "# Escapes in names and data: \\\\ backslash, \\t tab, \\n line feed, \\r carriage return,\n"
     "# \\xHH any byte. Set \"canCreatePath\tdword\t0\" to stop offers to create directories.\n"

@@ -23,6 +23,10 @@ SettingsRecord::SettingsRecord() {
   SetCanCreatePath(true);
 }
 
+void SettingsRecord::ClearAliases() {
+  for (int slot = 1; slot <= kAliasSlots; ++slot) SetAlias(slot, "", "");
+}
+
 std::string SettingsRecord::ReadField(std::size_t offset, std::size_t capacity) const {
   // A length byte larger than the field (only an alias name can have one) reads as the field.
   const std::size_t length = std::min<std::size_t>(bytes_[offset], capacity);

@@ -34,6 +34,9 @@ class SettingsRecord {
   // canCreatePath true, everything else zero.
   SettingsRecord();
 
+  // Empties every alias slot.
+  void ClearAliases();
+
   // The text of history slot `slot` (0-20).
   std::string History(int slot) const;
   // Whether history slot `slot` is empty.

@@ -381,6 +381,9 @@ StoreFileStatus SaveDataFile(Settings& settings) {
     if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
       SettingsRecord current;
       current.LoadImage(read.bytes);
+      if (read.status == StoreFileStatus::kMissing && !settings.windows_default_aliases) {
+        current.ClearAliases();
+      }
       ReadOldDataFileTexts(settings.files, current);
       for (const StoreChange& change : settings.changes) ApplyChange(current, change);
       settings.record = current;

@@ -43,6 +43,9 @@ struct Settings {
   bool lock_notice_given = false;
   // True for a run in a private shell session: it records no directory and promotes no alias.
   bool private_session = false;
+  // Whether a data file made new holds the Windows default aliases (dos and win, naming
+  // c:\dos and c:\windows). A POSIX system has no such directories: its new files hold none.
+  bool windows_default_aliases = true;
   // The changes made to `record` since the last save that wrote them, in order: a save makes
   // them again on what the store holds by then (see store_changes.h).
   std::vector<StoreChange> changes;

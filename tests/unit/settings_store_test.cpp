@@ -97,6 +97,26 @@ TEST_F(DataFileTest, AMissingFileIsReportedAndCreatedWithTheDefaults) {
   EXPECT_EQ(FilesInFolder(), (std::vector<std::string>{"dirhop.dat", "dirhop.dat.lock"}));
 }
 
+TEST_F(DataFileTest, AFileMadeNewOnPosixHoldsNoWindowsAliases) {
+  settings_.windows_default_aliases = false;
+  LoadSettings(*fake_.console, settings_, file_);
+  SettingsRecord made;
+  made.LoadImage(ReadFile(file_));
+  EXPECT_TRUE(made.AliasFree(1));
+  EXPECT_TRUE(made.AliasFree(2));
+  EXPECT_TRUE(made.CanCreatePath());
+  EXPECT_TRUE(settings_.record.AliasFree(1));
+  // A file that exists keeps the aliases it holds, whatever the system.
+  Settings again{files_};
+  again.windows_default_aliases = false;
+  SettingsRecord with_alias;
+  test::WriteFile(file_, with_alias.Image());
+  LoadSettings(*fake_.console, again, file_);
+  SaveSettings(*fake_.console, again);
+  made.LoadImage(ReadFile(file_));
+  EXPECT_EQ(made.AliasName(2), "win");
+}
+
 TEST_F(DataFileTest, ReadingForAQueryNeverCreatesNorSavesTheFile) {
   LoadSettingsToRead(settings_, file_);
   EXPECT_TRUE(settings_.read_only);
