@@ -33,12 +33,13 @@ int SelectionIndex(std::uint8_t ch) {
 class Chooser {
  public:
   Chooser(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
-          PathSyntax syntax)
+          PathSyntax syntax, std::string_view home)
       : console_(console),
         list_(list),
         mode_(mode),
         order_(order),
         syntax_(syntax),
+        home_(home),
         page_size_(ChooserPageSize(console.ScreenLastRow())),
         field_width_(ChooserFieldWidth(console.ScreenHalfWidth())) {}
 
@@ -111,7 +112,8 @@ class Chooser {
       // to the field's columns, the last of which stays blank: a filled field never runs into
       // the key of the next one.
       const auto text_width = static_cast<std::uint8_t>(std::max(1, width - 1));
-      const std::string shortened = ShortenPath(text_width, entry.Path(), syntax_);
+      const std::string shortened =
+          ShortenPath(text_width, WithHomeAsTilde(entry.Path(), home_, syntax_), syntax_);
       console_.Write(mark + PadToWidth(shortened, text_width) + (width > 1 ? " " : ""));
       if (k % 2 == 1) console_.WriteLine();
     }
@@ -139,6 +141,7 @@ class Chooser {
   CreateMode mode_;
   ListOrder order_;
   PathSyntax syntax_;
+  std::string home_;  // shown as ~
   int page_size_;
   int field_width_;
   int page_first_ = 0;  // list index of the first entry on the page
@@ -180,16 +183,24 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
   return shown;
 }
 
+std::string WithHomeAsTilde(std::string path, std::string_view home, PathSyntax syntax) {
+  if (home.empty() || path.compare(0, home.size(), home) != 0) return path;
+  if (path.size() > home.size() && path[home.size()] != syntax.separator) return path;
+  return path.replace(0, home.size(), "~");
+}
+
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
-                            const std::string& start_dir, PathSyntax syntax) {
+                            const std::string& start_dir, PathSyntax syntax,
+                            std::string_view home) {
   const std::optional<ChosenEntry> chosen =
-      ChooseEntry(console, list, mode, order, SingleEntry::kTakeAtOnce, start_dir, syntax);
+      ChooseEntry(console, list, mode, order, SingleEntry::kTakeAtOnce, start_dir, syntax, home);
   return chosen ? chosen->path : std::string();
 }
 
 std::optional<ChosenEntry> ChooseEntry(Console& console, CandidateList& list, CreateMode mode,
                                        ListOrder order, SingleEntry single,
-                                       const std::string& start_dir, PathSyntax syntax) {
+                                       const std::string& start_dir, PathSyntax syntax,
+                                       std::string_view home) {
   const auto whole = [](const Candidate& c) { return ChosenEntry{c.Path(), c.rank}; };
   if (list.size() > 1) {
     // Compared in place: a wide search can offer thousands of candidates.
@@ -198,7 +209,7 @@ std::optional<ChosenEntry> ChooseEntry(Console& console, CandidateList& list, Cr
     if (list.empty()) return ChosenEntry{start_dir, 0};
   }
   if (list.size() == 1 && single == SingleEntry::kTakeAtOnce) return whole(list.front());
-  return Chooser(console, list, mode, order, syntax).Run();
+  return Chooser(console, list, mode, order, syntax, home).Run();
 }
 
 }  // namespace dirhop

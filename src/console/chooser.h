@@ -51,8 +51,11 @@ std::string ShortenPath(std::uint8_t width, std::string path, PathSyntax syntax)
 // first, and `list` is left partly sorted. Returns the chosen path, or empty text when the user
 // leaves with Escape or Ctrl+C (or no key can be read). Should the removal leave nothing,
 // `start_dir` itself is returned.
+//
+// A path inside `home` (when given) is shown with `~` in its place, as a POSIX shell shows it.
 std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mode, ListOrder order,
-                            const std::string& start_dir, PathSyntax syntax);
+                            const std::string& start_dir, PathSyntax syntax,
+                            std::string_view home = {});
 
 // ChooseDirectory that gives the chosen entry with its rank, nothing when the user leaves; with
 // SingleEntry::kAsk a list of one entry is shown too (the start directory is still removed only
@@ -60,6 +63,10 @@ std::string ChooseDirectory(Console& console, CandidateList& list, CreateMode mo
 // rank 0.
 std::optional<ChosenEntry> ChooseEntry(Console& console, CandidateList& list, CreateMode mode,
                                        ListOrder order, SingleEntry single,
-                                       const std::string& start_dir, PathSyntax syntax);
+                                       const std::string& start_dir, PathSyntax syntax,
+                                       std::string_view home = {});
+
+// `path` with a leading `home` (a whole folder of it) shown as `~`; `path` itself otherwise.
+std::string WithHomeAsTilde(std::string path, std::string_view home, PathSyntax syntax);
 
 }  // namespace dirhop

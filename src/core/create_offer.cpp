@@ -66,7 +66,7 @@ ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_li
     run.console.ColouredLine(kColourNotice, "** Create a new directory? **");
     run.console.WriteLine();
     chosen = ChooseDirectory(run.console, create_list, CreateMode::kOn, ListOrder::kAsGiven,
-                             run.start_dir, run.facts.syntax);
+                             run.start_dir, run.facts.syntax, run.facts.menu_home);
     if (chosen.empty()) return kExitOk;
   }
   // A creation that failed has been reported; the run still ends as one that found nothing.

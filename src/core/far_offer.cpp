@@ -19,7 +19,7 @@ ExitCode OfferFarMatches(Run& run, const std::string& spec, CandidateList& guess
   const CreateMode mode = creatable.empty() ? CreateMode::kOff : CreateMode::kEither;
   const std::optional<ChosenEntry> chosen =
       ChooseEntry(run.console, guesses, mode, ListOrder::kByRankAndPath, SingleEntry::kAsk,
-                  run.start_dir, run.facts.syntax);
+                  run.start_dir, run.facts.syntax, run.facts.menu_home);
   if (!chosen) return kExitOk;
   if (chosen->rank != kCreateRank) return GoToDirectory(run, chosen->path);
   // A creation that failed has been reported; the run ends as one that found nothing.

@@ -11,8 +11,14 @@ std::optional<HostFacts> ReadHostFacts(Host& host, Console& console) {
   const HandoffFormat format = ChooseHandoffFormat(host);
   std::optional<std::string> handoff_path = HandoffPath(console, host, format);
   if (!handoff_path) return std::nullopt;
-  return HostFacts{kind, kind == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths, format,
-                   std::move(*handoff_path), host.OwnFilePath()};
+  HostFacts facts{kind, kind == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths, format,
+                  std::move(*handoff_path), host.OwnFilePath()};
+  if (kind == platform::HostKind::kPosix) {
+    std::string home = host.GetEnv("HOME").value_or(std::string());
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    if (home.size() > 1 && home[0] == '/') facts.menu_home = std::move(home);
+  }
+  return facts;
 }
 
 }  // namespace dirhop

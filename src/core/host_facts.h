@@ -28,6 +28,9 @@ struct HostFacts {
   std::string handoff_path;
   // The full path of the program's own file; empty when it cannot be found.
   std::string own_file_path;
+  // The home folder the menus show as `~` (POSIX: $HOME when it is absolute and not the root);
+  // empty on Windows, whose menus show paths whole.
+  std::string menu_home{};
 };
 
 // True on a Windows host.

@@ -74,7 +74,7 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       const std::optional<ChosenEntry> chosen =
           ChooseEntry(run.console, resolution.candidates, CreateMode::kOff, resolution.order,
                       resolution.ask_even_alone ? SingleEntry::kAsk : SingleEntry::kTakeAtOnce,
-                      run.start_dir, run.facts.syntax);
+                      run.start_dir, run.facts.syntax, run.facts.menu_home);
       return chosen ? GoToDirectory(run, chosen->path) : kExitOk;
     }
   }

@@ -76,6 +76,22 @@ TEST(ChooserTest, ControlsInNamesAreShownAsEscapesAndTheRealNameIsChosen) {
                                                   "[b] C:\\...\\" + std::string(27, 'n') + " \n");
 }
 
+TEST(ChooserTest, PathsInTheHomeFolderShowItAsATilde) {
+  EXPECT_EQ(WithHomeAsTilde("/home/u/projects/a", "/home/u", kPosixPaths), "~/projects/a");
+  EXPECT_EQ(WithHomeAsTilde("/home/u", "/home/u", kPosixPaths), "~");
+  EXPECT_EQ(WithHomeAsTilde("/home/user2/x", "/home/u", kPosixPaths), "/home/user2/x");
+  EXPECT_EQ(WithHomeAsTilde("/home/u/x", "", kPosixPaths), "/home/u/x");
+  CandidateList list;
+  list.Add("/home/u/projects/webshop", 1);
+  list.Add("/srv/web", 1);
+  FakeConsole fake = MakeFakeConsole({{80, 25}}, {Ch('a')});
+  // The real path is chosen; only what is shown changes.
+  EXPECT_EQ(ChooseDirectory(*fake.console, list, CreateMode::kOff, ListOrder::kAsGiven, "/w",
+                            kPosixPaths, "/home/u"),
+            "/home/u/projects/webshop");
+  EXPECT_EQ(fake.device->Text().substr(0, 27), "[a] ~/projects/webshop     ");
+}
+
 TEST(ChooserTest, ColumnsLineUpForWideAccentedAndUnreadableNames) {
   const std::string nichi = "\xe6\x97\xa5";  // a wide CJK character
   const std::string acute = "\xcc\x81";      // a combining accent
