@@ -177,7 +177,8 @@ class Queries(StoreTestCase):
             (["--list", "prj/sr"], 0, self.host("proj", "src") + "\n"),
             (["--list", "pro"], 0, self.host("prod") + "\n" + self.host("proj") + "\n"),
             (["--list", "proj/src/x"], 1, ""),
-            (["--aliases"], 0, "dos\nwin\n"),
+            # A store not made yet holds the defaults: Windows's two aliases there only.
+            (["--aliases"], 0, "dos\nwin\n" if self.target.windows else ""),
             (["--version"], 0, "dirhop 3.1\n"),
             # Two dashes are ours: a typo is an unknown option, not a history index.
             (["--hlep"], 243, "Dirhop: Unknown option '--hlep' (c --help or c -? lists the "
