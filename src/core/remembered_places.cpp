@@ -20,7 +20,9 @@ namespace {
 // The run's memory of places, read without a lock; empty when the run keeps none.
 PlaceMemory LoadMemory(Run& run) {
   if (!run.places) return {};
-  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone);
+  // The candidates are ranked here, by the places' scores: the memory's own order is not needed.
+  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone,
+                           PlaceOrder::kAsStored);
 }
 
 // The frecency of `path` in `memory`; 0 when it is not remembered there.

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "base/case_folding.h"
 #include "base/name_list.h"
@@ -80,16 +81,46 @@ class FolderIndex {
     std::size_t count = 0;
   };
 
+  // The id of `name`, given it when it is new. The ids are kept in an open-addressed table of
+  // slots (a power of two, at most half full), probed linearly from the name's FNV-1a hash:
+  // thousands of places add tens of thousands of names, and a node a name would cost more than
+  // the matching.
   std::uint32_t IdOf(std::string_view name) {
-    const auto [found, added] = ids_.try_emplace(name, static_cast<std::uint32_t>(names_.size()));
-    if (added) {
-      names_.Add(name);
-      last_index_.push_back(kNone);
+    if (2 * (names_.size() + 1) > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = HashOf(name) & mask;; at = (at + 1) & mask) {
+      const std::uint32_t id = slots_[at];
+      if (id == kNone) {
+        slots_[at] = static_cast<std::uint32_t>(names_.size());
+        names_.Add(name);
+        hashes_.push_back(HashOf(name));
+        last_index_.push_back(kNone);
+        return slots_[at];
+      }
+      if (names_[id] == name) return id;
     }
-    return found->second;
   }
 
-  std::unordered_map<std::string_view, std::uint32_t> ids_;  // views into the remembered paths
+  static std::uint64_t HashOf(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+  }
+
+  // Doubles the table (64 slots at first) and puts every id back in its place.
+  void Grow() {
+    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, 2 * slots_.size()), kNone);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t id = 0; id < hashes_.size(); ++id) {
+      std::size_t at = hashes_[id] & mask;
+      while (slots[at] != kNone) at = (at + 1) & mask;
+      slots[at] = id;
+    }
+    slots_ = std::move(slots);
+  }
+
+  std::vector<std::uint32_t> slots_;   // name ids, kNone where empty
+  std::vector<std::uint64_t> hashes_;  // by name id: its hash, to grow the table without rehashing
   NameList names_;
   NameList last_names_;
   std::vector<std::uint32_t> last_ids_;

@@ -285,7 +285,7 @@ double RecencyWeight(UnixSeconds last, UnixSeconds now) {
 }
 
 PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
-                              PlaceFolds folds) {
+                              PlaceFolds folds, PlaceOrder order) {
   PlaceMemory memory;
   memory.path_case_ = file.path_case;
   platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
@@ -307,13 +307,15 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
   for (std::size_t n = 0; n < entries.size(); ++n) {
     if (!entries[n].gone) ranked.push_back({Frecency(entries[n].visits, entries[n].last, now), n});
   }
-  std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
-    if (a.score != b.score) return a.score > b.score;
-    const Entry& x = entries[a.entry];
-    const Entry& y = entries[b.entry];
-    if (x.last != y.last) return x.last > y.last;
-    return x.path < y.path;
-  });
+  if (order == PlaceOrder::kByFrecency) {
+    std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
+      if (a.score != b.score) return a.score > b.score;
+      const Entry& x = entries[a.entry];
+      const Entry& y = entries[b.entry];
+      if (x.last != y.last) return x.last > y.last;
+      return x.path < y.path;
+    });
+  }
   // The table's index becomes the memory's: each entry's number turned into its place's.
   std::vector<std::size_t> place_of(entries.size(), kNoPlace);
   memory.places_.reserve(ranked.size());

@@ -79,6 +79,12 @@ struct RememberedPlace {
 // Whether loading folds the paths for matching.
 enum class PlaceFolds { kNone, kFolded };
 
+// The order of a loaded memory's places.
+enum class PlaceOrder {
+  kByFrecency,  // most frecent first (ties: the latest visit first, then by path)
+  kAsStored,    // as the file holds them: a lookup that ranks its own candidates skips the sort
+};
+
 // A memory of places read from its file: the places most frecent first.
 class PlaceMemory {
  public:
@@ -91,9 +97,10 @@ class PlaceMemory {
 
   // Reads the memory at `file` (a missing, unreadable or too large file is an empty memory; a
   // damaged record is skipped), ages it as a save would, scores every place at `now` and orders
-  // them most frecent first (ties: the latest visit first, then by path). Takes no lock: every
-  // change of the file is one append or one atomic replacement.
-  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now, PlaceFolds folds);
+  // them as `order` says. Takes no lock: every change of the file is one append or one atomic
+  // replacement.
+  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now, PlaceFolds folds,
+                          PlaceOrder order = PlaceOrder::kByFrecency);
 
   // The places, most frecent first.
   const std::vector<RememberedPlace>& places() const { return places_; }
