@@ -30,13 +30,6 @@ Resolution Failure(std::string message) {
   return result;
 }
 
-// The best (lowest) rank of `candidates`; kCreateRank when there are none.
-std::uint8_t BestRank(const CandidateList& candidates) {
-  std::uint8_t best = kCreateRank;
-  for (const Candidate& c : candidates) best = std::min(best, c.rank);
-  return best;
-}
-
 // True when some plausible candidate took every level of `spec` by its whole name or its
 // beginning (a rank no higher than a prefix at each level).
 bool FitsByNamesOrBeginnings(const CandidateList& candidates, std::string_view spec,

@@ -297,9 +297,14 @@ void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end) {
   }
 }
 
-void KeepBestRank(CandidateList& candidates) {
+std::uint8_t BestRank(const CandidateList& candidates) {
   std::uint8_t best = kCreateRank;
   for (const Candidate& c : candidates) best = std::min(best, c.rank);
+  return best;
+}
+
+void KeepBestRank(CandidateList& candidates) {
+  const std::uint8_t best = BestRank(candidates);
   candidates.KeepIf([best](const Candidate& c) { return c.rank == best; });
 }
 

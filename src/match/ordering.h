@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "match/candidate.h"
 #include "match/candidate_list.h"
@@ -27,5 +28,8 @@ void SortFirst(CandidateList& candidates, std::size_t begin, std::size_t end);
 // Keeps only the candidates of the lowest rank there is, in their order; an empty list stays
 // empty. A wide search can find thousands of candidates of worse rank: they go before any sort.
 void KeepBestRank(CandidateList& candidates);
+
+// The best (lowest) rank among `candidates`; kCreateRank when there are none.
+std::uint8_t BestRank(const CandidateList& candidates);
 
 }  // namespace dirhop
