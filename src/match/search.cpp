@@ -65,12 +65,23 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     const std::optional<std::string> name =
         fs_.DirectoryItselfName(JoinPath(base, split.component));
     if (name) {
+      const std::size_t found_before = match_list_.size();
       chain_.push_back(ChainLink{base, identity, identity.has_value()});
       Search(split.rest, JoinPath(base, *name), rank, std::nullopt, LookUp::kFirst);
       chain_.pop_back();
+      if (split.rest.empty() || FoundPlausibleSince(found_before)) return;
+      // The exact name led nowhere: the level is listed for its other names.
+      ListLevel(split, base, rank, identity, &*name);
       return;
     }
   }
+  ListLevel(split, base, rank, identity, nullptr);
+}
+
+void DirectorySearch::ListLevel(const ComponentSplit& split, const std::string& base,
+                                std::uint8_t rank,
+                                std::optional<platform::DirectoryIdentity> identity,
+                                const std::string* passed_over) {
   if (listings_left_ == 0) {
     listings_ran_out_ = true;
     return;
@@ -80,8 +91,18 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
   platform::DirectoryListing listing = fs_.ListSubdirectories(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});
   DropEntriesIntoChain(listing);
-  const NameList& names = listing.names;
-  const LevelScore level = MatchLevel(split.component, names, folder_);
+  if (passed_over != nullptr) {
+    // Only the name looked up was followed: the level's other names are the next to try.
+    std::vector<std::size_t> passed;
+    for (std::size_t k = 0; k < listing.names.size(); ++k) {
+      if (listing.names[k] == *passed_over) passed.push_back(k);
+    }
+    FollowPassedOverNames(split, base, rank, listing, std::move(passed));
+    chain_.pop_back();
+    return;
+  }
+  const std::size_t found_before = match_list_.size();
+  const LevelScore level = MatchLevel(split.component, listing.names, folder_);
 
   // A level with nothing plausible to follow (no subdirectories, or only far-fetched typos) is a
   // place where the rest of the path spec could be created, as typed, when the branch that
@@ -91,36 +112,81 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     AddCreateCandidate(base + std::string(split.component) + syntax_.separator +
                        std::string(split.rest));
   }
-  if (!level.followed.empty()) {
-    // An exact name adds nothing to the rank; everything else adds the level's score, and a
-    // far-fetched typo moves the path into the far band.
-    const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
-    const std::uint8_t far_rank = FarRank(next_rank);
-    // The far names are a part of the followed ones, in the same order.
-    std::size_t next_far = 0;
-    const auto rank_of = [&](std::size_t index) {
-      if (next_far < level.far.size() && level.far[next_far] == index) {
-        ++next_far;
-        return far_rank;
-      }
-      return next_rank;
-    };
-    if (split.rest.empty() && level.far.empty()) {
-      // The last level: every name followed is a candidate, nothing more is listed (the
-      // candidates take the listing's names over when they are most of them).
-      match_list_.AddListed(base, listing.names, level.followed, next_rank);
-    } else if (split.rest.empty()) {
-      const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
-      for (std::size_t index : level.followed) match_list_.Add(dir, names[index], rank_of(index));
-    } else {
-      const LookUp below = level.followed.size() == 1 ? LookUp::kFirst : LookUp::kNever;
-      for (std::size_t index : level.followed) {
-        Search(split.rest, JoinPath(base, names[index]), rank_of(index), listing.IdentityOf(index),
-               below);
-      }
-    }
+  FollowLevel(split, base, rank, listing, level);
+  if (level.score == kExactScore && !split.rest.empty() && !FoundPlausibleSince(found_before)) {
+    FollowPassedOverNames(split, base, rank, listing, level.followed);
   }
   chain_.pop_back();
+}
+
+void DirectorySearch::FollowLevel(const ComponentSplit& split, const std::string& base,
+                                  std::uint8_t rank, platform::DirectoryListing& listing,
+                                  const LevelScore& level) {
+  if (level.followed.empty()) return;
+  const NameList& names = listing.names;
+  // An exact name adds nothing to the rank; everything else adds the level's score, and a
+  // far-fetched typo moves the path into the far band.
+  const std::uint8_t next_rank = level.score == kExactScore ? rank : AddRank(rank, level.score);
+  const std::uint8_t far_rank = FarRank(next_rank);
+  // The far names are a part of the followed ones, in the same order.
+  std::size_t next_far = 0;
+  const auto rank_of = [&](std::size_t index) {
+    if (next_far < level.far.size() && level.far[next_far] == index) {
+      ++next_far;
+      return far_rank;
+    }
+    return next_rank;
+  };
+  if (split.rest.empty() && level.far.empty()) {
+    // The last level: every name followed is a candidate, nothing more is listed (the
+    // candidates take the listing's names over when they are most of them).
+    match_list_.AddListed(base, listing.names, level.followed, next_rank);
+  } else if (split.rest.empty()) {
+    const CandidateList::DirectoryId dir = match_list_.AddDirectory(base);
+    for (std::size_t index : level.followed) match_list_.Add(dir, names[index], rank_of(index));
+  } else {
+    const LookUp below = level.followed.size() == 1 ? LookUp::kFirst : LookUp::kNever;
+    for (std::size_t index : level.followed) {
+      Search(split.rest, JoinPath(base, names[index]), rank_of(index), listing.IdentityOf(index),
+             below);
+    }
+  }
+}
+
+void DirectorySearch::FollowPassedOverNames(const ComponentSplit& split, const std::string& base,
+                                            std::uint8_t rank,
+                                            platform::DirectoryListing& listing,
+                                            std::vector<std::size_t> passed) {
+  // What is offered for creation stays below the exact name typed: a sibling tried only because
+  // that name led nowhere is a guess at what was meant, not a place to make the rest.
+  const CreateOffer create_offer = create_offer_;
+  create_offer_ = CreateOffer::kOff;
+  for (;;) {
+    // The level again without the names passed over, in listing order; `index_of` maps back.
+    platform::DirectoryListing others;
+    std::vector<std::size_t> index_of;
+    for (std::size_t k = 0; k < listing.names.size(); ++k) {
+      if (std::find(passed.begin(), passed.end(), k) != passed.end()) continue;
+      others.Add(listing.names[k], listing.IdentityOf(k));
+      index_of.push_back(k);
+    }
+    LevelScore level = MatchLevel(split.component, others.names, folder_);
+    // Another exact name (the typed one in another case) or the prefix and wildcard matches; the
+    // looser tiers are left to the creation offer.
+    if (level.followed.empty() || level.score > kWildcardScore) break;
+    const std::size_t found_before = match_list_.size();
+    FollowLevel(split, base, rank, others, level);
+    if (level.score != kExactScore || FoundPlausibleSince(found_before)) break;
+    passed.push_back(index_of[level.followed.front()]);
+  }
+  create_offer_ = create_offer;
+}
+
+bool DirectorySearch::FoundPlausibleSince(std::size_t first) const {
+  for (std::size_t i = first; i < match_list_.size(); ++i) {
+    if (IsPlausibleRank(match_list_[i].rank)) return true;
+  }
+  return false;
 }
 
 bool DirectorySearch::IsWholeName(std::string_view component) const {

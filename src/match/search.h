@@ -13,6 +13,7 @@
 #include "base/unicode_fold.h"
 #include "match/candidate_list.h"
 #include "match/path_syntax.h"
+#include "match/pattern.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 
@@ -89,6 +90,31 @@ class DirectorySearch {
   // SearchLevel for a directory whose identity the listing above it may already know.
   void Search(std::string_view rest, std::string base, std::uint8_t rank,
               std::optional<platform::DirectoryIdentity> identity, LookUp look_up);
+
+  // Lists `base` (the listing it takes from LimitListings) and follows the names its level scores
+  // best against `split`'s component. When those are exact names and nothing plausible is found
+  // below them, the level's other names are tried (FollowPassedOverNames). With `passed_over`
+  // set, that name was looked up and led nowhere: only the others are tried.
+  void ListLevel(const ComponentSplit& split, const std::string& base, std::uint8_t rank,
+                 std::optional<platform::DirectoryIdentity> identity,
+                 const std::string* passed_over);
+
+  // Follows the names `level` chose in `listing` (base's listing): each one is a candidate at the
+  // last level, otherwise the rest of `split` is searched below it.
+  void FollowLevel(const ComponentSplit& split, const std::string& base, std::uint8_t rank,
+                   platform::DirectoryListing& listing, const LevelScore& level);
+
+  // The level of `listing` scored again without the names at `passed` (exact names that led to
+  // nothing plausible): another exact name (the typed one in another case) is followed, and
+  // while that leads nowhere too, the next; failing one, the wildcard and prefix matches. Looser
+  // tiers are not tried, and nothing below these names is offered for creation. Costs nothing
+  // unless an exact name led nowhere.
+  void FollowPassedOverNames(const ComponentSplit& split, const std::string& base,
+                             std::uint8_t rank, platform::DirectoryListing& listing,
+                             std::vector<std::size_t> passed);
+
+  // Whether MatchList holds a plausible candidate from index `first` on.
+  bool FoundPlausibleSince(std::size_t first) const;
 
   // Whether `component` can only match a subdirectory of exactly that name when one exists: no
   // wildcard, not "." or "..", and on Windows no trailing dot or space.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "match/ordering.h"
 #include "match/pattern.h"
@@ -100,6 +101,50 @@ TEST(SearchTest, LevelsLookedUpGoOnWithTheirNamesAsStored) {
     EXPECT_EQ(Sorted(search.MatchList()), found);
     EXPECT_LE(tree.Calls("ListSubdirectories").size(), 1u);  // only an abbreviated last level
   }
+}
+
+// An exact name that leads to nothing plausible below does not hide the level's other names: the
+// same name in another case, then the prefix matches. Creation stays below the exact name, and a
+// level where the exact name leads somewhere costs no more than before.
+TEST(SearchTest, AnExactNameThatLeadsNowhereGivesWayToItsSiblings) {
+  test::FakeFileSystem looked_up(kPosixPaths, "/");
+  looked_up.AddDirectory("/p/pod");
+  looked_up.AddDirectory("/p/Pod/Text");
+  looked_up.AddDirectory("/p/Pod/Simple");
+  looked_up.AddDirectory("/p/projects/src");
+  looked_up.AddDirectory("/p/projects-old/tests");
+  looked_up.AddDirectory("/p/projects-old/src");
+  const std::vector<std::tuple<std::string, Found, std::vector<std::string>>> cases = {
+      {"pod/tex", {{"/p/Pod/Text", 1}}, {"/p/pod/tex/"}},
+      {"projects/tes", {{"/p/projects-old/tests", 2}}, {"/p/projects/tes/"}},
+      {"projects/src", {{"/p/projects/src", 0}}, {}},
+      {"projects/zzz", {}, {"/p/projects/zzz/"}},
+  };
+  for (const auto& [spec, found, created] : cases) {
+    SCOPED_TRACE(spec);
+    DirectorySearch search(kPosixPaths, CreateOffer::kOn, looked_up);
+    search.SearchLevel(spec, "/p", 0);
+    Found plausible;
+    for (const auto& path : Sorted(search.MatchList())) {
+      if (IsPlausibleRank(static_cast<std::uint8_t>(path.second))) plausible.push_back(path);
+    }
+    EXPECT_EQ(plausible, found);
+    std::vector<std::string> offered;
+    for (const Candidate& c : search.CreateList()) offered.push_back(c.Path());
+    EXPECT_EQ(offered, created);
+  }
+  looked_up.log.clear();
+  DirectorySearch direct(kPosixPaths, CreateOffer::kOn, looked_up);
+  direct.SearchLevel("projects/src", "/p", 0);
+  EXPECT_TRUE(looked_up.Calls("ListSubdirectories").empty());
+
+  // Found by a listing: the exact name walked first leads nowhere, the other case does.
+  FakeTree listed;
+  listed.Add("/p/", {"Pod", "pod"}).Add("/p/pod/", {}).Add("/p/Pod/", {"Text"});
+  DirectorySearch search(kPosixPaths, CreateOffer::kOn, listed);
+  search.SearchLevel("pod/tex", "/p", 0);
+  EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/p/Pod/Text", 1}}));
+  EXPECT_EQ(listed.listings, 3);
 }
 
 TEST(SearchTest, TypoFollowsTheNearestDirectoryOnly) {
