@@ -154,8 +154,7 @@ void DirectorySearch::FollowLevel(const ComponentSplit& split, const std::string
 }
 
 void DirectorySearch::FollowPassedOverNames(const ComponentSplit& split, const std::string& base,
-                                            std::uint8_t rank,
-                                            platform::DirectoryListing& listing,
+                                            std::uint8_t rank, platform::DirectoryListing& listing,
                                             std::vector<std::size_t> passed) {
   // What is offered for creation stays below the exact name typed: a sibling tried only because
   // that name led nowhere is a guess at what was meant, not a place to make the rest.
