@@ -53,7 +53,16 @@ bool CreatePathReporting(Run& run, const std::string& path) {
   return false;
 }
 
-ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_list) {
+std::string FileInTheWayText(const std::string& file) {
+  return "Dirhop: '" + VisibleText(file) + "' is a file, not a directory";
+}
+
+ExitCode OfferCreate(Run& run, const std::string& spec, CandidateList& create_list,
+                     const std::string& file_in_the_way) {
+  if (create_list.empty() && !file_in_the_way.empty()) {
+    run.console.ColouredLine(kColourError, FileInTheWayText(file_in_the_way));
+    return kExitOk;
+  }
   run.console.ColouredLine(kColourError,
                            "Dirhop: No directories found matching '" + VisibleText(spec) + "'");
   if (create_list.empty()) return kExitOk;

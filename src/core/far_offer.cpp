@@ -11,7 +11,10 @@
 namespace dirhop {
 
 ExitCode OfferFarMatches(Run& run, const std::string& spec, CandidateList& guesses,
-                         const CandidateList& creatable) {
+                         const CandidateList& creatable, const std::string& file_in_the_way) {
+  if (creatable.empty() && !file_in_the_way.empty()) {
+    run.console.ColouredLine(kColourError, FileInTheWayText(file_in_the_way));
+  }
   run.console.ColouredLine(kColourNotice, "** Nothing close to '" + VisibleText(spec) + "' **");
   run.console.WriteLine();
   // The creation entries rank after every found one, so the menu shows them last.

@@ -66,10 +66,11 @@ ExitCode MainFlow(Run& run, const CommandWords& words) {
       run.console.ColouredLine(kColourError, resolution.message);
       return kExitError;
     case Resolution::Kind::kNoMatch:
-      return OfferCreate(run, resolution.expanded_spec, resolution.candidates);
+      return OfferCreate(run, resolution.expanded_spec, resolution.candidates,
+                         resolution.file_in_the_way);
     case Resolution::Kind::kFarMatches:
       return OfferFarMatches(run, resolution.expanded_spec, resolution.candidates,
-                             resolution.creatable);
+                             resolution.creatable, resolution.file_in_the_way);
     case Resolution::Kind::kMatches: {
       const std::optional<ChosenEntry> chosen =
           ChooseEntry(run.console, resolution.candidates, CreateMode::kOff, resolution.order,

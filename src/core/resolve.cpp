@@ -6,6 +6,7 @@
 #include "base/drive_prefix.h"
 #include "console/visible_text.h"
 #include "core/remembered_places.h"
+#include "match/create.h"
 #include "match/ordering.h"
 #include "match/paths.h"
 #include "match/pattern.h"
@@ -37,6 +38,21 @@ bool FitsByNamesOrBeginnings(const CandidateList& candidates, std::string_view s
   const std::size_t levels =
       static_cast<std::size_t>(std::count(spec.begin(), spec.end(), syntax.separator)) + 1;
   return BestRank(candidates) <= levels * kWildcardScore;
+}
+
+// Drops from `creatable` every path that leads through a file (FileInTheWay); returns the first
+// such file, empty when none was met. Asked only when creation is offered, so a search that finds
+// what it looks for pays nothing for it.
+std::string DropPathsThroughFiles(Run& run, CandidateList& creatable) {
+  const PathSyntax syntax = run.facts.syntax;
+  std::string first_file;
+  creatable.KeepIf([&](const Candidate& path) {
+    const std::optional<std::string> file =
+        FileInTheWay(ExpandFullPath(path.Path(), syntax, run.fs), syntax, run.fs);
+    if (file && first_file.empty()) first_file = *file;
+    return !file;
+  });
+  return first_file;
 }
 
 }  // namespace
@@ -137,6 +153,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
     // abbreviations of existing ones (pro/blog for projects/blog).
     search.AddCreateCandidate(expanded_spec);
   }
+  if (!found_plausible) result.file_in_the_way = DropPathsThroughFiles(run, search.CreateList());
   if (search.MatchList().empty()) {
     result.kind = Resolution::Kind::kNoMatch;
     result.candidates = std::move(search.CreateList());

@@ -40,6 +40,9 @@ struct Resolution {
   bool by_place_name = false;
   // kFarMatches: the paths that could be created, in the order the search met them.
   CandidateList creatable;
+  // kNoMatch, kFarMatches: a file met where a directory would have been created (its full path);
+  // the paths through it are left out of `candidates` or `creatable`. Empty when none was met.
+  std::string file_in_the_way;
   // The spec after slash, double-backslash and dot expansion (for the no-match report).
   std::string expanded_spec;
   std::string message;

@@ -23,4 +23,19 @@ std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax
   }
 }
 
+std::optional<std::string> FileInTheWay(const std::string& full_path, PathSyntax syntax,
+                                        FileSystem& fs) {
+  const std::size_t root = RootLength(full_path, syntax);
+  std::string level = full_path;
+  while (level.size() > root && level.back() == syntax.separator) level.pop_back();
+  while (level.size() > root) {
+    if (fs.IsRegularFile(level)) return level;
+    if (fs.DirectoryItselfName(level)) return std::nullopt;
+    const std::size_t cut = level.rfind(syntax.separator);
+    if (cut == std::string::npos) return std::nullopt;
+    level.resize(cut);
+  }
+  return std::nullopt;
+}
+
 }  // namespace dirhop

@@ -24,4 +24,11 @@ struct CreateFailure {
 std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax syntax,
                                         FileSystem& fs);
 
+// The level of the absolute `full_path` that is a file (FileSystem::IsRegularFile) where a
+// directory would have to be made, or nullopt when none is: the levels are asked from the deepest
+// up, and a level that is a directory (FileSystem::DirectoryItselfName) ends the walk, since the
+// levels above it are directories too. Costs two calls a missing level.
+std::optional<std::string> FileInTheWay(const std::string& full_path, PathSyntax syntax,
+                                        FileSystem& fs);
+
 }  // namespace dirhop

@@ -611,13 +611,31 @@ class Create(TypedSpecTestCase):
         self.assertWentTo(r, self.path("first", "sub"))
 
     def test_creation_failure_is_reported_in_words(self):
-        with open(self.path("f.txt"), "w") as f:
-            f.write("x")
-        typed = self.sep("f.txt/x")
+        # A link that leads nowhere is no directory and no file: the level below it is offered,
+        # and the system refuses to make it.
+        os.symlink(self.path("missing"), self.path("gone"))
+        typed = self.sep("gone/x")
         r = self.target.run_pty([typed], self.tree, [("[y/N] ? ", b"y")], handoff=self.handoff)
         self.assertStayed(r, 0)
         self.assertIn("Path not found creating directory '%s'"
-                      % self.target.host_path(self.path("f.txt", "x")), r.text)
+                      % self.target.host_path(self.path("gone", "x")), r.text)
+
+    def test_a_file_is_never_offered_for_creation(self):
+        # In a folder without subfolders (where nothing else would be shown), and one level down.
+        with open(self.path("f.txt"), "w") as f:
+            f.write("x")
+        for typed, file in (("f.txt", ("f.txt",)), ("f.txt/x", ("f.txt",)),
+                            ("proj/notes.md/x", ("proj", "notes.md"))):
+            if typed.startswith("proj"):
+                self.mkdirs("proj")
+                with open(self.path("proj", "notes.md"), "w") as f:
+                    f.write("x")
+            r = self.c(self.sep(typed))
+            self.assertStayed(r, 0)
+            self.assertEqual(r.text, "Dirhop: '%s' is a file, not a directory\n"
+                             % self.target.host_path(self.path(*file)))
+        self.assertTrue(os.path.isfile(self.path("f.txt")))
+        self.assertEqual(os.listdir(self.path("proj")), ["notes.md"])
 
     def test_wildcards_are_never_offered(self):
         self.mkdirs("proj")

@@ -194,6 +194,39 @@ TEST(MainFlowTest, NoMatchGoesToTheCreationOffer) {
   EXPECT_EQ(off.fs.Calls("WriteFileContents"), Log{});
 }
 
+// A path that would lead through a file is never offered for creation, at any of its levels; the
+// run says which file is in the way and ends as one that found nothing.
+TEST(MainFlowTest, AFileInTheWayIsSaidNeverOfferedForCreation) {
+  FakeRun alone(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'y', 0}});
+  alone.fs.files["C:\\Work\\notes.txt"] = "";
+  EXPECT_EQ(Flow(alone, {"notes.txt"}), kExitOk);
+  EXPECT_EQ(test::Written(alone.fake),
+            "Dirhop: 'C:\\Work\\notes.txt' is a file, not a directory\n");
+  EXPECT_TRUE(alone.fs.Calls("CreateOneDirectory").empty());
+  EXPECT_EQ(Handoff(alone), "");
+
+  FakeRun deeper(HostKind::kWindows, "C:\\Work", {{80, 25}}, {{'y', 0}});
+  deeper.fs.AddDirectory("C:\\Work\\proj");
+  deeper.fs.files["C:\\Work\\proj\\readme.md"] = "";
+  EXPECT_EQ(Flow(deeper, {"proj\\readme.md\\x"}), kExitOk);
+  EXPECT_EQ(test::Written(deeper.fake),
+            "Dirhop: 'C:\\Work\\proj\\readme.md' is a file, not a directory\n");
+  EXPECT_TRUE(deeper.fs.Calls("CreateOneDirectory").empty());
+
+  // Beside far guesses: the guesses alone, after the line about the file.
+  FakeRun guesses(HostKind::kPosix, "/home/u", {{160, 25}}, {{27, 0}});
+  guesses.fs.AddDirectory("/home/u/Desktop");
+  guesses.fs.files["/home/u/notes.txt"] = "";
+  EXPECT_EQ(Flow(guesses, {"notes.txt"}), kExitOk);
+  const std::string text = test::Written(guesses.fake);
+  EXPECT_EQ(text.rfind("Dirhop: '/home/u/notes.txt' is a file, not a directory\n"
+                       "** Nothing close to 'notes.txt' **\n\n[a] /home/u/Desktop",
+                       0),
+            0u)
+      << text;
+  EXPECT_EQ(text.find("new"), std::string::npos) << text;
+}
+
 TEST(MainFlowTest, FarFetchedGuessesAreShownNeverEntered) {
   // Only a far typo (NOTES.TXT is six edits from Desktop): the menu shows the guess, even alone,
   // with the offer to create the spec where it was typed; one key takes either.
