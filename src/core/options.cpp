@@ -144,7 +144,8 @@ ExitCode List(Run& run, const std::vector<std::string>& words) {
       // In the order the menu would show them; a candidate `c` would take alone is all there is.
       if (resolution.order == ListOrder::kByRankAndPath) SortCandidates(resolution.candidates);
       for (const Candidate& candidate : resolution.candidates) {
-        run.console.WriteLine(candidate.Path());
+        run.console.Write(candidate.dir);  // the two parts as they are: no path copied out
+        run.console.WriteLine(candidate.name);
       }
       return kExitOk;
     case Resolution::Kind::kFarMatches:  // guesses are for the menu, never for completion

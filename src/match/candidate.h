@@ -40,7 +40,12 @@ struct Candidate {
       : dir(dir), name(name), rank(rank) {}
 
   // The full path, copied out.
-  std::string Path() const { return std::string(dir).append(name); }
+  std::string Path() const {
+    std::string path;
+    path.reserve(dir.size() + name.size());  // one allocation, not one a part
+    path.append(dir).append(name);
+    return path;
+  }
   // The length of the full path.
   std::size_t PathSize() const { return dir.size() + name.size(); }
   // Whether the full path is `path`, ignoring case (SameIgnoringCase).

@@ -12,11 +12,11 @@ namespace {
 constexpr std::size_t kInitialListCapacity = 20;
 constexpr std::size_t kInitialListText = kInitialListCapacity * 64;
 
-// `dir` (ending in a separator) and `name` joined in one allocation of the final size: a wide
-// level joins one path for every name followed.
+// `dir` (ending in a separator) and `name` joined in one allocation, with room for the separator
+// the level below adds: a wide level joins one path for every name followed.
 std::string JoinPath(const std::string& dir, std::string_view name) {
   std::string path;
-  path.reserve(dir.size() + name.size());
+  path.reserve(dir.size() + name.size() + 1);
   path.append(dir).append(name);
   return path;
 }
@@ -109,8 +109,7 @@ void DirectorySearch::ListLevel(const ComponentSplit& split, const std::string& 
   // reached it is plausible itself; below a far-fetched step it would be created in a directory
   // nobody asked for.
   if (level.far.size() == level.followed.size() && IsPlausibleRank(rank)) {
-    AddCreateCandidate(base + std::string(split.component) + syntax_.separator +
-                       std::string(split.rest));
+    AddDeadEnd(base, split);
   }
   FollowLevel(split, base, rank, listing, level);
   if (level.score == kExactScore && !split.rest.empty() && !FoundPlausibleSince(found_before)) {
@@ -233,6 +232,17 @@ bool DirectorySearch::FoundPlausible() const {
     if (IsPlausibleRank(c.rank)) return true;
   }
   return false;
+}
+
+void DirectorySearch::AddDeadEnd(const std::string& base, const ComponentSplit& split) {
+  if (create_offer_ == CreateOffer::kOff || ContainsWildcard(split.component) ||
+      ContainsWildcard(split.rest) || ContainsWildcard(base)) {
+    return;
+  }
+  // The directory listed and the rest as typed, kept in the list's text without a path of their
+  // own: `*/*/x` meets a dead end in every listing without an x.
+  dead_end_.assign(split.component).append(1, syntax_.separator).append(split.rest);
+  create_list_.Add(create_list_.AddDirectory(base), dead_end_, kCreateRank);
 }
 
 void DirectorySearch::AddCreateCandidate(std::string path) {

@@ -113,6 +113,9 @@ class DirectorySearch {
                              std::uint8_t rank, platform::DirectoryListing& listing,
                              std::vector<std::size_t> passed);
 
+  // AddCreateCandidate for the rest of `split`, as typed, below the listed `base`.
+  void AddDeadEnd(const std::string& base, const ComponentSplit& split);
+
   // Whether MatchList holds a plausible candidate from index `first` on.
   bool FoundPlausibleSince(std::size_t first) const;
 
@@ -132,6 +135,7 @@ class DirectorySearch {
   bool listings_ran_out_ = false;
   CandidateList match_list_;
   CandidateList create_list_;
+  std::string dead_end_;  // AddDeadEnd's text, kept to be filled again without an allocation
 };
 
 }  // namespace dirhop
