@@ -22,7 +22,7 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
     console.ColouredLine(kColourError, "Dirhop: An alias needs a name");
     return false;
   }
-  if (target && target->size() > kPathFieldLength) {
+  if (target.dir.size() > kPathFieldLength) {
     // Stored cut, the alias would lead somewhere else than the user said.
     console.ColouredLine(kColourError,
                          "Dirhop: Alias target is longer than 255 characters; alias '" +
@@ -36,13 +36,13 @@ bool UpdateAlias(Console& console, Settings& settings, const std::string& name,
                                            VisibleText(update.dropped->first) + " = " +
                                            VisibleText(update.dropped->second));
   }
-  if (target && !target->empty()) {
-    console.ColouredLine(kColourNotice,
-                         "Dirhop: Adding alias " + VisibleText(name) + "=" + VisibleText(*target));
-  } else if (target && !update.old_target) {
+  if (target.action == AliasAction::kDefine) {
+    console.ColouredLine(
+        kColourNotice, "Dirhop: Adding alias " + VisibleText(name) + "=" + VisibleText(target.dir));
+  } else if (target.action == AliasAction::kRemove && !update.old_target) {
     console.ColouredLine(kColourError,
                          "Dirhop: No alias to delete called '" + VisibleText(name) + "'");
-  } else if (target) {
+  } else if (target.action == AliasAction::kRemove) {
     console.ColouredLine(kColourNotice, "Dirhop: Removing alias '" + VisibleText(name) + "'");
   }
   SaveSettings(console, settings);
@@ -86,7 +86,7 @@ bool AliasCommand(Console& console, Settings& settings, const std::vector<std::s
   const std::string name(CutAtCharacter(arguments[0], kAliasNameLength));
   std::string target = arguments.size() >= 2 ? arguments[1] : std::string();
   if (target == ".") target = start_dir;
-  return UpdateAlias(console, settings, name, target);
+  return UpdateAlias(console, settings, name, AliasDefinedAs(target));
 }
 
 std::optional<std::string> FindAlias(const Settings& settings, const std::string& name) {
@@ -100,7 +100,7 @@ std::optional<std::string> FindAlias(const Settings& settings, const std::string
 std::optional<std::string> GoToAlias(Console& console, Settings& settings, const std::string& arg) {
   std::optional<std::string> dir = FindAlias(settings, arg);
   // A private session leaves no trace of which alias it used.
-  if (dir && !settings.private_session) UpdateAlias(console, settings, arg, kKeepTarget);
+  if (dir && !settings.private_session) UpdateAlias(console, settings, arg, kPromoteAlias);
   return dir;
 }
 

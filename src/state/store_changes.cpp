@@ -19,6 +19,11 @@ void AddHistoryEntry(SettingsRecord& record, const std::string& dir) {
   record.SetHistory(0, dir);
 }
 
+AliasTarget AliasDefinedAs(std::string dir) {
+  if (dir.empty()) return {AliasAction::kRemove, {}};
+  return {AliasAction::kDefine, std::move(dir)};
+}
+
 AliasSlotsUpdate UpdateAliasSlots(SettingsRecord& record, const std::string& name,
                                   const AliasTarget& target) {
   AliasSlotsUpdate update;
@@ -31,13 +36,14 @@ AliasSlotsUpdate UpdateAliasSlots(SettingsRecord& record, const std::string& nam
     }
     if (record.AliasFree(slot)) break;
   }
-  const bool define = target && !target->empty();
-  if (!define && !(!target && update.old_target)) return update;  // removed, or nothing to promote
+  const bool define = target.action == AliasAction::kDefine;
+  const bool promote = target.action == AliasAction::kPromote && update.old_target;
+  if (!define && !promote) return update;  // removed, or nothing to promote
   if (!record.AliasFree(kAliasSlots)) {
     update.dropped.emplace(record.AliasName(kAliasSlots), record.AliasTarget(kAliasSlots));
   }
   record.MoveAliases(1, 2, kAliasSlots - 1);
-  record.SetAlias(1, name.substr(0, kAliasNameLength), target ? *target : *update.old_target);
+  record.SetAlias(1, name.substr(0, kAliasNameLength), define ? target.dir : *update.old_target);
   return update;
 }
 

@@ -13,10 +13,25 @@
 
 namespace dirhop {
 
-// What an alias update does with a name: a directory text defines it, the empty text removes it,
-// and kKeepTarget (nullopt) promotes it to slot 1 with the directory it has.
-using AliasTarget = std::optional<std::string>;
-inline constexpr std::nullopt_t kKeepTarget = std::nullopt;
+// What an alias update does with a name.
+enum class AliasAction {
+  kDefine,   // gives the name a directory, in slot 1
+  kRemove,   // takes the name out of the table
+  kPromote,  // moves the name to slot 1 with the directory it has
+};
+
+// An alias update: its action, and the directory that a definition gives the name.
+struct AliasTarget {
+  AliasAction action = AliasAction::kPromote;
+  std::string dir;  // the new directory of kDefine; empty for the others
+};
+
+// The update that gives a name the directory `dir`, or removes the name when `dir` is empty (as
+// `c -a name` with no directory does).
+AliasTarget AliasDefinedAs(std::string dir);
+
+// The update that moves a name to slot 1 with the directory it has (a jump through the alias).
+inline const AliasTarget kPromoteAlias{AliasAction::kPromote, {}};
 
 // A directory recorded in the history.
 struct HistoryAdded {

@@ -51,7 +51,7 @@ TEST_F(AliasesTest, ALongNameIsCutWithoutSplittingACharacter) {
 }
 
 TEST_F(AliasesTest, DefiningPutsTheAliasFirstAndSaves) {
-  EXPECT_TRUE(UpdateAlias(*fake_.console, settings_, "proj", std::string("c:\\src\\proj")));
+  EXPECT_TRUE(UpdateAlias(*fake_.console, settings_, "proj", AliasDefinedAs("c:\\src\\proj")));
   EXPECT_EQ(Table(),
             (std::vector<std::string>{"proj=c:\\src\\proj", "dos=c:\\dos", "win=c:\\windows"}));
   EXPECT_EQ(Text(), "Dirhop: Adding alias proj=c:\\src\\proj\n");
@@ -64,7 +64,7 @@ TEST_F(AliasesTest, RedefiningInAnyCaseReplacesTheOldEntry) {
   FillTable();
   settings_.record.SetAlias(5, "proj", "C:\\old");
   Stored();
-  UpdateAlias(*fake_.console, settings_, "PROJ", std::string("C:\\new"));
+  UpdateAlias(*fake_.console, settings_, "PROJ", AliasDefinedAs("C:\\new"));
   EXPECT_EQ(Text(), "Dirhop: Adding alias PROJ=C:\\new\n");  // no full-table message
   std::vector<std::string> table = Table();
   ASSERT_EQ(table.size(), 20u);
@@ -75,7 +75,7 @@ TEST_F(AliasesTest, RedefiningInAnyCaseReplacesTheOldEntry) {
 
 TEST_F(AliasesTest, AFullTableDropsTheAliasUsedLongestAgo) {
   FillTable();
-  UpdateAlias(*fake_.console, settings_, "new", std::string("C:\\n"));
+  UpdateAlias(*fake_.console, settings_, "new", AliasDefinedAs("C:\\n"));
   EXPECT_EQ(Text(),
             "Dirhop: Alias list is full. Removing alias a20 = C:\\d20\n"
             "Dirhop: Adding alias new=C:\\n\n");
@@ -86,10 +86,10 @@ TEST_F(AliasesTest, AFullTableDropsTheAliasUsedLongestAgo) {
 }
 
 TEST_F(AliasesTest, RemovingTwiceReportsTheSecondTimeAndAlwaysSaves) {
-  UpdateAlias(*fake_.console, settings_, "DOS", std::string());
+  UpdateAlias(*fake_.console, settings_, "DOS", AliasDefinedAs(""));
   EXPECT_EQ(Table(), (std::vector<std::string>{"win=c:\\windows"}));
   EXPECT_EQ(store_.closes, 1);
-  UpdateAlias(*fake_.console, settings_, "dos", std::string());
+  UpdateAlias(*fake_.console, settings_, "dos", AliasDefinedAs(""));
   EXPECT_EQ(store_.closes, 2);
   EXPECT_EQ(Text(),
             "Dirhop: Removing alias 'DOS'\n"
@@ -98,7 +98,7 @@ TEST_F(AliasesTest, RemovingTwiceReportsTheSecondTimeAndAlwaysSaves) {
 }
 
 TEST_F(AliasesTest, PromotingKeepsTheTargetAndSaysNothing) {
-  UpdateAlias(*fake_.console, settings_, "WIN", kKeepTarget);
+  UpdateAlias(*fake_.console, settings_, "WIN", kPromoteAlias);
   EXPECT_EQ(Table(), (std::vector<std::string>{"WIN=c:\\windows", "dos=c:\\dos"}));
   EXPECT_EQ(Text(), "");
   EXPECT_EQ(store_.closes, 1);
@@ -106,14 +106,15 @@ TEST_F(AliasesTest, PromotingKeepsTheTargetAndSaysNothing) {
 
 TEST_F(AliasesTest, OverLongTargetsAndEmptyNamesAreRefusedNotCut) {
   const std::string target = "C:\\" + std::string(253, 'x');  // 256 characters
-  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "far", target));
-  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "", std::string("C:\\")));
+  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "far", AliasDefinedAs(target)));
+  EXPECT_FALSE(UpdateAlias(*fake_.console, settings_, "", AliasDefinedAs("C:\\")));
   EXPECT_EQ(Table(), (std::vector<std::string>{"dos=c:\\dos", "win=c:\\windows"}));
   EXPECT_EQ(store_.opens, 0);
   EXPECT_EQ(Text(),
             "Dirhop: Alias target is longer than 255 characters; alias 'far' not defined\n"
             "Dirhop: An alias needs a name\n");
-  EXPECT_TRUE(UpdateAlias(*fake_.console, settings_, "fits", target.substr(0, 255)));
+  EXPECT_TRUE(
+      UpdateAlias(*fake_.console, settings_, "fits", AliasDefinedAs(target.substr(0, 255))));
   EXPECT_EQ(settings_.record.AliasTarget(1).size(), 255u);
 }
 
@@ -215,7 +216,7 @@ TEST_F(AliasesTest, NamesMatchInAnyCaseAndFormOfEveryScriptButKeepTheirDiacritic
             "/u");  // decomposed
   EXPECT_EQ(GoToAlias(*fake_.console, settings_, "uber"), std::nullopt);
   // Redefining in another case replaces the alias rather than adding one.
-  UpdateAlias(*fake_.console, settings_, "ÜBER", std::string("/new"));
+  UpdateAlias(*fake_.console, settings_, "ÜBER", AliasDefinedAs("/new"));
   EXPECT_EQ(Table(), (std::vector<std::string>{"ÜBER=/new", "ДОМ=/d"}));
 }
 

@@ -808,7 +808,7 @@ SettingsRecord FullTable() {
   }
   for (int slot = kAliasSlots; slot >= 1; --slot) {
     UpdateAliasSlots(record, "al" + std::to_string(slot),
-                     "C:\\t" + std::to_string(slot) + (slot % 4 ? "" : "\xce\xa3"));
+                     AliasDefinedAs("C:\\t" + std::to_string(slot) + (slot % 4 ? "" : "\xce\xa3")));
   }
   return record;
 }
@@ -816,7 +816,7 @@ SettingsRecord FullTable() {
 // The changes of a run that jumps through the alias in the last slot: every history slot and
 // every alias slot moves.
 std::vector<StoreChange> PromotionChanges() {
-  return {AliasUpdated{"al20", kKeepTarget}, HistoryAdded{"C:\\t20"}};
+  return {AliasUpdated{"al20", kPromoteAlias}, HistoryAdded{"C:\\t20"}};
 }
 
 // The record `record` with `changes` made on it.
@@ -938,7 +938,8 @@ TEST(RegistryCutTest, TheMachinesKeyCutAfterAnyValueReadsAsTheOldTableOrTheNew) 
       table.push_back(HistoryAdded{before.History(slot)});
     }
     for (int slot = kAliasSlots; slot >= 1; --slot) {
-      table.push_back(AliasUpdated{before.AliasName(slot), before.AliasTarget(slot)});
+      table.push_back(
+          AliasUpdated{before.AliasName(slot), AliasDefinedAs(before.AliasTarget(slot))});
     }
     ASSERT_TRUE(SaveOrCut(files, table));
     ASSERT_EQ(Loaded(files).Image(), before.Image());

@@ -71,14 +71,14 @@ TEST(SharedStoreTest, ARunSavesItsOwnChangesOnWhatOtherRunsSavedMeanwhile) {
     SharedStore shared(data_file);
     {
       SharedStore::Run setup(shared);
-      UpdateAlias(*setup.fake.console, setup.settings, "gone", std::string("/gone"));
+      UpdateAlias(*setup.fake.console, setup.settings, "gone", AliasDefinedAs("/gone"));
       AddToHistory(*setup.fake.console, setup.settings, "/start");
     }
     // A run waits at a menu while another one defines, removes and records.
     SharedStore::Run waiting(shared);
     SharedStore::Run other(shared);
-    UpdateAlias(*other.fake.console, other.settings, "mine", std::string("/x2"));
-    UpdateAlias(*other.fake.console, other.settings, "gone", std::string());
+    UpdateAlias(*other.fake.console, other.settings, "mine", AliasDefinedAs("/x2"));
+    UpdateAlias(*other.fake.console, other.settings, "gone", AliasDefinedAs(""));
     AddToHistory(*other.fake.console, other.settings, "/p2_05");
     AddToHistory(*other.fake.console, other.settings, "/p2_06");
     // The waiting run uses an alias the other one removed, and enters a directory.
@@ -130,7 +130,7 @@ TEST(SharedStoreTest, ALockHeldElsewhereIsReportedOnceAndTheRunSavesNothing) {
     shared.store.files.busy_stores.insert(path);
     SharedStore::Run run(shared);
     AddToHistory(*run.fake.console, run.settings, "/a");
-    UpdateAlias(*run.fake.console, run.settings, "n", std::string("/n"));
+    UpdateAlias(*run.fake.console, run.settings, "n", AliasDefinedAs("/n"));
     // The run itself goes on with its changes; the store keeps what it had.
     EXPECT_EQ(run.settings.record.History(0), "/a");
     const std::string message =
@@ -213,7 +213,7 @@ TEST(SharedStoreTest, APrivateSessionRecordsNoVisitButKeepsWhatItIsTold) {
   EXPECT_TRUE(settings.record.HistoryEmpty(0));
   EXPECT_EQ(settings.record.AliasName(1), "dos");
   // An alias the user defines is the user's to keep.
-  UpdateAlias(*fake.console, settings, "here", std::string("/here"));
+  UpdateAlias(*fake.console, settings, "here", AliasDefinedAs("/here"));
   EXPECT_EQ(store.Text("aliasname_1"), "here");
   EXPECT_EQ(store.Text("history_0"), "");
 }
