@@ -25,13 +25,7 @@ namespace {
 }  // namespace
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-    }
-    return true;
-  }
+  if (IsAscii(a) && IsAscii(b)) return SameAsciiIgnoringCase(a, b);
   return SameFoldedText(a, b);
 }
 

@@ -6,6 +6,7 @@
 // only where every byte compared is ASCII, so that it agrees with the Unicode folding there.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,16 @@ inline void UpperCaseInto(std::string_view text, std::string& out) {
 
 // A copy of `text` with every byte passed through UpperChar; the length never changes.
 std::string UpperCase(std::string_view text);
+
+// True when `a` and `b` are the same bytes once passed through UpperChar: SameIgnoringCase for
+// two texts the caller knows to be ASCII, without looking at their bytes for others first.
+inline bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  }
+  return true;
+}
 
 // True when `a` and `b` are the same text ignoring case, in any script, and the normalisation
 // form (a composed and a decomposed "é" are equal); diacritics count ("cafe" is not "café"), and

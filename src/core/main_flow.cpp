@@ -41,8 +41,7 @@ ExitCode ReportUnexpectedFailure(Console* console, const std::string& descriptio
 
 }  // namespace
 
-ExitCode MainFlow(Run& run, const CommandWords& words) {
-  const ParsedCommandLine parsed = ParseCommandLine(words);
+ExitCode MainFlow(Run& run, const ParsedCommandLine& parsed) {
   if (IsQuery(parsed.option)) return RunOption(run, parsed);
   // A directory reached by other means since the last run is recorded first (in the memory of
   // places too, unless the shell's own hook records every change of directory).
@@ -96,9 +95,10 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   SetCrashCommandLine(words);
 
   const std::string start_dir = fs.CurrentDirectory();
+  // The command line is read once, here; everything after acts on what it asks for.
+  const ParsedCommandLine parsed = ParseCommandLine(words);
   // A query (--init, --list, ...) is run by scripts and completion: it leaves no trace.
-  const OptionId option = ParseCommandLine(words).option;
-  const bool query = IsQuery(option);
+  const bool query = IsQuery(parsed.option);
   if (!query &&
       !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
     return kExitError;
@@ -112,7 +112,7 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   settings.private_session = private_session && !private_session->empty();
   const std::optional<std::string> data_file =
       DataFilePath(host.GetEnv("DIRHOP"), facts->syntax, fs);
-  if (IsPlacesOption(option)) {
+  if (IsPlacesOption(parsed.option)) {
     settings.read_only = true;  // the memory of places is all these options use
   } else if (query) {
     LoadSettingsToRead(settings, data_file);
@@ -125,7 +125,7 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   // The run that created the store is the first: the welcome and usage screens come first.
   // Leaving them with Escape ends the screens; what was typed is still carried out.
   if (settings.first_run) ShowFirstRunScreens(run.pager, facts->kind);
-  return RunWithPendingSave(console, settings, [&] { return MainFlow(run, words); });
+  return RunWithPendingSave(console, settings, [&] { return MainFlow(run, parsed); });
 }
 
 }  // namespace

@@ -6,14 +6,16 @@
 #include <vector>
 
 #include "base/exit_codes.h"
+#include "core/options.h"
 #include "core/run.h"
-#include "core/words.h"
 
 namespace dirhop {
 
-// The main flow after start-up: expansion, the direct attempt, drive and parent steps, the search.
-// Gives the run's exit code (0 when it ends without a result).
-ExitCode MainFlow(Run& run, const CommandWords& words);
+// The main flow after start-up, for the command line as ParseCommandLine read it: a query is
+// answered at once; otherwise a directory reached since the last run is recorded, then an option
+// is run or the path spec resolved (core/resolve.h) and acted on. Gives the run's exit code (0
+// when it ends without a result).
+ExitCode MainFlow(Run& run, const ParsedCommandLine& parsed);
 
 // The whole program: start-up, main flow, and the exit code. `arguments` is argv without argv[0].
 int RunProgram(const std::vector<std::string>& arguments);

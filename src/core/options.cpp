@@ -176,54 +176,102 @@ ExitCode Launch(Run& run, const std::vector<std::string>&) {
   return RunLaunchOption(run, kOption);
 }
 
-// One option: the upper-cased words that name it (the second may be null) and what it does.
+// What running an option may touch beyond its own output.
+enum class Reach {
+  kChanges,     // may change the settings; the run writes the hand-off and shows first screens
+  kQuery,       // only answers a question: reads the settings, changes nothing, leaves no trace
+  kPlacesOnly,  // a query that uses the memory of places only: the store is not even read
+};
+
+// How an option keeps the words after it.
+enum class WordsTaken {
+  kNone,    // ignored
+  kEach,    // each word as it is
+  kJoined,  // joined with one space into one
+};
+
+// One option: the upper-cased words that name it (the second may be null), what it may touch,
+// the words it takes and what it does.
 struct OptionRow {
   OptionId id;
   const char* name;
   const char* other_name;
+  Reach reach;
+  WordsTaken words_taken;
   ExitCode (*run)(Run& run, const std::vector<std::string>& words);  // gives the run's exit code
 };
 
 // The named options, in the order they are tested.
 constexpr OptionRow kOptions[] = {
-    {OptionId::kUsage, "-?", nullptr, Usage},
-    {OptionId::kAlias, "-A", nullptr, Alias},
-    {OptionId::kWelcome, "-W", nullptr, Welcome},
-    {OptionId::kHistoryList, "-L", "-H", History},
-    {OptionId::kMail, "-MAIL", nullptr, Launch<LaunchOption::kMail>},
-    {OptionId::kManual, "-MANUAL", "-HELP", Launch<LaunchOption::kManual>},
-    {OptionId::kExplorer, "-X", nullptr, Launch<LaunchOption::kExplorer>},
-    {OptionId::kHome, "-HOME", nullptr, Launch<LaunchOption::kHome>},
-    {OptionId::kBrantel, "-BRANTEL", nullptr, Launch<LaunchOption::kBrantel>},
-    {OptionId::kHelp, "--HELP", nullptr, Help},
-    {OptionId::kVersion, "--VERSION", nullptr, Version},
-    {OptionId::kInit, "--INIT", nullptr, Init},
-    {OptionId::kList, "--LIST", nullptr, List},
-    {OptionId::kAliasNames, "--ALIASES", nullptr, AliasNames},
-    {OptionId::kPlaces, "--PLACES", nullptr, ListPlacesOption},
-    {OptionId::kForget, "--FORGET", nullptr, ForgetPlaceOption},
-    {OptionId::kImport, "--IMPORT", nullptr, ImportPlacesOption},
-    {OptionId::kRecordVisit, "--RECORD-VISIT", nullptr, RecordVisitOption},
+    {OptionId::kUsage, "-?", nullptr, Reach::kChanges, WordsTaken::kNone, Usage},
+    {OptionId::kAlias, "-A", nullptr, Reach::kChanges, WordsTaken::kEach, Alias},
+    {OptionId::kWelcome, "-W", nullptr, Reach::kChanges, WordsTaken::kNone, Welcome},
+    {OptionId::kHistoryList, "-L", "-H", Reach::kChanges, WordsTaken::kNone, History},
+    {OptionId::kMail, "-MAIL", nullptr, Reach::kChanges, WordsTaken::kNone,
+     Launch<LaunchOption::kMail>},
+    {OptionId::kManual, "-MANUAL", "-HELP", Reach::kChanges, WordsTaken::kNone,
+     Launch<LaunchOption::kManual>},
+    {OptionId::kExplorer, "-X", nullptr, Reach::kChanges, WordsTaken::kNone,
+     Launch<LaunchOption::kExplorer>},
+    {OptionId::kHome, "-HOME", nullptr, Reach::kChanges, WordsTaken::kNone,
+     Launch<LaunchOption::kHome>},
+    {OptionId::kBrantel, "-BRANTEL", nullptr, Reach::kChanges, WordsTaken::kNone,
+     Launch<LaunchOption::kBrantel>},
+    {OptionId::kHelp, "--HELP", nullptr, Reach::kQuery, WordsTaken::kNone, Help},
+    {OptionId::kVersion, "--VERSION", nullptr, Reach::kQuery, WordsTaken::kNone, Version},
+    {OptionId::kInit, "--INIT", nullptr, Reach::kQuery, WordsTaken::kEach, Init},
+    {OptionId::kList, "--LIST", nullptr, Reach::kQuery, WordsTaken::kJoined, List},
+    {OptionId::kAliasNames, "--ALIASES", nullptr, Reach::kQuery, WordsTaken::kNone, AliasNames},
+    {OptionId::kPlaces, "--PLACES", nullptr, Reach::kPlacesOnly, WordsTaken::kNone,
+     ListPlacesOption},
+    {OptionId::kForget, "--FORGET", nullptr, Reach::kPlacesOnly, WordsTaken::kEach,
+     ForgetPlaceOption},
+    {OptionId::kImport, "--IMPORT", nullptr, Reach::kPlacesOnly, WordsTaken::kEach,
+     ImportPlacesOption},
+    {OptionId::kRecordVisit, "--RECORD-VISIT", nullptr, Reach::kPlacesOnly, WordsTaken::kEach,
+     RecordVisitOption},
 };
 
-// The options that no word names.
+// The options that no word names; ParseCommandLine gives each its words itself.
 constexpr OptionRow kUnnamedOptions[] = {
-    {OptionId::kStartDir, nullptr, nullptr, NoWords},
-    {OptionId::kHistoryIndex, nullptr, nullptr, GoToHistoryIndex},
-    {OptionId::kUnknown, nullptr, nullptr, UnknownOption},
+    {OptionId::kStartDir, nullptr, nullptr, Reach::kChanges, WordsTaken::kNone, NoWords},
+    {OptionId::kHistoryIndex, nullptr, nullptr, Reach::kChanges, WordsTaken::kNone,
+     GoToHistoryIndex},
+    {OptionId::kUnknown, nullptr, nullptr, Reach::kQuery, WordsTaken::kNone, UnknownOption},
 };
+
+// The row of `option`; null for kPathSpec, which is no option.
+const OptionRow* RowOf(OptionId option) {
+  for (const OptionRow& row : kOptions) {
+    if (row.id == option) return &row;
+  }
+  for (const OptionRow& row : kUnnamedOptions) {
+    if (row.id == option) return &row;
+  }
+  return nullptr;
+}
+
+// The words after the first, kept as `row` takes them.
+std::vector<std::string> WordsAfterOption(const OptionRow& row, const CommandWords& words) {
+  std::vector<std::string> rest;
+  if (row.words_taken == WordsTaken::kNone) return rest;
+  for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
+  if (row.words_taken == WordsTaken::kEach) return rest;
+  std::string joined;
+  for (std::size_t n = 0; n < rest.size(); ++n) joined += (n == 0 ? "" : " ") + rest[n];
+  return {joined};
+}
 
 }  // namespace
 
 bool IsPlacesOption(OptionId option) {
-  return option == OptionId::kPlaces || option == OptionId::kForget ||
-         option == OptionId::kImport || option == OptionId::kRecordVisit;
+  const OptionRow* row = RowOf(option);
+  return row != nullptr && row->reach == Reach::kPlacesOnly;
 }
 
 bool IsQuery(OptionId option) {
-  return option == OptionId::kHelp || option == OptionId::kVersion || option == OptionId::kInit ||
-         option == OptionId::kList || option == OptionId::kAliasNames ||
-         option == OptionId::kUnknown || IsPlacesOption(option);
+  const OptionRow* row = RowOf(option);
+  return row != nullptr && row->reach != Reach::kChanges;
 }
 
 std::optional<long> ReadRuntimeInteger(std::string_view text) {
@@ -257,18 +305,7 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
   if (key[0] != '-') return {OptionId::kPathSpec, {words.JoinWords()}};
   for (const OptionRow& row : kOptions) {
     if (key == row.name || (row.other_name != nullptr && key == row.other_name)) {
-      std::vector<std::string> rest;
-      for (int n = 2; n <= words.WordCount(); ++n) rest.push_back(words.Word(n));
-      if (row.id == OptionId::kAlias || row.id == OptionId::kInit || row.id == OptionId::kForget ||
-          row.id == OptionId::kImport || row.id == OptionId::kRecordVisit) {
-        return {row.id, rest};
-      }
-      if (row.id == OptionId::kList) {
-        std::string spec;
-        for (std::size_t n = 0; n < rest.size(); ++n) spec += (n == 0 ? "" : " ") + rest[n];
-        return {row.id, {spec}};
-      }
-      return {row.id, {}};
+      return {row.id, WordsAfterOption(row, words)};
     }
   }
   if (key.compare(0, 2, "--") == 0) return {OptionId::kUnknown, {first}};
@@ -276,14 +313,10 @@ ParsedCommandLine ParseCommandLine(const CommandWords& words) {
 }
 
 ExitCode RunOption(Run& run, const ParsedCommandLine& parsed) {
-  for (const OptionRow& row : kOptions) {
-    if (row.id == parsed.option) return row.run(run, parsed.words);
-  }
-  for (const OptionRow& row : kUnnamedOptions) {
-    if (row.id == parsed.option) return row.run(run, parsed.words);
-  }
+  const OptionRow* row = RowOf(parsed.option);
   // A path spec is not an option: the caller searches for it.
-  throw std::logic_error("RunOption called for a path spec");
+  if (row == nullptr) throw std::logic_error("RunOption called for a path spec");
+  return row->run(run, parsed.words);
 }
 
 }  // namespace dirhop

@@ -55,33 +55,52 @@ std::string DropPathsThroughFiles(Run& run, CandidateList& creatable) {
   return first_file;
 }
 
-}  // namespace
+// Where the search of a spec starts, and what is left of the spec to search there.
+struct SearchBase {
+  std::string directory;
+  std::string rest;
+  // No drive, no root and no parent step: the spec may also start at a remembered place.
+  bool relative = false;
+  // Set when the spec is decided before any search: a failure, or the base itself when nothing
+  // is left to search.
+  std::optional<Resolution> decided;
+};
 
-Resolution ResolveSpec(Run& run, std::string spec) {
-  const PathSyntax syntax = run.facts.syntax;
+// The spec with its slashes, double backslashes and dots expanded.
+std::string ExpandSpec(std::string spec, PathSyntax syntax) {
   SlashesToBackslashes(spec, syntax);
   ExpandDoubleBackslashes(spec, syntax);
   ExpandDots(spec, syntax);
-  const std::string expanded_spec = spec;
+  return spec;
+}
 
-  // The direct attempt: a typed path that already names a directory (relative, drive-relative or
-  // absolute) is taken as it is, before any alias or search, with its names as the disk holds
-  // them (the system gives back the current directory as it was typed).
-  if (run.fs.ChangeDirectory(spec)) {
-    std::string entered = run.fs.CurrentDirectory();
-    return Directory(entered.empty() ? spec : WithNamesAsStored(entered, syntax, run.fs));
-  }
+// A typed path that already names a directory (relative, drive-relative or absolute) is taken as
+// it is, before any alias or search, with its names as the disk holds them (the system gives back
+// the current directory as it was typed). Changes run.fs's current directory when it succeeds.
+std::optional<Resolution> TryAsTyped(Run& run, const std::string& expanded_spec) {
+  if (!run.fs.ChangeDirectory(expanded_spec)) return std::nullopt;
+  const std::string entered = run.fs.CurrentDirectory();
+  return Directory(entered.empty() ? expanded_spec
+                                   : WithNamesAsStored(entered, run.facts.syntax, run.fs));
+}
 
-  // An alias is tried only when the spec is not a directory as it stands.
-  if (std::optional<std::string> target = FindAlias(run.settings, spec)) {
-    Resolution result = Directory(*target);
-    result.alias = spec;
-    return result;
-  }
+// The alias named by the spec, tried only when the spec is not a directory as it stands.
+std::optional<Resolution> TryAsAlias(const Run& run, const std::string& expanded_spec) {
+  std::optional<std::string> target = FindAlias(run.settings, expanded_spec);
+  if (!target) return std::nullopt;
+  Resolution result = Directory(std::move(*target));
+  result.alias = expanded_spec;
+  return result;
+}
 
-  std::string base;
-  // No drive, no root and no parent step: the spec may also start at a remembered place.
-  bool relative = false;
+// Takes the drive, the root and the parent steps off the front of the spec: the directory they
+// lead to is the base of the search (the current directory when there are none), and the rest is
+// searched below it.
+SearchBase FindSearchBase(Run& run, const std::string& expanded_spec) {
+  const PathSyntax syntax = run.facts.syntax;
+  SearchBase base;
+  base.rest = expanded_spec;
+  std::string& spec = base.rest;
   char drive = 0;
   bool drive_given = false;
   if (syntax.drives) {
@@ -93,77 +112,127 @@ Resolution ResolveSpec(Run& run, std::string spec) {
       drive = UpperChar(run.start_dir.empty() ? 'C' : run.start_dir[0]);
     }
   }
-  const bool valid_drive = IsDriveLetter(drive);
 
   if (!spec.empty() && spec[0] == syntax.separator) {
-    base = syntax.drives ? std::string(1, drive) + ":\\" : std::string("/");
+    base.directory = syntax.drives ? std::string(1, drive) + ":\\" : std::string("/");
     spec.erase(0, 1);
   } else {
-    if (syntax.drives && !valid_drive) {
-      return Failure("Dirhop: Invalid drive letter '" + VisibleText(std::string(1, drive)) +
-                     "' (valid drives are A: through Z:)");
+    if (syntax.drives && !IsDriveLetter(drive)) {
+      base.decided = Failure("Dirhop: Invalid drive letter '" + VisibleText(std::string(1, drive)) +
+                             "' (valid drives are A: through Z:)");
+      return base;
     }
     if (drive_given && spec.empty()) {
       // A drive prefix alone that the direct attempt could not enter names no usable drive;
       // going to the process's own directory instead would hide that.
-      return Failure("Dirhop: Could not change directory to '" + VisibleText(expanded_spec) + "'");
+      base.decided =
+          Failure("Dirhop: Could not change directory to '" + VisibleText(expanded_spec) + "'");
+      return base;
     }
     // A relative path spec is searched from the current directory; one that has been removed has
     // no path, and the search must not start from the root instead.
     if (!drive_given && run.fs.CurrentDirectoryRemoved()) {
-      return Failure("Dirhop: The current directory no longer exists");
+      base.decided = Failure("Dirhop: The current directory no longer exists");
+      return base;
     }
-    base = syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
-    if (base.empty()) return Failure("Dirhop: Could not read the current directory");
+    base.directory =
+        syntax.drives ? run.fs.DriveCurrentDirectory(drive) : run.fs.CurrentDirectory();
+    if (base.directory.empty()) {
+      base.decided = Failure("Dirhop: Could not read the current directory");
+      return base;
+    }
     const std::size_t typed = spec.size();
-    TakeParentSteps(spec, base, syntax, ParentStep::kTwoDots);
-    relative = !drive_given && spec.size() == typed;
+    TakeParentSteps(spec, base.directory, syntax, ParentStep::kTwoDots);
+    base.relative = !drive_given && spec.size() == typed;
   }
+  if (spec.empty()) base.decided = Directory(base.directory);
+  return base;
+}
 
-  if (spec.empty()) return Directory(base);
-
+// Searches the rest of the spec below the base, collecting the paths that could be created when
+// the settings allow creating.
+DirectorySearch SearchTheBase(Run& run, const SearchBase& base) {
   const CreateOffer create_offer =
       run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
-  DirectorySearch search(syntax, create_offer, run.fs);
-  search.SearchLevel(spec, base, 0);
+  DirectorySearch search(run.facts.syntax, create_offer, run.fs);
+  search.SearchLevel(base.rest, base.directory, 0);
+  return search;
+}
+
+// A relative spec is also searched from the remembered places when nothing below the base fits
+// better than by letters in order or a typo at some level: a remembered place that fits by its
+// name or beginning is then the likelier meaning (`gam` for the game-engine project worked on,
+// not /usr/share/gstreamer). Taken when nothing plausible was found below the base, or over what
+// was only when a place is found by its own name or beginning and ranks better.
+std::optional<Resolution> SearchRememberedPlaces(Run& run, const SearchBase& base,
+                                                 DirectorySearch& search,
+                                                 const std::string& expanded_spec) {
+  const bool found_plausible = search.FoundPlausible();
+  if (!base.relative || (found_plausible && FitsByNamesOrBeginnings(search.MatchList(), base.rest,
+                                                                    run.facts.syntax))) {
+    return std::nullopt;
+  }
+  std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, base.rest);
+  if (!remembered) return std::nullopt;
+  const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
+                           remembered->by_place_name &&
+                           BestRank(remembered->candidates) < BestRank(search.MatchList());
+  if (found_plausible && !fits_better) return std::nullopt;
+  remembered->expanded_spec = expanded_spec;
+  return remembered;
+}
+
+// The plausible candidates of the best rank found below the base.
+std::optional<Resolution> TakeBaseMatches(DirectorySearch& search,
+                                          const std::string& expanded_spec) {
+  if (!search.FoundPlausible()) return std::nullopt;
+  Resolution result;
+  result.kind = Resolution::Kind::kMatches;
+  result.expanded_spec = expanded_spec;
+  result.candidates = std::move(search.MatchList());
+  KeepBestRank(result.candidates);
+  return result;
+}
+
+// Nothing plausible: the far-fetched guesses of the best rank beside the paths that could be
+// created (never one through a file, which the result names instead), or the paths to create alone
+// when the search found nothing at all. The spec as typed is added to them last, only when the
+// search met no place to create it: each place it met already offers the rest of the spec there,
+// below directories that exist, and the spec as typed would name the same directory again, or a new
+// tree named after the abbreviations of existing ones (pro/blog for projects/blog).
+Resolution FallBackToCreation(Run& run, DirectorySearch& search, const std::string& expanded_spec) {
+  if (search.CreateList().empty()) search.AddCreateCandidate(expanded_spec);
   Resolution result;
   result.expanded_spec = expanded_spec;
-  const bool found_plausible = search.FoundPlausible();
-  // A relative spec is also searched from the remembered places when nothing here fits better
-  // than by letters in order or a typo at some level: a remembered place that fits by its name
-  // or beginning is then the likelier meaning (`gam` for the game-engine project worked on, not
-  // /usr/share/gstreamer).
-  if (relative &&
-      (!found_plausible || !FitsByNamesOrBeginnings(search.MatchList(), spec, syntax))) {
-    if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec)) {
-      // Over what fits here, only a place found by its own name or beginning.
-      const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
-                               remembered->by_place_name &&
-                               BestRank(remembered->candidates) < BestRank(search.MatchList());
-      if (!found_plausible || fits_better) {
-        remembered->expanded_spec = expanded_spec;
-        return std::move(*remembered);
-      }
-    }
-  }
-  if (!found_plausible && search.CreateList().empty()) {
-    // The spec as typed, added last, only when the search met no place to create it: each place
-    // it met already offers the rest of the spec there, below directories that exist, and the
-    // spec as typed would name the same directory again, or a new tree named after the
-    // abbreviations of existing ones (pro/blog for projects/blog).
-    search.AddCreateCandidate(expanded_spec);
-  }
-  if (!found_plausible) result.file_in_the_way = DropPathsThroughFiles(run, search.CreateList());
+  result.file_in_the_way = DropPathsThroughFiles(run, search.CreateList());
   if (search.MatchList().empty()) {
     result.kind = Resolution::Kind::kNoMatch;
     result.candidates = std::move(search.CreateList());
     return result;
   }
-  result.kind = found_plausible ? Resolution::Kind::kMatches : Resolution::Kind::kFarMatches;
+  result.kind = Resolution::Kind::kFarMatches;
   result.candidates = std::move(search.MatchList());
   KeepBestRank(result.candidates);
-  if (!found_plausible) result.creatable = std::move(search.CreateList());
+  result.creatable = std::move(search.CreateList());
   return result;
+}
+
+}  // namespace
+
+Resolution ResolveSpec(Run& run, std::string spec) {
+  const std::string expanded = ExpandSpec(std::move(spec), run.facts.syntax);
+  if (std::optional<Resolution> typed = TryAsTyped(run, expanded)) return std::move(*typed);
+  if (std::optional<Resolution> alias = TryAsAlias(run, expanded)) return std::move(*alias);
+  SearchBase base = FindSearchBase(run, expanded);
+  if (base.decided) return std::move(*base.decided);
+  DirectorySearch search = SearchTheBase(run, base);
+  if (std::optional<Resolution> remembered = SearchRememberedPlaces(run, base, search, expanded)) {
+    return std::move(*remembered);
+  }
+  if (std::optional<Resolution> matches = TakeBaseMatches(search, expanded)) {
+    return std::move(*matches);
+  }
+  return FallBackToCreation(run, search, expanded);
 }
 
 }  // namespace dirhop

@@ -48,11 +48,12 @@ struct Resolution {
   std::string message;
 };
 
-// Resolves `spec` in the order the main flow tries things: the direct attempt (which changes
-// run.fs's current directory when it names a directory), then an alias, then the drive, root,
-// parent steps and the search; a relative spec (no drive, root or parent step) that finds nothing
-// plausible there is then searched from the remembered places (core/remembered_places.h). Prints
-// nothing and changes no setting.
+// Resolves `spec` in the order the main flow tries things: expands it, tries it as typed (which
+// changes run.fs's current directory when it names a directory) and as an alias, finds the base
+// of the search (drive, root and parent steps) and searches the base; a relative spec (no drive,
+// root or parent step) that finds nothing plausible there by names or beginnings is then searched
+// from the remembered places (core/remembered_places.h); what is left falls back to creation.
+// Prints nothing and changes no setting.
 Resolution ResolveSpec(Run& run, std::string spec);
 
 }  // namespace dirhop

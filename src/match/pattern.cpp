@@ -24,16 +24,6 @@ std::uint8_t CapDistance(std::size_t value) {
   return static_cast<std::uint8_t>(std::min<std::size_t>(value, kMaxEditDistance));
 }
 
-// True when ASCII texts `a` and `b` are equal once upper-cased (SameIgnoringCase without its
-// test for other bytes, which the byte tests are never given).
-bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-  }
-  return true;
-}
-
 // Where the part of a name that a pattern part is matched against ends.
 enum class PartEnd {
   kWholeText,  // the text given is the part

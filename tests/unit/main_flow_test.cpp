@@ -23,7 +23,8 @@ using Log = std::vector<std::string>;
 // MainFlow as RunProgram runs it, with the saves it leaves pending made.
 int Flow(FakeRun& faked, const std::vector<std::string>& words) {
   return RunWithPendingSave(faked.run.console, faked.settings, [&] {
-    return MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.facts.own_file_path));
+    return MainFlow(faked.run, ParseCommandLine(CommandWords::FromArguments(
+                                   words, faked.run.facts.own_file_path)));
   });
 }
 

@@ -56,6 +56,10 @@ TEST(ParseCommandLineTest, EachRowInTheOrderTestedIgnoringCase) {
       {{"--list", "-a", "pro"}, OptionId::kList, {"-a pro"}},
       {{"--list"}, OptionId::kList, {""}},
       {{"--aliases"}, OptionId::kAliasNames, {}},
+      {{"--places", "x"}, OptionId::kPlaces, {}},
+      {{"--forget", "/a b"}, OptionId::kForget, {"/a b"}},
+      {{"--Import", "z", "f"}, OptionId::kImport, {"z", "f"}},
+      {{"--record-visit", "/d"}, OptionId::kRecordVisit, {"/d"}},
       {{"--x"}, OptionId::kUnknown, {"--x"}},
       {{"--HLEP", "x"}, OptionId::kUnknown, {"--HLEP"}},
       {{"--"}, OptionId::kUnknown, {"--"}},
@@ -94,10 +98,17 @@ TEST(RunOptionTest, QueriesAreExactlyTheOptionsThatLeaveNoTrace) {
   for (OptionId id : {OptionId::kHelp, OptionId::kVersion, OptionId::kInit, OptionId::kList,
                       OptionId::kAliasNames, OptionId::kUnknown}) {
     EXPECT_TRUE(IsQuery(id));
+    EXPECT_FALSE(IsPlacesOption(id));
+  }
+  for (OptionId id :
+       {OptionId::kPlaces, OptionId::kForget, OptionId::kImport, OptionId::kRecordVisit}) {
+    EXPECT_TRUE(IsQuery(id));
+    EXPECT_TRUE(IsPlacesOption(id));
   }
   for (OptionId id : {OptionId::kPathSpec, OptionId::kStartDir, OptionId::kUsage, OptionId::kAlias,
                       OptionId::kHistoryList, OptionId::kHistoryIndex}) {
     EXPECT_FALSE(IsQuery(id));
+    EXPECT_FALSE(IsPlacesOption(id));
   }
 }
 

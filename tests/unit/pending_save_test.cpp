@@ -37,7 +37,8 @@ struct SavingRun : FakeRun {
   // The exit code of the main flow run as RunProgram runs it.
   int Flow(const std::vector<std::string>& words) {
     return RunWithPendingSave(run.console, settings, [&] {
-      return MainFlow(run, CommandWords::FromArguments(words, run.facts.own_file_path));
+      return MainFlow(
+          run, ParseCommandLine(CommandWords::FromArguments(words, run.facts.own_file_path)));
     });
   }
 

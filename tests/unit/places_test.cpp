@@ -22,7 +22,8 @@ constexpr char kPosixMemory[] = "/home/u/.local/share/dirhop/places";
 
 int Flow(FakeRun& faked, const std::vector<std::string>& words) {
   return RunWithPendingSave(faked.run.console, faked.settings, [&] {
-    return MainFlow(faked.run, CommandWords::FromArguments(words, faked.run.facts.own_file_path));
+    return MainFlow(faked.run, ParseCommandLine(CommandWords::FromArguments(
+                                   words, faked.run.facts.own_file_path)));
   });
 }
 

@@ -264,7 +264,7 @@ TEST(RememberedPlacesTest, APlaceFoundGoneIsForgottenByARunButNotByAQuery) {
 TEST(RememberedPlacesTest, TheMenuShowsAnAskedCandidateAloneAndItsKeyTakesIt) {
   RememberingRun faked({test::Ch('a')});
   const CommandWords words = CommandWords::FromArguments({"web/te"}, faked.run.facts.own_file_path);
-  EXPECT_EQ(MainFlow(faked.run, words), kExitOk);
+  EXPECT_EQ(MainFlow(faked.run, ParseCommandLine(words)), kExitOk);
   EXPECT_NE(test::Written(faked.fake).find("/home/u/projects/webshop/tests"), std::string::npos);
   EXPECT_EQ(faked.fs.files[test::kPosixHandoffPath], "cd -- '/home/u/projects/webshop/tests'\n");
 }

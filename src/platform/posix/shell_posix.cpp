@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,38 +136,82 @@ void SleepMilliseconds(long ms) {
   }
 }
 
-}  // namespace
-
-int OpenWithShell(const std::string& file, const std::string& parameters,
-                  const std::string& directory, int /*show*/) {
+// The shell code for a working directory or local document that is missing, or 0 when the launch
+// may go ahead. The Windows shell reports a missing document before it looks for a program to
+// open it; so does this, which also makes the answer independent of whether an opener is
+// installed.
+int MissingPlaceCode(const std::string& file, const std::string& directory, bool opener) {
   if (!directory.empty()) {
     struct stat info {};
     if (stat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return kShellPathNotFound;
   }
-  const bool opener = parameters.empty();
-  if (opener && !IsAddress(file)) {
-    // The Windows shell reports a missing document before it looks for a program to open it;
-    // so does this, which also makes the answer independent of whether an opener is installed.
-    const std::string local =
-        directory.empty() || (!file.empty() && file[0] == '/') ? file : directory + "/" + file;
-    if (const int code = MissingDocumentCode(local); code != 0) return code;
-  }
+  if (!opener || IsAddress(file)) return 0;
+  const std::string local =
+      directory.empty() || (!file.empty() && file[0] == '/') ? file : directory + "/" + file;
+  return MissingDocumentCode(local);
+}
 
-  // Everything the child needs is prepared here: after fork only async-signal-safe calls.
-  std::vector<std::string> words;
-  if (opener) {
-    words = {kOpener, file};
-  } else {
-    words = {file};
-    for (auto& word : SplitParameters(parameters)) words.push_back(std::move(word));
+// The program and its arguments: the opener with the document, or the program with its
+// parameters.
+std::vector<std::string> LaunchWords(const std::string& file, const std::string& parameters,
+                                     bool opener) {
+  if (opener) return {kOpener, file};
+  std::vector<std::string> words = {file};
+  for (auto& word : SplitParameters(parameters)) words.push_back(std::move(word));
+  return words;
+}
+
+// The child's side of the start: its own session, /dev/null for its standard streams, the
+// working directory, then exec. A failure is written to `report` as an errno (kChdirFailed for
+// the directory). Only async-signal-safe calls: it runs between fork and exec.
+[[noreturn]] void ExecInChild(char* const* argv, const std::string& directory, int report) {
+  setsid();
+  const int null = open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    dup2(null, STDIN_FILENO);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    if (null > STDERR_FILENO) close(null);
   }
+  int error = kChdirFailed;
+  if (directory.empty() || chdir(directory.c_str()) == 0) {
+    execvp(argv[0], argv);
+    error = errno;
+  }
+  ssize_t ignored = write(report, &error, sizeof error);
+  (void)ignored;
+  _exit(127);
+}
+
+// What the child wrote to `report` before its exec: its errno, or nullopt when the exec closed
+// the pipe unwritten (the program started).
+std::optional<int> ReadExecFailure(int report) {
+  int error = 0;
+  ssize_t got;
+  do {
+    got = read(report, &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  if (got != static_cast<ssize_t>(sizeof error)) return std::nullopt;
+  return error;
+}
+
+// A launched program: the child's process id when it started, else the shell failure code.
+struct Started {
+  pid_t child = -1;
+  int failure = 0;
+};
+
+// Starts `words` in a session of its own in `directory` (empty: the current one). Everything the
+// child needs is prepared here: after fork it makes only async-signal-safe calls.
+Started StartInOwnSession(std::vector<std::string> words, const std::string& directory,
+                          bool opener) {
   std::vector<char*> argv;
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
   // The child reports a failed exec through this pipe; a successful exec closes it unread.
   int report[2];
-  if (pipe(report) != 0) return kShellOutOfResources;
+  if (pipe(report) != 0) return {-1, kShellOutOfResources};
   fcntl(report[0], F_SETFD, FD_CLOEXEC);
   fcntl(report[1], F_SETFD, FD_CLOEXEC);
 
@@ -174,51 +219,45 @@ int OpenWithShell(const std::string& file, const std::string& parameters,
   if (child < 0) {
     close(report[0]);
     close(report[1]);
-    return kShellOutOfResources;
+    return {-1, kShellOutOfResources};
   }
   if (child == 0) {
     close(report[0]);
-    setsid();
-    const int null = open("/dev/null", O_RDWR);
-    if (null >= 0) {
-      dup2(null, STDIN_FILENO);
-      dup2(null, STDOUT_FILENO);
-      dup2(null, STDERR_FILENO);
-      if (null > STDERR_FILENO) close(null);
-    }
-    int error = kChdirFailed;
-    if (directory.empty() || chdir(directory.c_str()) == 0) {
-      execvp(argv[0], argv.data());
-      error = errno;
-    }
-    ssize_t ignored = write(report[1], &error, sizeof error);
-    (void)ignored;
-    _exit(127);
+    ExecInChild(argv.data(), directory, report[1]);
   }
 
   close(report[1]);
-  int error = 0;
-  ssize_t got;
-  do {
-    got = read(report[0], &error, sizeof error);
-  } while (got < 0 && errno == EINTR);
+  const std::optional<int> error = ReadExecFailure(report[0]);
   close(report[0]);
-  if (got == static_cast<ssize_t>(sizeof error)) {
-    waitpid(child, nullptr, 0);
-    if (error == kChdirFailed) return kShellPathNotFound;
-    return ExecFailureCode(error, opener);
-  }
+  if (!error) return {child, 0};
+  waitpid(child, nullptr, 0);
+  return {-1, *error == kChdirFailed ? kShellPathNotFound : ExecFailureCode(*error, opener)};
+}
 
-  if (!opener) return kShellOpenSucceeded;  // a program started; its fate is its own
-  // The opener started. Most report a failure within moments; a running one counts as success.
+// Most openers report a failure within moments: the code of one that ends within the grace
+// time, and success for one still running then.
+int OpenerOutcome(pid_t opener) {
   for (int waited = 0; waited < kOpenerGraceMilliseconds; waited += 10) {
     int status = 0;
-    const pid_t done = waitpid(child, &status, WNOHANG);
-    if (done == child) return OpenerStatusCode(status);
+    const pid_t done = waitpid(opener, &status, WNOHANG);
+    if (done == opener) return OpenerStatusCode(status);
     if (done < 0 && errno != EINTR) return kShellOpenSucceeded;
     SleepMilliseconds(10);
   }
   return kShellOpenSucceeded;
+}
+
+}  // namespace
+
+int OpenWithShell(const std::string& file, const std::string& parameters,
+                  const std::string& directory, int /*show*/) {
+  const bool opener = parameters.empty();
+  if (const int code = MissingPlaceCode(file, directory, opener); code != 0) return code;
+  const Started started =
+      StartInOwnSession(LaunchWords(file, parameters, opener), directory, opener);
+  if (started.failure != 0) return started.failure;
+  if (!opener) return kShellOpenSucceeded;  // a program started; its fate is its own
+  return OpenerOutcome(started.child);
 }
 
 bool DesktopOpenerAvailable() {
