@@ -357,10 +357,9 @@ platform::StoreLockResult LockStoreOf(Console& console, Settings& settings) {
   return lock;
 }
 
-// Tells the user, once, that another run held the store's lock for the whole wait, so this run
-// saves nothing.
+// Tells the user that another run held the store's lock for the whole wait, so this run saves
+// nothing. Said once: the load runs once, and a save stops before the lock once store_busy is set.
 void ReportBusyStore(Console& console, Settings& settings) {
-  if (settings.store_busy) return;
   settings.store_busy = true;
   const std::string& path = settings.data_file.empty() ? settings.key_location : settings.data_file;
   console.SetTextColour(kColourError);
