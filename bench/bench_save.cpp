@@ -1,10 +1,13 @@
 // Benchmark: what a jump that saves the store costs, against a static process that does nothing.
-// Every dirhop run enters the other of two directories, so each one records a directory and
-// saves; the store is the data file (DIRHOP) or the settings key file (XDG_CONFIG_HOME) in
-// store-dir (default /var/tmp: on the disk, where a durable save waits for it), and once more in
-// /dev/shm, where a save costs no flush. All cases run interleaved, in an order that turns from
-// round to round; the figures are medians in ms. A second dirhop (an older build, say) adds its
-// two cases on the disk to the same rounds. Prints figures; asserts nothing.
+// In most cases every dirhop run enters the other of two directories, so each one records a
+// directory and saves; the store is the data file (DIRHOP) or the settings key file
+// (XDG_CONFIG_HOME) in store-dir (default /var/tmp: on the disk, where a durable save waits for
+// it), and once more in /dev/shm, where a save costs no flush. In the "to the front" cases every
+// run enters the same directory, the one at the front of the history, so the store's bytes stay
+// as they are (the memory of places still gets its visit records). All cases run interleaved,
+// in an order that turns from round to round; the figures are medians in ms. A second dirhop (an
+// older build, say) adds its cases on the disk to the same rounds. Prints figures; asserts
+// nothing.
 //
 //   bench_save <path-to-dirhop> <path-to-static-nothing> [rounds] [store-dir] [other-dirhop]
 
@@ -25,6 +28,8 @@ struct Case {
   std::vector<std::string> env;  // added to the environment of every run
   bool jump = true;              // false: the do-nothing process
   std::string program;           // the dirhop that jumps
+  fs::path scratch;              // the folder of its store and of the directories it enters
+  bool to_front = false;         // every run enters "a", already at the front of the history
   std::vector<double> ms;
 };
 
@@ -42,7 +47,8 @@ fs::path MakeScratch(const fs::path& base, const std::string& name) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <dirhop> <static-nothing> [rounds] [store-dir] [other-dirhop]\n",
+    std::fprintf(stderr,
+                 "usage: %s <dirhop> <static-nothing> [rounds] [store-dir] [other-dirhop]\n",
                  argv[0]);
     return 2;
   }
@@ -54,56 +60,76 @@ int main(int argc, char** argv) {
   const fs::path in_memory = MakeScratch("/dev/shm", "dirhop-bench-save");
   const std::string path = std::string("PATH=") + (std::getenv("PATH") ? std::getenv("PATH") : "");
 
-  const std::string data_on_disk = "DIRHOP=" + (on_disk / "dirhop.dat").string();
-  const std::string key_on_disk = "XDG_CONFIG_HOME=" + (on_disk / "config").string();
-  std::vector<Case> cases = {
-      {"static do-nothing process", {}, false, {}, {}},
-      {"jump, data file on the disk", {data_on_disk}, true, dirhop, {}},
-      {"jump, settings key file on the disk", {key_on_disk}, true, dirhop, {}},
-      {"jump, data file in /dev/shm",
-       {"DIRHOP=" + (in_memory / "dirhop.dat").string()},
-       true,
-       dirhop,
-       {}},
+  const fs::path front = MakeScratch(disk, "dirhop-bench-save-front");
+  const auto data = [](const fs::path& scratch) {
+    return "DIRHOP=" + (scratch / "dirhop.dat").string();
   };
-  std::vector<fs::path> scratch_of = {on_disk, on_disk, on_disk, in_memory};
+  const auto key = [](const fs::path& scratch) {
+    return "XDG_CONFIG_HOME=" + (scratch / "config").string();
+  };
+  std::vector<Case> cases = {
+      {"static do-nothing process", {}, false, {}, on_disk, false, {}},
+      {"jump, data file on the disk", {data(on_disk)}, true, dirhop, on_disk, false, {}},
+      {"jump, settings key file on the disk", {key(on_disk)}, true, dirhop, on_disk, false, {}},
+      {"jump, data file in /dev/shm", {data(in_memory)}, true, dirhop, in_memory, false, {}},
+      {"to the front, data file on the disk", {data(front)}, true, dirhop, front, true, {}},
+      {"to the front, settings key file on the disk", {key(front)}, true, dirhop, front, true, {}},
+  };
+  std::vector<fs::path> scratches = {on_disk, in_memory, front};
   if (argc >= 6) {
-    // The other build keeps its stores in a scratch folder of its own: the two never share one.
+    // The other build keeps its stores in scratch folders of its own: the two never share one.
     const std::string other = fs::absolute(argv[5]).string();
     const fs::path other_disk = MakeScratch(disk, "dirhop-bench-save-other");
+    const fs::path other_front = MakeScratch(disk, "dirhop-bench-save-other-front");
     cases.push_back({"other: jump, data file on the disk",
-                     {"DIRHOP=" + (other_disk / "dirhop.dat").string()},
+                     {data(other_disk)},
                      true,
                      other,
+                     other_disk,
+                     false,
                      {}});
     cases.push_back({"other: jump, settings key file on the disk",
-                     {"XDG_CONFIG_HOME=" + (other_disk / "config").string()},
+                     {key(other_disk)},
                      true,
                      other,
+                     other_disk,
+                     false,
                      {}});
-    scratch_of.push_back(other_disk);
-    scratch_of.push_back(other_disk);
+    cases.push_back({"other: to the front, data file on the disk",
+                     {data(other_front)},
+                     true,
+                     other,
+                     other_front,
+                     true,
+                     {}});
+    cases.push_back({"other: to the front, settings key file on the disk",
+                     {key(other_front)},
+                     true,
+                     other,
+                     other_front,
+                     true,
+                     {}});
+    scratches.push_back(other_disk);
+    scratches.push_back(other_front);
   }
   for (int round = -3; round < rounds; ++round) {  // three rounds to warm up, not counted
     for (std::size_t k = 0; k < cases.size(); ++k) {
       Case& c = cases[(k + static_cast<std::size_t>(round + 3)) % cases.size()];
-      const std::size_t index = static_cast<std::size_t>(&c - cases.data());
-      const fs::path scratch = scratch_of[index];
-      std::vector<std::string> env = {path, "HOME=" + scratch.string(),
-                                      "DIRHOP_HANDOFF=" + (scratch / "handoff").string()};
+      std::vector<std::string> env = {path, "HOME=" + c.scratch.string(),
+                                      "DIRHOP_HANDOFF=" + (c.scratch / "handoff").string()};
       env.insert(env.end(), c.env.begin(), c.env.end());
-      const bool to_a = round % 2 == 0;
-      const double t = c.jump ? RunProcess({c.program, to_a ? "a" : "b"}, scratch, env)
-                              : RunProcess({nothing}, scratch, env);
+      const bool to_a = c.to_front || round % 2 == 0;
+      const double t = c.jump ? RunProcess({c.program, to_a ? "a" : "b"}, c.scratch, env)
+                              : RunProcess({nothing}, c.scratch, env);
       if (round >= 0) c.ms.push_back(t);
     }
   }
   const double base = Median(cases[0].ms);
-  std::printf("%-44s %10s %10s\n", "case", "median ms", "÷nothing");
+  std::printf("%-52s %10s %10s\n", "case", "median ms", "÷nothing");
   for (const Case& c : cases) {
     const double m = Median(c.ms);
-    std::printf("%-44s %10.3f %10.2f\n", c.label.c_str(), m, m / base);
+    std::printf("%-52s %10.3f %10.2f\n", c.label.c_str(), m, m / base);
   }
-  for (const fs::path& scratch : scratch_of) fs::remove_all(scratch);
+  for (const fs::path& scratch : scratches) fs::remove_all(scratch);
   return 0;
 }

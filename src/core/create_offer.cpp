@@ -4,9 +4,9 @@
 #include "base/exit_codes.h"
 #include "console/chooser.h"
 #include "console/visible_text.h"
+#include "core/error_text.h"
 #include "core/handoff.h"
 #include "match/paths.h"
-#include "state/error_text.h"
 
 namespace dirhop {
 

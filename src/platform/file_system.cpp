@@ -56,6 +56,11 @@ platform::FileReadResult SystemFileSystem::ReadFileForUpdate(const std::string& 
   return platform::ReadFileForUpdate(path, limit);
 }
 
+bool SystemFileSystem::StoreFileUnchanged(const std::string& path,
+                                          const platform::StoreFileStamp& stamp) {
+  return platform::StoreFileUnchanged(path, stamp);
+}
+
 platform::StoreFileStatus SystemFileSystem::ReplaceFileAtomically(const std::string& path,
                                                                   std::string_view bytes) {
   return platform::ReplaceFileAtomically(path, bytes);

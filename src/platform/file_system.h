@@ -54,6 +54,10 @@ class FileSystem {
   // Reads the store file at `path` whole for an update (see platform::ReadFileForUpdate).
   virtual platform::FileReadResult ReadFileForUpdate(const std::string& path,
                                                      std::size_t limit) = 0;
+  // Whether `path` still leads to the file `stamp` was taken of, unchanged (see
+  // platform::StoreFileUnchanged).
+  virtual bool StoreFileUnchanged(const std::string& path,
+                                  const platform::StoreFileStamp& stamp) = 0;
   // Replaces the store file at `path` atomically (see platform::ReplaceFileAtomically).
   virtual platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
                                                           std::string_view bytes) = 0;
@@ -96,6 +100,7 @@ class SystemFileSystem : public FileSystem {
   bool WriteFileContents(const std::string& path, std::string_view bytes) override;
   bool IsRegularFile(const std::string& path) override;
   platform::FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) override;
+  bool StoreFileUnchanged(const std::string& path, const platform::StoreFileStamp& stamp) override;
   platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
                                                   std::string_view bytes) override;
   std::string SettingsKeyLocation() override;

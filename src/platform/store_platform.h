@@ -96,10 +96,32 @@ bool DeleteSettingsKey(const std::string& location);
 
 // ---- Whole files -------------------------------------------------------------------------------
 
-// The result of ReadFileForUpdate: the status and, when kOk, the file's bytes.
+// Which file a read of a store path found, and that file's size and times then (nanoseconds).
+// While a stamp is kept, the file it names keeps its identity: POSIX holds the file open, so its
+// number goes to no other file. Windows gives no stamps: a file number there is free for reuse
+// once no handle holds the file, and a handle held would refuse other runs' replacements.
+struct StoreFileStamp {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  std::int64_t changed = 0;
+  // Holds the file open while the stamp (or a copy of it) is kept; null where nothing is held.
+  std::shared_ptr<void> held;
+};
+
+// Whether `a` and `b` name one file with the same size and times.
+inline bool SameStamp(const StoreFileStamp& a, const StoreFileStamp& b) {
+  return a.device == b.device && a.file == b.file && a.size == b.size && a.modified == b.modified &&
+         a.changed == b.changed;
+}
+
+// The result of ReadFileForUpdate: the status and, when kOk, the file's bytes and (POSIX) the
+// stamp of the file they were read from.
 struct FileReadResult {
   StoreFileStatus status = StoreFileStatus::kUnreadable;
   std::string bytes;
+  std::optional<StoreFileStamp> stamp;
 };
 
 // Opens the existing file at `path` for reading and writing (shared with other processes) and
@@ -108,6 +130,12 @@ struct FileReadResult {
 // `limit` bytes; nothing returned), and on POSIX kForeignLink and kForeignTarget: a link at the
 // path is followed only when it belongs to the user or root, and only to a file the user owns.
 FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit);
+
+// True when `path` still leads (under the rules of ReadFileForUpdate) to the file `stamp` was
+// taken of, with the same size and times: no save has replaced it since, and no write has
+// changed it (short of one that kept its size within the file system's clock tick). False
+// whenever that cannot be told, and always on Windows.
+bool StoreFileUnchanged(const std::string& path, const StoreFileStamp& stamp);
 
 // Replaces the file at `path` with `bytes` atomically, or creates it: the bytes go to a new file
 // in the same folder, which then takes the old one's place, so a reader or a crash sees the old

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -142,9 +143,22 @@ FileReadResult ReadFileForUpdate(StoreSystemCalls& system, const std::string& pa
   } else if (result.bytes.size() > limit) {
     result.status = StoreFileStatus::kTooLarge;
   }
+  if (result.status == StoreFileStatus::kOk && opened.stamp) {
+    // The file stays open while its stamp is kept, so that no other file takes its number.
+    result.stamp = opened.stamp;
+    result.stamp->held = std::shared_ptr<void>(
+        nullptr, [&system, file = opened.file](void*) { system.Close(file); });
+    return result;
+  }
   system.Close(opened.file);
   if (result.status != StoreFileStatus::kOk) result.bytes.clear();
   return result;
+}
+
+bool StoreFileUnchanged(StoreSystemCalls& system, const std::string& path,
+                        const StoreFileStamp& stamp) {
+  const StoreTarget target = system.Resolve(path);
+  return target.status == StoreFileStatus::kOk && target.stamp && SameStamp(*target.stamp, stamp);
 }
 
 StoreFileStatus ReplaceFileAtomically(StoreSystemCalls& system, const std::string& path,
@@ -176,6 +190,10 @@ StoreFileStatus ReplaceFileAtomically(StoreSystemCalls& system, const std::strin
 
 FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) {
   return ReadFileForUpdate(HostStoreSystemCalls(), path, limit);
+}
+
+bool StoreFileUnchanged(const std::string& path, const StoreFileStamp& stamp) {
+  return StoreFileUnchanged(HostStoreSystemCalls(), path, stamp);
 }
 
 StoreFileStatus ReplaceFileAtomically(const std::string& path, std::string_view bytes) {

@@ -24,6 +24,10 @@ inline constexpr std::size_t kStoreReadChunk = 65536;
 FileReadResult ReadFileForUpdate(StoreSystemCalls& system, const std::string& path,
                                  std::size_t limit);
 
+// StoreFileUnchanged (store_platform.h) through the calls of `system`.
+bool StoreFileUnchanged(StoreSystemCalls& system, const std::string& path,
+                        const StoreFileStamp& stamp);
+
 // ReplaceFileAtomically (store_platform.h) through the calls of `system`.
 StoreFileStatus ReplaceFileAtomically(StoreSystemCalls& system, const std::string& path,
                                       std::string_view bytes);

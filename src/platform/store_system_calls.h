@@ -24,6 +24,9 @@ struct StoreTarget {
   StoreFileStatus status = StoreFileStatus::kOk;
   std::string path;       // the file itself, or the name to create it under
   bool via_link = false;  // reached through a link (POSIX: the file opened must then be the user's)
+  // kOk only: the file's stamp as the path was looked at, where the system gives one (nothing
+  // held).
+  std::optional<StoreFileStamp> stamp;
 };
 
 // What an existing store file is opened for.
@@ -38,6 +41,8 @@ struct OpenedStoreFile {
   std::optional<std::uint64_t> size;  // the file's length, when the system tells it
   // The permissions a file that replaces this one takes over (POSIX mode bits); none on Windows.
   std::optional<std::uint32_t> permissions;
+  // The open file's stamp (nothing held), where the system gives one.
+  std::optional<StoreFileStamp> stamp;
 };
 
 // A store file's path cut where the system cuts it.

@@ -81,13 +81,33 @@ void SettingsRecord::MoveAliases(int from, int to, int count) {
                static_cast<std::size_t>(count) * kAliasSlotSize);
 }
 
-std::string SettingsRecord::Image() const {
-  std::string image(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
+void SettingsRecord::SetSavedTail(char* tail) {
   for (std::size_t offset : {kReserved1Offset, kReserved2Offset, kReserved3Offset}) {
-    std::memset(&image[offset], 0, 4);
+    std::memset(tail + (offset - kReserved1Offset), 0, 4);
   }
-  image[kTextFormOffset] = static_cast<char>(kTextsInUtf8);
+  tail[kTextFormOffset - kReserved1Offset] = static_cast<char>(kTextsInUtf8);
+}
+
+std::string SettingsRecord::Image() const {
+  std::string image;
+  WriteImage(image);
   return image;
+}
+
+void SettingsRecord::WriteImage(std::string& image) const {
+  image.assign(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
+  SetSavedTail(&image[kReserved1Offset]);
+}
+
+bool SettingsRecord::IsImage(std::string_view bytes) const {
+  if (bytes.size() != bytes_.size() ||
+      std::memcmp(bytes.data(), bytes_.data(), kReserved1Offset) != 0) {
+    return false;
+  }
+  std::array<char, kSettingsRecordSize - kReserved1Offset> tail;
+  std::memcpy(tail.data(), &bytes_[kReserved1Offset], tail.size());
+  SetSavedTail(tail.data());
+  return std::memcmp(bytes.data() + kReserved1Offset, tail.data(), tail.size()) == 0;
 }
 
 void SettingsRecord::LoadImage(std::string_view bytes) {

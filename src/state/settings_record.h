@@ -73,11 +73,17 @@ class SettingsRecord {
 
   // The record's byte image as it is saved: reserved fields zero, the text form kTextsInUtf8.
   std::string Image() const;
+  // Puts Image() in `image`, in the memory it holds when that is enough.
+  void WriteImage(std::string& image) const;
+  // Whether `bytes` are Image(), found without making it.
+  bool IsImage(std::string_view bytes) const;
   // Overwrites the leading part of the image with `bytes` (at most 10736 of them); the rest of
   // the record keeps what it held.
   void LoadImage(std::string_view bytes);
 
  private:
+  // Gives the bytes of the image from kReserved1Offset on, at `tail`, their saved form.
+  static void SetSavedTail(char* tail);
   std::string ReadField(std::size_t offset, std::size_t capacity) const;
   void WriteField(std::size_t offset, std::size_t capacity, std::string_view text);
 

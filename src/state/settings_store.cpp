@@ -34,6 +34,12 @@ std::string ReadString(platform::SettingsKey& key, const std::string& name) {
   return value->text;
 }
 
+// Whether the value `name` of `key` is the string `text`.
+bool IsStringValue(platform::SettingsKey& key, const std::string& name, const std::string& text) {
+  const std::optional<platform::StoreValue> value = key.Query(name);
+  return value && value->type == platform::StoreValueType::kString && value->text == text;
+}
+
 // ---- Texts that the release before UTF-8 stored ----
 //
 // That release held every text in the OEM code page. Its data file says so by a 0 text form byte
@@ -357,10 +363,9 @@ platform::StoreLockResult LockStoreOf(Console& console, Settings& settings) {
   return lock;
 }
 
-// Tells the user, once, that another run held the store's lock for the whole wait, so this run
-// saves nothing.
+// Tells the user that another run held the store's lock for the whole wait, so this run saves
+// nothing. Said once: the load runs once, and a save stops before the lock once store_busy is set.
 void ReportBusyStore(Console& console, Settings& settings) {
-  if (settings.store_busy) return;
   settings.store_busy = true;
   const std::string& path = settings.data_file.empty() ? settings.key_location : settings.data_file;
   console.SetTextColour(kColourError);
@@ -370,27 +375,38 @@ void ReportBusyStore(Console& console, Settings& settings) {
 }
 
 // Writes the data file: the run's changes made again on what the file holds now (the defaults
-// when it is gone), or the run's record as it stands when the file cannot be read now.
+// when it is gone), or the run's record as it stands when the file cannot be read now. A file
+// that holds the resulting image already is left alone: no write, no flush.
 StoreFileStatus SaveDataFile(Settings& settings) {
-  {
-    // The bytes read are let go before the new image is made, which then takes their memory
-    // rather than pages a short run has not touched yet.
-    const platform::FileReadResult read =
-        settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
-    if (IsStoreRefused(read.status)) return read.status;
-    if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
-      SettingsRecord current;
-      current.LoadImage(read.bytes);
-      if (read.status == StoreFileStatus::kMissing && !settings.windows_default_aliases) {
-        current.ClearAliases();
-      }
-      ReadOldDataFileTexts(settings.files, current);
-      for (const StoreChange& change : settings.changes) ApplyChange(current, change);
-      settings.record = current;
-    }
+  platform::FileReadResult& read = settings.data_file_read;
+  // The file as last read, while it is still that file unchanged, is not read again.
+  if (read.status != StoreFileStatus::kOk || !read.stamp ||
+      !settings.files.StoreFileUnchanged(settings.data_file, *read.stamp)) {
+    // The bytes kept are let go first, so that the new ones take their memory rather than pages
+    // a short run has not touched yet.
+    read = {};
+    read = settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
   }
+  if (IsStoreRefused(read.status)) return read.status;
+  if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
+    SettingsRecord current;
+    current.LoadImage(read.bytes);
+    if (read.status == StoreFileStatus::kMissing && !settings.windows_default_aliases) {
+      current.ClearAliases();
+    }
+    ReadOldDataFileTexts(settings.files, current);
+    for (const StoreChange& change : settings.changes) ApplyChange(current, change);
+    settings.record = current;
+  }
+  if (read.status == StoreFileStatus::kOk && settings.record.IsImage(read.bytes)) {
+    return StoreFileStatus::kOk;
+  }
+  // The new image takes the memory of the bytes read; what the file holds is known no more.
+  std::string image = std::move(read.bytes);
+  read = {};
+  settings.record.WriteImage(image);
   // The new record goes in whole or not at all.
-  return settings.files.ReplaceFileAtomically(settings.data_file, settings.record.Image());
+  return settings.files.ReplaceFileAtomically(settings.data_file, image);
 }
 
 // SaveSettings for a run that holds the store's lock (or has none to take).
@@ -433,16 +449,17 @@ void LoadSettings(Console& console, Settings& settings,
     ReportStoreStatus(console, settings, LoadFromRegistry(settings), settings.key_location);
     return;
   }
-  platform::FileReadResult read =
-      settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
+  platform::FileReadResult& read = settings.data_file_read;
+  read = settings.files.ReadFileForUpdate(settings.data_file, kSettingsRecordSize);
   if (read.status == StoreFileStatus::kOk) {
     // A short file fills only the leading part.
     settings.record.LoadImage(read.bytes);
     ReadOldDataFileTexts(settings.files, settings.record);
     return;
   }
-  if (IsStoreRefused(read.status)) {
-    ReportStoreStatus(console, settings, read.status, settings.data_file);
+  const StoreFileStatus status = read.status;  // the save below reads the file again
+  if (IsStoreRefused(status)) {
+    ReportStoreStatus(console, settings, status, settings.data_file);
     return;
   }
   console.SetTextColour(kColourError);
@@ -453,7 +470,7 @@ void LoadSettings(Console& console, Settings& settings,
   // one creates.
   const bool saved = SaveWhileLocked(console, settings);
   console.EndColouredLine();
-  settings.first_run = saved && read.status == StoreFileStatus::kMissing;
+  settings.first_run = saved && status == StoreFileStatus::kMissing;
 }
 
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file) {
@@ -527,9 +544,16 @@ StoreFileStatus SaveToRegistry(Settings& settings) {
     }
   };
   const std::vector<std::string> texts = SlotTexts(settings.record);
+  const std::string checks = TextChecksOf(texts);
+  // A key that holds every text already, lists their checks and has no table waiting is left as
+  // it is: nothing is set (and the POSIX file is not written).
+  if (texts == before && !key.Query(kPendingSaveValueName) &&
+      IsStringValue(key, kTextChecksValueName, checks)) {
+    return key.Close();
+  }
   // The whole table first: a save cut short from here on reads as this one.
   set(kPendingSaveValueName, PendingSaveOf(texts, before));
-  set(kTextChecksValueName, TextChecksOf(texts));
+  set(kTextChecksValueName, checks);
   const std::vector<std::string> names = SlotValueNames();
   for (std::size_t i = 0; i < names.size(); ++i) set(names[i], texts[i]);
   // A value that stays (the removal refused) holds the very table the slots hold, and reads so.

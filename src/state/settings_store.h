@@ -49,6 +49,11 @@ struct Settings {
   // The changes made to `record` since the last save that wrote them, in order: a save makes
   // them again on what the store holds by then (see store_changes.h).
   std::vector<StoreChange> changes;
+  // The data file as this run last read it, kept while it may still be what the file holds: a
+  // save reads the file again only when its stamp says it changed (the stamp holds the file
+  // open), and writes nothing when the new image is these bytes. Any status but kOk (as after
+  // a save that wrote the file) means there is nothing to go by.
+  platform::FileReadResult data_file_read;
 };
 
 // The data file path from a DIRHOP value: nullopt when DIRHOP is unset or empty; the null device
@@ -78,13 +83,14 @@ void LoadSettings(Console& console, Settings& settings,
 // first_run stays false.
 void LoadSettingsToRead(Settings& settings, const std::optional<std::string>& data_file);
 
-// Saves this run's changes under the store's lock: reads the store again, makes `changes` on
-// what it holds, writes the whole record and keeps it as the run's record; a store that cannot
-// be read now gets the run's record as it stands. Nothing is saved when the store was refused,
-// the run is read-only, or the lock cannot be had (reported once; later saves are skipped). A
-// store that cannot be written is reported (and a file that may not be written is never
-// replaced); the changes then wait for the next save. Returns whether the record was saved. A
-// failed write of a single settings value (the Windows registry) throws
+// Saves this run's changes under the store's lock: reads the store again (unless it is the data
+// file as last read, unchanged), makes `changes` on what it holds, writes the whole record and
+// keeps it as the run's record; a store that holds that record already is not written (nothing
+// to flush), and a store that cannot be read now gets the run's record as it stands. Nothing is
+// saved when the store was refused, the run is read-only, or the lock cannot be had (reported once;
+// later saves are skipped). A store that cannot be written is reported (and a file that may not be
+// written is never replaced); the changes then wait for the next save. Returns whether the record
+// was saved. A failed write of a single settings value (the Windows registry) throws
 // std::runtime_error("Failed to set data for '<name>'").
 bool SaveSettings(Console& console, Settings& settings);
 

@@ -141,6 +141,9 @@ class FuzzDirectories final : public dirhop::FileSystem {
     Unasked();
     return {};
   }
+  bool StoreFileUnchanged(const std::string&, const dirhop::platform::StoreFileStamp&) override {
+    return Unasked();
+  }
   dirhop::platform::StoreFileStatus ReplaceFileAtomically(const std::string&,
                                                           std::string_view) override {
     Unasked();

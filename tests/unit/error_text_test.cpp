@@ -1,4 +1,4 @@
-#include "state/error_text.h"
+#include "core/error_text.h"
 
 #include <gtest/gtest.h>
 

@@ -64,6 +64,18 @@ TEST(SettingsRecordTest, ReservedFieldsAreSavedAsZeroAndPaddingIsKept) {
   EXPECT_EQ(image[10732], '\x01');  // the text form: this release's UTF-8
   EXPECT_EQ(image[10721], 'R');     // padding is not the program's to change
   EXPECT_EQ(image[10733], 'R');
+  // What a save would write is told without making the image: the loaded bytes are not it.
+  EXPECT_TRUE(record.IsImage(image));
+  EXPECT_FALSE(record.IsImage(loaded));
+  for (std::size_t offset : {0u, 5375u, 10715u, 10716u, 10720u, 10724u, 10732u, 10735u}) {
+    std::string other = image;
+    other[offset] = static_cast<char>(other[offset] ^ 1);
+    EXPECT_FALSE(record.IsImage(other)) << offset;
+  }
+  EXPECT_FALSE(record.IsImage(image.substr(0, 10735)));
+  std::string written = "left over";
+  record.WriteImage(written);
+  EXPECT_EQ(written, image);
 }
 
 TEST(SettingsRecordTest, ShortImagesFillOnlyTheLeadingPart) {

@@ -66,6 +66,12 @@ class DataFileTest : public ::testing::Test {
     return bytes;
   }
 
+  // Records `dir` in the history of `settings`, as a jump does, for the next save to write.
+  static void RecordDirectory(Settings& settings, const std::string& dir) {
+    AddHistoryEntry(settings.record, dir);
+    settings.changes.push_back(HistoryAdded{dir});
+  }
+
   std::vector<std::string> FilesInFolder() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -326,7 +332,7 @@ TEST_F(DataFileTest, TheUsersOwnLinkIsFollowedAndKept) {
   fs::create_symlink("dotfiles/dirhop.dat", file_);  // relative, as dotfile managers make them
   LoadSettings(*fake_.console, settings_, file_);
   EXPECT_EQ(settings_.record.History(0), "/stored");
-  settings_.record.SetHistory(0, "/saved");
+  RecordDirectory(settings_, "/saved");
   ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
   EXPECT_EQ(Text(), "");
   EXPECT_TRUE(fs::is_symlink(file_));
@@ -362,6 +368,7 @@ TEST_F(DataFileTest, ASaveRemovesWhatKilledSavesLeftAndNothingElse) {
   test::HeldLikeASave held(dir_ / "dirhop.dat.~dirhop-held00");
   ASSERT_TRUE(held.held());
   settings_.data_file = file_;
+  RecordDirectory(settings_, "/saved");
   ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
   for (const std::string& name : stale) EXPECT_FALSE(fs::exists(dir_ / name)) << name;
   for (const std::string& name : kept) EXPECT_EQ(ReadFile(dir_ / name), "kept") << name;
@@ -377,6 +384,7 @@ TEST_F(DataFileTest, TemporaryFilesOfAnotherUserAreKept) {
   const fs::path link = dir_ / "dirhop.dat.~dirhop-link00";
   fs::create_symlink(theirs, link);
   settings_.data_file = file_;
+  RecordDirectory(settings_, "/saved");
   ASSERT_TRUE(SaveSettings(*fake_.console, settings_));
   EXPECT_EQ(ReadFile(theirs), "theirs");
   EXPECT_TRUE(fs::is_symlink(link));

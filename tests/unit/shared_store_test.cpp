@@ -188,6 +188,61 @@ TEST(SharedStoreTest, WhatTheLockSaysIsToldOnceARun) {
   }
 }
 
+TEST(SharedStoreTest, ASaveThatWouldWriteWhatTheStoreHoldsWritesNothing) {
+  for (const bool data_file : {false, true}) {
+    SCOPED_TRACE(data_file ? "data file" : "settings key");
+    SharedStore shared(data_file);
+    {
+      SharedStore::Run setup(shared);
+      AddToHistory(*setup.fake.console, setup.settings, "/start");
+      AddToHistory(*setup.fake.console, setup.settings, "/a");
+    }
+    const auto writes = [&shared] {
+      return shared.store.sets + shared.store.deletes +
+             static_cast<int>(shared.store.files.Calls("ReplaceFileAtomically").size());
+    };
+    const int before = writes();
+    // A jump from the start directory to the place at the front of the history changes nothing.
+    SharedStore::Run again(shared);
+    CheckHistoryStart(*again.fake.console, again.settings, "/start");
+    AddToHistory(*again.fake.console, again.settings, "/a");
+    EXPECT_EQ(writes(), before);
+    EXPECT_TRUE(again.settings.changes.empty());
+    EXPECT_EQ(test::Written(again.fake), "");
+    // Another place is written.
+    AddToHistory(*again.fake.console, again.settings, "/b");
+    EXPECT_GT(writes(), before);
+    EXPECT_EQ(History(shared.Stored()), (std::vector<std::string>{"/b", "/a", "/start"}));
+  }
+}
+
+TEST(SharedStoreTest, ADataFileUnchangedSinceTheRunReadItIsNotReadAgain) {
+  for (const bool stamps : {true, false}) {
+    SCOPED_TRACE(stamps ? "stamps (POSIX)" : "no stamps (Windows)");
+    SharedStore shared(true);
+    shared.store.files.stamps = stamps;
+    SharedStore::Run run(shared);
+    shared.store.files.log.clear();
+    AddToHistory(*run.fake.console, run.settings, "/a");
+    const std::string path = SharedStore::kPath;
+    std::vector<std::string> expected = {"LockStore " + path, "StoreFileUnchanged " + path,
+                                         "ReplaceFileAtomically " + path, "UnlockStore " + path};
+    // Without a stamp, or after the run's own write, the file is read again.
+    if (!stamps) expected[1] = "ReadFileForUpdate " + path;
+    EXPECT_EQ(shared.store.files.log, expected);
+    shared.store.files.log.clear();
+    AddToHistory(*run.fake.console, run.settings, "/b");
+    expected[1] = "ReadFileForUpdate " + path;
+    EXPECT_EQ(shared.store.files.log, expected);
+    // A file changed by another run since it was read is read again, and the change kept.
+    SharedStore::Run late(shared);
+    SharedStore::Run other(shared);
+    AddToHistory(*other.fake.console, other.settings, "/other");
+    AddToHistory(*late.fake.console, late.settings, "/c");
+    EXPECT_EQ(History(shared.Stored()), (std::vector<std::string>{"/c", "/other", "/b", "/a"}));
+  }
+}
+
 TEST(SharedStoreTest, ChangesASaveCouldNotWriteWaitForTheNextOne) {
   FakeKeyStore store;
   Settings settings = test::MakeSettingsOn(store);

@@ -324,6 +324,33 @@ TEST_F(StorePlatformTest, AtomicReplacementLeavesNoTemporaryFiles) {
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
 
+TEST_F(StorePlatformTest, AStampTellsTheFileReadFromAnotherOfTheSameSizeAndTimes) {
+  const fs::path file = dir_ / "data";
+  WriteFile(file, "first");
+  std::optional<FileReadResult> read = ReadFileForUpdate(file.string(), 100);
+  ASSERT_EQ(read->status, StoreFileStatus::kOk);
+  // Windows gives none: every save there reads the file again.
+  if (OnWindows()) {
+    EXPECT_FALSE(read->stamp);
+    return;
+  }
+  ASSERT_TRUE(read->stamp);
+  EXPECT_TRUE(StoreFileUnchanged(file.string(), *read->stamp));
+  // Another run's save of as many bytes, given the first file's time, is still another file.
+  const fs::file_time_type written = fs::last_write_time(file);
+  ASSERT_EQ(ReplaceFileAtomically(file.string(), "other"), StoreFileStatus::kOk);
+  fs::last_write_time(file, written);
+  EXPECT_FALSE(StoreFileUnchanged(file.string(), *read->stamp));
+  // A write in place is seen too.
+  read = ReadFileForUpdate(file.string(), 100);
+  ASSERT_TRUE(read->stamp);
+  EXPECT_TRUE(StoreFileUnchanged(file.string(), *read->stamp));
+  { std::ofstream(file, std::ios::binary | std::ios::app) << "!"; }
+  EXPECT_FALSE(StoreFileUnchanged(file.string(), *read->stamp));
+  fs::remove(file);
+  EXPECT_FALSE(StoreFileUnchanged(file.string(), *read->stamp));
+}
+
 TEST_F(StorePlatformTest, AReplacementRemovesTheTemporaryFilesOfKilledSavesOnly) {
   const fs::path file = dir_ / "data";
   WriteFile(file, "old");

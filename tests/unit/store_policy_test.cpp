@@ -34,6 +34,8 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
   bool unnamed_can_be_named = true;
   std::set<std::string> failing;  // the calls that fail, by name ("Write", "PutInPlace", ...)
   std::uint64_t next_random = 0;  // RandomNumber counts up from here
+  // The stamp Resolve and OpenExisting give for the file (where the system gives stamps).
+  std::optional<StoreFileStamp> stamp;
   std::vector<std::string> log;
 
   // The names in the log of the calls named `call`, each with its argument.
@@ -50,7 +52,8 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
     log.push_back("Resolve " + path);
     if (resolved) return *resolved;
     const bool exists = files.count(path.substr(3)) != 0;
-    return {exists ? StoreFileStatus::kOk : StoreFileStatus::kMissing, path, false};
+    return {exists ? StoreFileStatus::kOk : StoreFileStatus::kMissing, path, false,
+            exists ? stamp : std::nullopt};
   }
   OpenedStoreFile OpenExisting(const StoreTarget& target, OpenAccess access) override {
     log.push_back("OpenExisting " + target.path +
@@ -62,6 +65,7 @@ class FakeStoreSystemCalls final : public StoreSystemCalls {
     opened.file = Open(name, files.at(name));
     if (tells_size) opened.size = told_size.value_or(files.at(name).size());
     opened.permissions = permissions;
+    opened.stamp = stamp;
     return opened;
   }
   std::optional<std::size_t> Read(StoreHandle file, char* buffer, std::size_t size) override {
@@ -234,7 +238,7 @@ TEST(StorePolicyTest, AReadReportsWhyAFileIsNotRead) {
                          Status::kForeignLink, Status::kForeignTarget}) {
     FakeStoreSystemCalls system;
     system.files["data"] = "old";
-    system.resolved = StoreTarget{refused, "/d/data", false};
+    system.resolved = StoreTarget{refused, "/d/data", false, {}};
     EXPECT_EQ(ReadFileForUpdate(system, "/d/data", 100).status, refused);
     EXPECT_TRUE(system.Calls("OpenExisting").empty());  // nothing is opened for a refused path
   }
@@ -254,6 +258,36 @@ TEST(StorePolicyTest, AReadReportsWhyAFileIsNotRead) {
   const FileReadResult read = ReadFileForUpdate(system, "/d/data", 100);
   EXPECT_EQ(read.status, Status::kUnreadable);
   EXPECT_EQ(read.bytes, "");
+  EXPECT_TRUE(system.AllClosed());
+}
+
+TEST(StorePolicyTest, AStampedReadHoldsItsFileWhileTheStampIsKept) {
+  FakeStoreSystemCalls system;
+  system.files["data"] = "old";
+  system.stamp = StoreFileStamp{1, 7, 3, 100, 200, nullptr};
+  std::optional<FileReadResult> read = ReadFileForUpdate(system, "/d/data", 100);
+  ASSERT_EQ(read->status, Status::kOk);
+  ASSERT_TRUE(read->stamp);
+  EXPECT_FALSE(system.AllClosed());
+  EXPECT_TRUE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  // Any field that differs tells another file, or the same one written since.
+  for (std::uint64_t StoreFileStamp::*field :
+       {&StoreFileStamp::device, &StoreFileStamp::file, &StoreFileStamp::size}) {
+    system.stamp = StoreFileStamp{1, 7, 3, 100, 200, nullptr};
+    ++((*system.stamp).*field);
+    EXPECT_FALSE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  }
+  system.stamp = StoreFileStamp{1, 7, 3, 101, 200, nullptr};
+  EXPECT_FALSE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  system.stamp = StoreFileStamp{1, 7, 3, 100, 201, nullptr};
+  EXPECT_FALSE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  // A path that no longer leads to a file, or a system that tells no stamp, tells nothing.
+  system.stamp.reset();
+  EXPECT_FALSE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  system.files.erase("data");
+  system.stamp = StoreFileStamp{1, 7, 3, 100, 200, nullptr};
+  EXPECT_FALSE(StoreFileUnchanged(system, "/d/data", *read->stamp));
+  read.reset();
   EXPECT_TRUE(system.AllClosed());
 }
 
@@ -291,19 +325,20 @@ TEST(StorePolicyTest, AReplacementThatMayNotBeMadeWritesNothing) {
     Status expected;
   };
   const std::vector<Case> cases = {
-      {StoreTarget{Status::kNotRegular, "/d/data", false}, Status::kOk, Status::kNotRegular},
-      {StoreTarget{Status::kForeignLink, "/d/data", false}, Status::kOk, Status::kForeignLink},
-      {StoreTarget{Status::kForeignTarget, "/d/data", true}, Status::kOk, Status::kForeignTarget},
-      {StoreTarget{Status::kUnreadable, "/d/data", false}, Status::kOk, Status::kWriteFailed},
+      {StoreTarget{Status::kNotRegular, "/d/data", false, {}}, Status::kOk, Status::kNotRegular},
+      {StoreTarget{Status::kForeignLink, "/d/data", false, {}}, Status::kOk, Status::kForeignLink},
+      {StoreTarget{Status::kForeignTarget, "/d/data", true, {}}, Status::kOk,
+       Status::kForeignTarget},
+      {StoreTarget{Status::kUnreadable, "/d/data", false, {}}, Status::kOk, Status::kWriteFailed},
       // The old file cannot be opened for writing, or turns out not to be one to replace.
       {std::nullopt, Status::kUnreadable, Status::kWriteFailed},
       {std::nullopt, Status::kMissing, Status::kWriteFailed},
       {std::nullopt, Status::kNotRegular, Status::kNotRegular},
       {std::nullopt, Status::kForeignTarget, Status::kForeignTarget},
       // Names no file can have.
-      {StoreTarget{Status::kMissing, "/d/", false}, Status::kOk, Status::kWriteFailed},
-      {StoreTarget{Status::kMissing, "/d/.", false}, Status::kOk, Status::kWriteFailed},
-      {StoreTarget{Status::kMissing, "/d/..", false}, Status::kOk, Status::kWriteFailed},
+      {StoreTarget{Status::kMissing, "/d/", false, {}}, Status::kOk, Status::kWriteFailed},
+      {StoreTarget{Status::kMissing, "/d/.", false, {}}, Status::kOk, Status::kWriteFailed},
+      {StoreTarget{Status::kMissing, "/d/..", false, {}}, Status::kOk, Status::kWriteFailed},
   };
   for (const Case& c : cases) {
     FakeStoreSystemCalls system;

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -72,6 +73,26 @@ StoreFileStatus CheckFile(const struct stat& info, bool via_link) {
   return StoreFileStatus::kOk;
 }
 
+std::int64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+// The stamp of the file `info` describes (nothing held).
+StoreFileStamp StampOf(const struct stat& info) {
+  StoreFileStamp stamp;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.file = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+#ifdef __APPLE__
+  stamp.modified = Nanoseconds(info.st_mtimespec);
+  stamp.changed = Nanoseconds(info.st_ctimespec);
+#else
+  stamp.modified = Nanoseconds(info.st_mtim);
+  stamp.changed = Nanoseconds(info.st_ctim);
+#endif
+  return stamp;
+}
+
 StoreTarget ResolveStorePath(const std::string& path) {
   StoreTarget target;
   target.path = path;
@@ -84,6 +105,7 @@ StoreTarget ResolveStorePath(const std::string& path) {
     }
     if (!S_ISLNK(info.st_mode)) {
       target.status = CheckFile(info, target.via_link);
+      if (target.status == StoreFileStatus::kOk) target.stamp = StampOf(info);
       return target;
     }
     if (info.st_uid != geteuid() && info.st_uid != 0) {
@@ -136,6 +158,7 @@ class PosixStoreSystemCalls final : public StoreSystemCalls {
     if (opened.status != StoreFileStatus::kOk) return opened;
     opened.size = static_cast<std::uint64_t>(info.st_size);
     opened.permissions = info.st_mode & 07777;
+    opened.stamp = StampOf(info);
     opened.file = Handle(fd.release());
     return opened;
   }

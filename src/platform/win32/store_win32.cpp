@@ -169,7 +169,7 @@ std::string FinalPath(HANDLE file, const std::string& path) {
 // Where a store path leads: kOk with the disk file it names (links followed), kMissing with the
 // path itself, or why it may not be used.
 StoreTarget ResolveStorePath(const std::string& path) {
-  StoreTarget target{StoreFileStatus::kOk, path, false};
+  StoreTarget target{StoreFileStatus::kOk, path, false, {}};
   const std::wstring wide_path = WideFromText(path);
   const DWORD attributes = GetFileAttributesW(wide_path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {

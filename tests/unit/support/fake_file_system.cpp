@@ -243,8 +243,23 @@ platform::FileReadResult FakeFileSystem::ReadFileForUpdate(const std::string& pa
   } else {
     result.status = platform::StoreFileStatus::kOk;
     result.bytes = files[path];
+    if (stamps) {
+      result.stamp.emplace();
+      result.stamp->file = stamped_.size() + 1;
+      stamped_[result.stamp->file] = {path, result.bytes};
+    }
   }
   return result;
+}
+
+bool FakeFileSystem::StoreFileUnchanged(const std::string& path,
+                                        const platform::StoreFileStamp& stamp) {
+  log.push_back("StoreFileUnchanged " + path);
+  const auto taken = stamped_.find(stamp.file);
+  const auto file = files.find(path);
+  return taken != stamped_.end() && taken->second.first == path && file != files.end() &&
+         file->second == taken->second.second && store_statuses.count(path) == 0 &&
+         unwritable.count(path) == 0;
 }
 
 platform::StoreFileStatus FakeFileSystem::ReplaceFileAtomically(const std::string& path,

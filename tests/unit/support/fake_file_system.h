@@ -61,7 +61,12 @@ class FakeFileSystem : public FileSystem {
   bool IsRegularFile(const std::string& path) override;
   // The status in `store_statuses` when there is one; otherwise kMissing, kUnreadable (in
   // `unwritable`), kTooLarge or the bytes of `files`.
+  // A read of `files` gives a stamp (unless `stamps` is off) that StoreFileUnchanged holds
+  // unchanged while the path has the bytes read.
   platform::FileReadResult ReadFileForUpdate(const std::string& path, std::size_t limit) override;
+  // Logs "StoreFileUnchanged <path>"; true when `stamp` is one this fake gave for `path` and the
+  // file still holds the bytes read then (and no status in `store_statuses` stands for it).
+  bool StoreFileUnchanged(const std::string& path, const platform::StoreFileStamp& stamp) override;
   // A refusing status in `store_statuses` (kUnreadable as kWriteFailed), or kWriteFailed for a
   // path in `unwritable`; otherwise `files` takes the bytes.
   platform::StoreFileStatus ReplaceFileAtomically(const std::string& path,
@@ -98,6 +103,8 @@ class FakeFileSystem : public FileSystem {
   std::map<std::pair<platform::OldStore, std::string>, std::string> old_store_texts;
   // The stores whose lock another run holds for the whole wait.
   std::set<std::string> busy_stores;
+  // Whether reads give stamps (as POSIX's do; Windows's give none).
+  bool stamps = true;
   // Whether queries lock the store (as the Windows registry's do).
   bool reads_take_the_lock = false;
   // What every lock taken says about its lock file, "/lock" (platform::StoreLockNotice).
@@ -112,6 +119,8 @@ class FakeFileSystem : public FileSystem {
   std::size_t longest_whole_path = 4096;
 
  private:
+  // What each stamp given was taken of: the path and the bytes read, by the stamp's number.
+  std::map<std::uint64_t, std::pair<std::string, std::string>> stamped_;
   struct Node {
     std::string path;                   // the spelling it was added with
     std::vector<std::string> children;  // names, in the order added
