@@ -309,9 +309,14 @@ _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --versi
 # the queries write no hand-off, history or store.
 _dirhop_complete_word() {
   [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
-  local word=$1 option
+  local word=$1 option home= tilde='~'
   local -a query
   _dirhop_found=()
+  # A leading ~ (the shell has not expanded the word being typed) is the home directory, for the
+  # search and back again in what is offered.
+  case $word in
+    '~' | '~/'*) home=${HOME%/}; word=$home${word#\~} ;;
+  esac
   if [[ ${2-} == alias ]]; then
     query=(--aliases)
   elif [[ $word == -* ]]; then
@@ -339,7 +344,11 @@ _dirhop_complete_word() {
   fi
   if [[ ${query[*]} == --list* && ${#_dirhop_found[@]} != 0 ]]; then
     # Whole-array expansions: a big tree gives thousands of lines.
-    [[ $PWD == / ]] || _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
+    if [[ -n $home ]]; then
+      _dirhop_found=("${_dirhop_found[@]/#"$home"/$tilde}")
+    elif [[ $PWD != / ]]; then
+      _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
+    fi
     _dirhop_found=("${_dirhop_found[@]/%//}")
     _dirhop_found=("${_dirhop_found[@]/#\/\//\/}")
   fi
@@ -356,8 +365,12 @@ if [ -n "${ZSH_VERSION-}" ]; then
       case $PREFIX in
         -*) compadd -- "${_dirhop_found[@]}" ;;
         *)
-          # -U: a misspelt or abbreviated word is replaced by what the search found.
-          compadd -U -S '' -- "${_dirhop_found[@]}"
+          # -U: a misspelt or abbreviated word is replaced by what the search found. A leading ~
+          # goes in as the prefix, which compadd does not quote.
+          case $PREFIX in
+            '~' | '~/'*) compadd -U -S '' -P '~' -- "${_dirhop_found[@]#"~"}" ;;
+            *) compadd -U -S '' -- "${_dirhop_found[@]}" ;;
+          esac
           # Candidates that do not all begin with the word (pro/sr: projects/src, prototype/src;
           # a tie of typos) have a common start shorter than the word, or none: inserting it
           # would cut the word or delete it. A menu of the candidates is offered instead.

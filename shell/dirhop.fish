@@ -131,9 +131,17 @@ function __dirhop_complete
     end
     # An empty word, or one that ends in /: the directories in the one it names.
     string match -q -- '*/' "$word"; or test -z "$word"; and set word "$word*"
+    # A leading ~ is the home directory, for the search and back again in what is offered.
+    set -l home
+    if string match -q -r -- '^~(/|$)' $word
+        set home (string trim -r -c / -- $HOME)
+        set word $home(string sub -s 2 -- $word)
+    end
     set -l found (command $program --list $word 2>/dev/null </dev/null)
     # Whole-list string operations: a big tree gives thousands of lines.
-    if test "$PWD" != /
+    if test -n "$home"
+        set found (string replace -r -- '^'(string escape --style=regex -- $home) '~' $found)
+    else if test "$PWD" != /
         set found (string replace -r -- '^'(string escape --style=regex -- $PWD/) '' $found)
     end
     string replace -r -- '/?$' / $found

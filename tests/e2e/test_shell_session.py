@@ -269,6 +269,30 @@ class Completion(PosixShellTestCase):
         self.assertEqual(self.fish_completions("c -ma"), ["-mail", "-manual"])
         self.assertEqual(self.fish_completions("c -a "), ["proj"])
 
+    def test_a_leading_tilde_is_the_home_directory_and_stays(self):
+        # The shell has not expanded the word being typed: the search is made in the home
+        # directory and what is offered begins with ~ again, as cd ~/pro<Tab> offers it.
+        for name in ("Projects/src", "Documents/Taxes", "Documents/\u00dcbung"):
+            os.makedirs(os.path.join(self.home, name))
+        self.need("bash")
+        self.assertEqual(self.bash_completions(["c", "~/Proj"]), ["~/Projects"])
+        self.assertEqual(self.bash_completions(["c", "~/doc/tax"]), ["~/Documents/Taxes"])
+        self.assertEqual(self.bash_completions(["c", "~/Documents/\u00fcb"]),
+                         ["~/Documents/\u00dcbung"])
+        self.assertEqual(sorted(self.bash_completions(["c", "~/"])),
+                         ["~/Documents", "~/Projects"])
+        self.need("fish")
+        self.assertEqual(self.fish_completions("c ~/pro"), ["~/Projects/"])
+        self.assertEqual(self.fish_completions("c ~/Doc/Tax"), ["~/Documents/Taxes/"])
+        self.assertEqual(self.fish_completions("c ~/Documents/\u00fcb"),
+                         ["~/Documents/\u00dcbung/"])
+        # zsh redraws only what changed: the completed line is entered, and c goes there.
+        session = self.prompt_session("zsh")
+        self.tab_and_wait(session, "c ~/doc/tax\t", lambda text: "Taxes/" in text,
+                          "the completed name")
+        session.write(b"\r echo \"W\"\"ENT $PWD\"\r")
+        session.wait_for("WENT " + os.path.join(self.home, "Documents", "Taxes"))
+
     def test_unicode_names_are_offered_exactly(self):
         # Typed as stored (composed, CJK, decomposed, the bytes of a name that is not UTF-8), each
         # word is completed to the name's exact bytes; zsh's completion is then entered.
