@@ -57,7 +57,8 @@ fi
 
 
 # The globals the functions set, made here so that none is created inside a function.
-_dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap=
+_dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap= _dirhop_seen=
+_dirhop_plain=${_dirhop_plain-} _dirhop_env=()
 _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 _dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
@@ -168,10 +169,14 @@ function c {
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
-  # The assignments typed before c, which the alias gave to _dirhop_noglob (bash).
-  if [[ -n ${_dirhop_env[*]-} ]]; then
-    local -x "${_dirhop_env[@]}"
-    _dirhop_env=()
+  # The assignments typed before c, which the alias gave to _dirhop_noglob (bash): when what that
+  # command saw is not what the last plain c saw, the variables whose values differ from c's own.
+  if [[ -n ${_dirhop_seen-} ]]; then
+    if [[ $_dirhop_seen != "$_dirhop_plain" ]]; then
+      _dirhop_assigned
+      [[ -z ${_dirhop_env[*]-} ]] || local -x "${_dirhop_env[@]}"
+    fi
+    _dirhop_seen=
   fi
   local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
   # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
@@ -224,24 +229,31 @@ function c {
 if [ -n "${ZSH_VERSION-}" ]; then
   alias c='noglob c'
 else
-  # Records whether globbing is on and turns it off; always succeeds.
+  # Records whether globbing is on and turns it off; always succeeds. `NAME=value c` gives the
+  # assignment to the alias's first command, this one: the values of the variables dirhop reads
+  # are kept as this command sees them, each as =value or nothing when unset, for c to compare
+  # with its own in one test.
   _dirhop_noglob() {
     case $- in
       *f*) _dirhop_glob_was_on= ;;
       *) _dirhop_glob_was_on=1; set -f ;;
     esac
-    # `NAME=value c` gives the assignment to the alias's first command, this one: the exported
-    # values of the variables dirhop reads are kept for c to hand on (bash 4.4 and later).
+    _dirhop_seen=${DIRHOP+=$DIRHOP}$'\1'${DIRHOP_PRIVATE+=$DIRHOP_PRIVATE}$'\1'${DIRHOP_PROGRAM+=$DIRHOP_PROGRAM}$'\1'${NO_COLOR+=$NO_COLOR}$'\1'${HOME+=$HOME}$'\1'${TMPDIR+=$TMPDIR}$'\1'${XDG_CONFIG_HOME+=$XDG_CONFIG_HOME}$'\1'${XDG_RUNTIME_DIR+=$XDG_RUNTIME_DIR}$'\1'${TERM+=$TERM}$'\1'${LANG+=$LANG}$'\1'${LC_ALL+=$LC_ALL}$'\1'${LC_CTYPE+=$LC_CTYPE}
+  }
+  # Sets _dirhop_env to NAME=value for each variable whose value in _dirhop_seen differs from its
+  # value now: one that was assigned before c. When none differs, _dirhop_seen is the plain view.
+  _dirhop_assigned() {
+    local IFS=$'\1' name value i=0
+    local -a seen
+    read -r -d '' -a seen <<<"$_dirhop_seen"$'\1' || true
     _dirhop_env=()
-    if (( BASH_VERSINFO[0] * 100 + BASH_VERSINFO[1] >= 404 )); then
-      local _dirhop_name
-      for _dirhop_name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR \
-          XDG_CONFIG_HOME XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
-        [[ -v $_dirhop_name && ${!_dirhop_name@a} == *x* ]] &&
-          _dirhop_env+=("$_dirhop_name=${!_dirhop_name}")
-      done
-    fi
-    return 0
+    for name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR XDG_CONFIG_HOME \
+        XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
+      value=${!name+=${!name}}
+      [[ ${seen[i]-} == "$value" ]] || _dirhop_env+=("$name${seen[i]-}")
+      i=$((i + 1))
+    done
+    [[ -n ${_dirhop_env[*]-} ]] || _dirhop_plain=$_dirhop_seen
   }
   alias c='_dirhop_noglob && c'
   # In a pipeline (`c --list x | less`) c runs in a subshell and puts globbing back there only:
