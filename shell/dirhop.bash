@@ -59,6 +59,7 @@ fi
 # The globals the functions set, made here so that none is created inside a function.
 _dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap= _dirhop_seen=
 _dirhop_plain=${_dirhop_plain-} _dirhop_env=()
+_dirhop_file= _dirhop_tmp= _dirhop_rc= _dirhop_line= _dirhop_dir=
 _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 _dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
@@ -178,7 +179,8 @@ function c {
     fi
     _dirhop_seen=
   fi
-  local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
+  # Globals made at the top: a local costs more to make and to drop than an assignment.
+  _dirhop_file= _dirhop_tmp= _dirhop_line=
   # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
   if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
     # The session's file; made again if it went (a cleaner, or zsh's errexit below).
@@ -195,9 +197,15 @@ function c {
   # >| empties the file even under the user's noclobber; a run that writes no hand-off (a query,
   # a failure) then leaves nothing to replay.
   : >|"$_dirhop_file" || return 1
-  # In an && || list a failure does not trigger set -e.
-  DIRHOP_SHELL_RECORDS=$_dirhop_records DIRHOP_HANDOFF=$_dirhop_file \
-    command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  # In an && || list a failure does not trigger set -e. (An assignment before a command costs
+  # more than the test: DIRHOP_SHELL_RECORDS goes only where it is set.)
+  if [[ -z $_dirhop_records ]]; then
+    DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
+      _dirhop_rc=0 || _dirhop_rc=$?
+  else
+    DIRHOP_SHELL_RECORDS=1 DIRHOP_HANDOFF=$_dirhop_file \
+      command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  fi
   if [[ $_dirhop_rc == 0 ]]; then
     # The whole file, line feeds in names included; read is a builtin, so no process starts.
     IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
@@ -214,9 +222,11 @@ function c {
   _dirhop_line=${_dirhop_line%$'\n'}
   case $_dirhop_line in
     "cd -- '"*"'")
-      # The quoted part is the program's own sh quoting: evaluate it as an assignment only,
-      # then change directory with the builtin, whatever cd is aliased or redefined to.
-      eval "_dirhop_dir=${_dirhop_line#cd -- }" || return 1
+      # The quoted part is the program's own sh quoting, every ' written as '\'': undone by
+      # expansions (no eval), then the builtin changes directory, whatever cd is aliased or
+      # redefined to.
+      _dirhop_dir=${_dirhop_line:7:${#_dirhop_line}-8}
+      [[ $_dirhop_dir != *"'"* ]] || _dirhop_dir=${_dirhop_dir//"'\\''"/"'"}
       # dirhop has recorded the visit: the hook of --remember-cd is not to record it again.
       _dirhop_recorded_pwd=$_dirhop_dir
       builtin cd -- "$_dirhop_dir" || return 1
