@@ -149,3 +149,27 @@ end
 
 complete -c c -e
 complete -c c -f -a '(__dirhop_complete)'
+
+# fish 3 keeps only the completions that match the typed word by its own rules (a prefix or a
+# part of it in any case, or its letters in order in the same case), so a misspelt or all-lowercase
+# word (c wndows, c doc/tax) would get nothing. Tab on the first word after c therefore puts the
+# one directory dirhop's search finds in place of the word, as the other shells do, and leaves
+# everything else to fish's own completion. Bound only where Tab has no binding of the user's.
+function __dirhop_tab
+    set -l words (commandline -opc)
+    if test (count $words) -eq 1; and test "$words[1]" = c
+        set -l found (__dirhop_complete)
+        if test (count $found) -eq 1
+            # A leading ~ stays as typed; the rest is quoted as fish needs it.
+            if string match -q -- '~/*' $found
+                commandline -rt -- '~/'(string escape -- (string sub -s 3 -- $found))
+            else
+                commandline -rt -- (string escape -- $found)
+            end
+            return
+        end
+    end
+    commandline -f complete
+end
+bind --user -M default \t >/dev/null 2>&1; or bind -M default \t __dirhop_tab
+bind --user -M insert \t >/dev/null 2>&1; or bind -M insert \t __dirhop_tab
