@@ -331,13 +331,13 @@ _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --versi
 # the queries write no hand-off, history or store.
 _dirhop_complete_word() {
   [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
-  local word=$1 option home= tilde='~'
+  local word=$1 option home= tilde=
   local -a query
   _dirhop_found=()
   # A leading ~ (the shell has not expanded the word being typed) is the home directory, for the
   # search and back again in what is offered.
   case $word in
-    '~' | '~/'*) home=${HOME%/}; word=$home${word#\~} ;;
+    '~' | '~/'*) tilde='~' home=${HOME%/}; word=$home${word#\~} ;;
   esac
   if [[ ${2-} == alias ]]; then
     query=(--aliases)
@@ -366,7 +366,7 @@ _dirhop_complete_word() {
   fi
   if [[ ${query[*]} == --list* && ${#_dirhop_found[@]} != 0 ]]; then
     # Whole-array expansions: a big tree gives thousands of lines.
-    if [[ -n $home ]]; then
+    if [[ -n $tilde ]]; then
       _dirhop_found=("${_dirhop_found[@]/#"$home"/$tilde}")
     elif [[ $PWD != / ]]; then
       _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")

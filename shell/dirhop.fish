@@ -133,14 +133,16 @@ function __dirhop_complete
     string match -q -- '*/' "$word"; or test -z "$word"; and set word "$word*"
     # A leading ~ is the home directory, for the search and back again in what is offered.
     set -l home
+    set -l tilde
     if string match -q -r -- '^~(/|$)' $word
+        set tilde '~'
         set home (string trim -r -c / -- $HOME)
         set word $home(string sub -s 2 -- $word)
     end
     set -l found (command $program --list $word 2>/dev/null </dev/null)
     # Whole-list string operations: a big tree gives thousands of lines.
-    if test -n "$home"
-        set found (string replace -r -- '^'(string escape --style=regex -- $home) '~' $found)
+    if test -n "$tilde"
+        set found (string replace -r -- '^'(string escape --style=regex -- "$home") '~' $found)
     else if test "$PWD" != /
         set found (string replace -r -- '^'(string escape --style=regex -- $PWD/) '' $found)
     end
