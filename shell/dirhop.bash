@@ -57,7 +57,9 @@ fi
 
 
 # The globals the functions set, made here so that none is created inside a function.
-_dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap=
+_dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap= _dirhop_seen=
+_dirhop_plain=${_dirhop_plain-} _dirhop_env=()
+_dirhop_file= _dirhop_tmp= _dirhop_rc= _dirhop_line= _dirhop_dir=
 _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 _dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
@@ -168,12 +170,17 @@ function c {
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
   _dirhop_glob_was_on=
-  # The assignments typed before c, which the alias gave to _dirhop_noglob (bash).
-  if [[ -n ${_dirhop_env[*]-} ]]; then
-    local -x "${_dirhop_env[@]}"
-    _dirhop_env=()
+  # The assignments typed before c, which the alias gave to _dirhop_noglob (bash): when what that
+  # command saw is not what the last plain c saw, the variables whose values differ from c's own.
+  if [[ -n ${_dirhop_seen-} ]]; then
+    if [[ $_dirhop_seen != "$_dirhop_plain" ]]; then
+      _dirhop_assigned
+      [[ -z ${_dirhop_env[*]-} ]] || local -x "${_dirhop_env[@]}"
+    fi
+    _dirhop_seen=
   fi
-  local _dirhop_file= _dirhop_tmp= _dirhop_rc _dirhop_line= _dirhop_dir
+  # Globals made at the top: a local costs more to make and to drop than an assignment.
+  _dirhop_file= _dirhop_tmp= _dirhop_line=
   # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
   if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
     # The session's file; made again if it went (a cleaner, or zsh's errexit below).
@@ -190,9 +197,15 @@ function c {
   # >| empties the file even under the user's noclobber; a run that writes no hand-off (a query,
   # a failure) then leaves nothing to replay.
   : >|"$_dirhop_file" || return 1
-  # In an && || list a failure does not trigger set -e.
-  DIRHOP_SHELL_RECORDS=$_dirhop_records DIRHOP_HANDOFF=$_dirhop_file \
-    command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  # In an && || list a failure does not trigger set -e. (An assignment before a command costs
+  # more than the test: DIRHOP_SHELL_RECORDS goes only where it is set.)
+  if [[ -z $_dirhop_records ]]; then
+    DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
+      _dirhop_rc=0 || _dirhop_rc=$?
+  else
+    DIRHOP_SHELL_RECORDS=1 DIRHOP_HANDOFF=$_dirhop_file \
+      command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  fi
   if [[ $_dirhop_rc == 0 ]]; then
     # The whole file, line feeds in names included; read is a builtin, so no process starts.
     IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
@@ -209,9 +222,11 @@ function c {
   _dirhop_line=${_dirhop_line%$'\n'}
   case $_dirhop_line in
     "cd -- '"*"'")
-      # The quoted part is the program's own sh quoting: evaluate it as an assignment only,
-      # then change directory with the builtin, whatever cd is aliased or redefined to.
-      eval "_dirhop_dir=${_dirhop_line#cd -- }" || return 1
+      # The quoted part is the program's own sh quoting, every ' written as '\'': undone by
+      # expansions (no eval), then the builtin changes directory, whatever cd is aliased or
+      # redefined to.
+      _dirhop_dir=${_dirhop_line:7:${#_dirhop_line}-8}
+      [[ $_dirhop_dir != *"'"* ]] || _dirhop_dir=${_dirhop_dir//"'\\''"/"'"}
       # dirhop has recorded the visit: the hook of --remember-cd is not to record it again.
       _dirhop_recorded_pwd=$_dirhop_dir
       builtin cd -- "$_dirhop_dir" || return 1
@@ -224,24 +239,31 @@ function c {
 if [ -n "${ZSH_VERSION-}" ]; then
   alias c='noglob c'
 else
-  # Records whether globbing is on and turns it off; always succeeds.
+  # Records whether globbing is on and turns it off; always succeeds. `NAME=value c` gives the
+  # assignment to the alias's first command, this one: the values of the variables dirhop reads
+  # are kept as this command sees them, each as =value or nothing when unset, for c to compare
+  # with its own in one test.
   _dirhop_noglob() {
     case $- in
       *f*) _dirhop_glob_was_on= ;;
       *) _dirhop_glob_was_on=1; set -f ;;
     esac
-    # `NAME=value c` gives the assignment to the alias's first command, this one: the exported
-    # values of the variables dirhop reads are kept for c to hand on (bash 4.4 and later).
+    _dirhop_seen=${DIRHOP+=$DIRHOP}$'\1'${DIRHOP_PRIVATE+=$DIRHOP_PRIVATE}$'\1'${DIRHOP_PROGRAM+=$DIRHOP_PROGRAM}$'\1'${NO_COLOR+=$NO_COLOR}$'\1'${HOME+=$HOME}$'\1'${TMPDIR+=$TMPDIR}$'\1'${XDG_CONFIG_HOME+=$XDG_CONFIG_HOME}$'\1'${XDG_RUNTIME_DIR+=$XDG_RUNTIME_DIR}$'\1'${TERM+=$TERM}$'\1'${LANG+=$LANG}$'\1'${LC_ALL+=$LC_ALL}$'\1'${LC_CTYPE+=$LC_CTYPE}
+  }
+  # Sets _dirhop_env to NAME=value for each variable whose value in _dirhop_seen differs from its
+  # value now: one that was assigned before c. When none differs, _dirhop_seen is the plain view.
+  _dirhop_assigned() {
+    local IFS=$'\1' name value i=0
+    local -a seen
+    read -r -d '' -a seen <<<"$_dirhop_seen"$'\1' || true
     _dirhop_env=()
-    if (( BASH_VERSINFO[0] * 100 + BASH_VERSINFO[1] >= 404 )); then
-      local _dirhop_name
-      for _dirhop_name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR \
-          XDG_CONFIG_HOME XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
-        [[ -v $_dirhop_name && ${!_dirhop_name@a} == *x* ]] &&
-          _dirhop_env+=("$_dirhop_name=${!_dirhop_name}")
-      done
-    fi
-    return 0
+    for name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR XDG_CONFIG_HOME \
+        XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
+      value=${!name+=${!name}}
+      [[ ${seen[i]-} == "$value" ]] || _dirhop_env+=("$name${seen[i]-}")
+      i=$((i + 1))
+    done
+    [[ -n ${_dirhop_env[*]-} ]] || _dirhop_plain=$_dirhop_seen
   }
   alias c='_dirhop_noglob && c'
   # In a pipeline (`c --list x | less`) c runs in a subshell and puts globbing back there only:
@@ -309,9 +331,14 @@ _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --versi
 # the queries write no hand-off, history or store.
 _dirhop_complete_word() {
   [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
-  local word=$1 option
+  local word=$1 option home= tilde=
   local -a query
   _dirhop_found=()
+  # A leading ~ (the shell has not expanded the word being typed) is the home directory, for the
+  # search and back again in what is offered.
+  case $word in
+    '~' | '~/'*) tilde='~' home=${HOME%/}; word=$home${word#\~} ;;
+  esac
   if [[ ${2-} == alias ]]; then
     query=(--aliases)
   elif [[ $word == -* ]]; then
@@ -339,7 +366,11 @@ _dirhop_complete_word() {
   fi
   if [[ ${query[*]} == --list* && ${#_dirhop_found[@]} != 0 ]]; then
     # Whole-array expansions: a big tree gives thousands of lines.
-    [[ $PWD == / ]] || _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
+    if [[ -n $tilde ]]; then
+      _dirhop_found=("${_dirhop_found[@]/#"$home"/$tilde}")
+    elif [[ $PWD != / ]]; then
+      _dirhop_found=("${_dirhop_found[@]#"$PWD"/}")
+    fi
     _dirhop_found=("${_dirhop_found[@]/%//}")
     _dirhop_found=("${_dirhop_found[@]/#\/\//\/}")
   fi
@@ -356,8 +387,12 @@ if [ -n "${ZSH_VERSION-}" ]; then
       case $PREFIX in
         -*) compadd -- "${_dirhop_found[@]}" ;;
         *)
-          # -U: a misspelt or abbreviated word is replaced by what the search found.
-          compadd -U -S '' -- "${_dirhop_found[@]}"
+          # -U: a misspelt or abbreviated word is replaced by what the search found. A leading ~
+          # goes in as the prefix, which compadd does not quote.
+          case $PREFIX in
+            '~' | '~/'*) compadd -U -S '' -P '~' -- "${_dirhop_found[@]#"~"}" ;;
+            *) compadd -U -S '' -- "${_dirhop_found[@]}" ;;
+          esac
           # Candidates that do not all begin with the word (pro/sr: projects/src, prototype/src;
           # a tie of typos) have a common start shorter than the word, or none: inserting it
           # would cut the word or delete it. A menu of the candidates is offered instead.

@@ -131,9 +131,19 @@ function __dirhop_complete
     end
     # An empty word, or one that ends in /: the directories in the one it names.
     string match -q -- '*/' "$word"; or test -z "$word"; and set word "$word*"
+    # A leading ~ is the home directory, for the search and back again in what is offered.
+    set -l home
+    set -l tilde
+    if string match -q -r -- '^~(/|$)' $word
+        set tilde '~'
+        set home (string trim -r -c / -- $HOME)
+        set word $home(string sub -s 2 -- $word)
+    end
     set -l found (command $program --list $word 2>/dev/null </dev/null)
     # Whole-list string operations: a big tree gives thousands of lines.
-    if test "$PWD" != /
+    if test -n "$tilde"
+        set found (string replace -r -- '^'(string escape --style=regex -- "$home") '~' $found)
+    else if test "$PWD" != /
         set found (string replace -r -- '^'(string escape --style=regex -- $PWD/) '' $found)
     end
     string replace -r -- '/?$' / $found
@@ -141,3 +151,27 @@ end
 
 complete -c c -e
 complete -c c -f -a '(__dirhop_complete)'
+
+# fish 3 keeps only the completions that match the typed word by its own rules (a prefix or a
+# part of it in any case, or its letters in order in the same case), so a misspelt or all-lowercase
+# word (c wndows, c doc/tax) would get nothing. Tab on the first word after c therefore puts the
+# one directory dirhop's search finds in place of the word, as the other shells do, and leaves
+# everything else to fish's own completion. Bound only where Tab has no binding of the user's.
+function __dirhop_tab
+    set -l words (commandline -opc)
+    if test (count $words) -eq 1; and test "$words[1]" = c
+        set -l found (__dirhop_complete)
+        if test (count $found) -eq 1
+            # A leading ~ stays as typed; the rest is quoted as fish needs it.
+            if string match -q -- '~/*' $found
+                commandline -rt -- '~/'(string escape -- (string sub -s 3 -- $found))
+            else
+                commandline -rt -- (string escape -- $found)
+            end
+            return
+        end
+    end
+    commandline -f complete
+end
+bind --user -M default \t >/dev/null 2>&1; or bind -M default \t __dirhop_tab
+bind --user -M insert \t >/dev/null 2>&1; or bind -M insert \t __dirhop_tab

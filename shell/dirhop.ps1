@@ -24,8 +24,10 @@
 # The hand-off file is made at the session's first `c` with a random name, created exclusively
 # (never an existing file or a link): on POSIX in $env:XDG_RUNTIME_DIR when that is a directory,
 # else in the temporary directory, with mode 0600; on Windows in the user's TEMP. It is removed
-# when the session exits. Loading this file makes nothing and looks nothing up: what only a jump
-# needs (the file, the exit hook, the program's place on PATH) waits for the first jump.
+# when the session exits; a session ended by a closed terminal or a signal cannot remove it, so
+# the next session's first jump removes the files of sessions that are gone. Loading this file
+# makes nothing and looks nothing up: what only a jump needs (the file, the exit hook, the
+# program's place on PATH) waits for the first jump.
 #
 # On POSIX PowerShell expands wildcards and ~ in the unquoted arguments of a program; `c` passes
 # its arguments to dirhop as typed, so that dirhop's own search sees the wildcards, and turns a
@@ -194,8 +196,37 @@ function New-DirhopHandoffFile {
     return $null
 }
 
+# Removes from $Directory the hand-off files of sessions whose process is gone: a session ended
+# by a closed terminal (SIGHUP) or a signal runs no exit hook. Only names this file makes are
+# looked at (dirhop.<pid>.<32 hex digits>.sh or .bat); a file that cannot be removed (another
+# user's) is left.
+function Remove-DirhopStaleFiles {
+    param([string] $Directory)
+    try {
+        $files = [IO.Directory]::GetFiles($Directory, 'dirhop.*.*')
+    } catch {
+        return
+    }
+    $made = '\Adirhop\.([0-9]{1,9})\.[0-9a-f]{32}\.(sh|bat)\z'
+    foreach ($file in $files) {
+        if ([IO.Path]::GetFileName($file) -notmatch $made) { continue }
+        $owner = [int] $Matches[1]
+        if ($owner -eq $PID) { continue }
+        try {
+            [Diagnostics.Process]::GetProcessById($owner).Dispose()
+            continue
+        } catch [ArgumentException] {
+            # No such process.
+        } catch {
+            continue
+        }
+        try { [IO.File]::Delete($file) } catch { }
+    }
+}
+
 # This session's hand-off file: one per PowerShell process, made by the first `c`, removed at
-# exit. Loading this file again keeps the file made the first time.
+# exit; the files that ended sessions left in its directory are removed when it is made. Loading
+# this file again keeps the file made the first time.
 if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore)) {
     $global:DirhopHandoff = $null
 }
@@ -203,6 +234,9 @@ if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore)) {
 # Makes this session's hand-off file; the first time, arranges for it to be removed at exit.
 function New-DirhopSessionFile {
     $global:DirhopHandoff = New-DirhopHandoffFile
+    if ($global:DirhopHandoff) {
+        Remove-DirhopStaleFiles ([IO.Path]::GetDirectoryName($global:DirhopHandoff))
+    }
     if ($global:DirhopHandoff -and
         -not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
         $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting `

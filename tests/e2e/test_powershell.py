@@ -11,6 +11,7 @@ import pwd
 import re
 import shutil
 import subprocess
+import time
 
 import harness
 from harness import E2ETestCase
@@ -362,6 +363,38 @@ class Sessions(PowerShellTestCase):
                 self.assertEqual(names[2], names[3])
                 self.assertEqual(os.listdir(directory), [], "not removed at exit")
                 self.assertNoTemporaryFiles()
+
+    def test_file_of_a_session_whose_terminal_closed_goes_at_the_next_jump(self):
+        # A pwsh whose terminal goes away (SIGHUP, here tmux's server killed) runs no exit hook,
+        # so its file stays; the next session's first jump removes the files of sessions that
+        # are gone, and that session removes its own at exit.
+        tmux = shutil.which("tmux")
+        if tmux is None:
+            self.skipTest("tmux is not installed")
+        self.mkdirs("one", "two")
+        socket = os.path.join(self.root, "tmux-socket")
+        script = self.write_script(step(["one"], self.tree), name="first.ps1")
+        subprocess.run([tmux, "-S", socket, "-f", os.devnull, "new-session", "-d",
+                        self.pwsh, "-NoProfile", "-NoExit", "-File", script],
+                       env=self.pwsh_env(), check=True)
+        self.addCleanup(subprocess.run, [tmux, "-S", socket, "kill-server"],
+                        stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 120
+        while self.read_results() != [("0", self.path("one"))]:
+            self.assertLess(time.monotonic(), deadline, "the first session never jumped")
+            time.sleep(0.2)
+        # (.NET's own pipes and sockets of the killed process may stay beside it.)
+        left = [name for name in os.listdir(self.tmpdir) if name.startswith("dirhop.")]
+        self.assertEqual(len(left), 1, left)
+        owner = int(left[0].split(".")[1])
+        subprocess.run([tmux, "-S", socket, "kill-server"], check=True)
+        while os.path.exists("/proc/%d" % owner):
+            self.assertLess(time.monotonic(), deadline, "pwsh outlived its terminal")
+            time.sleep(0.2)
+        code, results, output = self.run_ps(step(["two"], self.tree))
+        self.assertEqual((code, results), (0, [("0", self.path("two"))]), output)
+        self.assertEqual([name for name in os.listdir(self.tmpdir) if name.startswith("dirhop.")],
+                         [])
 
     def test_two_sessions_at_once_keep_their_own_results(self):
         self.mkdirs("alpha", "beta")

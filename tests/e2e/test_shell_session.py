@@ -269,6 +269,48 @@ class Completion(PosixShellTestCase):
         self.assertEqual(self.fish_completions("c -ma"), ["-mail", "-manual"])
         self.assertEqual(self.fish_completions("c -a "), ["proj"])
 
+    def test_a_leading_tilde_is_the_home_directory_and_stays(self):
+        # The shell has not expanded the word being typed: the search is made in the home
+        # directory and what is offered begins with ~ again, as cd ~/pro<Tab> offers it.
+        for name in ("Projects/src", "Documents/Taxes", "Documents/\u00dcbung"):
+            os.makedirs(os.path.join(self.home, name))
+        self.need("bash")
+        self.assertEqual(self.bash_completions(["c", "~/Proj"]), ["~/Projects"])
+        self.assertEqual(self.bash_completions(["c", "~/doc/tax"]), ["~/Documents/Taxes"])
+        self.assertEqual(self.bash_completions(["c", "~/Documents/\u00fcb"]),
+                         ["~/Documents/\u00dcbung"])
+        self.assertEqual(sorted(self.bash_completions(["c", "~/"])),
+                         ["~/Documents", "~/Projects"])
+        self.need("fish")
+        self.assertEqual(self.fish_completions("c ~/pro"), ["~/Projects/"])
+        self.assertEqual(self.fish_completions("c ~/Doc/Tax"), ["~/Documents/Taxes/"])
+        self.assertEqual(self.fish_completions("c ~/Documents/\u00fcb"),
+                         ["~/Documents/\u00dcbung/"])
+        # zsh redraws only what changed: the completed line is entered, and c goes there.
+        session = self.prompt_session("zsh")
+        self.tab_and_wait(session, "c ~/doc/tax\t", lambda text: "Taxes/" in text,
+                          "the completed name")
+        session.write(b"\r echo \"W\"\"ENT $PWD\"\r")
+        session.wait_for("WENT " + os.path.join(self.home, "Documents", "Taxes"))
+
+    def test_fish_tab_puts_the_one_directory_found_in_place_of_the_word(self):
+        # fish's own completion drops what does not match the typed word by its rules (a typo, an
+        # all-lowercase abbreviation); Tab after c puts the one directory found there instead.
+        # The line is then shown by echo in place of c, so that what Tab made is what is seen.
+        self.need("fish")
+        self.mkdirs("Documents/Taxes", "Downloads")
+        env = self.shell_env(ShellScript("fish", posix_wrapper("fish")))
+        session = PtySession(["fish", "--no-config", "-i"], env, self.tree, rows=40, cols=100,
+                             controlling_terminal=True)
+        self.addCleanup(session.close)
+        session.write(b"function fish_prompt; echo 'READY> '; end; "
+                      b"source $DIRHOP_TEST_WRAPPER; echo lo''aded\r")
+        session.wait_for("\nloaded")
+        for typed, completed in (("dwnl", "Downloads/"), ("doc/tax", "Documents/Taxes/"),
+                                 ("wndows", "Windows/"), ("my", "my\\ dir/")):
+            session.write(b"c " + typed.encode() + b"\t\x01\x04echo WO\"\"RD\r")
+            session.wait_for("WORD " + completed.replace("\\", ""))
+
     def test_unicode_names_are_offered_exactly(self):
         # Typed as stored (composed, CJK, decomposed, the bytes of a name that is not UTF-8), each
         # word is completed to the name's exact bytes; zsh's completion is then entered.
