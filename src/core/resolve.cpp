@@ -41,7 +41,7 @@ bool FitsByNamesOrBeginnings(const CandidateList& candidates, std::string_view s
 
 }  // namespace
 
-Resolution ResolveSpec(Run& run, std::string spec) {
+Resolution ResolveSpec(Run& run, std::string spec, SearchObserver* observer) {
   const PathSyntax syntax = run.facts.syntax;
   SlashesToBackslashes(spec, syntax);
   ExpandDoubleBackslashes(spec, syntax);
@@ -109,6 +109,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   const CreateOffer create_offer =
       run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
   DirectorySearch search(syntax, create_offer, run.fs);
+  if (observer) search.ObserveWith(*observer);
   search.SearchLevel(spec, base, 0);
   Resolution result;
   result.expanded_spec = expanded_spec;
@@ -119,7 +120,7 @@ Resolution ResolveSpec(Run& run, std::string spec) {
   // /usr/share/gstreamer).
   if (relative &&
       (!found_plausible || !FitsByNamesOrBeginnings(search.MatchList(), spec, syntax))) {
-    if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec)) {
+    if (std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, spec, observer)) {
       // Over what fits here, only a place found by its own name or beginning.
       const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
                                remembered->by_place_name &&

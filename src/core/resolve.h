@@ -9,6 +9,7 @@
 #include "console/chooser.h"
 #include "core/run.h"
 #include "match/candidate_list.h"
+#include "match/search_observer.h"
 
 namespace dirhop {
 
@@ -48,8 +49,9 @@ struct Resolution {
 // Resolves `spec` in the order the main flow tries things: the direct attempt (which changes
 // run.fs's current directory when it names a directory), then an alias, then the drive, root,
 // parent steps and the search; a relative spec (no drive, root or parent step) that finds nothing
-// plausible there is then searched from the remembered places (core/remembered_places.h). Prints
-// nothing and changes no setting.
-Resolution ResolveSpec(Run& run, std::string spec);
+// plausible there is then searched from the remembered places (core/remembered_places.h). Every
+// listing of the search is told to `observer` first, when there is one. Prints nothing and
+// changes no setting.
+Resolution ResolveSpec(Run& run, std::string spec, SearchObserver* observer = nullptr);
 
 }  // namespace dirhop
