@@ -21,7 +21,8 @@ class StatusLine {
   // the way it does without one (POSIX: the default SIGINT, Windows: the next console control
   // handler); where SIGINT is ignored nothing changes about it.
   virtual void Show(std::string_view text) = 0;
-  // Clears the line and puts the cursor back at its start; nothing when nothing is shown. Ctrl+C acts as it did before the first Show again.
+  // Clears the line and puts the cursor back at its start; nothing when nothing is shown. Ctrl+C
+  // acts as it did before the first Show again.
   virtual void Erase() = 0;
 };
 
@@ -36,6 +37,7 @@ enum class LineClearing {
 // starts each text, and the clearing covers what a longer text before it left.
 class StatusLineBytes {
  public:
+  // Bytes that clear as `clearing` says.
   explicit StatusLineBytes(LineClearing clearing) : clearing_(clearing) {}
 
   // The bytes that put `text` (one line of ASCII) cut to `longest` characters in place of what
