@@ -5,7 +5,10 @@
 // system), where a handler would run only once the wait is over. To erase the line first, SIGINT
 // is blocked in the program's thread while a line is shown, and a watching thread takes it with
 // sigwait: it erases the line, then raises SIGINT with its default action, which ends every
-// thread of the process, the one waiting in the kernel included.
+// thread of the process, the one waiting in the kernel included. The program's thread ends the
+// watch with a signal of its own (kWakeSignal, blocked in the watcher alone), so a Ctrl+C that
+// comes with it is never taken for it: it stays pending and ends the program when SIGINT is
+// unblocked again.
 
 #include <pthread.h>
 #include <signal.h>
@@ -13,7 +16,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -34,26 +36,33 @@ void EraseLocked() {
   if (!bytes.empty()) WriteAll(STDERR_FILENO, bytes);
 }
 
-// Set before the program's thread wakes the watcher to end it, so that the watcher tells its own
-// wake-up from Ctrl+C.
-std::atomic<bool> g_watch_ending{false};
+// The signal that the program's thread sends the watcher alone to end the watch. Sent to one
+// thread, which blocks it, it never takes its default action; one sent to the process from
+// elsewhere reaches the program's thread as it always did.
+constexpr int kWakeSignal = SIGUSR2;
+
+// {SIGINT}, or {SIGINT, kWakeSignal}.
+sigset_t SignalSet(bool with_wake) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  if (with_wake) sigaddset(&set, kWakeSignal);
+  return set;
+}
 
 void* WatchForInterrupt(void*) {
-  sigset_t interrupt;
-  sigemptyset(&interrupt);
-  sigaddset(&interrupt, SIGINT);
+  const sigset_t awaited = SignalSet(true);
   int sig = 0;
-  while (sigwait(&interrupt, &sig) != 0) {
+  while (sigwait(&awaited, &sig) != 0) {
   }
-  // A Ctrl+C that comes with the wake-up stays pending for the program's thread, which receives
-  // it with the default action when it unblocks SIGINT.
-  if (g_watch_ending.load()) return nullptr;
+  if (sig == kWakeSignal) return nullptr;
   g_line_mutex.lock();  // held: the process ends below
   EraseLocked();
   struct sigaction default_action {};
   default_action.sa_handler = SIG_DFL;
   sigemptyset(&default_action.sa_mask);
   sigaction(SIGINT, &default_action, nullptr);
+  const sigset_t interrupt = SignalSet(false);
   pthread_sigmask(SIG_UNBLOCK, &interrupt, nullptr);
   raise(SIGINT);
   return nullptr;
@@ -92,22 +101,19 @@ class PosixStatusLine final : public StatusLine {
   void StartWatch() {
     struct sigaction current {};
     if (sigaction(SIGINT, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &interrupt, &previous_mask_);
-    g_watch_ending.store(false);
-    // The watcher inherits the blocked SIGINT, which sigwait needs.
-    if (pthread_create(&watcher_, nullptr, WatchForInterrupt, nullptr) != 0) {
-      pthread_sigmask(SIG_SETMASK, &previous_mask_, nullptr);
-      return;
-    }
-    watching_ = true;
+    // The watcher inherits both signals blocked, which sigwait needs; the program's thread keeps
+    // SIGINT blocked and takes kWakeSignal back.
+    const sigset_t both = SignalSet(true);
+    pthread_sigmask(SIG_BLOCK, &both, &previous_mask_);
+    const bool started = pthread_create(&watcher_, nullptr, WatchForInterrupt, nullptr) == 0;
+    sigset_t program_mask = previous_mask_;
+    if (started) sigaddset(&program_mask, SIGINT);
+    pthread_sigmask(SIG_SETMASK, &program_mask, nullptr);
+    watching_ = started;
   }
 
   void EndWatch() {
-    g_watch_ending.store(true);
-    pthread_kill(watcher_, SIGINT);
+    pthread_kill(watcher_, kWakeSignal);
     pthread_join(watcher_, nullptr);
     watching_ = false;
     // A Ctrl+C pressed meanwhile is delivered here, with its default action.
