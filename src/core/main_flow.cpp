@@ -6,6 +6,7 @@
 
 #include "base/exit_codes.h"
 #include "console/chooser.h"
+#include "console/search_progress.h"
 #include "core/crash_report.h"
 #include "core/create_offer.h"
 #include "core/far_offer.h"
@@ -56,7 +57,12 @@ ExitCode MainFlow(Run& run, const ParsedCommandLine& parsed) {
     CheckHistoryStart(run.console, run.settings, run.start_dir);
     return RunOption(run, parsed);
   }
-  Resolution resolution = ResolveSpec(run, parsed.words.front());
+  // A search that takes long shows its progress on standard error while it runs, erased
+  // before the menu, the question or the jump.
+  SearchProgress progress(run.host);
+  Resolution resolution =
+      ResolveSpec(run, parsed.words.front(), progress.HasLine() ? &progress : nullptr);
+  progress.Finish();
   switch (resolution.kind) {
     case Resolution::Kind::kDirectory:
       if (resolution.alias) GoToAlias(run.console, run.settings, *resolution.alias);

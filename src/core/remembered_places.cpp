@@ -92,11 +92,12 @@ struct RootSearch {
 
 RootSearch SearchBelowRoots(Run& run, std::string_view spec, const ComponentSplit& split,
                             const std::vector<RememberedRoot>& roots,
-                            std::vector<std::string>& gone) {
+                            std::vector<std::string>& gone, SearchObserver* observer) {
   const PathSyntax syntax = run.facts.syntax;
   const platform::MountPlace here = run.fs.MountOf(run.start_dir);
   DirectorySearch search(syntax, CreateOffer::kOff, run.fs);
   search.LimitListings(kRememberedPlaceListings);
+  if (observer) search.ObserveWith(*observer);
   RootSearch result;
   for (const RememberedRoot& root : roots) {
     // A place on a mount that can stop answering is not touched from elsewhere: a run that does
@@ -133,7 +134,8 @@ RootSearch SearchBelowRoots(Run& run, std::string_view spec, const ComponentSpli
 
 }  // namespace
 
-std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view spec) {
+std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view spec,
+                                                      SearchObserver* observer) {
   const PathSyntax syntax = run.facts.syntax;
   const ComponentSplit split = SplitFirstComponent(spec, syntax.separator);
   const PlaceMemory memory = LoadMemory(run);
@@ -153,7 +155,7 @@ std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view
   for (const RootFolders which : {RootFolders::kPlacesFirst, RootFolders::kAnyFolder}) {
     roots = MatchRememberedRoots(split.component, remembered, syntax, home, folder, which);
     if (roots.empty()) break;
-    searched = SearchBelowRoots(run, spec, split, roots, gone);
+    searched = SearchBelowRoots(run, spec, split, roots, gone, observer);
     if (searched.failure) return std::move(searched.failure);
     if (!searched.found.empty()) break;
   }

@@ -28,8 +28,10 @@ namespace dirhop {
 // autofs: FileSystem::MountOf) is not looked at unless the run starts on that same mount, so a
 // dead share never holds a run that does not go there. Every directory above a root is on the
 // search's branch (DirectorySearch::SearchBelowPlace). The walk lists at most
-// kRememberedPlaceListings directories; a spec that needs more gives kFailure, saying so.
-std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view spec);
+// kRememberedPlaceListings directories; a spec that needs more gives kFailure, saying so. Each
+// listing is told to `observer` first, when there is one.
+std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view spec,
+                                                      SearchObserver* observer = nullptr);
 
 // How many directories the search from the remembered places lists at most.
 inline constexpr std::size_t kRememberedPlaceListings = 2000;

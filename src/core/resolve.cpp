@@ -150,11 +150,12 @@ SearchBase FindSearchBase(Run& run, const std::string& expanded_spec) {
 }
 
 // Searches the rest of the spec below the base, collecting the paths that could be created when
-// the settings allow creating.
-DirectorySearch SearchTheBase(Run& run, const SearchBase& base) {
+// the settings allow creating, and telling `observer` (when there is one) of every listing.
+DirectorySearch SearchTheBase(Run& run, const SearchBase& base, SearchObserver* observer) {
   const CreateOffer create_offer =
       run.settings.record.CanCreatePath() ? CreateOffer::kOn : CreateOffer::kOff;
   DirectorySearch search(run.facts.syntax, create_offer, run.fs);
+  if (observer) search.ObserveWith(*observer);
   search.SearchLevel(base.rest, base.directory, 0);
   return search;
 }
@@ -166,13 +167,14 @@ DirectorySearch SearchTheBase(Run& run, const SearchBase& base) {
 // was only when a place is found by its own name or beginning and ranks better.
 std::optional<Resolution> SearchRememberedPlaces(Run& run, const SearchBase& base,
                                                  DirectorySearch& search,
-                                                 const std::string& expanded_spec) {
+                                                 const std::string& expanded_spec,
+                                                 SearchObserver* observer) {
   const bool found_plausible = search.FoundPlausible();
   if (!base.relative || (found_plausible && FitsByNamesOrBeginnings(search.MatchList(), base.rest,
                                                                     run.facts.syntax))) {
     return std::nullopt;
   }
-  std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, base.rest);
+  std::optional<Resolution> remembered = ResolveFromRememberedPlaces(run, base.rest, observer);
   if (!remembered) return std::nullopt;
   const bool fits_better = remembered->kind == Resolution::Kind::kMatches &&
                            remembered->by_place_name &&
@@ -219,14 +221,15 @@ Resolution FallBackToCreation(Run& run, DirectorySearch& search, const std::stri
 
 }  // namespace
 
-Resolution ResolveSpec(Run& run, std::string spec) {
+Resolution ResolveSpec(Run& run, std::string spec, SearchObserver* observer) {
   const std::string expanded = ExpandSpec(std::move(spec), run.facts.syntax);
   if (std::optional<Resolution> typed = TryAsTyped(run, expanded)) return std::move(*typed);
   if (std::optional<Resolution> alias = TryAsAlias(run, expanded)) return std::move(*alias);
   SearchBase base = FindSearchBase(run, expanded);
   if (base.decided) return std::move(*base.decided);
-  DirectorySearch search = SearchTheBase(run, base);
-  if (std::optional<Resolution> remembered = SearchRememberedPlaces(run, base, search, expanded)) {
+  DirectorySearch search = SearchTheBase(run, base, observer);
+  if (std::optional<Resolution> remembered =
+          SearchRememberedPlaces(run, base, search, expanded, observer)) {
     return std::move(*remembered);
   }
   if (std::optional<Resolution> matches = TakeBaseMatches(search, expanded)) {

@@ -9,6 +9,7 @@
 #include "console/chooser.h"
 #include "core/run.h"
 #include "match/candidate_list.h"
+#include "match/search_observer.h"
 
 namespace dirhop {
 
@@ -53,7 +54,8 @@ struct Resolution {
 // of the search (drive, root and parent steps) and searches the base; a relative spec (no drive,
 // root or parent step) that finds nothing plausible there by names or beginnings is then searched
 // from the remembered places (core/remembered_places.h); what is left falls back to creation.
-// Prints nothing and changes no setting.
-Resolution ResolveSpec(Run& run, std::string spec);
+// Every listing of the search is told to `observer` first, when there is one. Prints nothing and
+// changes no setting.
+Resolution ResolveSpec(Run& run, std::string spec, SearchObserver* observer = nullptr);
 
 }  // namespace dirhop

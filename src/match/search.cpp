@@ -42,8 +42,10 @@ void DirectorySearch::SearchBelowPlace(std::string_view rest, const std::string&
        at != std::string::npos && at + 1 < base.size(); at = base.find(syntax_.separator, at + 1)) {
     chain_.push_back(ChainLink{base.substr(0, at + 1), std::nullopt, false});
   }
+  links_above_base_ = chain_.size();
   Search(rest, base, rank, std::nullopt, LookUp::kFirst);
   chain_.resize(outer);
+  links_above_base_ = outer;
 }
 
 void DirectorySearch::LimitListings(std::size_t count) { listings_left_ = count; }
@@ -87,6 +89,7 @@ void DirectorySearch::ListLevel(const ComponentSplit& split, const std::string& 
     return;
   }
   --listings_left_;
+  if (observer_) observer_->BeforeListing(chain_.size() - links_above_base_ + 1);
   // The listing is read completely (and closed) before the search goes a level deeper.
   platform::DirectoryListing listing = fs_.ListSubdirectories(base);
   chain_.push_back(ChainLink{base, identity, identity.has_value()});

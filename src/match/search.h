@@ -14,6 +14,7 @@
 #include "match/candidate_list.h"
 #include "match/path_syntax.h"
 #include "match/pattern.h"
+#include "match/search_observer.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 
@@ -54,6 +55,10 @@ class DirectorySearch {
   // lists nothing more, and ListingsRanOut says so. Without a limit a search lists what its spec
   // leads to.
   void LimitListings(std::size_t count);
+
+  // From now on every listing is told to `observer` first (SearchObserver::BeforeListing), which
+  // outlives the search. Without one a search tells nothing.
+  void ObserveWith(SearchObserver& observer) { observer_ = &observer; }
 
   // Whether the search stopped short because its listings ran out (LimitListings): what it
   // found is then only a part of what the spec leads to.
@@ -130,6 +135,10 @@ class DirectorySearch {
   CreateOffer create_offer_;
   FileSystem& fs_;
   std::vector<ChainLink> chain_;
+  // The links of chain_ above the directory the search was given (SearchBelowPlace): a listing's
+  // level counts the links below them.
+  std::size_t links_above_base_ = 0;
+  SearchObserver* observer_ = nullptr;
   TextFolder folder_;  // folds names that are not ASCII, for every level
   std::size_t listings_left_ = SIZE_MAX;
   bool listings_ran_out_ = false;

@@ -10,6 +10,12 @@ platform::HostKind SystemHost::Kind() { return platform::ThisHostKind(); }
 
 std::int64_t SystemHost::UnixTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
+std::uint64_t SystemHost::MonotonicMilliseconds() { return platform::MonotonicMilliseconds(); }
+
+std::unique_ptr<platform::StatusLine> SystemHost::OpenStatusLine() {
+  return platform::OpenStatusLine();
+}
+
 std::optional<std::string> SystemHost::GetEnv(const char* name) { return platform::GetEnv(name); }
 
 std::optional<std::string> SystemHost::RawCommandLine() { return platform::RawCommandLine(); }

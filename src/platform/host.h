@@ -13,6 +13,7 @@
 
 #include "platform/code_pages.h"
 #include "platform/platform.h"
+#include "platform/status_line.h"
 
 namespace dirhop {
 
@@ -47,6 +48,11 @@ class Host {
   virtual std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) = 0;
   // The time now, in seconds since 1970-01-01 UTC.
   virtual std::int64_t UnixTime() = 0;
+  // Milliseconds on a clock that only moves forward (see platform::MonotonicMilliseconds).
+  virtual std::uint64_t MonotonicMilliseconds() = 0;
+  // The status line on standard error, or null when that is no terminal (see
+  // platform::OpenStatusLine).
+  virtual std::unique_ptr<platform::StatusLine> OpenStatusLine() = 0;
 };
 
 // The process itself: every call goes to the platform function of the same name.
@@ -66,6 +72,8 @@ class SystemHost : public Host {
   int RunInTerminal(const std::vector<std::string>& words) override;
   unsigned ConsoleCodePage() override;
   std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) override;
+  std::uint64_t MonotonicMilliseconds() override;
+  std::unique_ptr<platform::StatusLine> OpenStatusLine() override;
 };
 
 }  // namespace dirhop

@@ -1,13 +1,13 @@
 """A FUSE file system of directories that stops answering on request, as a dead network share
 does: every request made once the file `hold` exists waits until the daemon is killed.
 
-    held_fuse.py [--one-thread] MOUNT_POINT HOLD_FILE DIR...
+    held_fuse.py [--one-thread] [--slow SECONDS] MOUNT_POINT HOLD_FILE DIR...
 
 Mounts a tree of the directories named (relative paths) at MOUNT_POINT and serves it in the
 foreground; each request it holds first creates HOLD_FILE.held. With --one-thread it serves one
 request at a time: while it holds one, the kernel keeps the requests after it queued, where a
 fatal signal still ends the process that made them (a request the daemon has taken can only be
-answered). Needs Debian's python3-fusepy (the module `fusepy`, or `fuse` elsewhere)."""
+answered). With --slow every listing takes SECONDS, as on a share far away. Needs Debian's python3-fusepy (the module `fusepy`, or `fuse` elsewhere)."""
 
 import errno
 import os
@@ -22,8 +22,9 @@ except ImportError:
 
 
 class HeldTree(fuse.Operations):
-    def __init__(self, hold, dirs):
+    def __init__(self, hold, dirs, slow=0.0):
         self.hold = hold
+        self.slow = slow
         self.dirs = {"/"}
         for d in dirs:
             parts = d.strip("/").split("/")
@@ -56,6 +57,7 @@ class HeldTree(fuse.Operations):
 
     def readdir(self, path, fh):
         self._wait_while_held()
+        time.sleep(self.slow)
         prefix = path.rstrip("/") + "/"
         names = [d[len(prefix):] for d in self.dirs
                  if d.startswith(prefix) and d != path and "/" not in d[len(prefix):]]
@@ -67,9 +69,13 @@ def main():
     one_thread = args[0] == "--one-thread"
     if one_thread:
         args = args[1:]
+    slow = 0.0
+    if args[0] == "--slow":
+        slow = float(args[1])
+        args = args[2:]
     mount_point, hold = args[0], args[1]
     # No kernel caching: every look at the tree is a request the daemon sees.
-    fuse.FUSE(HeldTree(hold, args[2:]), mount_point, foreground=True, nothreads=one_thread,
+    fuse.FUSE(HeldTree(hold, args[2:], slow), mount_point, foreground=True, nothreads=one_thread,
               entry_timeout=0, attr_timeout=0, negative_timeout=0)
 
 

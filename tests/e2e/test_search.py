@@ -252,13 +252,15 @@ class RememberedPlaces(TypedSpecTestCase):
         self.assertEqual(r.code, 0, r)
 
 
-class RememberedPlacesBounds(TypedSpecTestCase):
-    """What a search from the remembered places may touch: nothing on a mount that stopped
-    answering unless the run goes there, and nothing a link leads to above a place."""
+class FuseMounts:
+    """Mounts trees of directories served by held_fuse.py, for a test case that mixes it in."""
+
+    # Whether the tests hold under Wine too (the mount is then a folder of drive Z:).
+    under_wine = False
 
     def fuse_python(self):
         """A Python that has the FUSE module (Debian's python3-fusepy is for /usr/bin/python3)."""
-        if self.target.windows:
+        if self.target.windows and not self.under_wine:
             self.skipTest("Linux mounts")
         if not os.path.exists("/dev/fuse"):
             self.skipTest("no /dev/fuse")
@@ -269,9 +271,12 @@ class RememberedPlacesBounds(TypedSpecTestCase):
                 return python
         self.skipTest("no FUSE module for Python (python3-fusepy)")
 
-    def mount_held_tree(self, mount_point, hold, *dirs, one_thread=False):
-        """Serves `dirs` at `mount_point` until the file `hold` exists; returns the daemon."""
+    def mount_held_tree(self, mount_point, hold, *dirs, one_thread=False, slow=0):
+        """Serves `dirs` at `mount_point` until the file `hold` exists, each listing taking
+        `slow` seconds; returns the daemon."""
         options = ["--one-thread"] if one_thread else []
+        if slow:
+            options += ["--slow", str(slow)]
         daemon = subprocess.Popen([self.fuse_python(), HELD_FUSE] + options +
                                   [mount_point, hold] + list(dirs),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -299,6 +304,11 @@ class RememberedPlacesBounds(TypedSpecTestCase):
         if subprocess.run(["fusermount", "-u", "-z", mount_point],
                           stderr=subprocess.DEVNULL).returncode != 0:
             subprocess.run(["umount", "-l", mount_point], stderr=subprocess.DEVNULL)
+
+
+class RememberedPlacesBounds(FuseMounts, TypedSpecTestCase):
+    """What a search from the remembered places may touch: nothing on a mount that stopped
+    answering unless the run goes there, and nothing a link leads to above a place."""
 
     def test_a_place_on_a_mount_that_stopped_answering_holds_no_run_that_goes_elsewhere(self):
         mount_point = os.path.join(self.root, "mnt")
@@ -390,6 +400,141 @@ class RememberedPlacesBounds(TypedSpecTestCase):
         # Through z: this would be /tmp.
         r = self.c("--list", self.sep("wine/*/*/tmp"), cwd=self.path("elsewhere"))
         self.assertEqual((r.code, r.text), (1, ""), r)
+
+
+def terminal_lines(raw):
+    """The lines a terminal shows for `raw`: a carriage return takes the cursor back to the start
+    of its line, what follows overwrites what was there, and an erase to the end of the line
+    clears from the cursor on."""
+    raw = raw.replace(b"\r", b"\x00").replace(b"\x1b[K", b"\x01")
+    lines = []
+    for line in harness.screen_text(raw).split("\n"):
+        shown = []
+        column = 0
+        for ch in line:
+            if ch == "\x00":
+                column = 0
+            elif ch == "\x01":
+                del shown[column:]
+            else:
+                shown[column:column + 1] = [ch]
+                column += 1
+        lines.append("".join(shown).rstrip())
+    return lines
+
+
+class SearchProgressLine(FuseMounts, TypedSpecTestCase):
+    """A search still running after a second shows its progress on the terminal of standard
+    error until it ends or Ctrl+C ends the run, on a FUSE tree whose every listing takes a
+    quarter of a second: a search there takes as long on any machine, however fast."""
+
+    PROGRESS = "Searching... "
+    LISTING_SECONDS = 0.25
+    under_wine = True
+
+    def setUp(self):
+        super().setUp()
+        self.mount = None
+
+    def tearDown(self):
+        # Before the test's tree is removed, which would list every slow folder.
+        if self.mount:
+            self.unmount(*self.mount)
+        super().tearDown()
+
+    def slow_tree(self, *dirs):
+        """Mounts `dirs` as a slow tree at self.root/mnt, unmounted when the test ends."""
+        mount_point = os.path.join(self.root, "mnt")
+        os.makedirs(mount_point)
+        daemon = self.mount_held_tree(mount_point, os.path.join(self.root, "never-held"), *dirs,
+                                      slow=self.LISTING_SECONDS)
+        self.mount = (daemon, mount_point)
+        return mount_point
+
+    def test_the_line_shows_on_a_terminal_after_a_second_and_is_erased_before_the_jump(self):
+        # `*/target` lists the top and its 12 folders: at least 3 seconds, and the fifth
+        # listing starts a second or more after the first.
+        mount_point = self.slow_tree(*["d%02d" % n for n in range(11)], "zz/target")
+        session = PtySession(self.target.command([self.sep("*/target")]),
+                             self.target.pty_env(self.handoff), mount_point)
+        try:
+            self.assertEqual(session.wait(), 0, session.text())
+            raw = session.raw()
+        finally:
+            session.close()
+        with open(self.handoff, "rb") as f:
+            self.assertEqual(f.read(), self.target.handoff_for(os.path.join(mount_point, "zz",
+                                                                            "target")))
+        # Shown at the fifth listing at the latest (when it is shown first depends on the
+        # machine's speed; the unit tests hold the delay itself), then kept up to date.
+        shown = [int(n) for n in re.findall(r"Searching\.\.\. (\d+) folders looked at, level [12]",
+                                            harness.screen_text(raw))]
+        self.assertTrue(shown and shown[0] <= 5 and shown == sorted(shown), shown)
+        self.assertIn("folders looked at, level 2", harness.screen_text(raw))
+        # Nothing of it is left on the screen.
+        self.assertFalse([line for line in terminal_lines(raw) if line], terminal_lines(raw))
+
+    def test_no_line_in_a_pipe_nor_in_a_listing(self):
+        mount_point = self.slow_tree(*["d%02d" % n for n in range(7)], "zz/target")
+        # Standard error a pipe, standard output too.
+        r = self.c(self.sep("*/target"), cwd=mount_point, separate_errors=True)
+        self.assertWentTo(r, os.path.join(mount_point, "zz", "target"))
+        self.assertEqual(r.stderr, b"")
+        self.assertNotIn(self.PROGRESS, r.text)
+        # --list on a terminal: its lines are read by scripts and completion.
+        r = self.target.run_pty(["--list", self.sep("*/target")], mount_point, [])
+        self.assertEqual(r.code, 0, r)
+        self.assertNotIn(self.PROGRESS, r.text)
+        self.assertIn(self.target.host_path(os.path.join(mount_point, "zz", "target")), r.text)
+
+    def store_state(self):
+        """Every file of the test's store and memory of places, with its bytes; under Wine
+        the settings key's values too."""
+        state = {}
+        if self.target.windows:
+            state["key"] = self.target.run(["reg", "query", harness.STORE_KEY], self.root,
+                                           raw=True).text
+        for top in (self.config, self.data):
+            for dirpath, _, files in os.walk(top):
+                for name in files:
+                    with open(os.path.join(dirpath, name), "rb") as f:
+                        state[os.path.join(dirpath, name)] = f.read()
+        return state
+
+    def test_ctrl_c_ends_the_search_at_once_with_the_line_erased(self):
+        # 200 folders: the whole search would take 50 seconds.
+        mount_point = self.slow_tree(*["d%03d" % n for n in range(200)])
+        # A store and a memory of places that hold something, and the folder the run starts in
+        # already recorded, so the run itself has nothing to save before its search.
+        self.use_own_history()
+        self.assertWentTo(self.c(self.target.host_path(mount_point), cwd=self.root), mount_point)
+        before = self.store_state()
+        session = PtySession(self.target.command([self.sep("*/target")]),
+                             self.target.pty_env(self.handoff), mount_point,
+                             controlling_terminal=True)
+        try:
+            session.wait_for(self.PROGRESS)
+            session.write(b"\x03")
+            try:
+                # Only a guard, far below the search's own time: the run ends within the
+                # listing that the file system has already taken.
+                code = session.proc.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                self.fail("Ctrl+C did not end the search")
+            raw = session.raw()
+            mode = session.mode()
+        finally:
+            session.close()
+        # Ended by the signal, as a run waiting in the system is (Wine ends a program that
+        # Ctrl+C ends with exit code 0).
+        self.assertEqual(code, 0 if self.target.windows else -signal.SIGINT)
+        self.assertEqual(mode, session.initial_mode)
+        # The terminal's echo of the key may stay.
+        self.assertFalse([line for line in terminal_lines(raw) if line not in ("", "^C")],
+                         terminal_lines(raw))
+        self.assertEqual(self.store_state(), before)
+        with open(self.handoff, "rb") as f:
+            self.assertEqual(f.read(), self.target.placeholder)
 
 
 class Links(TypedSpecTestCase):

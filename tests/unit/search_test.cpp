@@ -70,6 +70,35 @@ TEST(SearchTest, AbbreviatedTwoLevelSpecFindsBothPrefixMatches) {
   EXPECT_TRUE(search.CreateList().empty());
 }
 
+// Records the level of every listing it is told of.
+class ListingLevels : public SearchObserver {
+ public:
+  void BeforeListing(std::size_t level) override { levels.push_back(level); }
+  std::vector<std::size_t> levels;
+};
+
+// An observer is told of every listing, before it, with the level of the spec it is for,
+// counted from the directory the search was given, a remembered place's too.
+TEST(SearchTest, AnObserverIsToldOfEveryListingAndItsLevel) {
+  FakeTree tree;
+  tree.Add("/r/", {"a", "b"}).Add("/r/a/", {"x"}).Add("/r/b/", {"y"}).Add("/r/a/x/", {"z"});
+  for (const bool below_place : {false, true}) {
+    SCOPED_TRACE(below_place ? "below a place" : "from here");
+    tree.listings = 0;
+    ListingLevels observer;
+    DirectorySearch search(kPosixPaths, CreateOffer::kOff, tree);
+    search.ObserveWith(observer);
+    if (below_place) {
+      search.SearchBelowPlace("*/*/z", "/r", 0);
+    } else {
+      search.SearchLevel("*/*/z", "/r", 0);
+    }
+    EXPECT_EQ(observer.levels, (std::vector<std::size_t>{1, 2, 3, 2, 3}));
+    EXPECT_EQ(tree.listings, 5);
+    EXPECT_EQ(Sorted(search.MatchList()), (Found{{"/r/a/x/z", 2}}));
+  }
+}
+
 TEST(SearchTest, ExactNameWinsAloneAndCostsNothing) {
   FakeTree tree;
   tree.Add("C:\\", {"Windows", "WindowsApps", "Users"});

@@ -16,6 +16,34 @@ std::optional<std::string> FakeHost::GetEnv(const char* name) {
   return found->second;
 }
 
+namespace {
+
+// A status line that records what it is asked to do in its host's `status_line`.
+class FakeStatusLine final : public platform::StatusLine {
+ public:
+  explicit FakeStatusLine(std::vector<std::string>& record) : record_(record) {}
+  ~FakeStatusLine() override { Erase(); }
+  void Show(std::string_view text) override {
+    record_.push_back("Show " + std::string(text));
+    shown_ = true;
+  }
+  void Erase() override {
+    if (shown_) record_.push_back("Erase");
+    shown_ = false;
+  }
+
+ private:
+  std::vector<std::string>& record_;
+  bool shown_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::StatusLine> FakeHost::OpenStatusLine() {
+  if (!error_is_terminal) return nullptr;
+  return std::make_unique<FakeStatusLine>(status_line);
+}
+
 std::string FakeHost::FallbackHandoffPath() {
   log.push_back("FallbackHandoffPath");
   return fallback_handoff_path;

@@ -46,6 +46,11 @@ class FakeHost : public Host {
   std::optional<std::string> TextInCodePage(std::string_view text, unsigned code_page) override;
   // Answers `unix_time`.
   std::int64_t UnixTime() override { return unix_time; }
+  // Answers `monotonic_ms`.
+  std::uint64_t MonotonicMilliseconds() override { return monotonic_ms; }
+  // Null unless `error_is_terminal`; else a line that appends "Show <text>" and "Erase" (when
+  // something is shown) to `status_line`.
+  std::unique_ptr<platform::StatusLine> OpenStatusLine() override;
 
   // Every call, in order: its name, then a space and its argument when it has one.
   std::vector<std::string> log;
@@ -59,6 +64,9 @@ class FakeHost : public Host {
   std::string fallback_handoff_path = "/run/user/1000/dirhop2.sh";
   unsigned console_code_page = 850;
   std::int64_t unix_time = 1'700'000'000;
+  std::uint64_t monotonic_ms = 5'000;
+  bool error_is_terminal = false;
+  std::vector<std::string> status_line;
   std::map<std::string, std::string> code_page_bytes = {{"\xc3\xbc", "\x81"}};  // u-umlaut
 
  private:
