@@ -21,8 +21,7 @@ namespace {
 PlaceMemory LoadMemory(Run& run) {
   if (!run.places) return {};
   // The candidates are ranked here, by the places' scores: the memory's own order is not needed.
-  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone,
-                           PlaceOrder::kAsStored);
+  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceOrder::kAsStored);
 }
 
 // The frecency of `path` in `memory`; 0 when it is not remembered there.

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
-#include <iterator>
 #include <memory>
 #include <optional>
 
 #include "base/case_folding.h"
-#include "base/unicode_fold.h"
 #include "platform/store_lock.h"
 
 namespace dirhop {
@@ -32,90 +29,88 @@ struct Entry {
 };
 
 // The places of a file, each once, in the order first met. Paths are not copied: a memory of
-// 10,000 places is folded with one allocation per place at most (Windows keys), none on POSIX.
+// 10,000 places is folded with no allocation a place, its index three flat arrays.
 class Table {
  public:
-  explicit Table(PathCase path_case, std::size_t expected = 0) : path_case_(path_case) {
-    index_.reserve(expected);
+  explicit Table(PathCase path_case, std::size_t expected = 0)
+      : index_(TextCaseOf(path_case), expected) {
     entries_.reserve(expected);
   }
 
   // The entry of `path` (which must outlive the table), made when missing.
   Entry& At(std::string_view path) {
-    const auto [found, added] = index_.try_emplace(Key(path), entries_.size());
-    if (added) entries_.push_back(Entry{path});
-    Entry& entry = entries_[found->second];
+    const TextIndex::Added found = index_.Add(path);
+    if (found.added) entries_.push_back(Entry{path});
+    Entry& entry = entries_[found.number];
     if (entry.gone) entry = Entry{path};
     return entry;
   }
   Entry* Find(std::string_view path) {
-    const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
-    const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
-    if (found == index_.end() || entries_[found->second].gone) return nullptr;
-    return &entries_[found->second];
+    const std::uint32_t found = index_.Find(path);
+    if (found == TextIndex::kAbsent || entries_[found].gone) return nullptr;
+    return &entries_[found];
   }
   std::vector<Entry>& entries() { return entries_; }
-  // Hands the index (path to entry number) and the keys it refers to over; the table is then
-  // done with.
-  void ReleaseIndex(std::unordered_map<std::string_view, std::size_t>& index,
-                    std::deque<std::string>& keys) {
-    index = std::move(index_);
-    keys = std::move(upper_keys_);
-  }
+  // Hands the index (path to entry number) over; the table is then done with.
+  TextIndex TakeIndex() { return std::move(index_); }
 
  private:
-  // The key of `path` in the index: itself, or its upper-cased copy kept here.
-  std::string_view Key(std::string_view path) {
-    if (path_case_ == PathCase::kSensitive) return path;
-    return upper_keys_.emplace_back(UpperCase(path));
+  static TextCase TextCaseOf(PathCase path_case) {
+    return path_case == PathCase::kInsensitive ? TextCase::kAsciiIgnored : TextCase::kExact;
   }
 
-  PathCase path_case_;
+  TextIndex index_;  // path to entry number
   std::vector<Entry> entries_;
-  std::unordered_map<std::string_view, std::size_t> index_;
-  std::deque<std::string> upper_keys_;  // a deque never moves what it holds
 };
 
 // No place: an entry forgotten while loading.
-constexpr std::size_t kNoPlace = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kNoPlace = UINT32_MAX;
 
 // The number of records a memory text of `size` bytes may hold, to size a table for it.
 std::size_t ExpectedPlaces(std::size_t size) { return size / 48 + 16; }
+
+// True when `c` is a decimal digit.
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// The parsers below read from a local copy of the position and store it once at the end: a
+// position held by reference would be written back after every byte read, since a char may
+// alias it.
 
 // Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
 // none, it overflows, or no space follows.
 std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) {
   const std::size_t begin = at;
+  std::size_t i = at;
   std::int64_t value = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    if (value > (INT64_MAX - 9) / 10) return std::nullopt;
-    value = value * 10 + (text[at++] - '0');
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    // Eighteen digits never overflow: the test matters from the nineteenth on.
+    if (i - begin >= 18 && value > (INT64_MAX - 9) / 10) return std::nullopt;
+    value = value * 10 + (text[i] - '0');
   }
-  if (at == begin || at >= text.size() || text[at] != ' ') return std::nullopt;
-  ++at;
+  if (i == begin || i >= text.size() || text[i] != ' ') return std::nullopt;
+  at = i + 1;
   return value;
 }
 
 // Reads a decimal with an optional fraction ("12", "0.25") at `text[at]` up to the next space.
 std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
   const std::size_t begin = at;
+  std::size_t i = at;
   double value = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    value = value * 10 + (text[at++] - '0');
-  }
-  const bool whole = at > begin;
+  for (; i < text.size() && IsDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+  const bool whole = i > begin;
   bool fraction = false;
-  if (at < text.size() && text[at] == '.') {
+  if (i < text.size() && text[i] == '.') {
     double unit = 0.1;
-    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, unit /= 10) {
-      value += (text[at] - '0') * unit;
+    for (++i; i < text.size() && IsDigit(text[i]); ++i, unit /= 10) {
+      value += (text[i] - '0') * unit;
       fraction = true;
     }
   }
-  if ((!whole && !fraction) || at >= text.size() || text[at] != ' ' || !std::isfinite(value)) {
+  if ((!whole && !fraction) || i >= text.size() || text[i] != ' ' || !std::isfinite(value)) {
     return std::nullopt;
   }
-  ++at;
+  at = i + 1;
   return value;
 }
 
@@ -132,6 +127,11 @@ std::optional<std::string_view> ReadPath(std::string_view text, std::size_t& at)
   return path;
 }
 
+// True when a record of `kind` ("P " or "V ") begins at `text[at]`.
+bool IsRecordOf(char kind, std::string_view text, std::size_t at) {
+  return text[at] == kind && at + 1 < text.size() && text[at + 1] == ' ';
+}
+
 // Makes the records of `text` on `table`; returns how many were damaged.
 std::size_t ReadRecords(std::string_view text, Table& table) {
   std::size_t damaged = 0;
@@ -143,7 +143,7 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
       read = true;
       const std::size_t end = text.find('\n', at);
       at = end == std::string_view::npos ? text.size() : end + 1;
-    } else if (text.compare(at, 2, "P ") == 0) {
+    } else if (IsRecordOf('P', text, at)) {
       at += 2;
       const std::optional<double> visits = ReadDecimal(text, at);
       const std::optional<std::int64_t> last = visits ? ReadInteger(text, at) : std::nullopt;
@@ -154,7 +154,7 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
         entry.last = std::max(entry.last, *last);
         read = true;
       }
-    } else if (text.compare(at, 2, "V ") == 0) {
+    } else if (IsRecordOf('V', text, at)) {
       at += 2;
       const std::optional<std::int64_t> when = ReadInteger(text, at);
       const std::optional<std::string_view> path = when ? ReadPath(text, at) : std::nullopt;
@@ -285,9 +285,8 @@ double RecencyWeight(UnixSeconds last, UnixSeconds now) {
 }
 
 PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
-                              PlaceFolds folds, PlaceOrder order) {
+                              PlaceOrder order) {
   PlaceMemory memory;
-  memory.path_case_ = file.path_case;
   platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
   if (read.status != platform::StoreFileStatus::kOk) return memory;
   // The text stays with the memory, on the heap where a move of the memory leaves it: the
@@ -316,36 +315,22 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
       return x.path < y.path;
     });
   }
-  // The table's index becomes the memory's: each entry's number turned into its place's.
-  std::vector<std::size_t> place_of(entries.size(), kNoPlace);
+  // The table's index becomes the memory's, with each entry's number turned into its place's.
+  memory.place_of_.assign(entries.size(), kNoPlace);
   memory.places_.reserve(ranked.size());
   for (const Ranked& place : ranked) {
     const Entry& entry = entries[place.entry];
-    place_of[place.entry] = memory.places_.size();
+    memory.place_of_[place.entry] = static_cast<std::uint32_t>(memory.places_.size());
     memory.places_.push_back(RememberedPlace{entry.path, entry.visits, entry.last, place.score});
   }
-  table.ReleaseIndex(memory.index_, memory.upper_keys_);
-  for (auto key = memory.index_.begin(); key != memory.index_.end();) {
-    key->second = place_of[key->second];
-    key = key->second == kNoPlace ? memory.index_.erase(key) : std::next(key);
-  }
-  if (folds == PlaceFolds::kFolded) {
-    TextFolder folder;
-    for (RememberedPlace& place : memory.places_) {
-      const FoldedText kept = folder.Fold(place.path, Diacritics::kKeep);
-      place.folded.assign(kept.symbols);
-      if (kept.has_diacritics) {
-        place.folded_plain.assign(folder.Fold(place.path, Diacritics::kStrip).symbols);
-      }
-    }
-  }
+  memory.index_ = table.TakeIndex();
   return memory;
 }
 
 const RememberedPlace* PlaceMemory::Find(std::string_view path) const {
-  const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
-  const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
-  return found == index_.end() ? nullptr : &places_[found->second];
+  const std::uint32_t entry = index_.Find(path);
+  if (entry == TextIndex::kAbsent || place_of_[entry] == kNoPlace) return nullptr;
+  return &places_[place_of_[entry]];
 }
 
 std::string VisitRecord(std::string_view dir, UnixSeconds when) {

@@ -24,7 +24,7 @@ const PlaceFile kFile{"/data/places", PathCase::kSensitive};
 
 class PlaceMemoryTest : public ::testing::Test {
  protected:
-  PlaceMemory Load() { return PlaceMemory::Load(fs_, kFile, kNow, PlaceFolds::kNone); }
+  PlaceMemory Load() { return PlaceMemory::Load(fs_, kFile, kNow); }
 
   // The places as "path visits", most frecent first.
   std::vector<std::string> Listed() {
@@ -188,25 +188,12 @@ TEST_F(PlaceMemoryTest, WindowsPathsInAnyCaseAreOnePlace) {
   test::FakeFileSystem fs(kWindowsPaths, "C:\\");
   RecordVisit(fs, file, "C:\\Work\\Src", kNow - 10);
   RecordVisit(fs, file, "c:\\work\\src", kNow);
-  const PlaceMemory memory = PlaceMemory::Load(fs, file, kNow, PlaceFolds::kFolded);
+  const PlaceMemory memory = PlaceMemory::Load(fs, file, kNow);
   ASSERT_EQ(memory.places().size(), 1u);
   EXPECT_EQ(memory.places()[0].path, "C:\\Work\\Src");  // the spelling met first
   EXPECT_EQ(memory.places()[0].visits, 2);
   EXPECT_EQ(memory.Find("C:\\WORK\\SRC"), &memory.places()[0]);
   EXPECT_EQ(ForgetPlaces(fs, file, {"C:\\WORK\\src"}, kNow).forgotten, 1u);
-}
-
-TEST_F(PlaceMemoryTest, LoadingWithFoldsFoldsEachPathOnceBothWays) {
-  Visit("/home/Müller/Café", kNow);
-  Visit("/srv/Plain", kNow);
-  const PlaceMemory memory = PlaceMemory::Load(fs_, kFile, kNow, PlaceFolds::kFolded);
-  const RememberedPlace* accented = memory.Find("/home/Müller/Café");
-  ASSERT_NE(accented, nullptr);
-  EXPECT_EQ(accented->folded, U"/home/müller/café");
-  EXPECT_EQ(accented->folded_plain, U"/home/muller/cafe");
-  const RememberedPlace* plain = memory.Find("/srv/Plain");
-  EXPECT_EQ(plain->folded, U"/srv/plain");
-  EXPECT_TRUE(plain->folded_plain.empty());
 }
 
 TEST(PlaceGlobTest, StarsQuestionMarksAndCase) {
@@ -297,7 +284,7 @@ TEST(PlaceMemoryFilesTest, TheMemoryFileIsPrivateAndSurvivesCompaction) {
   EXPECT_EQ(appended.size, VisitRecord(place, kNow).size() + 9);
   EXPECT_EQ(appended.head, "V 17");
   ASSERT_EQ(ImportPlaces(files, file, {{place, 40, kNow}}, kNow), PlaceSave::kSaved);
-  const PlaceMemory memory = PlaceMemory::Load(files, file, kNow, PlaceFolds::kNone);
+  const PlaceMemory memory = PlaceMemory::Load(files, file, kNow);
   ASSERT_EQ(memory.places().size(), 2u);
   EXPECT_EQ(memory.places()[0].path, place);
   EXPECT_EQ(memory.places()[0].visits, 40);

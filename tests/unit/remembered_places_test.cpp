@@ -65,6 +65,9 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
   // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
   EXPECT_EQ(Roots("wbshp", places), std::vector<std::string>{"/home/u/projects/webshop 2"});
   EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 3"});
+  EXPECT_EQ(Roots("rpojects", places), std::vector<std::string>{"/home/u/projects 3"});
+  // The last folder of a path that ends in a separator is the place.
+  EXPECT_EQ(Roots("web", {"/srv/web/", "/srv/web/x"}), std::vector<std::string>{"/srv/web 0"});
   EXPECT_TRUE(Roots("xyz", places).empty());
   // Wildcards alone name no place (they would make every folder of every path a root); a
   // wildcard beside a letter does.
@@ -247,8 +250,7 @@ TEST(RememberedPlacesTest, APlaceFoundGoneIsForgottenByARunButNotByAQuery) {
   RecordVisit(faked.fs, *faked.run.places, "/p/gone-project", faked.host.unix_time);
   const auto remembered = [&faked] {
     std::vector<std::string> paths;
-    const PlaceMemory memory =
-        PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time, PlaceFolds::kNone);
+    const PlaceMemory memory = PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time);
     for (const RememberedPlace& place : memory.places()) paths.emplace_back(place.path);
     std::sort(paths.begin(), paths.end());
     return paths;

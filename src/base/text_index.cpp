@@ -1,0 +1,71 @@
+#include "base/text_index.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "base/case_folding.h"
+
+namespace dirhop {
+
+TextIndex::TextIndex(TextCase text_case, std::size_t expected) : text_case_(text_case) {
+  texts_.reserve(expected);
+  hashes_.reserve(expected);
+  Grow(2 * expected);
+}
+
+std::size_t TextIndex::HashOf(std::string_view text) const {
+  // Exact texts take the library's hash, which reads eight bytes at a step; texts whose ASCII
+  // case does not count are hashed upper-cased, a byte at a step (FNV-1a).
+  if (text_case_ == TextCase::kExact) return std::hash<std::string_view>()(text);
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char c : text)
+    hash = (hash ^ static_cast<unsigned char>(UpperChar(c))) * 1099511628211ull;
+  return static_cast<std::size_t>(hash);
+}
+
+bool TextIndex::Same(std::string_view a, std::string_view b) const {
+  if (text_case_ == TextCase::kExact) return a == b;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return UpperChar(x) == UpperChar(y);
+         });
+}
+
+std::size_t TextIndex::SlotOf(std::string_view text, std::size_t hash) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const std::uint32_t number = slots_[at];
+    if (number == kAbsent || (hashes_[number] == hash && Same(texts_[number], text))) return at;
+  }
+}
+
+TextIndex::Added TextIndex::Add(std::string_view text) {
+  if (2 * (texts_.size() + 1) > slots_.size()) Grow(2 * (texts_.size() + 1));
+  const std::size_t hash = HashOf(text);
+  std::uint32_t& slot = slots_[SlotOf(text, hash)];
+  if (slot != kAbsent) return Added{slot, false};
+  slot = static_cast<std::uint32_t>(texts_.size());
+  texts_.push_back(text);
+  hashes_.push_back(hash);
+  return Added{slot, true};
+}
+
+std::uint32_t TextIndex::Find(std::string_view text) const {
+  return slots_[SlotOf(text, HashOf(text))];
+}
+
+void TextIndex::Grow(std::size_t slots) {
+  std::size_t size = std::max<std::size_t>(64, slots_.size());
+  while (size < slots) size *= 2;
+  if (size == slots_.size()) return;
+  std::vector<std::uint32_t> table(size, kAbsent);
+  const std::size_t mask = size - 1;
+  for (std::uint32_t number = 0; number < hashes_.size(); ++number) {
+    std::size_t at = hashes_[number] & mask;
+    while (table[at] != kAbsent) at = (at + 1) & mask;
+    table[at] = number;
+  }
+  slots_ = std::move(table);
+}
+
+}  // namespace dirhop
