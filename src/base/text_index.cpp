@@ -10,7 +10,6 @@ namespace dirhop {
 
 TextIndex::TextIndex(TextCase text_case, std::size_t expected) : text_case_(text_case) {
   texts_.reserve(expected);
-  hashes_.reserve(expected);
   Grow(2 * expected);
 }
 
@@ -35,7 +34,7 @@ std::size_t TextIndex::SlotOf(std::string_view text, std::size_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
     const std::uint32_t number = slots_[at];
-    if (number == kAbsent || (hashes_[number] == hash && Same(texts_[number], text))) return at;
+    if (number == kAbsent || Same(texts_[number], text)) return at;
   }
 }
 
@@ -46,7 +45,6 @@ TextIndex::Added TextIndex::Add(std::string_view text) {
   if (slot != kAbsent) return Added{slot, false};
   slot = static_cast<std::uint32_t>(texts_.size());
   texts_.push_back(text);
-  hashes_.push_back(hash);
   return Added{slot, true};
 }
 
@@ -60,8 +58,8 @@ void TextIndex::Grow(std::size_t slots) {
   if (size == slots_.size()) return;
   std::vector<std::uint32_t> table(size, kAbsent);
   const std::size_t mask = size - 1;
-  for (std::uint32_t number = 0; number < hashes_.size(); ++number) {
-    std::size_t at = hashes_[number] & mask;
+  for (std::uint32_t number = 0; number < texts_.size(); ++number) {
+    std::size_t at = HashOf(texts_[number]) & mask;
     while (table[at] != kAbsent) at = (at + 1) & mask;
     table[at] = number;
   }

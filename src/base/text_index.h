@@ -1,8 +1,8 @@
 // Numbers for texts the caller keeps: each distinct text is given the next number (0, 1, 2, ...)
 // the first time it is added. Built for tens of thousands of texts (the paths of a memory of
 // places, the folder names of every remembered path): an open-addressed table of 32-bit numbers
-// (a power of two of slots, at most half full, probed linearly) beside the texts' views and
-// hashes, three flat arrays instead of a heap node a text.
+// (a power of two of slots, at most half full, probed linearly) beside the texts' views: two
+// flat arrays instead of a heap node a text.
 #pragma once
 
 #include <cstddef>
@@ -47,13 +47,13 @@ class TextIndex {
   bool Same(std::string_view a, std::string_view b) const;
   // The slot that holds `text` (of hash `hash`), or the empty slot where it would go.
   std::size_t SlotOf(std::string_view text, std::size_t hash) const;
-  // Makes the table at least `slots` slots (doubling from 64) and puts every number back.
+  // Makes the table at least `slots` slots (doubling from 64) and puts every number back, its
+  // text hashed again (a table sized for what it will hold never grows).
   void Grow(std::size_t slots);
 
   TextCase text_case_;
   std::vector<std::uint32_t> slots_;  // numbers, kAbsent where empty
   std::vector<std::string_view> texts_;
-  std::vector<std::size_t> hashes_;  // by number, to grow the table without hashing again
 };
 
 }  // namespace dirhop

@@ -20,16 +20,17 @@ constexpr UnixSeconds kDay = 24 * kHour;
 constexpr UnixSeconds kWeek = 7 * kDay;
 
 // One place while a file is folded together; `path` lies in the text read or in what the caller
-// passed, which outlive the table.
-struct Entry {
-  std::string_view path;
-  double visits = 0;
-  UnixSeconds last = 0;
-  bool gone = false;
-};
+// passed, which outlive the table. It is the RememberedPlace a load keeps, so that a load makes
+// its places where it read them; until the file is read whole, its score only tells a forgotten
+// place (kForgotten) from a kept one.
+using Entry = RememberedPlace;
+constexpr double kForgotten = -1;
+
+bool IsGone(const Entry& entry) { return entry.score == kForgotten; }
+void Forget(Entry& entry) { entry.score = kForgotten; }
 
 // The places of a file, each once, in the order first met. Paths are not copied: a memory of
-// 10,000 places is folded with no allocation a place, its index three flat arrays.
+// 10,000 places is folded with no allocation a place, its index two flat arrays.
 class Table {
  public:
   explicit Table(PathCase path_case, std::size_t expected = 0)
@@ -42,12 +43,12 @@ class Table {
     const TextIndex::Added found = index_.Add(path);
     if (found.added) entries_.push_back(Entry{path});
     Entry& entry = entries_[found.number];
-    if (entry.gone) entry = Entry{path};
+    if (IsGone(entry)) entry = Entry{path};
     return entry;
   }
   Entry* Find(std::string_view path) {
     const std::uint32_t found = index_.Find(path);
-    if (found == TextIndex::kAbsent || entries_[found].gone) return nullptr;
+    if (found == TextIndex::kAbsent || IsGone(entries_[found])) return nullptr;
     return &entries_[found];
   }
   std::vector<Entry>& entries() { return entries_; }
@@ -82,9 +83,13 @@ std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) 
   const std::size_t begin = at;
   std::size_t i = at;
   std::int64_t value = 0;
+  // Eighteen digits never overflow: the test matters from the nineteenth on.
+  for (const std::size_t safe = begin + std::min<std::size_t>(18, text.size() - begin);
+       i < safe && IsDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
   for (; i < text.size() && IsDigit(text[i]); ++i) {
-    // Eighteen digits never overflow: the test matters from the nineteenth on.
-    if (i - begin >= 18 && value > (INT64_MAX - 9) / 10) return std::nullopt;
+    if (value > (INT64_MAX - 9) / 10) return std::nullopt;
     value = value * 10 + (text[i] - '0');
   }
   if (i == begin || i >= text.size() || text[i] != ' ') return std::nullopt;
@@ -179,12 +184,12 @@ void Age(std::vector<Entry>& entries) {
   for (;;) {
     double total = 0;
     for (const Entry& entry : entries) {
-      if (!entry.gone) total += entry.visits;
+      if (!IsGone(entry)) total += entry.visits;
     }
     if (total <= kMostVisits) return;
     for (Entry& entry : entries) {
       entry.visits *= kAgingFactor;
-      if (entry.visits < 1) entry.gone = true;
+      if (entry.visits < 1) Forget(entry);
     }
   }
 }
@@ -212,7 +217,7 @@ void AppendPath(std::string& out, std::string_view path) {
 std::string CompactedText(std::vector<Entry>& entries) {
   std::vector<const Entry*> kept;
   for (const Entry& entry : entries) {
-    if (!entry.gone) kept.push_back(&entry);
+    if (!IsGone(entry)) kept.push_back(&entry);
   }
   std::sort(kept.begin(), kept.end(),
             [](const Entry* a, const Entry* b) { return a->visits > b->visits; });
@@ -295,34 +300,43 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
   Table table(file.path_case, ExpectedPlaces(memory.text_->size()));
   memory.damaged_ = ReadRecords(*memory.text_, table);
   Age(table.entries());
-  std::vector<Entry>& entries = table.entries();
-  // Sorted as small records; the places are then made in that order, each once.
-  struct Ranked {
-    double score;
-    std::size_t entry;
-  };
-  std::vector<Ranked> ranked;
-  ranked.reserve(entries.size());
-  for (std::size_t n = 0; n < entries.size(); ++n) {
-    if (!entries[n].gone) ranked.push_back({Frecency(entries[n].visits, entries[n].last, now), n});
+  // The places are the entries kept, scored, moved up over the forgotten ones; the table's index
+  // becomes the memory's, with each entry's number turned into its place's.
+  std::vector<Entry>& places = table.entries();
+  memory.place_of_.assign(places.size(), kNoPlace);
+  std::uint32_t kept = 0;
+  for (std::size_t n = 0; n < places.size(); ++n) {
+    if (IsGone(places[n])) continue;
+    memory.place_of_[n] = kept;
+    places[kept] = places[n];
+    places[kept].score = Frecency(places[n].visits, places[n].last, now);
+    ++kept;
   }
+  places.resize(kept);
   if (order == PlaceOrder::kByFrecency) {
-    std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
-      if (a.score != b.score) return a.score > b.score;
-      const Entry& x = entries[a.entry];
-      const Entry& y = entries[b.entry];
+    // Sorted as place numbers, then the places are moved once each into that order.
+    std::vector<std::uint32_t> ranked(kept);
+    for (std::uint32_t n = 0; n < kept; ++n) ranked[n] = n;
+    std::sort(ranked.begin(), ranked.end(), [&places](std::uint32_t a, std::uint32_t b) {
+      const RememberedPlace& x = places[a];
+      const RememberedPlace& y = places[b];
+      if (x.score != y.score) return x.score > y.score;
       if (x.last != y.last) return x.last > y.last;
       return x.path < y.path;
     });
+    std::vector<RememberedPlace> sorted;
+    sorted.reserve(kept);
+    std::vector<std::uint32_t> rank_of(kept);
+    for (std::uint32_t r = 0; r < kept; ++r) {
+      rank_of[ranked[r]] = r;
+      sorted.push_back(places[ranked[r]]);
+    }
+    for (std::uint32_t& place : memory.place_of_) {
+      if (place != kNoPlace) place = rank_of[place];
+    }
+    places = std::move(sorted);
   }
-  // The table's index becomes the memory's, with each entry's number turned into its place's.
-  memory.place_of_.assign(entries.size(), kNoPlace);
-  memory.places_.reserve(ranked.size());
-  for (const Ranked& place : ranked) {
-    const Entry& entry = entries[place.entry];
-    memory.place_of_[place.entry] = static_cast<std::uint32_t>(memory.places_.size());
-    memory.places_.push_back(RememberedPlace{entry.path, entry.visits, entry.last, place.score});
-  }
+  memory.places_ = std::move(places);
   memory.index_ = table.TakeIndex();
   return memory;
 }
@@ -378,7 +392,7 @@ ForgetResult ForgetPlaces(FileSystem& fs, const PlaceFile& file,
   ReadRecords(*text, table);
   for (const std::string& dir : dirs) {
     if (Entry* entry = table.Find(dir)) {
-      entry->gone = true;
+      Forget(*entry);
       ++result.forgotten;
     }
   }
