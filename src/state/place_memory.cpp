@@ -1,6 +1,7 @@
 #include "state/place_memory.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -97,6 +98,20 @@ std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) 
   return value;
 }
 
+// The weights of a fraction's first digits, 0.1 divided by ten again and again, as a division at
+// each digit would make them (so the value read is the same to the last bit), without the
+// divisions.
+constexpr std::array<double, 8> FractionUnits() {
+  std::array<double, 8> units{};
+  double unit = 0.1;
+  for (double& each : units) {
+    each = unit;
+    unit /= 10;
+  }
+  return units;
+}
+constexpr std::array<double, 8> kFractionUnits = FractionUnits();
+
 // Reads a decimal with an optional fraction ("12", "0.25") at `text[at]` up to the next space.
 std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
   const std::size_t begin = at;
@@ -107,9 +122,10 @@ std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
   bool fraction = false;
   if (i < text.size() && text[i] == '.') {
     double unit = 0.1;
-    for (++i; i < text.size() && IsDigit(text[i]); ++i, unit /= 10) {
+    for (std::size_t place = 0; ++i < text.size() && IsDigit(text[i]); ++place) {
       value += (text[i] - '0') * unit;
       fraction = true;
+      unit = place + 1 < kFractionUnits.size() ? kFractionUnits[place + 1] : unit / 10;
     }
   }
   if ((!whole && !fraction) || i >= text.size() || text[i] != ' ' || !std::isfinite(value)) {
