@@ -101,6 +101,35 @@ TEST_F(PlaceMemoryTest, DamagedAndTornRecordsAreSkippedAndTheRestKept) {
   EXPECT_EQ(memory.Find("/after")->last, 1699990002);
 }
 
+TEST_F(PlaceMemoryTest, TimesOfAnyLengthReadExactlyAndABadByteAnywhereDamagesTheRecord) {
+  // Times of 1 to 19 digits (the first eight may be read in one step), then a byte just outside
+  // '0' to '9' at each of the first nine places.
+  const std::string digits = "1234567890123456789";
+  std::string text = "# dirhop places 1 0\n";
+  for (std::size_t n = 1; n <= digits.size(); ++n) {
+    text += "V " + digits.substr(0, n) + " 3 /" + std::to_string(n % 10) + std::to_string(n / 10) +
+            "\n";
+  }
+  for (std::size_t at = 0; at < 9; ++at) {
+    for (const char bad : {'/', ':', 'a'}) {
+      std::string time = "170000000000";
+      time[at] = bad;
+      text += "V " + time + " 4 /bad\n";
+    }
+  }
+  text += "V 99999999999999999999 4 /big\n";  // past the largest time
+  fs_.files[kFile.path] = text;
+  const PlaceMemory memory = Load();
+  EXPECT_EQ(memory.damaged(), 28u);
+  ASSERT_EQ(memory.places().size(), 19u);
+  for (std::size_t n = 1; n <= digits.size(); ++n) {
+    const RememberedPlace* place =
+        memory.Find("/" + std::to_string(n % 10) + std::to_string(n / 10));
+    ASSERT_NE(place, nullptr) << n;
+    EXPECT_EQ(place->last, std::stoll(digits.substr(0, n))) << n;
+  }
+}
+
 TEST_F(PlaceMemoryTest, AppendsPastTheBoundAreCompactedUnderTheLockLosingNothing) {
   // Enough visits of three places to pass the bound once.
   const std::size_t record = VisitRecord("/p/0", kNow).size();
