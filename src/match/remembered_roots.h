@@ -51,9 +51,10 @@ enum class RootFolders {
 // `remembered`. A component of wildcards alone ("*", "?*") leads nowhere: it would make every
 // folder of every place a root.
 //
-// Built for thousands of places: every folder name is matched once however many paths hold it
-// (one MatchLevel over the distinct names), and each path costs one pass over its bytes and a
-// hash look-up a folder.
+// Built for thousands of places: a folder name is hashed and matched only when the NameSieve of
+// the component passes it (match/name_sieve.h), and then once however many paths hold it (one
+// MatchLevel over the distinct names); a path costs a pass over the bytes it does not share with
+// the path before it.
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
                                                  const std::vector<RememberedPath>& remembered,
                                                  PathSyntax syntax, std::string_view home,
