@@ -25,9 +25,15 @@ std::size_t TextIndex::HashOf(std::string_view text) const {
       hash = (hash ^ word) * kMultiplier;
       hash ^= hash >> 29;
     }
+    // The last bytes: the text's last eight (some read twice) when it has eight, else one by
+    // one.
     if (at < text.size()) {
       std::uint64_t tail = 0;
-      std::memcpy(&tail, text.data() + at, text.size() - at);
+      if (text.size() >= sizeof tail) {
+        std::memcpy(&tail, text.data() + text.size() - sizeof tail, sizeof tail);
+      } else {
+        for (; at < text.size(); ++at) tail = tail << 8 | static_cast<unsigned char>(text[at]);
+      }
       hash = (hash ^ tail) * kMultiplier;
     }
   } else {

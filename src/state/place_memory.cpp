@@ -79,8 +79,6 @@ bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 // position held by reference would be written back after every byte read, since a char may
 // alias it.
 
-// Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
-// none, it overflows, or no space follows.
 // True when the machine keeps the first byte of a word in its low bits (x86, ARM as used): then
 // ReadEightDigits may take eight digits in one word.
 bool LowByteFirst() {
@@ -111,14 +109,21 @@ bool ReadEightDigits(const char* text, std::uint64_t& value) {
   return true;
 }
 
-std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) {
+// How many digits a number read is expected to have.
+enum class Digits {
+  kFew,   // a length
+  kMany,  // a time: ten digits, the first eight of which are read in one step where they can be
+};
+
+// Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
+// none, it overflows, or no space follows.
+std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at, Digits digits) {
   const std::size_t begin = at;
   std::size_t i = at;
   std::int64_t value = 0;
-  // A time's first eight digits in one step, where the text holds eight more bytes.
-  const bool low_byte_first = LowByteFirst();
   std::uint64_t eight = 0;
-  if (low_byte_first && text.size() - i >= 8 && ReadEightDigits(text.data() + i, eight)) {
+  if (digits == Digits::kMany && LowByteFirst() && text.size() - i >= 8 &&
+      ReadEightDigits(text.data() + i, eight)) {
     value = static_cast<std::int64_t>(eight);
     i += 8;
   }
@@ -175,7 +180,7 @@ std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
 
 // Reads "<length> <path>\n" at `text[at]`: the path, with `at` past its line feed.
 std::optional<std::string_view> ReadPath(std::string_view text, std::size_t& at) {
-  const std::optional<std::int64_t> length = ReadInteger(text, at);
+  const std::optional<std::int64_t> length = ReadInteger(text, at, Digits::kFew);
   if (!length || *length == 0 || static_cast<std::uint64_t>(*length) >= text.size() - at) {
     return std::nullopt;
   }
@@ -205,7 +210,8 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
     } else if (IsRecordOf('P', text, at)) {
       at += 2;
       const std::optional<double> visits = ReadDecimal(text, at);
-      const std::optional<std::int64_t> last = visits ? ReadInteger(text, at) : std::nullopt;
+      const std::optional<std::int64_t> last =
+          visits ? ReadInteger(text, at, Digits::kMany) : std::nullopt;
       const std::optional<std::string_view> path = last ? ReadPath(text, at) : std::nullopt;
       if (path) {
         Entry& entry = table.At(*path);
@@ -215,7 +221,7 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
       }
     } else if (IsRecordOf('V', text, at)) {
       at += 2;
-      const std::optional<std::int64_t> when = ReadInteger(text, at);
+      const std::optional<std::int64_t> when = ReadInteger(text, at, Digits::kMany);
       const std::optional<std::string_view> path = when ? ReadPath(text, at) : std::nullopt;
       if (path) {
         Entry& entry = table.At(*path);
@@ -368,13 +374,18 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
   }
   places.resize(kept);
   if (order == PlaceOrder::kByFrecency) {
-    // Sorted as place numbers, then the places are moved once each into that order.
-    std::vector<std::uint32_t> ranked(kept);
-    for (std::uint32_t n = 0; n < kept; ++n) ranked[n] = n;
-    std::sort(ranked.begin(), ranked.end(), [&places](std::uint32_t a, std::uint32_t b) {
-      const RememberedPlace& x = places[a];
-      const RememberedPlace& y = places[b];
-      if (x.score != y.score) return x.score > y.score;
+    // Sorted as small records (the score and the place's number), then the places are moved
+    // once each into that order.
+    struct Ranked {
+      double score;
+      std::uint32_t place;
+    };
+    std::vector<Ranked> ranked(kept);
+    for (std::uint32_t n = 0; n < kept; ++n) ranked[n] = Ranked{places[n].score, n};
+    std::sort(ranked.begin(), ranked.end(), [&places](const Ranked& a, const Ranked& b) {
+      if (a.score != b.score) return a.score > b.score;
+      const RememberedPlace& x = places[a.place];
+      const RememberedPlace& y = places[b.place];
       if (x.last != y.last) return x.last > y.last;
       return x.path < y.path;
     });
@@ -382,8 +393,8 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
     sorted.reserve(kept);
     std::vector<std::uint32_t> rank_of(kept);
     for (std::uint32_t r = 0; r < kept; ++r) {
-      rank_of[ranked[r]] = r;
-      sorted.push_back(places[ranked[r]]);
+      rank_of[ranked[r].place] = r;
+      sorted.push_back(places[ranked[r].place]);
     }
     for (std::uint32_t& place : memory.place_of_) {
       if (place != kNoPlace) place = rank_of[place];
