@@ -60,8 +60,8 @@ class FolderIndex {
   // The folders of `remembered` that `sieve` passes, but for those that lie strictly above
   // `home` (a path of the same spelling, compared ignoring case on Windows) and are not a place
   // themselves.
-  FolderIndex(const std::vector<RememberedPath>& remembered, PathSyntax syntax,
-              std::string_view home, const NameSieve& sieve) {
+  FolderIndex(const RememberedPaths& remembered, PathSyntax syntax, std::string_view home,
+              const NameSieve& sieve) {
     // The path read before, and where its folders begin in folders_.
     std::string_view previous;
     std::size_t previous_root = 0;
@@ -220,7 +220,7 @@ class RootSet {
 }  // namespace
 
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
-                                                 const std::vector<RememberedPath>& remembered,
+                                                 const RememberedPaths& remembered,
                                                  PathSyntax syntax, std::string_view home,
                                                  TextFolder& folder, RootFolders which) {
   // A component of wildcards alone matches every folder of every place: it names none of them.
@@ -243,7 +243,7 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
     for (std::size_t n = 0; n < index.PathCount(); ++n) {
       const Folder& last = *(index.end(n) - 1);
       if (!last.is_last || !matched[last.name]) continue;
-      const RememberedPath& place = remembered[index.PathAt(n)];
+      const RememberedPath place = remembered[index.PathAt(n)];
       roots.Add(std::string(place.path.substr(0, last.end)), last_folder.score, true,
                 place.frecency);
     }
@@ -259,7 +259,7 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
       if (matched[f->name]) deepest = f;
     }
     if (deepest == nullptr) continue;
-    const RememberedPath& place = remembered[index.PathAt(n)];
+    const RememberedPath place = remembered[index.PathAt(n)];
     roots.Add(std::string(place.path.substr(0, deepest->end)), any_folder.score, deepest->is_last,
               place.frecency);
   }

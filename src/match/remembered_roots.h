@@ -4,6 +4,7 @@
 // searched.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,28 @@ namespace dirhop {
 struct RememberedPath {
   std::string_view path;  // absolute; a relative one names no place and is left out
   double frecency = 0;    // how often and lately it was visited; 0 when nothing says
+};
+
+// The remembered paths, read where the caller keeps them (a memory of thousands of places is not
+// copied into a list for the match), in the order they count.
+class RememberedPaths {
+ public:
+  virtual ~RememberedPaths() = default;
+  // How many paths there are.
+  virtual std::size_t size() const = 0;
+  // Path `n` (below size()).
+  virtual RememberedPath operator[](std::size_t n) const = 0;
+};
+
+// RememberedPaths over a list of them, which must outlive it.
+class RememberedPathList final : public RememberedPaths {
+ public:
+  explicit RememberedPathList(const std::vector<RememberedPath>& paths) : paths_(paths) {}
+  std::size_t size() const override { return paths_.size(); }
+  RememberedPath operator[](std::size_t n) const override { return paths_[n]; }
+
+ private:
+  const std::vector<RememberedPath>& paths_;
 };
 
 // A remembered directory the first component of a spec leads to.
@@ -56,7 +79,7 @@ enum class RootFolders {
 // MatchLevel over the distinct names); a path costs a pass over the bytes it does not share with
 // the path before it.
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
-                                                 const std::vector<RememberedPath>& remembered,
+                                                 const RememberedPaths& remembered,
                                                  PathSyntax syntax, std::string_view home,
                                                  TextFolder& folder,
                                                  RootFolders which = RootFolders::kPlacesFirst);

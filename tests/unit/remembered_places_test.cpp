@@ -29,7 +29,7 @@ std::vector<std::string> Roots(std::string_view component, const std::vector<std
   for (const std::string& place : places) remembered.push_back({place, 0});
   std::vector<std::string> dirs;
   for (const RememberedRoot& root :
-       MatchRememberedRoots(component, remembered, syntax, "/home/u", folder)) {
+       MatchRememberedRoots(component, RememberedPathList(remembered), syntax, "/home/u", folder)) {
     dirs.push_back(root.dir + " " + std::to_string(root.score));
   }
   return dirs;
@@ -57,9 +57,10 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
   // Any folder, when asked for: the deepest of the best tier in each path.
   TextFolder folder;
   const std::vector<RememberedPath> both = {{"/home/u/projects/webshop/src", 0}, {"/srv/web", 0}};
-  EXPECT_EQ(
-      MatchRememberedRoots("webs", both, kPosixPaths, "", folder, RootFolders::kAnyFolder).size(),
-      2u);
+  EXPECT_EQ(MatchRememberedRoots("webs", RememberedPathList(both), kPosixPaths, "", folder,
+                                 RootFolders::kAnyFolder)
+                .size(),
+            2u);
   EXPECT_EQ(Roots("api", places), std::vector<std::string>{"/home/u/projects/api-server 1"});
   EXPECT_EQ(Roots("pro", {"/p/q/projects/x"}), std::vector<std::string>{"/p/q/projects 1"});
   // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
