@@ -68,7 +68,7 @@ class FolderIndex {
     std::size_t previous_first = 0;
     // Where each kept folder of the path being read ends: the last one is the place itself.
     std::vector<std::size_t> kept_ends;
-    for (std::size_t p = 0; p < remembered.size(); ++p) {
+    for (std::size_t p = 0, count = remembered.size(); p < count; ++p) {
       const std::string_view path = remembered[p].path;
       const std::size_t root = RootLength(path, syntax);
       if (root == 0) continue;  // relative: no place until it is used
