@@ -360,19 +360,22 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
   Table table(file.path_case, ExpectedPlaces(memory.text_->size()));
   memory.damaged_ = ReadRecords(*memory.text_, table);
   Age(table.entries());
-  // The places are the entries kept, scored, moved up over the forgotten ones; the table's index
-  // becomes the memory's, with each entry's number turned into its place's.
+  // The places are the entries kept, moved up over the forgotten ones, and scored; the table's
+  // index becomes the memory's, with each entry's number turned into its place's where they
+  // differ.
   std::vector<Entry>& places = table.entries();
-  memory.place_of_.assign(places.size(), kNoPlace);
-  std::uint32_t kept = 0;
-  for (std::size_t n = 0; n < places.size(); ++n) {
-    if (IsGone(places[n])) continue;
-    memory.place_of_[n] = kept;
-    places[kept] = places[n];
-    places[kept].score = Frecency(places[n].visits, places[n].last, now);
-    ++kept;
+  auto kept = static_cast<std::uint32_t>(places.size());
+  if (std::any_of(places.begin(), places.end(), IsGone)) {
+    memory.place_of_.assign(places.size(), kNoPlace);
+    kept = 0;
+    for (std::size_t n = 0; n < places.size(); ++n) {
+      if (IsGone(places[n])) continue;
+      memory.place_of_[n] = kept;
+      places[kept++] = places[n];
+    }
+    places.resize(kept);
   }
-  places.resize(kept);
+  for (Entry& place : places) place.score = Frecency(place.visits, place.last, now);
   if (order == PlaceOrder::kByFrecency) {
     // Sorted as small records (the score and the place's number), then the places are moved
     // once each into that order.
@@ -396,8 +399,12 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
       rank_of[ranked[r].place] = r;
       sorted.push_back(places[ranked[r].place]);
     }
-    for (std::uint32_t& place : memory.place_of_) {
-      if (place != kNoPlace) place = rank_of[place];
+    if (memory.place_of_.empty()) {
+      memory.place_of_ = std::move(rank_of);
+    } else {
+      for (std::uint32_t& place : memory.place_of_) {
+        if (place != kNoPlace) place = rank_of[place];
+      }
     }
     places = std::move(sorted);
   }
@@ -408,8 +415,9 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
 
 const RememberedPlace* PlaceMemory::Find(std::string_view path) const {
   const std::uint32_t entry = index_.Find(path);
-  if (entry == TextIndex::kAbsent || place_of_[entry] == kNoPlace) return nullptr;
-  return &places_[place_of_[entry]];
+  if (entry == TextIndex::kAbsent) return nullptr;
+  const std::uint32_t place = place_of_.empty() ? entry : place_of_[entry];
+  return place == kNoPlace ? nullptr : &places_[place];
 }
 
 std::string VisitRecord(std::string_view dir, UnixSeconds when) {

@@ -105,7 +105,8 @@ class PlaceMemory {
   std::unique_ptr<const std::string> text_;
   std::vector<RememberedPlace> places_;
   // Each path of the file (views of `text_`, compared as its PathCase says) to the number of its
-  // entry while the file was read, and that number to its place (UINT32_MAX: a place aged away).
+  // entry while the file was read, and that number to its place (UINT32_MAX: a place aged away;
+  // empty while every entry is the place of its number).
   TextIndex index_;
   std::vector<std::uint32_t> place_of_;
   std::size_t damaged_ = 0;
