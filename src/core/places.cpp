@@ -138,8 +138,7 @@ void RememberVisit(Run& run, const std::string& dir) {
 
 ExitCode ListPlacesOption(Run& run, const std::vector<std::string>&) {
   if (!run.places) return kExitOk;
-  const PlaceMemory memory =
-      PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone);
+  const PlaceMemory memory = PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime());
   // Plain lines, no colours: a colour change flushes the console, which costs a write a line.
   for (const RememberedPlace& place : memory.places()) {
     run.console.WriteLine(ScoreText(place.score) + "  " + VisibleText(place.path));

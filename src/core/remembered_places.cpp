@@ -21,8 +21,7 @@ namespace {
 PlaceMemory LoadMemory(Run& run) {
   if (!run.places) return {};
   // The candidates are ranked here, by the places' scores: the memory's own order is not needed.
-  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceFolds::kNone,
-                           PlaceOrder::kAsStored);
+  return PlaceMemory::Load(run.fs, *run.places, run.host.UnixTime(), PlaceOrder::kAsStored);
 }
 
 // The frecency of `path` in `memory`; 0 when it is not remembered there.
@@ -31,23 +30,33 @@ double FrecencyOf(const PlaceMemory& memory, std::string_view path) {
   return place != nullptr ? place->score : 0;
 }
 
-// The history entries, most recent first, the alias directories, most recently used first, and
-// the memory's places, most frecent first; each with its frecency in the memory.
-std::vector<RememberedPath> RememberedPlaces(const SettingsRecord& record,
-                                             const PlaceMemory& memory,
-                                             std::vector<std::string>& texts) {
-  for (int slot = 0; slot < kHistorySlots && !record.HistoryEmpty(slot); ++slot) {
-    texts.push_back(record.History(slot));
+// The places a run remembers, read where they are kept: the history entries, most recent first,
+// the alias directories, most recently used first, and the memory's places, most frecent first;
+// each with its frecency in the memory. The memory's places are not copied.
+class RunPlaces final : public RememberedPaths {
+ public:
+  RunPlaces(const SettingsRecord& record, const PlaceMemory& memory) : memory_(memory) {
+    for (int slot = 0; slot < kHistorySlots && !record.HistoryEmpty(slot); ++slot) {
+      texts_.push_back(record.History(slot));
+    }
+    for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
+      texts_.push_back(record.AliasTarget(slot));
+    }
+    for (const std::string& text : texts_) frecencies_.push_back(FrecencyOf(memory, text));
   }
-  for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
-    texts.push_back(record.AliasTarget(slot));
+
+  std::size_t size() const override { return texts_.size() + memory_.places().size(); }
+  RememberedPath operator[](std::size_t n) const override {
+    if (n < texts_.size()) return RememberedPath{texts_[n], frecencies_[n]};
+    const RememberedPlace& place = memory_.places()[n - texts_.size()];
+    return RememberedPath{place.path, place.score};
   }
-  std::vector<RememberedPath> places;
-  places.reserve(texts.size() + memory.places().size());
-  for (const std::string& text : texts) places.push_back({text, FrecencyOf(memory, text)});
-  for (const RememberedPlace& place : memory.places()) places.push_back({place.path, place.score});
-  return places;
-}
+
+ private:
+  const PlaceMemory& memory_;
+  std::vector<std::string> texts_;
+  std::vector<double> frecencies_;
+};
 
 // Whether `a` and `b` name the same mount point.
 bool SameMount(const platform::MountPlace& a, const platform::MountPlace& b, PathSyntax syntax) {
@@ -139,9 +148,7 @@ std::optional<Resolution> ResolveFromRememberedPlaces(Run& run, std::string_view
   const PathSyntax syntax = run.facts.syntax;
   const ComponentSplit split = SplitFirstComponent(spec, syntax.separator);
   const PlaceMemory memory = LoadMemory(run);
-  std::vector<std::string> texts;
-  const std::vector<RememberedPath> remembered =
-      RememberedPlaces(run.settings.record, memory, texts);
+  const RunPlaces remembered(run.settings.record, memory);
   // The folders above the home folder (/home, C:\Users) are on every path below them.
   const std::string home_variable =
       run.host.GetEnv(syntax.drives ? "USERPROFILE" : "HOME").value_or(std::string());

@@ -192,7 +192,7 @@ std::size_t RootLength(std::string_view path, PathSyntax syntax) {
 }
 
 std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syntax) {
-  const std::size_t root = syntax.drives && path.size() >= 3 && path[1] == ':' ? 3 : 1;
+  const std::size_t root = syntax.drives && HasDrivePrefix(path) && path.size() >= 3 ? 3 : 1;
   const auto is_separator = [syntax](char c) {
     return c == syntax.separator || (syntax.drives && c == '/');
   };

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <limits>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "base/case_folding.h"
 #include "base/name_list.h"
+#include "base/text_index.h"
+#include "base/utf8.h"
+#include "match/name_sieve.h"
 #include "match/paths.h"
 #include "match/pattern.h"
 
@@ -16,12 +19,12 @@ namespace dirhop {
 
 namespace {
 
-constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-
-// One folder of a remembered path: which distinct name it is, and where it ends in the path.
+// One folder of a remembered path that may match: which distinct name it is, where it ends in
+// the path, and whether it is the path's last folder (the place itself).
 struct Folder {
   std::uint32_t name = 0;
   std::size_t end = 0;
+  bool is_last = false;
 };
 
 // True when `dir` is a folder strictly above `home`: `home` begins with it and a separator.
@@ -31,38 +34,85 @@ bool IsAboveHome(std::string_view dir, std::string_view home, PathSyntax syntax)
   return syntax.drives ? SameIgnoringCase(start, dir) : start == dir;
 }
 
-// The folders of every remembered path, each distinct folder name listed once, so that a name
-// held by many paths (`src`, `home`) is matched once.
+// How much of `path` (whose root is `root` bytes long) begins with the same folders as
+// `previous`: the length up to and with the last separator within their common beginning; 0 when
+// that is no more than the root.
+std::size_t SharedFolders(std::string_view previous, std::string_view path, std::size_t root,
+                          char separator) {
+  const std::size_t most = std::min(previous.size(), path.size());
+  std::size_t common = 0;
+  // Eight bytes at a step while they are alike.
+  for (std::uint64_t a = 0, b = 0; common + sizeof a <= most; common += sizeof a) {
+    std::memcpy(&a, previous.data() + common, sizeof a);
+    std::memcpy(&b, path.data() + common, sizeof b);
+    if (a != b) break;
+  }
+  while (common < most && previous[common] == path[common]) ++common;
+  while (common > root && path[common - 1] != separator) --common;
+  return common > root ? common : 0;
+}
+
+// The folders of the remembered paths that the sieve lets through, each distinct folder name
+// listed once, so that a name held by many paths (`src`, `home`) is matched once. A folder the
+// sieve turns away costs a look at its first letter and length, and no hash.
 class FolderIndex {
  public:
-  // The folders of `remembered`, but for those that lie strictly above `home` (a path of the
-  // same spelling, compared ignoring case on Windows) and are not a place themselves.
-  FolderIndex(const std::vector<RememberedPath>& remembered, PathSyntax syntax,
-              std::string_view home)
-      : spans_(remembered.size()) {
-    for (std::size_t p = 0; p < remembered.size(); ++p) {
+  // The folders of `remembered` that `sieve` passes, but for those that lie strictly above
+  // `home` (a path of the same spelling, compared ignoring case on Windows) and are not a place
+  // themselves.
+  FolderIndex(const RememberedPaths& remembered, PathSyntax syntax, std::string_view home,
+              const NameSieve& sieve) {
+    // The path read before, and where its folders begin in folders_.
+    std::string_view previous;
+    std::size_t previous_root = 0;
+    std::size_t previous_first = 0;
+    // Where each kept folder of the path being read ends: the last one is the place itself.
+    std::vector<std::size_t> kept_ends;
+    for (std::size_t p = 0, count = remembered.size(); p < count; ++p) {
       const std::string_view path = remembered[p].path;
       const std::size_t root = RootLength(path, syntax);
       if (root == 0) continue;  // relative: no place until it is used
-      Span& span = spans_[p];
-      span.first = folders_.size();
-      for (std::size_t at = root; at < path.size();) {
+      const std::size_t first = folders_.size();
+      // The folders this path shares with the one before, up to a separator both hold, are that
+      // path's: the same names, passed or not by the sieve, above the home folder or not (a
+      // memory's paths mostly begin alike: /home/user/projects/...).
+      std::size_t at = root;
+      const std::size_t shared = SharedFolders(previous, path, root, syntax.separator);
+      if (shared > root && previous_root == root) {
+        for (std::size_t f = previous_first; f < first && folders_[f].end < shared; ++f) {
+          folders_.push_back(Folder{folders_[f].name, folders_[f].end});
+        }
+        while (!kept_ends.empty() && kept_ends.back() >= shared) kept_ends.pop_back();
+        at = shared;
+      } else {
+        kept_ends.clear();
+      }
+      previous = path;
+      previous_root = root;
+      previous_first = first;
+      const bool ascii = IsAscii(path.substr(at));
+      for (; at < path.size();) {
         std::size_t end = path.find(syntax.separator, at);
         if (end == std::string_view::npos) end = path.size();
         // A folder above the home folder is no root, unless it is the place itself.
         if (end > at && (end == path.size() || !IsAboveHome(path.substr(0, end), home, syntax))) {
-          folders_.push_back(Folder{IdOf(path.substr(at, end - at)), end});
+          kept_ends.push_back(end);
+          const std::string_view name = path.substr(at, end - at);
+          if (ascii ? sieve.MayMatchAscii(name) : sieve.MayMatch(name)) {
+            folders_.push_back(Folder{IdOf(name), end});
+          }
         }
         at = end + 1;
       }
-      span.count = folders_.size() - span.first;
-      if (span.count == 0) continue;  // a root alone
-      const std::uint32_t last = folders_.back().name;
-      if (last_index_[last] == kNone) {
-        last_index_[last] = static_cast<std::uint32_t>(last_names_.size());
-        last_names_.Add(names_[last]);
-        last_ids_.push_back(last);
+      if (folders_.size() == first) continue;
+      Folder& last = folders_.back();
+      last.is_last = last.end == kept_ends.back();
+      if (last.is_last && last_index_[last.name] == TextIndex::kAbsent) {
+        last_index_[last.name] = static_cast<std::uint32_t>(last_names_.size());
+        last_names_.Add(names_[last.name]);
+        last_ids_.push_back(last.name);
       }
+      spans_.push_back(Span{p, first, folders_.size() - first});
     }
   }
 
@@ -71,60 +121,35 @@ class FolderIndex {
   const NameList& LastNames() const { return last_names_; }
   // The name id of entry `index` of LastNames.
   std::uint32_t LastNameId(std::size_t index) const { return last_ids_[index]; }
-  // The folders of path `p`, from the root down.
-  const Folder* begin(std::size_t p) const { return folders_.data() + spans_[p].first; }
-  const Folder* end(std::size_t p) const { return begin(p) + spans_[p].count; }
+  // How many paths hold a folder of the index; the number in `remembered` of the n-th of them
+  // (in the order of `remembered`), and its folders, from the root down.
+  std::size_t PathCount() const { return spans_.size(); }
+  std::size_t PathAt(std::size_t n) const { return spans_[n].path; }
+  const Folder* begin(std::size_t n) const { return folders_.data() + spans_[n].first; }
+  const Folder* end(std::size_t n) const { return begin(n) + spans_[n].count; }
 
  private:
   struct Span {
+    std::size_t path = 0;
     std::size_t first = 0;
     std::size_t count = 0;
   };
 
-  // The id of `name`, given it when it is new. The ids are kept in an open-addressed table of
-  // slots (a power of two, at most half full), probed linearly from the name's FNV-1a hash:
-  // thousands of places add tens of thousands of names, and a node a name would cost more than
-  // the matching.
+  // The id of `name` (a view of a remembered path), given it when it is new.
   std::uint32_t IdOf(std::string_view name) {
-    if (2 * (names_.size() + 1) > slots_.size()) Grow();
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = HashOf(name) & mask;; at = (at + 1) & mask) {
-      const std::uint32_t id = slots_[at];
-      if (id == kNone) {
-        slots_[at] = static_cast<std::uint32_t>(names_.size());
-        names_.Add(name);
-        hashes_.push_back(HashOf(name));
-        last_index_.push_back(kNone);
-        return slots_[at];
-      }
-      if (names_[id] == name) return id;
+    const TextIndex::Added id = ids_.Add(name);
+    if (id.added) {
+      names_.Add(name);
+      last_index_.push_back(TextIndex::kAbsent);
     }
+    return id.number;
   }
 
-  static std::uint64_t HashOf(std::string_view name) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return hash;
-  }
-
-  // Doubles the table (64 slots at first) and puts every id back in its place.
-  void Grow() {
-    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, 2 * slots_.size()), kNone);
-    const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t id = 0; id < hashes_.size(); ++id) {
-      std::size_t at = hashes_[id] & mask;
-      while (slots[at] != kNone) at = (at + 1) & mask;
-      slots[at] = id;
-    }
-    slots_ = std::move(slots);
-  }
-
-  std::vector<std::uint32_t> slots_;   // name ids, kNone where empty
-  std::vector<std::uint64_t> hashes_;  // by name id: its hash, to grow the table without rehashing
+  TextIndex ids_;  // names (byte for byte) to their ids
   NameList names_;
   NameList last_names_;
   std::vector<std::uint32_t> last_ids_;
-  std::vector<std::uint32_t> last_index_;  // by name id: its place in last_names_, or kNone
+  std::vector<std::uint32_t> last_index_;  // by name id: its place in last_names_, or kAbsent
   std::vector<Folder> folders_;
   std::vector<Span> spans_;
 };
@@ -195,12 +220,12 @@ class RootSet {
 }  // namespace
 
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
-                                                 const std::vector<RememberedPath>& remembered,
+                                                 const RememberedPaths& remembered,
                                                  PathSyntax syntax, std::string_view home,
                                                  TextFolder& folder, RootFolders which) {
   // A component of wildcards alone matches every folder of every place: it names none of them.
   if (component.find_first_not_of("*?") == std::string_view::npos) return {};
-  const FolderIndex index(remembered, syntax, home);
+  const FolderIndex index(remembered, syntax, home, NameSieve(component));
   if (index.Names().empty()) return {};
   const LevelScore any_folder = MatchLevel(component, index.Names(), folder);
   if (!HasPlausible(any_folder)) return {};
@@ -215,12 +240,12 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
     for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = index.LastNameId(i);
     const std::vector<bool> matched =
         PlausiblyMatched(last_folder, index.LastNames(), index.Names().size(), &ids);
-    for (std::size_t p = 0; p < remembered.size(); ++p) {
-      if (index.begin(p) == index.end(p)) continue;
-      const Folder& last = *(index.end(p) - 1);
-      if (!matched[last.name]) continue;
-      roots.Add(std::string(remembered[p].path.substr(0, last.end)), last_folder.score, true,
-                remembered[p].frecency);
+    for (std::size_t n = 0; n < index.PathCount(); ++n) {
+      const Folder& last = *(index.end(n) - 1);
+      if (!last.is_last || !matched[last.name]) continue;
+      const RememberedPath place = remembered[index.PathAt(n)];
+      roots.Add(std::string(place.path.substr(0, last.end)), last_folder.score, true,
+                place.frecency);
     }
     return roots.Take();
   }
@@ -228,15 +253,15 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
   // Otherwise the deepest folder of the best tier in each path.
   const std::vector<bool> matched =
       PlausiblyMatched(any_folder, index.Names(), index.Names().size(), nullptr);
-  for (std::size_t p = 0; p < remembered.size(); ++p) {
+  for (std::size_t n = 0; n < index.PathCount(); ++n) {
     const Folder* deepest = nullptr;
-    for (const Folder* f = index.begin(p); f != index.end(p); ++f) {
+    for (const Folder* f = index.begin(n); f != index.end(n); ++f) {
       if (matched[f->name]) deepest = f;
     }
     if (deepest == nullptr) continue;
-    const bool is_place = deepest == index.end(p) - 1;
-    roots.Add(std::string(remembered[p].path.substr(0, deepest->end)), any_folder.score, is_place,
-              remembered[p].frecency);
+    const RememberedPath place = remembered[index.PathAt(n)];
+    roots.Add(std::string(place.path.substr(0, deepest->end)), any_folder.score, deepest->is_last,
+              place.frecency);
   }
   return roots.Take();
 }

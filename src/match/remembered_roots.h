@@ -4,6 +4,7 @@
 // searched.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,28 @@ namespace dirhop {
 struct RememberedPath {
   std::string_view path;  // absolute; a relative one names no place and is left out
   double frecency = 0;    // how often and lately it was visited; 0 when nothing says
+};
+
+// The remembered paths, read where the caller keeps them (a memory of thousands of places is not
+// copied into a list for the match), in the order they count.
+class RememberedPaths {
+ public:
+  virtual ~RememberedPaths() = default;
+  // How many paths there are.
+  virtual std::size_t size() const = 0;
+  // Path `n` (below size()).
+  virtual RememberedPath operator[](std::size_t n) const = 0;
+};
+
+// RememberedPaths over a list of them, which must outlive it.
+class RememberedPathList final : public RememberedPaths {
+ public:
+  explicit RememberedPathList(const std::vector<RememberedPath>& paths) : paths_(paths) {}
+  std::size_t size() const override { return paths_.size(); }
+  RememberedPath operator[](std::size_t n) const override { return paths_[n]; }
+
+ private:
+  const std::vector<RememberedPath>& paths_;
 };
 
 // A remembered directory the first component of a spec leads to.
@@ -51,11 +74,12 @@ enum class RootFolders {
 // `remembered`. A component of wildcards alone ("*", "?*") leads nowhere: it would make every
 // folder of every place a root.
 //
-// Built for thousands of places: every folder name is matched once however many paths hold it
-// (one MatchLevel over the distinct names), and each path costs one pass over its bytes and a
-// hash look-up a folder.
+// Built for thousands of places: a folder name is hashed and matched only when the NameSieve of
+// the component passes it (match/name_sieve.h), and then once however many paths hold it (one
+// MatchLevel over the distinct names); a path costs a pass over the bytes it does not share with
+// the path before it.
 std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
-                                                 const std::vector<RememberedPath>& remembered,
+                                                 const RememberedPaths& remembered,
                                                  PathSyntax syntax, std::string_view home,
                                                  TextFolder& folder,
                                                  RootFolders which = RootFolders::kPlacesFirst);

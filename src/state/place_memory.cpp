@@ -1,14 +1,13 @@
 #include "state/place_memory.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <deque>
-#include <iterator>
+#include <cstring>
 #include <memory>
 #include <optional>
 
 #include "base/case_folding.h"
-#include "base/unicode_fold.h"
 #include "platform/store_lock.h"
 
 namespace dirhop {
@@ -23,105 +22,165 @@ constexpr UnixSeconds kDay = 24 * kHour;
 constexpr UnixSeconds kWeek = 7 * kDay;
 
 // One place while a file is folded together; `path` lies in the text read or in what the caller
-// passed, which outlive the table.
-struct Entry {
-  std::string_view path;
-  double visits = 0;
-  UnixSeconds last = 0;
-  bool gone = false;
-};
+// passed, which outlive the table. It is the RememberedPlace a load keeps, so that a load makes
+// its places where it read them; until the file is read whole, its score only tells a forgotten
+// place (kForgotten) from a kept one.
+using Entry = RememberedPlace;
+constexpr double kForgotten = -1;
+
+bool IsGone(const Entry& entry) { return entry.score == kForgotten; }
+void Forget(Entry& entry) { entry.score = kForgotten; }
 
 // The places of a file, each once, in the order first met. Paths are not copied: a memory of
-// 10,000 places is folded with one allocation per place at most (Windows keys), none on POSIX.
+// 10,000 places is folded with no allocation a place, its index two flat arrays.
 class Table {
  public:
-  explicit Table(PathCase path_case, std::size_t expected = 0) : path_case_(path_case) {
-    index_.reserve(expected);
+  explicit Table(PathCase path_case, std::size_t expected = 0)
+      : index_(TextCaseOf(path_case), expected) {
     entries_.reserve(expected);
   }
 
   // The entry of `path` (which must outlive the table), made when missing.
   Entry& At(std::string_view path) {
-    const auto [found, added] = index_.try_emplace(Key(path), entries_.size());
-    if (added) entries_.push_back(Entry{path});
-    Entry& entry = entries_[found->second];
-    if (entry.gone) entry = Entry{path};
+    const TextIndex::Added found = index_.Add(path);
+    if (found.added) entries_.push_back(Entry{path});
+    Entry& entry = entries_[found.number];
+    if (IsGone(entry)) entry = Entry{path};
     return entry;
   }
   Entry* Find(std::string_view path) {
-    const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
-    const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
-    if (found == index_.end() || entries_[found->second].gone) return nullptr;
-    return &entries_[found->second];
+    const std::uint32_t found = index_.Find(path);
+    if (found == TextIndex::kAbsent || IsGone(entries_[found])) return nullptr;
+    return &entries_[found];
   }
   std::vector<Entry>& entries() { return entries_; }
-  // Hands the index (path to entry number) and the keys it refers to over; the table is then
-  // done with.
-  void ReleaseIndex(std::unordered_map<std::string_view, std::size_t>& index,
-                    std::deque<std::string>& keys) {
-    index = std::move(index_);
-    keys = std::move(upper_keys_);
-  }
+  // Hands the index (path to entry number) over; the table is then done with.
+  TextIndex TakeIndex() { return std::move(index_); }
 
  private:
-  // The key of `path` in the index: itself, or its upper-cased copy kept here.
-  std::string_view Key(std::string_view path) {
-    if (path_case_ == PathCase::kSensitive) return path;
-    return upper_keys_.emplace_back(UpperCase(path));
+  static TextCase TextCaseOf(PathCase path_case) {
+    return path_case == PathCase::kInsensitive ? TextCase::kAsciiIgnored : TextCase::kExact;
   }
 
-  PathCase path_case_;
+  TextIndex index_;  // path to entry number
   std::vector<Entry> entries_;
-  std::unordered_map<std::string_view, std::size_t> index_;
-  std::deque<std::string> upper_keys_;  // a deque never moves what it holds
 };
 
 // No place: an entry forgotten while loading.
-constexpr std::size_t kNoPlace = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kNoPlace = UINT32_MAX;
 
 // The number of records a memory text of `size` bytes may hold, to size a table for it.
 std::size_t ExpectedPlaces(std::size_t size) { return size / 48 + 16; }
 
+// True when `c` is a decimal digit.
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// The parsers below read from a local copy of the position and store it once at the end: a
+// position held by reference would be written back after every byte read, since a char may
+// alias it.
+
+// True when the machine keeps the first byte of a word in its low bits (x86, ARM as used): then
+// ReadEightDigits may take eight digits in one word.
+bool LowByteFirst() {
+  const std::uint32_t one = 1;
+  unsigned char first = 0;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
+// The value of the eight decimal digits at `text`, read as one word (the low byte first); false
+// when they are not all digits. Each step joins neighbours: digit pairs, then fours, then eight.
+bool ReadEightDigits(const char* text, std::uint64_t& value) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, text, sizeof word);
+  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+  constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+  // Every byte 0x30 to 0x3F, and still below 0x40 when 6 is added: '0' to '9'.
+  if ((word & kHighNibbles) != kZeros ||
+      ((word + 0x0606060606060606ull) & kHighNibbles) != kZeros) {
+    return false;
+  }
+  word -= kZeros;
+  word = word * 10 + (word >> 8);  // each even byte: two digits
+  word = ((word & 0x000000FF000000FFull) * (100 + (1000000ull << 32)) +
+          ((word >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32))) >>
+         32;
+  value = word;
+  return true;
+}
+
+// How many digits a number read is expected to have.
+enum class Digits {
+  kFew,   // a length
+  kMany,  // a time: ten digits, the first eight of which are read in one step where they can be
+};
+
 // Reads the unsigned decimal integer at `text[at]` up to the next space; nullopt when there is
 // none, it overflows, or no space follows.
-std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at) {
+std::optional<std::int64_t> ReadInteger(std::string_view text, std::size_t& at, Digits digits) {
   const std::size_t begin = at;
+  std::size_t i = at;
   std::int64_t value = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    if (value > (INT64_MAX - 9) / 10) return std::nullopt;
-    value = value * 10 + (text[at++] - '0');
+  std::uint64_t eight = 0;
+  if (digits == Digits::kMany && LowByteFirst() && text.size() - i >= 8 &&
+      ReadEightDigits(text.data() + i, eight)) {
+    value = static_cast<std::int64_t>(eight);
+    i += 8;
   }
-  if (at == begin || at >= text.size() || text[at] != ' ') return std::nullopt;
-  ++at;
+  // Eighteen digits never overflow: the test matters from the nineteenth on.
+  for (const std::size_t safe = begin + std::min<std::size_t>(18, text.size() - begin);
+       i < safe && IsDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    if (value > (INT64_MAX - 9) / 10) return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+  }
+  if (i == begin || i >= text.size() || text[i] != ' ') return std::nullopt;
+  at = i + 1;
   return value;
 }
+
+// The weights of a fraction's first digits, 0.1 divided by ten again and again, as a division at
+// each digit would make them (so the value read is the same to the last bit), without the
+// divisions.
+constexpr std::array<double, 8> FractionUnits() {
+  std::array<double, 8> units{};
+  double unit = 0.1;
+  for (double& each : units) {
+    each = unit;
+    unit /= 10;
+  }
+  return units;
+}
+constexpr std::array<double, 8> kFractionUnits = FractionUnits();
 
 // Reads a decimal with an optional fraction ("12", "0.25") at `text[at]` up to the next space.
 std::optional<double> ReadDecimal(std::string_view text, std::size_t& at) {
   const std::size_t begin = at;
+  std::size_t i = at;
   double value = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    value = value * 10 + (text[at++] - '0');
-  }
-  const bool whole = at > begin;
+  for (; i < text.size() && IsDigit(text[i]); ++i) value = value * 10 + (text[i] - '0');
+  const bool whole = i > begin;
   bool fraction = false;
-  if (at < text.size() && text[at] == '.') {
+  if (i < text.size() && text[i] == '.') {
     double unit = 0.1;
-    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, unit /= 10) {
-      value += (text[at] - '0') * unit;
+    for (std::size_t place = 0; ++i < text.size() && IsDigit(text[i]); ++place) {
+      value += (text[i] - '0') * unit;
       fraction = true;
+      unit = place + 1 < kFractionUnits.size() ? kFractionUnits[place + 1] : unit / 10;
     }
   }
-  if ((!whole && !fraction) || at >= text.size() || text[at] != ' ' || !std::isfinite(value)) {
+  if ((!whole && !fraction) || i >= text.size() || text[i] != ' ' || !std::isfinite(value)) {
     return std::nullopt;
   }
-  ++at;
+  at = i + 1;
   return value;
 }
 
 // Reads "<length> <path>\n" at `text[at]`: the path, with `at` past its line feed.
 std::optional<std::string_view> ReadPath(std::string_view text, std::size_t& at) {
-  const std::optional<std::int64_t> length = ReadInteger(text, at);
+  const std::optional<std::int64_t> length = ReadInteger(text, at, Digits::kFew);
   if (!length || *length == 0 || static_cast<std::uint64_t>(*length) >= text.size() - at) {
     return std::nullopt;
   }
@@ -130,6 +189,11 @@ std::optional<std::string_view> ReadPath(std::string_view text, std::size_t& at)
   const std::string_view path = text.substr(at, end - at);
   at = end + 1;
   return path;
+}
+
+// True when a record of `kind` ("P " or "V ") begins at `text[at]`.
+bool IsRecordOf(char kind, std::string_view text, std::size_t at) {
+  return text[at] == kind && at + 1 < text.size() && text[at + 1] == ' ';
 }
 
 // Makes the records of `text` on `table`; returns how many were damaged.
@@ -143,10 +207,11 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
       read = true;
       const std::size_t end = text.find('\n', at);
       at = end == std::string_view::npos ? text.size() : end + 1;
-    } else if (text.compare(at, 2, "P ") == 0) {
+    } else if (IsRecordOf('P', text, at)) {
       at += 2;
       const std::optional<double> visits = ReadDecimal(text, at);
-      const std::optional<std::int64_t> last = visits ? ReadInteger(text, at) : std::nullopt;
+      const std::optional<std::int64_t> last =
+          visits ? ReadInteger(text, at, Digits::kMany) : std::nullopt;
       const std::optional<std::string_view> path = last ? ReadPath(text, at) : std::nullopt;
       if (path) {
         Entry& entry = table.At(*path);
@@ -154,9 +219,9 @@ std::size_t ReadRecords(std::string_view text, Table& table) {
         entry.last = std::max(entry.last, *last);
         read = true;
       }
-    } else if (text.compare(at, 2, "V ") == 0) {
+    } else if (IsRecordOf('V', text, at)) {
       at += 2;
-      const std::optional<std::int64_t> when = ReadInteger(text, at);
+      const std::optional<std::int64_t> when = ReadInteger(text, at, Digits::kMany);
       const std::optional<std::string_view> path = when ? ReadPath(text, at) : std::nullopt;
       if (path) {
         Entry& entry = table.At(*path);
@@ -179,12 +244,12 @@ void Age(std::vector<Entry>& entries) {
   for (;;) {
     double total = 0;
     for (const Entry& entry : entries) {
-      if (!entry.gone) total += entry.visits;
+      if (!IsGone(entry)) total += entry.visits;
     }
     if (total <= kMostVisits) return;
     for (Entry& entry : entries) {
       entry.visits *= kAgingFactor;
-      if (entry.visits < 1) entry.gone = true;
+      if (entry.visits < 1) Forget(entry);
     }
   }
 }
@@ -212,7 +277,7 @@ void AppendPath(std::string& out, std::string_view path) {
 std::string CompactedText(std::vector<Entry>& entries) {
   std::vector<const Entry*> kept;
   for (const Entry& entry : entries) {
-    if (!entry.gone) kept.push_back(&entry);
+    if (!IsGone(entry)) kept.push_back(&entry);
   }
   std::sort(kept.begin(), kept.end(),
             [](const Entry* a, const Entry* b) { return a->visits > b->visits; });
@@ -285,9 +350,8 @@ double RecencyWeight(UnixSeconds last, UnixSeconds now) {
 }
 
 PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
-                              PlaceFolds folds, PlaceOrder order) {
+                              PlaceOrder order) {
   PlaceMemory memory;
-  memory.path_case_ = file.path_case;
   platform::FileReadResult read = fs.ReadFileForUpdate(file.path, kPlaceFileLimit);
   if (read.status != platform::StoreFileStatus::kOk) return memory;
   // The text stays with the memory, on the heap where a move of the memory leaves it: the
@@ -296,56 +360,64 @@ PlaceMemory PlaceMemory::Load(FileSystem& fs, const PlaceFile& file, UnixSeconds
   Table table(file.path_case, ExpectedPlaces(memory.text_->size()));
   memory.damaged_ = ReadRecords(*memory.text_, table);
   Age(table.entries());
-  std::vector<Entry>& entries = table.entries();
-  // Sorted as small records; the places are then made in that order, each once.
-  struct Ranked {
-    double score;
-    std::size_t entry;
-  };
-  std::vector<Ranked> ranked;
-  ranked.reserve(entries.size());
-  for (std::size_t n = 0; n < entries.size(); ++n) {
-    if (!entries[n].gone) ranked.push_back({Frecency(entries[n].visits, entries[n].last, now), n});
+  // The places are the entries kept, moved up over the forgotten ones, and scored; the table's
+  // index becomes the memory's, with each entry's number turned into its place's where they
+  // differ.
+  std::vector<Entry>& places = table.entries();
+  auto kept = static_cast<std::uint32_t>(places.size());
+  if (std::any_of(places.begin(), places.end(), IsGone)) {
+    memory.place_of_.assign(places.size(), kNoPlace);
+    kept = 0;
+    for (std::size_t n = 0; n < places.size(); ++n) {
+      if (IsGone(places[n])) continue;
+      memory.place_of_[n] = kept;
+      places[kept++] = places[n];
+    }
+    places.resize(kept);
   }
+  for (Entry& place : places) place.score = Frecency(place.visits, place.last, now);
   if (order == PlaceOrder::kByFrecency) {
-    std::sort(ranked.begin(), ranked.end(), [&entries](const Ranked& a, const Ranked& b) {
+    // Sorted as small records (the score and the place's number), then the places are moved
+    // once each into that order.
+    struct Ranked {
+      double score;
+      std::uint32_t place;
+    };
+    std::vector<Ranked> ranked(kept);
+    for (std::uint32_t n = 0; n < kept; ++n) ranked[n] = Ranked{places[n].score, n};
+    std::sort(ranked.begin(), ranked.end(), [&places](const Ranked& a, const Ranked& b) {
       if (a.score != b.score) return a.score > b.score;
-      const Entry& x = entries[a.entry];
-      const Entry& y = entries[b.entry];
+      const RememberedPlace& x = places[a.place];
+      const RememberedPlace& y = places[b.place];
       if (x.last != y.last) return x.last > y.last;
       return x.path < y.path;
     });
-  }
-  // The table's index becomes the memory's: each entry's number turned into its place's.
-  std::vector<std::size_t> place_of(entries.size(), kNoPlace);
-  memory.places_.reserve(ranked.size());
-  for (const Ranked& place : ranked) {
-    const Entry& entry = entries[place.entry];
-    place_of[place.entry] = memory.places_.size();
-    memory.places_.push_back(RememberedPlace{entry.path, entry.visits, entry.last, place.score});
-  }
-  table.ReleaseIndex(memory.index_, memory.upper_keys_);
-  for (auto key = memory.index_.begin(); key != memory.index_.end();) {
-    key->second = place_of[key->second];
-    key = key->second == kNoPlace ? memory.index_.erase(key) : std::next(key);
-  }
-  if (folds == PlaceFolds::kFolded) {
-    TextFolder folder;
-    for (RememberedPlace& place : memory.places_) {
-      const FoldedText kept = folder.Fold(place.path, Diacritics::kKeep);
-      place.folded.assign(kept.symbols);
-      if (kept.has_diacritics) {
-        place.folded_plain.assign(folder.Fold(place.path, Diacritics::kStrip).symbols);
+    std::vector<RememberedPlace> sorted;
+    sorted.reserve(kept);
+    std::vector<std::uint32_t> rank_of(kept);
+    for (std::uint32_t r = 0; r < kept; ++r) {
+      rank_of[ranked[r].place] = r;
+      sorted.push_back(places[ranked[r].place]);
+    }
+    if (memory.place_of_.empty()) {
+      memory.place_of_ = std::move(rank_of);
+    } else {
+      for (std::uint32_t& place : memory.place_of_) {
+        if (place != kNoPlace) place = rank_of[place];
       }
     }
+    places = std::move(sorted);
   }
+  memory.places_ = std::move(places);
+  memory.index_ = table.TakeIndex();
   return memory;
 }
 
 const RememberedPlace* PlaceMemory::Find(std::string_view path) const {
-  const std::string upper = path_case_ == PathCase::kInsensitive ? UpperCase(path) : "";
-  const auto found = index_.find(path_case_ == PathCase::kInsensitive ? upper : path);
-  return found == index_.end() ? nullptr : &places_[found->second];
+  const std::uint32_t entry = index_.Find(path);
+  if (entry == TextIndex::kAbsent) return nullptr;
+  const std::uint32_t place = place_of_.empty() ? entry : place_of_[entry];
+  return place == kNoPlace ? nullptr : &places_[place];
 }
 
 std::string VisitRecord(std::string_view dir, UnixSeconds when) {
@@ -393,7 +465,7 @@ ForgetResult ForgetPlaces(FileSystem& fs, const PlaceFile& file,
   ReadRecords(*text, table);
   for (const std::string& dir : dirs) {
     if (Entry* entry = table.Find(dir)) {
-      entry->gone = true;
+      Forget(*entry);
       ++result.forgotten;
     }
   }

@@ -17,13 +17,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "base/text_index.h"
 #include "platform/file_system.h"
 
 namespace dirhop {
@@ -69,15 +68,7 @@ struct RememberedPlace {
   double visits = 0;      // visits, aged
   UnixSeconds last = 0;   // the latest visit
   double score = 0;       // Frecency at the time the memory was loaded
-  // The path folded for matching (TextFolder::Fold): with its diacritics, and without them. Set
-  // only when the memory is loaded with PlaceFolds::kFolded; `folded_plain` is empty when the
-  // path holds no diacritic (then it is `folded`).
-  std::u32string folded{};
-  std::u32string folded_plain{};
 };
-
-// Whether loading folds the paths for matching.
-enum class PlaceFolds { kNone, kFolded };
 
 // The order of a loaded memory's places.
 enum class PlaceOrder {
@@ -89,7 +80,7 @@ enum class PlaceOrder {
 class PlaceMemory {
  public:
   PlaceMemory() = default;
-  // Moved only: the index refers into the places.
+  // Moved only: the places and the index are views of the text it holds.
   PlaceMemory(PlaceMemory&&) = default;
   PlaceMemory& operator=(PlaceMemory&&) = default;
   PlaceMemory(const PlaceMemory&) = delete;
@@ -99,7 +90,7 @@ class PlaceMemory {
   // damaged record is skipped), ages it as a save would, scores every place at `now` and orders
   // them as `order` says. Takes no lock: every change of the file is one append or one atomic
   // replacement.
-  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now, PlaceFolds folds,
+  static PlaceMemory Load(FileSystem& fs, const PlaceFile& file, UnixSeconds now,
                           PlaceOrder order = PlaceOrder::kByFrecency);
 
   // The places, most frecent first.
@@ -113,11 +104,11 @@ class PlaceMemory {
   // The file's text: the places' paths are views of it.
   std::unique_ptr<const std::string> text_;
   std::vector<RememberedPlace> places_;
-  // Keys are views of the paths in `text_`, or of their upper-cased copies in `upper_keys_`
-  // where case does not count (a deque never moves what it holds).
-  std::unordered_map<std::string_view, std::size_t> index_;
-  std::deque<std::string> upper_keys_;
-  PathCase path_case_ = PathCase::kSensitive;
+  // Each path of the file (views of `text_`, compared as its PathCase says) to the number of its
+  // entry while the file was read, and that number to its place (UINT32_MAX: a place aged away;
+  // empty while every entry is the place of its number).
+  TextIndex index_;
+  std::vector<std::uint32_t> place_of_;
   std::size_t damaged_ = 0;
 };
 

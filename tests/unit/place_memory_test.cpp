@@ -24,7 +24,7 @@ const PlaceFile kFile{"/data/places", PathCase::kSensitive};
 
 class PlaceMemoryTest : public ::testing::Test {
  protected:
-  PlaceMemory Load() { return PlaceMemory::Load(fs_, kFile, kNow, PlaceFolds::kNone); }
+  PlaceMemory Load() { return PlaceMemory::Load(fs_, kFile, kNow); }
 
   // The places as "path visits", most frecent first.
   std::vector<std::string> Listed() {
@@ -99,6 +99,35 @@ TEST_F(PlaceMemoryTest, DamagedAndTornRecordsAreSkippedAndTheRestKept) {
   ASSERT_NE(memory.Find("/after"), nullptr);
   EXPECT_EQ(memory.Find("/after")->visits, 1);
   EXPECT_EQ(memory.Find("/after")->last, 1699990002);
+}
+
+TEST_F(PlaceMemoryTest, TimesOfAnyLengthReadExactlyAndABadByteAnywhereDamagesTheRecord) {
+  // Times of 1 to 19 digits (the first eight may be read in one step), then a byte just outside
+  // '0' to '9' at each of the first nine places.
+  const std::string digits = "1234567890123456789";
+  std::string text = "# dirhop places 1 0\n";
+  for (std::size_t n = 1; n <= digits.size(); ++n) {
+    text += "V " + digits.substr(0, n) + " 3 /" + std::to_string(n % 10) + std::to_string(n / 10) +
+            "\n";
+  }
+  for (std::size_t at = 0; at < 9; ++at) {
+    for (const char bad : {'/', ':', 'a'}) {
+      std::string time = "170000000000";
+      time[at] = bad;
+      text += "V " + time + " 4 /bad\n";
+    }
+  }
+  text += "V 99999999999999999999 4 /big\n";  // past the largest time
+  fs_.files[kFile.path] = text;
+  const PlaceMemory memory = Load();
+  EXPECT_EQ(memory.damaged(), 28u);
+  ASSERT_EQ(memory.places().size(), 19u);
+  for (std::size_t n = 1; n <= digits.size(); ++n) {
+    const RememberedPlace* place =
+        memory.Find("/" + std::to_string(n % 10) + std::to_string(n / 10));
+    ASSERT_NE(place, nullptr) << n;
+    EXPECT_EQ(place->last, std::stoll(digits.substr(0, n))) << n;
+  }
 }
 
 TEST_F(PlaceMemoryTest, AppendsPastTheBoundAreCompactedUnderTheLockLosingNothing) {
@@ -188,25 +217,12 @@ TEST_F(PlaceMemoryTest, WindowsPathsInAnyCaseAreOnePlace) {
   test::FakeFileSystem fs(kWindowsPaths, "C:\\");
   RecordVisit(fs, file, "C:\\Work\\Src", kNow - 10);
   RecordVisit(fs, file, "c:\\work\\src", kNow);
-  const PlaceMemory memory = PlaceMemory::Load(fs, file, kNow, PlaceFolds::kFolded);
+  const PlaceMemory memory = PlaceMemory::Load(fs, file, kNow);
   ASSERT_EQ(memory.places().size(), 1u);
   EXPECT_EQ(memory.places()[0].path, "C:\\Work\\Src");  // the spelling met first
   EXPECT_EQ(memory.places()[0].visits, 2);
   EXPECT_EQ(memory.Find("C:\\WORK\\SRC"), &memory.places()[0]);
   EXPECT_EQ(ForgetPlaces(fs, file, {"C:\\WORK\\src"}, kNow).forgotten, 1u);
-}
-
-TEST_F(PlaceMemoryTest, LoadingWithFoldsFoldsEachPathOnceBothWays) {
-  Visit("/home/Müller/Café", kNow);
-  Visit("/srv/Plain", kNow);
-  const PlaceMemory memory = PlaceMemory::Load(fs_, kFile, kNow, PlaceFolds::kFolded);
-  const RememberedPlace* accented = memory.Find("/home/Müller/Café");
-  ASSERT_NE(accented, nullptr);
-  EXPECT_EQ(accented->folded, U"/home/müller/café");
-  EXPECT_EQ(accented->folded_plain, U"/home/muller/cafe");
-  const RememberedPlace* plain = memory.Find("/srv/Plain");
-  EXPECT_EQ(plain->folded, U"/srv/plain");
-  EXPECT_TRUE(plain->folded_plain.empty());
 }
 
 TEST(PlaceGlobTest, StarsQuestionMarksAndCase) {
@@ -297,7 +313,7 @@ TEST(PlaceMemoryFilesTest, TheMemoryFileIsPrivateAndSurvivesCompaction) {
   EXPECT_EQ(appended.size, VisitRecord(place, kNow).size() + 9);
   EXPECT_EQ(appended.head, "V 17");
   ASSERT_EQ(ImportPlaces(files, file, {{place, 40, kNow}}, kNow), PlaceSave::kSaved);
-  const PlaceMemory memory = PlaceMemory::Load(files, file, kNow, PlaceFolds::kNone);
+  const PlaceMemory memory = PlaceMemory::Load(files, file, kNow);
   ASSERT_EQ(memory.places().size(), 2u);
   EXPECT_EQ(memory.places()[0].path, place);
   EXPECT_EQ(memory.places()[0].visits, 40);

@@ -39,8 +39,7 @@ struct PosixRun : FakeRun {
   // The places remembered, most frecent first.
   std::vector<std::string> Places() {
     std::vector<std::string> paths;
-    const PlaceMemory memory =
-        PlaceMemory::Load(fs, *run.places, host.unix_time, PlaceFolds::kNone);
+    const PlaceMemory memory = PlaceMemory::Load(fs, *run.places, host.unix_time);
     for (const RememberedPlace& place : memory.places()) paths.emplace_back(place.path);
     return paths;
   }
@@ -103,8 +102,7 @@ TEST(PlacesRunTest, AJumpRecordsItsStartAndWhereItWent) {
   faked.fs.ChangeDirectory("/home/u/work/proj");
   FakeRun& again = faked;
   EXPECT_EQ(Flow(again, {"/srv/data"}), kExitOk);
-  const PlaceMemory memory =
-      PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time, PlaceFolds::kNone);
+  const PlaceMemory memory = PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time);
   EXPECT_EQ(memory.Find("/home/u/work/proj")->visits, 1);
   EXPECT_EQ(memory.Find("/srv/data")->visits, 1);
 }
@@ -162,8 +160,7 @@ TEST(PlacesRunTest, ImportReportsBadLinesAndImportsTheRestOnce) {
             "Dirhop: Line 2 of '/home/u/.z' is not an entry of Z; skipped\n"
             "Imported 1 places from '/home/u/.z' (1 excluded by DIRHOP_EXCLUDE)\n");
   EXPECT_EQ(Flow(faked, {"--import", "z", "/home/u/.z"}), kExitOk);
-  const PlaceMemory memory =
-      PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time, PlaceFolds::kNone);
+  const PlaceMemory memory = PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time);
   EXPECT_EQ(memory.Find("/srv/data")->visits, 40);
 
   const std::size_t imported = test::Written(faked.fake).size();

@@ -29,7 +29,7 @@ std::vector<std::string> Roots(std::string_view component, const std::vector<std
   for (const std::string& place : places) remembered.push_back({place, 0});
   std::vector<std::string> dirs;
   for (const RememberedRoot& root :
-       MatchRememberedRoots(component, remembered, syntax, "/home/u", folder)) {
+       MatchRememberedRoots(component, RememberedPathList(remembered), syntax, "/home/u", folder)) {
     dirs.push_back(root.dir + " " + std::to_string(root.score));
   }
   return dirs;
@@ -57,14 +57,18 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
   // Any folder, when asked for: the deepest of the best tier in each path.
   TextFolder folder;
   const std::vector<RememberedPath> both = {{"/home/u/projects/webshop/src", 0}, {"/srv/web", 0}};
-  EXPECT_EQ(
-      MatchRememberedRoots("webs", both, kPosixPaths, "", folder, RootFolders::kAnyFolder).size(),
-      2u);
+  EXPECT_EQ(MatchRememberedRoots("webs", RememberedPathList(both), kPosixPaths, "", folder,
+                                 RootFolders::kAnyFolder)
+                .size(),
+            2u);
   EXPECT_EQ(Roots("api", places), std::vector<std::string>{"/home/u/projects/api-server 1"});
   EXPECT_EQ(Roots("pro", {"/p/q/projects/x"}), std::vector<std::string>{"/p/q/projects 1"});
   // Letters in order, then a plausible typo; a far-fetched one leads nowhere.
   EXPECT_EQ(Roots("wbshp", places), std::vector<std::string>{"/home/u/projects/webshop 2"});
   EXPECT_EQ(Roots("porjects", places), std::vector<std::string>{"/home/u/projects 3"});
+  EXPECT_EQ(Roots("rpojects", places), std::vector<std::string>{"/home/u/projects 3"});
+  // The last folder of a path that ends in a separator is the place.
+  EXPECT_EQ(Roots("web", {"/srv/web/", "/srv/web/x"}), std::vector<std::string>{"/srv/web 0"});
   EXPECT_TRUE(Roots("xyz", places).empty());
   // Wildcards alone name no place (they would make every folder of every path a root); a
   // wildcard beside a letter does.
@@ -247,8 +251,7 @@ TEST(RememberedPlacesTest, APlaceFoundGoneIsForgottenByARunButNotByAQuery) {
   RecordVisit(faked.fs, *faked.run.places, "/p/gone-project", faked.host.unix_time);
   const auto remembered = [&faked] {
     std::vector<std::string> paths;
-    const PlaceMemory memory =
-        PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time, PlaceFolds::kNone);
+    const PlaceMemory memory = PlaceMemory::Load(faked.fs, *faked.run.places, faked.host.unix_time);
     for (const RememberedPlace& place : memory.places()) paths.emplace_back(place.path);
     std::sort(paths.begin(), paths.end());
     return paths;
