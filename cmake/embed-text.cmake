@@ -1,8 +1,9 @@
 # Run with cmake -P: writes OUTPUT, a C++ file that defines the string constants NAMES (a
 # ;-list) with the bytes of the files INPUTS (a ;-list in the same order), byte for byte, except
 # that for the inputs whose entry in COMMENTLESS (a ;-list of 0 and 1) is 1 every line whose first
-# non-blank character is # is left out (and the line ends before the first line left): a shell
-# then reads and parses half the bytes when it loads the text. Every byte is written as a hexadecimal escape, so no file content
+# non-blank character is # is left out (and the line ends before the first line left), but for the
+# lines that begin with "#@ part ", which mark the parts --init chooses from: a shell then reads
+# and parses half the bytes when it loads the text. Every byte is written as a hexadecimal escape, so no file content
 # can end the literal.
 set(text "// Generated from the shell integration files; do not edit.\n")
 string(APPEND text "#include \"core/shell_scripts.h\"\n\nnamespace dirhop {\n\n")
@@ -14,7 +15,10 @@ foreach(i RANGE ${last})
   list(GET COMMENTLESS ${i} commentless)
   if(commentless)
     file(READ "${input}" content)
+    # The part markers ("#@ part NAME", never a file's first line) are kept through the strip.
+    string(REPLACE "\n#@ part " "\n@@part@@ " content "${content}")
     string(REGEX REPLACE "(^|\n)[ \t]*#[^\n]*" "" content "${content}")
+    string(REPLACE "\n@@part@@ " "\n#@ part " content "${content}")
     string(REGEX REPLACE "^\n+" "" content "${content}")
     set(input "${OUTPUT}.${i}.txt")
     file(WRITE "${input}" "${content}")

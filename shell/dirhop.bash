@@ -31,6 +31,7 @@
 # An alias named c would shadow the function (and, in bash, rename its definition).
 unalias c 2>/dev/null || true
 
+#@ part locate (left out by dirhop --init, whose caller runs the program it found)
 if [ -z "${DIRHOP_PROGRAM-}" ] && ! command -v dirhop >/dev/null 2>&1; then
   if [ -n "${BASH_SOURCE-}" ]; then
     _dirhop_here=${BASH_SOURCE[0]}
@@ -56,6 +57,7 @@ if [ -z "${DIRHOP_PROGRAM-}" ] && ! command -v dirhop >/dev/null 2>&1; then
 fi
 
 
+#@ part core
 # The globals the functions set, made here so that none is created inside a function.
 _dirhop_current_pid= _dirhop_glob_was_on= _dirhop_user_exit_trap= _dirhop_seen=
 _dirhop_plain=${_dirhop_plain-} _dirhop_env=()
@@ -64,6 +66,7 @@ _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 _dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
 
+#@ part jump (dirhop --init prints a loader in its place: shell/loader.bash)
 # Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
 # owns the session's hand-off file. zsh gives it in sysparams (its $$ is the shell's in a
 # subshell too), once zsh/system is loaded: by the first `c` or completion, not when this file
@@ -236,20 +239,8 @@ function c {
   return "$_dirhop_rc"
 }
 
-if [ -n "${ZSH_VERSION-}" ]; then
-  alias c='noglob c'
-else
-  # Records whether globbing is on and turns it off; always succeeds. `NAME=value c` gives the
-  # assignment to the alias's first command, this one: the values of the variables dirhop reads
-  # are kept as this command sees them, each as =value or nothing when unset, for c to compare
-  # with its own in one test.
-  _dirhop_noglob() {
-    case $- in
-      *f*) _dirhop_glob_was_on= ;;
-      *) _dirhop_glob_was_on=1; set -f ;;
-    esac
-    _dirhop_seen=${DIRHOP+=$DIRHOP}$'\1'${DIRHOP_PRIVATE+=$DIRHOP_PRIVATE}$'\1'${DIRHOP_PROGRAM+=$DIRHOP_PROGRAM}$'\1'${NO_COLOR+=$NO_COLOR}$'\1'${HOME+=$HOME}$'\1'${TMPDIR+=$TMPDIR}$'\1'${XDG_CONFIG_HOME+=$XDG_CONFIG_HOME}$'\1'${XDG_RUNTIME_DIR+=$XDG_RUNTIME_DIR}$'\1'${TERM+=$TERM}$'\1'${LANG+=$LANG}$'\1'${LC_ALL+=$LC_ALL}$'\1'${LC_CTYPE+=$LC_CTYPE}
-  }
+# bash only (zsh has no assignments to find: its alias is `noglob c`).
+if [ -z "${ZSH_VERSION-}" ]; then
   # Sets _dirhop_env to NAME=value for each variable whose value in _dirhop_seen differs from its
   # value now: one that was assigned before c. When none differs, _dirhop_seen is the plain view.
   _dirhop_assigned() {
@@ -264,6 +255,23 @@ else
       i=$((i + 1))
     done
     [[ -n ${_dirhop_env[*]-} ]] || _dirhop_plain=$_dirhop_seen
+  }
+fi
+
+#@ part core
+if [ -n "${ZSH_VERSION-}" ]; then
+  alias c='noglob c'
+else
+  # Records whether globbing is on and turns it off; always succeeds. `NAME=value c` gives the
+  # assignment to the alias's first command, this one: the values of the variables dirhop reads
+  # are kept as this command sees them, each as =value or nothing when unset, for c to compare
+  # with its own in one test.
+  _dirhop_noglob() {
+    case $- in
+      *f*) _dirhop_glob_was_on= ;;
+      *) _dirhop_glob_was_on=1; set -f ;;
+    esac
+    _dirhop_seen=${DIRHOP+=$DIRHOP}$'\1'${DIRHOP_PRIVATE+=$DIRHOP_PRIVATE}$'\1'${DIRHOP_PROGRAM+=$DIRHOP_PROGRAM}$'\1'${NO_COLOR+=$NO_COLOR}$'\1'${HOME+=$HOME}$'\1'${TMPDIR+=$TMPDIR}$'\1'${XDG_CONFIG_HOME+=$XDG_CONFIG_HOME}$'\1'${XDG_RUNTIME_DIR+=$XDG_RUNTIME_DIR}$'\1'${TERM+=$TERM}$'\1'${LANG+=$LANG}$'\1'${LC_ALL+=$LC_ALL}$'\1'${LC_CTYPE+=$LC_CTYPE}
   }
   alias c='_dirhop_noglob && c'
   # In a pipeline (`c --list x | less`) c runs in a subshell and puts globbing back there only:
@@ -282,6 +290,7 @@ else
   esac
 fi
 
+#@ part remember-cd (printed by dirhop --init only with --remember-cd)
 # With `dirhop --init bash --remember-cd` (or zsh) every change of directory the shell makes by
 # other commands is recorded in dirhop's memory of places as well, as a jump records it: zsh runs
 # the hook when the directory changes (chpwd), bash before each prompt, where it compares $PWD
@@ -313,6 +322,7 @@ _dirhop_remember_cd() {
   fi
 }
 
+#@ part core
 # This shell owns the session: its first `c` makes the hand-off file. Loading the file again in
 # the same shell keeps the file it has. (zsh's $$, as zsh/system may not be loaded yet: loaded in
 # a subshell, the owner is then the parent, and c in the subshell takes a file of its own per run.)
@@ -321,6 +331,7 @@ if [ "$_dirhop_owner" != "$_dirhop_current_pid" ]; then
   _dirhop_owner=$_dirhop_current_pid _dirhop_handoff=
 fi
 
+#@ part completion (dirhop --init prints a loader in its place: shell/loader.bash)
 # The options that Tab offers after `c -`.
 _dirhop_options=('-?' -w -h -l -a -x -mail -brantel -home -manual --help --version --places
                  --forget --import)

@@ -16,6 +16,7 @@
 # The program is $DIRHOP_PROGRAM when set, else `dirhop` on PATH, else the dirhop installed beside
 # this file (<prefix>/bin/dirhop for <prefix>/share/dirhop/dirhop.fish).
 
+#@ part locate (left out by dirhop --init, whose caller runs the program it found)
 if not set -q DIRHOP_PROGRAM; and not command -sq dirhop
     set -l here (status filename)
     set here (string replace -r '/[^/]*$' '' -- $here)
@@ -27,6 +28,7 @@ if not set -q DIRHOP_PROGRAM; and not command -sq dirhop
     end
 end
 
+#@ part jump (dirhop --init prints a loader in its place: shell/loader.fish)
 # Makes this session's hand-off file; sets __dirhop_handoff (empty when that fails). The name
 # ends in ".fish", so that dirhop quotes for fish.
 function __dirhop_make_file
@@ -99,6 +101,7 @@ function c --description 'Change directory with Dirhop (abbreviations, wildcards
     return $rc
 end
 
+#@ part remember-cd (printed by dirhop --init only with --remember-cd)
 # With `dirhop --init fish --remember-cd` every change of directory the shell makes by other
 # commands is recorded in dirhop's memory of places as well, as a jump records it: a handler of
 # PWD runs dirhop when the directory changes. Without the option no handler is defined.
@@ -113,6 +116,7 @@ function __dirhop_remember_cd
     end
 end
 
+#@ part completion (dirhop --init prints a loader in its place: shell/loader.fish)
 # The completions of the word being typed: options, alias names after `c -a`, or the
 # directories that dirhop's search finds for it (typos too), relative to $PWD below it.
 function __dirhop_complete
@@ -149,9 +153,11 @@ function __dirhop_complete
     string replace -r -- '/?$' / $found
 end
 
+#@ part core
 complete -c c -e
 complete -c c -f -a '(__dirhop_complete)'
 
+#@ part completion
 # fish 3 keeps only the completions that match the typed word by its own rules (a prefix or a
 # part of it in any case, or its letters in order in the same case), so a misspelt or all-lowercase
 # word (c wndows, c doc/tax) would get nothing. Tab on the first word after c therefore puts the
@@ -173,5 +179,6 @@ function __dirhop_tab
     end
     commandline -f complete
 end
+#@ part core
 bind --user -M default \t >/dev/null 2>&1; or bind -M default \t __dirhop_tab
 bind --user -M insert \t >/dev/null 2>&1; or bind -M insert \t __dirhop_tab

@@ -10,11 +10,11 @@
 #include "console/visible_text.h"
 #include "core/handoff.h"
 #include "core/identity.h"
+#include "core/init_script.h"
 #include "core/launcher.h"
 #include "core/places.h"
 #include "core/resolve.h"
 #include "core/screens.h"
-#include "core/shell_scripts.h"
 #include "match/ordering.h"
 #include "state/aliases.h"
 #include "state/history.h"
@@ -100,33 +100,30 @@ ExitCode Version(Run& run, const std::vector<std::string>&) {
 }
 
 // The script for the shell named by the first word (ignoring case); with --remember-cd after it,
-// the script ends by turning on its hook that records every change of directory.
+// the script ends by turning on its hook that records every change of directory; with --jump or
+// --completion, only that part, which the script's loader asks for at the first `c` or Tab.
 ExitCode Init(Run& run, const std::vector<std::string>& words) {
   const std::string shell = words.empty() ? std::string() : UpperCase(words.front());
-  const bool remember_cd = words.size() == 2 && UpperCase(words[1]) == "--REMEMBER-CD";
-  if (words.size() > 2 || (words.size() == 2 && !remember_cd)) {
+  const std::string extra_word = words.size() == 2 ? UpperCase(words[1]) : std::string();
+  InitExtra extra = InitExtra::kNone;
+  if (extra_word == "--REMEMBER-CD") extra = InitExtra::kRememberCd;
+  if (extra_word == "--JUMP") extra = InitExtra::kJump;
+  if (extra_word == "--COMPLETION") extra = InitExtra::kCompletion;
+  if (words.size() > 2 || (words.size() == 2 && extra == InitExtra::kNone)) {
     run.console.ColouredLine(kColourError,
                              "Dirhop: Unknown word '" + VisibleText(words.back()) +
                                  "' for --init (only --remember-cd may follow the shell)");
     return kExitError;
   }
-  std::string_view script;
-  if (shell == "BASH" || shell == "ZSH") script = kBashIntegration;
-  if (shell == "FISH") script = kFishIntegration;
-  if (shell == "POWERSHELL" || shell == "PWSH") script = kPowerShellIntegration;
-  if (script.empty()) {
+  const std::optional<std::string> script = InitScript(shell, extra);
+  if (!script) {
     run.console.ColouredLine(kColourError,
                              "Dirhop: Unknown shell '" +
                                  (words.empty() ? std::string() : VisibleText(words.front())) +
                                  "' for --init (use bash, zsh, fish or powershell)");
     return kExitError;
   }
-  run.console.Write(script);
-  if (remember_cd) {
-    if (shell == "FISH") run.console.WriteLine("__dirhop_remember_cd");
-    if (shell == "BASH" || shell == "ZSH") run.console.WriteLine("_dirhop_remember_cd");
-    if (shell == "POWERSHELL" || shell == "PWSH") run.console.WriteLine("Enable-DirhopRememberCd");
-  }
+  run.console.Write(*script);
   return kExitOk;
 }
 

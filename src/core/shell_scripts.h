@@ -12,5 +12,9 @@ extern const std::string_view kBashIntegration;
 extern const std::string_view kFishIntegration;
 // shell/dirhop.ps1: the `c` function and its completion for PowerShell.
 extern const std::string_view kPowerShellIntegration;
+// shell/loader.bash: what --init prints for bash and zsh in place of the jump and the completion.
+extern const std::string_view kBashLoader;
+// shell/loader.fish: the same for fish.
+extern const std::string_view kFishLoader;
 
 }  // namespace dirhop

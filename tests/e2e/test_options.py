@@ -234,25 +234,46 @@ class Queries(StoreTestCase):
         self.assertEqual(self.read_data(), before)
 
     def test_init_prints_the_shell_files_byte_for_byte(self):
-        # bash, zsh and fish get the file without its comment lines, which halves what the shell
-        # reads and parses at every start; PowerShell gets the file as it is.
+        # bash, zsh and fish get their file without its comment lines, cut into the parts marked
+        # "#@ part NAME": the start gets the core parts and the loader, which asks for the jump
+        # part (--jump) at the first c and the completion part (--completion) at the first Tab;
+        # the part that finds the program beside a sourced file is never printed, the hook of
+        # --remember-cd only with that option. PowerShell gets its file as it is.
         shell_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell")
-        for name, file, commentless in [("bash", "dirhop.bash", True),
-                                        ("zsh", "dirhop.bash", True),
-                                        ("FISH", "dirhop.fish", True),
-                                        ("powershell", "dirhop.ps1", False)]:
+
+        def commentless(file):
+            with open(os.path.join(shell_dir, file), "rb") as f:
+                lines = f.read().split(b"\n")
+            kept = b"\n".join(line for line in lines if not line.lstrip(b" \t").startswith(b"#")
+                               or line.startswith(b"#@ part "))
+            return kept.lstrip(b"\n")
+
+        def parts(text):
+            found, name = {}, b"core"
+            for line in text.splitlines(keepends=True):
+                if line.startswith(b"#@ part "):
+                    name = line.split()[2]
+                else:
+                    found[name] = found.get(name, b"") + line
+            return found
+
+        for name, file, loader in [("bash", "dirhop.bash", "loader.bash"),
+                                   ("zsh", "dirhop.bash", "loader.bash"),
+                                   ("FISH", "dirhop.fish", "loader.fish")]:
             with self.subTest(shell=name):
-                r = self.c("--init", name)
-                self.assertEqual(r.code, 0, r)
-                with open(os.path.join(shell_dir, file), "rb") as f:
-                    expected = f.read()
-                if commentless:
-                    lines = expected.split(b"\n")
-                    expected = b"\n".join(line for line in lines
-                                          if not line.lstrip(b" \t").startswith(b"#"))
-                    expected = expected.lstrip(b"\n")
-                    self.assertNotIn(b"\n#", expected)
-                self.assertEqual(r.stdout, expected)
+                found = parts(commentless(file))
+                self.assertEqual(sorted(found), [b"completion", b"core", b"jump", b"locate",
+                                                 b"remember-cd"])
+                for extra, expected in [((), found[b"core"] + commentless(loader)),
+                                        (("--jump",), found[b"jump"]),
+                                        (("--completion",), found[b"completion"])]:
+                    r = self.c("--init", name, *extra)
+                    self.assertEqual(r.code, 0, r)
+                    self.assertNotIn(b"\n#", r.stdout)
+                    self.assertEqual(r.stdout, expected, extra)
+        r = self.c("--init", "powershell")
+        with open(os.path.join(shell_dir, "dirhop.ps1"), "rb") as f:
+            self.assertEqual(r.stdout, f.read())
         r = self.c("--init", "tcsh")
         self.assertEqual(r.code, 243, r)
         self.assertEqual(

@@ -228,7 +228,9 @@ class RememberCd(StoreTestCase):
         hooked = subprocess.run([self.target.program, "--init", "bash", "--remember-cd"],
                                 stdout=subprocess.PIPE, env=self.target.base_env(),
                                 check=True).stdout
-        self.assertEqual(hooked, init + b"_dirhop_remember_cd\n")
+        self.assertTrue(hooked.endswith(b"\n_dirhop_remember_cd\n"), hooked[-100:])
+        self.assertIn(b"_dirhop_record_pwd() {", hooked)
+        self.assertNotIn(b"_dirhop_record_pwd", init)
         for shell in ("bash", "zsh"):
             with self.subTest(shell=shell):
                 probe = subprocess.run(

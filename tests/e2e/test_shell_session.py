@@ -583,5 +583,40 @@ class Loading(PosixShellTestCase):
                     self.assertEqual(proc.stdout, b"c\n" if installed else b"", (installed, line))
 
 
+    def test_init_loads_the_jump_and_the_tab_at_their_first_use(self):
+        # --init prints stubs of c and of Tab's functions; the first use of each loads the
+        # real ones from dirhop: a jump (with a wildcard kept from the shell and an assignment
+        # before c handed on) and a completion of a misspelt word must work on a fresh shell.
+        place = os.path.join(self.root, "place")
+        os.makedirs(os.path.join(place, "Windows"))
+        os.makedirs(os.path.join(place, "Wine"))
+        steps = {
+            "bash": ("bash", "--norc", "--noprofile", "-c",
+                     'eval "$(dirhop --init bash)"; NO_COLOR=1 c Wind* >/dev/null; echo "$PWD"; '
+                     'case $- in *f*) echo glob-off ;; esac; builtin cd ..; '
+                     'COMP_WORDS=(c wndows); COMP_CWORD=1; _dirhop_bash_complete; '
+                     'echo "${COMPREPLY[*]}"'),
+            "zsh": ("zsh", "-f", "-c",
+                    'eval "$(dirhop --init zsh)"; c Wind* >/dev/null; echo $PWD; builtin cd ..; '
+                    '_dirhop_load _dirhop_complete_word completion && _dirhop_complete_word '
+                    'wndows && echo $_dirhop_found'),
+            "fish": ("fish", "--no-config", "-c",
+                     'dirhop --init fish | source; c "Wind*" >/dev/null; echo $PWD; '
+                     'builtin cd ..; complete -C "c Wndows"'),
+        }
+        for shell, command in steps.items():
+            with self.subTest(shell=shell):
+                self.need(shell)
+                env = self.shell_env(ShellScript(shell, posix_wrapper(shell)))
+                del env["DIRHOP_PROGRAM"]
+                env["PATH"] = os.path.dirname(self.target.program) + os.pathsep + env["PATH"]
+                proc = subprocess.run(list(command), cwd=place, env=env,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=subprocess.STDOUT, timeout=120)
+                self.assertEqual(proc.returncode, 0, proc.stdout)
+                self.assertEqual(proc.stdout.decode().split("\n")[:2],
+                                 [os.path.join(os.path.realpath(place), "Windows"),
+                                  "Windows" + ("" if shell == "bash" else "/")], proc.stdout)
+
 if __name__ == "__main__":
     harness.main()

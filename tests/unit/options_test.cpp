@@ -128,13 +128,56 @@ TEST(RunOptionTest, HelpVersionAndInitPrintWhatTheyNameAndEndWithZero) {
   EXPECT_NE(kBashIntegration, kFishIntegration);
   EXPECT_NE(kBashIntegration, kPowerShellIntegration);
   for (const Row& row :
-       {Row{"bash", kBashIntegration}, Row{"ZSH", kBashIntegration}, Row{"fish", kFishIntegration},
-        Row{"powershell", kPowerShellIntegration}, Row{"pwsh", kPowerShellIntegration}}) {
+       {Row{"powershell", kPowerShellIntegration}, Row{"pwsh", kPowerShellIntegration}}) {
     SCOPED_TRACE(row.shell);
     EXPECT_GT(row.script.size(), 100u);
     FakeRun init(HostKind::kPosix, "/work");
     EXPECT_EQ(RunWords(init, {"--init", row.shell}), kExitOk);
     EXPECT_EQ(test::Written(init.fake), row.script);
+  }
+  // bash, zsh and fish: the start gets the loader of the jump and the completion, which --jump
+  // and --completion give; together they hold every line of the file but its markers, the part
+  // that finds the program beside the sourced file, and the hook of --remember-cd.
+  struct Split {
+    const char* shell;
+    std::string_view integration;
+    std::string_view loader;
+    const char* jump_only;
+    const char* tab_only;
+    const char* hook;
+  };
+  for (const Split& split :
+       {Split{"bash", kBashIntegration, kBashLoader, "_dirhop_make_handoff()",
+              "_dirhop_complete_word()", "_dirhop_remember_cd"},
+        Split{"ZSH", kBashIntegration, kBashLoader, "_dirhop_make_handoff()",
+              "_dirhop_complete_word()", "_dirhop_remember_cd"},
+        Split{"fish", kFishIntegration, kFishLoader, "function __dirhop_make_file",
+              "string escape --style=regex", "__dirhop_remember_cd"}}) {
+    SCOPED_TRACE(split.shell);
+    const auto init = [&split](const Words& extra) {
+      FakeRun run(HostKind::kPosix, "/work");
+      Words words{"--init", split.shell};
+      words.insert(words.end(), extra.begin(), extra.end());
+      EXPECT_EQ(RunWords(run, words), kExitOk);
+      return test::Written(run.fake);
+    };
+    const std::string start = init({});
+    const std::string jump = init({"--jump"});
+    const std::string tab = init({"--completion"});
+    EXPECT_NE(start.find(std::string(split.loader)), std::string::npos);
+    for (const char* later : {split.jump_only, split.tab_only, split.hook, "#@", "../../bin"}) {
+      EXPECT_EQ(start.find(later), std::string::npos) << later;
+    }
+    EXPECT_NE(jump.find(split.jump_only), std::string::npos);
+    EXPECT_EQ(jump.find(split.tab_only), std::string::npos);
+    EXPECT_NE(tab.find(split.tab_only), std::string::npos);
+    EXPECT_EQ(tab.find(split.jump_only), std::string::npos);
+    EXPECT_LT(start.size() + jump.size() + tab.size(),
+              split.integration.size() + split.loader.size());
+    const std::string hooked = init({"--remember-cd"});
+    EXPECT_NE(hooked.find(split.hook), hooked.rfind(split.hook));
+    EXPECT_EQ(hooked.substr(hooked.rfind('\n', hooked.size() - 2) + 1),
+              std::string(split.hook) + "\n");
   }
 
   for (const Words& words : {Words{"--init", "tcsh"}, Words{"--init"}}) {
