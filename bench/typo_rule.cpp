@@ -1,7 +1,7 @@
 // Measures when a typo may be entered at once: runs the directory level's matching (MatchLevel)
 // on typing slips and on names that do not exist, against a home directory as people keep it,
 // and counts what each candidate rule for a plausible typo would do with them. The rule the
-// program uses is PlausibleTypoEdits with swaps counted as one edit (match/typo_rule.h).
+// program uses is PlausibleTypoEdits with swaps counted as one edit (match/typo_plausibility.h).
 //
 //   build/native/bench/bench_typo_rule [--list]
 //
@@ -10,8 +10,6 @@
 // on a QWERTY keyboard; then the examples users gave (porjects, Documetns, ...). The missing names
 // are folder names people type that the home directory does not hold, and near misses, names a
 // few edits from one it holds. --list prints each word with its outcome under the program's rule.
-#include "match/typo_rule.h"
-
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -23,7 +21,8 @@
 
 #include "base/case_folding.h"
 #include "base/name_list.h"
-#include "match/pattern.h"
+#include "match/level_match.h"
+#include "match/typo_plausibility.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/words.h"
+#include "core/command_line.h"
 
 namespace dirhop {
 

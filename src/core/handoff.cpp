@@ -128,11 +128,11 @@ std::optional<std::string> HandoffPath(Console& console, Host& host, HandoffForm
     console.EndColouredLine();
     return std::nullopt;
   }
-  return AddTrailingBackslash(*temp, kWindowsPaths) + "dirhop2.bat";
+  return AddTrailingSeparator(*temp, kWindowsPaths) + "dirhop2.bat";
 }
 
-bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
-                       const std::string& text) {
+bool WriteHandoffScript(Console& console, FileSystem& fs, const HostFacts& facts,
+                        const std::string& text) {
   const std::string& path = facts.handoff_path;
   if (!fs.WriteFileContents(path, text + LineEnd(facts.handoff_format))) {
     console.SetTextColour(kColourError);
@@ -150,7 +150,7 @@ bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
 bool HandOffDirectory(Run& run, const std::string& directory) {
   std::string text = HandOffText(directory, run.facts.handoff_format);
   if (run.facts.handoff_format == HandoffFormat::kBatch) text = BatchForConsole(run.host, text);
-  return WriteHandoffBatch(run.console, run.fs, run.facts, text);
+  return WriteHandoffScript(run.console, run.fs, run.facts, text);
 }
 
 namespace {

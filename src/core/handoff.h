@@ -33,8 +33,8 @@ std::optional<std::string> HandoffPath(Console& console, Host& host, HandoffForm
 // Overwrites the hand-off file that `facts` name with `text` and a line end, through `fs`; on
 // failure reports it ("can't write to batch file" for cmd's, "to the hand-off file" for a shell's)
 // and returns false (the run ends with exit code 243).
-bool WriteHandoffBatch(Console& console, FileSystem& fs, const HostFacts& facts,
-                       const std::string& text);
+bool WriteHandoffScript(Console& console, FileSystem& fs, const HostFacts& facts,
+                        const std::string& text);
 
 // Writes the hand-off script for `directory` (a full path); false when it could not be written
 // (reported).

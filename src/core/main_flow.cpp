@@ -9,7 +9,7 @@
 #include "console/search_progress.h"
 #include "core/crash_report.h"
 #include "core/create_offer.h"
-#include "core/far_offer.h"
+#include "core/guess_menu.h"
 #include "core/handoff.h"
 #include "core/identity.h"
 #include "core/options.h"
@@ -106,7 +106,7 @@ ExitCode StartAndRun(Console& console, FileSystem& fs, Host& host,
   // A query (--init, --list, ...) is run by scripts and completion: it leaves no trace.
   const bool query = IsQuery(parsed.option);
   if (!query &&
-      !WriteHandoffBatch(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
+      !WriteHandoffScript(console, fs, *facts, HandoffPlaceholder(facts->handoff_format))) {
     return kExitError;
   }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/exit_codes.h"
+#include "core/command_line.h"
 #include "core/run.h"
-#include "core/words.h"
 
 namespace dirhop {
 

@@ -5,11 +5,11 @@
 #include "base/case_folding.h"
 #include "base/drive_prefix.h"
 #include "console/visible_text.h"
-#include "core/remembered_places.h"
+#include "core/search_from_places.h"
 #include "match/create.h"
+#include "match/level_match.h"
 #include "match/ordering.h"
 #include "match/paths.h"
-#include "match/pattern.h"
 #include "match/search.h"
 #include "state/aliases.h"
 
@@ -68,8 +68,8 @@ struct SearchBase {
 
 // The spec with its slashes, double backslashes and dots expanded.
 std::string ExpandSpec(std::string spec, PathSyntax syntax) {
-  SlashesToBackslashes(spec, syntax);
-  ExpandDoubleBackslashes(spec, syntax);
+  UseNativeSeparators(spec, syntax);
+  ExpandDoubleSeparators(spec, syntax);
   ExpandDots(spec, syntax);
   return spec;
 }

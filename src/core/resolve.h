@@ -53,7 +53,7 @@ struct Resolution {
 // changes run.fs's current directory when it names a directory) and as an alias, finds the base
 // of the search (drive, root and parent steps) and searches the base; a relative spec (no drive,
 // root or parent step) that finds nothing plausible there by names or beginnings is then searched
-// from the remembered places (core/remembered_places.h); what is left falls back to creation.
+// from the remembered places (core/search_from_places.h); what is left falls back to creation.
 // Every listing of the search is told to `observer` first, when there is one. Prints nothing and
 // changes no setting.
 Resolution ResolveSpec(Run& run, std::string spec, SearchObserver* observer = nullptr);

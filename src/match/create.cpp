@@ -7,7 +7,7 @@ namespace dirhop {
 std::optional<CreateFailure> CreatePath(const std::string& full_path, PathSyntax syntax,
                                         FileSystem& fs) {
   const char sep = syntax.separator;
-  std::string rest = AddTrailingBackslash(full_path, syntax);
+  std::string rest = AddTrailingSeparator(full_path, syntax);
   // The walk starts at the root: "C:" then "\level" each time on Windows, "/level" on POSIX.
   std::string built = syntax.drives ? rest.substr(0, 2) : std::string();
   rest.erase(0, syntax.drives ? 3 : 1);

@@ -4,8 +4,8 @@
 
 #include "base/case_folding.h"
 #include "base/utf8.h"
-#include "match/pattern.h"
-#include "match/typo_rule.h"
+#include "match/level_match.h"
+#include "match/typo_plausibility.h"
 
 namespace dirhop {
 

@@ -1,5 +1,5 @@
 // A quick test of a folder name against a typed component, made before any matching: it passes
-// every name that MatchLevel (match/pattern.h) could follow at a plausible tier and turns most
+// every name that MatchLevel (match/level_match.h) could follow at a plausible tier and turns most
 // others away by their first letter, their length and the letters they hold, so that a lookup
 // over the folders of thousands of remembered paths hashes and matches only the few names that
 // may count.

@@ -43,14 +43,14 @@ std::vector<std::string> PathNames(const std::string& path, char separator) {
 
 }  // namespace
 
-void SlashesToBackslashes(std::string& spec, PathSyntax syntax) {
+void UseNativeSeparators(std::string& spec, PathSyntax syntax) {
   if (syntax.separator != '\\') return;
   for (char& c : spec) {
     if (c == '/') c = '\\';
   }
 }
 
-void ExpandDoubleBackslashes(std::string& spec, PathSyntax syntax) {
+void ExpandDoubleSeparators(std::string& spec, PathSyntax syntax) {
   const char sep = syntax.separator;
   std::string expanded;
   expanded.reserve(spec.size() * 2);
@@ -122,7 +122,7 @@ std::string ExpandFullPath(const std::string& path, PathSyntax syntax, FileSyste
   }
   if (rest == "." || StartsWith(rest, here)) rest.erase(0, 2);
   TakeParentSteps(rest, base, syntax, ParentStep::kComponent);
-  return AddTrailingBackslash(base, syntax) + rest;
+  return AddTrailingSeparator(base, syntax) + rest;
 }
 
 std::string WithNamesAsStored(const std::string& path, PathSyntax syntax, FileSystem& fs) {
@@ -200,7 +200,7 @@ std::string_view WithoutTrailingSeparators(std::string_view path, PathSyntax syn
   return path;
 }
 
-std::string AddTrailingBackslash(std::string path, PathSyntax syntax) {
+std::string AddTrailingSeparator(std::string path, PathSyntax syntax) {
   if (path.empty() || path.back() != syntax.separator) path += syntax.separator;
   return path;
 }

@@ -11,10 +11,10 @@
 namespace dirhop {
 
 // Every '/' becomes '\' (Windows); POSIX paths are left alone, '/' is already the separator.
-void SlashesToBackslashes(std::string& spec, PathSyntax syntax);
+void UseNativeSeparators(std::string& spec, PathSyntax syntax);
 
 // A '*' between every two adjacent separators: "a\\b" -> "a\*\b" ("a//b" -> "a/*/b" on POSIX).
-void ExpandDoubleBackslashes(std::string& spec, PathSyntax syntax);
+void ExpandDoubleSeparators(std::string& spec, PathSyntax syntax);
 
 // A lone "." component becomes ".."; a run of n >= 3 dots at the start of a component becomes
 // n-1 parent steps ("..." -> "..\.."). Runs after a drive colon are left alone.
@@ -48,7 +48,7 @@ void TakeParentSteps(std::string& rest, std::string& base, PathSyntax syntax, Pa
 std::size_t RootLength(std::string_view path, PathSyntax syntax);
 
 // `path` with a separator appended unless it already ends in one.
-std::string AddTrailingBackslash(std::string path, PathSyntax syntax);
+std::string AddTrailingSeparator(std::string path, PathSyntax syntax);
 
 // `path` without the separators at its end (on Windows `/` too), unless it is a root ("/",
 // "C:\").

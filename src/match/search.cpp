@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "match/level_match.h"
 #include "match/paths.h"
-#include "match/pattern.h"
 
 namespace dirhop {
 
@@ -57,7 +57,7 @@ void DirectorySearch::Search(std::string_view rest, std::string base, std::uint8
     match_list_.Add(base, rank);
     return;
   }
-  base = AddTrailingBackslash(std::move(base), syntax_);
+  base = AddTrailingSeparator(std::move(base), syntax_);
   const ComponentSplit split = SplitFirstComponent(rest, syntax_.separator);
   // A subdirectory of exactly the typed name wins alone at its level: it is looked up instead of
   // listing the level, so a long path lists only the levels where it is abbreviated. Only a

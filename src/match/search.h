@@ -12,8 +12,8 @@
 
 #include "base/unicode_fold.h"
 #include "match/candidate_list.h"
+#include "match/level_match.h"
 #include "match/path_syntax.h"
-#include "match/pattern.h"
 #include "match/search_observer.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"

@@ -413,7 +413,7 @@ StoreFileStatus SaveDataFile(Settings& settings) {
 bool SaveWhileLocked(Console& console, Settings& settings) {
   const bool saved =
       settings.data_file.empty()
-          ? ReportStoreStatus(console, settings, SaveToRegistry(settings), settings.key_location)
+          ? ReportStoreStatus(console, settings, SaveToSettingsKey(settings), settings.key_location)
           : ReportStoreStatus(console, settings, SaveDataFile(settings), settings.data_file);
   if (saved) settings.changes.clear();
   return saved;
@@ -430,7 +430,7 @@ std::optional<std::string> DataFilePath(const std::optional<std::string>& dirhop
   if (IsAbsolute(*dirhop, syntax)) return *dirhop;
   std::string path = *dirhop;
   // "\x" and "/x" are rooted on the current drive; ExpandFullPath knows only backslashes.
-  SlashesToBackslashes(path, syntax);
+  UseNativeSeparators(path, syntax);
   return ExpandFullPath(path, syntax, fs);
 }
 
@@ -446,7 +446,7 @@ void LoadSettings(Console& console, Settings& settings,
   if (settings.data_file.empty()) {
     // The settings key says nothing when it cannot be opened, but a file standing in for it
     // that must not be used, or cannot be created, is the user's to hear about.
-    ReportStoreStatus(console, settings, LoadFromRegistry(settings), settings.key_location);
+    ReportStoreStatus(console, settings, LoadFromSettingsKey(settings), settings.key_location);
     return;
   }
   platform::FileReadResult& read = settings.data_file_read;
@@ -515,7 +515,7 @@ void SavePendingSettings(Console& console, Settings& settings) {
   if (settings.save_pending) SaveSettings(console, settings);
 }
 
-StoreFileStatus LoadFromRegistry(Settings& settings) {
+StoreFileStatus LoadFromSettingsKey(Settings& settings) {
   return LoadFromKey(settings, platform::KeyOpening::kCreateMissing);
 }
 
@@ -529,7 +529,7 @@ StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening) {
   return StoreFileStatus::kOk;
 }
 
-StoreFileStatus SaveToRegistry(Settings& settings) {
+StoreFileStatus SaveToSettingsKey(Settings& settings) {
   platform::OpenedSettingsKey opened =
       settings.files.OpenSettingsKey(settings.key_location, platform::KeyOpening::kCreateMissing);
   if (!opened.key) return opened.status;

@@ -105,9 +105,9 @@ void SavePendingSettings(Console& console, Settings& settings);
 // Reads the record from the settings key: every slot is overwritten (absent or wrongly typed
 // values read as empty, "canCreatePath" as true). When the key cannot be opened nothing happens
 // and the reason is returned; otherwise kOk.
-platform::StoreFileStatus LoadFromRegistry(Settings& settings);
+platform::StoreFileStatus LoadFromSettingsKey(Settings& settings);
 
-// LoadFromRegistry with the key opened as `opening` says (a key it does not create is kMissing).
+// LoadFromSettingsKey with the key opened as `opening` says (a key it does not create is kMissing).
 platform::StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening opening);
 
 // Reads the settings key again, makes the run's `changes` on what it holds, and writes the 61
@@ -115,6 +115,6 @@ platform::StoreFileStatus LoadFromKey(Settings& settings, platform::KeyOpening o
 // record; then closes the key: kOk, or why the key could not be opened or closed (the POSIX file
 // is written on closing). The caller holds the store's lock. Throws std::runtime_error "Failed
 // to set data for '<name>'" when a value cannot be set.
-platform::StoreFileStatus SaveToRegistry(Settings& settings);
+platform::StoreFileStatus SaveToSettingsKey(Settings& settings);
 
 }  // namespace dirhop

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/command_line.h"
 #include "core/crash_report.h"
-#include "core/words.h"
 #include "platform/platform.h"
 
 namespace {

@@ -71,7 +71,7 @@ void CheckExpansions(std::string spec, PathSyntax syntax) {
   const char sep = syntax.separator;
 
   const std::string typed = spec;
-  dirhop::SlashesToBackslashes(spec, syntax);
+  dirhop::UseNativeSeparators(spec, syntax);
   FUZZ_CHECK(spec.size() == typed.size(), "turning slashes keeps the length");
   if (syntax.separator == '\\') {
     FUZZ_CHECK(spec.find('/') == std::string::npos, "no slash is left on Windows");
@@ -84,7 +84,7 @@ void CheckExpansions(std::string spec, PathSyntax syntax) {
   for (std::size_t i = 0; i + 1 < spec.size(); ++i) {
     if (spec[i] == sep && spec[i + 1] == sep) ++doubled;
   }
-  dirhop::ExpandDoubleBackslashes(spec, syntax);
+  dirhop::ExpandDoubleSeparators(spec, syntax);
   FUZZ_CHECK(spec.size() == before_stars.size() + doubled, "one star per doubled separator");
   for (std::size_t i = 0; i + 1 < spec.size(); ++i) {
     FUZZ_CHECK(!(spec[i] == sep && spec[i + 1] == sep), "no doubled separator is left");
@@ -222,8 +222,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckParentDir(process, syntax);
 
   std::string expanded = spec;
-  dirhop::SlashesToBackslashes(expanded, syntax);
-  dirhop::ExpandDoubleBackslashes(expanded, syntax);
+  dirhop::UseNativeSeparators(expanded, syntax);
+  dirhop::ExpandDoubleSeparators(expanded, syntax);
   dirhop::ExpandDots(expanded, syntax);
   // The drive directory is a drive-qualified one whose letter the fake puts in (Windows).
   const std::string process_dir = AsCurrentDirectory(process, syntax);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/name_list.h"
-#include "match/pattern.h"
+#include "match/level_match.h"
 
 namespace dirhop {
 namespace {

@@ -8,8 +8,8 @@ namespace dirhop {
 namespace {
 
 std::string Expanded(std::string spec, PathSyntax syntax = kWindowsPaths) {
-  SlashesToBackslashes(spec, syntax);
-  ExpandDoubleBackslashes(spec, syntax);
+  UseNativeSeparators(spec, syntax);
+  ExpandDoubleSeparators(spec, syntax);
   ExpandDots(spec, syntax);
   return spec;
 }
@@ -137,10 +137,10 @@ TEST(RelativePathTest, TheWayFromOneDirectoryToAnother) {
 }
 
 TEST(AddTrailingBackslashTest, AppendsOnlyWhenMissing) {
-  EXPECT_EQ(AddTrailingBackslash("C:\\Temp", kWindowsPaths), "C:\\Temp\\");
-  EXPECT_EQ(AddTrailingBackslash("C:\\Temp\\", kWindowsPaths), "C:\\Temp\\");
-  EXPECT_EQ(AddTrailingBackslash("/tmp", kPosixPaths), "/tmp/");
-  EXPECT_EQ(AddTrailingBackslash("/", kPosixPaths), "/");
+  EXPECT_EQ(AddTrailingSeparator("C:\\Temp", kWindowsPaths), "C:\\Temp\\");
+  EXPECT_EQ(AddTrailingSeparator("C:\\Temp\\", kWindowsPaths), "C:\\Temp\\");
+  EXPECT_EQ(AddTrailingSeparator("/tmp", kPosixPaths), "/tmp/");
+  EXPECT_EQ(AddTrailingSeparator("/", kPosixPaths), "/");
 }
 
 class ExpandFullPathTest : public ::testing::Test {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <tuple>
 
+#include "match/level_match.h"
 #include "match/ordering.h"
-#include "match/pattern.h"
 #include "platform/platform.h"
 #include "support/fake_file_system.h"
 #include "support/test_files.h"

@@ -494,18 +494,18 @@ TEST(OldStoreTest, RegistryValuesOfTheOldReleaseAreConvertedAndThisReleasesKept)
             "\xc5\xa1"
             "bung");
   Settings settings = test::MakeSettingsOn(store);
-  LoadFromRegistry(settings);
+  LoadFromSettingsKey(settings);
   EXPECT_EQ(settings.record.History(0),
             "\xc3\x9c"
             "bung");
 
-  ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
+  ASSERT_EQ(SaveToSettingsKey(settings), platform::StoreFileStatus::kOk);
   store.Put("history_1", StoreValueType::kString, *store.Text("history_0"));  // moved along
   store.Put("history_0", StoreValueType::kString,
             "\xc5\xa1"
             "bung");  // the old one's own
   Settings again = test::MakeSettingsOn(store);
-  LoadFromRegistry(again);
+  LoadFromSettingsKey(again);
   EXPECT_EQ(again.record.History(0),
             "\xc3\x9c"
             "bung");
@@ -516,7 +516,7 @@ TEST(OldStoreTest, RegistryValuesOfTheOldReleaseAreConvertedAndThisReleasesKept)
   // Without the list the key is one only the release before wrote: every text is converted.
   store.values.erase("textChecks");
   Settings unlisted = test::MakeSettingsOn(store);
-  LoadFromRegistry(unlisted);
+  LoadFromSettingsKey(unlisted);
   EXPECT_EQ(unlisted.record.History(1), "wrong");
 }
 
@@ -544,7 +544,7 @@ TEST(OldStoreTest, ADamagedOrMistypedListConvertsNothing) {
     SCOPED_TRACE(value.text);
     store.values["textChecks"] = value;
     Settings settings = test::MakeSettingsOn(store);
-    LoadFromRegistry(settings);
+    LoadFromSettingsKey(settings);
     EXPECT_EQ(settings.record.History(0), cafe);
   }
   for (const std::string& list :
@@ -552,7 +552,7 @@ TEST(OldStoreTest, ADamagedOrMistypedListConvertsNothing) {
     SCOPED_TRACE(list);
     store.Put("textChecks", StoreValueType::kString, list);
     Settings settings = test::MakeSettingsOn(store);
-    LoadFromRegistry(settings);
+    LoadFromSettingsKey(settings);
     EXPECT_EQ(settings.record.History(0), "C:\\caf\xce\x98");
   }
 }
@@ -612,10 +612,10 @@ TEST(DataFilePathTest, RelativePathsAreFixedToTheStartDirectory) {
   const std::string here = platform::CurrentDirectory();
   const PathSyntax syntax =
       platform::ThisHostKind() == platform::HostKind::kWindows ? kWindowsPaths : kPosixPaths;
-  const std::string expected = AddTrailingBackslash(here, syntax) + "d.dat";
+  const std::string expected = AddTrailingSeparator(here, syntax) + "d.dat";
   EXPECT_EQ(DataFilePath(std::string("d.dat"), syntax, system_files), expected);
   // On Windows every "/" in the name reads as "\\".
-  const std::string sub = AddTrailingBackslash(here, syntax) + "sub" + syntax.separator + "d.dat";
+  const std::string sub = AddTrailingSeparator(here, syntax) + "sub" + syntax.separator + "d.dat";
   EXPECT_EQ(DataFilePath(std::string("sub/d.dat"), syntax, system_files), sub);
   EXPECT_EQ(DataFilePath(std::string("./sub/d.dat"), syntax, system_files), sub);
   if (syntax.drives) {
@@ -668,7 +668,7 @@ TEST(SettingsKeyStoreTest, SavingWritesAll61StringsTheirChecksAndNeverCanCreateP
   store.Put("canCreatePath", StoreValueType::kDword, "", 0);
   Settings settings = test::MakeSettingsOn(store);
   settings.changes.push_back(HistoryAdded{"C:\\Work"});
-  ASSERT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
+  ASSERT_EQ(SaveToSettingsKey(settings), platform::StoreFileStatus::kOk);
   EXPECT_EQ(store.values.size(), 63u);  // and "textChecks", empty: every text is ASCII
   EXPECT_EQ(store.Text("textChecks"), "");
   EXPECT_EQ(store.values["canCreatePath"].number, 0u);  // read, never written
@@ -696,7 +696,7 @@ TEST(SettingsKeyStoreTest, WrongTypesReadAsDefaultsAndLongValuesAreCut) {
   store.Put("aliasname_3", StoreValueType::kString, "gap");
   store.Put("aliasdir_3", StoreValueType::kString, "C:\\gap");
   Settings settings = test::MakeSettingsOn(store);
-  LoadFromRegistry(settings);
+  LoadFromSettingsKey(settings);
   const SettingsRecord& record = settings.record;
   EXPECT_TRUE(record.CanCreatePath());
   EXPECT_EQ(record.History(0), "C:\\a");
@@ -714,10 +714,10 @@ TEST(SettingsKeyStoreTest, CanCreatePathIsADword) {
   FakeKeyStore store;
   Settings settings = test::MakeSettingsOn(store);
   store.Put("canCreatePath", StoreValueType::kDword, "", 0);
-  LoadFromRegistry(settings);
+  LoadFromSettingsKey(settings);
   EXPECT_FALSE(settings.record.CanCreatePath());
   store.Put("canCreatePath", StoreValueType::kDword, "", 2);
-  LoadFromRegistry(settings);
+  LoadFromSettingsKey(settings);
   EXPECT_TRUE(settings.record.CanCreatePath());
 }
 
@@ -836,7 +836,7 @@ SettingsRecord Changed(SettingsRecord record, const std::vector<StoreChange>& ch
 // The record a run that loads `files`' settings key now finds.
 SettingsRecord Loaded(FileSystem& files) {
   Settings settings(files);
-  EXPECT_EQ(LoadFromRegistry(settings), platform::StoreFileStatus::kOk);
+  EXPECT_EQ(LoadFromSettingsKey(settings), platform::StoreFileStatus::kOk);
   return settings.record;
 }
 
@@ -846,7 +846,7 @@ bool SaveOrCut(FileSystem& files, const std::vector<StoreChange>& changes) {
   Settings settings(files);
   settings.changes = changes;
   try {
-    EXPECT_EQ(SaveToRegistry(settings), platform::StoreFileStatus::kOk);
+    EXPECT_EQ(SaveToSettingsKey(settings), platform::StoreFileStatus::kOk);
     return true;
   } catch (const test::RunCut&) {
     return false;

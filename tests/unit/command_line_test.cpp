@@ -1,4 +1,4 @@
-#include "core/words.h"
+#include "core/command_line.h"
 
 #include <gtest/gtest.h>
 

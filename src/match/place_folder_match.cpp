@@ -1,4 +1,4 @@
-#include "match/remembered_roots.h"
+#include "match/place_folder_match.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,9 +11,9 @@
 #include "base/name_list.h"
 #include "base/text_index.h"
 #include "base/utf8.h"
+#include "match/level_match.h"
 #include "match/name_sieve.h"
 #include "match/paths.h"
-#include "match/pattern.h"
 
 namespace dirhop {
 

@@ -18,8 +18,8 @@
 #include "base/case_folding.h"
 #include "base/unicode_fold.h"
 #include "fuzz_check.h"
-#include "match/pattern.h"
-#include "match/typo_rule.h"
+#include "match/level_match.h"
+#include "match/typo_plausibility.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/far_offer.h"
+#include "core/guess_menu.h"
 
 #include <optional>
 

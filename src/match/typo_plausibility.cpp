@@ -1,4 +1,4 @@
-#include "match/typo_rule.h"
+#include "match/typo_plausibility.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "match/typo_meter.h"
+#include "match/edit_distance.h"
 
 #include <algorithm>
 #include <cstddef>
 
 #include "base/case_folding.h"
-#include "match/pattern.h"
+#include "match/level_match.h"
 
 namespace dirhop {
 

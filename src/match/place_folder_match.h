@@ -46,7 +46,7 @@ class RememberedPathList final : public RememberedPaths {
 // A remembered directory the first component of a spec leads to.
 struct RememberedRoot {
   std::string dir;         // the remembered path cut after the matching component
-  std::uint8_t score = 0;  // that component's level score (pattern.h), the same for every root
+  std::uint8_t score = 0;  // that component's level score (level_match.h), the same for every root
   // True when the component matched the last folder of a remembered place, so `dir` is that
   // place itself; false when it matched a folder above remembered places only.
   bool is_place = false;

@@ -14,7 +14,7 @@ namespace dirhop {
 
 // Matches the first component of `spec` (expanded, relative, without parent steps) against the
 // folders of the remembered places (the history, the aliases and the memory of places:
-// match/remembered_roots.h) and searches the rest of `spec` below each directory so matched,
+// match/place_folder_match.h) and searches the rest of `spec` below each directory so matched,
 // creating nothing. The plausible candidates of the best rank, the start directory left out, as
 // kMatches ordered most frecent first (`order` kAsGiven). Entered at once: the one candidate when
 // the first component matched a folder's whole name, or the beginning of the last folder of one

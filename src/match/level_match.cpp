@@ -1,4 +1,4 @@
-#include "match/pattern.h"
+#include "match/level_match.h"
 
 #include <algorithm>
 #include <optional>
@@ -10,8 +10,8 @@
 #include "base/unicode_fold.h"
 #include "base/utf8.h"
 #include "match/bit_parallel_distance.h"
-#include "match/typo_meter.h"
-#include "match/typo_rule.h"
+#include "match/edit_distance.h"
+#include "match/typo_plausibility.h"
 
 namespace dirhop {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/words.h"
+#include "core/command_line.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "match/pattern.h"
+#include "match/level_match.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/remembered_places.h"
+#include "core/search_from_places.h"
 
 #include <algorithm>
 #include <string>
@@ -6,10 +6,10 @@
 
 #include "base/case_folding.h"
 #include "console/visible_text.h"
+#include "match/level_match.h"
 #include "match/ordering.h"
 #include "match/paths.h"
-#include "match/pattern.h"
-#include "match/remembered_roots.h"
+#include "match/place_folder_match.h"
 #include "match/search.h"
 #include "state/place_memory.h"
 

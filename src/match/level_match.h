@@ -67,7 +67,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // True when `name` (any case) is a leading part of `pattern` (directory Windows for component
 // WINDOWSX). MatchLevel takes such a name as a prefix match only while what was typed past it is
-// within the plausible-typo bound of the pattern's length (match/typo_rule.h).
+// within the plausible-typo bound of the pattern's length (match/typo_plausibility.h).
 bool NameIsPrefixOfPattern(std::string_view pattern, std::string_view name);
 
 // Edit distance between `pattern` and `name` (insert, delete, substitute, and swap two neighbours

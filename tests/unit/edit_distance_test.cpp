@@ -1,4 +1,4 @@
-#include "match/typo_meter.h"
+#include "match/edit_distance.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "base/case_folding.h"
 #include "base/unicode_fold.h"
-#include "match/pattern.h"
+#include "match/level_match.h"
 
 namespace dirhop {
 namespace {

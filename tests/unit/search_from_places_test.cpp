@@ -1,7 +1,7 @@
 // The places a run remembers as roots of the search: which directory a first component leads to,
 // and when the search from them is made and what it offers.
 
-#include "core/remembered_places.h"
+#include "core/search_from_places.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "core/main_flow.h"
 #include "core/resolve.h"
-#include "match/remembered_roots.h"
+#include "match/place_folder_match.h"
 #include "state/place_memory.h"
 #include "support/fake_run.h"
 #include "support/keys.h"
