@@ -161,8 +161,10 @@ complete -c c -f -a '(__dirhop_complete)'
 # fish 3 keeps only the completions that match the typed word by its own rules (a prefix or a
 # part of it in any case, or its letters in order in the same case), so a misspelt or all-lowercase
 # word (c wndows, c doc/tax) would get nothing. Tab on the first word after c therefore puts the
-# one directory dirhop's search finds in place of the word, as the other shells do, and leaves
-# everything else to fish's own completion. Bound only where Tab has no binding of the user's.
+# one directory dirhop's search finds in place of the word, as the other shells do; several that
+# fish would not all keep (c pro/sr for Projects/src and Prototype/src) are listed below the line,
+# which keeps the word, as bash lists them; everything else is left to fish's own completion.
+# Bound only where Tab has no binding of the user's.
 function __dirhop_tab
     set -l words (commandline -opc)
     if test (count $words) -eq 1; and test "$words[1]" = c
@@ -174,6 +176,14 @@ function __dirhop_tab
             else
                 commandline -rt -- (string escape -- $found)
             end
+            return
+        end
+        set -l part '*'(string escape --style=wildcard -- (commandline -ct))'*'
+        if test (count $found) -gt 1
+            and test (count (string match -i -- $part $found)) -lt (count $found)
+            printf '\n%s' $found
+            printf '\n'
+            commandline -f repaint
             return
         end
     end

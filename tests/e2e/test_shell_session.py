@@ -310,6 +310,12 @@ class Completion(PosixShellTestCase):
                                  ("wndows", "Windows/"), ("my", "my\\ dir/")):
             session.write(b"c " + typed.encode() + b"\t\x01\x04echo WO\"\"RD\r")
             session.wait_for("WORD " + completed.replace("\\", ""))
+        # Several that fish would drop are listed below the line, which keeps the word.
+        session.write(b"c pro/sr\t")
+        session.wait_for("Projects/src/")
+        session.wait_for("Prototype/src/")
+        session.write(b"\x01\x04echo WO\"\"RD\r")
+        session.wait_for("WORD pro/sr")
 
     def test_unicode_names_are_offered_exactly(self):
         # Typed as stored (composed, CJK, decomposed, the bytes of a name that is not UTF-8), each
