@@ -149,6 +149,45 @@ void MarkFarTypos(LevelScore& level, std::size_t typed_length, bool has_wildcard
 ByteMasks MasksOf(std::string_view text) { return ByteMasks(text); }
 CharacterMasks MasksOf(std::u32string_view text) { return CharacterMasks(text); }
 
+// The distance of `s` and `t` (t no longer than s, shorter than kRowCells) by the rows of the
+// recurrence with swaps of neighbours. Its own function, so that a fuzzing build can leave its
+// cell-by-cell comparisons out of the coverage it traces (tests/fuzz/coverage-ignorelist.txt).
+template <typename Symbol>
+std::uint8_t RowDistance(std::basic_string_view<Symbol> s, std::basic_string_view<Symbol> t) {
+  // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
+  // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
+  std::uint8_t rows[3][kRowCells];
+  std::uint8_t* before = rows[0];  // row i - 2, for a swap of two neighbours
+  std::uint8_t* previous = rows[1];
+  std::uint8_t* current = rows[2];
+  // Plain pointers and comparisons: no call per cell, inlined or not.
+  const Symbol* const x = s.data();
+  const Symbol* const y = t.data();
+  for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
+  for (std::size_t i = 1; i <= s.size(); ++i) {
+    current[0] = CapDistance(i);
+    for (std::size_t j = 1; j <= t.size(); ++j) {
+      if (x[i - 1] == y[j - 1]) {
+        current[j] = previous[j - 1];
+        continue;
+      }
+      std::uint8_t nearest = previous[j - 1];
+      if (previous[j] < nearest) nearest = previous[j];
+      if (current[j - 1] < nearest) nearest = current[j - 1];
+      if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1] &&
+          before[j - 2] < nearest) {
+        nearest = before[j - 2];
+      }
+      current[j] = CapDistance(nearest + 1u);
+    }
+    std::uint8_t* const oldest = before;
+    before = previous;
+    previous = current;
+    current = oldest;
+  }
+  return previous[t.size()];
+}
+
 // EditDistance over bytes or folded symbols.
 template <typename Symbol>
 std::uint8_t DistanceOf(std::basic_string_view<Symbol> pattern,
@@ -175,33 +214,7 @@ std::uint8_t DistanceOf(std::basic_string_view<Symbol> pattern,
     return CapDistance(BitParallelDistance(t.size(), MasksOf(t), s.data(), s.size()));
   }
   if (t.size() >= kRowCells) return kMaxEditDistance;
-
-  // Cells are held at the cap as they are computed: min(cap, x) commutes with the min-plus
-  // recurrence, so the last cell is exactly min(cap, distance) and 8 bits never overflow.
-  std::uint8_t rows[3][kRowCells];
-  std::uint8_t* before = rows[0];  // row i - 2, for a swap of two neighbours
-  std::uint8_t* previous = rows[1];
-  std::uint8_t* current = rows[2];
-  for (std::size_t j = 0; j <= t.size(); ++j) previous[j] = CapDistance(j);
-  for (std::size_t i = 1; i <= s.size(); ++i) {
-    current[0] = CapDistance(i);
-    for (std::size_t j = 1; j <= t.size(); ++j) {
-      if (s[i - 1] == t[j - 1]) {
-        current[j] = previous[j - 1];
-        continue;
-      }
-      std::size_t nearest = std::min({previous[j - 1], previous[j], current[j - 1]});
-      if (i > 1 && j > 1 && s[i - 1] == t[j - 2] && s[i - 2] == t[j - 1]) {
-        nearest = std::min<std::size_t>(nearest, before[j - 2]);
-      }
-      current[j] = CapDistance(nearest + 1);
-    }
-    std::uint8_t* const oldest = before;
-    before = previous;
-    previous = current;
-    current = oldest;
-  }
-  return previous[t.size()];
+  return RowDistance(s, t);
 }
 
 // The typed component folded, for the names the byte tests cannot take: every name when the
