@@ -462,6 +462,9 @@ void LoadSettings(Console& console, Settings& settings,
     ReportStoreStatus(console, settings, status, settings.data_file);
     return;
   }
+  // Without the lock nothing is written, not even a new file: the run holding it may be creating
+  // one. This run goes on with the defaults (the lock's report said that nothing is saved).
+  if (settings.store_busy) return;
   console.SetTextColour(kColourError);
   console.WriteLine("Dirhop: Error - can't read settings from '" + VisibleText(settings.data_file) +
                     "'");

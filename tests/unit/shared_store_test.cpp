@@ -146,6 +146,18 @@ TEST(SharedStoreTest, ALockHeldElsewhereIsReportedOnceAndTheRunSavesNothing) {
   }
 }
 
+TEST(SharedStoreTest, AMissingDataFileIsNotCreatedWhileAnotherRunHoldsTheLock) {
+  SharedStore shared(true);
+  shared.store.files.files.erase(SharedStore::kPath);
+  shared.store.files.busy_stores.insert(SharedStore::kPath);
+  SharedStore::Run run(shared);
+  EXPECT_EQ(shared.store.files.files.count(SharedStore::kPath), 0u);
+  EXPECT_FALSE(run.settings.first_run);
+  EXPECT_EQ(test::Written(run.fake),
+            std::string("Dirhop: Error - '") + SharedStore::kPath +
+                "' is locked by another run; nothing is saved this time\n");
+}
+
 TEST(SharedStoreTest, AQueryLocksOnlyAStoreWhoseValuesAreReadOneAtATime) {
   for (const bool data_file : {false, true}) {
     for (const bool reads_take_the_lock : {false, true}) {
