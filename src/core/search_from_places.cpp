@@ -31,8 +31,8 @@ double FrecencyOf(const PlaceMemory& memory, std::string_view path) {
 }
 
 // The places a run remembers, read where they are kept: the history entries, most recent first,
-// the alias directories, most recently used first, and the memory's places, most frecent first;
-// each with its frecency in the memory. The memory's places are not copied.
+// the alias directories, most recently used first, and the memory's places, most frecent first.
+// The memory's places are not copied.
 class RunPlaces final : public RememberedPaths {
  public:
   RunPlaces(const SettingsRecord& record, const PlaceMemory& memory) : memory_(memory) {
@@ -42,20 +42,17 @@ class RunPlaces final : public RememberedPaths {
     for (int slot = 1; slot <= kAliasSlots && !record.AliasFree(slot); ++slot) {
       texts_.push_back(record.AliasTarget(slot));
     }
-    for (const std::string& text : texts_) frecencies_.push_back(FrecencyOf(memory, text));
   }
 
   std::size_t size() const override { return texts_.size() + memory_.places().size(); }
   RememberedPath operator[](std::size_t n) const override {
-    if (n < texts_.size()) return RememberedPath{texts_[n], frecencies_[n]};
-    const RememberedPlace& place = memory_.places()[n - texts_.size()];
-    return RememberedPath{place.path, place.score};
+    if (n < texts_.size()) return RememberedPath{texts_[n]};
+    return RememberedPath{memory_.places()[n - texts_.size()].path};
   }
 
  private:
   const PlaceMemory& memory_;
   std::vector<std::string> texts_;
-  std::vector<double> frecencies_;
 };
 
 // Whether `a` and `b` name the same mount point.

@@ -187,7 +187,7 @@ class RootSet {
  public:
   RootSet(PathSyntax syntax, TextFolder& folder) : syntax_(syntax), folder_(folder) {}
 
-  void Add(std::string dir, std::uint8_t score, bool is_place, double frecency) {
+  void Add(std::string dir, std::uint8_t score, bool is_place) {
     if (syntax_.drives) {
       // Windows names are equal ignoring case: the folded text is the key.
       const std::u32string_view symbols = folder_.Fold(dir, Diacritics::kKeep).symbols;
@@ -197,14 +197,10 @@ class RootSet {
     }
     const auto [found, added] = index_.try_emplace(key_, roots_.size());
     if (added) {
-      roots_.push_back(RememberedRoot{std::move(dir), score, is_place, is_place ? frecency : 0});
+      roots_.push_back(RememberedRoot{std::move(dir), score, is_place});
       return;
     }
-    RememberedRoot& root = roots_[found->second];
-    if (is_place) {
-      root.frecency = root.is_place ? std::max(root.frecency, frecency) : frecency;
-      root.is_place = true;
-    }
+    if (is_place) roots_[found->second].is_place = true;
   }
 
   std::vector<RememberedRoot> Take() { return std::move(roots_); }
@@ -244,8 +240,7 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
       const Folder& last = *(index.end(n) - 1);
       if (!last.is_last || !matched[last.name]) continue;
       const RememberedPath place = remembered[index.PathAt(n)];
-      roots.Add(std::string(place.path.substr(0, last.end)), last_folder.score, true,
-                place.frecency);
+      roots.Add(std::string(place.path.substr(0, last.end)), last_folder.score, true);
     }
     return roots.Take();
   }
@@ -260,8 +255,7 @@ std::vector<RememberedRoot> MatchRememberedRoots(std::string_view component,
     }
     if (deepest == nullptr) continue;
     const RememberedPath place = remembered[index.PathAt(n)];
-    roots.Add(std::string(place.path.substr(0, deepest->end)), any_folder.score, deepest->is_last,
-              place.frecency);
+    roots.Add(std::string(place.path.substr(0, deepest->end)), any_folder.score, deepest->is_last);
   }
   return roots.Take();
 }

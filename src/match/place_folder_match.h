@@ -18,7 +18,6 @@ namespace dirhop {
 // A remembered place as the roots are matched against it.
 struct RememberedPath {
   std::string_view path;  // absolute; a relative one names no place and is left out
-  double frecency = 0;    // how often and lately it was visited; 0 when nothing says
 };
 
 // The remembered paths, read where the caller keeps them (a memory of thousands of places is not
@@ -50,7 +49,6 @@ struct RememberedRoot {
   // True when the component matched the last folder of a remembered place, so `dir` is that
   // place itself; false when it matched a folder above remembered places only.
   bool is_place = false;
-  double frecency = 0;  // the place's frecency when is_place (the highest of its entries); else 0
 };
 
 // Which folders of the remembered paths may be roots.

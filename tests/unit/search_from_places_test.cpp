@@ -26,7 +26,7 @@ std::vector<std::string> Roots(std::string_view component, const std::vector<std
                                PathSyntax syntax = kPosixPaths) {
   TextFolder folder;
   std::vector<RememberedPath> remembered;
-  for (const std::string& place : places) remembered.push_back({place, 0});
+  for (const std::string& place : places) remembered.push_back({place});
   std::vector<std::string> dirs;
   for (const RememberedRoot& root :
        MatchRememberedRoots(component, RememberedPathList(remembered), syntax, "/home/u", folder)) {
@@ -56,7 +56,7 @@ TEST(RememberedRootsTest, TheDeepestComponentOfTheBestTierOverAllPlacesIsTheRoot
             std::vector<std::string>{"/h/webshop 0"});
   // Any folder, when asked for: the deepest of the best tier in each path.
   TextFolder folder;
-  const std::vector<RememberedPath> both = {{"/home/u/projects/webshop/src", 0}, {"/srv/web", 0}};
+  const std::vector<RememberedPath> both = {{"/home/u/projects/webshop/src"}, {"/srv/web"}};
   EXPECT_EQ(MatchRememberedRoots("webs", RememberedPathList(both), kPosixPaths, "", folder,
                                  RootFolders::kAnyFolder)
                 .size(),
