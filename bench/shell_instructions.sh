@@ -15,7 +15,7 @@ file=$(realpath "$file")
 n=${4:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home/Documents"
+mkdir -p "$work/home/Documents" "$work/home/Music"
 count() {
   {
     case $shell in
@@ -23,7 +23,12 @@ count() {
     esac
     echo ". '$file'"
     i=0
-    while [ "$i" -lt "$1" ]; do echo 'c Documents'; i=$((i + 1)); done
+    # Every run enters a directory: Documents, then Music and Documents in turn.
+    echo 'c Documents'
+    while [ "$i" -lt "$(($1 - 1))" ]; do
+      if [ $((i % 2)) -eq 0 ]; then echo 'c ../Music'; else echo 'c ../Documents'; fi
+      i=$((i + 1))
+    done
   } >"$work/script"
   # The shell's own process is the last to report; its children (forks before exec) come first.
   (cd "$work/home" && HOME=$work/home DIRHOP=$work/store DIRHOP_PROGRAM=$program \

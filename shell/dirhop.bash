@@ -65,6 +65,8 @@ _dirhop_file= _dirhop_tmp= _dirhop_rc= _dirhop_line= _dirhop_dir=
 _dirhop_handoff=${_dirhop_handoff-} _dirhop_owner=${_dirhop_owner-}
 _dirhop_exit_hooked=${_dirhop_exit_hooked-}
 _dirhop_records=${_dirhop_records-} _dirhop_recorded_pwd=${_dirhop_recorded_pwd-}
+# Not empty in a shell run with -c, whose session file goes after each run (see c).
+_dirhop_one_shot=${BASH_EXECUTION_STRING-}${ZSH_EXECUTION_STRING-}
 
 #@ part jump (dirhop --init prints a loader in its place: shell/loader.bash)
 # Sets _dirhop_current_pid to this process's pid: a subshell has another one than the shell that
@@ -165,78 +167,97 @@ _dirhop_remove_handoff() {
   fi
 }
 
+# bash copies a function's whole body at every call, so c holds only what a jump runs: the
+# first run's file, a subshell's and the removal after the run are in the functions below it.
 function c {
-  if [[ -n ${ZSH_VERSION-} ]]; then
-    setopt localoptions nowarncreateglobal nowarnnestedvar
-    [[ -n ${sysparams+x} ]] || zmodload zsh/system 2>/dev/null
-  fi
   # Globbing was turned off by the alias for c's own words only: the user's setting returns now.
   [[ -z ${_dirhop_glob_was_on-} ]] || set +f
-  _dirhop_glob_was_on=
   # The assignments typed before c, which the alias gave to _dirhop_noglob (bash): when what that
-  # command saw is not what the last plain c saw, the variables whose values differ from c's own.
-  if [[ -n ${_dirhop_seen-} ]]; then
-    if [[ $_dirhop_seen != "$_dirhop_plain" ]]; then
+  # command saw is neither nothing (no alias) nor what the last plain c saw, the variables whose
+  # values differ from c's own.
+  case $_dirhop_seen in
+    "$_dirhop_plain" | "") ;;
+    *)
       _dirhop_assigned
       [[ -z ${_dirhop_env[*]-} ]] || local -x "${_dirhop_env[@]}"
-    fi
-    _dirhop_seen=
-  fi
-  # Globals made at the top: a local costs more to make and to drop than an assignment.
-  _dirhop_file= _dirhop_tmp= _dirhop_line=
-  # _dirhop_pid's expression, written out: a jump calls no more functions than it must.
-  if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" ]]; then
-    # The session's file; made again if it went (a cleaner, or zsh's errexit below).
-    if [[ -z ${_dirhop_handoff-} || ! -f $_dirhop_handoff || -L $_dirhop_handoff ]]; then
-      _dirhop_make_handoff
-    fi
+      ;;
+  esac
+  # Globals made at the top, in one statement: a local costs more to make and to drop.
+  _dirhop_glob_was_on= _dirhop_seen= _dirhop_file= _dirhop_tmp= _dirhop_line=
+  # The session's file when this process owns it and it is still there (_dirhop_pid's
+  # expression, written out); else the file is made or taken now.
+  if [[ ${BASHPID-${sysparams[pid]-$$}} == "${_dirhop_owner-}" && -n ${_dirhop_handoff-} &&
+        -f $_dirhop_handoff && ! -L $_dirhop_handoff ]]; then
     _dirhop_file=$_dirhop_handoff
-  fi
-  if [[ -z $_dirhop_file ]]; then
-    # A subshell takes a file of its own for this one run.
-    _dirhop_tmp=$(command mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
-    _dirhop_file=$_dirhop_tmp
+  else
+    _dirhop_take_file || return 1
   fi
   # >| empties the file even under the user's noclobber; a run that writes no hand-off (a query,
   # a failure) then leaves nothing to replay.
   : >|"$_dirhop_file" || return 1
-  # In an && || list a failure does not trigger set -e. (An assignment before a command costs
-  # more than the test: DIRHOP_SHELL_RECORDS goes only where it is set.)
-  if [[ -z $_dirhop_records ]]; then
-    DIRHOP_HANDOFF=$_dirhop_file command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} &&
-      _dirhop_rc=0 || _dirhop_rc=$?
-  else
-    DIRHOP_SHELL_RECORDS=1 DIRHOP_HANDOFF=$_dirhop_file \
-      command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  # In an && || list a failure does not trigger set -e. DIRHOP_SHELL_RECORDS is empty, which
+  # dirhop reads as unset, unless --remember-cd records the shell's own changes.
+  DIRHOP_SHELL_RECORDS=$_dirhop_records DIRHOP_HANDOFF=$_dirhop_file \
+    command "${DIRHOP_PROGRAM:-dirhop}" ${1+"$@"} && _dirhop_rc=0 || _dirhop_rc=$?
+  # The whole file, line feeds in names included; read is a builtin, so no process starts. With
+  # no NUL to end at, read always fails at the end of the file: as a condition it needs no
+  # `|| true` for set -e, and the branch is never taken.
+  if [[ $_dirhop_rc == 0 ]] && IFS= read -r -d '' _dirhop_line <"$_dirhop_file"; then :; fi
+  # A subshell's own file goes now. So does the session's in a shell run with -c (as editors run
+  # `zsh -i -l -c env`), which ends by executing its last command in its own place, and when
+  # errexit is about to end the shell (zsh then runs no exit hook): the next c makes another.
+  if [[ -n $_dirhop_tmp$_dirhop_one_shot || $_dirhop_rc != 0 && -o errexit ]]; then
+    _dirhop_drop_file
   fi
-  if [[ $_dirhop_rc == 0 ]]; then
-    # The whole file, line feeds in names included; read is a builtin, so no process starts.
-    IFS= read -r -d '' _dirhop_line <"$_dirhop_file" || true
-  fi
-  if [[ -n $_dirhop_tmp ]]; then
-    command rm -f -- "$_dirhop_tmp"
-  elif [[ -n ${BASH_EXECUTION_STRING-}${ZSH_EXECUTION_STRING-} ]] ||
-       [[ $_dirhop_rc != 0 && -n ${ZSH_VERSION-} && -o errexit ]]; then
-    # A shell run with -c (as editors run `zsh -i -l -c env`) ends by executing its last command
-    # in its own place, and zsh runs no exit hook when errexit ends the shell: there the file
-    # goes now, and the next c makes another.
-    _dirhop_remove_handoff
-  fi
-  _dirhop_line=${_dirhop_line%$'\n'}
+  # The quoted part is the program's own sh quoting, every ' written as '\'': undone by
+  # expansions (no eval), then the builtin changes directory, whatever cd is aliased or redefined
+  # to. dirhop has recorded the visit: the hook of --remember-cd (zsh's runs inside cd) is not to
+  # record it again.
   case $_dirhop_line in
-    "cd -- '"*"'")
-      # The quoted part is the program's own sh quoting, every ' written as '\'': undone by
-      # expansions (no eval), then the builtin changes directory, whatever cd is aliased or
-      # redefined to.
-      _dirhop_dir=${_dirhop_line:7:${#_dirhop_line}-8}
-      [[ $_dirhop_dir != *"'"* ]] || _dirhop_dir=${_dirhop_dir//"'\\''"/"'"}
-      # dirhop has recorded the visit: the hook of --remember-cd is not to record it again.
-      _dirhop_recorded_pwd=$_dirhop_dir
+    "cd -- '"*"'\\''"*"'"$'\n')
+      _dirhop_line=${_dirhop_line//"'\\''"/"'"}
+      ;&
+    "cd -- '"*"'"$'\n')
+      _dirhop_dir=${_dirhop_line:7:${#_dirhop_line}-9} _dirhop_recorded_pwd=$_dirhop_dir
       builtin cd -- "$_dirhop_dir" || return 1
       _dirhop_recorded_pwd=$PWD
       ;;
   esac
-  return "$_dirhop_rc"
+  # A jump's last command succeeded: only another status needs the builtin.
+  [[ $_dirhop_rc == 0 ]] || return "$_dirhop_rc"
+}
+
+# zsh: c sets its options for itself and loads zsh/system for the pid, which bash's c has no
+# test to pay for.
+if [[ -n ${ZSH_VERSION-} ]]; then
+  functions[c]="setopt localoptions nowarncreateglobal nowarnnestedvar
+[[ -n \${sysparams+x} ]] || zmodload zsh/system 2>/dev/null
+${functions[c]}"
+fi
+
+# Sets _dirhop_file (and _dirhop_tmp) to the file for this run: the session's, made again if it
+# went (a cleaner, or zsh's errexit), or, in a subshell, a file of its own for this one run.
+_dirhop_take_file() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  _dirhop_pid
+  if [[ $_dirhop_current_pid == "${_dirhop_owner-}" ]]; then
+    _dirhop_make_handoff
+    _dirhop_file=$_dirhop_handoff
+  fi
+  if [[ -z $_dirhop_file ]]; then
+    _dirhop_tmp=$(command mktemp "${TMPDIR:-/tmp}/dirhop.XXXXXXXX") || return 1
+    _dirhop_file=$_dirhop_tmp
+  fi
+}
+
+# Removes the file this run used: a subshell's own, else the session's.
+_dirhop_drop_file() {
+  [[ -z ${ZSH_VERSION-} ]] || setopt localoptions nowarncreateglobal nowarnnestedvar
+  if [[ -n $_dirhop_tmp ]]; then
+    command rm -f -- "$_dirhop_tmp"
+  else
+    _dirhop_remove_handoff
+  fi
 }
 
 # bash only (zsh has no assignments to find: its alias is `noglob c`).
@@ -248,10 +269,10 @@ if [ -z "${ZSH_VERSION-}" ]; then
     local -a seen
     read -r -d '' -a seen <<<"$_dirhop_seen"$'\1' || true
     _dirhop_env=()
-    for name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM NO_COLOR HOME TMPDIR XDG_CONFIG_HOME \
-        XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
-      value=${!name+=${!name}}
-      [[ ${seen[i]-} == "$value" ]] || _dirhop_env+=("$name${seen[i]-}")
+    for name in DIRHOP DIRHOP_PRIVATE DIRHOP_PROGRAM DIRHOP_EXCLUDE NO_COLOR HOME TMPDIR \
+        XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR TERM LANG LC_ALL LC_CTYPE; do
+      value=${!name-}
+      [[ ${seen[i]-} == "$value" ]] || _dirhop_env+=("$name=${seen[i]-}")
       i=$((i + 1))
     done
     [[ -n ${_dirhop_env[*]-} ]] || _dirhop_plain=$_dirhop_seen
@@ -264,14 +285,14 @@ if [ -n "${ZSH_VERSION-}" ]; then
 else
   # Records whether globbing is on and turns it off; always succeeds. `NAME=value c` gives the
   # assignment to the alias's first command, this one: the values of the variables dirhop reads
-  # are kept as this command sees them, each as =value or nothing when unset, for c to compare
-  # with its own in one test.
+  # are kept as this command sees them, for c to compare with its own in one test. dirhop reads
+  # an empty variable as an unset one, so an unset one is kept as empty.
   _dirhop_noglob() {
     case $- in
       *f*) _dirhop_glob_was_on= ;;
       *) _dirhop_glob_was_on=1; set -f ;;
     esac
-    _dirhop_seen=${DIRHOP+=$DIRHOP}$'\1'${DIRHOP_PRIVATE+=$DIRHOP_PRIVATE}$'\1'${DIRHOP_PROGRAM+=$DIRHOP_PROGRAM}$'\1'${NO_COLOR+=$NO_COLOR}$'\1'${HOME+=$HOME}$'\1'${TMPDIR+=$TMPDIR}$'\1'${XDG_CONFIG_HOME+=$XDG_CONFIG_HOME}$'\1'${XDG_RUNTIME_DIR+=$XDG_RUNTIME_DIR}$'\1'${TERM+=$TERM}$'\1'${LANG+=$LANG}$'\1'${LC_ALL+=$LC_ALL}$'\1'${LC_CTYPE+=$LC_CTYPE}
+    _dirhop_seen=${DIRHOP-}$'\1'${DIRHOP_PRIVATE-}$'\1'${DIRHOP_PROGRAM-}$'\1'${DIRHOP_EXCLUDE-}$'\1'${NO_COLOR-}$'\1'${HOME-}$'\1'${TMPDIR-}$'\1'${XDG_CONFIG_HOME-}$'\1'${XDG_DATA_HOME-}$'\1'${XDG_RUNTIME_DIR-}$'\1'${TERM-}$'\1'${LANG-}$'\1'${LC_ALL-}$'\1'${LC_CTYPE-}
   }
   alias c='_dirhop_noglob && c'
   # In a pipeline (`c --list x | less`) c runs in a subshell and puts globbing back there only:

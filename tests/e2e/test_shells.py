@@ -312,8 +312,9 @@ class PosixShells(PosixShellTestCase):
 
     def test_assignments_typed_before_c_reach_dirhop(self):
         # bash gives `NAME=value c` to the first command of c's alias; zsh's alias is noglob.
+        # dirhop reads an empty variable as an unset one, and so does this program.
         out = os.path.join(self.root, "seen")
-        program = self.fake_program('echo "[${NO_COLOR-unset}] [${DIRHOP-unset}]" >>"%s"\n'
+        program = self.fake_program('echo "[${NO_COLOR:-unset}] [${DIRHOP:-unset}]" >>"%s"\n'
                                     'echo "# rem" >"$DIRHOP_HANDOFF"\n' % out)
         for shell in ("bash", "zsh"):
             with self.subTest(shell=shell):
@@ -325,12 +326,13 @@ class PosixShells(PosixShellTestCase):
                 script.raw("NO_COLOR=1 c x")
                 script.raw("c x")
                 script.raw("DIRHOP=/a/b NO_COLOR= c x")
-                script.raw('echo "[${NO_COLOR-unset}] [${DIRHOP-unset}]" >>%s' % out)
+                script.raw("NO_COLOR=1 c x")
+                script.raw('echo "[${NO_COLOR:-unset}] [${DIRHOP:-unset}]" >>%s' % out)
                 self.run_script(script, program=program)
                 with open(out) as f:
                     self.assertEqual(f.read().splitlines(),
-                                     ["[1] [unset]", "[unset] [unset]", "[] [/a/b]",
-                                      "[unset] [unset]"])
+                                     ["[1] [unset]", "[unset] [unset]", "[unset] [/a/b]",
+                                      "[1] [unset]", "[unset] [unset]"])
 
     def test_set_e_and_set_u_users(self):
         self.mkdirs("sub")
