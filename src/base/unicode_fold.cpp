@@ -192,7 +192,8 @@ FoldedText TextFolder::Fold(std::string_view text, Diacritics diacritics) {
 
 const TextFolder::CharacterFold& TextFolder::FoldOf(char32_t c, std::string_view bytes) {
   // A multiplicative hash: the characters of one script lie close together.
-  CharacterFold& fold = cache_[(c * 0x9E3779B1U) >> (32 - kCacheBits)];
+  if (!cache_) cache_ = std::make_unique<FoldCache>();
+  CharacterFold& fold = (*cache_)[(c * 0x9E3779B1U) >> (32 - kCacheBits)];
   if (fold.code_point == c) return fold;
   fold.code_point = c;
   const utf8proc_property_t* property = utf8proc_get_property(static_cast<utf8proc_int32_t>(c));

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,8 +76,11 @@ class TextFolder {
   std::vector<std::int32_t> code_points_;  // a run decomposed, as utf8proc writes it
   std::u32string symbols_;                 // room for the folded text, and more
   std::u32string scratch_;                 // one character folded, for the cache
-  // The characters folded lately: names in one script fold the same few over and over.
-  std::array<CharacterFold, std::size_t{1} << kCacheBits> cache_{};
+  // The characters folded lately: names in one script fold the same few over and over. Made at
+  // the first character that is not ASCII: a folder of ASCII names (most runs, and every folder
+  // a search makes on the stack) neither clears nor touches its 8 KB.
+  using FoldCache = std::array<CharacterFold, std::size_t{1} << kCacheBits>;
+  std::unique_ptr<FoldCache> cache_;
 };
 
 // True when `symbol` is a combining mark (Unicode category Mn, Mc or Me) that did not compose
