@@ -17,7 +17,10 @@ std::size_t AliasTargetOffset(int slot) { return AliasOffset(slot) + 1 + kAliasN
 
 }  // namespace
 
-SettingsRecord::SettingsRecord() {
+SettingsRecord::SettingsRecord() { SetDefaults(); }
+
+void SettingsRecord::SetDefaults() {
+  bytes_.fill(0);
   SetAlias(1, "dos", "c:\\dos");
   SetAlias(2, "win", "c:\\windows");
   SetCanCreatePath(true);

@@ -34,6 +34,9 @@ class SettingsRecord {
   // canCreatePath true, everything else zero.
   SettingsRecord();
 
+  // Makes this record the default one again (as a new record is), in place.
+  void SetDefaults();
+
   // Empties every alias slot.
   void ClearAliases();
 

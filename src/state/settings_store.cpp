@@ -389,14 +389,15 @@ StoreFileStatus SaveDataFile(Settings& settings) {
   }
   if (IsStoreRefused(read.status)) return read.status;
   if (read.status == StoreFileStatus::kOk || read.status == StoreFileStatus::kMissing) {
-    SettingsRecord current;
+    // Made again in place: a second record would take 11 KB of stack, three pages to fault in.
+    SettingsRecord& current = settings.record;
+    current.SetDefaults();
     current.LoadImage(read.bytes);
     if (read.status == StoreFileStatus::kMissing && !settings.windows_default_aliases) {
       current.ClearAliases();
     }
     ReadOldDataFileTexts(settings.files, current);
     for (const StoreChange& change : settings.changes) ApplyChange(current, change);
-    settings.record = current;
   }
   if (read.status == StoreFileStatus::kOk && settings.record.IsImage(read.bytes)) {
     return StoreFileStatus::kOk;
@@ -537,10 +538,10 @@ StoreFileStatus SaveToSettingsKey(Settings& settings) {
       settings.files.OpenSettingsKey(settings.key_location, platform::KeyOpening::kCreateMissing);
   if (!opened.key) return opened.status;
   platform::SettingsKey& key = *opened.key;
-  SettingsRecord current;
-  const std::vector<std::string> before = ReadKeyRecord(settings.files, key, current);
-  for (const StoreChange& change : settings.changes) ApplyChange(current, change);
-  settings.record = current;
+  // The key's record with the run's changes, made in place (see SaveDataFile).
+  settings.record.SetDefaults();
+  const std::vector<std::string> before = ReadKeyRecord(settings.files, key, settings.record);
+  for (const StoreChange& change : settings.changes) ApplyChange(settings.record, change);
   auto set = [&key](const std::string& name, const std::string& text) {
     if (!key.Set(name, platform::StoreValue{platform::StoreValueType::kString, text, 0})) {
       FailedToSet(name);
