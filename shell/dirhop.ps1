@@ -42,18 +42,68 @@
 #
 # Tab completion offers the options after `c -`, the alias names after `c -a `, and otherwise the
 # directories that dirhop's own search finds for the partly typed (even misspelt) path.
+#
+# `dirhop --init powershell` prints the parts below that a session's start needs and, in place of
+# the jump and completion parts, shell/loader.ps1: stubs of `c` and of its Tab completion that
+# fetch those parts from the program (`--jump`, `--completion`) when first used. Functions are
+# defined as global:, so a part loaded from inside a stub stays defined after it.
 
+#@ part core
+# Windows PowerShell 5.1 has no $IsWindows; PowerShell 6 and later have it on every system.
+$global:DirhopOnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $IsWindows
+# Whether the prompt's hook records every change of location (Enable-DirhopRememberCd); set here,
+# so that a profile under Set-StrictMode can read it before it is turned on. Loading the file
+# again keeps what it was. (Loading calls no cmdlet but Register-ArgumentCompleter: the first
+# call of a cmdlet costs a new session tens of milliseconds, more when its module must be loaded
+# first, as Test-Path's is; a .NET method such as PSVariable.Get costs next to nothing.)
+if (-not $ExecutionContext.SessionState.PSVariable.Get('global:DirhopRecords')) {
+    $global:DirhopRecords = $false
+}
+
+# The program, unless $env:DIRHOP_PROGRAM names one when `c` runs.
+$global:DirhopProgram = if ($global:DirhopOnWindows) { 'dirhop.exe' } else { 'dirhop' }
+$global:DirhopProgramResolved = $false
+
+#@ part locate (left out by dirhop --init, whose caller runs the program it found)
+# The program beside this file, when there is one. (Loaded into the global scope: the helper
+# variables have names of their own and are removed again.)
+$dirhopBeside = @('dirhop', '../../bin/dirhop')
+if ($global:DirhopOnWindows) { $dirhopBeside = @('dirhop.exe') }
+if ($PSScriptRoot) {
+    foreach ($dirhopCandidate in $dirhopBeside) {
+        $dirhopCandidate = [IO.Path]::Combine($PSScriptRoot, $dirhopCandidate)
+        if ([IO.File]::Exists($dirhopCandidate)) {
+            $global:DirhopProgram = [IO.Path]::GetFullPath($dirhopCandidate)
+            break
+        }
+    }
+}
+Remove-Variable -Name dirhopBeside, dirhopCandidate -ErrorAction Ignore
+
+#@ part core
+# The program's full name when it is found by name on PATH: looked up at the first jump rather
+# than on every one (nor when the file loads).
+function global:Resolve-DirhopProgram {
+    if ($global:DirhopProgram -notmatch '[\\/]') {
+        $found = Get-Command -Name $global:DirhopProgram -CommandType Application `
+            -ErrorAction Ignore | Select-Object -First 1
+        if ($found) { $global:DirhopProgram = $found.Source }
+    }
+    $global:DirhopProgramResolved = $true
+}
+
+#@ part jump (dirhop --init prints a loader in its place: shell/loader.ps1)
 # The line patterns of the Windows hand-off file. (The test suite reads these lines and applies the
 # same rules to the batch files dirhop.exe writes; keep them plain single-quoted regexes with
 # numbered groups only.)
-$DirhopDriveLine = '^([A-Za-z]:)$'
-$DirhopChdirLine = '^chdir "(.+)"$'
-$DirhopDoubledPercent = '%%'
-$DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd|@chcp [0-9]+ >nul)$'
+$global:DirhopDriveLine = '^([A-Za-z]:)$'
+$global:DirhopChdirLine = '^chdir "(.+)"$'
+$global:DirhopDoubledPercent = '%%'
+$global:DirhopFrameLine = '^(setlocal DisableDelayedExpansion|pushd \.|endlocal|popd|@chcp [0-9]+ >nul)$'
 
 # The directory that the lines of a Windows hand-off file name, or $null for "rem" or anything
 # else.
-function ConvertFrom-DirhopHandoff {
+function global:ConvertFrom-DirhopHandoff {
     param([string[]] $Lines)
     $Lines = @($Lines | Where-Object { $_ -ne '' -and $_ -notmatch $DirhopFrameLine })
     if ($Lines.Count -eq 2 -and $Lines[0] -match $DirhopDriveLine) {
@@ -70,7 +120,7 @@ function ConvertFrom-DirhopHandoff {
 # The lines of the Windows hand-off file at $Path. A file that switches to code page 65001 first
 # is UTF-8, and so is one that is valid UTF-8 (plain ASCII, or a console already in UTF-8);
 # otherwise it is in the console's code page, or the OEM code page where no console says one.
-function Read-DirhopWindowsHandoff {
+function global:Read-DirhopWindowsHandoff {
     param([string] $Path)
     $bytes = [IO.File]::ReadAllBytes($Path)
     $strict = [Text.UTF8Encoding]::new($false, $true)
@@ -91,69 +141,12 @@ function Read-DirhopWindowsHandoff {
     return $encoding.GetString($bytes) -split "`r`n"
 }
 
-# Runs $Query (a script block that calls dirhop) with PowerShell reading the program's output as
-# UTF-8, which is what dirhop.exe writes to a pipe; the console's own encoding is put back after.
-function Invoke-DirhopQuery {
-    param([scriptblock] $Query)
-    if (-not $global:DirhopOnWindows) { return & $Query }
-    $saved = [Console]::OutputEncoding
-    try {
-        try { [Console]::OutputEncoding = [Text.UTF8Encoding]::new($false) } catch { }
-        return & $Query
-    } finally {
-        try { [Console]::OutputEncoding = $saved } catch { }
-    }
-}
-
 # The whole content of a POSIX hand-off file that names a directory: cd -- '...' and at most one
 # line feed, the quoted part made of characters other than ' and of '\'' (one ').
 $global:DirhopShellLine = [regex] "\Acd -- '((?:[^']|'\\'')*)'\n?\z"
 
-# Windows PowerShell 5.1 has no $IsWindows; PowerShell 6 and later have it on every system.
-$global:DirhopOnWindows = $PSVersionTable.PSVersion.Major -lt 6 -or $IsWindows
-# Whether the prompt's hook records every change of location (Enable-DirhopRememberCd); set here,
-# so that a profile under Set-StrictMode can read it before it is turned on. Loading the file
-# again keeps what it was. (Loading calls cmdlets of Microsoft.PowerShell.Utility only, which
-# the --init line loads for Out-String anyway: the first cmdlet of another module, Test-Path or
-# Join-Path, costs a new session about 70 ms to load it.)
-if (-not (Get-Variable -Name DirhopRecords -Scope Global -ErrorAction Ignore)) {
-    $global:DirhopRecords = $false
-}
-
-# The program, unless $env:DIRHOP_PROGRAM names one when `c` runs. (Loaded into the global scope:
-# the helper variables have names of their own and are removed again.)
-if ($global:DirhopOnWindows) {
-    $global:DirhopProgram = 'dirhop.exe'
-    $dirhopBeside = @('dirhop.exe')
-} else {
-    $global:DirhopProgram = 'dirhop'
-    $dirhopBeside = @('dirhop', '../../bin/dirhop')
-}
-if ($PSScriptRoot) {
-    foreach ($dirhopCandidate in $dirhopBeside) {
-        $dirhopCandidate = [IO.Path]::Combine($PSScriptRoot, $dirhopCandidate)
-        if ([IO.File]::Exists($dirhopCandidate)) {
-            $global:DirhopProgram = [IO.Path]::GetFullPath($dirhopCandidate)
-            break
-        }
-    }
-}
-Remove-Variable -Name dirhopBeside, dirhopCandidate -ErrorAction Ignore
-$global:DirhopProgramResolved = $false
-
-# The program's full name when it is found by name on PATH: looked up at the first jump rather
-# than on every one (nor when the file loads).
-function Resolve-DirhopProgram {
-    if ($global:DirhopProgram -notmatch '[\\/]') {
-        $found = Get-Command -Name $global:DirhopProgram -CommandType Application `
-            -ErrorAction Ignore | Select-Object -First 1
-        if ($found) { $global:DirhopProgram = $found.Source }
-    }
-    $global:DirhopProgramResolved = $true
-}
-
 # Creates this session's hand-off file and returns its name, or $null when none can be made.
-function New-DirhopHandoffFile {
+function global:New-DirhopHandoffFile {
     $directories = @()
     if ($global:DirhopOnWindows) {
         $suffix = '.bat'
@@ -204,7 +197,7 @@ function New-DirhopHandoffFile {
 # by a closed terminal (SIGHUP) or a signal runs no exit hook. Only names this file makes are
 # looked at (dirhop.<pid>.<32 hex digits>.sh or .bat); a file that cannot be removed (another
 # user's) is left.
-function Remove-DirhopStaleFiles {
+function global:Remove-DirhopStaleFiles {
     param([string] $Directory)
     try {
         $files = [IO.Directory]::GetFiles($Directory, 'dirhop.*.*')
@@ -231,18 +224,18 @@ function Remove-DirhopStaleFiles {
 # This session's hand-off file: one per PowerShell process, made by the first `c`, removed at
 # exit; the files that ended sessions left in its directory are removed when it is made. Loading
 # this file again keeps the file made the first time.
-if (-not (Get-Variable -Name DirhopHandoff -Scope Global -ErrorAction Ignore)) {
+if (-not $ExecutionContext.SessionState.PSVariable.Get('global:DirhopHandoff')) {
     $global:DirhopHandoff = $null
 }
 
 # Makes this session's hand-off file; the first time, arranges for it to be removed at exit.
-function New-DirhopSessionFile {
+function global:New-DirhopSessionFile {
     $global:DirhopHandoff = New-DirhopHandoffFile
     if ($global:DirhopHandoff) {
         Remove-DirhopStaleFiles ([IO.Path]::GetDirectoryName($global:DirhopHandoff))
     }
     if ($global:DirhopHandoff -and
-        -not (Get-Variable -Name DirhopExitHook -Scope Global -ErrorAction Ignore)) {
+        -not $ExecutionContext.SessionState.PSVariable.Get('global:DirhopExitHook')) {
         $global:DirhopExitHook = Register-EngineEvent -SourceIdentifier PowerShell.Exiting `
                 -SupportEvent -Action {
             if ($global:DirhopHandoff) {
@@ -257,7 +250,7 @@ function New-DirhopSessionFile {
 # tilde-expands: the calls for up to four arguments are written out in `c`, longer ones use a
 # script block made once per count, from the count alone (the arguments are never part of code).
 $global:DirhopCallers = @{}
-function Get-DirhopCaller {
+function global:Get-DirhopCaller {
     param([int] $Count)
     $caller = $global:DirhopCallers[$Count]
     if (-not $caller) {
@@ -270,7 +263,7 @@ function Get-DirhopCaller {
 
 # No parameters declared: every word, -? included, goes to dirhop. Everything a jump needs is
 # written out here: each further function call would add to the cost of every jump.
-function c {
+function global:c {
     $program = $env:DIRHOP_PROGRAM
     if (-not $program) {
         if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
@@ -349,11 +342,12 @@ function c {
     $global:LASTEXITCODE = $code
 }
 
+#@ part remember-cd (printed by dirhop --init only with --remember-cd)
 # With `dirhop --init powershell --remember-cd` every change of location the shell makes by other
 # commands is recorded in dirhop's memory of places as well, as a jump records it: the prompt
 # compares the file-system location with the one it recorded last and runs dirhop only when they
 # differ, then shows the prompt it had before. Without the option the prompt is not touched.
-function Enable-DirhopRememberCd {
+function global:Enable-DirhopRememberCd {
     if ($global:DirhopRecords) { return }
     $global:DirhopRecords = $true
     $global:DirhopRecordedPath = $null
@@ -375,12 +369,27 @@ function Enable-DirhopRememberCd {
     }
 }
 
+#@ part completion (dirhop --init prints a loader in its place: shell/loader.ps1)
+# Runs $Query (a script block that calls dirhop) with PowerShell reading the program's output as
+# UTF-8, which is what dirhop.exe writes to a pipe; the console's own encoding is put back after.
+function global:Invoke-DirhopQuery {
+    param([scriptblock] $Query)
+    if (-not $global:DirhopOnWindows) { return & $Query }
+    $saved = [Console]::OutputEncoding
+    try {
+        try { [Console]::OutputEncoding = [Text.UTF8Encoding]::new($false) } catch { }
+        return & $Query
+    } finally {
+        try { [Console]::OutputEncoding = $saved } catch { }
+    }
+}
+
 # The options that Tab offers after `c -`.
 $global:DirhopOptions = @('-?', '-w', '-h', '-l', '-a', '-x', '-mail', '-brantel', '-home',
                           '-manual', '--help', '--version', '--places', '--forget', '--import')
 
 # A completion as PowerShell needs it typed: in single quotes unless every character is plain.
-function ConvertTo-DirhopCompletionText {
+function global:ConvertTo-DirhopCompletionText {
     param([string] $Text)
     if ($Text -match '\A[\w./\\:+=%^!~-]+\z' -and $Text -notmatch '\A[-~]') {
         return $Text
@@ -390,7 +399,7 @@ function ConvertTo-DirhopCompletionText {
 }
 
 # The word being completed as dirhop should see it: without the quotes it was typed in.
-function ConvertFrom-DirhopTypedWord {
+function global:ConvertFrom-DirhopTypedWord {
     param([string] $Word)
     if ($Word.Length -ge 1 -and $Word[0] -eq "'") {
         $Word = $Word.Substring(1)
@@ -406,11 +415,11 @@ function ConvertFrom-DirhopTypedWord {
 
 # Tab completion: options, alias names or directories. Changes nothing: the queries write no
 # hand-off, history or store, and $LASTEXITCODE keeps its value.
-Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
+function global:Complete-DirhopWord {
     param($wordToComplete, $commandAst, $cursorPosition)
     $program = $env:DIRHOP_PROGRAM
     if (-not $program) { $program = $global:DirhopProgram }
-    $savedExitCode = Get-Variable -Name LASTEXITCODE -Scope Global -ValueOnly -ErrorAction Ignore
+    $savedExitCode = $ExecutionContext.SessionState.PSVariable.GetValue('global:LASTEXITCODE')
     $before = @($commandAst.CommandElements |
         Where-Object { $_.Extent.EndOffset -lt $cursorPosition })
     $word = ConvertFrom-DirhopTypedWord $wordToComplete
@@ -453,3 +462,4 @@ Register-ArgumentCompleter -Native -CommandName c -ScriptBlock {
         $global:LASTEXITCODE = $savedExitCode
     }
 }
+Register-ArgumentCompleter -Native -CommandName c -ScriptBlock ${function:Complete-DirhopWord}

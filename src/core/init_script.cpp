@@ -33,10 +33,8 @@ std::optional<std::string> InitScript(std::string_view shell, InitExtra extra) {
     return ChosenParts(kFishIntegration, kFishLoader, "__dirhop_remember_cd\n", extra);
   }
   if (shell == "POWERSHELL" || shell == "PWSH") {
-    if (extra == InitExtra::kJump || extra == InitExtra::kCompletion) return std::string();
-    std::string script(kPowerShellIntegration);
-    if (extra == InitExtra::kRememberCd) script += "Enable-DirhopRememberCd\n";
-    return script;
+    return ChosenParts(kPowerShellIntegration, kPowerShellLoader, "Enable-DirhopRememberCd\n",
+                       extra);
   }
   return std::nullopt;
 }

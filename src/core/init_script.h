@@ -22,8 +22,8 @@ enum class InitExtra {
 // parts, which kJump and kCompletion give alone (asked for at the first `c` and the first Tab);
 // never the part that finds the program beside the sourced file (the caller of --init has found
 // it), nor the part markers (lines that begin with "#@"). fish gets shell/dirhop.fish and
-// shell/loader.fish the same way; PowerShell its whole file (kJump and kCompletion give nothing
-// there). kRememberCd ends the script with the line that turns the hook on.
+// shell/loader.fish the same way, PowerShell shell/dirhop.ps1 and shell/loader.ps1. kRememberCd
+// ends the script with the line that turns the hook on.
 std::optional<std::string> InitScript(std::string_view shell, InitExtra extra);
 
 // The parts of an integration text: the lines after each marker line "#@ part NAME ..." that

@@ -16,5 +16,7 @@ extern const std::string_view kPowerShellIntegration;
 extern const std::string_view kBashLoader;
 // shell/loader.fish: the same for fish.
 extern const std::string_view kFishLoader;
+// shell/loader.ps1: the same for PowerShell.
+extern const std::string_view kPowerShellLoader;
 
 }  // namespace dirhop

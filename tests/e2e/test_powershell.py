@@ -69,6 +69,12 @@ function Report($value) {
 DOT_SOURCE = ". $env:DIRHOP_TEST_WRAPPER\n"
 
 
+def init_load(program):
+    """The README's line for a profile, run with `program`: core parts and the stubs of the jump
+    and of the completion."""
+    return "Invoke-Expression (& %s --init powershell | Out-String)\n" % ps_quote(program)
+
+
 class PowerShellTestCase(E2ETestCase):
     def setUp(self):
         super().setUp()
@@ -154,10 +160,11 @@ class Jumps(PowerShellTestCase):
 
     def test_words_reach_dirhop_as_typed(self):
         # Typed unquoted: PowerShell globs and tilde-expands a program's bare words on POSIX, and
-        # reads 010 as a number; `c` hands dirhop the text itself.
+        # reads 010 as a number; `c` hands dirhop the text itself, also when the first `c` is the
+        # stub that --init prints and hands the words on to the `c` it loads.
         self.mkdirs("xa", "xb", "010", "10", "my dir", "home-sub")
         os.makedirs(os.path.join(self.home, "docs"))
-        typed = ["x*", "010", "my dir", "~/docs", "~", "", "a b c d e f"]
+        typed = ["010", "x*", "my dir", "~/docs", "~", "", "a b c d e f"]
         here = "Set-Location -LiteralPath %s; " % ps_quote(self.tree)
         # x* matches both: the chooser, which ends at once without a console.
         body = "".join(here + "c %s; Report $LASTEXITCODE\n" % words for words in typed)
@@ -166,15 +173,21 @@ class Jumps(PowerShellTestCase):
         recorder = self.fake_program(
             'for a in "$@"; do printf "%%s\\n" "$a"; done >>"%s"\necho -- >>"%s"\n'
             'exec "%s" "$@"\n' % (record, record, self.target.program))
-        _, results, output = self.run_ps(body, env=self.pwsh_env(program=recorder))
-        with open(record, encoding="utf-8") as f:
-            argv = f.read().split("--\n")[:-1]
-        self.assertEqual(argv, ["x*\n", "010\n", "my\ndir\n", self.home + "/docs\n",
-                                self.home + "\n", "", "a\nb\nc\nd\ne\nf\n"], output)
-        self.assertEqual(results[1:6], [
-            ("0", self.path("010")), ("0", self.path("my dir")),
-            ("0", os.path.join(self.home, "docs")), ("0", self.home), ("0", self.home)], output)
-        self.assertEqual(results[0][1], self.tree, output)   # x* is ambiguous: a chooser, no tty
+        for load in (DOT_SOURCE, init_load(self.target.program)):
+            with self.subTest(load=load):
+                if os.path.exists(record):
+                    os.remove(record)
+                _, results, output = self.run_ps(body, load=load,
+                                                 env=self.pwsh_env(program=recorder))
+                with open(record, encoding="utf-8") as f:
+                    argv = [a for a in f.read().split("--\n")[:-1] if not a.startswith("--init")]
+                self.assertEqual(argv, ["010\n", "x*\n", "my\ndir\n", self.home + "/docs\n",
+                                        self.home + "\n", "", "a\nb\nc\nd\ne\nf\n"], output)
+                self.assertEqual(results[0], ("0", self.path("010")), output)
+                self.assertEqual(results[1][1], self.tree, output)   # x*: a chooser, no tty
+                self.assertEqual(results[2:6], [
+                    ("0", self.path("my dir")), ("0", os.path.join(self.home, "docs")),
+                    ("0", self.home), ("0", self.home)], output)
 
     def test_exit_codes_and_runs_without_a_result_do_not_move(self):
         self.mkdirs("sub", "start")
@@ -306,16 +319,35 @@ class Jumps(PowerShellTestCase):
     def test_usage_screen_for_question_mark_and_help(self):
         self.mkdirs("start")
         stays = self.path("start")
-        for word, code in (("-?", "250"), ("--help", "0")):
-            with self.subTest(word=word):
-                # Typed, not quoted: the form PowerShell would take as a request for help.
-                _, results, output = self.run_ps(
-                    "Set-Location -LiteralPath %s; c %s; Report $LASTEXITCODE\n"
-                    % (ps_quote(stays), word))
-                self.assertEqual(results, [(code, stays)], output)
-                self.assertIn("Usage:", output)
-                self.assertIn("displays this usage screen", output)
-                self.assertNotIn("SYNTAX", output)       # PowerShell's own help for c
+        # Loaded from --init, the first word reaches the real `c` through the stub.
+        for load in (DOT_SOURCE, init_load(self.target.program)):
+            for word, code in (("-?", "250"), ("--help", "0")):
+                with self.subTest(word=word, load=load):
+                    # Typed, not quoted: the form PowerShell would take as a request for help.
+                    _, results, output = self.run_ps(
+                        "Set-Location -LiteralPath %s; c %s; Report $LASTEXITCODE\n"
+                        % (ps_quote(stays), word), load=load)
+                    self.assertEqual(results, [(code, stays)], output)
+                    self.assertIn("Usage:", output)
+                    self.assertIn("displays this usage screen", output)
+                    self.assertNotIn("SYNTAX", output)       # PowerShell's own help for c
+
+    def test_stubs_that_cannot_load_their_part_say_so_and_stay(self):
+        # A program that gives no part (an older dirhop, a broken install): the stub reports it
+        # and sets $LASTEXITCODE, every time, without calling itself; Tab offers nothing.
+        self.mkdirs("start")
+        stays = self.path("start")
+        silent = self.fake_program("exit 0\n")
+        body = (step(["x"], stays) + step(["x"], stays) +
+                "$r = TabExpansion2 -inputScript 'c st' -cursorColumn 4\n"
+                "Report ('{0} {1}' -f $r.CompletionMatches.Count, $LASTEXITCODE)\n")
+        code, results, output = self.run_ps(body, load=init_load(self.target.program),
+                                            env=self.pwsh_env(program=silent))
+        self.assertEqual((code, results), (0, [("1", stays), ("1", stays), ("0 1", stays)]),
+                         output)
+        self.assertEqual(output.count("Dirhop: %s gave no New-DirhopSessionFile" % silent), 2,
+                         output)
+        self.assertNoTemporaryFiles()
 
 
 class Sessions(PowerShellTestCase):
@@ -465,10 +497,11 @@ class Sessions(PowerShellTestCase):
 
 
 class Completion(PowerShellTestCase):
-    def complete(self, lines, cwd):
+    def complete(self, lines, cwd, load=DOT_SOURCE):
         """The completion texts and list texts TabExpansion2 gives for each input line, typed in
         `cwd`, with the check that completion changed neither $LASTEXITCODE, the location nor
-        the hand-off file."""
+        the hand-off file (nor the stub that --init prints, which loads the completion part at
+        the first Tab)."""
         body = (step([self.path("sub")], self.tree) +     # a result in the hand-off file
                 "Set-Location -LiteralPath %s\n" % ps_quote(cwd) +
                 "$before = [IO.File]::ReadAllText($DirhopHandoff)\n"
@@ -479,7 +512,7 @@ class Completion(PowerShellTestCase):
                      "'|' + $_.ListItemText }) -join \"`n\")\n" % (ps_quote(line), len(line)))
         body += ("Report ('{0} {1}' -f $LASTEXITCODE, "
                  "($before -eq [IO.File]::ReadAllText($DirhopHandoff)))\n")
-        _, results, output = self.run_ps(body)
+        _, results, output = self.run_ps(body, load=load)
         self.assertEqual(len(results), len(lines) + 2, output)
         self.assertEqual(results[-1], ("5 True", cwd), output)
         return [[tuple(m.split("|", 1)) for m in value.split("\n") if m]
@@ -491,8 +524,13 @@ class Completion(PowerShellTestCase):
                                 ("work", self.tree)):
             r = self.target.run(["-a", name, directory], self.tree)
             self.assertEqual(r.code, 0, r)
-        found, output = self.complete(["c -", "c --", "c --v", "c -a ", "c -a p", "c -a x"],
-                                      self.tree)
+        for load in (DOT_SOURCE, init_load(self.target.program)):
+            with self.subTest(load=load):
+                found, output = self.complete(
+                    ["c -", "c --", "c --v", "c -a ", "c -a p", "c -a x"], self.tree, load)
+                self.check_options_and_alias_names(found, output)
+
+    def check_options_and_alias_names(self, found, output):
         options = ["-?", "-w", "-h", "-l", "-a", "-x", "-mail", "-brantel", "-home", "-manual",
                    "--help", "--version", "--places", "--forget", "--import"]
         self.assertEqual(found[0], [(o, o) for o in options], output)

@@ -627,8 +627,9 @@ def powershell_rules():
     class, numbered groups) the same way."""
     with open(os.path.join(SHELL_DIR, "dirhop.ps1"), encoding="utf-8") as f:
         text = f.read()
-    patterns = dict(re.findall(r"^\$(Dirhop\w+) = '([^']*)'$", text, re.M))
-    body = text[text.index("function ConvertFrom-DirhopHandoff"):text.index("function c ")]
+    patterns = dict(re.findall(r"^\$global:(Dirhop\w+) = '([^']*)'$", text, re.M))
+    body = text[text.index("function global:ConvertFrom-DirhopHandoff"):
+                text.index("function global:c ")]
 
     def convert(lines):
         lines = [line for line in lines
