@@ -264,7 +264,7 @@ function global:Get-DirhopCaller {
 # No parameters declared: every word, -? included, goes to dirhop. Everything a jump needs is
 # written out here: each further function call would add to the cost of every jump.
 function global:c {
-    $program = $env:DIRHOP_PROGRAM
+    $program = [Environment]::GetEnvironmentVariable('DIRHOP_PROGRAM')
     if (-not $program) {
         if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
         $program = $global:DirhopProgram
@@ -282,10 +282,14 @@ function global:c {
             return
         }
     }
-    $saved = $env:DIRHOP_HANDOFF
-    $env:DIRHOP_HANDOFF = $handoff
+    # The environment through .NET: $env: goes through PowerShell's provider, which costs a jump
+    # about 0.3 ms for these steps.
+    $saved = [Environment]::GetEnvironmentVariable('DIRHOP_HANDOFF')
+    [Environment]::SetEnvironmentVariable('DIRHOP_HANDOFF', $handoff)
     # With -RememberCd the prompt's hook records every directory, the start of this run too.
-    if ($global:DirhopRecords) { $env:DIRHOP_SHELL_RECORDS = '1' }
+    if ($global:DirhopRecords) {
+        [Environment]::SetEnvironmentVariable('DIRHOP_SHELL_RECORDS', '1')
+    }
     $code = $null
     try {
         if ($global:DirhopOnWindows) {
@@ -315,8 +319,10 @@ function global:c {
         $global:LASTEXITCODE = $code
         return
     } finally {
-        $env:DIRHOP_HANDOFF = $saved
-        if ($global:DirhopRecords) { $env:DIRHOP_SHELL_RECORDS = $null }
+        [Environment]::SetEnvironmentVariable('DIRHOP_HANDOFF', $saved)
+        if ($global:DirhopRecords) {
+            [Environment]::SetEnvironmentVariable('DIRHOP_SHELL_RECORDS', $null)
+        }
     }
     if ($code -eq 0) {
         if ($global:DirhopOnWindows) {

@@ -672,7 +672,7 @@ class PowerShellHandoff(E2ETestCase):
         with open(os.path.join(SHELL_DIR, "dirhop.ps1"), encoding="utf-8") as f:
             script = f.read()
         self.assertIn("Set-Location -LiteralPath $target", script)
-        self.assertIn("$env:DIRHOP_HANDOFF = $handoff", script)
+        self.assertIn("SetEnvironmentVariable('DIRHOP_HANDOFF', $handoff)", script)
 
     def test_real_hand_off_files_give_the_directory_entered(self):
         names = ["sub", "100%", "a%PATH%b", "50%%off", "my dir", "it's", "x&y", "(p)", "^c",
