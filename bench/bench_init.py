@@ -44,7 +44,7 @@ def commands(shell, dirhop, zoxide):
     else:
         start = pwsh_path() + " -NoLogo -NoProfile -NonInteractive -Command "
         lines = {"empty": "$null",
-                 "dirhop": "Invoke-Expression (& dirhop --init powershell | Out-String)",
+                 "dirhop": ". ([scriptblock]::Create((& dirhop --init powershell) -join [char]10))",
                  "zoxide": "Invoke-Expression (& zoxide init powershell | Out-String)"}
     if not zoxide:
         del lines["zoxide"]

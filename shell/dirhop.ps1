@@ -1,6 +1,6 @@
 # Dirhop for PowerShell 7 (Windows, Linux, macOS) and Windows PowerShell 5.1: dot-source this
 # file in your profile (. "C:\Tools\Dirhop\dirhop.ps1"), or put
-#   try { Invoke-Expression (& dirhop --init powershell | Out-String) } catch {}
+#   try { . ([scriptblock]::Create((& dirhop --init powershell) -join [char]10)) } catch {}
 # there, to get the command `c`.
 #
 # A program cannot change the directory of the shell that started it. `c` runs dirhop with

@@ -12,8 +12,8 @@ function global:Import-DirhopPart {
     $program = $env:DIRHOP_PROGRAM
     if (-not $program) { $program = $global:DirhopProgram }
     try {
-        $text = & $program --init powershell "--$Part" 2>$null | Out-String
-        if ($text) { $null = Invoke-Expression $text }
+        $text = (& $program --init powershell "--$Part" 2>$null) -join [char]10
+        if ($text) { $null = . ([scriptblock]::Create($text)) }
     } catch {
     }
     if ($ExecutionContext.InvokeCommand.GetCommand($Probe, 'Function')) { return $true }

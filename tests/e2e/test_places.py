@@ -205,8 +205,8 @@ class RememberCd(StoreTestCase):
         with open(data, "wb") as f:
             f.write(b"\0" * RECORD_SIZE)
         # A script shows no prompt: it calls the prompt function where a session would show it.
-        script = ("Invoke-Expression (& $env:DIRHOP_PROGRAM --init powershell --remember-cd |"
-                  " Out-String)\n"
+        script = (". ([scriptblock]::Create((& $env:DIRHOP_PROGRAM --init powershell "
+                  "--remember-cd) -join [char]10))\n"
                   "Set-Location -LiteralPath $env:A; prompt | Out-Null; prompt | Out-Null\n"
                   "Set-Location -LiteralPath $env:B; prompt | Out-Null\n")
         env = self.target.base_env()

@@ -72,7 +72,8 @@ DOT_SOURCE = ". $env:DIRHOP_TEST_WRAPPER\n"
 def init_load(program):
     """The README's line for a profile, run with `program`: core parts and the stubs of the jump
     and of the completion."""
-    return "Invoke-Expression (& %s --init powershell | Out-String)\n" % ps_quote(program)
+    return ". ([scriptblock]::Create((& %s --init powershell) -join [char]10))\n" % (
+        ps_quote(program))
 
 
 class PowerShellTestCase(E2ETestCase):
@@ -451,9 +452,10 @@ class Sessions(PowerShellTestCase):
 
     def test_loaded_from_init_or_installed_beside_the_program(self):
         self.mkdirs("sub")
-        init_load = "Invoke-Expression (& $env:DIRHOP_PROGRAM --init powershell | Out-String)\n"
+        # The line that earlier READMEs gave still loads the same text.
+        earlier_line = "Invoke-Expression (& $env:DIRHOP_PROGRAM --init powershell | Out-String)\n"
         code, results, output = self.run_ps(step(["sub"], self.tree) + step(["sub"], self.tree),
-                                            load=init_load)
+                                            load=earlier_line)
         self.assertEqual((code, results), (0, [("0", self.path("sub"))] * 2), output)
         self.assertNoTemporaryFiles()
         # From --init with the program found on PATH only.
@@ -462,8 +464,7 @@ class Sessions(PowerShellTestCase):
         os.symlink(self.target.program, os.path.join(bindir, "dirhop"))
         env = self.pwsh_env(DIRHOP_PROGRAM=None, PATH=bindir + ":" + os.environ["PATH"])
         code, results, output = self.run_ps(
-            step(["sub"], self.tree), load="Invoke-Expression (& dirhop --init powershell | "
-                                           "Out-String)\n", env=env)
+            step(["sub"], self.tree), load=init_load("dirhop"), env=env)
         self.assertEqual((code, results), (0, [("0", self.path("sub"))]), output)
         # <prefix>/share/dirhop/dirhop.ps1 finds <prefix>/bin/dirhop, with no dirhop on PATH.
         prefix = os.path.join(self.root, "prefix")
