@@ -92,6 +92,15 @@ function global:Resolve-DirhopProgram {
     $global:DirhopProgramResolved = $true
 }
 
+# The program to run: $env:DIRHOP_PROGRAM when set, else the one this file chose, its full name
+# looked up once. (`c` writes the same steps out: a function call costs every jump.)
+function global:Get-DirhopProgram {
+    $program = [Environment]::GetEnvironmentVariable('DIRHOP_PROGRAM')
+    if ($program) { return $program }
+    if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
+    return $global:DirhopProgram
+}
+
 #@ part jump (dirhop --init prints a loader in its place: shell/loader.ps1)
 # The line patterns of the Windows hand-off file. (The test suite reads these lines and applies the
 # same rules to the batch files dirhop.exe writes; keep them plain single-quoted regexes with
@@ -362,11 +371,7 @@ function global:Enable-DirhopRememberCd {
         $here = $ExecutionContext.SessionState.Path.CurrentLocation
         if ($here.Provider.Name -eq 'FileSystem' -and $here.ProviderPath -cne $global:DirhopRecordedPath) {
             $global:DirhopRecordedPath = $here.ProviderPath
-            $program = $env:DIRHOP_PROGRAM
-            if (-not $program) {
-                if (-not $global:DirhopProgramResolved) { Resolve-DirhopProgram }
-                $program = $global:DirhopProgram
-            }
+            $program = Get-DirhopProgram
             $code = $global:LASTEXITCODE
             try { & $program --record-visit $here.ProviderPath *> $null } catch {}
             $global:LASTEXITCODE = $code
@@ -423,8 +428,7 @@ function global:ConvertFrom-DirhopTypedWord {
 # hand-off, history or store, and $LASTEXITCODE keeps its value.
 function global:Complete-DirhopWord {
     param($wordToComplete, $commandAst, $cursorPosition)
-    $program = $env:DIRHOP_PROGRAM
-    if (-not $program) { $program = $global:DirhopProgram }
+    $program = Get-DirhopProgram
     $savedExitCode = $ExecutionContext.SessionState.PSVariable.GetValue('global:LASTEXITCODE')
     $before = @($commandAst.CommandElements |
         Where-Object { $_.Extent.EndOffset -lt $cursorPosition })

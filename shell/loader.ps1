@@ -9,8 +9,7 @@
 # after this function returns. On failure the stubs stay, so nothing calls itself.
 function global:Import-DirhopPart {
     param([string] $Probe, [string] $Part)
-    $program = $env:DIRHOP_PROGRAM
-    if (-not $program) { $program = $global:DirhopProgram }
+    $program = Get-DirhopProgram
     try {
         $text = (& $program --init powershell "--$Part" 2>$null) -join [char]10
         if ($text) { $null = . ([scriptblock]::Create($text)) }
