@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
 """What a jump through the shell function `c` costs over running dirhop directly.
 
-For each shell that is installed (bash, zsh, fish, pwsh) three scripts run in a fresh shell with
+For each shell that is installed (bash, zsh, fish, pwsh) four scripts run in a fresh shell with
 the integration loaded: N jumps with `c` between two directories, N direct runs of dirhop with
-the same specs (hand-off written, nothing read or entered), and an empty one (start-up and
-loading only). Rounds interleave the three; the figures are medians over the rounds, and the cost
-per jump leaves the empty script's time out:  ratio = (c - empty) / (direct - empty).
+the same specs (hand-off written, nothing read or entered), N jumps with the least function that
+can change directory through dirhop (`floor`: run it, then source the hand-off file it wrote; no
+private file, no checks, no quoting undone), and an empty one (start-up and loading only). Rounds
+interleave the four; the figures are medians over the rounds, and the cost per jump leaves the
+empty script's time out:  ratio = (c - empty) / (direct - empty), and the same for the floor.
 
-    bench/bench_jump.py <dirhop> [jumps] [rounds] [store-dir] [shell,shell...]
+    bench/bench_jump.py <dirhop> [jumps] [rounds] [store-dir] [shell,shell...] [other-shell-dir]
+
+With other-shell-dir (a folder holding another version's dirhop.bash, dirhop.fish and
+dirhop.ps1, e.g. from `git show REV:shell/dirhop.bash`), two more scripts jump with that version's
+`c` and the same program, and load it only, in the same rounds.
 
 With --complete it times Tab completion instead: `dirhop --list SPEC` run directly against each
 shell's completion of `c SPEC` (bash's and zsh's _dirhop_complete_word, fish's complete -C), in the
@@ -39,34 +45,46 @@ def pwsh_path():
     return candidate if os.access(candidate, os.X_OK) else None
 
 
-def scripts(shell, jumps, one, two, handoff):
-    """(command prefix, {kind: script text}) for one shell."""
+def scripts(shell, jumps, one, two, handoff, work, shell_dir=SHELL_DIR):
+    """(command prefix, {kind: script text}) for one shell. The floor's hand-off file is named
+    for the shell, so that dirhop writes it in the shell's own language."""
     if shell in ("bash", "zsh"):
         # As at a prompt: bash expands the alias that keeps c's words from globbing.
         load = ("shopt -s expand_aliases\n" if shell == "bash" else "") + \
-            '. "%s"\n' % os.path.join(SHELL_DIR, "dirhop.bash")
+            '. "%s"\n' % os.path.join(shell_dir, "dirhop.bash")
         loop = "i=0\nwhile [ $i -lt %d ]; do\n  %%s\n  i=$((i+1))\ndone\n" % jumps
         jump = loop % ('c "%s"; c "%s"' % (one, two))
         direct = loop % ('DIRHOP_HANDOFF="%s" command "$DIRHOP_PROGRAM" "%s"; '
                          'DIRHOP_HANDOFF="%s" command "$DIRHOP_PROGRAM" "%s"'
                          % (handoff, one, handoff, two))
+        own = os.path.join(work, "floor.sh")
+        floor = ('f() { DIRHOP_HANDOFF="%s" command "$DIRHOP_PROGRAM" "$@"; . "%s"; }\n' % (own, own)
+                 + loop % ('f "%s"; f "%s"' % (one, two)))
         command = ["bash", "--norc", "--noprofile"] if shell == "bash" else ["zsh", "-f"]
     elif shell == "fish":
-        load = "source %s\n" % os.path.join(SHELL_DIR, "dirhop.fish")
+        load = "source %s\n" % os.path.join(shell_dir, "dirhop.fish")
         loop = "for i in (seq %d)\n  %%s\nend\n" % jumps
         jump = loop % ("c '%s'; c '%s'" % (one, two))
         direct = loop % ("DIRHOP_HANDOFF='%s' command $DIRHOP_PROGRAM '%s'; "
                          "DIRHOP_HANDOFF='%s' command $DIRHOP_PROGRAM '%s'"
                          % (handoff, one, handoff, two))
+        own = os.path.join(work, "floor.fish")
+        floor = ("function f; DIRHOP_HANDOFF='%s' command $DIRHOP_PROGRAM $argv; source '%s'; end\n"
+                 % (own, own) + loop % ("f '%s'; f '%s'" % (one, two)))
         command = ["fish", "--no-config"]
     else:
-        load = ". '%s'\n" % os.path.join(SHELL_DIR, "dirhop.ps1")
+        load = ". '%s'\n" % os.path.join(shell_dir, "dirhop.ps1")
         loop = "for ($i = 0; $i -lt %d; $i++) {\n  %%s\n}\n" % jumps
         jump = loop % ("c '%s'; c '%s'" % (one, two))
         direct = loop % ("$env:DIRHOP_HANDOFF = '%s'; & $env:DIRHOP_PROGRAM '%s'; "
                          "& $env:DIRHOP_PROGRAM '%s'" % (handoff, one, two))
+        own = os.path.join(work, "floor.ps1")
+        # Set once, as the direct runs set it once for two: the environment's provider is slow.
+        floor = ("$env:DIRHOP_HANDOFF = '%s'\nfunction f { & $env:DIRHOP_PROGRAM @args; . '%s' }\n"
+                 % (own, own) + loop % ("f '%s'; f '%s'" % (one, two)))
         command = [pwsh_path(), "-NoLogo", "-NoProfile", "-NonInteractive", "-File"]
-    return command, {"c": load + jump, "direct": load + direct, "empty": load}
+    return command, {"c": load + jump, "direct": load + direct, "floor": load + floor,
+                     "empty": load}
 
 
 def timed(command, env, cwd, rounds):
@@ -134,21 +152,27 @@ def main():
         shells.append("pwsh")
     if len(sys.argv) > 5:
         shells = [s for s in sys.argv[5].split(",") if s in shells]
+    other_dir = os.path.abspath(sys.argv[6]) if len(sys.argv) > 6 else None
     print("%d jumps per script (2 runs each), %d rounds, medians; store in %s"
           % (jumps, rounds, store_dir))
-    print("%-6s %10s %10s %10s %12s %12s %7s" % ("shell", "c ms", "direct ms", "empty ms",
-                                                  "c/jump ms", "direct/run", "ratio"))
+    print("%-6s %10s %10s %10s %10s %10s %10s %10s %6s %6s" % (
+        "shell", "c ms", "direct ms", "floor ms", "empty ms", "c/jump", "direct/run",
+        "floor/jump", "ratio", "floor") + ("  other/jump  other" if other_dir else ""))
     for shell in shells:
-        command, texts = scripts(shell, jumps, one, two, os.path.join(work, "direct.out"))
+        command, texts = scripts(shell, jumps, one, two, os.path.join(work, "direct.out"), work)
+        if other_dir:
+            other = scripts(shell, jumps, one, two, os.path.join(work, "direct.out"), work,
+                            other_dir)[1]
+            texts["other"], texts["other empty"] = other["c"], other["empty"]
         paths = {}
         for kind, text in texts.items():
-            paths[kind] = os.path.join(work, "%s-%s.script" % (shell, kind))
+            paths[kind] = os.path.join(work, "%s-%s.script" % (shell, kind.replace(" ", "-")))
             with open(paths[kind], "w") as f:
                 f.write(text)
         times = {kind: [] for kind in texts}
         order = list(texts)
         for r in range(rounds):
-            for kind in order[r % 3:] + order[:r % 3]:
+            for kind in order[r % len(order):] + order[:r % len(order)]:
                 start = time.perf_counter()
                 subprocess.run(command + [paths[kind]], env=env, cwd=work,
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -158,8 +182,14 @@ def main():
         runs = 2 * jumps
         per_c = (med["c"] - med["empty"]) / runs
         per_direct = (med["direct"] - med["empty"]) / runs
-        print("%-6s %10.1f %10.1f %10.1f %12.3f %12.3f %7.2f" % (
-            shell, med["c"], med["direct"], med["empty"], per_c, per_direct, per_c / per_direct))
+        per_floor = (med["floor"] - med["empty"]) / runs
+        print("%-6s %10.1f %10.1f %10.1f %10.1f %10.3f %10.3f %10.3f %6.2f %6.2f" % (
+            shell, med["c"], med["direct"], med["floor"], med["empty"], per_c, per_direct,
+            per_floor, per_c / per_direct, per_floor / per_direct), end="")
+        if other_dir:
+            per_other = (med["other"] - med["other empty"]) / runs
+            print(" %11.3f %6.2f" % (per_other, per_other / per_direct), end="")
+        print()
     shutil.rmtree(work, ignore_errors=True)
     shutil.rmtree(store, ignore_errors=True)
 
