@@ -153,16 +153,16 @@ def main():
     if len(sys.argv) > 5:
         shells = [s for s in sys.argv[5].split(",") if s in shells]
     other_dir = os.path.abspath(sys.argv[6]) if len(sys.argv) > 6 else None
+    handoff = os.path.join(work, "direct.out")
     print("%d jumps per script (2 runs each), %d rounds, medians; store in %s"
           % (jumps, rounds, store_dir))
     print("%-6s %10s %10s %10s %10s %10s %10s %10s %6s %6s" % (
         "shell", "c ms", "direct ms", "floor ms", "empty ms", "c/jump", "direct/run",
         "floor/jump", "ratio", "floor") + ("  other/jump  other" if other_dir else ""))
     for shell in shells:
-        command, texts = scripts(shell, jumps, one, two, os.path.join(work, "direct.out"), work)
+        command, texts = scripts(shell, jumps, one, two, handoff, work)
         if other_dir:
-            other = scripts(shell, jumps, one, two, os.path.join(work, "direct.out"), work,
-                            other_dir)[1]
+            other = scripts(shell, jumps, one, two, handoff, work, other_dir)[1]
             texts["other"], texts["other empty"] = other["c"], other["empty"]
         paths = {}
         for kind, text in texts.items():
